@@ -1,0 +1,41 @@
+# Collects the .cpp files of the given folders into OUT: with EXCLUDE_FORMS every file outside a
+# forms/ subfolder, with FORMS_ONLY only those inside it.
+function(velkaro_collect_sources out)
+  cmake_parse_arguments(ARG "EXCLUDE_FORMS;FORMS_ONLY" "" "" ${ARGN})
+  set(result)
+  foreach(dir IN LISTS ARG_UNPARSED_ARGUMENTS)
+    file(GLOB_RECURSE found CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/${dir}/*.cpp)
+    foreach(f IN LISTS found)
+      string(FIND "${f}" "/${dir}/forms/" at)
+      if(ARG_EXCLUDE_FORMS AND at EQUAL -1)
+        list(APPEND result ${f})
+      elseif(ARG_FORMS_ONLY AND NOT at EQUAL -1)
+        list(APPEND result ${f})
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# Registers a GoogleTest program built from SOURCES and linked with LIBS, with the folder of the
+# hand-written test files given as VELKARO_TEST_DATA.
+function(velkaro_add_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} GTest::gtest_main)
+  target_compile_definitions(${name} PRIVATE VELKARO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
+    PROPERTIES ENVIRONMENT "${VELKARO_TEST_ENV}")
+endfunction()
+
+# Registers a QtTest program that opens real windows on the offscreen platform.
+function(velkaro_add_qtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
+  target_compile_definitions(${name} PRIVATE VELKARO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
+  set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  add_test(NAME ${name} COMMAND ${name})
+  set_tests_properties(${name} PROPERTIES
+    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${VELKARO_TEST_ENV}")
+endfunction()

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/canvas.h"
+
+namespace velkaro {
+
+struct FileFilter {
+    std::string_view description;  // "Race file (.race)"
+    std::string_view pattern;      // "*.race"
+};
+
+// A printer chosen by the user: pages are drawn on the canvas; Finish sends the document.
+class PrintJob {
+  public:
+    virtual ~PrintJob() = default;
+    virtual Canvas& Page() = 0;
+    virtual bool Finish() = 0;
+};
+
+// The common dialogs. Paths are Windows-1252; none of them changes the current directory.
+class Dialogs {
+  public:
+    virtual ~Dialogs() = default;
+    // nullopt when cancelled.
+    virtual std::optional<std::string> OpenFile(std::string_view startFolder,
+                                                FileFilter filter) = 0;
+    // Asks before overwriting an existing file.
+    virtual std::optional<std::string> SaveFile(std::string_view initialName,
+                                                FileFilter filter) = 0;
+    // The 16 custom colours are read and written back.
+    virtual std::optional<Rgb> ChooseColour(Rgb initial, std::array<Rgb, 16>& custom) = 0;
+    virtual std::optional<Font> ChooseFont(const Font& initial) = 0;
+    // nullptr when cancelled or when no printer exists.
+    virtual std::unique_ptr<PrintJob> Print(std::string_view documentName) = 0;
+};
+
+}  // namespace velkaro

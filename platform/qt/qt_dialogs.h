@@ -1,0 +1,27 @@
+#pragma once
+
+#include "platform/dialogs.h"
+
+class QWidget;
+
+namespace velkaro {
+
+class QtDialogs final : public Dialogs {
+  public:
+    explicit QtDialogs(QWidget* parent = nullptr) : parent_(parent) {}
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    std::optional<std::string> OpenFile(std::string_view startFolder, FileFilter filter) override;
+    std::optional<std::string> SaveFile(std::string_view initialName, FileFilter filter) override;
+    std::optional<Rgb> ChooseColour(Rgb initial, std::array<Rgb, 16>& custom) override;
+    std::optional<Font> ChooseFont(const Font& initial) override;
+    std::unique_ptr<PrintJob> Print(std::string_view documentName) override;
+
+  private:
+    QWidget* parent_;
+};
+
+// Opens a document with the program the desktop associates with it; false when none could.
+bool OpenWithAssociatedProgram(std::string_view cp1252Path);
+
+}  // namespace velkaro

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <string_view>
+
+namespace velkaro {
+
+// WAV playback by relative file name ("sons/...") in Windows-1252. A new sound replaces the one
+// playing; a missing file or a machine without sound plays nothing and reports nothing.
+class SoundPlayer {
+  public:
+    virtual ~SoundPlayer() = default;
+    virtual void PlayAsync(std::string_view file) = 0;
+    // Returns when the sound has finished.
+    virtual void PlayAndWait(std::string_view file) = 0;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,40 @@
+#include "platform/cp1252.h"
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+TEST(Cp1252, AccentedLettersAndTheEuroBlock) {
+    EXPECT_EQ(Utf8FromCp1252("Donn\xE9" "es"), "Donn\u00E9" "es");
+    EXPECT_EQ(Utf8FromCp1252("R\xE8gle"), "R\u00E8gle");
+    EXPECT_EQ(Cp1252ToCodePoint(0x80), U'\u20AC');  // euro
+    EXPECT_EQ(Cp1252ToCodePoint(0x8C), U'\u0152');  // OE ligature
+    EXPECT_EQ(Cp1252ToCodePoint(0x99), U'\u2122');  // trade mark
+    EXPECT_EQ(Cp1252ToCodePoint(0x9F), U'\u0178');  // Y diaeresis
+    EXPECT_EQ(Cp1252ToCodePoint(0xA0), U'\u00A0');
+    EXPECT_EQ(Cp1252ToCodePoint(0xFF), U'\u00FF');
+}
+
+TEST(Cp1252, UndefinedBytesMapToTheirC1Controls) {
+    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
+        EXPECT_EQ(Cp1252ToCodePoint(b), char32_t(b)) << int(b);
+    }
+}
+
+TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
+    std::string all;
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
+    EXPECT_EQ(Cp1252FromUtf8(Utf8FromCp1252(all)), all);
+}
+
+TEST(Cp1252, UnmappableAndMalformedInputBecomesQuestionMarks) {
+    EXPECT_EQ(Cp1252FromUtf8("\u4E2D"), "?");        // not in the code page
+    EXPECT_EQ(Cp1252FromUtf8("a\xC3"), "a?");        // cut sequence
+    EXPECT_EQ(Cp1252FromUtf8("\x80z"), "?z");        // stray continuation byte
+    EXPECT_EQ(Cp1252FromUtf8("\xE2\x82"), "??");     // euro cut short
+    EXPECT_EQ(Cp1252FromUtf8("\xE2\x82\xAC"), "\x80");
+}
+
+}  // namespace
+}  // namespace velkaro

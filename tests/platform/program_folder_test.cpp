@@ -1,0 +1,129 @@
+#include "platform/program_folder.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "platform/fake/fake_messages.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace velkaro {
+namespace {
+
+using test::ReadWholeFile;
+using test::TempFolder;
+using test::WriteWholeFile;
+
+class Seeding : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteWholeFile(skeleton / "BaseDonn\u00E9esPays.bd", "France\t\r\n");
+        WriteWholeFile(skeleton / "Private" / "R\u00E9glagesAffichage.rgsc", "shipped");
+        WriteWholeFile(skeleton / "sons" / "bip.wav", "RIFF");
+    }
+    TempFolder temp;
+    fs::path skeleton = temp.Path() / "skeleton";
+    fs::path folder = temp.Path() / "home" / "Velkaro Race Management";
+};
+
+TEST_F(Seeding, AFreshFolderReceivesTheWholeSkeleton) {
+    SeedResult r = SeedProgramFolder(folder.string(), skeleton.string());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.filesCopied, 3);
+    EXPECT_EQ(ReadWholeFile(folder / "Private" / "R\u00E9glagesAffichage.rgsc"), "shipped");
+    EXPECT_EQ(ReadWholeFile(folder / "sons" / "bip.wav"), "RIFF");
+}
+
+TEST_F(Seeding, APartialFolderGetsWhatIsMissingAndKeepsTheUsersFiles) {
+    WriteWholeFile(folder / "Private" / "R\u00E9glagesAffichage.rgsc", "user's own");
+    SeedResult r = SeedProgramFolder(folder.string(), skeleton.string());
+    ASSERT_TRUE(r.ok);
+    EXPECT_EQ(r.filesCopied, 2);
+    EXPECT_EQ(ReadWholeFile(folder / "Private" / "R\u00E9glagesAffichage.rgsc"), "user's own");
+
+    // A second start copies nothing at all.
+    EXPECT_EQ(SeedProgramFolder(folder.string(), skeleton.string()).filesCopied, 0);
+}
+
+TEST_F(Seeding, AFolderThatCannotBeCreatedIsReportedByName) {
+    WriteWholeFile(temp.Path() / "blocker", "a file where the folder's parent should be");
+    fs::path impossible = temp.Path() / "blocker" / "Velkaro Race Management";
+    FakeMessages messages;
+    EXPECT_FALSE(PrepareProgramFolder(impossible.string(), skeleton.string(), messages));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Error");
+    EXPECT_NE(messages.shown[0].text.find(impossible.string()), std::string::npos);
+}
+
+TEST_F(Seeding, AFolderThatCannotBeWrittenIsReportedAndLeftAlone) {
+    // A read-only mount refuses even the superuser; a read-only mode only refuses the others.
+    fs::path readOnly = "/proc/self";
+    if (geteuid() != 0) {
+        readOnly = temp.Path() / "readonly";
+        fs::create_directories(readOnly);
+        fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    FakeMessages messages;
+    fs::path before = fs::current_path();
+    EXPECT_FALSE(PrepareProgramFolder(readOnly.string(), skeleton.string(), messages));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(messages.shown[0].text.find(readOnly.string()), std::string::npos);
+    EXPECT_EQ(fs::current_path(), before);
+}
+
+TEST_F(Seeding, PreparingMakesTheFolderCurrent) {
+    FakeMessages messages;
+    test::FailOnUnexpectedMessages(messages);
+    fs::path before = fs::current_path();
+    ASSERT_TRUE(PrepareProgramFolder(folder.string(), skeleton.string(), messages));
+    EXPECT_EQ(fs::current_path(), fs::canonical(folder));
+    fs::current_path(before);
+}
+
+TEST(ComPorts, NumbersOutsideOneToFortyNineAreRefused) {
+    EXPECT_EQ(ComPortNumber("COM1"), 1);
+    EXPECT_EQ(ComPortNumber("COM49"), 49);
+    for (const char* bad : {"COM0", "COM50", "COM", "com1", "COM01", "COM1x", "LPT1", "COM-1"}) {
+        EXPECT_EQ(ComPortNumber(bad), 0) << bad;
+        EXPECT_FALSE(ResolveComPort(bad, "").has_value()) << bad;
+    }
+}
+
+TEST(ComPorts, TheTableOfDevices) {
+    EXPECT_EQ(ResolveComPort("COM1", ""), "/dev/ttyUSB0");
+    EXPECT_EQ(ResolveComPort("COM8", ""), "/dev/ttyUSB7");
+    EXPECT_EQ(ResolveComPort("COM9", ""), "/dev/ttyACM0");
+    EXPECT_EQ(ResolveComPort("COM16", ""), "/dev/ttyACM7");
+    EXPECT_EQ(ResolveComPort("COM17", ""), "/dev/ttyS0");
+    EXPECT_EQ(ResolveComPort("COM49", ""), "/dev/ttyS32");
+}
+
+TEST(ComPorts, TheProgramFoldersOwnLinkComesFirst) {
+    TempFolder temp;
+    fs::create_directories(temp.Path() / "ports");
+    fs::create_symlink("/dev/pts/77", temp.Path() / "ports" / "COM3");  // need not exist yet
+    EXPECT_EQ(ResolveComPort("COM3", temp.Path().string()),
+              (temp.Path() / "ports" / "COM3").string());
+    // Without a link of its own a port falls back to the table.
+    EXPECT_EQ(ResolveComPort("COM4", temp.Path().string()), "/dev/ttyUSB3");
+}
+
+TEST(Files, CopyReplacesAndReportsAMissingSource) {
+    TempFolder temp;
+    test::ScopedCurrentFolder here(temp.Path());
+    WriteWholeFile(temp.Path() / "Private" / "Course.race", "new");
+    WriteWholeFile(temp.Path() / "PcCrashRace.race", "old and longer");
+    EXPECT_TRUE(CopyFileReplacing("Private/Course.race", "PcCrashRace.race"));
+    EXPECT_EQ(ReadWholeFile(temp.Path() / "PcCrashRace.race"), "new");
+    EXPECT_FALSE(CopyFileReplacing("missing.race", "PcCrashRace.race"));
+    EXPECT_EQ(ReadWholeFile(temp.Path() / "PcCrashRace.race"), "new");
+    // Windows-1252 names reach the file system in its own spelling.
+    EXPECT_TRUE(CopyFileReplacing("PcCrashRace.race", "Cat\xE9gorie.race"));
+    EXPECT_EQ(ReadWholeFile(temp.Path() / "Cat\u00E9gorie.race"), "new");
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,61 @@
+#include "tests/support/test_support.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace fs = std::filesystem;
+
+namespace velkaro::test {
+
+void FailOnUnexpectedMessages(FakeMessages& messages) {
+    messages.onUnexpected = [](const FakeMessages::Shown& m) {
+        ADD_FAILURE() << "unexpected message box \"" << m.title << "\": " << m.text;
+    };
+}
+
+TempFolder::TempFolder() {
+    std::random_device rd;
+    for (;;) {
+        path_ = fs::temp_directory_path() / ("velkaro-test-" + std::to_string(getpid()) + "-" +
+                                             std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(path_, ec)) break;
+    }
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ec;
+    // A test may have made parts read-only; give them back before removing.
+    for (auto it = fs::recursive_directory_iterator(path_, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(path_, ec);
+}
+
+std::string ReadWholeFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void WriteWholeFile(const fs::path& file, const std::string& bytes) {
+    fs::create_directories(file.parent_path());
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+ScopedCurrentFolder::ScopedCurrentFolder(const fs::path& folder) : previous_(fs::current_path()) {
+    fs::current_path(folder);
+}
+
+ScopedCurrentFolder::~ScopedCurrentFolder() {
+    std::error_code ec;
+    fs::current_path(previous_, ec);
+}
+
+}  // namespace velkaro::test
