@@ -27,8 +27,8 @@ struct Rect {
 
 struct Font {
     Text<32> face{"Arial"};
-    int height = 12;    // character height in device units
-    int weight = 400;   // 400 normal, 700 bold, 900 black
+    int height = 12;   // character height in device units
+    int weight = 400;  // 400 normal, 700 bold, 900 black
     bool italic = false;
     bool underline = false;
     friend bool operator==(const Font&, const Font&) = default;

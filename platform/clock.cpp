@@ -17,7 +17,9 @@ std::int64_t SystemClock::Counter() {
         .count();
 }
 
-std::int64_t SystemClock::Frequency() { return 1'000'000'000; }
+std::int64_t SystemClock::Frequency() {
+    return 1'000'000'000;
+}
 
 LocalDateTime SystemClock::Now() {
     auto now = std::chrono::system_clock::now();

@@ -55,7 +55,9 @@ void AppendUtf8(std::string& out, char32_t cp) {
 
 }  // namespace
 
-char32_t Cp1252ToCodePoint(unsigned char byte) { return Table()[byte]; }
+char32_t Cp1252ToCodePoint(unsigned char byte) {
+    return Table()[byte];
+}
 
 char Cp1252FromCodePoint(char32_t cp) {
     if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
@@ -79,7 +81,7 @@ std::string Cp1252FromUtf8(std::string_view utf8) {
     std::size_t i = 0;
     while (i < utf8.size()) {
         unsigned char lead = static_cast<unsigned char>(utf8[i]);
-        std::size_t extra = lead < 0x80            ? 0
+        std::size_t extra = lead < 0x80             ? 0
                             : (lead & 0xE0) == 0xC0 ? 1
                             : (lead & 0xF0) == 0xE0 ? 2
                             : (lead & 0xF8) == 0xF0 ? 3

@@ -21,6 +21,8 @@ std::string Utf8FromCp1252(std::string_view cp1252);
 std::string Cp1252FromUtf8(std::string_view utf8);
 
 // A Windows-1252 file name as the file system spells it (UTF-8 names on Linux).
-inline std::string FileSystemName(std::string_view cp1252) { return Utf8FromCp1252(cp1252); }
+inline std::string FileSystemName(std::string_view cp1252) {
+    return Utf8FromCp1252(cp1252);
+}
 
 }  // namespace velkaro

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScreen>
 
 #include "platform/program_folder.h"
 #include "platform/qt/qt_messages.h"
@@ -29,6 +30,9 @@ int main(int argc, char** argv) {
 
     velkaro::MainWindow window;
     messages.SetParent(&window);
+    // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
+    // at the screen's size anyway.
+    window.setGeometry(window.screen()->availableGeometry());
     window.showMaximized();
     return QApplication::exec();
 }

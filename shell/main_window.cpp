@@ -22,8 +22,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
 void MainWindow::BuildMenuBar() {
     for (const MenuDef& def : kMenuBar) {
-        QMenu* menu = menuBar()->addMenu(QString::fromUtf8(def.title.data(),
-                                                           qsizetype(def.title.size())));
+        QMenu* menu =
+            menuBar()->addMenu(QString::fromUtf8(def.title.data(), qsizetype(def.title.size())));
         menu->setObjectName(QString::fromUtf8(def.title.data(), qsizetype(def.title.size())));
         for (const MenuEntry& e : def.entries) {
             if (e.id == 0) {

@@ -21,14 +21,21 @@ struct MenuDef {
 inline constexpr MenuEntry kSeparator{0, {}, false};
 
 inline constexpr std::array kFileMenu{
-    MenuEntry{1001, "New event", true}, MenuEntry{1002, "Load event", false}, kSeparator,
-    MenuEntry{1003, "Save", true},      MenuEntry{1004, "Save as...", false}, kSeparator,
-    kSeparator,                         MenuEntry{1005, "Quit", true},
+    MenuEntry{1001, "New event", true},
+    MenuEntry{1002, "Load event", false},
+    kSeparator,
+    MenuEntry{1003, "Save", true},
+    MenuEntry{1004, "Save as...", false},
+    kSeparator,
+    kSeparator,
+    MenuEntry{1005, "Quit", true},
 };
 inline constexpr std::array kDatabaseMenu{
-    MenuEntry{1006, "Circuits", true},     kSeparator, MenuEntry{1007, "Clubs", true}, kSeparator,
-    MenuEntry{1008, "Drivers", true},      kSeparator, MenuEntry{1009, "Transponders", true},
-    kSeparator,                            MenuEntry{1010, "Frequencies", true},
+    MenuEntry{1006, "Circuits", true},     kSeparator,
+    MenuEntry{1007, "Clubs", true},        kSeparator,
+    MenuEntry{1008, "Drivers", true},      kSeparator,
+    MenuEntry{1009, "Transponders", true}, kSeparator,
+    MenuEntry{1010, "Frequencies", true},
 };
 inline constexpr std::array kPlanningMenu{
     MenuEntry{1011, "Planning qualification", true},
@@ -36,8 +43,8 @@ inline constexpr std::array kPlanningMenu{
     MenuEntry{1012, "Planning finals", false},
 };
 inline constexpr std::array kSettingsMenu{
-    MenuEntry{1013, "Sounds", true}, kSeparator, MenuEntry{1014, "Display", true},
-    kSeparator,                      MenuEntry{1015, "Interface", true},
+    MenuEntry{1013, "Sounds", true},    kSeparator, MenuEntry{1014, "Display", true}, kSeparator,
+    MenuEntry{1015, "Interface", true},
 };
 inline constexpr std::array kHelpMenu{MenuEntry{1017, "Help", false}};
 

@@ -7,8 +7,8 @@
 
 namespace velkaro {
 
-inline constexpr int kCarSlots = 20;            // cars of one run; slot i is car i + 1
-inline constexpr int kMaxPassings = 300;        // counted passings a car can hold
+inline constexpr int kCarSlots = 20;                   // cars of one run; slot i is car i + 1
+inline constexpr int kMaxPassings = 300;               // counted passings a car can hold
 inline constexpr int kHistorySize = kMaxPassings + 1;  // entry 0 is the start
 inline constexpr std::int32_t kNoTime = 1500000000;    // a time that does not exist
 inline constexpr std::int32_t kRunBestLapStart = 1000000000;

@@ -41,7 +41,9 @@ std::optional<Rgb> FakeDialogs::ChooseColour(Rgb, std::array<Rgb, 16>&) {
     return Next(colourAnswers);
 }
 
-std::optional<Font> FakeDialogs::ChooseFont(const Font&) { return Next(fontAnswers); }
+std::optional<Font> FakeDialogs::ChooseFont(const Font&) {
+    return Next(fontAnswers);
+}
 
 std::unique_ptr<PrintJob> FakeDialogs::Print(std::string_view documentName) {
     if (!printerAvailable) return nullptr;

@@ -54,6 +54,8 @@ bool FakeSerialPort::Write(const std::uint8_t* buffer, int count, int* written) 
     return true;
 }
 
-void FakeSerialPort::Close() { open_ = false; }
+void FakeSerialPort::Close() {
+    open_ = false;
+}
 
 }  // namespace velkaro

@@ -17,10 +17,10 @@ class RecordingCanvas final : public Canvas {
     // One operation; only the fields of its kind are meaningful.
     struct Op {
         Kind kind;
-        Point at, to;     // Text: at; Line: at to; Mapping: at = logical size
-        Rect r;           // Rectangle, Fill, Gradient, Bitmap, Edge
+        Point at, to;      // Text: at; Line: at to; Mapping: at = logical size
+        Rect r;            // Rectangle, Fill, Gradient, Bitmap, Edge
         std::string text;  // Text; Bitmap: the file
-        TextStyle style;  // Text
+        TextStyle style;   // Text
         int penWidth = 0;
         Rgb colour, other;  // Line, Rectangle pen, Fill; Gradient from/to; Rectangle fill
         bool flag = false;  // Rectangle filled, Gradient vertical, Edge raised

@@ -8,7 +8,9 @@
 
 namespace velkaro {
 
-QColor ToQColor(Rgb c) { return QColor(c.r, c.g, c.b); }
+QColor ToQColor(Rgb c) {
+    return QColor(c.r, c.g, c.b);
+}
 
 QFont ToQFont(const Font& font) {
     QFont f(ToQString(font.face.View()));
@@ -73,8 +75,7 @@ const QPixmap& QtCanvas::Pixmap(std::string_view file) {
     auto it = pixmaps_.find(file);
     if (it == pixmaps_.end()) {
         it = pixmaps_
-                 .emplace(std::string(file),
-                          QPixmap(QString::fromStdString(FileSystemName(file))))
+                 .emplace(std::string(file), QPixmap(QString::fromStdString(FileSystemName(file))))
                  .first;
     }
     return it->second;
@@ -82,7 +83,8 @@ const QPixmap& QtCanvas::Pixmap(std::string_view file) {
 
 void QtCanvas::DrawBitmap(std::string_view file, Rect into) {
     const QPixmap& p = Pixmap(file);
-    if (!p.isNull()) painter_.drawPixmap(QRect(into.left, into.top, into.Width(), into.Height()), p);
+    if (!p.isNull())
+        painter_.drawPixmap(QRect(into.left, into.top, into.Width(), into.Height()), p);
 }
 
 void QtCanvas::DrawEdge(Rect r, bool raised) {

@@ -45,8 +45,7 @@ class QtPrintJob final : public PrintJob {
 
 std::optional<std::string> QtDialogs::OpenFile(std::string_view startFolder, FileFilter filter) {
     QString name = QFileDialog::getOpenFileName(parent_, QString(), ToQString(startFolder),
-                                                FilterText(filter), nullptr,
-                                                QFileDialog::ReadOnly);
+                                                FilterText(filter), nullptr, QFileDialog::ReadOnly);
     if (name.isEmpty()) return std::nullopt;
     return FromQString(name);
 }

@@ -15,12 +15,12 @@ bool QtSerialPort::Open(std::string_view comName, const LineSettings& settings) 
     QSerialPort::Parity parity = settings.parity == Parity::Odd    ? QSerialPort::OddParity
                                  : settings.parity == Parity::Even ? QSerialPort::EvenParity
                                                                    : QSerialPort::NoParity;
-    bool ok = port_.setBaudRate(settings.baud) &&
-              port_.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) &&
-              port_.setParity(parity) &&
-              port_.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop
-                                                       : QSerialPort::OneStop) &&
-              port_.setFlowControl(QSerialPort::NoFlowControl);
+    bool ok =
+        port_.setBaudRate(settings.baud) &&
+        port_.setDataBits(static_cast<QSerialPort::DataBits>(settings.dataBits)) &&
+        port_.setParity(parity) &&
+        port_.setStopBits(settings.stopBits == 2 ? QSerialPort::TwoStop : QSerialPort::OneStop) &&
+        port_.setFlowControl(QSerialPort::NoFlowControl);
     if (!ok) {
         port_.close();
         return false;

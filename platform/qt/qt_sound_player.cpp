@@ -44,7 +44,9 @@ bool QtSoundPlayer::Start(std::string_view file) {
     return WavDurationMs(path) > 0;
 }
 
-void QtSoundPlayer::PlayAsync(std::string_view file) { Start(file); }
+void QtSoundPlayer::PlayAsync(std::string_view file) {
+    Start(file);
+}
 
 void QtSoundPlayer::PlayAndWait(std::string_view file) {
     if (!Start(file)) return;

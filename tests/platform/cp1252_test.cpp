@@ -6,7 +6,10 @@ namespace velkaro {
 namespace {
 
 TEST(Cp1252, AccentedLettersAndTheEuroBlock) {
-    EXPECT_EQ(Utf8FromCp1252("Donn\xE9" "es"), "Donn\u00E9" "es");
+    EXPECT_EQ(Utf8FromCp1252("Donn\xE9"
+                             "es"),
+              "Donn\u00E9"
+              "es");
     EXPECT_EQ(Utf8FromCp1252("R\xE8gle"), "R\u00E8gle");
     EXPECT_EQ(Cp1252ToCodePoint(0x80), U'\u20AC');  // euro
     EXPECT_EQ(Cp1252ToCodePoint(0x8C), U'\u0152');  // OE ligature
@@ -29,10 +32,10 @@ TEST(Cp1252, EveryByteRoundTripsThroughUtf8) {
 }
 
 TEST(Cp1252, UnmappableAndMalformedInputBecomesQuestionMarks) {
-    EXPECT_EQ(Cp1252FromUtf8("\u4E2D"), "?");        // not in the code page
-    EXPECT_EQ(Cp1252FromUtf8("a\xC3"), "a?");        // cut sequence
-    EXPECT_EQ(Cp1252FromUtf8("\x80z"), "?z");        // stray continuation byte
-    EXPECT_EQ(Cp1252FromUtf8("\xE2\x82"), "??");     // euro cut short
+    EXPECT_EQ(Cp1252FromUtf8("\u4E2D"), "?");     // not in the code page
+    EXPECT_EQ(Cp1252FromUtf8("a\xC3"), "a?");     // cut sequence
+    EXPECT_EQ(Cp1252FromUtf8("\x80z"), "?z");     // stray continuation byte
+    EXPECT_EQ(Cp1252FromUtf8("\xE2\x82"), "??");  // euro cut short
     EXPECT_EQ(Cp1252FromUtf8("\xE2\x82\xAC"), "\x80");
 }
 

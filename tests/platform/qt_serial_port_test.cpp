@@ -43,8 +43,10 @@ class PtyPort : public ::testing::Test {
         for (int tries = 0; tries < 200 && out.size() < want; ++tries) {
             char buf[64];
             ssize_t n = ::read(master_, buf, sizeof buf);
-            if (n > 0) out.append(buf, std::size_t(n));
-            else usleep(1000);
+            if (n > 0)
+                out.append(buf, std::size_t(n));
+            else
+                usleep(1000);
         }
         return out;
     }

@@ -20,8 +20,8 @@ void FailOnUnexpectedMessages(FakeMessages& messages) {
 TempFolder::TempFolder() {
     std::random_device rd;
     for (;;) {
-        path_ = fs::temp_directory_path() / ("velkaro-test-" + std::to_string(getpid()) + "-" +
-                                             std::to_string(rd()));
+        path_ = fs::temp_directory_path() /
+                ("velkaro-test-" + std::to_string(getpid()) + "-" + std::to_string(rd()));
         std::error_code ec;
         if (fs::create_directory(path_, ec)) break;
     }
