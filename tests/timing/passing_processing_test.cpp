@@ -169,10 +169,12 @@ TEST(FinishRules, LapRunsFinishOnTheTargetAndFinishLapEndsItForEverybody) {
     run.options.lapsEnd = kLapsEndFinishLap;
     run.Pass(0, 10000);
     run.Pass(1, 11000);
+    EXPECT_EQ(run.Car(0).finished + run.Car(1).finished, 0);  // empty slots finish nobody
     run.Pass(0, 20000);
     EXPECT_EQ(run.Car(0).finished, 1);
     run.Pass(1, 21000);  // its second lap too
     run.Pass(2, 22000);  // only its first, but the run is over
+    EXPECT_EQ(run.Car(1).laps, 2);
     EXPECT_EQ(run.Car(1).finished, 1);
     EXPECT_EQ(run.Car(2).finished, 1);
     EXPECT_EQ(run.Car(2).laps, 1);
