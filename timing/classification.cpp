@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "timing/int_text.h"
 #include "timing/run_options.h"
 #include "timing/time_format.h"
 
@@ -83,7 +84,7 @@ void SplitInto(TimeSplit& split, std::int32_t ms) {
 
 void GapText(TimeText& out, std::int32_t lapsBehind, const TimeSplit& gap) {
     if (lapsBehind > 0) {
-        Format(out, "%dL", lapsBehind);
+        FormatLaps(out, lapsBehind);
     } else {
         FormatLapTime(out, gap);
     }
@@ -117,10 +118,10 @@ void InitLiveRows(LiveRows& rows, const RunStandings& standings, int count) {
         LiveRow& r = rows[k];
         r.driverName = s.driverName;
         r.transponder = s.transponder;
-        Format(r.position, "%d", k + 1);
-        Format(r.carNumber, " %d ", s.carNumber);
-        Format(r.laps, "%d", s.laps);
-        Format(r.passingCount, "%d", s.passingCount);
+        FormatInt(r.position, k + 1);
+        FormatSpacedInt(r.carNumber, s.carNumber);
+        FormatInt(r.laps, s.laps);
+        FormatInt(r.passingCount, s.passingCount);
     }
 }
 
@@ -213,9 +214,9 @@ void BuildLiveRows(const RunStandings& standings, LiveRows& rows, std::string_vi
         LiveRow& r = rows[k];
         r.driverName = s.driverName;
         r.transponder = s.transponder;
-        Format(r.carNumber, " %d ", s.carNumber);
-        Format(r.laps, "%d", s.laps);
-        Format(r.passingCount, "%d", s.passingCount);
+        FormatSpacedInt(r.carNumber, s.carNumber);
+        FormatInt(r.laps, s.laps);
+        FormatInt(r.passingCount, s.passingCount);
         r.finished = s.finished;
         r.newPassing = s.newPassing;
         r.newBestLap = s.newBestLap;

@@ -1,5 +1,7 @@
 #include "timing/time_format.h"
 
+#include "timing/int_text.h"
+
 namespace velkaro {
 
 TimeSplit SplitTime(std::int32_t ms) {
@@ -15,21 +17,34 @@ TimeSplit SplitTime(std::int32_t ms) {
 
 void FormatRaceTime(TimeText& out, std::int32_t h, std::int32_t m, std::int32_t s,
                     std::int32_t ms) {
+    // "%d:%02d:%02d.%03d", or "%d:%02d.%03d" without hours.
+    char buf[48];
+    char* p = buf;
     if (h != 0) {
-        Format(out, "%d:%02d:%02d.%03d", h, m, s, ms);
+        p = PutInt(p, h);
+        *p++ = ':';
+        p = PutInt(p, m, 2);
     } else {
-        Format(out, "%d:%02d.%03d", m, s, ms);
+        p = PutInt(p, m);
     }
+    *p++ = ':';
+    p = PutInt(p, s, 2);
+    *p++ = '.';
+    p = PutInt(p, ms, 3);
+    AssignPieces(out, buf, p);
 }
 
 void FormatLapTime(TimeText& out, std::int32_t h, std::int32_t m, std::int32_t s, std::int32_t ms) {
-    if (h != 0) {
-        Format(out, "%d:%02d:%02d.%03d", h, m, s, ms);
-    } else if (m != 0) {
-        Format(out, "%d:%02d.%03d", m, s, ms);
-    } else {
-        Format(out, "%d.%03d", s, ms);
+    // As a race time, and "%d.%03d" without hours and minutes.
+    if (h != 0 || m != 0) {
+        FormatRaceTime(out, h, m, s, ms);
+        return;
     }
+    char buf[32];
+    char* p = PutInt(buf, s);
+    *p++ = '.';
+    p = PutInt(p, ms, 3);
+    AssignPieces(out, buf, p);
 }
 
 }  // namespace velkaro

@@ -205,6 +205,48 @@ TEST_F(Supervision, TheInterfaceFormSuspendsItAndItResumesFromTheFile) {
     EXPECT_EQ(KeepAlives(), 1);
 }
 
+TEST_F(Supervision, StartUpDetectsOnTheFilesPortRewritesItAndSaysWhatItFound) {
+    port.onWrite = [](FakeSerialPort& p, const Bytes& written) {
+        if (written == kQueryBytes) p.QueueRead(kMk2Answer);
+    };
+    test::WriteWholeFile(folder.Path() / kOnDisk, "COM9\t0\tVelkaro\n");
+    messages.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::Mk2);
+    EXPECT_EQ(port.openedName, "COM9");
+    EXPECT_EQ(SettingsFile(), "COM9\t1\tVelkaroMK2\r\n");
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Message");
+    EXPECT_EQ(messages.shown[0].text, "Interface Velkaro MK2 ready to operate");
+
+    port.onWrite = nullptr;
+    messages.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::Mk1);
+    EXPECT_EQ(messages.shown[1].text,
+              "COM port opened correctly, OK !\n Interface Velkaro MK1 ready to operate");
+    EXPECT_EQ(SettingsFile(), "COM9\t1\tVelkaro\r\n");
+}
+
+TEST_F(Supervision, StartUpWithoutASettingsFileReportsItAndAPortThatCannotOpen) {
+    std::filesystem::remove(folder.Path() / kOnDisk);
+    messages.Expect(MessageAnswer::Ok);
+    messages.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::PortNotOpened);
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_EQ(messages.shown[0].text, "Error: COM port file not found");
+    EXPECT_EQ(messages.shown[1].title, "Message");
+    EXPECT_EQ(messages.shown[1].text, "Could not open the COM port");
+    EXPECT_EQ(SettingsFile(), "\t0\tVelkaro\r\n");
+}
+
+TEST_F(Supervision, IdleReadsThrowAwayOneReadsWorth) {
+    port.QueueRead(Bytes(300, 0x55));
+    DiscardDecoderInput(link);
+    std::uint8_t rest[300];
+    int n = 0;
+    ASSERT_TRUE(port.Read(rest, 300, &n));
+    EXPECT_EQ(n, 300 - kMaxRead);
+}
+
 TEST(LinkReport, NeverGrowsPastItsSlotAndKeepsTheLossLine) {
     Text<120> report;
     report = kLoss;

@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <cstdio>
+#include <random>
+
+#include "timing/int_text.h"
+
 namespace velkaro {
 namespace {
 
@@ -48,6 +54,53 @@ TEST(FormatLapTime, DropsMinutesUnderAMinute) {
     EXPECT_EQ(Lap(60000), "1:00.000");
     EXPECT_EQ(Lap(65005), "1:05.005");
     EXPECT_EQ(Lap(3600000), "1:00:00.000");
+}
+
+// The texts are built by hand for speed: they must be what printf writes, cut where a
+// formatted write into the same slot would cut them, for any value a file may hold.
+TEST(TimeTexts, MatchPrintfForAnyValue) {
+    std::mt19937 random(7);
+    std::vector<std::int32_t> values{0,   1,    -1,   9,         10,        -10,     99,      100,
+                                     999, -999, 1000, INT32_MAX, INT32_MIN, kNoTime, -kNoTime};
+    for (int i = 0; i < 3000; ++i) {
+        std::int32_t v = static_cast<std::int32_t>(random());
+        values.push_back(i % 3 == 0 ? v : v % (i % 3 == 1 ? 1000 : 100000000));
+    }
+    char expected[64];
+    for (std::size_t i = 0; i < values.size(); ++i) {
+        std::int32_t v = values[i];
+        std::int32_t w = values[(i * 7 + 3) % values.size()] % 100;
+        for (int width : {0, 2, 3}) {
+            char buf[16];
+            std::snprintf(expected, sizeof expected, "%0*d", width, v);
+            ASSERT_EQ(std::string(buf, PutInt(buf, v, width)), expected) << v << " " << width;
+        }
+        Text<5> number;
+        Format(number, " %d ", v);
+        Text<5> fast;
+        FormatSpacedInt(fast, v);
+        EXPECT_EQ(fast, number.View());
+        Text<4> laps, lapsFast;
+        Format(laps, "%dL", v);
+        FormatLaps(lapsFast, v);
+        EXPECT_EQ(lapsFast, laps.View());
+
+        TimeText race, lap, racePrintf, lapPrintf;
+        FormatRaceTime(race, v % 600, w, v % 60, v % 1000);
+        FormatLapTime(lap, 0, w % 2, v % 60, v % 1000);
+        if (v % 600 != 0) {
+            Format(racePrintf, "%d:%02d:%02d.%03d", v % 600, w, v % 60, v % 1000);
+        } else {
+            Format(racePrintf, "%d:%02d.%03d", w, v % 60, v % 1000);
+        }
+        if (w % 2 != 0) {
+            Format(lapPrintf, "%d:%02d.%03d", w % 2, v % 60, v % 1000);
+        } else {
+            Format(lapPrintf, "%d.%03d", v % 60, v % 1000);
+        }
+        ASSERT_EQ(race, racePrintf.View()) << v << " " << w;
+        ASSERT_EQ(lap, lapPrintf.View()) << v << " " << w;
+    }
 }
 
 }  // namespace
