@@ -1,5 +1,8 @@
 #include "tests/timing/run_builder.h"
 
+#include <algorithm>
+#include <string>
+
 #include "timing/classification.h"
 
 namespace velkaro::test {
@@ -7,8 +10,8 @@ namespace velkaro::test {
 TestRun::TestRun(std::initializer_list<int> usedSlots) {
     for (RunCar& car : tables.cars) car.driverName = kEmptySlotName;
     for (int slot : usedSlots) {
-        Format(tables.cars[slot].driverName, "Driver %d", slot + 1);
-        Format(tables.cars[slot].transponder, "%06d", 1001 + slot);
+        tables.cars[slot].driverName = "Driver " + std::to_string(slot + 1);
+        tables.cars[slot].transponder = "00" + std::to_string(1001 + slot);
     }
     options.durationHours = 1;  // long enough for no car to finish unless a test says so
     options.durationMinutes = 0;
@@ -32,7 +35,8 @@ void TestRun::Pass(int slot, std::int64_t ms) {
 
 void TestRun::PassTransponder(int number, std::int64_t ms) {
     Passing p;
-    Format(p.transponder, "%06d", number);
+    std::string digits = std::to_string(number);
+    p.transponder = std::string(6 - std::min<std::size_t>(digits.size(), 6), '0') + digits;
     p.timeMs = ms;
     HandlePassing(context, p);
 }
