@@ -187,6 +187,10 @@ TEST(SimOptions, DefaultsSuitTheModelAndBadValuesAreRefused) {
         EXPECT_FALSE(ParseOptions(args, &o, &error)) << args[0];
         EXPECT_FALSE(error.empty());
     }
+    EXPECT_FALSE(ParseOptions({"--bogus"}, &o, &error));
+    EXPECT_EQ(error, "unknown option --bogus");
+    EXPECT_FALSE(ParseOptions({"--seed"}, &o, &error));
+    EXPECT_EQ(error, "--seed needs a value");
 }
 
 }  // namespace

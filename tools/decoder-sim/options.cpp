@@ -1,9 +1,12 @@
 #include "tools/decoder-sim/options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <ctime>
+#include <iterator>
+#include <string_view>
 
 namespace velkaro::sim {
 namespace {
@@ -57,8 +60,17 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             o->quiet = true;
             continue;
         }
+        static constexpr std::string_view kWithValue[] = {
+            "--folder",     "--port",       "--model",       "--cars",  "--transponders",
+            "--lap-mean",   "--lap-spread", "--pace-spread", "--miss",  "--double",
+            "--double-gap", "--stagger",    "--laps",        "--start", "--replay",
+            "--record",     "--drop-at",    "--drop-for",    "--seed"};
+        if (std::find(std::begin(kWithValue), std::end(kWithValue), arg) == std::end(kWithValue)) {
+            *error = "unknown option " + arg;
+            return false;
+        }
         if (i + 1 >= args.size()) {
-            *error = arg.rfind("--", 0) == 0 ? arg + " needs a value" : "unknown option " + arg;
+            *error = arg + " needs a value";
             return false;
         }
         const std::string& v = args[++i];
@@ -118,9 +130,6 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             ok = ToInt(v, 0, 4294967295L, &n);
             o->field.seed = static_cast<std::uint32_t>(n);
             seedGiven = true;
-        } else {
-            *error = "unknown option " + arg;
-            return false;
         }
         if (!ok) {
             *error = "bad value for " + arg + ": " + v;
@@ -180,8 +189,8 @@ When the cars start
   --start reset       when the program zeroes the decoder clock, at the end
                       of its countdown (the default for an MK2; every new
                       run starts a new race)
-  --start go          when you type "go" (the default for an MK1, which the
-                      program never talks to)
+  --start go          when you type "go" (the default for an MK1, which takes
+                      no command from the program)
   --start S           S seconds after the simulator starts
 The first crossing comes about a third of a lap after the start.
 
