@@ -66,6 +66,7 @@ bool Format(Text<N>& slot, const char* format, Args... args) {
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"
+#pragma GCC diagnostic ignored "-Wformat-truncation"  // cutting is the point
     int n = std::snprintf(slot.bytes.data(), N, format, args...);
 #pragma GCC diagnostic pop
     return n >= 0 && static_cast<std::size_t>(n) < N;
