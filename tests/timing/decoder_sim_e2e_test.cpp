@@ -18,24 +18,19 @@
 #include "platform/clock.h"
 #include "platform/fake/fake_messages.h"
 #include "platform/qt/qt_serial_port.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
 #include "timing/decoder_link.h"
 #include "tools/decoder-sim/record_file.h"
 
-extern char** environ;
-
 namespace velkaro {
 namespace {
 
+using test::Before;
+using test::Deadline;
+using test::In;
+using test::SimProcess;
 using namespace std::chrono_literals;
-using Deadline = std::chrono::steady_clock::time_point;
-
-Deadline In(std::chrono::milliseconds d) {
-    return std::chrono::steady_clock::now() + d;
-}
-bool Before(Deadline d) {
-    return std::chrono::steady_clock::now() < d;
-}
 
 QCoreApplication& App() {
     static int argc = 1;
@@ -44,95 +39,6 @@ QCoreApplication& App() {
     static QCoreApplication app(argc, argv);
     return app;
 }
-
-// The simulator as a child process: commands on its standard input, its log read line by line.
-class SimProcess {
-  public:
-    explicit SimProcess(const std::vector<std::string>& args) {
-        int in[2], out[2];
-        if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0) return;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        std::vector<std::string> all{VELKARO_DECODER_SIM};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        if (posix_spawn(&pid_, VELKARO_DECODER_SIM, &actions, nullptr, argv.data(), environ) != 0) {
-            pid_ = -1;
-        }
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(in[0]);
-        ::close(out[1]);
-        toSim_ = in[1];
-        fromSim_ = out[0];
-        ::fcntl(fromSim_, F_SETFL, ::fcntl(fromSim_, F_GETFL) | O_NONBLOCK);
-    }
-
-    ~SimProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            Deadline end = In(5s);
-            while (::waitpid(pid_, &status, WNOHANG) == 0) {
-                if (!Before(end)) {
-                    ::kill(pid_, SIGKILL);
-                    ::waitpid(pid_, &status, 0);
-                    break;
-                }
-                std::this_thread::sleep_for(2ms);
-            }
-        }
-        if (toSim_ >= 0) ::close(toSim_);
-        if (fromSim_ >= 0) ::close(fromSim_);
-    }
-
-    bool Started() const { return pid_ > 0; }
-
-    void Send(const std::string& command) {
-        std::string line = command + "\n";
-        ASSERT_EQ(::write(toSim_, line.data(), line.size()), static_cast<ssize_t>(line.size()));
-    }
-
-    // The next line, after those already waited for, that contains text.
-    std::optional<std::string> WaitFor(const std::string& text,
-                                       std::chrono::milliseconds limit = 10s) {
-        Deadline end = In(limit);
-        for (;;) {
-            Pump();
-            for (; next_ < lines_.size(); ++next_) {
-                if (lines_[next_].find(text) != std::string::npos) return lines_[next_++];
-            }
-            if (!Before(end)) return std::nullopt;
-            std::this_thread::sleep_for(2ms);
-        }
-    }
-
-    const std::vector<std::string>& Lines() {
-        Pump();
-        return lines_;
-    }
-
-  private:
-    void Pump() {
-        char buf[4096];
-        for (ssize_t n; (n = ::read(fromSim_, buf, sizeof buf)) > 0;) {
-            partial_.append(buf, static_cast<std::size_t>(n));
-        }
-        for (std::size_t end; (end = partial_.find('\n')) != std::string::npos;) {
-            lines_.push_back(partial_.substr(0, end));
-            partial_.erase(0, end + 1);
-        }
-    }
-
-    pid_t pid_ = -1;
-    int toSim_ = -1, fromSim_ = -1;
-    std::string partial_;
-    std::vector<std::string> lines_;
-    std::size_t next_ = 0;
-};
 
 // What the simulator says it did with a passing: "... transponder 001001 ... time 1234 ms  sent".
 struct Logged {
@@ -210,7 +116,8 @@ class DecoderOnAPty : public ::testing::Test {
 
 TEST_F(DecoderOnAPty, AnMk2IsDetectedItsClockZeroedAndItsPassingsDecodedExactly) {
     std::string recordFile = folder / "out.rec";
-    SimProcess sim({"--folder", folder.Path().string(), "--port", "5", "--cars", "3", "--lap-mean",
+    SimProcess sim(VELKARO_DECODER_SIM,
+                   {"--folder", folder.Path().string(), "--port", "5", "--cars", "3", "--lap-mean",
                     "0.4", "--lap-spread", "0", "--pace-spread", "0", "--record", recordFile});
     ASSERT_TRUE(sim.Started());
     ASSERT_TRUE(sim.WaitFor("type \"help\""));
@@ -265,7 +172,8 @@ TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
     test::ScopedCurrentFolder here(folder.Path());
     FakeMessages messages;
     test::FailOnUnexpectedMessages(messages);
-    SimProcess sim({"--folder", folder.Path().string(), "--port", "6", "--cars", "2", "--lap-mean",
+    SimProcess sim(VELKARO_DECODER_SIM,
+                   {"--folder", folder.Path().string(), "--port", "6", "--cars", "2", "--lap-mean",
                     "0.3", "--lap-spread", "0", "--pace-spread", "0"});
     ASSERT_TRUE(sim.WaitFor("type \"help\""));
     ASSERT_EQ(DetectDecoder(link, "COM6"), DetectResult::Mk2);
@@ -332,7 +240,8 @@ TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
 }
 
 TEST_F(DecoderOnAPty, AnMk1IsTakenForOneAndTimedByThePc) {
-    SimProcess sim({"--folder", folder.Path().string(), "--port", "7", "--model", "mk1", "--cars",
+    SimProcess sim(VELKARO_DECODER_SIM,
+                   {"--folder", folder.Path().string(), "--port", "7", "--model", "mk1", "--cars",
                     "2", "--lap-mean", "0.3", "--lap-spread", "0", "--pace-spread", "0"});
     ASSERT_TRUE(sim.WaitFor("type \"help\""));
     ASSERT_EQ(DetectDecoder(link, "COM7"), DetectResult::Mk1);
@@ -362,8 +271,8 @@ TEST_F(DecoderOnAPty, AnMk1IsTakenForOneAndTimedByThePc) {
 }
 
 TEST_F(DecoderOnAPty, ARecordIsReplayedFromTheClockReset) {
-    SimProcess sim({"--folder", folder.Path().string(), "--port", "8", "--replay",
-                    VELKARO_TEST_DATA "/timing/replay.rec"});
+    SimProcess sim(VELKARO_DECODER_SIM, {"--folder", folder.Path().string(), "--port", "8",
+                                         "--replay", VELKARO_TEST_DATA "/timing/replay.rec"});
     ASSERT_TRUE(sim.WaitFor("type \"help\""));
     ASSERT_EQ(DetectDecoder(link, "COM8"), DetectResult::Mk2);  // the record's model
     ASSERT_TRUE(ZeroClock());
