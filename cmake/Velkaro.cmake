@@ -18,14 +18,19 @@ function(velkaro_collect_sources out)
 endfunction()
 
 # Registers a GoogleTest program built from SOURCES and linked with LIBS, with the folder of the
-# hand-written test files given as VELKARO_TEST_DATA.
+# hand-written test files given as VELKARO_TEST_DATA. OFFSCREEN: it opens windows, on Qt's
+# offscreen platform.
 function(velkaro_add_gtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "OFFSCREEN" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} GTest::gtest_main)
   target_compile_definitions(${name} PRIVATE VELKARO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "${VELKARO_TEST_ENV}")
+  set(env "${VELKARO_TEST_ENV}")
+  if(ARG_OFFSCREEN)
+    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    set_target_properties(${name} PROPERTIES AUTOMOC ON)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}")
 endfunction()
 
 # Registers a QtTest program that opens real windows on the offscreen platform.

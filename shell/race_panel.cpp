@@ -1,0 +1,52 @@
+#include "shell/race_panel.h"
+
+namespace velkaro {
+
+namespace {
+constexpr std::array<std::string_view, 20> kCarLabels{"1",  "2",  "3",  "4",  "5",  "6",  "7",
+                                                      "8",  "9",  "10", "11", "12", "13", "14",
+                                                      "15", "16", "17", "18", "19", "20"};
+
+Rect At(int x, int y, int w, int h) {
+    return {x, y, x + w, y + h};
+}
+}  // namespace
+
+std::array<PanelControl, kPanelControls> RacePanelLayout(int W, int H) {
+    const int A = (42 * W - 8400) / 100;
+    const int C = (W - 200) / 2 + 200;
+    const int D = 720 * W / 1600;
+    const int half = 525 * W / 1600;
+    std::array<PanelControl, kPanelControls> c{{
+        {2001, ControlKind::BitmapButton, "Start", At(A + 100, 40 * H / 900, 80, H / 20)},
+        {2004, ControlKind::CentredText, "Start", At(A + 105, 86 * H / 900, 70, H / 45)},
+        {2002, ControlKind::BitmapButton, "Stop", At(A + 200, 40 * H / 900, 80, H / 20)},
+        {2005, ControlKind::CentredText, "Stop", At(A + 205, 86 * H / 900, 70, H / 45)},
+        {2003, ControlKind::BitmapButton, "Clear", At(A + 300, 40 * H / 900, 80, H / 20)},
+        {2006, ControlKind::CentredText, "Clear", At(A + 305, 86 * H / 900, 70, H / 45)},
+        {6101, ControlKind::BitmapButton, "Results", At(W - 120, H / 15, 40, 40)},
+        {6000, ControlKind::BitmapButton, "Print", At(W - 70, H / 15, 40, 40)},
+        {0, ControlKind::GroupFrame, "", At(C - half, 606 * H / 900, 2 * half, H / 18)},
+        {2221, ControlKind::GroupFrame, "Race duration / Clock",
+         At(45 * W / 1600 + 200, 710 * H / 900, W / 4, H / 12)},
+        {2222, ControlKind::GroupFrame, "Countdown",
+         At(440 * W / 1600 + 220, 710 * H / 900, 100, H / 12)},
+        {2223, ControlKind::GroupFrame, "Transponders mode",
+         At(D + 200, 700 * H / 900, 330, 85 * H / 900)},
+        {2101, ControlKind::RadioFirst, "Personal chips", At(D + 205, 727 * H / 900, 118, H / 45)},
+        {2102, ControlKind::Radio, "Club chips", At(D + 335, 727 * H / 900, 95, H / 45)},
+        {2103, ControlKind::Radio, "Mixed (scan)", At(D + 205, 760 * H / 900, 105, H / 45)},
+        {2104, ControlKind::DropDown, "SetTransponders",
+         At(D + 435, 725 * H / 900, 72, 600 * H / 900)},
+        {2105, ControlKind::PushLikeCheck, "Scan", At(D + 320, 757 * H / 900, 60, 23 * H / 900)},
+        {2106, ControlKind::BorderedText, "", At(D + 390, 757 * H / 900, 125, 23 * H / 900)},
+    }};
+    for (int k = 1; k <= 20; ++k) {
+        c[std::size_t(kPanelControls - 21 + k)] = {
+            2200 + k, ControlKind::PushButton, kCarLabels[std::size_t(k - 1)],
+            At(C + (k - 11) * 50 * W / 1600, 625 * H / 900, W / 40, H / 45)};
+    }
+    return c;
+}
+
+}  // namespace velkaro

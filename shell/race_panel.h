@@ -1,0 +1,39 @@
+#pragma once
+
+#include <array>
+#include <string_view>
+
+#include "platform/canvas.h"
+
+namespace velkaro {
+
+enum class ControlKind {
+    BitmapButton,
+    CentredText,
+    GroupFrame,
+    PushButton,
+    RadioFirst,
+    Radio,
+    DropDown,
+    PushLikeCheck,
+    BorderedText,
+};
+
+struct PanelControl {
+    int id;  // 0 for the unnamed frame around the car buttons
+    ControlKind kind;
+    std::string_view text;
+    Rect rect;
+};
+
+inline constexpr int kPanelControls = 18 + 20;
+
+// The race panel's controls, placed from the screen size (w x h) as the window is created.
+std::array<PanelControl, kPanelControls> RacePanelLayout(int w, int h);
+
+// The event tree's rectangle in a client area of the given height.
+inline Rect EventTreeRect(int clientHeight) {
+    return {10, 54, 10 + 190, clientHeight - 80 + 54};
+}
+
+}  // namespace velkaro

@@ -1,0 +1,26 @@
+#include "timing/interface_status.h"
+
+namespace velkaro {
+
+std::string_view InterfaceStatusOnOpen(const InterfaceSettings& settings) {
+    if (settings.ready == 0) return " COM Port is not open !\r\n";
+    if (settings.interfaceType == kMk1Type) return " Interface MK1 ready to operate.\r\n";
+    if (settings.interfaceType == kMk2Type) return " Interface MK2 ready to operate.\r\n";
+    return {};
+}
+
+std::string_view ConnectStatus(DetectResult result) {
+    switch (result) {
+        case DetectResult::PortNotOpened:
+            return " COM Port opening attempt :\r\n Could not open the COM Port !\r\n";
+        case DetectResult::Mk1:
+            return " COM Port opening attempt :\r\n COM Port opened correctly, OK !\r\n Interface "
+                   "MK1 ready to operate !\r\n";
+        case DetectResult::Mk2:
+            return " COM Port opening attempt :\r\n COM Port opened correctly, OK !\r\n Interface "
+                   "MK2 ready to operate !\r\n";
+    }
+    return {};
+}
+
+}  // namespace velkaro

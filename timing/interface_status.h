@@ -1,0 +1,24 @@
+#pragma once
+
+#include <string_view>
+
+#include "timing/decoder_link.h"
+#include "timing/interface_settings.h"
+
+namespace velkaro {
+
+// What the Interface form says about the decoder: when it opens, from the settings file...
+std::string_view InterfaceStatusOnOpen(const InterfaceSettings& settings);
+// ...while "Connect" tries the port...
+inline constexpr std::string_view kConnectAttemptStatus = " COM Port opening attempt :\r\n";
+// ...and once the attempt is over.
+std::string_view ConnectStatus(DetectResult result);
+
+// The status light of the form.
+inline constexpr const char* kReadyLight = "images/voyantVert.bmp";
+inline constexpr const char* kNotReadyLight = "images/voyantRouge.bmp";
+inline const char* StatusLight(const InterfaceSettings& s) {
+    return s.ready == 1 ? kReadyLight : kNotReadyLight;
+}
+
+}  // namespace velkaro
