@@ -1,0 +1,171 @@
+#include "event/journal.h"
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace velkaro {
+
+// The event file is changed in place, a few kilobytes inside tens of megabytes, so copying it
+// whole for each change is out of the question. Instead every change goes through a rollback
+// journal beside the file:
+//   1. the journal receives the file's length and the present bytes of every range about to
+//      change, closed by a checksum, and is flushed (with its folder entry);
+//   2. the new bytes are written in place and flushed;
+//   3. the journal is emptied and flushed: this is the moment the change becomes permanent;
+//      the empty journal is then removed.
+// A crash before 3 leaves a complete journal (whose checksum holds) or an incomplete one. A
+// complete journal is played back at the next opening: the old bytes go back and the file is
+// cut to its old length, which gives the file as before whatever part of step 2 reached the
+// disk. An incomplete journal means step 2 never began, so it is simply dropped. Playing back
+// is idempotent, so a crash during a roll-back is undone by the next one. The bytes the file
+// ends with are exactly those the in-place writes give: the journal adds none to the file.
+
+namespace {
+
+constexpr char kMagic[8] = {'V', 'R', 'M', 'J', 'R', 'N', 'L', '1'};
+
+std::uint64_t Fnv1a(std::string_view bytes) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (unsigned char c : bytes) {
+        h ^= c;
+        h *= 1099511628211ull;
+    }
+    return h;
+}
+
+void PutU64(std::string& out, std::uint64_t v) {
+    for (int i = 0; i < 8; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+std::uint64_t GetU64(std::string_view in, std::size_t at) {
+    std::uint64_t v = 0;
+    for (int i = 0; i < 8; ++i)
+        v |= std::uint64_t(static_cast<unsigned char>(in[at + i])) << (8 * i);
+    return v;
+}
+
+struct SavedRange {
+    std::uint64_t offset;
+    std::string_view bytes;
+};
+
+struct Journal {
+    std::uint64_t sizeBefore = 0;
+    std::vector<SavedRange> ranges;
+};
+
+std::string BuildJournal(std::string_view before, const std::vector<Patch>& patches) {
+    std::string j(kMagic, sizeof kMagic);
+    PutU64(j, before.size());
+    PutU64(j, patches.size());
+    for (const Patch& p : patches) {
+        // Only what existed needs saving: cutting the file back removes the rest.
+        std::uint64_t from = std::min<std::uint64_t>(p.offset, before.size());
+        std::uint64_t to = std::min<std::uint64_t>(p.offset + p.bytes.size(), before.size());
+        PutU64(j, from);
+        PutU64(j, to - from);
+        j.append(before.substr(from, to - from));
+    }
+    PutU64(j, Fnv1a(j));
+    return j;
+}
+
+std::optional<Journal> ParseJournal(std::string_view j) {
+    if (j.size() < sizeof kMagic + 24 || std::memcmp(j.data(), kMagic, sizeof kMagic) != 0) {
+        return std::nullopt;
+    }
+    std::size_t body = j.size() - 8;
+    if (GetU64(j, body) != Fnv1a(j.substr(0, body))) return std::nullopt;
+    Journal out;
+    out.sizeBefore = GetU64(j, 8);
+    std::uint64_t count = GetU64(j, 16);
+    std::size_t at = 24;
+    for (std::uint64_t i = 0; i < count; ++i) {
+        if (body - at < 16) return std::nullopt;
+        std::uint64_t offset = GetU64(j, at), length = GetU64(j, at + 8);
+        at += 16;
+        if (length > body - at) return std::nullopt;
+        out.ranges.push_back({offset, j.substr(at, length)});
+        at += length;
+    }
+    if (at != body) return std::nullopt;
+    return out;
+}
+
+bool Restore(DiskFile& file, const Journal& journal) {
+    for (const SavedRange& r : journal.ranges) {
+        if (!file.Write(r.offset, r.bytes)) return false;
+    }
+    return file.Truncate(journal.sizeBefore) && file.Sync();
+}
+
+bool Empty(DiskFile& journal) {
+    return journal.Truncate(0) && journal.Sync();
+}
+
+}  // namespace
+
+std::string JournalName(std::string_view file) {
+    return std::string(file) + "-journal";
+}
+
+bool CommitPatches(Disk& disk, std::string_view name, DiskFile& file, std::string_view before,
+                   const std::vector<Patch>& patches) {
+    if (patches.empty()) return true;
+    const std::string journalName = JournalName(name);
+    const std::string saved = BuildJournal(before, patches);
+
+    bool existed = disk.Exists(journalName);
+    std::unique_ptr<DiskFile> journal = disk.Open(journalName, OpenMode::CreateEmpty);
+    if (!journal) return false;
+    if (!journal->Write(0, saved) || !journal->Sync() ||
+        (!existed && !disk.SyncFolder(journalName))) {
+        // The file is untouched; an incomplete journal is dropped at the next opening anyway.
+        journal.reset();
+        disk.Remove(journalName);
+        return false;
+    }
+
+    bool applied = true;
+    for (const Patch& p : patches) {
+        if (!file.Write(p.offset, p.bytes)) {
+            applied = false;
+            break;
+        }
+    }
+    if (applied && file.Sync() && Empty(*journal)) {
+        journal.reset();
+        disk.Remove(journalName);
+        return true;
+    }
+
+    // A failed write (a full disk, say): undo now rather than at the next opening. Should the
+    // undo fail too, the journal stays and the next opening plays it back.
+    std::optional<Journal> parsed = ParseJournal(saved);
+    if (parsed && Restore(file, *parsed) && Empty(*journal)) {
+        journal.reset();
+        disk.Remove(journalName);
+    }
+    return false;
+}
+
+bool RollBackInterruptedChange(Disk& disk, std::string_view name) {
+    const std::string journalName = JournalName(name);
+    if (!disk.Exists(journalName)) return true;
+    std::unique_ptr<DiskFile> journal = disk.Open(journalName, OpenMode::Existing);
+    if (!journal) return false;
+    std::optional<Journal> parsed = ParseJournal(journal->Contents());
+    if (parsed) {
+        // Without the file there is nothing to put back.
+        if (std::unique_ptr<DiskFile> file = disk.Open(name, OpenMode::Existing)) {
+            if (!Restore(*file, *parsed)) return false;
+        }
+    }
+    if (!Empty(*journal)) return false;
+    journal.reset();
+    disk.Remove(journalName);
+    return true;
+}
+
+}  // namespace velkaro
