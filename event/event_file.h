@@ -57,7 +57,7 @@ FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages,
                               Disk& disk = SystemDisk());
 FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk = SystemDisk());
 
-// The first field of each of the 200 lines of "Catégorie%dListeParticipants".
+// The first field of each of the 200 lines of "Cat\xE9gorie%dListeParticipants".
 FileOutcome ReadParticipantNames(int category, ParticipantNames& names, Disk& disk = SystemDisk());
 
 // A qualifying heat's result, `carCount` being the number of cars in the heat.

@@ -21,7 +21,7 @@ struct TrackRecord {
 FileOutcome ReadTrack(TrackRecord& track, Disk& disk = SystemDisk());
 FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk = SystemDisk());
 
-// "Catégorie%dListeParticipants": 200 slots; an unused one has an empty name.
+// "Cat\xE9gorie%dListeParticipants": 200 slots; an unused one has an empty name.
 struct ParticipantRecord {
     Text<40> name;
     Text<7> transponder;
@@ -32,7 +32,7 @@ FileOutcome ReadParticipants(int category, Participants& participants, Disk& dis
 FileOutcome WriteParticipants(int category, const Participants& participants, Messages& messages,
                               Disk& disk = SystemDisk());
 
-// "Catégorie%dRépartitionQualifs": the heat slot list.
+// "Cat\xE9gorie%dR\xE9partitionQualifs": the heat slot list.
 struct HeatSlotList {
     std::int32_t qualificationStarted = 0;
     std::int32_t driversPerHeat = 10;
@@ -47,7 +47,7 @@ FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk = Syst
 FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCreate,
                               Messages& messages, Disk& disk = SystemDisk());
 
-// "Catégorie%dQualifsParamètres"; the defaults are those of a category without the section.
+// "Cat\xE9gorie%dQualifsParam\xE8tres"; the defaults are those of a category without the section.
 struct QualifOptions {
     Text<24> placing{kLapsThenTime};
     Text<17> durationKind{kDurationByTime};
@@ -64,7 +64,7 @@ FileOutcome ReadQualifOptions(int category, QualifOptions& options, Disk& disk =
 FileOutcome WriteQualifOptions(int category, const QualifOptions& options, Messages& messages,
                                Disk& disk = SystemDisk());
 
-// "Catégorie%dGrilleDépartQualifs": per round, the lane of each start position.
+// "Cat\xE9gorie%dGrilleD\xE9partQualifs": per round, the lane of each start position.
 struct StartingGrids {
     std::int32_t qualificationStarted = 0;
     std::int32_t driversPerHeat = 0;
@@ -75,7 +75,7 @@ FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk = S
 FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Messages& messages,
                                Disk& disk = SystemDisk());
 
-// "Catégorie%dM%dClassement": one line per participant, in classification order.
+// "Cat\xE9gorie%dM%dClassement": one line per participant, in classification order.
 struct RoundResult {
     Text<40> name;
     std::int32_t laps = 0;
@@ -95,7 +95,7 @@ FileOutcome WriteRoundClassification(int category, int round, int participants,
                                      const RoundClassification& classification, Messages& messages,
                                      Disk& disk = SystemDisk());
 
-// "Catégorie%dClassementFinalQualifs": the names in overall order.
+// "Cat\xE9gorie%dClassementFinalQualifs": the names in overall order.
 struct OverallClassification {
     Text<24> keyword{kLapsThenTime};
     std::int32_t bestRounds = 1;
@@ -108,7 +108,7 @@ FileOutcome WriteOverallClassification(int category, int participants,
                                        const OverallClassification& classification,
                                        Messages& messages, Disk& disk = SystemDisk());
 
-// "Catégorie%dRemontéesParamètres".
+// "Cat\xE9gorie%dRemont\xE9esParam\xE8tres".
 struct FinalsOptions {
     Text<23> start{kStartSoundSignal};
     Text<22> endAtTime{kEndTimeFinishLap};
@@ -118,7 +118,7 @@ FileOutcome ReadFinalsOptions(int category, FinalsOptions& options, Disk& disk =
 FileOutcome WriteFinalsOptions(int category, const FinalsOptions& options, Messages& messages,
                                Disk& disk = SystemDisk());
 
-// "Catégorie%dRépartitionRemontées": the 20 values of the finals ladder. Index 0 of the
+// "Cat\xE9gorie%dR\xE9partitionRemont\xE9es": the 20 values of the finals ladder. Index 0 of the
 // durations is the Final, 1 the 1/2 finals, ..., 4 the 1/16 finals and below; delays and
 // go-up counts start at the 1/2 finals; direct holds d0 to d4.
 struct FinalsLadder {

@@ -27,6 +27,8 @@ class CrashDisk final : public Disk {
 
     CrashDisk() = default;
     explicit CrashDisk(const std::map<std::string, std::string>& files);
+    CrashDisk(const std::string& name, const std::string& bytes)
+        : CrashDisk(std::map<std::string, std::string>{{name, bytes}}) {}
 
     int crashAt = -1;  // the step at which the power fails; -1 never
     std::size_t tornBytes = 0;

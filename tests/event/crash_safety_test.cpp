@@ -215,7 +215,7 @@ TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {
         };
         CrashDisk& inner_;
     };
-    CrashDisk disk(std::map<std::string, std::string>{{kCopy, start}});
+    CrashDisk disk(kCopy, start);
     FullDisk full(disk);
     FakeMessages m;
     test::FailOnUnexpectedMessages(m);

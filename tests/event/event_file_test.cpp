@@ -15,20 +15,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class EventFileTest : public ::testing::Test {
+class EventFileTest : public test::EventFolderTest {
   protected:
-    void SetUp() override {
-        fs::create_directories(folder_.Path() / "Private");
-        test::FailOnUnexpectedMessages(messages_);
-    }
-
-    std::string WorkingCopy() const {
-        return test::ReadWholeFile(folder_.Path() / "Private/Course.race");
-    }
-    void SetWorkingCopy(const std::string& bytes) {
-        test::WriteWholeFile(folder_.Path() / "Private/Course.race", bytes);
-    }
-
     // The three writes that record a heat, as the run control makes them.
     void RecordHeat(const RunCars& cars, int round, int heat, const RunTrailer& trailer,
                     EventHeader& header, RunDoneFlags& flags) {
@@ -41,10 +29,6 @@ class EventFileTest : public ::testing::Test {
             RunHoldsResult(cars) ? 1 : 0;
         ASSERT_EQ(WriteRunDoneFlags(flags, messages_), FileOutcome::Done);
     }
-
-    test::TempFolder folder_;
-    test::ScopedCurrentFolder current_{folder_.Path()};
-    FakeMessages messages_;
 };
 
 EventHeader OneCategory(std::string_view name) {

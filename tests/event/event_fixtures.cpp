@@ -4,6 +4,23 @@
 
 namespace velkaro::test {
 
+void EventFolderTest::SetUp() {
+    std::filesystem::create_directories(folder_.Path() / "Private");
+    FailOnUnexpectedMessages(messages_);
+}
+
+std::string EventFolderTest::WorkingCopy() const {
+    return File("Private/Course.race");
+}
+
+void EventFolderTest::SetWorkingCopy(const std::string& bytes) {
+    WriteWholeFile(folder_.Path() / "Private/Course.race", bytes);
+}
+
+std::string EventFolderTest::File(const std::string& name) const {
+    return ReadWholeFile(folder_.Path() / name);
+}
+
 std::string Golden(const std::string& name) {
     return ReadWholeFile(std::string(VELKARO_TEST_DATA) + "/event/" + name);
 }
