@@ -25,8 +25,11 @@ std::string JournalName(std::string_view file);
 bool CommitPatches(Disk& disk, std::string_view name, DiskFile& file, std::string_view before,
                    const std::vector<Patch>& patches);
 
-// Puts back the bytes of a change that a crash interrupted, and drops the journal. True when
-// nothing was pending or the file is whole again.
+// Puts back the bytes of a change that a crash interrupted. True when nothing was pending or
+// the file is whole again.
 bool RollBackInterruptedChange(Disk& disk, std::string_view name);
+
+// Whether a complete journal waits to be played back.
+bool ChangePending(Disk& disk, std::string_view name);
 
 }  // namespace velkaro

@@ -96,10 +96,10 @@ void AppendField(std::string& out, std::string_view text) {
 
 void AppendIntField(std::string& out, std::int64_t value) {
     char digits[24];
-    auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
-    (void)ec;  // 24 characters hold every 64-bit value
+    auto [end, ec] = std::to_chars(digits, digits + sizeof digits - 1, value);
+    (void)ec;  // 23 characters hold every 64-bit value
+    *end++ = '\t';
     out.append(digits, end);
-    out += '\t';
 }
 
 }  // namespace velkaro

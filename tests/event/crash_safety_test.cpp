@@ -80,8 +80,8 @@ std::vector<std::size_t> TornSizes(std::size_t size) {
 
 // Stops the power at every step of the operations, each write cut at many places, and under
 // each kind of loss; after the roll-back the working copy must be exactly as before the write
-// that was interrupted or exactly as after it, and the remaining writes must then give the
-// same file as an uninterrupted run.
+// that was interrupted or exactly as after it, and (checked after a plain power cut) the
+// remaining writes must then give the same file as an uninterrupted run.
 void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops) {
     const std::map<std::string, std::string> files{{kCopy, start}};
     std::vector<std::string> states{start};
@@ -95,7 +95,7 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
             states.push_back(disk.Files()[kCopy]);
         }
         sizes = disk.StepSizes();
-        ASSERT_EQ(disk.Files().size(), 1u) << "something left beside the working copy";
+        ASSERT_FALSE(ChangePending(disk, kCopy));
     }
 
     int trials = 0;
@@ -123,7 +123,7 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
                 std::map<std::string, std::string> left = after.Files();
                 SCOPED_TRACE(::testing::Message() << "step " << step << " cut " << cut << " loss "
                                                   << mode << " during write " << done);
-                EXPECT_EQ(left.count(JournalName(kCopy)), 0u);
+                EXPECT_FALSE(ChangePending(after, kCopy));
                 // A crash after the last write has become permanent finds them all done.
                 const std::string& got = left[kCopy];
                 bool before = got == states[done];
@@ -131,18 +131,19 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
                 ASSERT_TRUE(before || afterIt)
                     << "the working copy is neither as before nor as after";
 
-                FakeMessages again;
-                test::FailOnUnexpectedMessages(again);
-                for (std::size_t i = afterIt ? done + 1 : done; i < ops.size(); ++i) {
-                    ASSERT_TRUE(ops[i](after, again));
+                if (mode == 1) {
+                    FakeMessages again;
+                    test::FailOnUnexpectedMessages(again);
+                    for (std::size_t i = afterIt ? done + 1 : done; i < ops.size(); ++i) {
+                        ASSERT_TRUE(ops[i](after, again));
+                    }
+                    ASSERT_EQ(after.Files()[kCopy], states.back());
                 }
-                ASSERT_EQ(after.Files()[kCopy], states.back());
                 ++trials;
             }
         }
     }
     EXPECT_GT(trials, 100);
-    std::printf("%d crashes\n", trials);
 }
 
 TEST(CrashSafety, RecordingAHeatForTheFirstTime) {
@@ -169,6 +170,13 @@ TEST(CrashSafety, RecordingAFinalWithItsRelatedRuns) {
     CheckEveryCrash(start, {FinalsRun(0, 'A', test::BusyRun(4, 40, 3),
                                       {RelatedRun{a.View(), 2}, RelatedRun{b.View(), 2}}),
                             Header(1), Flags(1)});
+}
+
+TEST(CrashSafety, JournalsOfTheSameLengthOneAfterTheOther) {
+    // Each journal is written over the previous one, with exactly its length: a new journal
+    // cut short must never let the old one pass for complete.
+    const std::string start = Prepare({Heat(1, test::BusyRun(3, 10, 1))});
+    CheckEveryCrash(start, {Header(2), Header(3), Flags(2), Flags(3)});
 }
 
 TEST(CrashSafety, ReplacingTheWorkingCopyByANewEvent) {
@@ -222,7 +230,8 @@ TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {
     EXPECT_EQ(WriteHeatResult(test::BusyRun(12, 61, 5), 12, HeatTitle(1, 1, 1).View(),
                               test::HeatTrailer(), m, full),
               FileOutcome::Unavailable);
-    EXPECT_EQ(disk.Files(), (std::map<std::string, std::string>{{kCopy, start}}));
+    EXPECT_EQ(disk.Files()[kCopy], start);
+    EXPECT_FALSE(ChangePending(disk, kCopy));
 }
 
 }  // namespace
