@@ -32,7 +32,7 @@ struct EventFile {
     Disk* disk = nullptr;
     std::string name;
     std::unique_ptr<DiskFile> file;
-    std::string_view bytes;    // the file as it was opened
+    std::string_view bytes;    // the file as it was opened; gone once it is written to
     std::size_t position = 0;  // where FindSection left off
 
     bool Open(Disk& d, std::string_view fileName = kWorkingCopy);

@@ -17,7 +17,8 @@ namespace velkaro {
 // A crash before 3 leaves a complete journal (whose checksum holds) or an incomplete one. A
 // complete journal is played back at the next opening: the old bytes go back and the file is
 // cut to its old length, which gives the file as before whatever part of step 2 reached the
-// disk. An incomplete journal means step 2 never began, so it is ignored. Playing back is
+// disk (and, for a journal flushed just before the crash, the bytes already there). An
+// incomplete journal means step 2 never began, so it is ignored. Playing back is
 // idempotent, so a crash during a roll-back is undone by the next one. The bytes the file
 // ends with are exactly those the in-place writes give: the journal adds none to the file.
 //

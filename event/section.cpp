@@ -35,9 +35,41 @@ const char* NextLf(const char* p, const char* end) {
     return static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
 }
 
-bool TitleLike(std::string_view field) {
-    constexpr std::string_view kCategory = "Cat\xE9gorie";
-    return field.substr(0, kCategory.size()) == kCategory || field == "PisteCourse";
+bool Consume(std::string_view& s, std::string_view prefix) {
+    if (s.substr(0, prefix.size()) != prefix) return false;
+    s.remove_prefix(prefix.size());
+    return true;
+}
+
+bool ConsumeNumber(std::string_view& s) {
+    std::size_t digits = 0;
+    while (digits < s.size() && s[digits] >= '0' && s[digits] <= '9') ++digits;
+    s.remove_prefix(digits);
+    return digits > 0;
+}
+
+// Whether a first field is one of the titles the system writes. ("\xE9" is kept apart from a
+// following "es", which would otherwise continue the escape.)
+bool IsSectionTitle(std::string_view f) {
+    if (f == "PisteCourse" || f == "Cat\xE9gorieDrapeauxTreeview") return true;
+    if (!Consume(f, "Cat\xE9gorie") || !ConsumeNumber(f)) return false;
+    // clang-format off
+    static constexpr std::string_view kFixed[] = {
+        "ListeParticipants", "R\xE9partitionQualifs", "QualifsParam\xE8tres",
+        "GrilleD\xE9partQualifs", "ClassementFinalQualifs", "Remont\xE9" "esParam\xE8tres",
+        "R\xE9partitionRemont\xE9" "es", "Remont\xE9" "esFinale"};
+    // clang-format on
+    for (std::string_view fixed : kFixed) {
+        if (f == fixed) return true;
+    }
+    if (Consume(f, "M")) {
+        return ConsumeNumber(f) &&
+               (f == "Classement" || (Consume(f, "S") && ConsumeNumber(f) && f.empty()));
+    }
+    constexpr std::string_view kRuns =
+        "Remont\xE9"
+        "es";
+    return Consume(f, kRuns) && ConsumeNumber(f) && (f == "A" || f == "B");
 }
 
 // Whether a title line appended for `title` would be found again.
@@ -88,7 +120,7 @@ std::size_t ExtentFrom(std::string_view file, std::size_t start) {
     while (p < end) {
         const char* lf = NextLf(p, end);
         const char* lineEnd = lf ? lf : end;
-        if ((*p == 'C' || *p == 'P') && TitleLike(FirstField(p, lineEnd, lf))) {
+        if ((*p == 'C' || *p == 'P') && IsSectionTitle(FirstField(p, lineEnd, lf))) {
             return static_cast<std::size_t>((previous ? previous : p) - begin) - start;
         }
         auto length = lineEnd - p;

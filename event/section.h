@@ -24,9 +24,9 @@ SectionPosition FindSectionIn(std::string_view file, std::string_view title);
 std::string Reservation(int pairs);
 
 // Bytes up to the next section: from `start` to the empty line that precedes the next title
-// line, or to the end of the file. A line counts as a title when its first field is
-// "PisteCourse" or starts with "Cat\xE9gorie"; a data line that looks like one only makes the
-// extent shorter, which costs room, never another section's bytes.
+// line, or to the end of the file. A title line is one whose first field is a title the system
+// writes; a data line that reads like one (a driver named so) only makes the extent shorter,
+// which costs room, never another section's bytes.
 std::size_t ExtentFrom(std::string_view file, std::size_t start);
 
 // How writing a reservation and its content at `start` changes the file.

@@ -64,19 +64,49 @@ TEST(FindSection, FindsEverySectionOfTheRecordedGolden) {
 }
 
 TEST(SectionExtent, RunsToTheEmptyLineBeforeTheNextTitle) {
-    std::string file = "head\r\n\r\nCat\xE9gorieA\t\r\nbody\t\r\n1\t\r\n\r\nPisteCourse\t\r\nx\r\n";
-    std::size_t body = FindSectionIn(file, "Cat\xE9gorieA").body;
+    std::string file =
+        "head\r\n\r\nCat\xE9gorie1M1S1\t\r\nbody\t\r\n1\t\r\n\r\nPisteCourse\t\r\nx\r\n";
+    std::size_t body = FindSectionIn(file, "Cat\xE9gorie1M1S1").body;
     EXPECT_EQ(ExtentFrom(file, body), std::string("body\t\r\n1\t\r\n").size());
     EXPECT_EQ(ExtentFrom(file, 0), 6u);  // line 1 up to the empty line
     std::size_t last = FindSectionIn(file, "PisteCourse").body;
     EXPECT_EQ(ExtentFrom(file, last), 3u);  // the last section runs to the end
     // Without the empty line the next title still ends the extent; LF-only lines count too.
-    EXPECT_EQ(ExtentFrom("a\nb\nCat\xE9gorieB\t\n", 0), 4u);
-    EXPECT_EQ(ExtentFrom("a\nb\n\nCat\xE9gorieB\t\n", 0), 4u);
+    EXPECT_EQ(ExtentFrom("a\nb\nCat\xE9gorie2Remont\xE9"
+                         "es16B\t\n",
+                         0),
+              4u);
+    EXPECT_EQ(ExtentFrom("a\nb\n\nCat\xE9gorie9GrilleD\xE9partQualifs\t\n", 0), 4u);
+}
+
+TEST(SectionExtent, OnlyTheSystemsTitlesEndIt) {
+    for (std::string title :
+         {"PisteCourse", "Cat\xE9gorieDrapeauxTreeview", "Cat\xE9gorie3ListeParticipants",
+          "Cat\xE9gorie3R\xE9partitionQualifs", "Cat\xE9gorie3QualifsParam\xE8tres",
+          "Cat\xE9gorie3GrilleD\xE9partQualifs", "Cat\xE9gorie3M9S20", "Cat\xE9gorie3M2Classement",
+          "Cat\xE9gorie3ClassementFinalQualifs",
+          "Cat\xE9gorie3Remont\xE9"
+          "esParam\xE8tres",
+          "Cat\xE9gorie3R\xE9partitionRemont\xE9"
+          "es",
+          "Cat\xE9gorie3Remont\xE9"
+          "es2048A",
+          "Cat\xE9gorie3Remont\xE9"
+          "esFinale"}) {
+        EXPECT_EQ(ExtentFrom("data\t\r\n" + title + "\t\r\n", 0), 7u) << title;
+    }
+    // Names that merely look like titles leave the extent running.
+    for (std::string name : {"Cat\xE9gorie Junior", "Cat\xE9gorie1M1S", "Cat\xE9gorie1M1S1x",
+                             "Cat\xE9gorieM1S1", "PisteCourses",
+                             "Cat\xE9gorie1Remont\xE9"
+                             "es4C"}) {
+        std::string file = "data\t\r\n" + name + "\t\r\n";
+        EXPECT_EQ(ExtentFrom(file, 0), file.size()) << name;
+    }
 }
 
 TEST(PlaceRegion, ContentOverTheStartOfTheReservation) {
-    std::string file = "H\r\n" + Reservation(5) + "\r\nCat\xE9gorieX\t\r\n";
+    std::string file = "H\r\n" + Reservation(5) + "\r\nCat\xE9gorie1M1S2\t\r\n";
     RegionWrite w = PlaceRegion(file, 3, 5, "ab\t\r\n", false);
     EXPECT_EQ(w.patch.offset, 3u);
     EXPECT_EQ(w.patch.bytes, "ab\t\r\n\t1\t1\t\r\n");
@@ -85,7 +115,7 @@ TEST(PlaceRegion, ContentOverTheStartOfTheReservation) {
 }
 
 TEST(PlaceRegion, MovesTheRestWhenTheReservationOutgrowsItsRoom) {
-    std::string next = "\r\nCat\xE9gorieX\t\r\nnext\t\r\n";
+    std::string next = "\r\nCat\xE9gorie1M1S2\t\r\nnext\t\r\n";
     std::string file = "H\r\n" + Reservation(2) + next;
     RegionWrite w = PlaceRegion(file, 3, 4, "ab\t\r\n", false);
     EXPECT_EQ(w.regionSize, 10u);
@@ -97,7 +127,7 @@ TEST(PlaceRegion, MovesTheRestWhenTheReservationOutgrowsItsRoom) {
 TEST(PlaceRegion, ContentLongerThanItsReservationGetsRoom) {
     // Six pairs and a line end leave 14 bytes; 15 bytes of content would run into the next
     // section, so the reservation grows just enough to keep a filler before its line end.
-    std::string next = "\r\nCat\xE9gorieX\t\r\n";
+    std::string next = "\r\nCat\xE9gorie1M1S2\t\r\n";
     std::string file = Reservation(6) + next;
     std::string content = "0123456789012\r\n";
     RegionWrite w = PlaceRegion(file, 0, 6, content, false);
