@@ -99,18 +99,11 @@ int FinalsRunPairs(int carCount) {
     return 1400 * n + 24 * (kCarSlots - n) + 107;
 }
 
-FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk) {
-    EventHeader h;
-    h.selectedNode = 10000;
-    h.categoryCount = 1;
-    h.categories[0].name = categoryName;
-    std::string bytes = PlaceRegion({}, 0, kHeaderPairs, HeaderFields(h), true).patch.bytes;
-    SectionWrite flags = PlanSectionWrite(bytes, kRunDoneFlagsTitle, kRunDoneFlagsPairs,
-                                          FlagsContent(RunDoneFlags{}), true);
-    bytes += flags.region.patch.bytes;
+namespace {
 
-    // Written aside and renamed over the old copy: there is never a moment without a whole
-    // working copy. A pending roll-back belongs to the old copy and is settled first.
+// Written aside and renamed over the old copy: there is never a moment without a whole working
+// copy. A pending roll-back belongs to the old copy and is settled first.
+FileOutcome ReplaceWorkingCopy(std::string_view bytes, Disk& disk) {
     const std::string fresh = std::string(kWorkingCopy) + "-new";
     std::unique_ptr<DiskFile> out = disk.Open(fresh, OpenMode::CreateEmpty);
     bool ok = out && out->Write(0, bytes) && out->Sync();
@@ -122,6 +115,26 @@ FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk) {
         return FileOutcome::Unavailable;
     }
     return FileOutcome::Done;
+}
+
+}  // namespace
+
+FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk) {
+    EventHeader h;
+    h.selectedNode = 10000;
+    h.categoryCount = 1;
+    h.categories[0].name = categoryName;
+    std::string bytes = PlaceRegion({}, 0, kHeaderPairs, HeaderFields(h), true).patch.bytes;
+    SectionWrite flags = PlanSectionWrite(bytes, kRunDoneFlagsTitle, kRunDoneFlagsPairs,
+                                          FlagsContent(RunDoneFlags{}), true);
+    bytes += flags.region.patch.bytes;
+    return ReplaceWorkingCopy(bytes, disk);
+}
+
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Disk& disk) {
+    std::unique_ptr<DiskFile> source = disk.Open(sourceFile, OpenMode::Existing);
+    if (!source) return FileOutcome::Unavailable;
+    return ReplaceWorkingCopy(source->Contents(), disk);
 }
 
 FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk) {

@@ -49,6 +49,10 @@ bool RecoverWorkingCopy(Disk& disk = SystemDisk());
 // the run-done flags, all 0. It replaces the previous one in one step.
 FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk = SystemDisk());
 
+// "Load event": the working copy becomes a copy of the user's file, in one step as above.
+// Unavailable when the file cannot be read or the copy written.
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Disk& disk = SystemDisk());
+
 FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk = SystemDisk());
 // Clears the header first; counts beyond the table are cut to it.
 FileOutcome ReadEventHeader(EventHeader& header, Disk& disk = SystemDisk());

@@ -186,6 +186,18 @@ TEST(CrashSafety, ReplacingTheWorkingCopyByANewEvent) {
                     }});
 }
 
+TEST(CrashSafety, LoadingAnEventOverTheWorkingCopy) {
+    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
+    const std::string loaded = Prepare({Heat(2, test::BusyRun(3, 10, 2))});
+    CheckEveryCrash(start, {[&](Disk& disk, Messages&) {
+                        // The user's file comes with the disk the operation is given.
+                        std::unique_ptr<DiskFile> user =
+                            disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
+                        return user && user->Write(0, loaded) && user->Sync() &&
+                               CopyIntoWorkingCopy("Races/Spring.race", disk) == FileOutcome::Done;
+                    }});
+}
+
 TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {
     // A full disk refuses the write in place: the file is put back before the call returns.
     const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});

@@ -49,6 +49,15 @@ TEST_F(EventFileTest, NewEventFileIsTheGoldenByteForByte) {
         1);
 }
 
+TEST_F(EventFileTest, LoadingAnEventCopiesItWhole) {
+    SetWorkingCopy(test::Golden("new_event.race"));
+    test::WriteWholeFile(folder_.Path() / "Spring Cup.race", test::Golden("heat_recorded.race"));
+    ASSERT_EQ(CopyIntoWorkingCopy("Spring Cup.race"), FileOutcome::Done);
+    EXPECT_EQ(WorkingCopy(), test::Golden("heat_recorded.race"));
+    EXPECT_EQ(CopyIntoWorkingCopy("Nowhere.race"), FileOutcome::Unavailable);
+    EXPECT_EQ(WorkingCopy(), test::Golden("heat_recorded.race"));
+}
+
 TEST_F(EventFileTest, RecordingATwoCarHeatGivesTheGolden) {
     ASSERT_EQ(CreateNewEventFile("CATEGORY 1"), FileOutcome::Done);
     EventHeader header = OneCategory("CATEGORY 1");
