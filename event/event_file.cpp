@@ -1,0 +1,293 @@
+#include "event/event_file.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "event/journal.h"
+#include "event/section.h"
+
+namespace velkaro {
+
+namespace {
+
+int Clamp(int v, int lo, int hi) {
+    return std::min(std::max(v, lo), hi);
+}
+
+std::string HeaderFields(const EventHeader& h) {
+    std::string out;
+    AppendIntField(out, h.selectedNode);
+    AppendIntField(out, h.categoryCount);
+    int count = Clamp(h.categoryCount, 0, kCategories);
+    for (int i = 0; i < count; ++i) {
+        const CategoryRecord& c = h.categories[static_cast<std::size_t>(i)];
+        AppendField(out, c.name.View());
+        AppendIntField(out, c.participants);
+        AppendIntField(out, c.qualificationStarted);
+        AppendIntField(out, c.finalsState);
+        AppendIntField(out, c.rounds);
+        AppendIntField(out, c.heatsPerRound);
+        AppendIntField(out, c.finalsRuns);
+    }
+    return out;
+}
+
+std::string FlagsContent(const RunDoneFlags& flags) {
+    std::string out;
+    out.reserve(2 * kRunDoneFlagCount + 2);
+    for (const auto& category : flags.flags) {
+        for (std::int32_t f : category) AppendIntField(out, f);
+    }
+    EndLine(out);
+    return out;
+}
+
+void AppendCarLine(std::string& out, const RunCar& car) {
+    int n = Clamp(car.passingCount, 0, kMaxPassings);
+    AppendField(out, car.driverName.View());
+    AppendIntField(out, n);
+    AppendIntField(out, car.laps);
+    AppendIntField(out, car.totalTime);
+    AppendIntField(out, car.lapTimes[static_cast<std::size_t>(n)]);
+    AppendIntField(out, car.bestLap);
+    for (int i = 0; i <= n; ++i) AppendIntField(out, car.raceTimes[static_cast<std::size_t>(i)]);
+    EndLine(out);
+}
+
+FileOutcome Commit(EventFile& f, std::vector<Patch>& patches) {
+    return CommitPatches(*f.disk, f.name, *f.file, f.bytes, patches) ? FileOutcome::Done
+                                                                     : FileOutcome::Unavailable;
+}
+
+}  // namespace
+
+bool ReportUnavailable(FileOutcome outcome, Messages& messages) {
+    if (outcome != FileOutcome::Unavailable) return true;
+    messages.Error(kRaceFileNotFound);
+    return false;
+}
+
+bool EventFile::Open(Disk& d, std::string_view fileName) {
+    disk = &d;
+    name = std::string(fileName);
+    position = 0;
+    bytes = {};
+    if (!RollBackInterruptedChange(d, name)) return false;
+    file = d.Open(name, OpenMode::Existing);
+    if (!file) return false;
+    bytes = file->Contents();
+    return true;
+}
+
+bool FindSection(EventFile& file, std::string_view title) {
+    SectionPosition pos = FindSectionIn(file.bytes, title);
+    if (pos.found) file.position = pos.body;
+    return pos.found;
+}
+
+bool RecoverWorkingCopy(Disk& disk) {
+    return RollBackInterruptedChange(disk, kWorkingCopy);
+}
+
+int HeatResultPairs(int carCount) {
+    int n = Clamp(carCount, 0, kCarSlots);
+    return 640 * n + 23 * (kCarSlots - n) + 105;
+}
+
+int FinalsRunPairs(int carCount) {
+    int n = Clamp(carCount, 0, kCarSlots);
+    return 1400 * n + 24 * (kCarSlots - n) + 107;
+}
+
+namespace {
+
+// Written aside and renamed over the old copy: there is never a moment without a whole working
+// copy. A pending roll-back belongs to the old copy and is settled first.
+FileOutcome ReplaceWorkingCopy(std::string_view bytes, Disk& disk) {
+    const std::string fresh = std::string(kWorkingCopy) + "-new";
+    std::unique_ptr<DiskFile> out = disk.Open(fresh, OpenMode::CreateEmpty);
+    bool ok = out && out->Write(0, bytes) && out->Sync();
+    out.reset();
+    ok = ok && RollBackInterruptedChange(disk, kWorkingCopy) && disk.Rename(fresh, kWorkingCopy) &&
+         disk.SyncFolder(kWorkingCopy);
+    if (!ok) {
+        disk.Remove(fresh);
+        return FileOutcome::Unavailable;
+    }
+    return FileOutcome::Done;
+}
+
+}  // namespace
+
+FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk) {
+    EventHeader h;
+    h.selectedNode = 10000;
+    h.categoryCount = 1;
+    h.categories[0].name = categoryName;
+    std::string bytes = PlaceRegion({}, 0, kHeaderPairs, HeaderFields(h), true).patch.bytes;
+    SectionWrite flags = PlanSectionWrite(bytes, kRunDoneFlagsTitle, kRunDoneFlagsPairs,
+                                          FlagsContent(RunDoneFlags{}), true);
+    bytes += flags.region.patch.bytes;
+    return ReplaceWorkingCopy(bytes, disk);
+}
+
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Disk& disk) {
+    std::unique_ptr<DiskFile> source = disk.Open(sourceFile, OpenMode::Existing);
+    if (!source) return FileOutcome::Unavailable;
+    return ReplaceWorkingCopy(source->Contents(), disk);
+}
+
+FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk) {
+    EventFile f;
+    if (!f.Open(disk)) return FileOutcome::Unavailable;
+    std::vector<Patch> patches;
+    patches.push_back(PlaceRegion(f.bytes, 0, kHeaderPairs, HeaderFields(header), true).patch);
+    return Commit(f, patches);
+}
+
+FileOutcome ReadEventHeader(EventHeader& header, Disk& disk) {
+    header = EventHeader{};
+    EventFile f;
+    if (!f.Open(disk)) return FileOutcome::Unavailable;
+    LineReader lines(f.bytes);
+    FieldReader fields(lines.Next());
+    header.selectedNode = fields.NextInt();
+    header.categoryCount = Clamp(fields.NextInt(), 0, kCategories);
+    for (int i = 0; i < header.categoryCount; ++i) {
+        CategoryRecord& c = header.categories[static_cast<std::size_t>(i)];
+        fields.NextText(c.name);
+        c.participants = fields.NextInt();
+        c.qualificationStarted = fields.NextInt();
+        c.finalsState = fields.NextInt();
+        c.rounds = fields.NextInt();
+        c.heatsPerRound = fields.NextInt();
+        c.finalsRuns = fields.NextInt();
+    }
+    return FileOutcome::Done;
+}
+
+FileOutcome WriteSection(std::string_view title, int pairs, std::string_view content,
+                         std::string_view notFoundMessage, Messages& messages, Disk& disk,
+                         bool mayCreate) {
+    EventFile f;
+    if (!f.Open(disk)) return FileOutcome::Unavailable;
+    SectionWrite w = PlanSectionWrite(f.bytes, title, pairs, content, mayCreate);
+    if (!w.written) {
+        messages.Error(notFoundMessage);
+        return FileOutcome::NoSection;
+    }
+    std::vector<Patch> patches;
+    patches.push_back(std::move(w.region.patch));
+    return Commit(f, patches);
+}
+
+FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages, Disk& disk) {
+    return WriteSection(kRunDoneFlagsTitle, kRunDoneFlagsPairs, FlagsContent(flags),
+                        kFlagsTitleNotFound, messages, disk);
+}
+
+FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk) {
+    return ReadSection(kRunDoneFlagsTitle, disk, [&](LineReader& lines) {
+        FieldReader fields(lines.Next());
+        for (auto& category : flags.flags) {
+            for (std::int32_t& f : category) {
+                if (fields.AtEnd()) return;
+                f = fields.NextInt();
+            }
+        }
+    });
+}
+
+FileOutcome ReadParticipantNames(int category, ParticipantNames& names, Disk& disk) {
+    return ReadSection(ParticipantsTitle(category).View(), disk, [&](LineReader& lines) {
+        for (Text<40>& name : names) {
+            if (lines.AtEnd()) return;
+            FieldReader(lines.Next()).NextText(name);
+        }
+    });
+}
+
+void AppendRunContent(std::string& out, const RunCars& cars, const RunTrailer& trailer) {
+    for (const RunCar& car : cars) AppendCarLine(out, car);
+    AppendField(out, trailer.description.View());
+    AppendField(out, trailer.comment.View());
+    AppendField(out, trailer.condition.View());
+    EndLine(out);
+}
+
+void ReadRunContent(LineReader& lines, RunCars& cars, RunTrailer& trailer) {
+    for (RunCar& car : cars) {
+        if (lines.AtEnd()) return;
+        FieldReader fields(lines.Next());
+        fields.NextText(car.driverName);
+        // However many passings the line claims, the histories hold 301 entries.
+        int n = Clamp(fields.NextInt(), 0, kMaxPassings);
+        car.passingCount = n;
+        car.laps = fields.NextInt();
+        car.totalTime = fields.NextInt();
+        car.lapTimes[static_cast<std::size_t>(n)] = fields.NextInt();
+        car.bestLap = fields.NextInt();
+        for (int i = 0; i <= n; ++i) car.raceTimes[static_cast<std::size_t>(i)] = fields.NextInt();
+    }
+    if (lines.AtEnd()) return;
+    FieldReader fields(lines.Next());
+    fields.NextText(trailer.description);
+    fields.NextText(trailer.comment);
+    std::string_view condition = fields.Next();
+    if (!condition.empty()) trailer.condition.Assign(condition);
+}
+
+FileOutcome WriteHeatResult(const RunCars& cars, int carCount, std::string_view title,
+                            const RunTrailer& trailer, Messages& messages, Disk& disk) {
+    std::string content;
+    content.reserve(2 * static_cast<std::size_t>(HeatResultPairs(carCount)));
+    AppendRunContent(content, cars, trailer);
+    return WriteSection(title, HeatResultPairs(carCount), content, kHeatTitleNotFound, messages,
+                        disk);
+}
+
+FileOutcome WriteFinalsRunResult(const RunCars& cars, int carCount, std::string_view title,
+                                 std::int32_t status, const std::array<RelatedRun, 2>& related,
+                                 const RunTrailer& trailer, Messages& messages, Disk& disk) {
+    EventFile f;
+    if (!f.Open(disk)) return FileOutcome::Unavailable;
+    std::string content;
+    content.reserve(2 * static_cast<std::size_t>(FinalsRunPairs(carCount)));
+    AppendIntField(content, status);
+    EndLine(content);
+    AppendRunContent(content, cars, trailer);
+    SectionWrite w = PlanSectionWrite(f.bytes, title, FinalsRunPairs(carCount), content, true);
+    if (!w.written) {
+        messages.Error(kFinalsRunTitleNotFound);
+        return FileOutcome::NoSection;
+    }
+    // One change for the run and the status lines of its related runs, so that a crash never
+    // leaves one without the others.
+    std::vector<Patch> patches;
+    patches.push_back(w.region.patch);
+    for (const RelatedRun& r : related) {
+        if (r.title.empty()) continue;
+        SectionPosition pos = FindSectionIn(f.bytes, r.title);
+        if (!pos.found || pos.body >= f.bytes.size()) continue;
+        std::string line;
+        AppendIntField(line, r.status);
+        OverwriteAfter(patches, w, pos.body, line);
+    }
+    return Commit(f, patches);
+}
+
+FileOutcome ReadRunResult(std::string_view title, RunCars& cars, RunTrailer& trailer, Disk& disk) {
+    return ReadSection(title, disk,
+                       [&](LineReader& lines) { ReadRunContent(lines, cars, trailer); });
+}
+
+FileOutcome ReadFinalsRunResult(std::string_view title, RunCars& cars, std::int32_t& status,
+                                RunTrailer& trailer, Disk& disk) {
+    return ReadSection(title, disk, [&](LineReader& lines) {
+        if (lines.AtEnd()) return;
+        status = FieldReader(lines.Next()).NextInt();
+        ReadRunContent(lines, cars, trailer);
+    });
+}
+
+}  // namespace velkaro

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "event/disk.h"
+#include "event/event_model.h"
+#include "event/text_lines.h"
+#include "platform/messages.h"
+#include "timing/run_car.h"
+
+namespace velkaro {
+
+// What an operation on the working copy came to.
+enum class FileOutcome {
+    Unavailable,  // the file could not be opened, or a write failed and was undone: the caller
+                  // shows kRaceFileNotFound
+    NoSection,    // a reader found no section (its targets are untouched), or a writer could
+                  // not find its title after the reservation step (the writer said so)
+    Done,
+};
+
+// Shows kRaceFileNotFound when the outcome says so; returns whether the file was usable.
+bool ReportUnavailable(FileOutcome outcome, Messages& messages);
+
+// The working copy, opened for one operation. Opening first puts back a change that a crash
+// interrupted, so nothing ever reads a half-written file.
+struct EventFile {
+    Disk* disk = nullptr;
+    std::string name;
+    std::unique_ptr<DiskFile> file;
+    std::string_view bytes;    // the file as it was opened; gone once it is written to
+    std::size_t position = 0;  // where FindSection left off
+
+    bool Open(Disk& d, std::string_view fileName = kWorkingCopy);
+};
+
+// Moves the file's position to the body of the section and says whether it was found.
+bool FindSection(EventFile& file, std::string_view title);
+
+// Puts back, at start-up and before the crash copy is taken, any change of the working copy
+// that a crash interrupted.
+bool RecoverWorkingCopy(Disk& disk = SystemDisk());
+
+// A new working copy: the header with selected node 10000 and one category of that name, then
+// the run-done flags, all 0. It replaces the previous one in one step.
+FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk = SystemDisk());
+
+// "Load event": the working copy becomes a copy of the user's file, in one step as above.
+// Unavailable when the file cannot be read or the copy written.
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Disk& disk = SystemDisk());
+
+FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk = SystemDisk());
+// Clears the header first; counts beyond the table are cut to it.
+FileOutcome ReadEventHeader(EventHeader& header, Disk& disk = SystemDisk());
+
+FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages,
+                              Disk& disk = SystemDisk());
+FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk = SystemDisk());
+
+// The first field of each of the 200 lines of "Cat\xE9gorie%dListeParticipants".
+FileOutcome ReadParticipantNames(int category, ParticipantNames& names, Disk& disk = SystemDisk());
+
+// A qualifying heat's result, `carCount` being the number of cars in the heat.
+FileOutcome WriteHeatResult(const RunCars& cars, int carCount, std::string_view title,
+                            const RunTrailer& trailer, Messages& messages,
+                            Disk& disk = SystemDisk());
+
+// One of the two finals runs whose status line is rewritten after a finals run is recorded;
+// an empty title stands for none.
+struct RelatedRun {
+    std::string_view title;
+    std::int32_t status = 2;
+};
+
+FileOutcome WriteFinalsRunResult(const RunCars& cars, int carCount, std::string_view title,
+                                 std::int32_t status, const std::array<RelatedRun, 2>& related,
+                                 const RunTrailer& trailer, Messages& messages,
+                                 Disk& disk = SystemDisk());
+
+// The stored run back into the car records: name, passing count (at most 300), laps, total,
+// the lap time of the last passing, best lap, cumulative times. The condition is only replaced
+// when the trailer has one.
+FileOutcome ReadRunResult(std::string_view title, RunCars& cars, RunTrailer& trailer,
+                          Disk& disk = SystemDisk());
+FileOutcome ReadFinalsRunResult(std::string_view title, RunCars& cars, std::int32_t& status,
+                                RunTrailer& trailer, Disk& disk = SystemDisk());
+
+// Reservation sizes, in pairs.
+inline constexpr int kHeaderPairs = 330;
+inline constexpr int kRunDoneFlagsPairs = 1830;
+int HeatResultPairs(int carCount);
+int FinalsRunPairs(int carCount);
+
+// The building blocks of every section: a writer hands its content lines, a reader gets the
+// lines of the body.
+FileOutcome WriteSection(std::string_view title, int pairs, std::string_view content,
+                         std::string_view notFoundMessage, Messages& messages, Disk& disk,
+                         bool mayCreate = true);
+template <typename Parse>
+FileOutcome ReadSection(std::string_view title, Disk& disk, Parse&& parse) {
+    EventFile f;
+    if (!f.Open(disk)) return FileOutcome::Unavailable;
+    if (!FindSection(f, title)) return FileOutcome::NoSection;
+    LineReader lines(f.bytes, f.position);
+    parse(lines);
+    return FileOutcome::Done;
+}
+
+// Run content as it stands in a heat or finals section: the 20 car lines and the trailer.
+void AppendRunContent(std::string& out, const RunCars& cars, const RunTrailer& trailer);
+void ReadRunContent(LineReader& lines, RunCars& cars, RunTrailer& trailer);
+
+}  // namespace velkaro

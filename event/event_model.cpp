@@ -1,0 +1,106 @@
+#include "event/event_model.h"
+
+namespace velkaro {
+
+namespace {
+
+bool SlotInUse(const RunCar& car) {
+    return !car.driverName.Empty() && car.driverName.View() != kEmptySlotName;
+}
+
+}  // namespace
+
+bool RunHoldsResult(const RunCars& cars) {
+    for (const RunCar& car : cars) {
+        if (SlotInUse(car) &&
+            (car.passingCount != 0 || car.laps != 0 || car.totalTime != 0 || car.bestLap != 0)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+int CarsInUse(const RunCars& cars) {
+    int n = 0;
+    for (const RunCar& car : cars) n += SlotInUse(car) ? 1 : 0;
+    return n;
+}
+
+SectionTitle ParticipantsTitle(int category) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dListeParticipants", category);
+    return t;
+}
+
+SectionTitle HeatSlotListTitle(int category) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dR\xE9partitionQualifs", category);
+    return t;
+}
+
+SectionTitle QualifOptionsTitle(int category) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dQualifsParam\xE8tres", category);
+    return t;
+}
+
+SectionTitle StartingGridsTitle(int category) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dGrilleD\xE9partQualifs", category);
+    return t;
+}
+
+SectionTitle HeatTitle(int category, int round, int heat) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dM%dS%d", category, round, heat);
+    return t;
+}
+
+SectionTitle RoundClassificationTitle(int category, int round) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dM%dClassement", category, round);
+    return t;
+}
+
+SectionTitle OverallClassificationTitle(int category) {
+    SectionTitle t;
+    Format(t, "Cat\xE9gorie%dClassementFinalQualifs", category);
+    return t;
+}
+
+// "\xE9" is split from a following "es": "\xE9es" would read as one hexadecimal escape.
+SectionTitle FinalsOptionsTitle(int category) {
+    SectionTitle t;
+    Format(t,
+           "Cat\xE9gorie%dRemont\xE9"
+           "esParam\xE8tres",
+           category);
+    return t;
+}
+
+SectionTitle FinalsLadderTitle(int category) {
+    SectionTitle t;
+    Format(t,
+           "Cat\xE9gorie%dR\xE9partitionRemont\xE9"
+           "es",
+           category);
+    return t;
+}
+
+SectionTitle FinalsRunTitle(int category, int level, char letter) {
+    SectionTitle t;
+    if (level == 0) {
+        Format(t,
+               "Cat\xE9gorie%dRemont\xE9"
+               "esFinale",
+               category);
+    } else {
+        Format(t,
+               "Cat\xE9gorie%dRemont\xE9"
+               "es%d%c",
+               category, level >= 1 && level <= 30 ? 1 << level : 0, letter);
+    }
+    return t;
+}
+
+}  // namespace velkaro

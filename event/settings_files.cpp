@@ -1,0 +1,125 @@
+#include "event/settings_files.h"
+
+#include <optional>
+#include <string>
+
+#include "event/text_lines.h"
+
+namespace velkaro {
+
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+// Words separated by any white space, line ends included.
+class WordReader {
+  public:
+    explicit WordReader(std::string_view bytes) : bytes_(bytes) {}
+    bool Next(std::string_view& word) {
+        while (pos_ < bytes_.size() && IsSpace(bytes_[pos_])) ++pos_;
+        if (pos_ >= bytes_.size()) return false;
+        std::size_t start = pos_;
+        while (pos_ < bytes_.size() && !IsSpace(bytes_[pos_])) ++pos_;
+        word = bytes_.substr(start, pos_ - start);
+        return true;
+    }
+
+  private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
+template <std::size_t N>
+bool NextWord(WordReader& words, Text<N>& slot) {
+    std::string_view word;
+    if (!words.Next(word)) return false;
+    slot.Assign(word);
+    return true;
+}
+
+bool NextInt(WordReader& words, std::int32_t& value) {
+    std::string_view word;
+    if (!words.Next(word)) return false;
+    value = ParseInt(word);
+    return true;
+}
+
+bool NextColour(WordReader& words, std::uint32_t& value) {
+    std::string_view word;
+    if (!words.Next(word)) return false;
+    value = static_cast<std::uint32_t>(ParseInt64(word));
+    return true;
+}
+
+}  // namespace
+
+bool ReadSoundSettings(SoundSettings& s) {
+    std::optional<std::string> bytes = ReadTextFile(kSoundSettingsFile);
+    if (!bytes) return false;
+    WordReader words(*bytes);
+    (void)(NextWord(words, s.language) && NextWord(words, s.countdown) &&
+           NextWord(words, s.start) && NextWord(words, s.passing) && NextWord(words, s.bestLap) &&
+           NextWord(words, s.clock) && NextWord(words, s.endOfRace) &&
+           NextWord(words, s.carFinish));
+    return true;
+}
+
+bool WriteSoundSettings(const SoundSettings& s) {
+    std::string out;
+    for (std::string_view keyword :
+         {s.language.View(), s.countdown.View(), s.start.View(), s.passing.View(), s.bestLap.View(),
+          s.clock.View(), s.endOfRace.View(), s.carFinish.View()}) {
+        out.append(keyword);
+        EndLine(out);
+    }
+    return WriteTextFile(kSoundSettingsFile, out);
+}
+
+bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomColours& custom) {
+    std::optional<std::string> bytes = ReadTextFile(fileName);
+    if (!bytes) return false;
+    LineReader lines(*bytes);
+    s.style = FieldReader(lines.Next()).NextInt();
+    FieldReader names(lines.Next());
+    for (TextStyle& t : s.textStyles) names.NextText(t.faceName);
+
+    // From line 3 on, the integers follow one another whatever the line ends between them.
+    WordReader words(std::string_view(*bytes).substr(lines.Position()));
+    bool more = true;
+    for (auto field : {&TextStyle::size, &TextStyle::weight, &TextStyle::italic,
+                       &TextStyle::underline, &TextStyle::strikeOut}) {
+        for (TextStyle& t : s.textStyles) more = more && NextInt(words, t.*field);
+    }
+    for (std::uint32_t& c : s.textColours) more = more && NextColour(words, c);
+    for (std::uint32_t& c : s.colours) more = more && NextColour(words, c);
+    for (std::int32_t& w : s.columnWidths) more = more && NextInt(words, w);
+    for (std::uint32_t& c : custom) more = more && NextColour(words, c);
+    return true;
+}
+
+bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& s,
+                          const CustomColours& custom) {
+    std::string out;
+    AppendIntField(out, s.style);
+    EndLine(out);
+    for (const TextStyle& t : s.textStyles) AppendField(out, t.faceName.View());
+    EndLine(out);
+    for (auto field : {&TextStyle::size, &TextStyle::weight, &TextStyle::italic,
+                       &TextStyle::underline, &TextStyle::strikeOut}) {
+        for (const TextStyle& t : s.textStyles) AppendIntField(out, t.*field);
+        EndLine(out);
+    }
+    for (std::uint32_t c : s.textColours) AppendIntField(out, c);
+    EndLine(out);
+    for (std::uint32_t c : s.colours) AppendIntField(out, c);
+    EndLine(out);
+    for (std::int32_t w : s.columnWidths) AppendIntField(out, w);
+    EndLine(out);
+    for (std::uint32_t c : custom) AppendIntField(out, c);
+    EndLine(out);
+    return WriteTextFile(fileName, out);
+}
+
+}  // namespace velkaro

@@ -1,0 +1,250 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "event/event_file.h"
+#include "event/journal.h"
+#include "event/section.h"
+#include "tests/event/crash_disk.h"
+#include "tests/event/event_fixtures.h"
+#include "tests/support/test_support.h"
+
+namespace velkaro {
+namespace {
+
+using test::CrashDisk;
+const std::string kCopy(kWorkingCopy);
+
+// One write to the working copy, as the program makes it; false when it failed.
+using Operation = std::function<bool(Disk&, Messages&)>;
+
+Operation Heat(int heat, RunCars cars) {
+    return [heat, cars](Disk& disk, Messages& m) {
+        return WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, 1, heat).View(),
+                               test::HeatTrailer(), m, disk) == FileOutcome::Done;
+    };
+}
+
+Operation Header(int heatsPerRound) {
+    return [heatsPerRound](Disk& disk, Messages&) {
+        EventHeader h;
+        h.selectedNode = 13100 + heatsPerRound;
+        h.categoryCount = 1;
+        h.categories[0].name = "CATEGORY 1";
+        h.categories[0].participants = 120;
+        h.categories[0].qualificationStarted = 1;
+        h.categories[0].rounds = 1;
+        h.categories[0].heatsPerRound = heatsPerRound;
+        return WriteEventHeader(h, disk) == FileOutcome::Done;
+    };
+}
+
+Operation Flags(int heat) {
+    return [heat](Disk& disk, Messages& m) {
+        RunDoneFlags flags;
+        for (int h = 1; h <= heat; ++h) flags.flags[0][static_cast<std::size_t>(h - 1)] = 1;
+        return WriteRunDoneFlags(flags, m, disk) == FileOutcome::Done;
+    };
+}
+
+Operation FinalsRun(int level, char letter, RunCars cars, std::array<RelatedRun, 2> related) {
+    return [=](Disk& disk, Messages& m) {
+        SectionTitle title = FinalsRunTitle(1, level, letter);
+        return WriteFinalsRunResult(cars, CarsInUse(cars), title.View(), 1, related,
+                                    test::HeatTrailer(), m, disk) == FileOutcome::Done;
+    };
+}
+
+// The working copy after the operations, run on a disk that never fails.
+std::string Prepare(const std::vector<Operation>& ops) {
+    CrashDisk disk;
+    FakeMessages m;
+    test::FailOnUnexpectedMessages(m);
+    EXPECT_EQ(CreateNewEventFile("CATEGORY 1", disk), FileOutcome::Done);
+    for (const Operation& op : ops) EXPECT_TRUE(op(disk, m));
+    return disk.Files()[kCopy];
+}
+
+// Where a write is cut: every byte of its first and last 32 (the journal's head and its
+// checksum among them), and 16 places between.
+std::vector<std::size_t> TornSizes(std::size_t size) {
+    std::set<std::size_t> cuts;
+    for (std::size_t b = 0; b <= size && b <= 32; ++b) cuts.insert(b);
+    for (std::size_t b = size > 32 ? size - 32 : 0; b <= size; ++b) cuts.insert(b);
+    for (std::size_t k = 1; k < 16; ++k) cuts.insert(size * k / 16);
+    return {cuts.begin(), cuts.end()};
+}
+
+// Stops the power at every step of the operations, each write cut at many places, and under
+// each kind of loss; after the roll-back the working copy must be exactly as before the write
+// that was interrupted or exactly as after it, and (checked after a plain power cut) the
+// remaining writes must then give the same file as an uninterrupted run.
+void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops) {
+    const std::map<std::string, std::string> files{{kCopy, start}};
+    std::vector<std::string> states{start};
+    std::vector<std::size_t> sizes;
+    {
+        CrashDisk disk(files);
+        FakeMessages m;
+        test::FailOnUnexpectedMessages(m);
+        for (const Operation& op : ops) {
+            ASSERT_TRUE(op(disk, m));
+            states.push_back(disk.Files()[kCopy]);
+        }
+        sizes = disk.StepSizes();
+        ASSERT_FALSE(ChangePending(disk, kCopy));
+    }
+
+    int trials = 0;
+    for (int step = 0; step < static_cast<int>(sizes.size()); ++step) {
+        const std::size_t written = sizes[static_cast<std::size_t>(step)];
+        const std::vector<std::size_t> cuts =
+            written > 0 ? TornSizes(written) : std::vector<std::size_t>{0};
+        for (std::size_t cut : cuts) {
+            for (int mode = 0; mode < 4; ++mode) {
+                const CrashDisk::Loss loss = mode == 0   ? CrashDisk::Loss::None
+                                             : mode == 1 ? CrashDisk::Loss::Unsynced
+                                                         : CrashDisk::Loss::Some;
+                CrashDisk disk(files);
+                disk.crashAt = step;
+                disk.tornBytes = cut;
+                FakeMessages m;
+                m.allowAny = true;
+                std::size_t done = 0;
+                while (done < ops.size() && ops[done](disk, m)) ++done;
+                ASSERT_TRUE(disk.Crashed());
+
+                std::mt19937 rng(static_cast<unsigned>(step * 100003 + cut * 7 + mode));
+                CrashDisk after(disk.Survivors(loss, rng));
+                ASSERT_TRUE(RecoverWorkingCopy(after));
+                std::map<std::string, std::string> left = after.Files();
+                SCOPED_TRACE(::testing::Message() << "step " << step << " cut " << cut << " loss "
+                                                  << mode << " during write " << done);
+                EXPECT_FALSE(ChangePending(after, kCopy));
+                // A crash after the last write has become permanent finds them all done.
+                const std::string& got = left[kCopy];
+                bool before = got == states[done];
+                bool afterIt = done < ops.size() && got == states[done + 1];
+                ASSERT_TRUE(before || afterIt)
+                    << "the working copy is neither as before nor as after";
+
+                if (mode == 1) {
+                    FakeMessages again;
+                    test::FailOnUnexpectedMessages(again);
+                    for (std::size_t i = afterIt ? done + 1 : done; i < ops.size(); ++i) {
+                        ASSERT_TRUE(ops[i](after, again));
+                    }
+                    ASSERT_EQ(after.Files()[kCopy], states.back());
+                }
+                ++trials;
+            }
+        }
+    }
+    EXPECT_GT(trials, 100);
+}
+
+TEST(CrashSafety, RecordingAHeatForTheFirstTime) {
+    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
+    CheckEveryCrash(start, {Heat(2, test::BusyRun(5, 40, 2)), Header(2), Flags(2)});
+}
+
+TEST(CrashSafety, RecordingAHeatAgainInPlace) {
+    const std::string start =
+        Prepare({Heat(1, test::BusyRun(6, 40, 1)), Heat(2, test::BusyRun(4, 30, 2))});
+    CheckEveryCrash(start, {Heat(1, test::BusyRun(6, 41, 3)), Header(2), Flags(2)});
+}
+
+TEST(CrashSafety, RecordingAHeatThatMovesTheRestOfTheFile) {
+    const std::string start =
+        Prepare({Heat(1, test::TwoCarHeat()), Heat(2, test::BusyRun(4, 30, 2))});
+    CheckEveryCrash(start, {Heat(1, test::BusyRun(7, 40, 3)), Header(2), Flags(2)});
+}
+
+TEST(CrashSafety, RecordingAFinalWithItsRelatedRuns) {
+    const std::string start = Prepare({FinalsRun(1, 'A', test::BusyRun(3, 30, 1), {}),
+                                       FinalsRun(1, 'B', test::BusyRun(3, 30, 2), {})});
+    const SectionTitle a = FinalsRunTitle(1, 1, 'A'), b = FinalsRunTitle(1, 1, 'B');
+    CheckEveryCrash(start, {FinalsRun(0, 'A', test::BusyRun(4, 40, 3),
+                                      {RelatedRun{a.View(), 2}, RelatedRun{b.View(), 2}}),
+                            Header(1), Flags(1)});
+}
+
+TEST(CrashSafety, JournalsOfTheSameLengthOneAfterTheOther) {
+    // Each journal is written over the previous one, with exactly its length: a new journal
+    // cut short must never let the old one pass for complete.
+    const std::string start = Prepare({Heat(1, test::BusyRun(3, 10, 1))});
+    CheckEveryCrash(start, {Header(2), Header(3), Flags(2), Flags(3)});
+}
+
+TEST(CrashSafety, ReplacingTheWorkingCopyByANewEvent) {
+    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
+    CheckEveryCrash(start, {[](Disk& disk, Messages&) {
+                        return CreateNewEventFile("CATEGORIE 1", disk) == FileOutcome::Done;
+                    }});
+}
+
+TEST(CrashSafety, LoadingAnEventOverTheWorkingCopy) {
+    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
+    const std::string loaded = Prepare({Heat(2, test::BusyRun(3, 10, 2))});
+    CheckEveryCrash(start, {[&](Disk& disk, Messages&) {
+                        // The user's file comes with the disk the operation is given.
+                        std::unique_ptr<DiskFile> user =
+                            disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
+                        return user && user->Write(0, loaded) && user->Sync() &&
+                               CopyIntoWorkingCopy("Races/Spring.race", disk) == FileOutcome::Done;
+                    }});
+}
+
+TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {
+    // A full disk refuses the write in place: the file is put back before the call returns.
+    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
+    class FullDisk final : public Disk {
+      public:
+        explicit FullDisk(CrashDisk& inner) : inner_(inner) {}
+        std::unique_ptr<DiskFile> Open(std::string_view name, OpenMode mode) override {
+            std::unique_ptr<DiskFile> f = inner_.Open(name, mode);
+            if (!f || name != kCopy) return f;
+            return std::make_unique<FailingFile>(std::move(f));
+        }
+        bool Exists(std::string_view n) override { return inner_.Exists(n); }
+        bool Remove(std::string_view n) override { return inner_.Remove(n); }
+        bool Rename(std::string_view a, std::string_view b) override { return inner_.Rename(a, b); }
+        bool SyncFolder(std::string_view n) override { return inner_.SyncFolder(n); }
+
+      private:
+        // Writes half of the first change it is given, then reports the disk full.
+        class FailingFile final : public DiskFile {
+          public:
+            explicit FailingFile(std::unique_ptr<DiskFile> f) : f_(std::move(f)) {}
+            std::string_view Contents() override { return f_->Contents(); }
+            bool Write(std::uint64_t offset, std::string_view bytes) override {
+                if (failed_) return f_->Write(offset, bytes);
+                failed_ = true;
+                f_->Write(offset, bytes.substr(0, bytes.size() / 2));
+                return false;
+            }
+            bool Truncate(std::uint64_t size) override { return f_->Truncate(size); }
+            bool Sync() override { return f_->Sync(); }
+
+          private:
+            std::unique_ptr<DiskFile> f_;
+            bool failed_ = false;
+        };
+        CrashDisk& inner_;
+    };
+    CrashDisk disk(kCopy, start);
+    FullDisk full(disk);
+    FakeMessages m;
+    test::FailOnUnexpectedMessages(m);
+    EXPECT_EQ(WriteHeatResult(test::BusyRun(12, 61, 5), 12, HeatTitle(1, 1, 1).View(),
+                              test::HeatTrailer(), m, full),
+              FileOutcome::Unavailable);
+    EXPECT_EQ(disk.Files()[kCopy], start);
+    EXPECT_FALSE(ChangePending(disk, kCopy));
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "event/event_model.h"
+#include "platform/fake/fake_messages.h"
+#include "tests/support/test_support.h"
+#include "timing/run_car.h"
+
+namespace velkaro::test {
+
+// A program folder of its own, current for the test, with its "Private" folder; a message box
+// the test does not expect fails it.
+class EventFolderTest : public ::testing::Test {
+  protected:
+    void SetUp() override;
+    std::string WorkingCopy() const;
+    void SetWorkingCopy(const std::string& bytes);
+    std::string File(const std::string& name) const;
+
+    TempFolder folder_;
+    ScopedCurrentFolder current_{folder_.Path()};
+    FakeMessages messages_;
+};
+
+// The contents of a file of tests/data/event.
+std::string Golden(const std::string& name);
+
+// Cars as the run engine leaves them: every slot reset, unused slots named "(NA)" with all
+// their times absent.
+RunCars EmptyRun();
+
+// The heat of the golden files: ALPHA Anne with three passings, B\xC9RANGER Luc with none, and
+// 18 unused slots.
+RunCars TwoCarHeat();
+RunTrailer HeatTrailer();
+
+// A run of `cars` cars, each with `passings` passings about 30 s apart; `seed` varies names
+// and times.
+RunCars BusyRun(int cars, int passings, int seed);
+
+}  // namespace velkaro::test

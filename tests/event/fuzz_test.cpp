@@ -1,0 +1,291 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "event/event_file.h"
+#include "event/run_results_files.h"
+#include "event/sections.h"
+#include "event/settings_files.h"
+#include "tests/event/crash_disk.h"
+#include "tests/event/event_fixtures.h"
+
+namespace velkaro {
+namespace {
+
+using test::CrashDisk;
+const std::string kCopy(kWorkingCopy);
+
+// An event holding a section of every layout, written by the writers on a disk in memory.
+std::string EveryLayout() {
+    CrashDisk disk;
+    FakeMessages m;
+    EXPECT_EQ(CreateNewEventFile("CATEGORY 1", disk), FileOutcome::Done);
+    EventHeader h;
+    h.categoryCount = 2;
+    h.categories[0] = {Text<56>("JUNIORS"), 12, 1, 2, 2, 2, 3};
+    h.categories[1] = {Text<56>("SENIORS"), 3, 0, 0, 1, 1, 0};
+    EXPECT_EQ(WriteEventHeader(h, disk), FileOutcome::Done);
+    TrackRecord track;
+    track.eventName = "Spring Cup";
+    track.circuit = "Lille";
+    track.minLapTime = "12";
+    WriteTrack(track, m, disk);
+    Participants p{};
+    for (int i = 0; i < 12; ++i)
+        p[static_cast<std::size_t>(i)].name = "DRIVER " + std::to_string(i);
+    WriteParticipants(1, p, m, disk);
+    HeatSlotList slots = DefaultHeatSlotList();
+    for (int i = 0; i < 12; ++i)
+        slots.slots[static_cast<std::size_t>(i)] = p[static_cast<std::size_t>(i)].name;
+    WriteHeatSlotList(1, slots, true, m, disk);
+    WriteQualifOptions(1, QualifOptions{}, m, disk);
+    StartingGrids grids;
+    grids.driversPerHeat = 6;
+    grids.rounds = 2;
+    grids.lanes[0] = {1, 2, 3, 4, 5, 6};
+    grids.lanes[1] = {6, 5, 4, 3, 2, 1};
+    WriteStartingGrids(1, grids, m, disk);
+    for (int heat = 1; heat <= 2; ++heat) {
+        RunCars cars = test::BusyRun(6, 12, heat);
+        WriteHeatResult(cars, 6, HeatTitle(1, 1, heat).View(), test::HeatTrailer(), m, disk);
+    }
+    RoundClassification rc;
+    for (int i = 0; i < 12; ++i)
+        rc.entries[static_cast<std::size_t>(i)].name = p[static_cast<std::size_t>(i)].name;
+    WriteRoundClassification(1, 1, 12, rc, m, disk);
+    OverallClassification oc;
+    for (int i = 0; i < 12; ++i)
+        oc.names[static_cast<std::size_t>(i)] = p[static_cast<std::size_t>(i)].name;
+    WriteOverallClassification(1, 12, oc, m, disk);
+    WriteFinalsOptions(1, FinalsOptions{}, m, disk);
+    WriteFinalsLadder(
+        1,
+        FinalsLadder{
+            12, 10, {30, 20, 15, 10, 10}, {15, 10, 5, 5}, {0, 14, 14, 14, 14}, {5, 3, 3, 3}},
+        m, disk);
+    WriteFinalsRunResult(test::BusyRun(4, 8, 5), 4, FinalsRunTitle(1, 1, 'A').View(), 1, {},
+                         test::HeatTrailer(), m, disk);
+    WriteFinalsRunResult(test::BusyRun(4, 8, 6), 4, FinalsRunTitle(1, 0, 'A').View(), 1,
+                         {RelatedRun{FinalsRunTitle(1, 1, 'A').View(), 2}, RelatedRun{}},
+                         test::HeatTrailer(), m, disk);
+    RunDoneFlags flags;
+    flags.flags[0][0] = flags.flags[0][1] = 1;
+    WriteRunDoneFlags(flags, m, disk);
+    EXPECT_TRUE(m.shown.empty());
+    return disk.Files()[kCopy];
+}
+
+std::string Mutate(std::string s, std::mt19937& rng) {
+    static const std::string kPieces[] = {"\t",
+                                          "\r\n",
+                                          "\n",
+                                          "\r",
+                                          "-",
+                                          "5000",
+                                          "99999999999",
+                                          "-2147483648",
+                                          "abc",
+                                          "(NA)\t",
+                                          "\r\nCat\xE9gorie1M1S1\t\r\n",
+                                          "\r\nCat\xE9gorie1ListeParticipants\t\r\n",
+                                          "PisteCourse\t\n",
+                                          std::string(1, '\0'),
+                                          "\xFF\xE9"};
+    auto pos = [&](std::size_t extra = 0) { return s.empty() ? 0 : rng() % (s.size() + extra); };
+    int edits = 1 + static_cast<int>(rng() % 6);
+    for (int e = 0; e < edits; ++e) {
+        switch (rng() % 8) {
+            case 0:
+                if (!s.empty()) s[pos()] = static_cast<char>(rng());
+                break;
+            case 1:
+                s.insert(pos(1), kPieces[rng() % std::size(kPieces)]);
+                break;
+            case 2: {
+                std::size_t at = pos();
+                s.erase(at, 1 + rng() % 200);
+                break;
+            }
+            case 3:
+                s.resize(pos(1));
+                break;
+            case 4: {
+                std::size_t at = pos(), length = 1 + rng() % 400;
+                std::string piece = s.substr(at, length);
+                s.insert(pos(1), piece);
+                break;
+            }
+            case 5:
+                s.insert(pos(1), std::string(100 + rng() % 3000, "x\t9 "[rng() % 4]));
+                break;
+            case 6: {  // a number somewhere replaced by something worse
+                std::size_t at = s.find_first_of("0123456789", pos());
+                if (at != std::string::npos) s.replace(at, 1, kPieces[5 + rng() % 4]);
+                break;
+            }
+            default: {  // line ends changed over a stretch
+                std::size_t at = pos(), end = std::min(s.size(), at + 2000);
+                for (std::size_t i = at; i + 1 < end; ++i) {
+                    if (s[i] == '\r' && s[i + 1] == '\n') s.erase(i, 1), --end;
+                }
+                break;
+            }
+        }
+    }
+    return s;
+}
+
+void CheckCars(const RunCars& cars) {
+    for (const RunCar& car : cars) {
+        ASSERT_GE(car.passingCount, 0);
+        ASSERT_LE(car.passingCount, kMaxPassings);
+    }
+}
+
+// Every reader of the event file over one file; then a write, which must read back whatever
+// the file held before.
+void ReadEverything(const std::string& bytes, std::mt19937& rng) {
+    CrashDisk disk(kCopy, bytes);
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h, disk), FileOutcome::Done);
+    ASSERT_GE(h.categoryCount, 0);
+    ASSERT_LE(h.categoryCount, kCategories);
+    RunDoneFlags flags;
+    ReadRunDoneFlags(flags, disk);
+    for (int c = 1; c <= 2; ++c) {
+        ParticipantNames names;
+        ReadParticipantNames(c, names, disk);
+        auto participants = std::make_unique<Participants>();
+        ReadParticipants(c, *participants, disk);
+        auto slots = std::make_unique<HeatSlotList>();
+        ReadHeatSlotList(c, *slots, disk);
+        QualifOptions options;
+        ReadQualifOptions(c, options, disk);
+        StartingGrids grids;
+        ReadStartingGrids(c, grids, disk);
+        auto round = std::make_unique<RoundClassification>();
+        ReadRoundClassification(c, 1, 250, *round, disk);
+        auto overall = std::make_unique<OverallClassification>();
+        ReadOverallClassification(c, 250, *overall, disk);
+        FinalsOptions finalsOptions;
+        ReadFinalsOptions(c, finalsOptions, disk);
+        FinalsLadder ladder;
+        ReadFinalsLadder(c, ladder, disk);
+        for (int heat = 1; heat <= 2; ++heat) {
+            auto cars = std::make_unique<RunCars>();
+            RunTrailer trailer;
+            ReadRunResult(HeatTitle(c, 1, heat).View(), *cars, trailer, disk);
+            CheckCars(*cars);
+        }
+        auto cars = std::make_unique<RunCars>();
+        RunTrailer trailer;
+        std::int32_t status = 0;
+        ReadFinalsRunResult(FinalsRunTitle(c, 0, 'A').View(), *cars, status, trailer, disk);
+        CheckCars(*cars);
+    }
+    TrackRecord track;
+    ReadTrack(track, disk);
+
+    // Whatever the file, a section written into it reads back as written.
+    FakeMessages m;
+    m.allowAny = true;
+    const int heat = 1 + static_cast<int>(rng() % 3);
+    const RunCars written =
+        test::BusyRun(1 + static_cast<int>(rng() % 20), static_cast<int>(rng() % 150),
+                      static_cast<int>(rng() % 100));
+    ASSERT_EQ(WriteHeatResult(written, CarsInUse(written), HeatTitle(1, 1, heat).View(),
+                              test::HeatTrailer(), m, disk),
+              FileOutcome::Done);
+    auto back = std::make_unique<RunCars>();
+    RunTrailer trailer;
+    ASSERT_EQ(ReadRunResult(HeatTitle(1, 1, heat).View(), *back, trailer, disk), FileOutcome::Done);
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        ASSERT_EQ((*back)[i].driverName, written[i].driverName);
+        ASSERT_EQ((*back)[i].passingCount, written[i].passingCount);
+        ASSERT_EQ((*back)[i].raceTimes[static_cast<std::size_t>(written[i].passingCount)],
+                  written[i].raceTimes[static_cast<std::size_t>(written[i].passingCount)]);
+    }
+    ASSERT_EQ(trailer.comment, test::HeatTrailer().comment);
+    ASSERT_TRUE(m.shown.empty());
+}
+
+TEST(Fuzz, EventFileReadersSurviveDamagedFiles) {
+    const std::vector<std::string> corpus = {EveryLayout(), test::Golden("heat_recorded.race"),
+                                             test::Golden("foreign_lf.race"),
+                                             test::Golden("new_event.race")};
+    std::mt19937 rng(20260614);
+    for (int i = 0; i < 1500; ++i) {
+        const std::string& seed = corpus[static_cast<std::size_t>(i) % corpus.size()];
+        std::string bytes = Mutate(seed, rng);
+        SCOPED_TRACE(i);
+        ReadEverything(bytes, rng);
+        if (::testing::Test::HasFatalFailure()) return;
+    }
+}
+
+TEST(Fuzz, FilesThatAreNoEventFiles) {
+    std::mt19937 rng(7);
+    std::string noise(5000, '\0');
+    for (char& c : noise) c = static_cast<char>(rng());
+    for (const std::string& bytes :
+         {std::string(), std::string("\n"), std::string("\t\t\t"), noise,
+          std::string("PK\x03\x04 not an event file at all\r\n"), std::string(100000, '\n')}) {
+        ReadEverything(bytes, rng);
+    }
+}
+
+TEST(Fuzz, ACarLineClaimingTooManyPassingsStopsAtTheHistory) {
+    std::string line = "X\t5000\t1\t2\t3\t4\t";
+    for (int i = 0; i < 6000; ++i) line += std::to_string(i + 10) + "\t";
+    std::string file = test::Golden("new_event.race") + "\r\nT\t\r\n" + line + "\r\n";
+    CrashDisk disk(kCopy, file);
+    auto cars = std::make_unique<RunCars>(test::EmptyRun());
+    (*cars)[0].lapTimes[0] = -11;  // just after the last race time in memory
+    (*cars)[1].driverName = "next";
+    RunTrailer trailer;
+    ASSERT_EQ(ReadRunResult("T", *cars, trailer, disk), FileOutcome::Done);
+    EXPECT_EQ((*cars)[0].passingCount, 300);
+    EXPECT_EQ((*cars)[0].raceTimes[300], 310);
+    EXPECT_EQ((*cars)[0].lapTimes[300], 3);
+    EXPECT_EQ((*cars)[0].lapTimes[0], -11);
+    EXPECT_EQ((*cars)[1].driverName, "next");  // the file ends after one car line
+}
+
+TEST(Fuzz, ExchangeAndSettingsReadersSurviveDamagedFiles) {
+    test::TempFolder folder;
+    test::ScopedCurrentFolder current(folder.Path());
+    std::filesystem::create_directories(folder.Path() / "Private");
+    const std::vector<std::string> corpus = {
+        test::Golden("details_shutdown.res"), test::Golden("driver_results.res"),
+        test::Golden("comment_empty.res"), test::Golden("sounds.rg"),
+        test::Golden("display_empty_faces.scrn")};
+    std::mt19937 rng(99);
+    for (int i = 0; i < 300; ++i) {
+        std::string bytes = Mutate(corpus[static_cast<std::size_t>(i) % corpus.size()], rng);
+        for (const char* name : {"ResultatPilote.res", "DetailResultats.res",
+                                 "CommentaireSerie.res", "R\xC3\xA9glagesSons.rg", "screen.scrn"}) {
+            test::WriteWholeFile(folder.Path() / name, bytes);
+        }
+        RunCar car;
+        DriverResultsHeading heading;
+        ASSERT_TRUE(ReadDriverResults(car, heading));
+        ASSERT_LE(car.passingCount, kMaxPassings);
+        auto cars = std::make_unique<RunCars>();
+        Text<24> keyword;
+        ASSERT_TRUE(ReadRunDetails(*cars, keyword));
+        CheckCars(*cars);
+        Text<6> condition;
+        Text<100> comment;
+        ASSERT_TRUE(ReadRunComment(condition, comment));
+        SoundSettings sounds;
+        ASSERT_TRUE(ReadSoundSettings(sounds));
+        DisplaySettings display;
+        CustomColours custom{};
+        ASSERT_TRUE(ReadDisplaySettings("screen.scrn", display, custom));
+    }
+}
+
+}  // namespace
+}  // namespace velkaro
