@@ -6,6 +6,7 @@
 
 #include "platform/text.h"
 #include "timing/run_car.h"
+#include "timing/run_options.h"  // the run option keywords
 
 namespace velkaro {
 
@@ -91,22 +92,6 @@ SectionTitle OverallClassificationTitle(int category);
 SectionTitle FinalsOptionsTitle(int category);
 SectionTitle FinalsLadderTitle(int category);
 SectionTitle FinalsRunTitle(int category, int level, char letter);  // level 0: the Final
-
-// Run option keywords.
-inline constexpr std::string_view kLapsThenTime = "CLASSEMENTToursTemps";
-inline constexpr std::string_view kBestLap = "CLASSEMENTMeilleurTour";
-inline constexpr std::string_view kDurationByTime = "DUREESERIETemps";
-inline constexpr std::string_view kDurationByLaps = "DUREESERIETours";
-inline constexpr std::string_view kStartSoundSignal = "DEPARTSignalSonore";
-inline constexpr std::string_view kStartStaggered = "DEPARTDecale";
-inline constexpr std::string_view kStartFirstCar = "DEPARTPremiereVoiture";
-inline constexpr std::string_view kEndTimeSoundSignal = "FINTEMPSSignalSonore";
-inline constexpr std::string_view kEndTimeFinishLap = "FINTEMPSFinirTour";
-inline constexpr std::string_view kEndLapsSoundSignal = "FINTOURSignalSonore";
-inline constexpr std::string_view kEndLapsFinishLap = "FINTOURFinirTour";
-inline constexpr std::string_view kEndLapsAllLaps = "FINTOURFaireTousLesTours";
-inline constexpr std::string_view kOrderFixed = "ORDREDEPARTFixe";
-inline constexpr std::string_view kOrderEditable = "ORDREDEPARTModifiable";
 
 // Messages, each shown with the title "Error".
 inline constexpr std::string_view kRaceFileNotFound = "Error: Race file not found";

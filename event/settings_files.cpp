@@ -83,14 +83,14 @@ bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomCo
     LineReader lines(*bytes);
     s.style = FieldReader(lines.Next()).NextInt();
     FieldReader names(lines.Next());
-    for (TextStyle& t : s.textStyles) names.NextText(t.faceName);
+    for (TextStyleSetting& t : s.textStyles) names.NextText(t.faceName);
 
     // From line 3 on, the integers follow one another whatever the line ends between them.
     WordReader words(std::string_view(*bytes).substr(lines.Position()));
     bool more = true;
-    for (auto field : {&TextStyle::size, &TextStyle::weight, &TextStyle::italic,
-                       &TextStyle::underline, &TextStyle::strikeOut}) {
-        for (TextStyle& t : s.textStyles) more = more && NextInt(words, t.*field);
+    for (auto field : {&TextStyleSetting::size, &TextStyleSetting::weight, &TextStyleSetting::italic,
+                       &TextStyleSetting::underline, &TextStyleSetting::strikeOut}) {
+        for (TextStyleSetting& t : s.textStyles) more = more && NextInt(words, t.*field);
     }
     for (std::uint32_t& c : s.textColours) more = more && NextColour(words, c);
     for (std::uint32_t& c : s.colours) more = more && NextColour(words, c);
@@ -104,11 +104,11 @@ bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& s,
     std::string out;
     AppendIntField(out, s.style);
     EndLine(out);
-    for (const TextStyle& t : s.textStyles) AppendField(out, t.faceName.View());
+    for (const TextStyleSetting& t : s.textStyles) AppendField(out, t.faceName.View());
     EndLine(out);
-    for (auto field : {&TextStyle::size, &TextStyle::weight, &TextStyle::italic,
-                       &TextStyle::underline, &TextStyle::strikeOut}) {
-        for (const TextStyle& t : s.textStyles) AppendIntField(out, t.*field);
+    for (auto field : {&TextStyleSetting::size, &TextStyleSetting::weight, &TextStyleSetting::italic,
+                       &TextStyleSetting::underline, &TextStyleSetting::strikeOut}) {
+        for (const TextStyleSetting& t : s.textStyles) AppendIntField(out, t.*field);
         EndLine(out);
     }
     for (std::uint32_t c : s.textColours) AppendIntField(out, c);

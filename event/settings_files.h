@@ -53,7 +53,7 @@ inline constexpr std::string_view kCarFinishOff = "SONFINVOITUREnon";
 bool ReadSoundSettings(SoundSettings& settings);
 bool WriteSoundSettings(const SoundSettings& settings);
 
-struct TextStyle {
+struct TextStyleSetting {
     Text<32> faceName;
     std::int32_t size = 0;  // in 1/1600 of the screen width
     std::int32_t weight = 0;
@@ -66,7 +66,7 @@ struct TextStyle {
 struct DisplaySettings {
     std::int32_t style = 0;  // 1 relief, 0 gradient
     std::array<std::int32_t, 9> columnWidths{};
-    std::array<TextStyle, 12> textStyles{};
+    std::array<TextStyleSetting, 12> textStyles{};
     std::array<std::uint32_t, 12> textColours{};
     std::array<std::uint32_t, 13> colours{};
 };

@@ -44,7 +44,7 @@ TEST_F(ExchangeFilesTest, DriverResultsReadBackSkippingEmptyLines) {
 }
 
 TEST_F(ExchangeFilesTest, RunDetailsAtShutDownHoldTwentyUnusedSlots) {
-    ASSERT_TRUE(WriteRunDetails(test::EmptyRun(), kLapsThenTime, messages_));
+    ASSERT_TRUE(WriteRunDetails(test::EmptyRun(), kByLapsAndTime, messages_));
     EXPECT_EQ(File("DetailResultats.res"), test::Golden("details_shutdown.res"));
 }
 
@@ -150,7 +150,7 @@ DisplaySettings SampleDisplay() {
     DisplaySettings d;
     d.style = 1;
     for (int i = 0; i < 12; ++i) {
-        TextStyle& t = d.textStyles[static_cast<std::size_t>(i)];
+        TextStyleSetting& t = d.textStyles[static_cast<std::size_t>(i)];
         t.faceName = i % 2 ? "Arial" : "Liberation Sans";
         t.size = 20 + i;
         t.weight = i < 6 ? 400 : 700;
@@ -198,7 +198,7 @@ TEST_F(SettingsFilesTest, DisplaySettingsRoundTrip) {
 TEST_F(SettingsFilesTest, EmptyFaceNamesStillLeaveEveryIntegerRead) {
     test::WriteWholeFile(folder_.Path() / "screen.scrn", test::Golden("display_empty_faces.scrn"));
     DisplaySettings d = SampleDisplay();
-    for (TextStyle& t : d.textStyles) t.faceName.Clear();
+    for (TextStyleSetting& t : d.textStyles) t.faceName.Clear();
     CustomColours custom{};
     ASSERT_TRUE(ReadDisplaySettings("screen.scrn", d, custom));
     EXPECT_EQ(d.style, 1);

@@ -88,7 +88,7 @@ TEST_F(SectionsTest, QualifOptionsDefaultsLayoutAndRoundTrip) {
     EXPECT_EQ(o.countdownSeconds, 5);
     EXPECT_EQ(o.endAtLaps, "FINTOURFinirTour");
 
-    o.placing = kBestLap;
+    o.placing = kByBestLap;
     o.durationKind = kDurationByLaps;
     o.runMinutes = 60;
     o.runLaps = 150;
@@ -96,8 +96,8 @@ TEST_F(SectionsTest, QualifOptionsDefaultsLayoutAndRoundTrip) {
     o.delayMinutes = 99;
     o.start = kStartStaggered;
     o.startingOrder = kOrderEditable;
-    o.endAtTime = kEndTimeFinishLap;
-    o.endAtLaps = kEndLapsAllLaps;
+    o.endAtTime = kTimeEndFinishLap;
+    o.endAtLaps = kLapsEndAllLaps;
     ASSERT_EQ(WriteQualifOptions(2, o, messages_), FileOutcome::Done);
     ExpectAppended("Cat\xE9gorie2QualifsParam\xE8tres", 80,
                    "CLASSEMENTMeilleurTour\tDUREESERIETours\t60\t150\t3600\t99\tDEPARTDecale\t"
@@ -149,7 +149,7 @@ TEST_F(SectionsTest, RoundClassificationReservesByParticipants) {
 
 TEST_F(SectionsTest, OverallClassificationWritesOneNamePerParticipant) {
     OverallClassification c;
-    c.keyword = kBestLap;
+    c.keyword = kByBestLap;
     c.bestRounds = 2;
     c.names[0] = "B";
     c.names[1] = "A";
@@ -166,7 +166,7 @@ TEST_F(SectionsTest, OverallClassificationWritesOneNamePerParticipant) {
 TEST_F(SectionsTest, FinalsOptionsAndLadder) {
     FinalsOptions o;
     o.start = kStartFirstCar;
-    o.endAtTime = kEndTimeSoundSignal;
+    o.endAtTime = kTimeEndAtSignal;
     o.countdownSeconds = 30;
     ASSERT_EQ(WriteFinalsOptions(5, o, messages_), FileOutcome::Done);
     ExpectAppended(
