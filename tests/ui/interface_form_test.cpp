@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -19,18 +18,9 @@ namespace fs = std::filesystem;
 namespace velkaro {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "ui_interface_form_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
-
 class InterfaceFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        App();
         test::FailOnUnexpectedMessages(messages);
         link.port = &port;
         link.clock = &clock;
