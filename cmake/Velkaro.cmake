@@ -26,7 +26,7 @@ function(velkaro_add_gtest name)
   if(ARG_OFFSCREEN)
     add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/qt_gtest_main.cpp)
     target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} Qt6::Widgets
-                          GTest::gtest)
+                          Qt6::Test GTest::gtest)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   else()

@@ -79,7 +79,7 @@ FileOutcome WriteParticipants(int category, const Participants& participants, Me
 
 HeatSlotList DefaultHeatSlotList() {
     HeatSlotList list;
-    for (Text<40>& slot : list.slots) slot = kEmptySlotName;
+    for (Text<40>& slot : list.places) slot = kEmptySlotName;
     return list;
 }
 
@@ -89,7 +89,7 @@ FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk) {
         list.qualificationStarted = first.NextInt();
         list.driversPerHeat = first.NextInt();
         list.rounds = first.NextInt();
-        for (Text<40>& slot : list.slots) {
+        for (Text<40>& slot : list.places) {
             if (lines.AtEnd()) return;
             FieldReader(lines.Next()).NextText(slot);
         }
@@ -104,7 +104,7 @@ FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCr
     AppendIntField(out, list.driversPerHeat);
     AppendIntField(out, list.rounds);
     EndLine(out);
-    for (const Text<40>& slot : list.slots) {
+    for (const Text<40>& slot : list.places) {
         AppendField(out, slot.View());
         EndLine(out);
     }

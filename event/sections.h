@@ -37,7 +37,7 @@ struct HeatSlotList {
     std::int32_t qualificationStarted = 0;
     std::int32_t driversPerHeat = 10;
     std::int32_t rounds = 1;
-    std::array<Text<40>, kHeatSlots> slots;  // a name, or "(NA)" for a free place
+    std::array<Text<40>, kHeatSlots> places;  // a name, or "(NA)" for a free place
 };
 // 10 drivers per heat, 1 round, every slot free.
 HeatSlotList DefaultHeatSlotList();

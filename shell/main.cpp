@@ -1,10 +1,13 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QScreen>
 
+#include "platform/clock.h"
 #include "platform/program_folder.h"
+#include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_messages.h"
+#include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_sound_player.h"
 #include "shell/main_window.h"
 
 namespace {
@@ -21,18 +24,26 @@ std::string SkeletonFolder() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velkaro");
+    QFont arial("Arial");
+    arial.setPixelSize(13);
+    QApplication::setFont(arial);
 
     velkaro::QtMessages messages;
-    if (!velkaro::PrepareProgramFolder(velkaro::DefaultProgramFolder(), SkeletonFolder(),
-                                       messages)) {
-        return 1;
-    }
+    std::string folder = velkaro::DefaultProgramFolder();
+    if (!velkaro::PrepareProgramFolder(folder, SkeletonFolder(), messages)) return 1;
 
-    velkaro::MainWindow window;
+    velkaro::QtDialogs dialogs;
+    velkaro::QtSoundPlayer sounds;
+    velkaro::SystemClock clock;
+    velkaro::QtSerialPort port(folder);
+    velkaro::ShellPlatform platform{messages, dialogs, sounds,
+                                    clock,    port,    velkaro::OpenWithAssociatedProgram};
+
+    velkaro::MainWindow window(platform);
     messages.SetParent(&window);
-    // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
-    // at the screen's size anyway.
-    window.setGeometry(window.screen()->availableGeometry());
+    dialogs.SetParent(&window);
     window.showMaximized();
+    window.ConnectDecoder();
+    window.StartTimer();
     return QApplication::exec();
 }

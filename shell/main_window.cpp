@@ -1,16 +1,71 @@
 #include "shell/main_window.h"
 
 #include <QAction>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPalette>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyledItemDelegate>
+#include <QTreeWidget>
 
-#include "platform/text.h"
+#include "event/event_file.h"
+#include "event/run_results_files.h"
+#include "platform/cp1252.h"
+#include "platform/program_folder.h"
+#include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
+#include "shell/event_tree.h"
+#include "shell/live_screen_widget.h"
 #include "shell/menus.h"
+#include "shell/pictures.h"
+#include "shell/race_panel.h"
+#include "timing/classification.h"
+#include "timing/forms/interface_form.h"
 
 namespace velkaro {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+namespace {
+
+constexpr int kCodeRole = Qt::UserRole;
+constexpr int kRenameLimit = 53;  // characters typed into a category's label
+constexpr int kCategoryNameLimit = 54;
+
+QIcon Picture(const char* file) {
+    return QIcon(QString::fromStdString(FileSystemName(file)));
+}
+
+// Category labels are edited in a field that takes no more than the limit.
+class LimitedEditDelegate final : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setMaxLength(kRenameLimit);
+        return editor;
+    }
+};
+
+struct PopupEntry {
+    int id;
+    const char* label;
+};
+
+}  // namespace
+
+MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
+    : QMainWindow(parent), platform_(platform) {
+    // 1. Menus; 2. the window.
     setObjectName("classeF");
     setWindowTitle("Velkaro");
     QPalette p = palette();
@@ -18,38 +73,517 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     setPalette(p);
     setAutoFillBackground(true);
     BuildMenuBar();
+
+    // 3. The program folder is already the current directory.
+    state_.programFolder = CurrentFolder();
+    if (QScreen* screen = this->screen()) {
+        screenW_ = screen->geometry().width();
+        screenH_ = screen->geometry().height();
+    }
+
+    // 4. The event worked on before this start survives in the crash copy.
+    RecoverWorkingCopy();
+    CopyFileReplacing(kWorkingCopy, kCrashCopy);
+
+    // 6 and 7. A new event with one category.
+    ClearEvent();
+    if (CreateNewEventFile("CATEGORY 1") != FileOutcome::Done) {
+        platform_.messages.Error(kRaceFileNotFound);
+    }
+    ReadEventBack();
+
+    // 8. The circuits and transponder sets are read by their own forms' code.
+    // 9. Sounds.
+    if (!ReadSoundSettings(state_.sound)) platform_.messages.Error(kSoundSettingsFileNotFound);
+    // 10. The look of the live screen.
+    for (TextStyleSetting& t : state_.display.textStyles) t.faceName.Clear();
+    if (!ReadDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
+        platform_.messages.Error(kDisplaySettingsFileNotFound);
+    }
+    state_.widths = state_.display.columnWidths;
+
+    // The live screen fills the client area; the tree and the panel lie on it.
+    live_ = new LiveScreenWidget([this] { return LiveInput(); }, state_.widths, this);
+    setCentralWidget(live_);
+
+    // 11. The event tree.
+    tree_ = new QTreeWidget(live_);
+    tree_->setObjectName("4000");
+    tree_->setAccessibleName("Event tree");
+    tree_->setHeaderHidden(true);
+    tree_->setRootIsDecorated(true);
+    tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tree_->setItemDelegate(new LimitedEditDelegate(tree_));
+    tree_->setContextMenuPolicy(Qt::CustomContextMenu);
+    tree_->setFrameShape(QFrame::StyledPanel);
+    tree_->setFrameShadow(QFrame::Sunken);
+    QPalette treePalette = tree_->palette();
+    treePalette.setColor(QPalette::Base, ToQColor(ColourOf(state_.display.colours[1])));
+    tree_->setPalette(treePalette);
+    tree_->setIconSize(QSize(16, 16));
+    connect(tree_, &QTreeWidget::currentItemChanged, this, &MainWindow::OnSelectionChanged);
+    connect(tree_, &QTreeWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
+    connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::OnItemEdited);
+    RebuildTree();
+
+    // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
+    BuildPanel();
+    ResetRunCars(run_.cars);
+    state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
+    state_.circuitIndex = kNoCircuit;
+    Command(1003)->setEnabled(false);
+    live_->Remeasure(0);
+
+    // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
+    // at the screen's size anyway.
+    if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
+
+    timer_.setTimerType(Qt::PreciseTimer);
+    timer_.setInterval(10);
+    connect(&timer_, &QTimer::timeout, this, &MainWindow::OnTick);
+}
+
+MainWindow::~MainWindow() {
+    ShutDown();
 }
 
 void MainWindow::BuildMenuBar() {
     for (const MenuDef& def : kMenuBar) {
-        QMenu* menu =
-            menuBar()->addMenu(QString::fromUtf8(def.title.data(), qsizetype(def.title.size())));
-        menu->setObjectName(QString::fromUtf8(def.title.data(), qsizetype(def.title.size())));
+        QString title = QString::fromUtf8(def.title.data(), qsizetype(def.title.size()));
+        QMenu* menu = menuBar()->addMenu(title);
+        menu->setObjectName(title);
         for (const MenuEntry& e : def.entries) {
             if (e.id == 0) {
                 menu->addSeparator();
                 continue;
             }
-            QString label = QString::fromUtf8(e.label.data(), qsizetype(e.label.size()));
-            QAction* a = menu->addAction(label);
+            QAction* a =
+                menu->addAction(QString::fromUtf8(e.label.data(), qsizetype(e.label.size())));
             a->setObjectName(QString::number(e.id));
             if (e.hasBitmap) {
                 Text<32> file;
                 Format(file, kMenuBitmapFormat, e.id);
-                if (QFileInfo::exists(file.CStr())) a->setIcon(QIcon(file.CStr()));
+                a->setIcon(Picture(file.CStr()));
             }
-            connect(a, &QAction::triggered, this, [this, id = e.id] {
-                if (id == 1005) close();
-                emit CommandTriggered(id);
-            });
+            connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             commands_[e.id] = a;
         }
     }
 }
 
+void MainWindow::BuildPanel() {
+    auto* chips = new QButtonGroup(this);
+    for (const PanelControlDef& c : RacePanelLayout(screenW_, screenH_)) {
+        QString text = ToQString(c.text);
+        QRect r(c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height());
+        QWidget* w = nullptr;
+        switch (c.kind) {
+            case ControlKind::BitmapButton: {
+                auto* b = new QPushButton(live_);
+                const char* face = c.id == 2001   ? kStartPicture
+                                   : c.id == 2002 ? kStopPicture
+                                   : c.id == 2003 ? kClearPicture
+                                   : c.id == 6101 ? kResultsPicture
+                                                  : kPrintPicture;
+                b->setIcon(Picture(face));
+                b->setIconSize(QSize(std::min(r.width(), r.height()) - 6,
+                                     std::min(r.width(), r.height()) - 6));
+                b->setToolTip(text);
+                w = b;
+                break;
+            }
+            case ControlKind::CentredText: {
+                auto* l = new QLabel(text, live_);
+                l->setAlignment(Qt::AlignCenter);
+                w = l;
+                break;
+            }
+            case ControlKind::GroupFrame:
+                w = new QGroupBox(text, live_);
+                w->setAttribute(Qt::WA_TransparentForMouseEvents);
+                break;
+            case ControlKind::PushButton:
+                w = new QPushButton(text, live_);
+                break;
+            case ControlKind::RadioFirst:
+            case ControlKind::Radio: {
+                auto* radio = new QRadioButton(text, live_);
+                chips->addButton(radio, c.id);
+                w = radio;
+                break;
+            }
+            case ControlKind::DropDown:
+                w = new QComboBox(live_);
+                r.setHeight(std::min(r.height(), 24));
+                break;
+            case ControlKind::PushLikeCheck: {
+                auto* b = new QPushButton(text, live_);
+                b->setCheckable(true);
+                w = b;
+                break;
+            }
+            case ControlKind::BorderedText: {
+                auto* l = new QLabel(live_);
+                l->setFrameShape(QFrame::Box);
+                w = l;
+                break;
+            }
+        }
+        w->setObjectName(c.id == 0 ? QString("carButtons") : QString::number(c.id));
+        w->setAccessibleName(c.id == 0 ? QString("Car buttons") : text);
+        w->setGeometry(r);
+        panel_[c.id] = w;
+        if (auto* button = qobject_cast<QPushButton*>(w); button && c.id != 0) {
+            connect(button, &QPushButton::clicked, this, [this, id = c.id] { RunCommand(id); });
+        }
+    }
+    // Group frames sit behind the controls they frame.
+    for (auto& [id, w] : panel_) {
+        if (qobject_cast<QGroupBox*>(w)) w->lower();
+    }
+    static_cast<QRadioButton*>(panel_[2101])->setChecked(true);
+    for (int id : {2104, 2105, 2106}) panel_[id]->hide();
+    for (int k = 1; k <= kCarSlots; ++k) panel_[2200 + k]->setEnabled(false);
+}
+
 QAction* MainWindow::Command(int id) const {
     auto it = commands_.find(id);
     return it == commands_.end() ? nullptr : it->second;
+}
+
+QWidget* MainWindow::PanelControl(int id) const {
+    auto it = panel_.find(id);
+    return it == panel_.end() ? nullptr : it->second;
+}
+
+LiveScreenInput MainWindow::LiveInput() {
+    LiveScreenInput in;
+    in.settings = &state_.display;
+    in.widths = &state_.widths;
+    in.screen = {screenW_, screenH_};
+    in.measure = live_ ? live_->Measure() : TableMeasure{};
+    in.runTitle = runTitle_;
+    in.rows = &run_.rows;
+    in.rowCount = run_.carsInUse;
+    in.scrollPosition = live_ ? live_->ScrollPosition() : 0;
+    in.clock = &clock_;
+    in.radioConflict = radioConflict_;
+    return in;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The event tree.
+
+QTreeWidgetItem* MainWindow::AddNodes(const std::vector<TreeNode>& nodes, QTreeWidgetItem* under) {
+    std::vector<QTreeWidgetItem*> items;
+    QTreeWidgetItem* first = nullptr;
+    for (const TreeNode& n : nodes) {
+        QTreeWidgetItem* parent = n.parent >= 0 ? items[std::size_t(n.parent)] : under;
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree_);
+        item->setText(0, ToQString(n.label));
+        item->setData(0, kCodeRole, n.code);
+        item->setIcon(0, Picture(kTreeIcons[std::size_t(n.image)]));
+        if (n.bold) {
+            QFont f = item->font(0);
+            f.setBold(true);
+            item->setFont(0, f);
+        }
+        if (NormalizedCode(n.code) == 10000 && n.code >= 10000) {
+            item->setFlags(item->flags() | Qt::ItemIsEditable);
+        }
+        items.push_back(item);
+        if (!first) first = item;
+    }
+    for (std::size_t i = 0; i < nodes.size(); ++i) items[i]->setExpanded(nodes[i].expanded);
+    return first;
+}
+
+void MainWindow::RebuildTree() {
+    fillingTree_ = true;
+    tree_->clear();
+    AddNodes(BuildEventTree(state_.event), nullptr);
+    fillingTree_ = false;
+}
+
+void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem*) {
+    if (fillingTree_ || current == nullptr) return;
+    int code = current->data(0, kCodeRole).toInt();
+    // The header is read afresh, so that what the forms wrote is kept, and records the node.
+    EventHeader header;
+    if (ReadEventHeader(header) == FileOutcome::Done) state_.event.header = header;
+    state_.event.header.selectedNode = code;
+    if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
+        platform_.messages.Error(kRaceFileNotFound);
+    }
+}
+
+void MainWindow::OnContextMenu(const QPoint& at) {
+    QTreeWidgetItem* item = tree_->itemAt(at);
+    if (item == nullptr) return;
+    int code = item->data(0, kCodeRole).toInt();
+    int n = NormalizedCode(code);
+    int category = code / 10000;
+    const CategoryRecord* cat = category >= 1 && category <= kCategories
+                                    ? &state_.event.header.categories[std::size_t(category - 1)]
+                                    : nullptr;
+    std::vector<PopupEntry> entries;
+    if (code == node::kTrack) {
+        entries = {{1053, "Track for the race"}};
+    } else if (n == 10000) {
+        entries = {{1051, "New category"}, {1052, "Rename category"}};
+    } else if (n == 10000 + node::kDrivers) {
+        entries = {{1054, "List of participants"}};
+    } else if (n == 10000 + node::kQualifParameters && cat && cat->participants > 0) {
+        entries = {{1055, "Qualifying heats Parameters"}};
+    } else if (n == 10000 + node::kQualifArrangement && cat && cat->participants > 0) {
+        entries = {{1056, "Qualifying heats Arrangement"}};
+    } else if (n == 10000 + node::kFinalsParameters && cat && cat->finalsState > 0) {
+        entries = {{1057, "Finals runs Parameters"}};
+    } else if (n == 10000 + node::kFinalsArrangement && cat && cat->finalsState > 0) {
+        entries = {{1058, "Finals runs Arrangement"}};
+    } else if (n == 10000 + node::kClosure && cat && cat->finalsState > 0) {
+        entries = {{1059, "Show the report"}};
+    }
+    if (entries.empty()) return;
+    tree_->setCurrentItem(item);
+    QMenu menu(this);
+    menu.setObjectName("treePopup");
+    for (const PopupEntry& e : entries) {
+        QAction* a = menu.addAction(e.label);
+        a->setObjectName(QString::number(e.id));
+        connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+    }
+    menu.exec(tree_->viewport()->mapToGlobal(at));
+}
+
+void MainWindow::OnItemEdited(QTreeWidgetItem* item) {
+    if (fillingTree_) return;
+    int code = item->data(0, kCodeRole).toInt();
+    int category = code / 10000;
+    if (NormalizedCode(code) != 10000 || category < 1 || category > kCategories) return;
+    std::string name = FromQString(item->text(0)).substr(0, kCategoryNameLimit);
+    state_.event.header.categories[std::size_t(category - 1)].name = name;
+    fillingTree_ = true;
+    item->setText(0, ToQString(name));
+    fillingTree_ = false;
+    if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
+        platform_.messages.Error(kRaceFileNotFound);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Commands.
+
+void MainWindow::RunCommand(int id) {
+    switch (id) {
+        case 1001:
+            NewEvent();
+            break;
+        case 1002:
+            LoadEvent();
+            break;
+        case 1003:
+            if (!state_.eventPath.empty()) Save();
+            break;
+        case 1004:
+            SaveAs();
+            break;
+        case 1005:
+            close();
+            break;
+        case 1015:
+            OpenInterfaceForm();
+            break;
+        case 1017:
+            if (platform_.openDocument) {
+                platform_.openDocument(state_.programFolder + "/" + std::string(kHelpFile));
+            }
+            break;
+        case 1051:
+            NewCategory();
+            break;
+        case 1052:
+            if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
+            break;
+        default:
+            break;  // the forms of these commands come with their own subsystems
+    }
+    emit CommandTriggered(id);
+}
+
+void MainWindow::ApplyTitle() {
+    setWindowTitle(ToQString(WindowTitle(state_)));
+    Command(1003)->setEnabled(!state_.eventPath.empty());
+}
+
+void MainWindow::ClearEvent() {
+    state_.event = EventModel{};
+    state_.track = TrackRecord{};
+    state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
+    state_.circuitIndex = kNoCircuit;
+    ClearRunCars(run_.cars);
+    ResetRunCars(run_.cars);
+    run_.carsInUse = 0;
+    runTitle_.clear();
+    radioConflict_ = false;
+}
+
+// The model as the working copy holds it: header, names, track, flags.
+void MainWindow::ReadEventBack() {
+    if (ReadEventHeader(state_.event.header) == FileOutcome::Unavailable) {
+        platform_.messages.Error(kRaceFileNotFound);
+        return;
+    }
+    for (int c = 1; c <= state_.event.header.categoryCount; ++c) {
+        ReadParticipantNames(c, state_.event.participantNames[std::size_t(c - 1)]);
+    }
+    ReadTrack(state_.track);
+    int minimum = std::atoi(std::string(state_.track.minLapTime.View()).c_str());
+    if (minimum > 0) state_.minimumLapSeconds = minimum;
+    ReadRunDoneFlags(state_.event.runDone);
+    state_.circuitIndex = FindCircuit(state_.circuits, state_.track.circuit.View());
+}
+
+void MainWindow::NewEvent() {
+    MessageAnswer a = platform_.messages.Show(
+        "Be careful", "You wish to begin a new race!\nDo you want to save the current one?",
+        MessageButtons::YesNoCancel, MessageIcon::Question);
+    if (a == MessageAnswer::Cancel) return;
+    if (a == MessageAnswer::Yes) {
+        if (state_.eventPath.empty()) {
+            SaveAs();
+        } else {
+            Save();
+        }
+    }
+    state_.eventPath.clear();
+    ApplyTitle();
+    ClearEvent();
+    SetCurrentFolder(state_.programFolder);
+    if (CreateNewEventFile("CATEGORIE 1") != FileOutcome::Done) {
+        platform_.messages.Error(kRaceFileNotFound);
+    }
+    ReadEventBack();
+    RebuildTree();
+}
+
+void MainWindow::LoadEvent() {
+    std::optional<std::string> chosen =
+        platform_.dialogs.OpenFile(state_.programFolder, {kRaceFilter, kRacePattern});
+    SetCurrentFolder(state_.programFolder);
+    if (!chosen) return;
+    if (platform_.messages.Show("Be careful", "Do you want to save the current race?",
+                                MessageButtons::YesNo,
+                                MessageIcon::Question) == MessageAnswer::Yes) {
+        if (state_.eventPath.empty()) {
+            SaveAs();
+        } else {
+            Save();
+        }
+    }
+    SetCurrentFolder(state_.programFolder);
+    CopyIntoWorkingCopy(*chosen);  // a failed copy is not reported: the header read says it
+    state_.eventPath = *chosen;
+    ApplyTitle();
+    ClearEvent();
+    ReadEventBack();
+    RebuildTree();
+}
+
+bool MainWindow::Save() {
+    SetCurrentFolder(state_.programFolder);
+    bool copied = CopyFileReplacing(kWorkingCopy, state_.eventPath);
+    Command(1003)->setEnabled(true);
+    return copied;
+}
+
+bool MainWindow::SaveAs() {
+    std::string initial = state_.programFolder + "/" + std::string(kRacePattern);
+    std::optional<std::string> name =
+        platform_.dialogs.SaveFile(initial, {kRaceFilter, kRacePattern});
+    SetCurrentFolder(state_.programFolder);
+    if (!name || *name == initial) return false;
+    state_.eventPath = WithRaceExtension(*name);
+    ApplyTitle();
+    return Save();
+}
+
+void MainWindow::NewCategory() {
+    EventHeader& h = state_.event.header;
+    if (h.categoryCount >= kCategories) return;
+    CategoryRecord& cat = h.categories[std::size_t(h.categoryCount)];
+    cat = CategoryRecord{};
+    Format(cat.name, "CATEGORY %d", h.categoryCount + 1);
+    ++h.categoryCount;
+    if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
+    fillingTree_ = true;
+    AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
+    fillingTree_ = false;
+}
+
+void MainWindow::OpenInterfaceForm() {
+    SuspendLinkSupervision(state_.link);
+    InterfaceForm form(state_.link, platform_.messages, this);
+    form.exec();
+    ReloadLinkSettings(state_.link);
+}
+
+void MainWindow::ConnectDecoder() {
+    state_.link.port = &platform_.port;
+    state_.link.clock = &platform_.clock;
+    SetCurrentFolder(state_.programFolder);
+    ConnectDecoderAtStartUp(state_.link, platform_.messages);
+}
+
+void MainWindow::StartTimer() {
+    timer_.start();
+}
+
+void MainWindow::OnTick() {
+    SuperviseLink(state_.link, platform_.messages, false, [](const Passing&) {});
+    DiscardDecoderInput(state_.link);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing.
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (shutDown_) {
+        event->accept();
+        return;
+    }
+    MessageAnswer a = platform_.messages.Show(
+        "Be careful", "You wish to quit!\nDo you want to save the current race?",
+        MessageButtons::YesNoCancel, MessageIcon::Question);
+    if (a == MessageAnswer::Cancel) {
+        event->ignore();
+        return;
+    }
+    if (a == MessageAnswer::Yes) {
+        if (state_.eventPath.empty()) {
+            SaveAs();
+        } else {
+            Save();
+        }
+    }
+    ShutDown();
+    event->accept();
+}
+
+void MainWindow::ShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    SetCurrentFolder(state_.programFolder);
+    // The detailed results never carry the last run into the next start.
+    RunCars empty;
+    ClearRunCars(empty);
+    for (RunCar& car : empty) car.driverName = kEmptySlotName;
+    ResetRunCars(empty);
+    WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
+    state_.display.columnWidths = state_.widths;
+    WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours);
+    timer_.stop();
+    if (state_.link.port) ClosePort(*state_.link.port);
 }
 
 }  // namespace velkaro

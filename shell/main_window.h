@@ -1,29 +1,88 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QTimer>
 #include <map>
 
+#include "shell/app_state.h"
+#include "timing/clock_texts.h"
+#include "timing/passing_processing.h"
+
 class QAction;
+class QTreeWidget;
+class QTreeWidgetItem;
 
 namespace velkaro {
 
-// The one top-level window: menu bar, and the work area the event tree, race panel and live
-// screen will fill.
+class LiveScreenWidget;
+
+// The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
+// start-up sequence as it is made; ConnectDecoder and StartTimer finish it once it is shown.
 class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    explicit MainWindow(QWidget* parent = nullptr);
+    MainWindow(ShellPlatform& platform, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
-    // The menu command with this id, or nullptr.
+    // Reads the interface settings and looks for the decoder on its port (start-up messages).
+    void ConnectDecoder();
+    void StartTimer();
+
     QAction* Command(int id) const;
+    QTreeWidget* Tree() const { return tree_; }
+    QWidget* PanelControl(int id) const;
+    LiveScreenWidget* LiveScreen() const { return live_; }
+    AppState& State() { return state_; }
+    const QTimer& Timer() const { return timer_; }
+
+    // Runs a menu, pop-up or panel command by its id.
+    void RunCommand(int id);
 
   signals:
     void CommandTriggered(int id);
 
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void BuildMenuBar();
+    void BuildPanel();
+    void RebuildTree();
+    QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
+    void OnTick();
+    void OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous);
+    void OnContextMenu(const QPoint& at);
+    void OnItemEdited(QTreeWidgetItem* item);
+    void ApplyTitle();
+    void ClearEvent();
+    void ReadEventBack();
+    void NewEvent();
+    void LoadEvent();
+    bool Save();
+    bool SaveAs();
+    void NewCategory();
+    void OpenInterfaceForm();
+    void ShutDown();
+    LiveScreenInput LiveInput();
+
+    ShellPlatform& platform_;
+    AppState state_;
+    int screenW_ = 1600;
+    int screenH_ = 900;
+    LiveScreenWidget* live_ = nullptr;
+    QTreeWidget* tree_ = nullptr;
     std::map<int, QAction*> commands_;
+    std::map<int, QWidget*> panel_;
+    QTimer timer_;
+    bool shutDown_ = false;
+    bool fillingTree_ = false;
+
+    // The run in the panel, until the run engine owns it.
+    RunTables run_;
+    ClockTexts clock_;
+    std::string runTitle_;
+    bool radioConflict_ = false;
 };
 
 }  // namespace velkaro

@@ -12,12 +12,12 @@ Rect At(int x, int y, int w, int h) {
 }
 }  // namespace
 
-std::array<PanelControl, kPanelControls> RacePanelLayout(int W, int H) {
+std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
     const int A = (42 * W - 8400) / 100;
     const int C = (W - 200) / 2 + 200;
     const int D = 720 * W / 1600;
     const int half = 525 * W / 1600;
-    std::array<PanelControl, kPanelControls> c{{
+    std::array<PanelControlDef, kPanelControls> c{{
         {2001, ControlKind::BitmapButton, "Start", At(A + 100, 40 * H / 900, 80, H / 20)},
         {2004, ControlKind::CentredText, "Start", At(A + 105, 86 * H / 900, 70, H / 45)},
         {2002, ControlKind::BitmapButton, "Stop", At(A + 200, 40 * H / 900, 80, H / 20)},

@@ -19,7 +19,7 @@ enum class ControlKind {
     BorderedText,
 };
 
-struct PanelControl {
+struct PanelControlDef {
     int id;  // 0 for the unnamed frame around the car buttons
     ControlKind kind;
     std::string_view text;
@@ -29,7 +29,7 @@ struct PanelControl {
 inline constexpr int kPanelControls = 18 + 20;
 
 // The race panel's controls, placed from the screen size (w x h) as the window is created.
-std::array<PanelControl, kPanelControls> RacePanelLayout(int w, int h);
+std::array<PanelControlDef, kPanelControls> RacePanelLayout(int w, int h);
 
 // The event tree's rectangle in a client area of the given height.
 inline Rect EventTreeRect(int clientHeight) {

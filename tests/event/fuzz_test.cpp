@@ -38,7 +38,7 @@ std::string EveryLayout() {
     WriteParticipants(1, p, m, disk);
     HeatSlotList slots = DefaultHeatSlotList();
     for (int i = 0; i < 12; ++i)
-        slots.slots[static_cast<std::size_t>(i)] = p[static_cast<std::size_t>(i)].name;
+        slots.places[static_cast<std::size_t>(i)] = p[static_cast<std::size_t>(i)].name;
     WriteHeatSlotList(1, slots, true, m, disk);
     WriteQualifOptions(1, QualifOptions{}, m, disk);
     StartingGrids grids;

@@ -54,8 +54,8 @@ TEST_F(SectionsTest, ParticipantsLayoutAndRoundTrip) {
 
 TEST_F(SectionsTest, HeatSlotListLayoutAndOnlyRewrittenWhenPresentIfAsked) {
     HeatSlotList list = DefaultHeatSlotList();
-    list.slots[0] = "ALPHA Anne";
-    list.slots[2] = "ZED";
+    list.places[0] = "ALPHA Anne";
+    list.places[2] = "ZED";
     list.driversPerHeat = 2;
 
     messages_.Expect(MessageAnswer::Ok);
@@ -69,7 +69,7 @@ TEST_F(SectionsTest, HeatSlotListLayoutAndOnlyRewrittenWhenPresentIfAsked) {
     for (int i = 3; i < kHeatSlots; ++i) content += "(NA)\t\r\n";
     ExpectAppended("Cat\xE9gorie1R\xE9partitionQualifs", 4625, content);
 
-    list.slots[1] = "NEW";
+    list.places[1] = "NEW";
     list.qualificationStarted = 1;
     ASSERT_EQ(WriteHeatSlotList(1, list, false, messages_), FileOutcome::Done);
     HeatSlotList read;
@@ -77,8 +77,8 @@ TEST_F(SectionsTest, HeatSlotListLayoutAndOnlyRewrittenWhenPresentIfAsked) {
     EXPECT_EQ(read.qualificationStarted, 1);
     EXPECT_EQ(read.driversPerHeat, 2);
     EXPECT_EQ(read.rounds, 1);
-    EXPECT_EQ(read.slots[1], "NEW");
-    EXPECT_EQ(read.slots[219], "(NA)");
+    EXPECT_EQ(read.places[1], "NEW");
+    EXPECT_EQ(read.places[219], "(NA)");
 }
 
 TEST_F(SectionsTest, QualifOptionsDefaultsLayoutAndRoundTrip) {

@@ -7,11 +7,11 @@
 namespace velkaro {
 namespace {
 
-const PanelControl& Find(const std::array<PanelControl, kPanelControls>& c, int id) {
-    for (const PanelControl& p : c) {
+const PanelControlDef& Find(const std::array<PanelControlDef, kPanelControls>& c, int id) {
+    for (const PanelControlDef& p : c) {
         if (p.id == id) return p;
     }
-    static PanelControl none{-1, ControlKind::GroupFrame, "", {}};
+    static PanelControlDef none{-1, ControlKind::GroupFrame, "", {}};
     ADD_FAILURE() << "no control " << id;
     return none;
 }
@@ -44,7 +44,7 @@ TEST(RacePanel, ScalesWithTheScreenInIntegerSteps) {
 TEST(RacePanel, EveryControlOnceWithItsText) {
     auto c = RacePanelLayout(1600, 900);
     std::set<int> ids;
-    for (const PanelControl& p : c) EXPECT_TRUE(ids.insert(p.id).second) << p.id;
+    for (const PanelControlDef& p : c) EXPECT_TRUE(ids.insert(p.id).second) << p.id;
     EXPECT_EQ(ids.size(), std::size_t(kPanelControls));
     EXPECT_EQ(Find(c, 2213).text, "13");
     EXPECT_EQ(Find(c, 2105).kind, ControlKind::PushLikeCheck);

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "databases/circuits.h"
+#include "event/event_model.h"
+#include "event/sections.h"
+#include "event/settings_files.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/serial_port.h"
+#include "platform/sound_player.h"
+#include "shell/live_screen.h"
+#include "timing/decoder_link.h"
+
+namespace velkaro {
+
+// What the shell needs of the machine; the program passes the real ones, tests the fakes.
+struct ShellPlatform {
+    Messages& messages;
+    Dialogs& dialogs;
+    SoundPlayer& sounds;
+    Clock& clock;
+    SerialPort& port;
+    // Opens a document with its associated program; false when nothing could.
+    std::function<bool(std::string_view)> openDocument;
+};
+
+inline constexpr std::string_view kCrashCopy = "PcCrashRace.race";
+inline constexpr std::string_view kHelpFile = "Guides/HelpRaceManagementGB.pdf";
+inline constexpr std::string_view kRaceFilter = "Race file (.race)";
+inline constexpr std::string_view kRacePattern = "*.race";
+inline constexpr int kDefaultMinimumLapSeconds = 2;
+
+// The shell's one application state: the event being worked on and the settings around it.
+struct AppState {
+    std::string programFolder;  // Windows-1252, as the current directory was made
+    std::string eventPath;      // the user's ".race" file; empty after start-up and "New event"
+    EventModel event;
+    TrackRecord track;
+    std::int32_t minimumLapSeconds = kDefaultMinimumLapSeconds;
+    std::int32_t circuitIndex = kNoCircuit;
+    CircuitTable circuits{};
+    SoundSettings sound;
+    DisplaySettings display;
+    CustomColours customColours{};
+    std::array<std::int32_t, kColumns> widths{};  // the live screen's working column widths
+    DecoderLink link;
+};
+
+// "Velkaro", or "Velkaro:   " and the event's path once it has one.
+std::string WindowTitle(const AppState& state);
+
+// The index of the last circuit slot named like the event's circuit, kNoCircuit when the name
+// is empty or unknown.
+std::int32_t FindCircuit(const CircuitTable& circuits, std::string_view name);
+
+// Save-as names get the extension when they lack it.
+std::string WithRaceExtension(std::string name);
+
+}  // namespace velkaro

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string_view>
+
+#include "event/settings_files.h"
+#include "platform/canvas.h"
+#include "platform/text.h"
+#include "timing/clock_texts.h"
+#include "timing/run_car.h"
+
+namespace velkaro {
+
+inline constexpr int kColumns = 9;
+inline constexpr int kMaxColumnWidth = 999;
+inline constexpr std::array<std::string_view, kColumns> kColumnNames{
+    "Lane",          "Driver",  "Laps",          "Total time", "- to leader",
+    "- to previous", "Laptime", "Best lap time", "Transp."};
+inline constexpr const char* kLogoFile = "images/logo.bmp";
+inline constexpr const char* kChequeredFlagFile = "images/drapeauArrivee.bmp";
+inline constexpr const char* kWatermark = "Velkaro Race Managemt";
+inline constexpr const char* kVersionText = "v 1.1.b";
+
+// The screen size the geometry is scaled from: lengths in 1/1600 of the width, heights in 1/900
+// of the height.
+struct ScreenSize {
+    int w = 1600;
+    int h = 900;
+    int X(int units) const { return units * w / 1600; }
+    int Y(int units) const { return units * h / 900; }
+};
+
+// Where the table and its parts lie, from the screen size and the working column widths.
+struct TableLayout {
+    Rect table;                               // the whole table frame
+    Rect headingBand;                         // behind the column headings
+    int rowsTop = 0;                          // top of the first row
+    int rowPitch = 0;                         // pixels from one row to the next
+    std::array<int, kColumns + 1> columnX{};  // left edge of column j, right edge of the last
+    int positionX = 0;                        // the "Pos" column, right of the nine
+    int finishX = 0;                          // the "Fin" column
+};
+
+// What MeasureTable found: the row height and how many rows fit and are shown.
+struct TableMeasure {
+    int rowHeight = 0;  // pixels: 120% of the tallest character among the column fonts
+    int rowsThatFit = 0;
+    int visibleRows = 0;
+};
+
+// Everything one paint reads.
+struct LiveScreenInput {
+    const DisplaySettings* settings = nullptr;
+    const std::array<std::int32_t, kColumns>* widths = nullptr;  // the working widths
+    ScreenSize screen;
+    TableMeasure measure;
+    std::string_view runTitle;
+    const LiveRows* rows = nullptr;  // null when no run is loaded
+    int rowCount = 0;                // rows in use
+    int scrollPosition = 0;
+    const ClockTexts* clock = nullptr;
+    bool radioConflict = false;
+};
+
+TableLayout ComputeLayout(const ScreenSize& screen,
+                          const std::array<std::int32_t, kColumns>& widths, int rowHeight);
+
+// The font of a text style at this screen size.
+Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen);
+Rgb ColourOf(std::uint32_t colorref);
+
+// Row height from the fonts of the nine columns, and the rows that fit below the headings.
+TableMeasure MeasureTable(Canvas& canvas, const DisplaySettings& settings,
+                          const std::array<std::int32_t, kColumns>& widths,
+                          const ScreenSize& screen, int carsInRun);
+
+void PaintLiveScreen(Canvas& canvas, const LiveScreenInput& in);
+
+// The column whose right border lies within 2 pixels of x, when y is in the heading band; -1
+// elsewhere.
+int ColumnBorderAt(const TableLayout& layout, const ScreenSize& screen, int x, int y);
+// A drag moves a border by whole pixels, taken as width units, within 0 to 999.
+void DragColumnBorder(std::array<std::int32_t, kColumns>& widths, int column, int dx);
+
+// The visible row under y, -1 when none; the standing index is that plus the scroll position.
+int VisibleRowAt(const TableLayout& layout, const TableMeasure& measure, int y);
+
+// The scroll bar of the table: shown when the run has more cars than rows that fit.
+struct TableScroll {
+    bool shown = false;
+    int maximum = 0;
+    int position = 0;
+};
+TableScroll ScrollFor(const TableMeasure& measure, int carsInRun);
+enum class ScrollAction { LineUp, LineDown, PageUp, PageDown, Track };
+// True when the position changed.
+bool ApplyScroll(TableScroll& scroll, ScrollAction action, int trackPosition = 0);
+
+}  // namespace velkaro

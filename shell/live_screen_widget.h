@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+
+#include "shell/live_screen.h"
+
+class QScrollBar;
+
+namespace velkaro {
+
+// The right-hand part of the main window: paints the live race screen from what the shell
+// provides, lets the user drag column borders, and reports row clicks.
+class LiveScreenWidget final : public QWidget {
+    Q_OBJECT
+
+  public:
+    // provider gives the paint's input; widths are the working column widths, changed by drags.
+    LiveScreenWidget(std::function<LiveScreenInput()> provider,
+                     std::array<std::int32_t, kColumns>& widths, QWidget* parent = nullptr);
+
+    // Measures the table again (fonts, widths or the run changed) and sets up the scroll bar.
+    void Remeasure(int carsInRun);
+    const TableMeasure& Measure() const { return measure_; }
+    int ScrollPosition() const { return scroll_.position; }
+    QScrollBar* ScrollBar() const { return scrollBar_; }
+
+  signals:
+    // A left click on visible row `standing` (scroll position included), with Ctrl or not.
+    void RowClicked(int standing, int x, int y, bool ctrl);
+    void ScrollChanged(int position);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+  private:
+    void OnScrollAction(int action);
+    TableLayout Layout() const;
+
+    std::function<LiveScreenInput()> provider_;
+    std::array<std::int32_t, kColumns>& widths_;
+    TableMeasure measure_;
+    TableScroll scroll_;
+    QScrollBar* scrollBar_;
+    int dragColumn_ = -1;
+    int dragLastX_ = 0;
+};
+
+}  // namespace velkaro

@@ -1,0 +1,114 @@
+#include "shell/event_tree.h"
+
+#include <gtest/gtest.h>
+
+namespace velkaro {
+namespace {
+
+EventModel OneCategory(int rounds, int heats, int finalsRuns) {
+    EventModel e;
+    e.header.categoryCount = 1;
+    CategoryRecord& c = e.header.categories[0];
+    c.name = "Touring";
+    c.rounds = rounds;
+    c.heatsPerRound = heats;
+    c.finalsRuns = finalsRuns;
+    return e;
+}
+
+std::vector<std::string> ChildrenOf(const std::vector<TreeNode>& nodes, int parentCode) {
+    int parent = -1;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        if (nodes[i].code == parentCode) parent = int(i);
+    }
+    std::vector<std::string> labels;
+    for (const TreeNode& n : nodes) {
+        if (n.parent == parent && parent >= 0) labels.push_back(n.label);
+    }
+    return labels;
+}
+
+using Labels = std::vector<std::string>;
+
+TEST(EventTree, NoRoundsShowsClassificationsButNoOverall) {
+    auto nodes = BuildEventTree(OneCategory(0, 4, 0));
+    EXPECT_EQ(nodes[0].label, "Track");
+    EXPECT_EQ(nodes[0].code, 1000);
+    EXPECT_EQ(ChildrenOf(nodes, 10000),
+              (Labels{"Drivers (0)", "Qualif", "Finals", "xClosure report"}));
+    EXPECT_EQ(ChildrenOf(nodes, 13000), (Labels{"Parameters", "Arrangement", "Classifications"}));
+    EXPECT_TRUE(ChildrenOf(nodes, 13950).empty());
+    EXPECT_EQ(ChildrenOf(nodes, 14000), (Labels{"Parameters", "Arrangement"}));
+}
+
+TEST(EventTree, RoundsHeatsAndTheirCodes) {
+    EventModel e = OneCategory(2, 3, 0);
+    e.runDone.flags[0][std::size_t(HeatFlagIndex(2, 3))] = 1;
+    auto nodes = BuildEventTree(e);
+    EXPECT_EQ(ChildrenOf(nodes, 13000),
+              (Labels{"Parameters", "Arrangement", "Round1", "Round2", "Classifications"}));
+    EXPECT_EQ(ChildrenOf(nodes, 13200), (Labels{"Heat1", "Heat2", "Heat3"}));
+    EXPECT_EQ(ChildrenOf(nodes, 13950),
+              (Labels{"Classification R1", "Classification R2", "Overall classific."}));
+    for (const TreeNode& n : nodes) {
+        if (n.code == 13203) {
+            EXPECT_EQ(n.image, kImageRunDone);
+        }
+        if (n.code == 13202) {
+            EXPECT_EQ(n.image, kImageRunToDo);
+        }
+    }
+}
+
+TEST(EventTree, FinalsLadderLargestFractionFirstAndTheFinalLast) {
+    EXPECT_EQ(ChildrenOf(BuildEventTree(OneCategory(1, 1, 0)), 14000),
+              (Labels{"Parameters", "Arrangement"}));
+    EXPECT_EQ(ChildrenOf(BuildEventTree(OneCategory(1, 1, 1)), 14000),
+              (Labels{"Parameters", "Arrangement", "Final"}));
+    auto nodes = BuildEventTree(OneCategory(1, 1, 5));
+    EXPECT_EQ(ChildrenOf(nodes, 14000),
+              (Labels{"Parameters", "Arrangement", "1/4A", "1/4B", "1/2A", "1/2B", "Final"}));
+    std::vector<int> codes;
+    for (const TreeNode& n : nodes) {
+        if (n.code > 14100 && n.code < 14200) codes.push_back(n.code);
+    }
+    EXPECT_EQ(codes, (std::vector<int>{14103, 14104, 14101, 14102}));
+}
+
+TEST(EventTree, DriversUpToTheFirstEmptyNameAndCategoryCodes) {
+    EventModel e = OneCategory(0, 0, 0);
+    e.header.categoryCount = 2;
+    e.header.categories[1].name = "Buggy";
+    e.header.categories[1].participants = 3;
+    e.participantNames[1][0] = "Ann";
+    e.participantNames[1][1] = "Bob";
+    e.participantNames[1][3] = "after a gap";
+    auto nodes = BuildEventTree(e);
+    EXPECT_EQ(ChildrenOf(nodes, 21000), (Labels{"Ann", "Bob"}));
+    for (const TreeNode& n : nodes) {
+        if (n.code == 21000) {
+            EXPECT_EQ(n.label, "Drivers (3)");
+        }
+        if (n.code == 21002) {
+            EXPECT_EQ(n.label, "Bob");
+        }
+        if (n.code == 20000) {
+            EXPECT_TRUE(n.bold);
+        }
+    }
+}
+
+TEST(EventTree, NodeKindsByNormalizedCode) {
+    EXPECT_EQ(KindOf(33102), NodeKind::Heat);
+    EXPECT_EQ(KindOf(13920), NodeKind::Heat);
+    EXPECT_EQ(KindOf(13200), NodeKind::Other);  // a round loads nothing
+    EXPECT_EQ(KindOf(24100), NodeKind::FinalsRun);
+    EXPECT_EQ(KindOf(14122), NodeKind::FinalsRun);
+    EXPECT_EQ(KindOf(91001), NodeKind::Driver);
+    EXPECT_EQ(KindOf(13955), NodeKind::RoundClassification);
+    EXPECT_EQ(KindOf(13990), NodeKind::Overall);
+    EXPECT_EQ(KindOf(1000), NodeKind::Other);  // the track
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "event/event_file.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_serial_port.h"
+#include "platform/fake/fake_sound_player.h"
+#include "platform/program_folder.h"
+#include "shell/main_window.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace velkaro {
+namespace {
+
+constexpr const char* kStartUpMessage = "Could not open the COM port";
+
+class Shell : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+        test::FailOnUnexpectedMessages(messages);
+        port.failOpen = true;  // no decoder on this machine
+    }
+
+    // Starts the program as main() does; the decoder's absence is the one message expected.
+    std::unique_ptr<MainWindow> Start() {
+        auto w = std::make_unique<MainWindow>(platform);
+        w->show();
+        messages.Expect(MessageAnswer::Ok);
+        w->ConnectDecoder();
+        return w;
+    }
+
+    // Closes without saving, as the user answering "No".
+    void Quit(std::unique_ptr<MainWindow>& w) {
+        messages.Expect(MessageAnswer::No);
+        w->close();
+        w.reset();
+    }
+
+    QTreeWidgetItem* FindNode(MainWindow& w, int code) {
+        for (QTreeWidgetItemIterator it(w.Tree()); *it; ++it) {
+            if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
+        }
+        return nullptr;
+    }
+
+    std::string Working() { return test::ReadWholeFile(folder.Path() / "Private" / "Course.race"); }
+
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here{folder.Path()};
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    FakeClock clock;
+    FakeSerialPort port;
+    std::vector<std::string> opened;
+    ShellPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
+                               opened.emplace_back(f);
+                               return true;
+                           }};
+};
+
+TEST_F(Shell, AFirstStartOnTheShippedFolderShowsOnlyTheDecoderStatus) {
+    auto w = Start();
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].title, "Message");
+    EXPECT_EQ(messages.shown[0].text, kStartUpMessage);
+    EXPECT_EQ(w->windowTitle(), "Velkaro");
+    EXPECT_FALSE(w->Command(1003)->isEnabled());
+    // The new event: the track, one category named for a first start, its subtree.
+    QStringList top;
+    for (int i = 0; i < w->Tree()->topLevelItemCount(); ++i) {
+        top << w->Tree()->topLevelItem(i)->text(0);
+    }
+    EXPECT_EQ(top, (QStringList{"Track", "CATEGORY 1"}));
+    Quit(w);
+}
+
+TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
+    auto w = Start();
+    QStringList menus, lines;
+    for (QAction* top : w->menuBar()->actions()) {
+        menus << top->text();
+        QStringList entries;
+        for (QAction* a : top->menu()->actions()) {
+            entries << (a->isSeparator() ? QString("-") : a->objectName() + "=" + a->text());
+        }
+        lines << entries.join(' ');
+    }
+    EXPECT_EQ(menus, (QStringList{"File", "Database", "Planning of race", "Settings", "?"}));
+    EXPECT_EQ(lines[0].toStdString(),
+              "1001=New event 1002=Load event - 1003=Save 1004=Save as... - - 1005=Quit");
+    EXPECT_EQ(lines[1].toStdString(),
+              "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
+    EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
+    EXPECT_EQ(lines[3].toStdString(), "1013=Sounds - 1014=Display - 1015=Interface");
+    EXPECT_EQ(lines[4].toStdString(), "1017=Help");
+    // Entries with a picture have one, the others none.
+    EXPECT_FALSE(w->Command(1001)->icon().isNull());
+    EXPECT_TRUE(w->Command(1002)->icon().isNull());
+    Quit(w);
+}
+
+TEST_F(Shell, StartingTwiceKeepsTheFirstStartsEventInTheCrashCopy) {
+    auto w = Start();
+    w->RunCommand(1051);  // the first start's event now has two categories
+    std::string first = Working();
+    Quit(w);
+    ASSERT_EQ(Working(), first);
+    w = Start();
+    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "PcCrashRace.race"), first);
+    EXPECT_NE(Working(), first);
+    Quit(w);
+}
+
+TEST_F(Shell, NewCategoryStopsAtNine) {
+    auto w = Start();
+    for (int i = 0; i < 10; ++i) w->RunCommand(1051);
+    EXPECT_EQ(w->State().event.header.categoryCount, 9);
+    EXPECT_EQ(w->Tree()->topLevelItemCount(), 10);
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    EXPECT_EQ(h.categoryCount, 9);
+    EXPECT_EQ(h.categories[8].name, "CATEGORY 9");
+    Quit(w);
+}
+
+TEST_F(Shell, RenamingACategoryKeepsFiftyThreeTypedCharacters) {
+    auto w = Start();
+    QTreeWidgetItem* cat = FindNode(*w, 10000);
+    ASSERT_NE(cat, nullptr);
+    w->Tree()->setCurrentItem(cat);
+    w->RunCommand(1052);
+    auto* editor = w->Tree()->findChild<QLineEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, QString(60, 'R'));
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCoreApplication::processEvents();  // the view commits the edit in a queued call
+    EXPECT_EQ(cat->text(0), QString(53, 'R'));
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    EXPECT_EQ(h.categories[0].name.View(), std::string(53, 'R'));
+    Quit(w);
+}
+
+TEST_F(Shell, SaveWithoutAPathDoesNothingAndSaveAsAddsTheExtension) {
+    auto w = Start();
+    w->RunCommand(1003);
+    EXPECT_TRUE(dialogs.saveInitialNames.empty());
+
+    fs::path target = folder.Path() / "club day";
+    dialogs.saveAnswers.push_back(target.string());
+    w->RunCommand(1004);
+    ASSERT_EQ(dialogs.saveInitialNames.size(), 1u);
+    EXPECT_EQ(dialogs.saveInitialNames[0], CurrentFolder() + "/*.race");
+    EXPECT_EQ(test::ReadWholeFile(target.string() + ".race"), Working());
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_EQ(w->windowTitle().toStdString(), "Velkaro:   " + target.string() + ".race");
+    EXPECT_TRUE(w->Command(1003)->isEnabled());
+    Quit(w);
+}
+
+TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
+    auto w = Start();
+    for (int i = 0; i < 2; ++i) w->RunCommand(1051);
+    fs::path saved = folder.Path() / "three.race";
+    dialogs.saveAnswers.push_back(saved.string());
+    w->RunCommand(1004);
+
+    messages.Expect(MessageAnswer::No);  // "Be careful": do not save the current one
+    w->RunCommand(1001);
+    EXPECT_EQ(w->State().event.header.categoryCount, 1);
+    EXPECT_EQ(w->State().event.header.categories[0].name, "CATEGORIE 1");
+    EXPECT_EQ(w->windowTitle(), "Velkaro");
+
+    dialogs.openAnswers.push_back(saved.string());
+    messages.Expect(MessageAnswer::No);
+    w->RunCommand(1002);
+    EXPECT_EQ(w->State().event.header.categoryCount, 3);
+    EXPECT_EQ(w->Tree()->topLevelItemCount(), 4);
+    EXPECT_EQ(Working(), test::ReadWholeFile(saved));
+    Quit(w);
+}
+
+TEST_F(Shell, HelpOpensTheGuide) {
+    auto w = Start();
+    w->RunCommand(1017);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_TRUE(fs::exists(opened[0])) << opened[0];
+    Quit(w);
+}
+
+}  // namespace
+}  // namespace velkaro
