@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -542,6 +543,12 @@ void MainWindow::StartTimer() {
 void MainWindow::OnTick() {
     SuperviseLink(state_.link, platform_.messages, false, [](const Passing&) {});
     DiscardDecoderInput(state_.link);
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Rect r = EventTreeRect(live_->height());
+    tree_->setGeometry(r.left, r.top, r.Width(), r.Height());
 }
 
 // ---------------------------------------------------------------------------------------------

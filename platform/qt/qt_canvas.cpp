@@ -14,11 +14,15 @@ QColor ToQColor(Rgb c) {
 
 QFont ToQFont(const Font& font) {
     QFont f(ToQString(font.face.View()));
-    // Heights are character cell heights in device units, as the screens compute them.
-    f.setPixelSize(std::max(1, font.height < 0 ? -font.height : font.height));
     f.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight / 10 * 10, 100, 900)));
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
+    // A height is the character cell's (ascent and descent), as the screens compute it; Qt's
+    // pixel size is the em, a little smaller.
+    int cell = std::max(1, font.height < 0 ? -font.height : font.height);
+    f.setPixelSize(100);
+    int cellAt100 = QFontMetrics(f).height();
+    f.setPixelSize(std::max(1, cellAt100 > 0 ? cell * 100 / cellAt100 : cell));
     return f;
 }
 
