@@ -26,9 +26,19 @@ QFont ToQFont(const Font& font) {
     return f;
 }
 
+const QtCanvas::CachedFont& QtCanvas::Cached(const Font& font) {
+    for (const CachedFont& c : fonts_) {
+        if (c.key == font) return c;
+    }
+    QFont f = ToQFont(font);
+    fonts_.push_back({font, f, QFontMetrics(f, painter_.device())});
+    return fonts_.back();
+}
+
 void QtCanvas::DrawText(Point at, std::string_view text, const TextStyle& style) {
-    QFont f = ToQFont(style.font);
-    QFontMetrics fm(f, painter_.device());
+    const CachedFont& cached = Cached(style.font);
+    const QFont& f = cached.font;
+    const QFontMetrics& fm = cached.metrics;
     QString s = ToQString(text);
     int w = fm.horizontalAdvance(s);
     int x = style.align == Align::Left     ? at.x
@@ -103,12 +113,12 @@ void QtCanvas::DrawEdge(Rect r, bool raised) {
 }
 
 FontMetrics QtCanvas::MeasureFont(const Font& font) {
-    QFontMetrics fm(ToQFont(font), painter_.device());
+    const QFontMetrics& fm = Cached(font).metrics;
     return {fm.height(), fm.ascent(), fm.descent(), fm.averageCharWidth()};
 }
 
 int QtCanvas::TextWidth(std::string_view text, const Font& font) {
-    return QFontMetrics(ToQFont(font), painter_.device()).horizontalAdvance(ToQString(text));
+    return Cached(font).metrics.horizontalAdvance(ToQString(text));
 }
 
 Point QtCanvas::BitmapSize(std::string_view file) {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPixmap>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "platform/canvas.h"
 
@@ -33,8 +35,16 @@ class QtCanvas : public Canvas {
     QPainter& painter_;
 
   private:
+    struct CachedFont {
+        Font key;
+        QFont font;
+        QFontMetrics metrics;
+    };
     const QPixmap& Pixmap(std::string_view file);
-    std::map<std::string, QPixmap, std::less<>> pixmaps_;  // for the life of one paint
+    const CachedFont& Cached(const Font& font);
+    // Fonts and bitmaps live as long as the canvas: one paint.
+    std::map<std::string, QPixmap, std::less<>> pixmaps_;
+    std::vector<CachedFont> fonts_;
 };
 
 QFont ToQFont(const Font& font);

@@ -1,0 +1,133 @@
+// Painting the live race screen at 1920 x 1080 with 20 rows, and the 10 ms timer's regularity
+// while a modal dialog runs its own loop.
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "platform/qt/qt_canvas.h"
+#include "shell/live_screen.h"
+
+namespace velkaro {
+namespace {
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "bench_live_screen";
+    static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication app(argc, argv);
+    return app;
+}
+
+DisplaySettings Theme(int style) {
+    DisplaySettings s;
+    s.style = style;
+    const char* faces[] = {"Arial", "Arial", "Arial"};
+    for (std::size_t i = 0; i < s.textStyles.size(); ++i) {
+        s.textStyles[i].faceName = faces[i % 3];
+        s.textStyles[i].size = i < 3 ? 22 : 16;
+        s.textStyles[i].weight = i == 1 || i == 4 ? 700 : 400;
+    }
+    for (std::size_t i = 0; i < s.colours.size(); ++i) {
+        s.colours[i] = std::uint32_t(0x202020 * (i % 7) + 0x101010);
+    }
+    s.columnWidths = {60, 260, 60, 130, 110, 110, 110, 120, 90};
+    return s;
+}
+
+LiveRows TwentyRows() {
+    LiveRows rows;
+    for (int i = 0; i < kCarSlots; ++i) {
+        LiveRow& r = rows[std::size_t(i)];
+        Format(r.driverName, "Driver number %02d", i + 1);
+        Format(r.transponder, "%06d", 1001 + i);
+        Format(r.position, "%d", i + 1);
+        Format(r.carNumber, " %d ", i + 1);
+        Format(r.laps, "%d", 30 - i);
+        Format(r.totalTime, "5:%02d.%03d", 10 + i, 123 + i);
+        Format(r.lastLap, "%d.%03d", 18 + i % 3, 456);
+        Format(r.bestLap, "%d.%03d", 17 + i % 2, 789);
+        Format(r.toLeader, "%d.%03d", i, 250);
+        Format(r.toPrevious, "%d.%03d", i ? 1 : 0, 125);
+        r.newPassing = i == 3;
+        r.newBestLap = i == 5;
+        r.holdsRunBest = i == 0;
+        r.finished = i > 15;
+    }
+    return rows;
+}
+
+void PaintAt1080(benchmark::State& state) {
+    App();
+    DisplaySettings settings = Theme(int(state.range(0)));
+    std::array<std::int32_t, kColumns> widths = settings.columnWidths;
+    LiveRows rows = TwentyRows();
+    ClockTexts clock;
+    clock.duration = "0:05:00";
+    clock.elapsed = "0:03:12";
+    clock.remaining = "0:01:48";
+    clock.countdown = "5s";
+    QImage image(1920, 1080, QImage::Format_RGB32);
+    LiveScreenInput in;
+    in.settings = &settings;
+    in.widths = &widths;
+    in.screen = {1920, 1080};
+    in.runTitle = " Touring - Round2 - Heat3 ";
+    in.rows = &rows;
+    in.rowCount = kCarSlots;
+    in.clock = &clock;
+    {
+        QPainter p(&image);
+        QtCanvas c(p);
+        in.measure = MeasureTable(c, settings, widths, in.screen, kCarSlots);
+    }
+    for (auto _ : state) {
+        QPainter p(&image);
+        p.fillRect(image.rect(), Qt::lightGray);
+        QtCanvas canvas(p);
+        PaintLiveScreen(canvas, in);
+    }
+    state.counters["rows"] = in.measure.visibleRows;
+}
+BENCHMARK(PaintAt1080)->Arg(1)->Arg(0)->ArgNames({"relief"})->Unit(benchmark::kMillisecond);
+
+// The run engine's tick keeps coming while a modal dialog is open: 500 intervals measured.
+void TimerUnderModalDialog(benchmark::State& state) {
+    App();
+    std::vector<double> intervals;
+    for (auto _ : state) {
+        intervals.clear();
+        QDialog dialog;
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setInterval(10);
+        auto last = std::chrono::steady_clock::now();
+        bool first = true;
+        QObject::connect(&timer, &QTimer::timeout, [&] {
+            auto now = std::chrono::steady_clock::now();
+            if (!first)
+                intervals.push_back(std::chrono::duration<double, std::milli>(now - last).count());
+            first = false;
+            last = now;
+            if (intervals.size() >= 500) dialog.accept();
+        });
+        timer.start();
+        dialog.exec();
+    }
+    std::sort(intervals.begin(), intervals.end());
+    state.counters["median_ms"] = intervals[intervals.size() / 2];
+    state.counters["p99_ms"] = intervals[intervals.size() * 99 / 100];
+    state.counters["max_ms"] = intervals.back();
+}
+BENCHMARK(TimerUnderModalDialog)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace velkaro
