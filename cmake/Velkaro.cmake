@@ -30,7 +30,15 @@ function(velkaro_add_gtest name)
     list(APPEND env "QT_QPA_PLATFORM=offscreen")
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  # Given to gtest_discover_tests, a list of variables would reach the tests as its first one
+  # only: they are set once the discovered tests are known instead.
+  set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${env_file}
+    "if(DEFINED ${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()
 
 # Registers a QtTest program that opens real windows on the offscreen platform.
