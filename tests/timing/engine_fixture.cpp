@@ -127,6 +127,25 @@ std::vector<std::string> EngineTest::SoundsFrom(std::size_t first) const {
                                     files.end());
 }
 
+void ExpectSameRun(const RunCars& stored, const RunCars& run) {
+    for (int slot = 0; slot < kCarSlots; ++slot) {
+        SCOPED_TRACE(slot);
+        const RunCar& a = stored[static_cast<std::size_t>(slot)];
+        const RunCar& b = run[static_cast<std::size_t>(slot)];
+        int n = b.passingCount;
+        EXPECT_EQ(a.driverName, b.driverName);
+        EXPECT_EQ(a.passingCount, n);
+        EXPECT_EQ(a.laps, b.laps);
+        EXPECT_EQ(a.totalTime, b.totalTime);
+        EXPECT_EQ(a.bestLap, b.bestLap);
+        EXPECT_EQ(a.lapTimes[static_cast<std::size_t>(n)], b.lapTimes[static_cast<std::size_t>(n)]);
+        for (int i = 0; i <= n; ++i) {
+            EXPECT_EQ(a.raceTimes[static_cast<std::size_t>(i)],
+                      b.raceTimes[static_cast<std::size_t>(i)]);
+        }
+    }
+}
+
 Participants NumberedParticipants(int count) {
     Participants p{};
     for (int i = 0; i < count && i < kParticipants; ++i) {

@@ -71,6 +71,9 @@ class EngineTest : public ::testing::Test {
 // Participants "Driver <n>" with transponder 1000 + n and first frequency "F<n>".
 Participants NumberedParticipants(int count);
 
+// What a heat section keeps of each car, as stored and as run.
+void ExpectSameRun(const RunCars& stored, const RunCars& run);
+
 // A working copy with one category "CAT A" whose heats of `perHeat` cars come from the heat
 // slot list "Driver 1" ... in slot order, every round's grid 1, 2, 3, ... unless a test writes
 // its own.

@@ -10,25 +10,6 @@
 namespace velkaro {
 namespace {
 
-void ExpectSameRun(const RunCars& stored, const RunCars& run) {
-    for (int slot = 0; slot < kCarSlots; ++slot) {
-        SCOPED_TRACE(slot);
-        const RunCar& a = stored[static_cast<std::size_t>(slot)];
-        const RunCar& b = run[static_cast<std::size_t>(slot)];
-        int n = b.passingCount;
-        EXPECT_EQ(a.driverName, b.driverName);
-        EXPECT_EQ(a.passingCount, n);
-        EXPECT_EQ(a.laps, b.laps);
-        EXPECT_EQ(a.totalTime, b.totalTime);
-        EXPECT_EQ(a.bestLap, b.bestLap);
-        EXPECT_EQ(a.lapTimes[static_cast<std::size_t>(n)], b.lapTimes[static_cast<std::size_t>(n)]);
-        for (int i = 0; i <= n; ++i) {
-            EXPECT_EQ(a.raceTimes[static_cast<std::size_t>(i)],
-                      b.raceTimes[static_cast<std::size_t>(i)]);
-        }
-    }
-}
-
 class RunEngineEndToEnd : public test::EngineTest {};
 
 TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
@@ -60,7 +41,7 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     RunCars stored;
     RunTrailer trailer;
     ASSERT_EQ(ReadRunResult("Cat\xE9gorie1M2S1", stored, trailer), FileOutcome::Done);
-    ExpectSameRun(stored, engine_.tables.cars);
+    test::ExpectSameRun(stored, engine_.tables.cars);
     EXPECT_EQ(
         trailer.description,
         "Duration 4 laps - STARTSoundSignal - ENDCompleteCurrentLap - Start 05/12/2026 14:30");
@@ -84,7 +65,7 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     RunCars run = engine_.tables.cars;
     ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
     EXPECT_EQ(engine_.armed, 0);
-    ExpectSameRun(engine_.tables.cars, run);
+    test::ExpectSameRun(engine_.tables.cars, run);
     EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");
 }
 

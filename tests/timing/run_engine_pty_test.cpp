@@ -104,19 +104,7 @@ TEST(RunEngineOnAPty, AHeatIsTimedFromTheDecoderAndRecorded) {
     RunCars stored;
     RunTrailer trailer;
     ASSERT_EQ(ReadRunResult("Cat\xE9gorie1M1S1", stored, trailer), FileOutcome::Done);
-    for (int slot = 0; slot < kCarSlots; ++slot) {
-        const RunCar& a = stored[static_cast<std::size_t>(slot)];
-        const RunCar& b = engine.tables.cars[static_cast<std::size_t>(slot)];
-        EXPECT_EQ(a.driverName, b.driverName);
-        EXPECT_EQ(a.passingCount, b.passingCount);
-        EXPECT_EQ(a.laps, b.laps);
-        EXPECT_EQ(a.totalTime, b.totalTime);
-        EXPECT_EQ(a.bestLap, b.bestLap);
-        for (int i = 0; i <= b.passingCount; ++i) {
-            EXPECT_EQ(a.raceTimes[static_cast<std::size_t>(i)],
-                      b.raceTimes[static_cast<std::size_t>(i)]);
-        }
-    }
+    test::ExpectSameRun(stored, engine.tables.cars);
     EXPECT_EQ(trailer.description, engine.trailer.description);
 }
 
