@@ -34,17 +34,13 @@ function(velkaro_add_gtest name)
     target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} GTest::gtest_main)
   endif()
   target_compile_definitions(${name} PRIVATE VELKARO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "${env}")
-endfunction()
-
-# Registers a QtTest program that opens real windows on the offscreen platform.
-function(velkaro_add_qtest name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
-  target_compile_definitions(${name} PRIVATE VELKARO_TEST_DATA="${CMAKE_SOURCE_DIR}/tests/data")
-  set_target_properties(${name} PROPERTIES AUTOMOC ON)
-  add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${VELKARO_TEST_ENV}")
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+  # Given to gtest_discover_tests, a list of variables would reach the tests as its first one
+  # only: they are set once the discovered tests are known instead.
+  set(env_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+  file(WRITE ${env_file}
+    "if(DEFINED ${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()

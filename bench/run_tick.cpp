@@ -1,0 +1,175 @@
+// The run engine's timer tick during a 20-car heat on an MK2, every sound on: a tick whose read
+// is a full burst of passings (23 frames, each a counted lap that rebuilds the live order and
+// its texts), and an idle tick (the race clock and its calls, nothing read).
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/fake/fake_clock.h"
+#include "timing/classification.h"
+#include "timing/run_control.h"
+
+namespace velkaro {
+namespace {
+
+// Every read finds the same burst waiting, except the answer to a clock reset.
+class BurstPort final : public SerialPort {
+  public:
+    bool Open(std::string_view, const LineSettings&) override { return true; }
+    bool Purge() override { return true; }
+    bool RaiseDtr() override { return true; }
+    bool Read(std::uint8_t* buffer, int max, int* got) override {
+        if (answerReset) {
+            static constexpr std::uint8_t kAnswer[] = {0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00};
+            std::memcpy(buffer, kAnswer, sizeof kAnswer);
+            *got = sizeof kAnswer;
+            answerReset = false;
+            return true;
+        }
+        *got = std::min(max, size);
+        std::memcpy(buffer, bytes, static_cast<std::size_t>(*got));
+        return true;
+    }
+    bool Write(const std::uint8_t* buffer, int count, int* written) override {
+        answerReset = count == 5 && std::memcmp(buffer, kClockReset.data(), 5) == 0;
+        *written = count;
+        return true;
+    }
+    void Close() override {}
+    bool IsOpen() const override { return true; }
+
+    std::uint8_t bytes[kMaxRead] = {};
+    int size = 0;
+    bool answerReset = false;
+};
+
+class Silent final : public SoundPlayer, public Messages {
+  public:
+    void PlayAsync(std::string_view) override {}
+    void PlayAndWait(std::string_view) override {}
+    MessageAnswer Show(std::string_view, std::string_view, MessageButtons, MessageIcon) override {
+        return MessageAnswer::Ok;
+    }
+};
+
+constexpr int kFrames = kMaxRead / kMk2PassingSize;  // 23
+constexpr int kTicksPerRun = 70;  // three cars pass twice a tick: none reaches 150 passings
+
+struct Heat {
+    Heat() {
+        // Frame j is car j mod 20 at j x 150 ms: three cars pass twice, 3 s apart.
+        for (int j = 0; j < kFrames; ++j) {
+            int transponder = 2001 + j % kCarSlots;
+            int ms = j * 150;
+            int count = 18661 + ms % 1000 * 12000 / 256 + 1;
+            const std::uint8_t frame[] = {0xFF,
+                                          0xFF,
+                                          0xFF,
+                                          0xF0,
+                                          static_cast<std::uint8_t>(transponder >> 8),
+                                          static_cast<std::uint8_t>(transponder & 0xFF),
+                                          0,
+                                          0,
+                                          static_cast<std::uint8_t>(ms / 1000),
+                                          static_cast<std::uint8_t>(count >> 8),
+                                          static_cast<std::uint8_t>(count & 0xFF)};
+            std::memcpy(port.bytes + j * kMk2PassingSize, frame, sizeof frame);
+        }
+        link.port = &port;
+        link.clock = &clock;
+        link.settings.interfaceType = kMk2Type;
+        link.settings.ready = 1;
+        link.state.settingsLoaded = 1;
+        engine.link = &link;
+        engine.clockSource = &clock;
+        engine.sound = &silent;
+        engine.messages = &silent;
+        SoundSettings& s = engine.soundSettings;
+        s.language = kLanguageFrench;
+        s.countdown = kCountdownOn;
+        s.start = kStartOn;
+        s.passing = kPassingOn;
+        s.bestLap = kBestLapOn;
+        s.clock = kClockOn;
+        s.endOfRace = kEndOfRaceOn;
+        s.carFinish = kCarFinishOn;
+        engine.options.durationHours = 24;
+        engine.options.durationMinutes = 0;
+        engine.options.durationTotalMinutes = 24 * 60;
+        engine.options.countdownSeconds = 0;
+        engine.circuits[0].name = "Oval";
+        engine.options.circuitIndex = 0;
+    }
+
+    // A fresh run, started: the race clock runs.
+    void Start() {
+        engine.running = 0;  // not "Stop": it would write the circuits file
+        RunTables& t = engine.tables;
+        for (int slot = 0; slot < kCarSlots; ++slot) {
+            Format(t.cars[slot].driverName, "Driver number %d", slot + 1);
+            Format(t.cars[slot].transponder, "%06d", 2001 + slot);
+        }
+        ResetRunCars(t.cars);
+        t.carsInUse = InitStandings(t.standings, t.cars);
+        InitLiveRows(t.rows, t.standings, t.carsInUse);
+        engine.runLoaded = engine.armed = engine.fresh = engine.everStarted = 1;
+        int size = port.size;
+        port.size = 0;
+        StartCommand(engine);
+        clock.AdvanceMs(10);
+        OnTimerTick(engine);
+        port.size = size;
+        ticks = 0;
+    }
+
+    BurstPort port;
+    FakeClock clock;
+    DecoderLink link;
+    Silent silent;
+    RunEngine engine;
+    int ticks = 0;
+};
+
+void RunTick(benchmark::State& state, int readSize) {
+    Heat heat;
+    heat.port.size = readSize;  // the last two bytes of a full read are a frame cut short
+    heat.Start();
+    std::int64_t laps = 0;
+    for (auto _ : state) {
+        if (heat.ticks == kTicksPerRun || heat.engine.running == 0) {
+            state.PauseTiming();
+            heat.Start();
+            state.ResumeTiming();
+        }
+        std::uint32_t before = heat.engine.repaints;
+        heat.clock.AdvanceMs(10);
+        heat.link.timeBase.runTimeOffset -= 60000;  // each read's frames come a minute later
+        OnTimerTick(heat.engine);
+        laps += heat.engine.repaints - before;
+        ++heat.ticks;
+        benchmark::DoNotOptimize(heat.engine.tables.rows);
+    }
+    state.counters["repaints_per_tick"] =
+        benchmark::Counter(static_cast<double>(laps) / static_cast<double>(state.iterations()));
+}
+
+void BM_RunTickPassingBurst(benchmark::State& state) {
+    RunTick(state, kMaxRead);
+}
+void BM_RunTickIdle(benchmark::State& state) {
+    RunTick(state, 0);
+}
+
+BENCHMARK(BM_RunTickPassingBurst)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_RunTickIdle)
+    ->Unit(benchmark::kMicrosecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,73 @@
+// A heat from the event file to its stored result: loaded, counted down, timed from the bytes of
+// the decoder, ended by its rule, recorded, and read back as it was run.
+
+#include <gtest/gtest.h>
+
+#include "event/event_file.h"
+#include "tests/timing/engine_fixture.h"
+#include "timing/run_loading.h"
+
+namespace velkaro {
+namespace {
+
+class RunEngineEndToEnd : public test::EngineTest {};
+
+TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
+    test::PrepareEvent(6, 3, 2, messages_);
+    QualifOptions q;
+    q.durationKind = kDurationByLaps;
+    q.runLaps = 4;
+    q.countdownSeconds = 3;
+    ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
+    EventModel model;
+    ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
+    EventForRun event;
+    event.categoryName = model.header.categories[0].name.View();
+    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
+    ASSERT_EQ(engine_.armed, 1);
+
+    StartAndGo();
+    // Cars 1 and 3 cross together at 33 s: car 1 finishes its fourth lap first, so car 3
+    // finishes with its third.
+    Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
+    ASSERT_EQ(engine_.running, 0);
+    EXPECT_EQ(RaceMs(), 37000u);
+    EXPECT_EQ(Car(0).laps * 100 + Car(1).laps * 10 + Car(2).laps, 443);
+    EXPECT_EQ(Car(2).totalTime, 33000);
+    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");
+    EXPECT_EQ(engine_.tables.rows[2].driverName, "Driver 3");
+
+    ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_));
+    RunCars stored;
+    RunTrailer trailer;
+    ASSERT_EQ(ReadRunResult("Cat\xE9gorie1M2S1", stored, trailer), FileOutcome::Done);
+    test::ExpectSameRun(stored, engine_.tables.cars);
+    EXPECT_EQ(
+        trailer.description,
+        "Duration 4 laps - STARTSoundSignal - ENDCompleteCurrentLap - Start 05/12/2026 14:30");
+    EventHeader header;
+    ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
+    EXPECT_EQ(header.categories[0].qualificationStarted, 1);
+    RunDoneFlags flags;
+    ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+    EXPECT_EQ(flags.flags[0][static_cast<std::size_t>(HeatFlagIndex(2, 1))], 1);
+    EXPECT_EQ(flags.flags[0][static_cast<std::size_t>(HeatFlagIndex(1, 1))], 0);
+
+    // Recording again rewrites the section in place.
+    std::string before = test::ReadWholeFile(folder_.Path() / "Private/Course.race");
+    ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_));
+    EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "Private/Course.race"), before);
+    // Once the category's final is recorded, its heats are not.
+    model.header.categories[0].finalsState = 2;
+    EXPECT_FALSE(RecordLoadedRun(engine_, model, messages_));
+
+    // Selected again, the heat shows what was run.
+    RunCars run = engine_.tables.cars;
+    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
+    EXPECT_EQ(engine_.armed, 0);
+    test::ExpectSameRun(engine_.tables.cars, run);
+    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");
+}
+
+}  // namespace
+}  // namespace velkaro

@@ -1,0 +1,464 @@
+#include "timing/run_control.h"
+
+#include <algorithm>
+
+#include "databases/circuits_file.h"
+#include "event/run_results_files.h"
+#include "timing/classification.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr std::string_view kFreshTotalTime = "00:00.000";
+
+bool LapKind(const RunOptions& o) {
+    return o.durationKind == kDurationByLaps;
+}
+
+bool Used(const RunCar& car) {
+    return !(car.driverName == kEmptySlotName);
+}
+
+int RowsInUse(const RunTables& t) {
+    return std::clamp(t.carsInUse, 0, kCarSlots);
+}
+
+void Repaint(RunEngine& e) {
+    ++e.repaints;
+}
+
+// The lap just counted for this car ends the run there and then.
+bool StopsTheRun(const RunOptions& o, const RunCar& car) {
+    if (!LapKind(o)) return car.passingCount >= o.passingLimit;
+    return o.lapsEnd == kLapsEndAtSignal && car.passingCount >= o.laps;
+}
+
+CircuitRecord* EventCircuit(RunEngine& e) {
+    int index = e.options.circuitIndex;
+    if (index < 0 || index >= kCircuitRecords) return nullptr;
+    return &e.circuits[static_cast<std::size_t>(index)];
+}
+
+// The passing processing of this run, with the run's own stops and sounds after each lap.
+RunContext MakeContext(RunEngine& e) {
+    RunContext run;
+    run.tables = &e.tables;
+    run.options = &e.options;
+    run.circuit = EventCircuit(e);
+    run.clock = e.clockSource;
+    run.timeBase = &e.link->timeBase;
+    run.sounds = e.sound;
+    run.lapBeep = e.soundSettings.passing == kPassingOn;
+    RunEngine* engine = &e;
+    run.hooks.automaticStops = [engine](int slot) {
+        if (engine->running != 0 && StopsTheRun(engine->options, engine->tables.cars[slot])) {
+            StopCommand(*engine);
+        }
+    };
+    run.hooks.passingSounds = [engine](int slot) {
+        const RunCar& car = engine->tables.cars[slot];
+        AnnounceCountedLap(engine->soundSettings, car, StopsTheRun(engine->options, car),
+                           *engine->sound);
+    };
+    run.hooks.repaint = [engine] { Repaint(*engine); };
+    return run;
+}
+
+void FormatDuration(RunEngine& e) {
+    if (LapKind(e.options)) {
+        Format(e.clock.duration, "%d laps", e.options.laps);
+    } else {
+        Format(e.clock.duration, "%d:%02d:00", e.options.durationHours, e.options.durationMinutes);
+    }
+}
+
+void FormatRaceClock(RunEngine& e) {
+    const RaceClock& c = e.raceClock;
+    FormatDuration(e);
+    Format(e.clock.elapsed, "%d:%02d:%02d", c.elapsedHours, c.elapsedMinutes, c.elapsedSeconds);
+    if (LapKind(e.options)) {
+        e.clock.remaining.Clear();
+    } else {
+        Format(e.clock.remaining, "%d:%02d:%02d", c.remainingHours, c.remainingMinutes,
+               c.remainingSeconds);
+    }
+}
+
+const char* StartWord(const RunOptions& o) {
+    if (o.startMode == kStartAtSignal) return "STARTSoundSignal";
+    if (o.startMode == kStartStaggered) return "STARTStaggered";
+    if (o.startMode == kStartFirstCar) return "START1stCar";
+    return "";
+}
+
+const char* EndWord(const RunOptions& o) {
+    if (LapKind(o)) {
+        if (o.lapsEnd == kLapsEndAtSignal) return "ENDSoundSignal";
+        if (o.lapsEnd == kLapsEndFinishLap) return "ENDCompleteCurrentLap";
+        if (o.lapsEnd == kLapsEndAllLaps) return "ENDCompleteAllLaps";
+        return "";
+    }
+    if (o.timeEnd == kTimeEndAtSignal) return "ENDSoundSignal";
+    if (o.timeEnd == kTimeEndFinishLap) return "ENDCompleteCurrentLap";
+    return "";
+}
+
+void BuildRunDescription(RunEngine& e) {
+    LocalDateTime t = e.clockSource->Now();
+    Format(e.trailer.description, "Duration %s - %s - %s - Start %02u/%02u/%04u %u:%02u",
+           e.clock.duration.CStr(), StartWord(e.options), EndWord(e.options),
+           static_cast<unsigned>(t.day), static_cast<unsigned>(t.month),
+           static_cast<unsigned>(t.year), static_cast<unsigned>(t.hour),
+           static_cast<unsigned>(t.minute));
+}
+
+// The race clock starts. A first-car start keeps the counter and offset its first car set.
+void Go(RunEngine& e, std::uint32_t now, bool retakeCounter) {
+    RunTimeBase& base = e.link->timeBase;
+    base.runStartTick = now;
+    if (retakeCounter) {
+        base.perfFrequency = e.clockSource->Frequency();
+        base.perfStart = e.clockSource->Counter();
+        base.runTimeOffset = 0;
+    }
+    e.armed = 0;
+    e.fresh = 0;
+    e.preStart = 0;
+    e.running = 1;
+    e.lastClockUpdate = now;
+    e.raceClock = RaceClock{};
+    e.raceClock.remainingSeconds = 1;
+    const RunOptions& o = e.options;
+    e.raceLimitMs = LapKind(o) ? o.safetyHours * 3600000LL
+                               : (o.durationHours * 60LL + o.durationMinutes) * 60000LL;
+    for (int i = 0; i < RowsInUse(e.tables); ++i) e.tables.rows[i].totalTime = kFreshTotalTime;
+    Repaint(e);
+}
+
+void StartWithFirstCar(RunEngine& e, int slot, std::int64_t crossingMs, std::uint32_t now) {
+    AnnounceStartSignal(e.soundSettings, *e.sound);
+    e.link->timeBase.runTimeOffset = crossingMs;
+    e.tables.cars[slot].passingTime = 0;  // the crossing itself is no lap
+    e.firstCarSeen = 1;
+    Go(e, now, false);
+}
+
+bool WaitingForFirstCar(const RunEngine& e) {
+    return e.preStart != 0 && e.countdownRemaining <= 0 && e.clockZeroed != 0 &&
+           e.options.startMode == kStartFirstCar && e.firstCarSeen == 0;
+}
+
+int SlotWithTransponder(const RunCars& cars, const Text<7>& transponder) {
+    for (int slot = 0; slot < kCarSlots; ++slot) {
+        const RunCar& car = cars[slot];
+        if (Used(car) && !car.transponder.Empty() && car.transponder == transponder) return slot;
+    }
+    return -1;
+}
+
+void WaitForFirstCar(RunEngine& e, std::uint32_t now) {
+    // The whole read is decoded before the first car moves the time offset, so that every
+    // passing of the read is measured from the same zero.
+    std::array<Passing, kMaxRead / kMk1PassingSize> read;
+    int count = 0;
+    PollDecoder(*e.link, [&read, &count](const Passing& p) {
+        if (count < static_cast<int>(read.size())) read[static_cast<std::size_t>(count++)] = p;
+    });
+    RunContext run = MakeContext(e);
+    for (int i = 0; i < count; ++i) {
+        Passing p = read[static_cast<std::size_t>(i)];
+        if (e.firstCarSeen == 0) {
+            int slot = SlotWithTransponder(e.tables.cars, p.transponder);
+            if (slot >= 0) StartWithFirstCar(e, slot, p.timeMs, now);
+            continue;
+        }
+        if (e.running == 0) break;
+        p.timeMs -= e.link->timeBase.runTimeOffset;
+        HandlePassing(run, p);
+    }
+}
+
+void PreStartStep(RunEngine& e, std::uint32_t now) {
+    if (e.countdownRemaining > 0) {
+        RaceClock c = ReadClock(e.countdownStartTick, now, e.options.countdownSeconds * 1000LL);
+        e.countdownRemaining =
+            c.remainingHours * 3600 + c.remainingMinutes * 60 + c.remainingSeconds;
+        if (DisplayDue(c.elapsedMilliseconds, now, e.lastCountdownUpdate)) {
+            Format(e.clock.countdown, "%ds", e.countdownRemaining);
+            Repaint(e);
+        }
+        AnnounceCountdown(e.soundSettings, e.countdownRemaining, e.announced, *e.sound);
+        DiscardDecoderInput(*e.link);  // nothing counts before the start
+    }
+    if (e.countdownRemaining > 0) return;
+
+    // An MK2 that does not answer holds the run at zero; the next tick asks again.
+    if (e.clockZeroed == 0 && SyncDecoderClock(*e.link)) {
+        e.clockZeroed = 1;
+        e.link->timeBase.runTimeOffset = 0;
+    }
+    BuildRunDescription(e);
+    if (e.clockZeroed == 0) return;
+    if (e.options.startMode == kStartFirstCar) {
+        WaitForFirstCar(e, now);
+        return;
+    }
+    AnnounceStartSignal(e.soundSettings, *e.sound);
+    Go(e, now, true);
+}
+
+bool AllFinished(const RunCars& cars) {
+    return std::all_of(cars.begin(), cars.end(), [](const RunCar& c) { return c.finished != 0; });
+}
+
+void RunningStep(RunEngine& e, std::uint32_t now) {
+    e.everStarted = 1;
+    if (e.raceClock.Counting()) {
+        e.raceClock = ReadClock(e.link->timeBase.runStartTick, now, e.raceLimitMs);
+        // The clock stops at zero: that last change is shown whenever it comes.
+        if (DisplayDue(e.raceClock.elapsedMilliseconds, now, e.lastClockUpdate) ||
+            e.raceClock.AtZero()) {
+            FormatRaceClock(e);
+            Repaint(e);
+        }
+        if (e.raceClock.AtZero() && e.timeUpSignalled == 0 &&
+            !(e.options.startMode == kStartStaggered)) {
+            e.sound->PlayAsync(kTimeUpSound);
+            e.timeUpSignalled = 1;
+        }
+    }
+    AnnounceRaceClock(e.soundSettings, e.raceClock, e.options.durationHours,
+                      e.options.durationMinutes, e.announced, *e.sound);
+
+    RunContext run = MakeContext(e);
+    PollDecoder(*e.link, [&e, &run](const Passing& p) {
+        if (e.running != 0) HandlePassing(run, p);
+    });
+    if (e.running == 0) return;
+
+    bool atZero = e.raceClock.AtZero();
+    if (atZero && (LapKind(e.options) || e.options.timeEnd == kTimeEndAtSignal)) {
+        StopCommand(e);
+    } else if (AllFinished(e.tables.cars)) {
+        StopCommand(e);
+    }
+}
+
+void DelayStep(RunEngine& e, std::uint32_t now) {
+    std::int64_t elapsed = static_cast<std::uint32_t>(now - e.delayStartTick);
+    if (!DisplayDue(static_cast<std::int32_t>(elapsed % 1000), now, e.lastDelayUpdate)) return;
+    std::int64_t limit = e.delayMinutes * 60000LL;
+    std::int64_t remaining = limit + 1000 - elapsed;
+    Format(e.clock.delayMinutes, "%d:00", e.delayMinutes);
+    if (remaining > 0) {
+        int m = static_cast<int>(remaining / 60000);
+        int s = static_cast<int>(remaining % 60000 / 1000);
+        Format(e.clock.delay, "%d:%02d before start", m, s);
+        e.clock.delayOverrun = false;
+        if (m == 0 && s == 0 && e.delayZeroSignalled == 0) {
+            e.sound->PlayAsync(kDelayOverSound);
+            e.delayZeroSignalled = 1;
+        }
+    } else {
+        // Shown as the time gone since the delay ran out, not as a negative remainder.
+        std::int64_t over = elapsed - limit;
+        Format(e.clock.delay, "%d:%02d delay elapsed", static_cast<int>(over / 60000),
+               static_cast<int>(over % 60000 / 1000));
+        e.clock.delayOverrun = true;
+    }
+    Repaint(e);
+}
+
+}  // namespace
+
+bool IsEnabled(const PanelEnables& panel, int id) {
+    for (const IdEnabled& c : panel.commands) {
+        if (c.id == id) return c.enabled;
+    }
+    for (const IdEnabled& c : panel.controls) {
+        if (c.id == id) return c.enabled;
+    }
+    if (id >= kFirstCarButton && id < kFirstCarButton + kCarSlots) {
+        return panel.carButtons[static_cast<std::size_t>(id - kFirstCarButton)];
+    }
+    return true;
+}
+
+void OnTimerTick(RunEngine& e) {
+    DecoderLink& link = *e.link;
+    if (e.running != 0) {
+        // Passings the decoder kept while its link was down arrive with their own times.
+        RunContext run = MakeContext(e);
+        SuperviseLink(link, *e.messages, true, [&e, &run](const Passing& p) {
+            if (e.running != 0) HandlePassing(run, p);
+        });
+    } else {
+        SuperviseLink(link, *e.messages, false, PassingSink{});
+    }
+
+    std::uint32_t now = e.clockSource->TickMs();
+    if (e.delayActive != 0) DelayStep(e, now);
+    if (e.preStart != 0) {
+        PreStartStep(e, now);
+    } else if (e.running != 0) {
+        RunningStep(e, now);
+    } else if (e.scanActive) {
+        if (e.scanStep) e.scanStep();
+    } else if (!e.transpondersFormOpen) {
+        DiscardDecoderInput(link);
+    }
+    RefreshPanel(e);
+}
+
+void StartCommand(RunEngine& e) {
+    if (e.armed == 0 || e.preStart != 0 || e.running != 0 || e.scanActive) {
+        RebuildLiveOrder(e.tables, e.options);
+        Repaint(e);
+        return;
+    }
+    e.delayActive = 0;
+    e.clock.delayMinutes.Clear();
+    e.clock.delay.Clear();
+    e.clock.delayOverrun = false;
+    Repaint(e);
+    e.panelLocked = 1;
+    RefreshPanel(e);
+    DiscardDecoderInput(*e.link);
+    AnnounceStartPressed(e.soundSettings, e.options.countdownSeconds, *e.sound);
+
+    std::uint32_t now = e.clockSource->TickMs();  // after the signal, which took its time
+    e.countdownStartTick = now;
+    e.lastCountdownUpdate = now - 1000;  // the full countdown shows at once
+    e.preStart = 1;
+    e.clockZeroed = 0;
+    e.firstCarSeen = 0;
+    e.countdownRemaining = 1;
+    e.announced = AnnouncementFlags{};
+    e.timeUpSignalled = 0;
+    e.tables.runBestLap = kRunBestLapStart;
+}
+
+void StopCommand(RunEngine& e) {
+    if (e.runLoaded == 0) {
+        Repaint(e);
+        return;
+    }
+    e.panelLocked = 0;
+    e.preStart = 0;
+    bool circuitsLost = false;
+    if (e.running != 0) {
+        e.running = 0;
+        AnnounceRunStopped(e.soundSettings, *e.sound);
+        for (RunCar& car : e.tables.cars) car.finished = 1;
+        for (RunStanding& s : e.tables.standings) s.finished = 1;
+        for (LiveRow& row : e.tables.rows) row.finished = 1;
+        if (e.options.delayMinutes > 0) StartDelayCountdown(e, e.options.delayMinutes);
+        circuitsLost = !SaveCircuits(e.circuits);
+    }
+    if (e.armed == 0) RebuildLiveOrder(e.tables, e.options);
+    Repaint(e);
+    RefreshPanel(e);
+    // Last: the box's modal loop goes on ticking, over a run already settled.
+    if (circuitsLost) e.messages->Error(kCircuitsFileNotFound);
+}
+
+void ClearCommand(RunEngine& e) {
+    if (e.everStarted == 0 || e.preStart != 0 || e.running != 0) return;
+    if (e.messages->Show("Velkaro", kClearQuestion, MessageButtons::YesNo, MessageIcon::Question) !=
+        MessageAnswer::Yes) {
+        return;
+    }
+    e.armed = 1;
+    e.fresh = 1;
+    e.holdsResults = 0;
+    RunTables& t = e.tables;
+    ResetRunCars(t.cars);
+    t.carsInUse = InitStandings(t.standings, t.cars);
+    InitLiveRows(t.rows, t.standings, t.carsInUse);
+    e.trailer.comment.Clear();
+    e.trailer.description = ".";
+    ResetClockTexts(e);
+    Repaint(e);
+    RefreshPanel(e);
+    WriteRunDetails(t.cars, e.options.classification.View(), *e.messages);  // reports a failure
+}
+
+void StartDelayCountdown(RunEngine& e, int minutes) {
+    std::uint32_t now = e.clockSource->TickMs();
+    e.delayActive = 1;
+    e.delayStartTick = now;
+    e.delayMinutes = minutes;
+    e.lastDelayUpdate = now - 1000;  // the whole delay shows at once
+    e.delayZeroSignalled = 0;
+    e.clock.delayOverrun = false;
+}
+
+bool CarButton(RunEngine& e, int slot) {
+    if (slot < 0 || slot >= kCarSlots) return false;
+    bool acted = false;
+    if (e.running != 0) {
+        RunContext run = MakeContext(e);
+        acted = ManualLap(run, slot);
+    } else if (WaitingForFirstCar(e) && Used(e.tables.cars[slot])) {
+        const RunTimeBase& base = e.link->timeBase;
+        std::int64_t counter = e.clockSource->Counter();
+        e.tables.cars[slot].perfCounterAtPassing = counter;
+        StartWithFirstCar(e, slot, (counter - base.perfStart) * 1000 / base.perfFrequency,
+                          e.clockSource->TickMs());
+        acted = true;
+    }
+    RefreshPanel(e);
+    return acted;
+}
+
+bool QuitRefused(const RunEngine& e) {
+    return e.preStart != 0 || e.running != 0 || e.scanActive;
+}
+
+void RebuildLiveOrder(RunTables& t, const RunOptions& o) {
+    int count = RowsInUse(t);
+    if (o.classification == kByLapsAndTime) {
+        SortByLapsAndTime(t.cars, t.standings, count);
+        GapsLapsAndTime(t.standings, count);
+    } else if (o.classification == kByBestLap) {
+        SortByBestLap(t.cars, t.standings, count);
+        GapsBestLap(t.standings, count);
+    }
+    SplitStandingTimes(t.standings, count);
+    BuildLiveRows(t.standings, t.rows, o.classification.View(), count);
+}
+
+void ResetClockTexts(RunEngine& e) {
+    e.raceClock = RaceClock{};
+    FormatRaceClock(e);
+    Format(e.clock.countdown, "%ds", e.options.countdownSeconds);
+}
+
+PanelEnables ComputePanelEnables(const RunEngine& e) {
+    PanelEnables p;
+    bool free = e.panelLocked == 0;
+    for (std::size_t i = 0; i < kRunLockedCommands.size(); ++i) {
+        int id = kRunLockedCommands[i];
+        bool enabled = free;
+        if (id == kSaveCommand) enabled = enabled && e.saveAllowed;
+        if (id == kModifyRunResultsCommand) enabled = enabled && e.modifyResultsAllowed;
+        p.commands[i] = {id, enabled};
+    }
+    for (std::size_t i = 0; i < kRunLockedControls.size(); ++i) {
+        int id = kRunLockedControls[i];
+        p.controls[i] = {id, free || id == kStopButton};
+    }
+    p.carButtons = e.carButtons;
+    p.eventTree = free;
+    return p;
+}
+
+void RefreshPanel(RunEngine& e) {
+    PanelEnables p = ComputePanelEnables(e);
+    if (p == e.panel) return;
+    e.panel = p;
+    ++e.panelChanges;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,186 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "databases/circuits.h"
+#include "event/event_model.h"
+#include "event/settings_files.h"
+#include "platform/clock.h"
+#include "platform/messages.h"
+#include "platform/sound_player.h"
+#include "platform/text.h"
+#include "timing/announcements.h"
+#include "timing/clock_texts.h"
+#include "timing/decoder_link.h"
+#include "timing/passing_processing.h"
+#include "timing/race_clock.h"
+#include "timing/run_options.h"
+
+// The run in the race panel from its countdown to its end: the timer tick, the "Start", "Stop"
+// and "Clear" buttons, the car buttons and the delay between two runs.
+
+namespace velkaro {
+
+// Menu commands and race-panel controls whose state the run decides.
+inline constexpr int kSaveCommand = 1003;
+inline constexpr int kModifyRunResultsCommand = 6102;
+inline constexpr int kStartButton = 2001;
+inline constexpr int kStopButton = 2002;
+inline constexpr int kClearButton = 2003;
+inline constexpr int kPersonalChipsRadio = 2101;
+inline constexpr int kClubChipsRadio = 2102;
+inline constexpr int kMixedScanRadio = 2103;
+inline constexpr int kTransponderSetList = 2104;
+inline constexpr int kScanButton = 2105;
+inline constexpr int kPrintButton = 6000;
+inline constexpr int kFirstCarButton = 2201;  // car k is 2200 + k
+
+// Greyed from "Start" to "Stop": the event's files and the forms that could change them, and
+// the results of the run ("Interface" and "Help" stay available).
+inline constexpr std::array<int, 17> kRunLockedCommands{1001, 1002, 1003, 1004, 1005, 1006,
+                                                        1007, 1008, 1009, 1010, 1011, 1012,
+                                                        1013, 1014, 6102, 6103, 6104};
+inline constexpr std::array<int, 9> kRunLockedControls{
+    kStartButton,        kClearButton,    kScanButton,     kPrintButton,
+    kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio, kTransponderSetList,
+    kStopButton,  // listed so that the shell finds it; the run never greys it
+};
+
+struct IdEnabled {
+    int id = 0;
+    bool enabled = true;
+    friend bool operator==(const IdEnabled&, const IdEnabled&) = default;
+};
+
+// What the shell applies to its menus and controls after every command and tick.
+struct PanelEnables {
+    std::array<IdEnabled, kRunLockedCommands.size()> commands{};
+    std::array<IdEnabled, kRunLockedControls.size()> controls{};
+    std::array<bool, kCarSlots> carButtons{};  // "1" to "20", controls 2201 to 2220
+    bool eventTree = true;
+    friend bool operator==(const PanelEnables&, const PanelEnables&) = default;
+};
+
+// Whether the command or control with this id is enabled; ids the run does not govern are.
+bool IsEnabled(const PanelEnables& panel, int id);
+
+enum class RunKind { None, Heat, FinalsRun };
+
+inline constexpr std::string_view kQuitRefusedTitle = "Velkaro";
+inline constexpr std::string_view kQuitRefusedText =
+    "A race or a scan is in progress!\r\nYou can't quit the application !";
+inline constexpr std::string_view kClearQuestion =
+    "Are you sure you want to clear the results of the current run?\nThe data will be "
+    "definitively lost.";
+
+// The race panel's run: one instance, owned by the shell, holding what every tick and command
+// works on.
+struct RunEngine {
+    // Owned by the shell.
+    DecoderLink* link = nullptr;
+    Clock* clockSource = nullptr;
+    SoundPlayer* sound = nullptr;
+    Messages* messages = nullptr;
+
+    RunTables tables;
+    RunOptions options;
+    SoundSettings soundSettings;
+    CircuitTable circuits{};  // options.circuitIndex is the event's circuit (kNoCircuit: none)
+
+    // Run state.
+    std::int32_t delayActive = 0;
+    std::int32_t preStart = 0;  // counting down, or waiting for the first car
+    std::int32_t running = 0;
+    std::int32_t armed = 0;        // "Start" may begin the countdown
+    std::int32_t fresh = 0;        // not run since it was loaded or cleared
+    std::int32_t everStarted = 0;  // "Clear" asks and erases; the shell resets it with no run
+    std::int32_t clockZeroed = 0;
+    std::int32_t firstCarSeen = 0;
+    std::int32_t runLoaded = 0;  // "Stop" drives the loaded run
+    std::int32_t holdsResults = 0;
+    std::int32_t radioConflict = 0;
+    std::int32_t timeUpSignalled = 0;
+    std::int32_t panelLocked = 0;  // what "Start" greys stays greyed until "Stop"
+
+    // The transponder scan and check: while active, its step takes the tick.
+    bool scanActive = false;
+    std::function<void()> scanStep;
+    // The transponders form polls the decoder itself while it is open.
+    bool transpondersFormOpen = false;
+
+    // Clocks.
+    std::uint32_t countdownStartTick = 0;
+    std::int32_t countdownRemaining = 0;  // seconds
+    std::uint32_t lastCountdownUpdate = 0;
+    RaceClock raceClock;
+    std::int64_t raceLimitMs = 0;
+    std::uint32_t lastClockUpdate = 0;
+    std::uint32_t delayStartTick = 0;
+    std::int32_t delayMinutes = 0;
+    std::uint32_t lastDelayUpdate = 0;
+    std::int32_t delayZeroSignalled = 0;
+    ClockTexts clock;
+    AnnouncementFlags announced;
+
+    // The loaded run.
+    RunKind kind = RunKind::None;
+    std::int32_t category = 0;  // from 1
+    std::int32_t round = 0;
+    std::int32_t heat = 0;
+    std::int32_t nodeCode = 0;
+    std::int32_t normalizedNode = 0;
+    SectionTitle sectionTitle;
+    Text<105> runTitle;
+    Text<128> categoryHeader;  // "CATEGORY : %s"
+    Text<128> runHeader;       // "Qualification : Round%d - Heat%d"
+    Text<128> eventHeader;     // "Event : %s - %s"
+    RunTrailer trailer;        // description, comment, track condition
+
+    // Set by the shell: "Save" is only offered once the event has a file of its own.
+    bool saveAllowed = false;
+    // Greyed for good once a category's final is recorded.
+    bool modifyResultsAllowed = true;
+    std::array<bool, kCarSlots> carButtons{};
+
+    // For the shell: re-apply `panel` when panelChanges moves, repaint when repaints moves.
+    PanelEnables panel;
+    std::uint32_t panelChanges = 0;
+    std::uint32_t repaints = 0;
+};
+
+// Every 10 ms: link supervision, the delay countdown, then the countdown, the running run, the
+// scan, or an idle read that throws the decoder's bytes away.
+void OnTimerTick(RunEngine& engine);
+
+// "Start": from an armed run, the countdown; otherwise the rows are rebuilt and repainted.
+void StartCommand(RunEngine& engine);
+// "Stop", also given by the end rules: a countdown is abandoned (the run stays armed), a running
+// run ends, the circuits database keeps the track records it set.
+void StopCommand(RunEngine& engine);
+// "Clear": asks, then puts the run back as it was loaded, armed and fresh.
+void ClearCommand(RunEngine& engine);
+void StartDelayCountdown(RunEngine& engine, int minutes);
+
+// A car button ("1" to "20", slot 0 to 19): a manual lap while running, or the first car's
+// crossing while a first-car start waits. False when it did nothing.
+bool CarButton(RunEngine& engine, int slot);
+
+// Closing the program is refused while a countdown, a run or a scan is on (the shell shows
+// kQuitRefusedText, title kQuitRefusedTitle, error icon).
+bool QuitRefused(const RunEngine& engine);
+
+// The live order and its rows from the cars, by the run's classification.
+void RebuildLiveOrder(RunTables& tables, const RunOptions& options);
+
+// The clock texts of a loaded or cleared run: duration, zero elapsed and remaining clocks, and
+// the countdown.
+void ResetClockTexts(RunEngine& engine);
+
+PanelEnables ComputePanelEnables(const RunEngine& engine);
+// Recomputes the panel and counts a change when there is one.
+void RefreshPanel(RunEngine& engine);
+
+}  // namespace velkaro

@@ -1,0 +1,238 @@
+#include "timing/run_loading.h"
+
+#include <algorithm>
+#include <string>
+
+#include "event/event_file.h"
+#include "timing/classification.h"
+
+namespace velkaro {
+
+namespace {
+
+constexpr int kHeatNodesFrom = 13100;  // round 1's node, in category 1
+
+// The run options before the category's own are read.
+RunOptions HeatDefaults(const EventForRun& event) {
+    RunOptions o;
+    o.classification = kByLapsAndTime;
+    o.durationKind = kDurationByTime;
+    o.startMode = kStartAtSignal;
+    o.timeEnd = kTimeEndFinishLap;
+    o.lapsEnd = kLapsEndFinishLap;
+    o.startingOrder = kOrderFixed;
+    o.durationHours = 0;
+    o.durationMinutes = 1;
+    o.durationTotalMinutes = 1;
+    o.laps = 1;
+    o.countdownSeconds = 5;
+    o.delayMinutes = 0;
+    o.passingLimit = 150;
+    o.safetyHours = 2;
+    o.minimumLapSeconds = event.minimumLapSeconds;
+    o.circuitIndex = event.circuitIndex;
+    return o;
+}
+
+void ApplyQualifOptions(RunOptions& o, const QualifOptions& q) {
+    o.classification = q.placing.View();
+    o.durationKind = q.durationKind.View();
+    o.durationTotalMinutes = q.runMinutes;
+    o.durationHours = q.runMinutes / 60;
+    o.durationMinutes = q.runMinutes % 60;
+    o.laps = q.runLaps;
+    o.countdownSeconds = q.countdownSeconds;
+    o.delayMinutes = q.delayMinutes;
+    o.startMode = q.start.View();
+    o.startingOrder = q.startingOrder.View();
+    o.timeEnd = q.endAtTime.View();
+    o.lapsEnd = q.endAtLaps.View();
+}
+
+// A load that stops half-way leaves no run to drive.
+bool Abandon(RunEngine& e, std::string_view message) {
+    e.runLoaded = e.armed = e.fresh = e.everStarted = 0;
+    e.kind = RunKind::None;
+    e.messages->Error(message);
+    return false;
+}
+
+void ResetRun(RunTables& t) {
+    ResetRunCars(t.cars);
+    t.carsInUse = InitStandings(t.standings, t.cars);
+    InitLiveRows(t.rows, t.standings, t.carsInUse);
+}
+
+}  // namespace
+
+bool HeatOfNode(int nodeCode, int& category, int& round, int& heat) {
+    if (nodeCode < 10000) return false;
+    int c = nodeCode / 10000;
+    int kind = nodeCode % 10000 + 10000 - kHeatNodesFrom;  // 100 (r - 1) + h
+    int r = kind / 100 + 1;
+    int h = kind % 100;
+    if (c > kCategories || kind < 0 || r > kRounds || h < 1 || h > kHeatsPerRound) return false;
+    category = c;
+    round = r;
+    heat = h;
+    return true;
+}
+
+bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk& disk) {
+    if (e.preStart != 0 || e.running != 0 || e.scanActive) return false;
+    if (c < 1 || c > kCategories || r < 1 || r > kRounds || h < 1 || h > kHeatsPerRound) {
+        return false;
+    }
+    RunTables& t = e.tables;
+
+    e.modifyResultsAllowed = true;
+    e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
+
+    Participants participants{};
+    HeatSlotList slots;  // every slot empty
+    StartingGrids grids;
+    ClearRunCars(t.cars);
+    ClearStandings(t.standings);
+    t.rows.fill(LiveRow{});
+    t.carsInUse = 0;
+    e.runTitle.Clear();
+    e.categoryHeader.Clear();
+    e.runHeader.Clear();
+    e.eventHeader.Clear();
+    e.trailer = RunTrailer{};
+    e.holdsResults = 0;
+    e.radioConflict = 0;
+    e.options = HeatDefaults(event);
+
+    FileOutcome read = ReadParticipants(c, participants, disk);
+    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
+    if (read == FileOutcome::NoSection) return Abandon(e, kParticipantsTitleNotFound);
+    read = ReadHeatSlotList(c, slots, disk);
+    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
+    if (read == FileOutcome::NoSection) e.messages->Error(kArrangementTitleNotFound);
+    read = ReadStartingGrids(c, grids, disk);
+    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
+    if (read == FileOutcome::NoSection) e.messages->Error(kGridsTitleNotFound);
+    QualifOptions qualif;
+    if (ReadQualifOptions(c, qualif, disk) == FileOutcome::Done) {
+        ApplyQualifOptions(e.options, qualif);
+    }
+
+    e.kind = RunKind::Heat;
+    e.category = c;
+    e.round = r;
+    e.heat = h;
+    e.nodeCode = c * 10000 + kHeatNodesFrom - 10000 + 100 * (r - 1) + h;
+    e.normalizedNode = 10000 + e.nodeCode % 10000;
+
+    std::string categoryName(event.categoryName);
+    std::string eventName(event.eventName);
+    std::string circuitName(event.circuitName);
+    Format(e.runTitle, " %s - Round%d - Heat%d ", categoryName.c_str(), r, h);
+    Format(e.categoryHeader, "CATEGORY : %s", categoryName.c_str());
+    Format(e.runHeader, "Qualification : Round%d - Heat%d", r, h);
+    Format(e.eventHeader, "Event : %s - %s", eventName.c_str(), circuitName.c_str());
+
+    // Car k + 1 takes the driver of the heat slot its grid place points to. A place that points
+    // nowhere in this heat (0: the round's grid was never stored) leaves the car empty.
+    int perHeat = std::clamp(grids.driversPerHeat, 0, kCarSlots);
+    for (int k = 0; k < perHeat; ++k) {
+        int lane = grids.lanes[static_cast<std::size_t>(r - 1)][static_cast<std::size_t>(k)];
+        int index = (h - 1) * perHeat + lane - 1;
+        if (lane < 1 || lane > perHeat || index >= kHeatSlots) continue;
+        t.cars[static_cast<std::size_t>(k)].driverName =
+            slots.places[static_cast<std::size_t>(index)];
+    }
+    for (RunCar& car : t.cars) {
+        if (car.driverName.Empty()) car.driverName = kEmptySlotName;
+    }
+
+    e.sectionTitle = HeatTitle(c, r, h);
+    // The first reading gives the stored names, so that the reset counts the stored run's cars;
+    // the second puts back the passings and times the reset cleared.
+    FileOutcome stored = ReadRunResult(e.sectionTitle.View(), t.cars, e.trailer, disk);
+    if (stored == FileOutcome::Unavailable) e.messages->Error(kRaceFileNotFound);
+    ResetRun(t);
+    if (stored == FileOutcome::Done) ReadRunResult(e.sectionTitle.View(), t.cars, e.trailer, disk);
+
+    if (event.personalChips) AssignPersonalTransponders(t.cars, participants);
+    e.radioConflict = CheckRadioConflict(t.cars, participants);
+    RebuildLiveOrder(t, e.options);
+
+    e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
+    if (e.holdsResults != 0) {
+        e.armed = 0;  // shown as stored; "Clear" before it runs again
+        e.fresh = 0;
+    } else {
+        e.armed = 1;
+        e.fresh = 1;
+        ResetRun(t);
+    }
+    if (event.finalsState == 2) {
+        e.armed = e.fresh = e.everStarted = e.runLoaded = 0;
+        e.modifyResultsAllowed = false;
+    }
+
+    ResetClockTexts(e);
+    e.carButtons.fill(false);
+    for (int k = 0; k < std::clamp(t.carsInUse, 0, kCarSlots); ++k) {
+        int car = t.standings[static_cast<std::size_t>(k)].carNumber;
+        if (car >= 1 && car <= kCarSlots) e.carButtons[static_cast<std::size_t>(car - 1)] = true;
+    }
+    ++e.repaints;
+    RefreshPanel(e);
+    return true;
+}
+
+void AssignPersonalTransponders(RunCars& cars, const Participants& participants) {
+    for (RunCar& car : cars) {
+        for (const ParticipantRecord& p : participants) {
+            if (p.name == car.driverName) car.transponder = p.transponder;
+        }
+    }
+}
+
+int CheckRadioConflict(const RunCars& cars, const Participants& participants) {
+    int result = 0;
+    Text<7> frequency;  // keeps the last car's when a car has no participant
+    for (const RunCar& car : cars) {
+        for (const ParticipantRecord& p : participants) {
+            if (p.name == car.driverName) frequency = p.frequencies[0];
+        }
+        if (frequency.Empty() || frequency == "2.4Ghz") continue;  // shared by design
+        int count = 0;
+        for (const RunCar& other : cars) {
+            for (const ParticipantRecord& p : participants) {
+                if (p.name == other.driverName && p.frequencies[0] == frequency) ++count;
+            }
+        }
+        if (count > 1) result = 1;
+    }
+    return result;
+}
+
+bool RunToRecord(const RunEngine& e, const EventModel& model) {
+    if (e.kind != RunKind::Heat || e.category < 1 || e.category > kCategories) return false;
+    if (e.preStart != 0 || e.running != 0) return false;
+    if (model.header.categories[static_cast<std::size_t>(e.category - 1)].finalsState == 2) {
+        return false;
+    }
+    return RunHoldsResult(e.tables.cars);
+}
+
+bool RecordLoadedRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
+    if (!RunToRecord(e, model)) return false;
+    FileOutcome written = WriteHeatResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(),
+                                          e.trailer, messages, disk);
+    if (!ReportUnavailable(written, messages) || written != FileOutcome::Done) return false;
+    std::size_t c = static_cast<std::size_t>(e.category - 1);
+    model.header.categories[c].qualificationStarted = 1;
+    if (!ReportUnavailable(WriteEventHeader(model.header, disk), messages)) return false;
+    model.runDone.flags[c][static_cast<std::size_t>(HeatFlagIndex(e.round, e.heat))] = 1;
+    written = WriteRunDoneFlags(model.runDone, messages, disk);
+    if (!ReportUnavailable(written, messages) || written != FileOutcome::Done) return false;
+    e.holdsResults = 1;
+    return true;
+}
+
+}  // namespace velkaro

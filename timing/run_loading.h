@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "event/disk.h"
+#include "event/event_model.h"
+#include "event/sections.h"
+#include "platform/messages.h"
+#include "timing/run_control.h"
+
+// A heat selected in the event tree becomes the race panel's run, and goes back into the event
+// once it has been run.
+
+namespace velkaro {
+
+// What the shell knows of the event that a run needs when it is loaded.
+struct EventForRun {
+    std::string_view categoryName;
+    std::string_view eventName;    // from the track section
+    std::string_view circuitName;  // likewise
+    std::int32_t minimumLapSeconds = 2;
+    std::int32_t circuitIndex = kNoCircuit;
+    std::int32_t finalsState = 0;  // the category's: 2 once a final's result is recorded
+    bool personalChips = true;     // transponder mode "Personal chips"
+};
+
+// The heat a tree node stands for: category from 1, round 1 to 9, heat 1 to 20. False for any
+// other node, a round's own node included.
+bool HeatOfNode(int nodeCode, int& category, int& round, int& heat);
+
+// Loads heat h of round r of category c into the race panel: drivers in grid order, the
+// category's qualifying options, the stored result when there is one. Armed when the heat holds
+// no result; view-only once the category's final is recorded. False, with nothing loaded, when
+// the event file or its participants cannot be read, or while a run or scan is on.
+bool LoadHeat(RunEngine& engine, int category, int round, int heat, const EventForRun& event,
+              Disk& disk = SystemDisk());
+
+// Every car takes the transponder of the participant of its name (the last one listed wins);
+// a car without one keeps its own.
+void AssignPersonalTransponders(RunCars& cars, const Participants& participants);
+
+// 1 when two cars of the run share a first frequency, "2.4Ghz" and empty frequencies aside.
+int CheckRadioConflict(const RunCars& cars, const Participants& participants);
+
+// Whether the run in the panel is one to store when its node is left or the event saved: a
+// heat with a timed car, of a category whose final is not yet recorded, and not being run.
+bool RunToRecord(const RunEngine& engine, const EventModel& model);
+
+// Stores the run in its heat's section, marks the category's qualification as started in the
+// header and the heat as run in the flags, in that order. False when there was nothing to
+// store or a write failed (the failure was reported).
+bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages,
+                     Disk& disk = SystemDisk());
+
+}  // namespace velkaro
