@@ -17,6 +17,7 @@
 #include "platform/sound_player.h"
 #include "shell/live_screen.h"
 #include "timing/decoder_link.h"
+#include "timing/run_control.h"
 
 namespace velkaro {
 
@@ -44,13 +45,13 @@ struct AppState {
     EventModel event;
     TrackRecord track;
     std::int32_t minimumLapSeconds = kDefaultMinimumLapSeconds;
-    std::int32_t circuitIndex = kNoCircuit;
-    CircuitTable circuits{};
+    std::int32_t circuitIndex = kNoCircuit;  // the event's circuit in engine.circuits
     SoundSettings sound;
     DisplaySettings display;
     CustomColours customColours{};
     std::array<std::int32_t, kColumns> widths{};  // the live screen's working column widths
     DecoderLink link;
+    RunEngine engine;  // the run in the race panel, and the circuits table
 };
 
 // "Velkaro", or "Velkaro:   " and the event's path once it has one.

@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
-#include <QResizeEvent>
 #include <QComboBox>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -15,10 +14,12 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include "databases/circuits_file.h"
 #include "event/event_file.h"
 #include "event/run_results_files.h"
 #include "platform/cp1252.h"
@@ -32,13 +33,15 @@
 #include "shell/race_panel.h"
 #include "timing/classification.h"
 #include "timing/forms/interface_form.h"
+#include "timing/run_loading.h"
 
 namespace velkaro {
 
 namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
-constexpr int kRenameLimit = 53;  // characters typed into a category's label
+constexpr int kImageRole = Qt::UserRole + 1;  // which of the ten pictures a node shows
+constexpr int kRenameLimit = 53;              // characters typed into a category's label
 constexpr int kCategoryNameLimit = 54;
 
 QIcon Picture(const char* file) {
@@ -93,9 +96,20 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     }
     ReadEventBack();
 
-    // 8. The circuits and transponder sets are read by their own forms' code.
+    // 8. The circuits; the transponder sets come with their own form.
+    RunEngine& engine = state_.engine;
+    engine.link = &state_.link;
+    engine.clockSource = &platform_.clock;
+    engine.sound = &platform_.sounds;
+    engine.messages = &platform_.messages;
+    state_.link.port = &platform_.port;
+    state_.link.clock = &platform_.clock;
+    if (!LoadCircuits(engine.circuits)) {
+        platform_.messages.Error("Error: Circuits database file not found");
+    }
     // 9. Sounds.
     if (!ReadSoundSettings(state_.sound)) platform_.messages.Error(kSoundSettingsFileNotFound);
+    engine.soundSettings = state_.sound;
     // 10. The look of the live screen.
     for (TextStyleSetting& t : state_.display.textStyles) t.faceName.Clear();
     if (!ReadDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
@@ -129,10 +143,10 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
 
     // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
     BuildPanel();
-    ResetRunCars(run_.cars);
+    UnloadRun();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
-    Command(1003)->setEnabled(false);
+    ApplyTitle();
     live_->Remeasure(0);
 
     // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
@@ -263,13 +277,62 @@ LiveScreenInput MainWindow::LiveInput() {
     in.widths = &state_.widths;
     in.screen = {screenW_, screenH_};
     in.measure = live_ ? live_->Measure() : TableMeasure{};
-    in.runTitle = runTitle_;
-    in.rows = &run_.rows;
-    in.rowCount = run_.carsInUse;
+    const RunEngine& e = state_.engine;
+    in.runTitle = e.runTitle.View();
+    in.rows = &e.tables.rows;
+    in.rowCount = e.tables.carsInUse;
     in.scrollPosition = live_ ? live_->ScrollPosition() : 0;
-    in.clock = &clock_;
-    in.radioConflict = radioConflict_;
+    in.clock = &e.clock;
+    in.radioConflict = e.radioConflict != 0;
     return in;
+}
+
+// What the run allows: menus, panel controls, car buttons, the tree.
+void MainWindow::ApplyPanel(bool force) {
+    RunEngine& e = state_.engine;
+    if (tree_ == nullptr || panel_.empty()) return;  // still being built
+    if (!force && e.panelChanges == panelSeen_) return;
+    panelSeen_ = e.panelChanges;
+    for (const IdEnabled& c : e.panel.commands) {
+        if (QAction* a = Command(c.id)) a->setEnabled(c.enabled);
+    }
+    for (const IdEnabled& c : e.panel.controls) {
+        if (QWidget* w = PanelControl(c.id)) w->setEnabled(c.enabled);
+    }
+    for (int k = 1; k <= kCarSlots; ++k) {
+        PanelControl(2200 + k)->setEnabled(e.panel.carButtons[std::size_t(k - 1)]);
+    }
+    tree_->setEnabled(e.panel.eventTree);
+}
+
+// After a command or a tick: the panel and the screen follow the run.
+void MainWindow::AfterRunChange() {
+    ApplyPanel();
+    RunEngine& e = state_.engine;
+    if (e.repaints != repaintsSeen_) {
+        repaintsSeen_ = e.repaints;
+        live_->update();
+    }
+}
+
+// No run in the panel: after start-up, "New event" and "Load event".
+void MainWindow::UnloadRun() {
+    RunEngine& e = state_.engine;
+    e.tables = RunTables{};
+    for (RunCar& car : e.tables.cars) car.driverName = kEmptySlotName;
+    ResetRunCars(e.tables.cars);
+    e.kind = RunKind::None;
+    e.runLoaded = e.armed = e.fresh = e.everStarted = e.holdsResults = e.radioConflict = 0;
+    e.carButtons.fill(false);
+    e.runTitle.Clear();
+    e.sectionTitle.Clear();
+    e.clock = ClockTexts{};
+    RefreshPanel(e);
+    ApplyPanel(true);
+    if (live_) {
+        live_->Remeasure(0);
+        live_->update();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -284,6 +347,7 @@ QTreeWidgetItem* MainWindow::AddNodes(const std::vector<TreeNode>& nodes, QTreeW
         item->setText(0, ToQString(n.label));
         item->setData(0, kCodeRole, n.code);
         item->setIcon(0, Picture(kTreeIcons[std::size_t(n.image)]));
+        item->setData(0, kImageRole, n.image);
         if (n.bold) {
             QFont f = item->font(0);
             f.setBold(true);
@@ -306,8 +370,42 @@ void MainWindow::RebuildTree() {
     fillingTree_ = false;
 }
 
-void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem*) {
+// The run in the panel goes into the event when its node is left or the event saved.
+void MainWindow::RecordRunIfAny(QTreeWidgetItem* node) {
+    RunEngine& e = state_.engine;
+    if (node == nullptr || node->data(0, kCodeRole).toInt() != e.nodeCode) return;
+    if (!RunToRecord(e, state_.event)) return;
+    if (RecordLoadedRun(e, state_.event, platform_.messages)) {
+        node->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
+        node->setData(0, kImageRole, int(kImageRunDone));
+    }
+}
+
+void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
+    int code = node->data(0, kCodeRole).toInt();
+    int c = 0, r = 0, h = 0;
+    if (!HeatOfNode(code, c, r, h)) return;
+    const CategoryRecord& cat = state_.event.header.categories[std::size_t(c - 1)];
+    EventForRun forRun;
+    forRun.categoryName = cat.name.View();
+    forRun.eventName = state_.track.eventName.View();
+    forRun.circuitName = state_.track.circuit.View();
+    forRun.minimumLapSeconds = state_.minimumLapSeconds;
+    forRun.circuitIndex = state_.circuitIndex;
+    forRun.finalsState = cat.finalsState;
+    auto* personal = qobject_cast<QRadioButton*>(PanelControl(kPersonalChipsRadio));
+    forRun.personalChips = personal && personal->isChecked();
+    state_.engine.soundSettings = state_.sound;
+    LoadHeat(state_.engine, c, r, h, forRun);
+    state_.engine.nodeCode = code;
+    live_->Remeasure(state_.engine.tables.carsInUse);
+    ApplyPanel(true);
+    live_->update();
+}
+
+void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
     if (fillingTree_ || current == nullptr) return;
+    RecordRunIfAny(previous);
     int code = current->data(0, kCodeRole).toInt();
     // The header is read afresh, so that what the forms wrote is kept, and records the node.
     EventHeader header;
@@ -316,6 +414,7 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem*) 
     if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
+    if (KindOf(code) == NodeKind::Heat) LoadRunOf(current);
 }
 
 void MainWindow::OnContextMenu(const QPoint& at) {
@@ -406,15 +505,30 @@ void MainWindow::RunCommand(int id) {
         case 1052:
             if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
             break;
+        case kStartButton:
+            StartCommand(state_.engine);
+            break;
+        case kStopButton:
+            StopCommand(state_.engine);
+            break;
+        case kClearButton:
+            ClearCommand(state_.engine);
+            break;
         default:
+            if (id >= kFirstCarButton && id < kFirstCarButton + kCarSlots) {
+                CarButton(state_.engine, id - kFirstCarButton);
+            }
             break;  // the forms of these commands come with their own subsystems
     }
+    AfterRunChange();
     emit CommandTriggered(id);
 }
 
 void MainWindow::ApplyTitle() {
     setWindowTitle(ToQString(WindowTitle(state_)));
-    Command(1003)->setEnabled(!state_.eventPath.empty());
+    state_.engine.saveAllowed = !state_.eventPath.empty();
+    RefreshPanel(state_.engine);
+    ApplyPanel(true);
 }
 
 void MainWindow::ClearEvent() {
@@ -422,11 +536,7 @@ void MainWindow::ClearEvent() {
     state_.track = TrackRecord{};
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
-    ClearRunCars(run_.cars);
-    ResetRunCars(run_.cars);
-    run_.carsInUse = 0;
-    runTitle_.clear();
-    radioConflict_ = false;
+    UnloadRun();
 }
 
 // The model as the working copy holds it: header, names, track, flags.
@@ -442,7 +552,7 @@ void MainWindow::ReadEventBack() {
     int minimum = std::atoi(std::string(state_.track.minLapTime.View()).c_str());
     if (minimum > 0) state_.minimumLapSeconds = minimum;
     ReadRunDoneFlags(state_.event.runDone);
-    state_.circuitIndex = FindCircuit(state_.circuits, state_.track.circuit.View());
+    state_.circuitIndex = FindCircuit(state_.engine.circuits, state_.track.circuit.View());
 }
 
 void MainWindow::NewEvent() {
@@ -493,8 +603,13 @@ void MainWindow::LoadEvent() {
 
 bool MainWindow::Save() {
     SetCurrentFolder(state_.programFolder);
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        if ((*it)->data(0, kCodeRole).toInt() == state_.engine.nodeCode) RecordRunIfAny(*it);
+    }
     bool copied = CopyFileReplacing(kWorkingCopy, state_.eventPath);
-    Command(1003)->setEnabled(true);
+    state_.engine.saveAllowed = true;
+    RefreshPanel(state_.engine);
+    ApplyPanel(true);
     return copied;
 }
 
@@ -530,8 +645,6 @@ void MainWindow::OpenInterfaceForm() {
 }
 
 void MainWindow::ConnectDecoder() {
-    state_.link.port = &platform_.port;
-    state_.link.clock = &platform_.clock;
     SetCurrentFolder(state_.programFolder);
     ConnectDecoderAtStartUp(state_.link, platform_.messages);
 }
@@ -541,8 +654,8 @@ void MainWindow::StartTimer() {
 }
 
 void MainWindow::OnTick() {
-    SuperviseLink(state_.link, platform_.messages, false, [](const Passing&) {});
-    DiscardDecoderInput(state_.link);
+    OnTimerTick(state_.engine);
+    AfterRunChange();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -557,6 +670,12 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (shutDown_) {
         event->accept();
+        return;
+    }
+    if (QuitRefused(state_.engine)) {
+        platform_.messages.Show(kQuitRefusedTitle, kQuitRefusedText, MessageButtons::Ok,
+                                MessageIcon::Error);
+        event->ignore();
         return;
     }
     MessageAnswer a = platform_.messages.Show(

@@ -5,8 +5,6 @@
 #include <map>
 
 #include "shell/app_state.h"
-#include "timing/clock_texts.h"
-#include "timing/passing_processing.h"
 
 class QAction;
 class QTreeWidget;
@@ -66,6 +64,11 @@ class MainWindow final : public QMainWindow {
     void OpenInterfaceForm();
     void ShutDown();
     LiveScreenInput LiveInput();
+    void ApplyPanel(bool force = false);
+    void AfterRunChange();
+    void UnloadRun();
+    void RecordRunIfAny(QTreeWidgetItem* node);
+    void LoadRunOf(QTreeWidgetItem* node);
 
     ShellPlatform& platform_;
     AppState state_;
@@ -79,11 +82,8 @@ class MainWindow final : public QMainWindow {
     bool shutDown_ = false;
     bool fillingTree_ = false;
 
-    // The run in the panel, until the run engine owns it.
-    RunTables run_;
-    ClockTexts clock_;
-    std::string runTitle_;
-    bool radioConflict_ = false;
+    std::uint32_t panelSeen_ = ~0u;
+    std::uint32_t repaintsSeen_ = 0;
 };
 
 }  // namespace velkaro

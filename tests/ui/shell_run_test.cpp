@@ -1,0 +1,208 @@
+// The whole program offscreen: the decoder simulator on a pseudo-terminal as COM1, an event
+// loaded, a heat selected, started, timed by its 10 ms timer, stopped by its end rule and
+// recorded when its node is left.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <filesystem>
+
+#include "event/event_file.h"
+#include "event/sections.h"
+#include "platform/clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_sound_player.h"
+#include "platform/program_folder.h"
+#include "platform/qt/qt_serial_port.h"
+#include "shell/main_window.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/test_support.h"
+#include "timing/run_control.h"
+
+namespace fs = std::filesystem;
+
+namespace velkaro {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Drivers whose transponders are the simulator's first cars, one heat of a race of `laps`
+// laps, a one-second minimum lap.
+void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int laps = 3) {
+    ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    h.categories[0].participants = drivers;
+    h.categories[0].rounds = 1;
+    h.categories[0].heatsPerRound = 2;
+    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    TrackRecord track;
+    track.eventName = "Club day";
+    track.circuit = "Home";
+    track.minLapTime = "1";
+    ASSERT_EQ(WriteTrack(track, messages), FileOutcome::Done);
+    Participants p{};
+    const char* names[] = {"Alice Moreau", "Bruno Keller", "Chen Wei",    "Dana Novak",
+                           "Emil Varga",   "Fatima Idris", "Greg Olsen",  "Hana Sato",
+                           "Ivo Petrov",   "Julia Lind",   "Kofi Mensah", "Lena Brandt"};
+    for (int i = 0; i < drivers; ++i) {
+        if (drivers <= 3) {
+            Format(p[std::size_t(i)].name, "Driver %d", i + 1);
+        } else {
+            p[std::size_t(i)].name = names[i % 12];
+        }
+        Format(p[std::size_t(i)].transponder, "%06d", 1001 + i);
+    }
+    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+    HeatSlotList heatSlots = DefaultHeatSlotList();
+    heatSlots.driversPerHeat = drivers;
+    for (int i = 0; i < drivers; ++i) heatSlots.places[std::size_t(i)] = p[std::size_t(i)].name;
+    ASSERT_EQ(WriteHeatSlotList(1, heatSlots, true, messages), FileOutcome::Done);
+    StartingGrids grids;
+    grids.driversPerHeat = drivers;
+    grids.rounds = 1;
+    for (int k = 0; k < drivers; ++k) grids.lanes[0][std::size_t(k)] = k + 1;
+    if (drivers == 3) grids.lanes[0] = {2, 1, 3};
+    ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
+    QualifOptions o;
+    o.durationKind = kDurationByLaps;
+    o.runLaps = laps;
+    o.countdownSeconds = 1;
+    o.endAtLaps = kLapsEndAtSignal;
+    ASSERT_EQ(WriteQualifOptions(1, o, messages), FileOutcome::Done);
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
+}
+
+QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
+    }
+    return nullptr;
+}
+
+TEST(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here(folder.Path());
+    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+    FakeMessages messages;
+    test::FailOnUnexpectedMessages(messages);
+    fs::path eventFile = folder.Path() / "club day.race";
+    PrepareEvent(eventFile, messages);
+
+    test::SimProcess sim(VELKARO_DECODER_SIM,
+                         {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2",
+                          "--cars", "3", "--lap-mean", "1.3", "--lap-spread", "0.05",
+                          "--pace-spread", "0.1", "--seed", "7", "--quiet"});
+    ASSERT_TRUE(sim.WaitFor("port entry"));
+
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    SystemClock clock;
+    QtSerialPort port(folder.Path().string());
+    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    MainWindow w(platform);
+    w.show();
+    messages.Expect(MessageAnswer::Ok);  // "Interface Velkaro MK2 ready to operate"
+    w.ConnectDecoder();
+    ASSERT_EQ(messages.shown.back().text, "Interface Velkaro MK2 ready to operate");
+    w.StartTimer();
+
+    dialogs.openAnswers.push_back(eventFile.string());
+    messages.Expect(MessageAnswer::No);
+    w.RunCommand(1002);
+    QTreeWidgetItem* heat = FindNode(w.Tree(), 13101);
+    ASSERT_NE(heat, nullptr);
+    w.Tree()->setCurrentItem(heat);
+    RunEngine& e = w.State().engine;
+    ASSERT_EQ(e.armed, 1);
+    EXPECT_EQ(e.tables.cars[0].driverName, "Driver 2");  // the grid's order
+    EXPECT_EQ(e.tables.cars[1].transponder, "001001");   // personal chips
+
+    static_cast<QPushButton*>(w.PanelControl(2001))->click();
+    EXPECT_FALSE(w.Tree()->isEnabled());
+    EXPECT_FALSE(w.Command(1001)->isEnabled());
+    // Closing is refused while the run is on.
+    messages.Expect(MessageAnswer::Ok);
+    w.close();
+    EXPECT_EQ(messages.shown.back().text, kQuitRefusedText);
+    EXPECT_TRUE(w.isVisible());
+
+    test::Deadline end = test::In(30s);
+    while (e.running == 0 && e.preStart != 0 && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(e.running, 1) << "the run never started";
+    while (e.running == 1 && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(e.running, 0) << "the end rule never stopped the run";
+    EXPECT_TRUE(w.Tree()->isEnabled());
+    int most = 0;
+    for (const RunCar& car : e.tables.cars) most = std::max(most, car.passingCount);
+    EXPECT_EQ(most, 3);  // stopped at the signal when the first car had done its laps
+    RunCars ran = e.tables.cars;
+
+    // Leaving the node records the heat: its section, the header and the flags.
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 13102));
+    RunCars stored{};
+    RunTrailer trailer;
+    ASSERT_EQ(ReadRunResult(HeatTitle(1, 1, 1).View(), stored, trailer), FileOutcome::Done);
+    for (int slot = 0; slot < 3; ++slot) {
+        EXPECT_EQ(stored[std::size_t(slot)].driverName, ran[std::size_t(slot)].driverName);
+        EXPECT_EQ(stored[std::size_t(slot)].passingCount, ran[std::size_t(slot)].passingCount);
+        EXPECT_EQ(stored[std::size_t(slot)].totalTime, ran[std::size_t(slot)].totalTime);
+    }
+    EXPECT_NE(std::string(trailer.description.View()).find("Duration 3 laps"), std::string::npos)
+        << trailer.description.View();
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    EXPECT_EQ(h.categories[0].qualificationStarted, 1);
+    RunDoneFlags flags;
+    ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+    EXPECT_EQ(flags.flags[0][std::size_t(HeatFlagIndex(1, 1))], 1);
+    EXPECT_EQ(heat->data(0, Qt::UserRole + 1).toInt(), 8);  // the run-done picture
+    EXPECT_EQ(w.State().event.runDone.flags[0][std::size_t(HeatFlagIndex(1, 1))], 1);
+
+    messages.Expect(MessageAnswer::No);
+    w.close();
+}
+
+// The README's picture: a ten-car heat on a 1920 x 1080 screen, taken mid-race. Run by hand with
+// VELKARO_SCREENSHOT=file.png, on a display of that size (Xvfb).
+TEST(ShellRun, Screenshot) {
+    QByteArray target = qgetenv("VELKARO_SCREENSHOT");
+    if (target.isEmpty()) GTEST_SKIP() << "set VELKARO_SCREENSHOT to take the picture";
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here(folder.Path());
+    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+    FakeMessages messages;
+    messages.allowAny = true;
+    fs::path eventFile = folder.Path() / "club day.race";
+    PrepareEvent(eventFile, messages, 10, 30);
+    test::SimProcess sim(VELKARO_DECODER_SIM,
+                         {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2",
+                          "--cars", "10", "--lap-mean", "2.2", "--lap-spread", "0.15",
+                          "--pace-spread", "0.2", "--seed", "11", "--quiet"});
+    ASSERT_TRUE(sim.WaitFor("port entry"));
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    SystemClock clock;
+    QtSerialPort port(folder.Path().string());
+    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    MainWindow w(platform);
+    w.showMaximized();
+    w.ConnectDecoder();
+    w.StartTimer();
+    dialogs.openAnswers.push_back(eventFile.string());
+    w.RunCommand(1002);
+    w.Tree()->expandAll();
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));
+    static_cast<QPushButton*>(w.PanelControl(2001))->click();
+    QTest::qWait(13000);
+    ASSERT_EQ(w.State().engine.running, 1);
+    ASSERT_TRUE(w.grab().save(QString::fromLocal8Bit(target)));
+    StopCommand(w.State().engine);
+}
+
+}  // namespace
+}  // namespace velkaro
