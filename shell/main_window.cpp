@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -120,6 +121,8 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // The live screen fills the client area; the tree and the panel lie on it.
     live_ = new LiveScreenWidget([this] { return LiveInput(); }, state_.widths, this);
     setCentralWidget(live_);
+    connect(live_, &LiveScreenWidget::RowClicked, this,
+            [this](int standing, int, int, bool ctrl) { OnRowClicked(standing, ctrl); });
 
     // 11. The event tree.
     tree_ = new QTreeWidget(live_);
@@ -257,6 +260,10 @@ void MainWindow::BuildPanel() {
         if (qobject_cast<QGroupBox*>(w)) w->lower();
     }
     static_cast<QRadioButton*>(panel_[2101])->setChecked(true);
+    for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
+        connect(static_cast<QRadioButton*>(panel_[id]), &QRadioButton::clicked, this,
+                [this, id] { RunCommand(id); });
+    }
     for (int id : {2104, 2105, 2106}) panel_[id]->hide();
     for (int k = 1; k <= kCarSlots; ++k) panel_[2200 + k]->setEnabled(false);
 }
@@ -514,6 +521,14 @@ void MainWindow::RunCommand(int id) {
         case kClearButton:
             ClearCommand(state_.engine);
             break;
+        case 6101:
+            ShowRunPopup();
+            break;
+        case kPersonalChipsRadio:
+        case kClubChipsRadio:
+        case kMixedScanRadio:
+            ShowTransponderMode(id);
+            break;
         default:
             if (id >= kFirstCarButton && id < kFirstCarButton + kCarSlots) {
                 CarButton(state_.engine, id - kFirstCarButton);
@@ -662,6 +677,42 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     Rect r = EventTreeRect(live_->height());
     tree_->setGeometry(r.left, r.top, r.Width(), r.Height());
+}
+
+// The results button's pop-up, at the mouse.
+void MainWindow::ShowRunPopup() {
+    QMenu menu(this);
+    menu.setObjectName("runPopup");
+    const PopupEntry entries[] = {
+        {6102, "Modify run results"}, {6103, "Run detailed results"}, {6104, "Add a comment"}};
+    for (const PopupEntry& e : entries) {
+        QAction* a = menu.addAction(e.label);
+        a->setObjectName(QString::number(e.id));
+        a->setEnabled(IsEnabled(state_.engine.panel, e.id));
+        connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+    }
+    menu.exec(QCursor::pos());
+}
+
+// Club chips choose from a transponder set; the mixed mode learns them with the scan.
+void MainWindow::ShowTransponderMode(int radio) {
+    PanelControl(kTransponderSetList)->setVisible(radio == kClubChipsRadio);
+    PanelControl(kScanButton)->setVisible(radio == kMixedScanRadio);
+    PanelControl(2106)->setVisible(radio == kMixedScanRadio);
+}
+
+// Ctrl and a click on a driver's row hands that driver's run to the analysis.
+void MainWindow::OnRowClicked(int standing, bool ctrl) {
+    RunEngine& e = state_.engine;
+    if (!ctrl || standing < 0 || standing >= e.tables.carsInUse) return;
+    int slot = e.tables.standings[std::size_t(standing)].carNumber - 1;
+    if (slot < 0 || slot >= kCarSlots) return;
+    std::string_view circuit = state_.circuitIndex < kCircuitRecords
+                                   ? e.circuits[std::size_t(state_.circuitIndex)].name.View()
+                                   : std::string_view{};
+    SetCurrentFolder(state_.programFolder);
+    WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
+                       e.trailer.description.View(), platform_.messages);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -69,6 +69,9 @@ class MainWindow final : public QMainWindow {
     void UnloadRun();
     void RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);
+    void ShowRunPopup();
+    void ShowTransponderMode(int radio);
+    void OnRowClicked(int standing, bool ctrl);
 
     ShellPlatform& platform_;
     AppState state_;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTreeWidget>
 #include <filesystem>
@@ -18,6 +19,7 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_serial_port.h"
+#include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
@@ -141,6 +143,17 @@ TEST(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     for (const RunCar& car : e.tables.cars) most = std::max(most, car.passingCount);
     EXPECT_EQ(most, 3);  // stopped at the signal when the first car had done its laps
     RunCars ran = e.tables.cars;
+
+    // Ctrl and a click on the leader's row hands that driver's passings to the analysis.
+    QSize screen = w.screen()->geometry().size();
+    TableLayout layout = ComputeLayout({screen.width(), screen.height()}, w.State().widths,
+                                       w.LiveScreen()->Measure().rowHeight);
+    QTest::mouseClick(w.LiveScreen(), Qt::LeftButton, Qt::ControlModifier,
+                      QPoint(layout.columnX[1] + 5, layout.rowsTop + layout.rowPitch / 2));
+    int leader = e.tables.standings[0].carNumber - 1;
+    std::string results = test::ReadWholeFile(folder.Path() / "ResultatPilote.res");
+    EXPECT_EQ(results.rfind(std::string(ran[std::size_t(leader)].driverName.View()), 0), 0u)
+        << results.substr(0, 40);
 
     // Leaving the node records the heat: its section, the header and the flags.
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 13102));

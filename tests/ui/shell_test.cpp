@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
@@ -193,6 +194,21 @@ TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
     EXPECT_EQ(w->State().event.header.categoryCount, 3);
     EXPECT_EQ(w->Tree()->topLevelItemCount(), 4);
     EXPECT_EQ(Working(), test::ReadWholeFile(saved));
+    Quit(w);
+}
+
+TEST_F(Shell, TheTransponderModeShowsItsOwnControls) {
+    auto w = Start();
+    auto visible = [&](int id) { return w->PanelControl(id)->isVisible(); };
+    EXPECT_FALSE(visible(2104) || visible(2105) || visible(2106));
+    static_cast<QAbstractButton*>(w->PanelControl(2102))->click();
+    EXPECT_TRUE(visible(2104));
+    EXPECT_FALSE(visible(2105));
+    static_cast<QAbstractButton*>(w->PanelControl(2103))->click();
+    EXPECT_FALSE(visible(2104));
+    EXPECT_TRUE(visible(2105) && visible(2106));
+    static_cast<QAbstractButton*>(w->PanelControl(2101))->click();
+    EXPECT_FALSE(visible(2104) || visible(2105) || visible(2106));
     Quit(w);
 }
 
