@@ -86,36 +86,52 @@ QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
     return nullptr;
 }
 
-TEST(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
+// The program on a seeded folder with the simulator's cars on COM1 and the event loaded.
+class ShellRun : public ::testing::Test {
+  protected:
+    void Open(int drivers, int laps, std::vector<std::string> field, bool strict = true) {
+        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+        if (strict) {
+            test::FailOnUnexpectedMessages(messages);
+        } else {
+            messages.allowAny = true;
+        }
+        PrepareEvent(eventFile, messages, drivers, laps);
+        std::vector<std::string> args{
+            "--folder", folder.Path().string(), "--port", "1", "--model", "mk2", "--quiet"};
+        args.insert(args.end(), field.begin(), field.end());
+        sim = std::make_unique<test::SimProcess>(VELKARO_DECODER_SIM, args);
+        ASSERT_TRUE(sim->WaitFor("port entry"));
+        w = std::make_unique<MainWindow>(platform);
+        w->show();
+        if (strict) messages.Expect(MessageAnswer::Ok);  // the decoder's status at start-up
+        w->ConnectDecoder();
+        ASSERT_EQ(messages.shown.back().text, "Interface Velkaro MK2 ready to operate");
+        w->StartTimer();
+        dialogs.openAnswers.push_back(eventFile.string());
+        if (strict) messages.Expect(MessageAnswer::No);  // nothing to save first
+        w->RunCommand(1002);
+    }
+
     test::TempFolder folder;
-    test::ScopedCurrentFolder here(folder.Path());
-    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
-    FakeMessages messages;
-    test::FailOnUnexpectedMessages(messages);
+    test::ScopedCurrentFolder here{folder.Path()};
     fs::path eventFile = folder.Path() / "club day.race";
-    PrepareEvent(eventFile, messages);
-
-    test::SimProcess sim(VELKARO_DECODER_SIM,
-                         {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2",
-                          "--cars", "3", "--lap-mean", "1.3", "--lap-spread", "0.05",
-                          "--pace-spread", "0.1", "--seed", "7", "--quiet"});
-    ASSERT_TRUE(sim.WaitFor("port entry"));
-
+    FakeMessages messages;
     FakeDialogs dialogs;
     FakeSoundPlayer sounds;
     SystemClock clock;
-    QtSerialPort port(folder.Path().string());
+    QtSerialPort port{folder.Path().string()};
     ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
-    MainWindow w(platform);
-    w.show();
-    messages.Expect(MessageAnswer::Ok);  // "Interface Velkaro MK2 ready to operate"
-    w.ConnectDecoder();
-    ASSERT_EQ(messages.shown.back().text, "Interface Velkaro MK2 ready to operate");
-    w.StartTimer();
+    std::unique_ptr<test::SimProcess> sim;
+    std::unique_ptr<MainWindow> w;
+};
 
-    dialogs.openAnswers.push_back(eventFile.string());
-    messages.Expect(MessageAnswer::No);
-    w.RunCommand(1002);
+TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
+    Open(3, 3,
+         {"--cars", "3", "--lap-mean", "1.3", "--lap-spread", "0.05", "--pace-spread", "0.1",
+          "--seed", "7"});
+    if (HasFatalFailure()) return;
+    MainWindow& w = *this->w;
     QTreeWidgetItem* heat = FindNode(w.Tree(), 13101);
     ASSERT_NE(heat, nullptr);
     w.Tree()->setCurrentItem(heat);
@@ -182,32 +198,16 @@ TEST(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
 
 // The README's picture: a ten-car heat on a 1920 x 1080 screen, taken mid-race. Run by hand with
 // VELKARO_SCREENSHOT=file.png, on a display of that size (Xvfb).
-TEST(ShellRun, Screenshot) {
+TEST_F(ShellRun, Screenshot) {
     QByteArray target = qgetenv("VELKARO_SCREENSHOT");
     if (target.isEmpty()) GTEST_SKIP() << "set VELKARO_SCREENSHOT to take the picture";
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here(folder.Path());
-    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
-    FakeMessages messages;
-    messages.allowAny = true;
-    fs::path eventFile = folder.Path() / "club day.race";
-    PrepareEvent(eventFile, messages, 10, 30);
-    test::SimProcess sim(VELKARO_DECODER_SIM,
-                         {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2",
-                          "--cars", "10", "--lap-mean", "2.2", "--lap-spread", "0.15",
-                          "--pace-spread", "0.2", "--seed", "11", "--quiet"});
-    ASSERT_TRUE(sim.WaitFor("port entry"));
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
-    SystemClock clock;
-    QtSerialPort port(folder.Path().string());
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
-    MainWindow w(platform);
+    Open(10, 30,
+         {"--cars", "10", "--lap-mean", "2.2", "--lap-spread", "0.15", "--pace-spread", "0.2",
+          "--seed", "11"},
+         false);
+    if (HasFatalFailure()) return;
+    MainWindow& w = *this->w;
     w.showMaximized();
-    w.ConnectDecoder();
-    w.StartTimer();
-    dialogs.openAnswers.push_back(eventFile.string());
-    w.RunCommand(1002);
     w.Tree()->expandAll();
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));
     static_cast<QPushButton*>(w.PanelControl(2001))->click();
