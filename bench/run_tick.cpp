@@ -7,43 +7,13 @@
 #include <algorithm>
 #include <cstring>
 
+#include "bench/burst.h"
 #include "platform/fake/fake_clock.h"
 #include "timing/classification.h"
 #include "timing/run_control.h"
 
 namespace velkaro {
 namespace {
-
-// Every read finds the same burst waiting, except the answer to a clock reset.
-class BurstPort final : public SerialPort {
-  public:
-    bool Open(std::string_view, const LineSettings&) override { return true; }
-    bool Purge() override { return true; }
-    bool RaiseDtr() override { return true; }
-    bool Read(std::uint8_t* buffer, int max, int* got) override {
-        if (answerReset) {
-            static constexpr std::uint8_t kAnswer[] = {0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00};
-            std::memcpy(buffer, kAnswer, sizeof kAnswer);
-            *got = sizeof kAnswer;
-            answerReset = false;
-            return true;
-        }
-        *got = std::min(max, size);
-        std::memcpy(buffer, bytes, static_cast<std::size_t>(*got));
-        return true;
-    }
-    bool Write(const std::uint8_t* buffer, int count, int* written) override {
-        answerReset = count == 5 && std::memcmp(buffer, kClockReset.data(), 5) == 0;
-        *written = count;
-        return true;
-    }
-    void Close() override {}
-    bool IsOpen() const override { return true; }
-
-    std::uint8_t bytes[kMaxRead] = {};
-    int size = 0;
-    bool answerReset = false;
-};
 
 class Silent final : public SoundPlayer, public Messages {
   public:
@@ -54,29 +24,10 @@ class Silent final : public SoundPlayer, public Messages {
     }
 };
 
-constexpr int kFrames = kMaxRead / kMk2PassingSize;  // 23
 constexpr int kTicksPerRun = 70;  // three cars pass twice a tick: none reaches 150 passings
 
 struct Heat {
     Heat() {
-        // Frame j is car j mod 20 at j x 150 ms: three cars pass twice, 3 s apart.
-        for (int j = 0; j < kFrames; ++j) {
-            int transponder = 2001 + j % kCarSlots;
-            int ms = j * 150;
-            int count = 18661 + ms % 1000 * 12000 / 256 + 1;
-            const std::uint8_t frame[] = {0xFF,
-                                          0xFF,
-                                          0xFF,
-                                          0xF0,
-                                          static_cast<std::uint8_t>(transponder >> 8),
-                                          static_cast<std::uint8_t>(transponder & 0xFF),
-                                          0,
-                                          0,
-                                          static_cast<std::uint8_t>(ms / 1000),
-                                          static_cast<std::uint8_t>(count >> 8),
-                                          static_cast<std::uint8_t>(count & 0xFF)};
-            std::memcpy(port.bytes + j * kMk2PassingSize, frame, sizeof frame);
-        }
         link.port = &port;
         link.clock = &clock;
         link.settings.interfaceType = kMk2Type;
@@ -124,7 +75,7 @@ struct Heat {
         ticks = 0;
     }
 
-    BurstPort port;
+    bench::BurstPort port;
     FakeClock clock;
     DecoderLink link;
     Silent silent;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "bench/burst.h"
 #include "platform/fake/fake_clock.h"
 #include "timing/classification.h"
 #include "timing/decoder_link.h"
@@ -13,31 +14,8 @@
 namespace velkaro {
 namespace {
 
-// A port whose every read finds the same bytes waiting.
-class RepeatingPort final : public SerialPort {
-  public:
-    bool Open(std::string_view, const LineSettings&) override { return true; }
-    bool Purge() override { return true; }
-    bool RaiseDtr() override { return true; }
-    bool Read(std::uint8_t* buffer, int max, int* got) override {
-        *got = std::min(max, size);
-        std::memcpy(buffer, bytes, static_cast<std::size_t>(*got));
-        return true;
-    }
-    bool Write(const std::uint8_t*, int count, int* written) override {
-        *written = count;
-        return true;
-    }
-    void Close() override {}
-    bool IsOpen() const override { return true; }
-
-    std::uint8_t bytes[kMaxRead] = {};
-    int size = 0;
-};
-
-constexpr int kFrames = kMaxRead / kMk2PassingSize;  // 23
-constexpr std::int64_t kTickAdvanceMs = 60000;       // each tick's frames come a minute later
-constexpr int kTicksPerRun = 100;                    // well before any car fills its histories
+constexpr std::int64_t kTickAdvanceMs = 60000;  // each tick's frames come a minute later
+constexpr int kTicksPerRun = 100;               // well before any car fills its histories
 
 void NewRun(RunTables& t, std::int64_t* offset) {
     for (int slot = 0; slot < kCarSlots; ++slot) {
@@ -52,27 +30,7 @@ void NewRun(RunTables& t, std::int64_t* offset) {
 }
 
 void TimingTick(benchmark::State& state, std::string_view classification) {
-    RepeatingPort port;
-    // Frame j is car j mod 20 at j x 150 ms: three cars pass twice, 3 s apart.
-    for (int j = 0; j < kFrames; ++j) {
-        int transponder = 2001 + j % kCarSlots;
-        int ms = j * 150;
-        int count = 18661 + (ms % 1000) * 12000 / 256 + 1;
-        std::uint8_t* f = port.bytes + j * kMk2PassingSize;
-        const std::uint8_t frame[] = {0xFF,
-                                      0xFF,
-                                      0xFF,
-                                      0xF0,
-                                      static_cast<std::uint8_t>(transponder >> 8),
-                                      static_cast<std::uint8_t>(transponder & 0xFF),
-                                      0,
-                                      0,
-                                      static_cast<std::uint8_t>(ms / 1000),
-                                      static_cast<std::uint8_t>(count >> 8),
-                                      static_cast<std::uint8_t>(count & 0xFF)};
-        std::memcpy(f, frame, sizeof frame);
-    }
-    port.size = kMaxRead;  // the last two bytes are a frame cut short
+    bench::BurstPort port;
 
     FakeClock clock;
     DecoderLink link;
