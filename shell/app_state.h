@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "databases/circuits.h"
+#include "databases/transponder_sets.h"
 #include "event/event_model.h"
 #include "event/sections.h"
 #include "event/settings_files.h"
@@ -51,6 +52,7 @@ struct AppState {
     CustomColours customColours{};
     std::array<std::int32_t, kColumns> widths{};  // the live screen's working column widths
     DecoderLink link;
+    TransponderSets transponderSets{};
     RunEngine engine;  // the run in the race panel, and the circuits table
 };
 

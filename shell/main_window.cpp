@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include "databases/circuits_file.h"
+#include "databases/transponder_sets.h"
 #include "event/event_file.h"
 #include "event/run_results_files.h"
 #include "platform/cp1252.h"
@@ -97,7 +98,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     }
     ReadEventBack();
 
-    // 8. The circuits; the transponder sets come with their own form.
+    // 8. The circuits and the transponder sets.
     RunEngine& engine = state_.engine;
     engine.link = &state_.link;
     engine.clockSource = &platform_.clock;
@@ -105,8 +106,9 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     engine.messages = &platform_.messages;
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
-    if (!LoadCircuits(engine.circuits)) {
-        platform_.messages.Error("Error: Circuits database file not found");
+    if (!LoadCircuits(engine.circuits)) platform_.messages.Error(kCircuitsFileNotFound);
+    if (!LoadTransponderSets(state_.transponderSets)) {
+        platform_.messages.Error(kTransponderSetsFileNotFound);
     }
     // 9. Sounds.
     if (!ReadSoundSettings(state_.sound)) platform_.messages.Error(kSoundSettingsFileNotFound);
@@ -265,6 +267,9 @@ void MainWindow::BuildPanel() {
                 [this, id] { RunCommand(id); });
     }
     for (int id : {2104, 2105, 2106}) panel_[id]->hide();
+    auto* sets = static_cast<QComboBox*>(panel_[kTransponderSetList]);
+    for (const TransponderSet& set : state_.transponderSets)
+        sets->addItem(ToQString(set.name.View()));
     for (int k = 1; k <= kCarSlots; ++k) panel_[2200 + k]->setEnabled(false);
 }
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -203,6 +204,10 @@ TEST_F(Shell, TheTransponderModeShowsItsOwnControls) {
     EXPECT_FALSE(visible(2104) || visible(2105) || visible(2106));
     static_cast<QAbstractButton*>(w->PanelControl(2102))->click();
     EXPECT_TRUE(visible(2104));
+    auto* sets = static_cast<QComboBox*>(w->PanelControl(2104));
+    ASSERT_EQ(sets->count(), 20);  // the shipped sets, by name
+    EXPECT_EQ(sets->itemText(0).toStdString(), w->State().transponderSets[0].name.View());
+    EXPECT_FALSE(sets->itemText(0).isEmpty());
     EXPECT_FALSE(visible(2105));
     static_cast<QAbstractButton*>(w->PanelControl(2103))->click();
     EXPECT_FALSE(visible(2104));
