@@ -6,16 +6,15 @@
 #include <utility>
 #include <vector>
 
-#include "platform/fake/fake_sound_player.h"
 #include "tests/timing/engine_fixture.h"
 
 namespace velkaro {
 namespace {
 
-using Played = FakeSoundPlayer::Played;
 using Heard = std::vector<std::pair<std::uint32_t, std::string>>;
 using Files = std::vector<std::string>;
 
+// The calls of a five-second countdown are checked with its texts, in the run control tests.
 class AnnouncementsTest : public test::EngineTest {
   protected:
     // Each sound of the running run, with the race time it was asked for.
@@ -30,26 +29,10 @@ class AnnouncementsTest : public test::EngineTest {
     }
 };
 
-TEST_F(AnnouncementsTest, AFiveSecondCountdownCallsEachSecondOnceInFrench) {
-    Arm({0});
-    AllSoundsOn(kLanguageFrench);
-    StartCommand(engine_);
-    Wait(5010);
-    EXPECT_EQ(engine_.running, 1);
-    EXPECT_EQ(sounds_.played, (std::vector<Played>{{"sons/nokia-sms.wav", true},
-                                                   {"sons/cinq.wav", false},
-                                                   {"sons/quatre.wav", false},
-                                                   {"sons/trois.wav", false},
-                                                   {"sons/deux.wav", false},
-                                                   {"sons/un.wav", false},
-                                                   {"sons/foghorn.wav", false}}));
-}
-
 TEST_F(AnnouncementsTest, AOneSecondCountdownStartsWithoutTheSignal) {
-    Arm({0});
+    Arm({0}, 1);
     AllSoundsOn(kLanguageEnglish);
     engine_.soundSettings.start = kStartOff;
-    engine_.options.countdownSeconds = 1;
     StartCommand(engine_);
     Wait(1010);
     EXPECT_EQ(engine_.running, 1);
@@ -86,6 +69,7 @@ TEST_F(AnnouncementsTest, TheRaceClockCallsHalfTimeAndTheLastMinutesOfLongEnough
         std::string_view language;
         Heard heard;
     };
+    // A ten-minute run has no five-minute call: half time is then.
     for (const Case& c : {Case{10,
                                kLanguageFrench,
                                {{300010, "sons/miCourse.wav"},
@@ -101,9 +85,7 @@ TEST_F(AnnouncementsTest, TheRaceClockCallsHalfTimeAndTheLastMinutesOfLongEnough
         Arm({0});
         engine_.soundSettings.language = c.language;
         engine_.soundSettings.clock = kClockOn;
-        engine_.options.durationMinutes = c.minutes;
-        engine_.options.durationTotalMinutes = c.minutes;
-        engine_.options.countdownSeconds = 0;
+        engine_.options.durationMinutes = engine_.options.durationTotalMinutes = c.minutes;
         StartAndGo();
         EXPECT_EQ(Listen(c.minutes * 60000u + 5000u), c.heard);
         StopCommand(engine_);
@@ -114,7 +96,6 @@ TEST_F(AnnouncementsTest, TheLapBeepCutsTheBestLapCheer) {
     Arm({0});
     engine_.soundSettings.passing = kPassingOn;
     engine_.soundSettings.bestLap = kBestLapOn;
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     for (std::uint32_t t : {3000u, 15000u, 26000u, 38000u}) PassAt(t, {0});
     // From the grid, then a first best lap (no improvement), a better one, a slower one.
@@ -126,39 +107,11 @@ TEST_F(AnnouncementsTest, AFinishedCarIsCalledInItsLanguage) {
     Arm({6});
     engine_.soundSettings.language = kLanguageEnglish;
     engine_.soundSettings.carFinish = kCarFinishOn;
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     PassAt(30000, {6});
     PassAt(61000, {6});
     EXPECT_EQ(engine_.running, 0);  // its only car has finished
     EXPECT_EQ(sounds_.Files(), (Files{"sons/foghorn.wav", "sons/FinCourseVoiture7GB.wav"}));
-}
-
-TEST_F(AnnouncementsTest, ThePassingThatStopsTheRunLeavesTheHornUncut) {
-    for (std::string_view rule : {kLapsEndAtSignal, kLapsEndFinishLap}) {
-        SCOPED_TRACE(rule);
-        Arm({0, 1});
-        AllSoundsOn(kLanguageFrench);
-        engine_.soundSettings.clock = kClockOff;
-        engine_.soundSettings.start = kStartOff;
-        engine_.options.durationKind = kDurationByLaps;
-        engine_.options.laps = 2;
-        engine_.options.lapsEnd = rule;
-        engine_.options.countdownSeconds = 0;
-        StartAndGo();
-        std::size_t from = sounds_.played.size();
-        Laps({{0, 3000, 10000}, {1, 4000, 12000}}, 30000);
-        EXPECT_EQ(engine_.running, 0);
-        if (rule == kLapsEndAtSignal) {
-            EXPECT_EQ(SoundsFrom(from),
-                      (Files{"sons/beep1.wav", "sons/beep1.wav", "sons/truckhorn.wav"}));
-        } else {
-            // Each car is called as it finishes; the last call is cut by the horn.
-            EXPECT_EQ(SoundsFrom(from),
-                      (Files{"sons/beep1.wav", "sons/beep1.wav", "sons/FinCourseVoiture1.wav",
-                             "sons/FinCourseVoiture2.wav", "sons/truckhorn.wav"}));
-        }
-    }
 }
 
 }  // namespace
