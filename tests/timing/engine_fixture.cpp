@@ -110,9 +110,15 @@ void EngineTest::AllSoundsOn(std::string_view language) {
                              {kBestLapOn}, {kClockOn},     {kEndOfRaceOn}, {kCarFinishOn}};
 }
 
-std::vector<std::string> EngineTest::SoundsFrom(std::size_t first) const {
-    std::vector<std::string> files = sounds_.Files();
-    return {files.begin() + static_cast<std::ptrdiff_t>(first), files.end()};
+std::string EngineTest::Sounds(std::size_t first) const {
+    std::string out;
+    for (std::size_t i = first; i < sounds_.played.size(); ++i) {
+        std::string name = sounds_.played[i].file;
+        if (name.starts_with("sons/") && name.ends_with(".wav"))
+            name = name.substr(5, name.size() - 9);
+        out += (out.empty() ? "" : " ") + name + (sounds_.played[i].waited ? "*" : "");
+    }
+    return out;
 }
 
 Participants NumberedParticipants(int count) {

@@ -55,7 +55,9 @@ class EngineTest : public ::testing::Test {
 
     RunCar& Car(int slot) { return engine_.tables.cars[slot]; }
     void AllSoundsOn(std::string_view language);
-    std::vector<std::string> SoundsFrom(std::size_t first) const;
+    // The sounds played from the `first` on, by name: "sons/un.wav" is "un", and "nokia-sms*"
+    // one played to its end.
+    std::string Sounds(std::size_t first = 0) const;
 
     TempFolder folder_;
     ScopedCurrentFolder here_{folder_.Path()};

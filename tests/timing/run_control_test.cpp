@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -13,20 +14,19 @@ namespace velkaro {
 namespace {
 
 using test::Fields;
-using Files = std::vector<std::string>;
-using Shown = std::vector<std::pair<std::uint32_t, std::string>>;
 
 class RunControlTest : public test::EngineTest {
   protected:
-    // Each change of a text while `ms` pass, with the time since the first tick.
+    // Each change of a text while `ms` pass, "text@ms" with the time since the first tick.
     template <typename Text>
-    Shown Watch(const Text& text, std::uint32_t ms) {
-        Shown shown;
-        std::string last(text.View());
+    std::string Watch(const Text& text, std::uint32_t ms) {
+        std::string shown, last(text.View());
         for (std::uint32_t start = clock_.TickMs(); clock_.TickMs() - start < ms;) {
             Wait(10);
-            if (text.View() != last)
-                shown.emplace_back(clock_.TickMs() - start, last = text.View());
+            if (text.View() == last) continue;
+            last = text.View();
+            shown +=
+                (shown.empty() ? "" : " ") + last + "@" + std::to_string(clock_.TickMs() - start);
         }
         return shown;
     }
@@ -38,22 +38,13 @@ TEST_F(RunControlTest, AFiveSecondCountdownShowsAndCallsEachSecondOnceThenTheClo
     engine_.clock.countdown.Clear();
     StartCommand(engine_);
     std::uint32_t start = clock_.TickMs();
-    EXPECT_EQ(
-        Watch(engine_.clock.countdown, 5010),
-        (Shown{{10, "5s"}, {1010, "4s"}, {2010, "3s"}, {3010, "2s"}, {4010, "1s"}, {5010, "0s"}}));
-    EXPECT_EQ(engine_.running, 1);
-    EXPECT_EQ(link_.timeBase.runStartTick - start, 5010u);
-    EXPECT_EQ(
-        Fields(engine_.armed, engine_.fresh, engine_.preStart, engine_.tables.rows[0].totalTime),
-        "0|0|0|00:00.000");
+    EXPECT_EQ(Watch(engine_.clock.countdown, 5010),
+              "5s@10 4s@1010 3s@2010 2s@3010 1s@4010 0s@5010");
+    EXPECT_EQ(Fields(engine_.running, link_.timeBase.runStartTick - start, engine_.armed,
+                     engine_.fresh, engine_.preStart, engine_.tables.rows[0].totalTime),
+              "1|5010|0|0|0|00:00.000");
     // The start signal heard to its end, a call a second, the horn at zero.
-    EXPECT_EQ(sounds_.played, (std::vector<FakeSoundPlayer::Played>{{"sons/nokia-sms.wav", true},
-                                                                    {"sons/cinq.wav", false},
-                                                                    {"sons/quatre.wav", false},
-                                                                    {"sons/trois.wav", false},
-                                                                    {"sons/deux.wav", false},
-                                                                    {"sons/un.wav", false},
-                                                                    {"sons/foghorn.wav", false}}));
+    EXPECT_EQ(Sounds(), "nokia-sms* cinq quatre trois deux un foghorn");
 }
 
 TEST_F(RunControlTest, StopDuringTheCountdownKeepsTheRunArmedAndStartCountsAgain) {
@@ -85,14 +76,14 @@ TEST_F(RunControlTest, ATimeRunAtTheSignalStopsWhenItsClockReachesZero) {
     EXPECT_EQ(RaceMs(), 60010u);
     EXPECT_EQ(Fields(Car(0).laps, Car(0).raceTimes[1], Car(1).laps, Car(1).finished), "5|3000|5|1");
     EXPECT_EQ(Fields(engine_.clock.remaining, engine_.clock.elapsed), "0:00:00|0:01:00");
-    EXPECT_EQ(sounds_.Files(), (Files{"sons/foghorn.wav", "sons/truckhorn.wav"}));
+    EXPECT_EQ(Sounds(), "foghorn truckhorn");
 }
 
 TEST_F(RunControlTest, ATimeRunWhereEachCarFinishesItsLapStopsWithTheLastCar) {
     Arm({0, 1});  // one minute
     StartAndGo();
     Laps({{0, 11000, 11000}, {1, 13000, 13000}}, 65000);
-    EXPECT_EQ(sounds_.Files(), Files{"sons/foghorn.wav"});  // at 1:00
+    EXPECT_EQ(Sounds(), "foghorn");  // at 1:00
     EXPECT_EQ(Fields(Car(1).finished, Car(1).laps, Car(0).finished, engine_.running), "1|5|0|1");
     PassAt(66000, {0});
     EXPECT_EQ(Fields(engine_.running, Car(0).laps, Car(0).totalTime), "0|6|66000");
@@ -103,16 +94,16 @@ TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheH
         std::string_view rule;
         std::uint32_t stopsAt;
         int slowCarLaps;
-        Files sounds;
+        std::string sounds;
     };
     // The fast car laps in 10 s, the slow one in 17 s; three laps. Each car is called as it
     // finishes; the passing that stops the run beeps no more and the horn comes last.
-    const std::string beep = "sons/beep1.wav", car1 = "sons/FinCourseVoiture1.wav",
-                      car2 = "sons/FinCourseVoiture2.wav", horn = "sons/truckhorn.wav";
     for (const Case& c :
-         {Case{kLapsEndAtSignal, 30000, 1, {beep, beep, beep, horn}},
-          Case{kLapsEndFinishLap, 34000, 2, {beep, beep, beep, car1, car2, horn}},
-          Case{kLapsEndAllLaps, 51000, 3, {beep, beep, beep, car1, beep, car2, horn}}}) {
+         {Case{kLapsEndAtSignal, 30000, 1, "beep1 beep1 beep1 truckhorn"},
+          Case{kLapsEndFinishLap, 34000, 2,
+               "beep1 beep1 beep1 FinCourseVoiture1 FinCourseVoiture2 truckhorn"},
+          Case{kLapsEndAllLaps, 51000, 3,
+               "beep1 beep1 beep1 FinCourseVoiture1 beep1 FinCourseVoiture2 truckhorn"}}) {
         SCOPED_TRACE(c.rule);
         Arm({0, 1});
         AllSoundsOn(kLanguageFrench);
@@ -124,7 +115,7 @@ TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheH
         Laps({{0, 10000, 10000}, {1, 17000, 17000}}, 100000);
         EXPECT_EQ(Fields(engine_.running, RaceMs(), Car(0).laps, Car(1).laps),
                   Fields(0, c.stopsAt, 3, c.slowCarLaps));
-        EXPECT_EQ(SoundsFrom(from), c.sounds);
+        EXPECT_EQ(Sounds(from), c.sounds);
     }
 }
 
@@ -164,39 +155,36 @@ TEST_F(RunControlTest, AStaggeredStartTimesEachCarFromItsOwnCrossing) {
     EXPECT_EQ(Fields(Car(0).finished, engine_.running), "1|1");  // 60 s of its own
 }
 
-TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingTimeZeroForEveryCar) {
-    Arm({0, 1}, 2);
-    engine_.options.startMode = kStartFirstCar;
-    StartCommand(engine_);
-    Wait(1000);
-    Cross({0});  // before zero: dropped
-    Wait(1500);
-    EXPECT_EQ(Fields(engine_.preStart, engine_.running), "1|0");
-    EXPECT_FALSE(CarButton(engine_, 5));  // no car in that slot
-    Cross({0});
-    Wait(10);
-    ASSERT_EQ(engine_.running, 1);
-    EXPECT_EQ(Fields(Car(0).laps, Car(0).passingTime), "0|0");  // its crossing is no lap
-    PassAt(400, {1});
-    PassAt(12000, {0});
-    EXPECT_EQ(Fields(Car(1).raceTimes[1], Car(0).laps, Car(0).totalTime), "400|1|12000");
-}
-
-TEST_F(RunControlTest, CarButtonsWaitForTheRunExceptForAFirstCarStart) {
-    Arm({0, 1}, 1);
-    engine_.options.startMode = kStartFirstCar;
-    StartCommand(engine_);
-    Wait(500);
-    EXPECT_FALSE(CarButton(engine_, 0));
-    Wait(1000);
-    EXPECT_TRUE(CarButton(engine_, 1));
-    EXPECT_EQ(Fields(engine_.running, engine_.firstCarSeen), "1|1");
-    PassAt(500, {0});
-    EXPECT_EQ(Car(0).totalTime, 500);
-    Wait(3500);
-    EXPECT_TRUE(CarButton(engine_, 1));  // a manual lap, dated now
-    EXPECT_EQ(Fields(Car(1).laps, Car(1).totalTime), "1|4000");
-    EXPECT_FALSE(CarButton(engine_, 2));  // "(NA)"
+TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingOrButtonTimeZeroForEveryCar) {
+    for (bool button : {false, true}) {
+        SCOPED_TRACE(button);
+        Arm({0, 1}, 2);
+        engine_.options.startMode = kStartFirstCar;
+        StartCommand(engine_);
+        Wait(1000);
+        EXPECT_FALSE(CarButton(engine_, 0));  // the countdown runs
+        Cross({0});                           // before zero: dropped
+        Wait(1500);
+        EXPECT_EQ(Fields(engine_.preStart, engine_.running), "1|0");
+        EXPECT_FALSE(CarButton(engine_, 5));  // no car in that slot
+        if (button) {
+            EXPECT_TRUE(CarButton(engine_, 0));
+        } else {
+            Cross({0});
+            Wait(10);
+        }
+        ASSERT_EQ(Fields(engine_.running, engine_.firstCarSeen), "1|1");
+        EXPECT_EQ(Fields(Car(0).laps, Car(0).passingTime), "0|0");  // its crossing is no lap
+        PassAt(400, {1});
+        PassAt(12000, {0});
+        EXPECT_EQ(Fields(Car(1).raceTimes[1], Car(0).laps, Car(0).totalTime), "400|1|12000");
+        // Running, a car button is a manual lap dated now; an empty slot's does nothing.
+        Wait(14000 - RaceMs());
+        EXPECT_TRUE(CarButton(engine_, 1));
+        EXPECT_FALSE(CarButton(engine_, 2));
+        EXPECT_EQ(Fields(Car(1).laps, Car(1).totalTime), "2|14000");
+        StopCommand(engine_);
+    }
 }
 
 TEST_F(RunControlTest, ARunOfEmptySlotsStopsOnItsFirstRunningTick) {
@@ -232,17 +220,15 @@ TEST_F(RunControlTest, TheDelayBetweenRunsCountsDownThenShowsItsOverrun) {
     StartAndGo();
     StopCommand(engine_);
     ASSERT_EQ(engine_.delayActive, 1);
-    Shown shown = Watch(engine_.clock.delay, 60000);
-    ASSERT_EQ(shown.size(), 60u);
-    EXPECT_EQ(Fields(shown[0].first, shown[0].second, shown[1].second, shown[59].first,
-                     shown[59].second, engine_.clock.delayOverrun),
-              "10|1:00 before start|0:59 before start|59010|0:01 before start|0");
-    EXPECT_TRUE(sounds_.played.empty());
-    EXPECT_EQ(Watch(engine_.clock.delay, 2010), (Shown{{10, "0:00 before start"},
-                                                       {1010, "0:01 delay elapsed"},
-                                                       {2010, "0:02 delay elapsed"}}));
-    EXPECT_EQ(Fields(engine_.clock.delayMinutes, engine_.clock.delayOverrun), "1:00|1");
-    EXPECT_EQ(sounds_.Files(), Files{"sons/nokia-sms.wav"});
+    const std::string shown = Watch(engine_.clock.delay, 60000);
+    EXPECT_TRUE(shown.starts_with("1:00 before start@10 0:59 before start@1010 ")) << shown;
+    EXPECT_TRUE(shown.ends_with(" 0:01 before start@59010")) << shown;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '@'), 60);
+    EXPECT_EQ(Fields(Sounds(), engine_.clock.delayOverrun), "|0");
+    EXPECT_EQ(Watch(engine_.clock.delay, 2010),
+              "0:00 before start@10 0:01 delay elapsed@1010 0:02 delay elapsed@2010");
+    EXPECT_EQ(Fields(engine_.clock.delayMinutes, engine_.clock.delayOverrun, Sounds()),
+              "1:00|1|nokia-sms");
 
     messages_.Expect(MessageAnswer::Yes);
     ClearCommand(engine_);
@@ -322,27 +308,10 @@ TEST_F(RunControlTest, TheRunGreysWhatCouldChangeTheEventUntilStop) {
 
     StartCommand(engine_);
     EXPECT_GT(engine_.panelChanges, changes);
-    EXPECT_EQ(enabled({1001,
-                       1002,
-                       1005,
-                       1006,
-                       1012,
-                       1013,
-                       1014,
-                       6102,
-                       6103,
-                       6104,
-                       kStartButton,
-                       kClearButton,
-                       kScanButton,
-                       kPrintButton,
-                       kPersonalChipsRadio,
-                       kTransponderSetList,
-                       1015,
-                       1017,
-                       kStopButton,
-                       2201}),
-              "00000000000000001111");
+    EXPECT_EQ(enabled({1001, 1002, 1005, 1006, 1012, 1013, 1014, 6102, 6103, 6104}), "0000000000");
+    EXPECT_EQ(enabled({kStartButton, kClearButton, kScanButton, kPrintButton, kPersonalChipsRadio,
+                       kTransponderSetList, 1015, 1017, kStopButton, 2201}),
+              "0000001111");
 
     engine_.saveAllowed = true;
     StopCommand(engine_);
