@@ -171,17 +171,6 @@ TEST_F(Supervision, OutsideARunOnlyFailuresAreShownAndKeptPassingsAreDropped) {
               "1|1|COM3\t1\tVelkaroMK2\r\n");
 }
 
-TEST_F(Supervision, AMissingSettingsFileIsReportedAndNothingIsSupervised) {
-    std::filesystem::remove(folder.Path() / kOnDisk);
-    messages.Expect(MessageAnswer::Ok);
-    Tick(0);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text),
-              "Error|Error: COM port file not found");
-    Tick(1000);
-    EXPECT_TRUE(port.writes.empty());
-}
-
 TEST_F(Supervision, TheInterfaceFormSuspendsItAndItResumesFromTheFile) {
     Tick(0);
     SuspendLinkSupervision(link);
@@ -215,15 +204,20 @@ TEST_F(Supervision, StartUpDetectsOnTheFilesPortRewritesItAndSaysWhatItFound) {
               "COM9\t1\tVelkaro\r\n");
 }
 
-TEST_F(Supervision, StartUpWithoutASettingsFileReportsItAndAPortThatCannotOpen) {
+TEST_F(Supervision, WithoutASettingsFileStartUpAndTicksReportItAndNothingIsSupervised) {
     std::filesystem::remove(folder.Path() / kOnDisk);
+    messages.Expect(MessageAnswer::Ok);
+    Tick(0);
+    Tick(1000);
+    EXPECT_TRUE(port.writes.empty());
     messages.Expect(MessageAnswer::Ok);
     messages.Expect(MessageAnswer::Ok);
     EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::PortNotOpened);
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(
-        Fields(messages.shown[0].text, messages.shown[1].title, messages.shown[1].text, Settings()),
-        "Error: COM port file not found|Message|Could not open the COM port|\t0\tVelkaro\r\n");
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text, messages.shown[1].text,
+                     messages.shown[2].title, messages.shown[2].text, Settings()),
+              "Error|Error: COM port file not found|Error: COM port file not found|Message|"
+              "Could not open the COM port|\t0\tVelkaro\r\n");
 }
 
 TEST_F(Supervision, IdleReadsThrowAwayOneReadsWorth) {
