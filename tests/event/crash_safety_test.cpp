@@ -171,23 +171,20 @@ TEST(CrashSafety, JournalsOfTheSameLengthOneAfterTheOther) {
     CheckEveryCrash(start, {Header(2), Header(3), Flags(2), Flags(3)});
 }
 
-TEST(CrashSafety, ReplacingTheWorkingCopyByANewEvent) {
-    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
-    CheckEveryCrash(start, {[](Disk& disk, Messages&) {
-                        return CreateNewEventFile("CATEGORIE 1", disk) == FileOutcome::Done;
-                    }});
-}
-
-TEST(CrashSafety, LoadingAnEventOverTheWorkingCopy) {
+TEST(CrashSafety, ReplacingTheWorkingCopyByALoadedEventThenANewOne) {
     const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
     const std::string loaded = Prepare({Heat(2, test::BusyRun(3, 10, 2))});
     CheckEveryCrash(start, {[&](Disk& disk, Messages&) {
-                        // The user's file comes with the disk the operation is given.
-                        std::unique_ptr<DiskFile> user =
-                            disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
-                        return user && user->Write(0, loaded) && user->Sync() &&
-                               CopyIntoWorkingCopy("Races/Spring.race", disk) == FileOutcome::Done;
-                    }});
+                                // The user's file comes with the disk the operation is given.
+                                std::unique_ptr<DiskFile> user =
+                                    disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
+                                return user && user->Write(0, loaded) && user->Sync() &&
+                                       CopyIntoWorkingCopy("Races/Spring.race", disk) ==
+                                           FileOutcome::Done;
+                            },
+                            [](Disk& disk, Messages&) {
+                                return CreateNewEventFile("CATEGORIE 1", disk) == FileOutcome::Done;
+                            }});
 }
 
 TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {
