@@ -142,29 +142,19 @@ void ReadEverything(const std::string& bytes, std::mt19937& rng) {
     ASSERT_EQ(ReadEventHeader(h, disk), FileOutcome::Done);
     ASSERT_GE(h.categoryCount, 0);
     ASSERT_LE(h.categoryCount, kCategories);
-    RunDoneFlags flags;
-    ReadRunDoneFlags(flags, disk);
-    TrackRecord track;
-    ReadTrack(track, disk);
+    // Each reader gets a record of its own on the heap, for the sanitizers to guard.
+    ReadRunDoneFlags(*std::make_unique<RunDoneFlags>(), disk);
+    ReadTrack(*std::make_unique<TrackRecord>(), disk);
     for (int c = 1; c <= 2; ++c) {
-        ParticipantNames names;
-        ReadParticipantNames(c, names, disk);
-        auto participants = std::make_unique<Participants>();
-        ReadParticipants(c, *participants, disk);
-        auto slots = std::make_unique<HeatSlotList>();
-        ReadHeatSlotList(c, *slots, disk);
-        QualifOptions options;
-        ReadQualifOptions(c, options, disk);
-        StartingGrids grids;
-        ReadStartingGrids(c, grids, disk);
-        auto round = std::make_unique<RoundClassification>();
-        ReadRoundClassification(c, 1, 250, *round, disk);
-        auto overall = std::make_unique<OverallClassification>();
-        ReadOverallClassification(c, 250, *overall, disk);
-        FinalsOptions finalsOptions;
-        ReadFinalsOptions(c, finalsOptions, disk);
-        FinalsLadder ladder;
-        ReadFinalsLadder(c, ladder, disk);
+        ReadParticipantNames(c, *std::make_unique<ParticipantNames>(), disk);
+        ReadParticipants(c, *std::make_unique<Participants>(), disk);
+        ReadHeatSlotList(c, *std::make_unique<HeatSlotList>(), disk);
+        ReadQualifOptions(c, *std::make_unique<QualifOptions>(), disk);
+        ReadStartingGrids(c, *std::make_unique<StartingGrids>(), disk);
+        ReadRoundClassification(c, 1, 250, *std::make_unique<RoundClassification>(), disk);
+        ReadOverallClassification(c, 250, *std::make_unique<OverallClassification>(), disk);
+        ReadFinalsOptions(c, *std::make_unique<FinalsOptions>(), disk);
+        ReadFinalsLadder(c, *std::make_unique<FinalsLadder>(), disk);
         for (int heat = 1; heat <= 2; ++heat) {
             CheckCars(test::ReadRun(HeatTitle(c, 1, heat).View(), disk).cars);
         }
@@ -252,17 +242,12 @@ TEST(Fuzz, ExchangeAndSettingsReadersSurviveDamagedFiles) {
         ASSERT_TRUE(ReadDriverResults(car, heading));
         ASSERT_LE(car.passingCount, kMaxPassings);
         auto cars = std::make_unique<RunCars>();
-        Text<24> keyword;
-        ASSERT_TRUE(ReadRunDetails(*cars, keyword));
+        ASSERT_TRUE(ReadRunDetails(*cars, *std::make_unique<Text<24>>()));
         CheckCars(*cars);
-        Text<6> condition;
-        Text<100> comment;
-        ASSERT_TRUE(ReadRunComment(condition, comment));
-        SoundSettings sounds;
-        ASSERT_TRUE(ReadSoundSettings(sounds));
-        DisplaySettings display;
-        CustomColours custom{};
-        ASSERT_TRUE(ReadDisplaySettings("screen.scrn", display, custom));
+        ASSERT_TRUE(ReadRunComment(*std::make_unique<Text<6>>(), *std::make_unique<Text<100>>()));
+        ASSERT_TRUE(ReadSoundSettings(*std::make_unique<SoundSettings>()));
+        ASSERT_TRUE(ReadDisplaySettings("screen.scrn", *std::make_unique<DisplaySettings>(),
+                                        *std::make_unique<CustomColours>()));
     }
 }
 
