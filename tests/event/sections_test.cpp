@@ -15,7 +15,8 @@ using test::Fields;
 // Each layout is written here by hand as a first write leaves it: an empty line, the title,
 // and the content over its reservation. Read into a record and written again over a new
 // event, it must come out byte for byte: the writer lays every field out as the file has it,
-// and the reader takes every field back (and clears what the record held before).
+// and the reader takes every field back, over whatever the record held where the file has a
+// line for it.
 class SectionsTest : public test::EventFolderTest {
   protected:
     void SetUp() override {
@@ -37,7 +38,7 @@ class SectionsTest : public test::EventFolderTest {
     }
 };
 
-TEST_F(SectionsTest, Participants) {
+TEST_F(SectionsTest, ParticipantsLayoutAndNames) {
     std::string content =
         "ALPHA Anne\t123456\t2.4Ghz\t\t\t\t\t\r\nB\xC9RANGER Luc\t\t\t\t\t\t27.145\t\r\n";
     for (int i = 2; i < kParticipants; ++i) content += "\t\t\t\t\t\t\t\r\n";
