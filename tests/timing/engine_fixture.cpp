@@ -149,4 +149,15 @@ void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages)
     ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
 }
 
+void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, std::string_view end,
+                     int countdownSeconds, Messages& messages) {
+    PrepareEvent(participants, perHeat, rounds, messages);
+    QualifOptions q;
+    q.durationKind = kDurationByLaps;
+    q.runLaps = laps;
+    q.endAtLaps = end;
+    q.countdownSeconds = countdownSeconds;
+    ASSERT_EQ(WriteQualifOptions(1, q, messages), FileOutcome::Done);
+}
+
 }  // namespace velkaro::test

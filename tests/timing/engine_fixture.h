@@ -75,5 +75,9 @@ Participants NumberedParticipants(int count);
 // A working copy with one category "CAT A" whose heats of `perHeat` cars come from the heat
 // slot list "Driver 1" ... in slot order, every round's grid 1, 2, 3, ...
 void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages);
+// The same, with qualifying heats of `laps` laps ended by `end` after a countdown of
+// `countdownSeconds`.
+void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, std::string_view end,
+                     int countdownSeconds, Messages& messages);
 
 }  // namespace velkaro::test

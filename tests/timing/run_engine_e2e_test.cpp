@@ -15,12 +15,7 @@ using test::Kept;
 using RunEngineEndToEnd = test::EngineTest;
 
 TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
-    test::PrepareEvent(6, 3, 2, messages_);
-    QualifOptions q;
-    q.durationKind = kDurationByLaps;
-    q.runLaps = 4;
-    q.countdownSeconds = 3;
-    ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
+    test::PrepareLapHeats(6, 3, 2, 4, kLapsEndFinishLap, 3, messages_);
     EventModel model;
     ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
     EventForRun event;
