@@ -33,8 +33,8 @@ namespace {
 
 class CrashFile final : public DiskFile {
   public:
-    CrashFile(CrashDisk& disk, std::shared_ptr<CrashDisk::Inode> inode)
-        : disk_(disk), inode_(std::move(inode)) {}
+    CrashFile(CrashDisk& disk, std::shared_ptr<CrashDisk::Inode> inode, std::string_view name)
+        : disk_(disk), inode_(std::move(inode)), name_(name) {}
 
     std::string_view Contents() override { return inode_->data; }
 
@@ -45,6 +45,11 @@ class CrashFile final : public DiskFile {
                 Record({false, offset,
                         std::string(bytes.substr(0, std::min(bytes.size(), disk_.tornBytes)))});
             }
+            return false;
+        }
+        if (name_ == disk_.fullFile) {
+            disk_.fullFile.clear();
+            Record({false, offset, std::string(bytes.substr(0, bytes.size() / 2))});
             return false;
         }
         Record({false, offset, std::string(bytes)});
@@ -72,6 +77,7 @@ class CrashFile final : public DiskFile {
 
     CrashDisk& disk_;
     std::shared_ptr<CrashDisk::Inode> inode_;
+    std::string name_;
 };
 
 }  // namespace
@@ -100,18 +106,18 @@ std::unique_ptr<DiskFile> CrashDisk::Open(std::string_view name, OpenMode mode) 
     auto it = names_.find(key);
     if (mode == OpenMode::Existing) {
         if (crashed_ || it == names_.end()) return nullptr;
-        return std::make_unique<CrashFile>(*this, it->second);
+        return std::make_unique<CrashFile>(*this, it->second, name);
     }
     if (!Step()) return nullptr;
     if (it != names_.end()) {
         Apply(it->second->data, {true, 0, {}});
         it->second->pending.push_back({true, 0, {}});
-        return std::make_unique<CrashFile>(*this, it->second);
+        return std::make_unique<CrashFile>(*this, it->second, name);
     }
     auto inode = std::make_shared<Inode>();
     names_[key] = inode;
     pendingNames_.push_back({"", key, inode});
-    return std::make_unique<CrashFile>(*this, inode);
+    return std::make_unique<CrashFile>(*this, inode, name);
 }
 
 bool CrashDisk::Exists(std::string_view name) {

@@ -32,6 +32,9 @@ class CrashDisk final : public Disk {
 
     int crashAt = -1;  // the step at which the power fails; -1 never
     std::size_t tornBytes = 0;
+    // The first write to this file gets half its bytes through and fails, as on a full disk;
+    // the disk goes on working.
+    std::string fullFile;
     int Steps() const { return steps_; }
     bool Crashed() const { return crashed_; }
 

@@ -1,6 +1,6 @@
 #include "tests/event/event_fixtures.h"
 
-#include "tests/support/test_support.h"
+#include <algorithm>
 
 namespace velkaro::test {
 
@@ -9,16 +9,8 @@ void EventFolderTest::SetUp() {
     FailOnUnexpectedMessages(messages_);
 }
 
-std::string EventFolderTest::WorkingCopy() const {
-    return File("Private/Course.race");
-}
-
 void EventFolderTest::SetWorkingCopy(const std::string& bytes) {
     WriteWholeFile(folder_.Path() / "Private/Course.race", bytes);
-}
-
-std::string EventFolderTest::File(const std::string& name) const {
-    return ReadWholeFile(folder_.Path() / name);
 }
 
 std::string Golden(const std::string& name) {
@@ -28,7 +20,7 @@ std::string Golden(const std::string& name) {
 RunCars EmptyRun() {
     RunCars cars{};
     for (int i = 0; i < kCarSlots; ++i) {
-        RunCar& car = cars[static_cast<std::size_t>(i)];
+        RunCar& car = cars[i];
         car.carNumber = i + 1;
         car.driverName = kEmptySlotName;
         car.totalTime = car.bestLap = car.bestLapFromTimes = kNoTime;
@@ -50,15 +42,13 @@ void StartCar(RunCar& car, std::string_view name) {
 RunCars TwoCarHeat() {
     RunCars cars = EmptyRun();
     StartCar(cars[0], "ALPHA Anne");
-    cars[0].passingCount = 3;
-    cars[0].laps = 2;
-    cars[0].totalTime = 61234;
-    cars[0].bestLap = 29934;
-    cars[0].raceTimes[1] = 1200;
-    cars[0].raceTimes[2] = 31134;
-    cars[0].raceTimes[3] = 61234;
-    cars[0].lapTimes[2] = 29934;
-    cars[0].lapTimes[3] = 30100;
+    RunCar& anne = cars[0];
+    anne.passingCount = 3;
+    anne.laps = 2;
+    anne.totalTime = 61234;
+    anne.bestLap = 29934;
+    anne.raceTimes = {0, 1200, 31134, 61234};
+    anne.lapTimes = {0, 0, 29934, 30100};
     StartCar(cars[1], "B\xC9RANGER Luc");
     return cars;
 }
@@ -75,21 +65,40 @@ RunTrailer HeatTrailer() {
 RunCars BusyRun(int cars, int passings, int seed) {
     RunCars run = EmptyRun();
     for (int i = 0; i < cars && i < kCarSlots; ++i) {
-        RunCar& car = run[static_cast<std::size_t>(i)];
-        std::string name = "DRIVER " + std::to_string(seed) + "-" + std::to_string(i + 1);
-        StartCar(car, name);
+        RunCar& car = run[i];
+        StartCar(car, "DRIVER " + std::to_string(seed) + "-" + std::to_string(i + 1));
         car.passingCount = passings;
         car.laps = passings > 0 ? passings - 1 : 0;
         std::int32_t t = 800 + 37 * i;
         for (int p = 1; p <= passings; ++p) {
             std::int32_t lap = 29000 + (seed * 131 + i * 71 + p * 53) % 3000;
-            t += lap;
-            car.raceTimes[static_cast<std::size_t>(p)] = t;
-            car.lapTimes[static_cast<std::size_t>(p)] = lap;
+            car.raceTimes[p] = t += lap;
+            car.lapTimes[p] = lap;
             if (car.bestLap == 0 || lap < car.bestLap) car.bestLap = lap;
         }
-        car.totalTime = car.raceTimes[static_cast<std::size_t>(passings)];
+        car.totalTime = car.raceTimes[passings];
     }
+    return run;
+}
+
+std::string Kept(const RunCars& cars) {
+    std::string out;
+    for (const RunCar& c : cars) {
+        const int n = std::clamp(c.passingCount, 0, kMaxPassings);
+        out += Fields(c.driverName, c.passingCount, c.laps, c.totalTime, c.bestLap, c.lapTimes[n]);
+        for (int p = 0; p <= n; ++p) out += " " + std::to_string(c.raceTimes[p]);
+        out += "\n";
+    }
+    return out;
+}
+
+std::string Kept(const RunTrailer& trailer) {
+    return Fields(trailer.description, trailer.comment, trailer.condition);
+}
+
+StoredRun ReadRun(std::string_view title, Disk& disk) {
+    StoredRun run;
+    run.outcome = ReadRunResult(title, run.cars, run.trailer, disk);
     return run;
 }
 

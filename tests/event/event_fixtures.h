@@ -5,8 +5,9 @@
 
 #include <gtest/gtest.h>
 
-#include "event/event_model.h"
+#include "event/event_file.h"
 #include "platform/fake/fake_messages.h"
+#include "tests/event/fields.h"
 #include "tests/support/test_support.h"
 #include "timing/run_car.h"
 
@@ -17,9 +18,9 @@ namespace velkaro::test {
 class EventFolderTest : public ::testing::Test {
   protected:
     void SetUp() override;
-    std::string WorkingCopy() const;
+    std::string WorkingCopy() const { return File("Private/Course.race"); }
     void SetWorkingCopy(const std::string& bytes);
-    std::string File(const std::string& name) const;
+    std::string File(const std::string& name) const { return ReadWholeFile(folder_.Path() / name); }
 
     TempFolder folder_;
     ScopedCurrentFolder current_{folder_.Path()};
@@ -41,5 +42,18 @@ RunTrailer HeatTrailer();
 // A run of `cars` cars, each with `passings` passings about 30 s apart; `seed` varies names
 // and times.
 RunCars BusyRun(int cars, int passings, int seed);
+
+// What a run section keeps of each car (name, counts, total, best lap, the last lap time and
+// the cumulative times), a line per car; and the trailer's three fields.
+std::string Kept(const RunCars& cars);
+std::string Kept(const RunTrailer& trailer);
+
+// A stored run read over EmptyRun() and an empty trailer.
+struct StoredRun {
+    FileOutcome outcome = FileOutcome::Unavailable;
+    RunCars cars = EmptyRun();
+    RunTrailer trailer;
+};
+StoredRun ReadRun(std::string_view title, Disk& disk = SystemDisk());
 
 }  // namespace velkaro::test

@@ -8,59 +8,46 @@
 namespace velkaro {
 namespace {
 
-TEST(FindSection, BodyStartsOnTheLineAfterTheTitle) {
-    std::string file = "1\t2\t\r\n\r\nA\t\r\nbody\t\r\n\r\nB\t\r\nmore\t\n";
-    SectionPosition a = FindSectionIn(file, "A");
-    ASSERT_TRUE(a.found);
-    EXPECT_EQ(file.substr(a.body, 4), "body");
-    SectionPosition b = FindSectionIn(file, "B");
-    ASSERT_TRUE(b.found);
-    EXPECT_EQ(file.substr(b.body), "more\t\n");
-    EXPECT_FALSE(FindSectionIn(file, "C").found);
-    EXPECT_FALSE(FindSectionIn("", "A").found);
-}
+using test::Fields;
+constexpr std::size_t kNotFound = std::string::npos;
 
-TEST(FindSection, ComparesTheWholeFirstFieldOfEveryLineDataIncluded) {
-    // The first line whose first field equals the title wins, even a data line; a longer or
-    // shorter field never matches.
-    std::string file = "Cat\t\r\nCatX\tCat\t\r\nCat\xE9gorie1M1S1\tx\t\r\nCat\xE9gorie1M1S1\t\r\n";
-    SectionPosition p = FindSectionIn(file, "Cat\xE9gorie1M1S1");
-    ASSERT_TRUE(p.found);
-    EXPECT_EQ(p.body, file.find("Cat\xE9gorie1M1S1\t\r\n"));
-    EXPECT_EQ(FindSectionIn(file, "Cat").body, 6u);
-    EXPECT_FALSE(FindSectionIn(file, "Ca").found);
-}
-
-TEST(FindSection, LineEndsWithAndWithoutCarriageReturn) {
-    // A title alone on its line, without its TAB: the CR before the LF is not part of it.
-    EXPECT_EQ(FindSectionIn("x\r\nTitle\r\nbody", "Title").body, 10u);
-    EXPECT_EQ(FindSectionIn("x\nTitle\nbody", "Title").body, 8u);
-    // A CR anywhere else is a character like any other.
-    EXPECT_FALSE(FindSectionIn("Title\r\t\r\n", "Title").found);
-    // The last line without a line end: the body starts at the end of the file.
-    SectionPosition p = FindSectionIn("x\nTitle\t", "Title");
-    ASSERT_TRUE(p.found);
-    EXPECT_EQ(p.body, 8u);
-}
-
-TEST(FindSection, TitlesAreComparedOverTheFirst104Characters) {
-    std::string longTitle(104, 'T');
-    std::string file = "head\n" + longTitle + "EXTRA\tfield\nbody\n";
-    // Both sides are cut at 104 characters, so a longer first field matches.
-    EXPECT_TRUE(FindSectionIn(file, longTitle).found);
-    EXPECT_TRUE(FindSectionIn(file, longTitle + "OTHER").found);
-    EXPECT_FALSE(FindSectionIn(file, std::string(103, 'T')).found);
-}
-
-TEST(FindSection, FindsEverySectionOfTheRecordedGolden) {
-    std::string file = test::Golden("heat_recorded.race");
-    SectionPosition flags = FindSectionIn(file, kRunDoneFlagsTitle);
-    ASSERT_TRUE(flags.found);
-    EXPECT_EQ(flags.body, 662u + 2 + 28);
-    SectionPosition heat = FindSectionIn(file, HeatTitle(1, 1, 1).View());
-    ASSERT_TRUE(heat.found);
-    EXPECT_EQ(file.compare(heat.body, 11, "ALPHA Anne\t"), 0);
-    EXPECT_FALSE(FindSectionIn(file, HeatTitle(1, 1, 2).View()).found);
+TEST(FindSection, ComparesTheWholeFirstFieldOfEveryLineOverItsFirst104Characters) {
+    const std::string twoSections = "1\t2\t\r\n\r\nA\t\r\nbody\t\r\n\r\nB\t\r\nmore\t\n";
+    // The first line whose first field equals the title wins, even a data line.
+    const std::string dataFirst =
+        "Cat\t\r\nCatX\tCat\t\r\nCat\xE9gorie1M1S1\tx\t\r\nCat\xE9gorie1M1S1\t\r\n";
+    const std::string longTitle(104, 'T');
+    const std::string longField = "head\n" + longTitle + "EXTRA\tfield\nbody\n";
+    const std::string golden = test::Golden("heat_recorded.race");
+    const struct {
+        std::string file, title;
+        std::size_t body;
+    } cases[] = {
+        {twoSections, "A", 12},
+        {twoSections, "B", twoSections.find("more")},
+        {twoSections, "C", kNotFound},
+        {"", "A", kNotFound},
+        {dataFirst, "Cat\xE9gorie1M1S1", dataFirst.find("Cat\xE9gorie1M1S1\t\r\n")},
+        {dataFirst, "Cat", 6},
+        {dataFirst, "Ca", kNotFound},  // a shorter field never matches
+        // A title alone on its line, without its TAB: the CR before the LF is not part of it.
+        {"x\r\nTitle\r\nbody", "Title", 10},
+        {"x\nTitle\nbody", "Title", 8},
+        {"Title\r\t\r\n", "Title", kNotFound},  // a CR anywhere else is a character
+        {"x\nTitle\t", "Title", 8},             // no line end: the body starts at the end
+        // Both sides are cut at 104 characters.
+        {longField, longTitle, longField.find("body")},
+        {longField, longTitle + "OTHER", longField.find("body")},
+        {longField, std::string(103, 'T'), kNotFound},
+        {golden, std::string(kRunDoneFlagsTitle), 662 + 2 + 28},
+        {golden, std::string(HeatTitle(1, 1, 1).View()), golden.find("ALPHA Anne\t")},
+        {golden, std::string(HeatTitle(1, 1, 2).View()), kNotFound},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.substr(0, 40) + " / " + c.title);
+        const SectionPosition p = FindSectionIn(c.file, c.title);
+        EXPECT_EQ(p.found ? p.body : kNotFound, c.body);
+    }
 }
 
 TEST(SectionExtent, RunsToTheEmptyLineBeforeTheNextTitle) {
@@ -80,20 +67,13 @@ TEST(SectionExtent, RunsToTheEmptyLineBeforeTheNextTitle) {
 }
 
 TEST(SectionExtent, OnlyTheSystemsTitlesEndIt) {
-    for (std::string title :
-         {"PisteCourse", "Cat\xE9gorieDrapeauxTreeview", "Cat\xE9gorie3ListeParticipants",
-          "Cat\xE9gorie3R\xE9partitionQualifs", "Cat\xE9gorie3QualifsParam\xE8tres",
-          "Cat\xE9gorie3GrilleD\xE9partQualifs", "Cat\xE9gorie3M9S20", "Cat\xE9gorie3M2Classement",
-          "Cat\xE9gorie3ClassementFinalQualifs",
-          "Cat\xE9gorie3Remont\xE9"
-          "esParam\xE8tres",
-          "Cat\xE9gorie3R\xE9partitionRemont\xE9"
-          "es",
-          "Cat\xE9gorie3Remont\xE9"
-          "es2048A",
-          "Cat\xE9gorie3Remont\xE9"
-          "esFinale"}) {
-        EXPECT_EQ(ExtentFrom("data\t\r\n" + title + "\t\r\n", 0), 7u) << title;
+    for (const SectionTitle& title :
+         {SectionTitle(kTrackTitle), SectionTitle(kRunDoneFlagsTitle), ParticipantsTitle(3),
+          HeatSlotListTitle(3), QualifOptionsTitle(3), StartingGridsTitle(3), HeatTitle(3, 9, 20),
+          RoundClassificationTitle(3, 2), OverallClassificationTitle(3), FinalsOptionsTitle(3),
+          FinalsLadderTitle(3), FinalsRunTitle(3, 11, 'A'), FinalsRunTitle(3, 0, 'A')}) {
+        EXPECT_EQ(ExtentFrom("data\t\r\n" + std::string(title.View()) + "\t\r\n", 0), 7u)
+            << title.View();
     }
     // Names that merely look like titles leave the extent running.
     for (std::string name : {"Cat\xE9gorie Junior", "Cat\xE9gorie1M1S", "Cat\xE9gorie1M1S1x",
@@ -105,22 +85,17 @@ TEST(SectionExtent, OnlyTheSystemsTitlesEndIt) {
     }
 }
 
-TEST(PlaceRegion, ContentOverTheStartOfTheReservation) {
+TEST(PlaceRegion, ContentOverTheStartOfTheReservationInPlace) {
     std::string file = "H\r\n" + Reservation(5) + "\r\nCat\xE9gorie1M1S2\t\r\n";
     RegionWrite w = PlaceRegion(file, 3, 5, "ab\t\r\n", false);
-    EXPECT_EQ(w.patch.offset, 3u);
-    EXPECT_EQ(w.patch.bytes, "ab\t\r\n\t1\t1\t\r\n");
-    EXPECT_EQ(w.shift, 0);
+    EXPECT_EQ(Fields(w.patch.offset, w.patch.bytes, w.shift), "3|ab\t\r\n\t1\t1\t\r\n|0");
     EXPECT_EQ(Reservation(0), "\r\n");
 }
 
 TEST(PlaceRegion, MovesTheRestWhenTheReservationOutgrowsItsRoom) {
     std::string next = "\r\nCat\xE9gorie1M1S2\t\r\nnext\t\r\n";
-    std::string file = "H\r\n" + Reservation(2) + next;
-    RegionWrite w = PlaceRegion(file, 3, 4, "ab\t\r\n", false);
-    EXPECT_EQ(w.regionSize, 10u);
-    EXPECT_EQ(w.shift, 4);
-    EXPECT_EQ(w.replacedEnd, 3u + 6);
+    RegionWrite w = PlaceRegion("H\r\n" + Reservation(2) + next, 3, 4, "ab\t\r\n", false);
+    EXPECT_EQ(Fields(w.regionSize, w.shift, w.replacedEnd), "10|4|9");
     EXPECT_EQ(w.patch.bytes, "ab\t\r\n\t1\t\r\n" + next);
 }
 
@@ -130,8 +105,7 @@ TEST(PlaceRegion, ContentLongerThanItsReservationGetsRoom) {
     std::string next = "\r\nCat\xE9gorie1M1S2\t\r\n";
     std::string file = Reservation(6) + next;
     std::string content = "0123456789012\r\n";
-    RegionWrite w = PlaceRegion(file, 0, 6, content, false);
-    EXPECT_EQ(w.patch.bytes, content + "\t\r\n" + next);
+    EXPECT_EQ(PlaceRegion(file, 0, 6, content, false).patch.bytes, content + "\t\r\n" + next);
     // Content that just reaches the reservation's end still fits in place.
     EXPECT_EQ(PlaceRegion(file, 0, 6, "01234567890\r\n", false).patch.bytes, "01234567890\r\n\n");
     // The header's fields must leave its line end alone.
@@ -143,9 +117,8 @@ TEST(PlanSectionWrite, AppendsAMissingSectionAfterAnEmptyLine) {
     std::string file = "H\r\n";
     SectionWrite w = PlanSectionWrite(file, "Cat\xE9gorieZ", 3, "v\t\r\n", true);
     ASSERT_TRUE(w.written);
-    EXPECT_EQ(w.region.patch.offset, 3u);
-    EXPECT_EQ(w.region.patch.bytes, "\r\nCat\xE9gorieZ\t\r\nv\t\r\n1\t\r\n");
-    EXPECT_EQ(w.body, 3u + 15);
+    EXPECT_EQ(Fields(w.region.patch.offset, w.region.patch.bytes, w.body),
+              "3|\r\nCat\xE9gorieZ\t\r\nv\t\r\n1\t\r\n|18");
     // Not to be created, or impossible to find again: nothing is written.
     EXPECT_FALSE(PlanSectionWrite(file, "Cat\xE9gorieZ", 3, "v\t\r\n", false).written);
     EXPECT_FALSE(PlanSectionWrite(file, "", 3, "v\t\r\n", true).written);

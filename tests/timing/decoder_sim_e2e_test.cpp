@@ -1,13 +1,8 @@
-// The decoder link over the real serial port, with the decoder simulator on a pseudo-terminal.
+// The decoder link over the real serial port, with the decoder simulator on a pseudo-terminal;
+// then a heat timed by the run engine from it, recorded in the event and read back.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <QCoreApplication>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -15,20 +10,23 @@
 #include <thread>
 #include <vector>
 
+#include "event/event_file.h"
 #include "platform/clock.h"
-#include "platform/fake/fake_messages.h"
-#include "platform/qt/qt_serial_port.h"
 #include "tests/support/sim_process.h"
-#include "tests/support/test_support.h"
+#include "tests/timing/engine_fixture.h"
 #include "timing/decoder_link.h"
+#include "timing/run_loading.h"
 #include "tools/decoder-sim/record_file.h"
+
+// Qt last: its "slots" keyword would eat a field of the heat slot list.
+#include <QCoreApplication>
+
+#include "platform/qt/qt_serial_port.h"
 
 namespace velkaro {
 namespace {
 
-using test::Before;
-using test::Deadline;
-using test::In;
+using test::Fields;
 using test::SimProcess;
 using namespace std::chrono_literals;
 
@@ -40,20 +38,18 @@ QCoreApplication& App() {
     return app;
 }
 
-// What the simulator says it did with a passing: "... transponder 001001 ... time 1234 ms  sent".
-struct Logged {
-    std::string transponder;
-    std::int64_t timeMs = 0;
-    std::string what;
-};
-
-std::optional<Logged> ParseLogged(const std::string& line) {
-    std::size_t t = line.find("transponder "), ms = line.find(" ms  ");
-    std::size_t time = line.find("time ");
-    if (t == std::string::npos || ms == std::string::npos || time == std::string::npos) {
+// A passing as the simulator logs it: "... transponder 001001 ... time 1234 ms  kept".
+std::optional<std::string> KeptByTheDecoder(const std::string& line) {
+    std::size_t t = line.find("transponder "), time = line.find("time "), ms = line.find(" ms  ");
+    if (t == std::string::npos || time == std::string::npos || ms == std::string::npos ||
+        line.substr(ms + 5) != "kept") {
         return std::nullopt;
     }
-    return Logged{line.substr(t + 12, 6), std::stoll(line.substr(time + 5)), line.substr(ms + 5)};
+    return line.substr(t + 12, 6) + "@" + std::to_string(std::stoll(line.substr(time + 5)));
+}
+
+std::string Text(const Passing& p) {
+    return std::string(p.transponder.View()) + "@" + std::to_string(p.timeMs);
 }
 
 // Ticks that move only when told, and the machine's real counter: link supervision in
@@ -77,11 +73,20 @@ class DecoderOnAPty : public ::testing::Test {
         link.port = &port;
         link.clock = &clock;
     }
+    // The simulator on port COM<port>, lapping without spread, ready for commands.
+    std::unique_ptr<SimProcess> Simulator(int comPort, std::vector<std::string> options) {
+        std::vector<std::string> args{
+            "--folder", folder.Path().string(), "--port", std::to_string(comPort), "--lap-spread",
+            "0",        "--pace-spread",        "0"};
+        args.insert(args.end(), options.begin(), options.end());
+        auto sim = std::make_unique<SimProcess>(VELKARO_DECODER_SIM, args);
+        EXPECT_TRUE(sim->WaitFor("type \"help\""));
+        return sim;
+    }
     // Polls every few milliseconds until done() or the time limit.
     template <typename Done>
     void PollUntil(Done done, std::chrono::milliseconds limit = 20s) {
-        Deadline end = In(limit);
-        while (!done() && Before(end)) {
+        for (test::Deadline end = test::In(limit); !done() && test::Before(end);) {
             PollDecoder(link, [this](const Passing& p) { passings.push_back(p); });
             std::this_thread::sleep_for(2ms);
         }
@@ -114,97 +119,66 @@ class DecoderOnAPty : public ::testing::Test {
     std::vector<Passing> passings;
 };
 
-TEST_F(DecoderOnAPty, AnMk2IsDetectedItsClockZeroedAndItsPassingsDecodedExactly) {
-    std::string recordFile = folder / "out.rec";
-    SimProcess sim(VELKARO_DECODER_SIM,
-                   {"--folder", folder.Path().string(), "--port", "5", "--cars", "3", "--lap-mean",
-                    "0.4", "--lap-spread", "0", "--pace-spread", "0", "--record", recordFile});
-    ASSERT_TRUE(sim.Started());
-    ASSERT_TRUE(sim.WaitFor("type \"help\""));
-
+TEST_F(DecoderOnAPty, AnMk2IsDetectedItsClockZeroedAndItsPassingsDecodedAsSent) {
+    const std::string recordFile = folder / "out.rec";
+    auto sim = Simulator(5, {"--cars", "3", "--lap-mean", "0.4", "--record", recordFile});
     ASSERT_EQ(DetectDecoder(link, "COM5"), DetectResult::Mk2);
-    EXPECT_TRUE(sim.WaitFor("presence query answered"));
+    EXPECT_TRUE(sim->WaitFor("presence query answered"));
     ASSERT_TRUE(ZeroClock());
-    ASSERT_TRUE(sim.WaitFor("clock reset"));
+    ASSERT_TRUE(sim->WaitFor("clock reset"));
     PollUntil([this] { return EachHas(3, 3); });
     ASSERT_TRUE(EachHas(3, 3));
 
-    // Every passing is one the decoder sent, with the decoder's own time.
-    std::vector<Logged> sent;
-    for (const std::string& line : sim.Lines()) {
-        if (auto l = ParseLogged(line); l && l->what == "sent") sent.push_back(*l);
-    }
-    for (const Passing& p : passings) {
-        bool found = false;
-        for (const Logged& l : sent)
-            found |= l.transponder == p.transponder.View() && l.timeMs == p.timeMs;
-        EXPECT_TRUE(found) << p.transponder.View() << " at " << p.timeMs;
-    }
-    // From a zeroed clock: a third of a lap to the line, a grid gap between cars, 400 ms laps.
-    auto times = ByTransponder();
-    for (int car = 0; car < 3; ++car) {
-        char t[8];
-        std::snprintf(t, sizeof t, "%06d", 1001 + car);
-        const std::vector<std::int64_t>& list = times[t];
-        ASSERT_GE(list.size(), 3u) << t;
-        EXPECT_GE(list[0], 133 + 250 * car);
-        EXPECT_LE(list[0], 135 + 250 * car);
-        for (std::size_t i = 1; i < list.size(); ++i) EXPECT_EQ(list[i] - list[i - 1], 400);
-    }
-
-    // The record file holds the same frames.
+    // The frames the simulator recorded as it sent them decode to the same passings. (Their
+    // times from the zeroed clock are checked with the run engine below.)
     sim::Record record;
     std::string error;
     ASSERT_TRUE(sim::ParseRecord(test::ReadWholeFile(recordFile), &record, &error)) << error;
-    std::vector<Passing> recorded;
+    std::vector<std::string> recorded, decoded;
     for (const sim::RecordBurst& b : record.bursts) {
         DecodeMk2Passings(b.bytes.data(), static_cast<int>(b.bytes.size()), 0, clock,
-                          [&recorded](const Passing& p) { recorded.push_back(p); });
+                          [&recorded](const Passing& p) { recorded.push_back(Text(p)); });
     }
-    ASSERT_GE(recorded.size(), passings.size());
-    for (std::size_t i = 0; i < passings.size(); ++i) {
-        EXPECT_EQ(recorded[i].transponder, passings[i].transponder.View());
-        EXPECT_EQ(recorded[i].timeMs, passings[i].timeMs);
-    }
+    for (const Passing& p : passings) decoded.push_back(Text(p));
+    ASSERT_GE(recorded.size(), decoded.size());
+    recorded.resize(decoded.size());
+    EXPECT_EQ(recorded, decoded);
 }
 
 TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
     test::ScopedCurrentFolder here(folder.Path());
+    const auto settingsFile = folder.Path() / "R\xC3\xA9glagesInterface2.rg";
     FakeMessages messages;
     test::FailOnUnexpectedMessages(messages);
-    SimProcess sim(VELKARO_DECODER_SIM,
-                   {"--folder", folder.Path().string(), "--port", "6", "--cars", "2", "--lap-mean",
-                    "0.3", "--lap-spread", "0", "--pace-spread", "0"});
-    ASSERT_TRUE(sim.WaitFor("type \"help\""));
+    auto sim = Simulator(6, {"--cars", "2", "--lap-mean", "0.3"});
     ASSERT_EQ(DetectDecoder(link, "COM6"), DetectResult::Mk2);
     ASSERT_TRUE(WriteInterfaceSettings(link.settings));
     ASSERT_TRUE(ZeroClock());
 
-    std::vector<Passing> restored;
+    std::vector<std::string> restored;
     auto tick = [&](std::uint32_t ms) {
         clock.tick += ms;
         SuperviseLink(link, messages, true,
-                      [&restored](const Passing& p) { restored.push_back(p); });
+                      [&restored](const Passing& p) { restored.push_back(Text(p)); });
     };
     tick(0);
     ASSERT_EQ(link.state.watchdogOn, 1);
     tick(401);
     EXPECT_EQ(link.state.missedWrites, 0);
-    EXPECT_TRUE(sim.WaitFor("keep-alives from the program"));
+    EXPECT_TRUE(sim->WaitFor("keep-alives from the program"));
 
-    sim.Send("drop");
-    ASSERT_TRUE(sim.WaitFor("link dropped"));
+    sim->Send("drop");
+    ASSERT_TRUE(sim->WaitFor("link dropped"));
     tick(401);
     EXPECT_EQ(link.state.missedWrites, 1);
     tick(401);
     ASSERT_EQ(link.state.restoring, 1);
     EXPECT_FALSE(port.IsOpen());
-    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "R\xC3\xA9glagesInterface2.rg"),
-              "COM6\t0\tVelkaro\r\n");
+    EXPECT_EQ(test::ReadWholeFile(settingsFile), "COM6\t0\tVelkaro\r\n");
 
-    ASSERT_TRUE(sim.WaitFor("  kept"));  // the cars go on while nobody listens
-    sim.Send("restore");
-    ASSERT_TRUE(sim.WaitFor("link restored"));
+    ASSERT_TRUE(sim->WaitFor("  kept"));  // the cars go on while nobody listens
+    sim->Send("restore");
+    ASSERT_TRUE(sim->WaitFor("link restored"));
     for (int attempt = 0; attempt < 5 && link.state.restoring == 1; ++attempt) {
         messages.Expect(MessageAnswer::Ok);
         tick(4501);
@@ -214,76 +188,110 @@ TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
     EXPECT_EQ(messages.shown.back().title, "Message");
     EXPECT_NE(messages.shown.back().text.find("Connection of the decoder MK2 restored at "),
               std::string::npos);
+    EXPECT_EQ(test::ReadWholeFile(settingsFile), "COM6\t1\tVelkaroMK2\r\n");
 
     // Exactly what the decoder kept, with its own times.
-    std::optional<std::string> flushed = sim.WaitFor("kept passings sent");
+    std::optional<std::string> flushed = sim->WaitFor("kept passings sent");
     ASSERT_TRUE(flushed);
-    std::vector<Logged> kept;
-    for (const std::string& line : sim.Lines()) {
+    std::vector<std::string> kept;
+    for (const std::string& line : sim->Lines()) {
         if (line == *flushed) break;
-        if (auto l = ParseLogged(line); l && l->what == "kept") kept.push_back(*l);
+        if (auto k = KeptByTheDecoder(line)) kept.push_back(*k);
     }
     ASSERT_FALSE(kept.empty());
-    ASSERT_EQ(restored.size(), kept.size());
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        EXPECT_EQ(restored[i].transponder, kept[i].transponder);
-        EXPECT_EQ(restored[i].timeMs, kept[i].timeMs);
-    }
-    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "R\xC3\xA9glagesInterface2.rg"),
-              "COM6\t1\tVelkaroMK2\r\n");
+    EXPECT_EQ(restored, kept);
 
     // Supervised again from the next tick.
     tick(1);
     tick(401);
     EXPECT_EQ(link.state.missedWrites, 0);
-    EXPECT_TRUE(sim.WaitFor("keep-alives from the program"));
+    EXPECT_TRUE(sim->WaitFor("keep-alives from the program"));
 }
 
 TEST_F(DecoderOnAPty, AnMk1IsTakenForOneAndTimedByThePc) {
-    SimProcess sim(VELKARO_DECODER_SIM,
-                   {"--folder", folder.Path().string(), "--port", "7", "--model", "mk1", "--cars",
-                    "2", "--lap-mean", "0.3", "--lap-spread", "0", "--pace-spread", "0"});
-    ASSERT_TRUE(sim.WaitFor("type \"help\""));
+    auto sim = Simulator(7, {"--model", "mk1", "--cars", "2", "--lap-mean", "0.3"});
     ASSERT_EQ(DetectDecoder(link, "COM7"), DetectResult::Mk1);
-    EXPECT_TRUE(sim.WaitFor("an MK1 ignores it"));
+    EXPECT_TRUE(sim->WaitFor("an MK1 ignores it"));
     ASSERT_EQ(DetectDecoder(link, "COM7"), DetectResult::Mk1);  // the port opens again
     ASSERT_TRUE(SyncDecoderClock(link));
 
-    sim.Send("car 2");
+    sim->Send("car 2");
     PollUntil([this] { return !passings.empty(); });
     ASSERT_EQ(passings.size(), 1u);
     EXPECT_EQ(passings[0].transponder, "001002");
     EXPECT_GE(passings[0].timeMs, 0);
 
+    // Dated by this machine as read: laps of 300 ms, give or take the polling.
     passings.clear();
-    sim.Send("go");
-    PollUntil([this] { return EachHas(2, 4); });
-    auto times = ByTransponder();
-    ASSERT_EQ(times.size(), 2u);
-    for (const auto& [transponder, list] : times) {
-        ASSERT_GE(list.size(), 4u) << transponder;
-        // Dated by this machine as read: 300 ms laps, give or take the polling.
-        for (std::size_t i = 1; i < list.size(); ++i) {
-            EXPECT_GT(list[i] - list[i - 1], 150) << transponder;
-            EXPECT_LT(list[i] - list[i - 1], 650) << transponder;
-        }
+    sim->Send("go");
+    PollUntil([this] { return EachHas(2, 2); });
+    ASSERT_TRUE(EachHas(2, 2));
+    for (const auto& [transponder, list] : ByTransponder()) {
+        EXPECT_GT(list[1] - list[0], 150) << transponder;
+        EXPECT_LT(list[1] - list[0], 650) << transponder;
     }
 }
 
 TEST_F(DecoderOnAPty, ARecordIsReplayedFromTheClockReset) {
-    SimProcess sim(VELKARO_DECODER_SIM, {"--folder", folder.Path().string(), "--port", "8",
-                                         "--replay", VELKARO_TEST_DATA "/timing/replay.rec"});
-    ASSERT_TRUE(sim.WaitFor("type \"help\""));
+    auto sim = Simulator(8, {"--replay", VELKARO_TEST_DATA "/timing/replay.rec"});
     ASSERT_EQ(DetectDecoder(link, "COM8"), DetectResult::Mk2);  // the record's model
     ASSERT_TRUE(ZeroClock());
     PollUntil([this] { return passings.size() >= 3; }, 10s);
     ASSERT_EQ(passings.size(), 3u);
-    EXPECT_EQ(passings[0].transponder, "001001");
-    EXPECT_EQ(passings[0].timeMs, 1000);
-    EXPECT_EQ(passings[1].transponder, "001002");
-    EXPECT_EQ(passings[1].timeMs, 1005);
-    EXPECT_EQ(passings[2].transponder, "001001");
-    EXPECT_EQ(passings[2].timeMs, 13500);
+    EXPECT_EQ(Fields(Text(passings[0]), Text(passings[1]), Text(passings[2])),
+              "001001@1000|001002@1005|001001@13500");
+}
+
+TEST_F(DecoderOnAPty, ARunEngineHeatIsTimedFromTheDecoderAndRecorded) {
+    test::ScopedCurrentFolder here(folder.Path());
+    std::filesystem::create_directories(folder.Path() / "Private");
+    FakeMessages messages;
+    test::FailOnUnexpectedMessages(messages);
+    test::PrepareLapHeats(3, 3, 1, 3, kLapsEndAllLaps, 0, messages);
+    auto sim = Simulator(9, {"--cars", "3", "--lap-mean", "2.2"});
+    SystemClock realClock;  // the engine's ticks are real here
+    link.clock = &realClock;
+    ASSERT_EQ(DetectDecoder(link, "COM9"), DetectResult::Mk2);
+    ASSERT_TRUE(WriteInterfaceSettings(link.settings));
+
+    FakeSoundPlayer sounds;
+    RunEngine engine;
+    engine.link = &link;
+    engine.clockSource = &realClock;
+    engine.sound = &sounds;
+    engine.messages = &messages;
+    EventModel model;
+    ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
+    EventForRun event;
+    event.categoryName = "CAT A";
+    ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event));
+
+    StartCommand(engine);
+    for (test::Deadline end = test::In(20s);
+         (engine.preStart != 0 || engine.running != 0) && test::Before(end);) {
+        OnTimerTick(engine);
+        std::this_thread::sleep_for(2ms);
+    }
+    ASSERT_EQ(Fields(engine.everStarted, engine.running), "1|0");  // every car did its laps
+    ASSERT_TRUE(sim->WaitFor("clock reset"));
+
+    // Timed by the decoder from its reset: a third of a lap to the line, a grid gap between
+    // cars, then laps of 2.2 s (over the 2 s minimum).
+    for (int slot = 0; slot < 3; ++slot) {
+        SCOPED_TRACE(slot);
+        const RunCar& car = engine.tables.cars[slot];
+        ASSERT_EQ(car.passingCount, 3);
+        EXPECT_GE(car.raceTimes[1], 733 + 250 * slot);
+        EXPECT_LE(car.raceTimes[1], 735 + 250 * slot);
+        EXPECT_EQ(Fields(car.raceTimes[2] - car.raceTimes[1], car.raceTimes[3] - car.raceTimes[2],
+                         car.bestLap),
+                  "2200|2200|2200");
+    }
+
+    ASSERT_TRUE(RecordLoadedRun(engine, model, messages));
+    const test::StoredRun stored = test::ReadRun("Cat\xE9gorie1M1S1");
+    EXPECT_EQ(test::Kept(stored.cars), test::Kept(engine.tables.cars));
+    EXPECT_EQ(stored.trailer.description, engine.trailer.description);
 }
 
 }  // namespace

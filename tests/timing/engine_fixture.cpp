@@ -14,27 +14,18 @@ EngineTest::EngineTest() {
     port_.Open("COM1", LineSettings{});
     link_.port = &port_;
     link_.clock = &clock_;
-    link_.settings.port = "COM1";
-    link_.settings.ready = 1;
-    link_.settings.interfaceType = kMk1Type;
+    link_.settings = {Text<6>("COM1"), 1, Text<16>(kMk1Type)};
     link_.state.settingsLoaded = 1;  // no settings file to read
     engine_.link = &link_;
     engine_.clockSource = &clock_;
     engine_.sound = &sounds_;
     engine_.messages = &messages_;
-    SoundSettings& s = engine_.soundSettings;
-    s.language = kLanguageFrench;
-    s.countdown = kCountdownOff;
-    s.start = kStartOff;
-    s.passing = kPassingOff;
-    s.bestLap = kBestLapOff;
-    s.clock = kClockOff;
-    s.endOfRace = kEndOfRaceOff;
-    s.carFinish = kCarFinishOff;
+    engine_.soundSettings = {{kLanguageFrench}, {kCountdownOff}, {kStartOff},     {kPassingOff},
+                             {kBestLapOff},     {kClockOff},     {kEndOfRaceOff}, {kCarFinishOff}};
     std::filesystem::create_directories(folder_.Path() / "Private");
 }
 
-void EngineTest::Arm(std::initializer_list<int> usedSlots) {
+void EngineTest::Arm(std::initializer_list<int> usedSlots, int countdownSeconds) {
     RunTables& t = engine_.tables;
     for (RunCar& car : t.cars) {
         car = RunCar{};
@@ -43,20 +34,26 @@ void EngineTest::Arm(std::initializer_list<int> usedSlots) {
     for (int slot : usedSlots) {
         Format(Car(slot).driverName, "Driver %d", slot + 1);
         Format(Car(slot).transponder, "%06d", 1001 + slot);
+        engine_.carButtons[slot] = true;
     }
     ResetRunCars(t.cars);
     t.carsInUse = InitStandings(t.standings, t.cars);
     InitLiveRows(t.rows, t.standings, t.carsInUse);
     engine_.kind = RunKind::Heat;
     engine_.runLoaded = engine_.armed = engine_.fresh = engine_.everStarted = 1;
-    for (int slot : usedSlots) engine_.carButtons[static_cast<std::size_t>(slot)] = true;
+    engine_.options.countdownSeconds = countdownSeconds;
     ResetClockTexts(engine_);
     RefreshPanel(engine_);
 }
 
+void EngineTest::ByLaps(int laps, std::string_view rule) {
+    engine_.options.durationKind = kDurationByLaps;
+    engine_.options.laps = laps;
+    engine_.options.lapsEnd = rule;
+}
+
 void EngineTest::Wait(std::uint32_t ms, std::uint32_t step) {
-    std::uint32_t start = clock_.TickMs();
-    while (clock_.TickMs() - start < ms) {
+    for (std::uint32_t start = clock_.TickMs(); clock_.TickMs() - start < ms;) {
         clock_.AdvanceMs(step);
         OnTimerTick(engine_);
     }
@@ -78,9 +75,8 @@ void EngineTest::StartAndGo() {
 void EngineTest::Cross(std::initializer_list<int> slots) {
     std::vector<std::uint8_t> bytes;
     for (int slot : slots) {
-        int transponder = 1001 + slot;
-        bytes.push_back(static_cast<std::uint8_t>(transponder >> 8));
-        bytes.push_back(static_cast<std::uint8_t>(transponder & 0xFF));
+        bytes.push_back(static_cast<std::uint8_t>((1001 + slot) >> 8));
+        bytes.push_back(static_cast<std::uint8_t>((1001 + slot) & 0xFF));
     }
     port_.QueueRead(bytes);
 }
@@ -110,49 +106,27 @@ void EngineTest::Laps(std::vector<Pace> paces, std::uint32_t untilMs) {
 }
 
 void EngineTest::AllSoundsOn(std::string_view language) {
-    SoundSettings& s = engine_.soundSettings;
-    s.language = language;
-    s.countdown = kCountdownOn;
-    s.start = kStartOn;
-    s.passing = kPassingOn;
-    s.bestLap = kBestLapOn;
-    s.clock = kClockOn;
-    s.endOfRace = kEndOfRaceOn;
-    s.carFinish = kCarFinishOn;
+    engine_.soundSettings = {{language},   {kCountdownOn}, {kStartOn},     {kPassingOn},
+                             {kBestLapOn}, {kClockOn},     {kEndOfRaceOn}, {kCarFinishOn}};
 }
 
-std::vector<std::string> EngineTest::SoundsFrom(std::size_t first) const {
-    std::vector<std::string> files = sounds_.Files();
-    return std::vector<std::string>(files.begin() + static_cast<std::ptrdiff_t>(first),
-                                    files.end());
-}
-
-void ExpectSameRun(const RunCars& stored, const RunCars& run) {
-    for (int slot = 0; slot < kCarSlots; ++slot) {
-        SCOPED_TRACE(slot);
-        const RunCar& a = stored[static_cast<std::size_t>(slot)];
-        const RunCar& b = run[static_cast<std::size_t>(slot)];
-        int n = b.passingCount;
-        EXPECT_EQ(a.driverName, b.driverName);
-        EXPECT_EQ(a.passingCount, n);
-        EXPECT_EQ(a.laps, b.laps);
-        EXPECT_EQ(a.totalTime, b.totalTime);
-        EXPECT_EQ(a.bestLap, b.bestLap);
-        EXPECT_EQ(a.lapTimes[static_cast<std::size_t>(n)], b.lapTimes[static_cast<std::size_t>(n)]);
-        for (int i = 0; i <= n; ++i) {
-            EXPECT_EQ(a.raceTimes[static_cast<std::size_t>(i)],
-                      b.raceTimes[static_cast<std::size_t>(i)]);
-        }
+std::string EngineTest::Sounds(std::size_t first) const {
+    std::string out;
+    for (std::size_t i = first; i < sounds_.played.size(); ++i) {
+        std::string name = sounds_.played[i].file;
+        if (name.starts_with("sons/") && name.ends_with(".wav"))
+            name = name.substr(5, name.size() - 9);
+        out += (out.empty() ? "" : " ") + name + (sounds_.played[i].waited ? "*" : "");
     }
+    return out;
 }
 
 Participants NumberedParticipants(int count) {
     Participants p{};
     for (int i = 0; i < count && i < kParticipants; ++i) {
-        ParticipantRecord& r = p[static_cast<std::size_t>(i)];
-        Format(r.name, "Driver %d", i + 1);
-        Format(r.transponder, "%06d", 1001 + i);
-        Format(r.frequencies[0], "F%d", i + 1);
+        Format(p[i].name, "Driver %d", i + 1);
+        Format(p[i].transponder, "%06d", 1001 + i);
+        Format(p[i].frequencies[0], "F%d", i + 1);
     }
     return p;
 }
@@ -165,16 +139,25 @@ void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages)
     slots.driversPerHeat = perHeat;
     slots.rounds = rounds;
     for (int i = 0; i < participants && i < kHeatSlots; ++i) {
-        Format(slots.places[static_cast<std::size_t>(i)], "Driver %d", i + 1);
+        Format(slots.places[i], "Driver %d", i + 1);
     }
     ASSERT_EQ(WriteHeatSlotList(1, slots, true, messages), FileOutcome::Done);
-    StartingGrids grids;
-    grids.driversPerHeat = perHeat;
-    grids.rounds = rounds;
+    StartingGrids grids{0, perHeat, rounds, {}};
     for (auto& round : grids.lanes) {
-        for (int k = 0; k < perHeat; ++k) round[static_cast<std::size_t>(k)] = k + 1;
+        for (int k = 0; k < perHeat; ++k) round[k] = k + 1;
     }
     ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
+}
+
+void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, std::string_view end,
+                     int countdownSeconds, Messages& messages) {
+    PrepareEvent(participants, perHeat, rounds, messages);
+    QualifOptions q;
+    q.durationKind = kDurationByLaps;
+    q.runLaps = laps;
+    q.endAtLaps = end;
+    q.countdownSeconds = countdownSeconds;
+    ASSERT_EQ(WriteQualifOptions(1, q, messages), FileOutcome::Done);
 }
 
 }  // namespace velkaro::test

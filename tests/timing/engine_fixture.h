@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "event/sections.h"
@@ -13,6 +12,7 @@
 #include "platform/fake/fake_messages.h"
 #include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
+#include "tests/event/event_fixtures.h"
 #include "tests/support/test_support.h"
 #include "timing/run_control.h"
 
@@ -27,8 +27,11 @@ class EngineTest : public ::testing::Test {
     EngineTest();
 
     // A run whose listed slots hold "Driver <car>" with transponder 1000 + car, the others
-    // "(NA)": reset, armed and fresh, as loading leaves a heat never run.
-    void Arm(std::initializer_list<int> usedSlots);
+    // "(NA)": reset, armed and fresh, as loading leaves a heat never run. The countdown lasts
+    // `countdownSeconds`, none unless a test asks.
+    void Arm(std::initializer_list<int> usedSlots, int countdownSeconds = 0);
+    // The run lasts `laps` laps and ends by `rule`.
+    void ByLaps(int laps, std::string_view rule);
 
     // Lets ms pass, a timer tick every `step` ms.
     void Wait(std::uint32_t ms, std::uint32_t step = 10);
@@ -38,10 +41,6 @@ class EngineTest : public ::testing::Test {
     void StartAndGo();
     // The cars of these slots cross the line together: the next tick reads them in one go.
     void Cross(std::initializer_list<int> slots);
-    void CrossThenTick(int slot) {
-        Cross({slot});
-        Wait(10);
-    }
     // The cars of `slots` cross so that the tick that reads them comes `raceMs` after the start.
     void PassAt(std::uint32_t raceMs, std::initializer_list<int> slots);
     // Cars lapping at their own pace, from the start until the run stops or `untilMs`.
@@ -54,9 +53,11 @@ class EngineTest : public ::testing::Test {
     // Time since the race clock started.
     std::uint32_t RaceMs() { return clock_.TickMs() - link_.timeBase.runStartTick; }
 
-    RunCar& Car(int slot) { return engine_.tables.cars[static_cast<std::size_t>(slot)]; }
+    RunCar& Car(int slot) { return engine_.tables.cars[slot]; }
     void AllSoundsOn(std::string_view language);
-    std::vector<std::string> SoundsFrom(std::size_t first) const;
+    // The sounds played from the `first` on, by name: "sons/un.wav" is "un", and "nokia-sms*"
+    // one played to its end.
+    std::string Sounds(std::size_t first = 0) const;
 
     TempFolder folder_;
     ScopedCurrentFolder here_{folder_.Path()};
@@ -71,12 +72,12 @@ class EngineTest : public ::testing::Test {
 // Participants "Driver <n>" with transponder 1000 + n and first frequency "F<n>".
 Participants NumberedParticipants(int count);
 
-// What a heat section keeps of each car, as stored and as run.
-void ExpectSameRun(const RunCars& stored, const RunCars& run);
-
 // A working copy with one category "CAT A" whose heats of `perHeat` cars come from the heat
-// slot list "Driver 1" ... in slot order, every round's grid 1, 2, 3, ... unless a test writes
-// its own.
+// slot list "Driver 1" ... in slot order, every round's grid 1, 2, 3, ...
 void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages);
+// The same, with qualifying heats of `laps` laps ended by `end` after a countdown of
+// `countdownSeconds`.
+void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, std::string_view end,
+                     int countdownSeconds, Messages& messages);
 
 }  // namespace velkaro::test

@@ -2,74 +2,56 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/event/fields.h"
 #include "tests/support/test_support.h"
 
 namespace velkaro {
 namespace {
 
-// The settings file as the file system spells it.
-constexpr const char* kOnDisk = "R\xC3\xA9glagesInterface2.rg";
+using test::Fields;
 
 class InterfaceSettingsFile : public ::testing::Test {
   protected:
+    // The settings file as the file system spells it.
+    std::filesystem::path OnDisk() const { return folder.Path() / "R\xC3\xA9glagesInterface2.rg"; }
+    // What reading `bytes` over `s` leaves: "port|ready|type".
+    std::string Read(const std::string& bytes, InterfaceSettings s) {
+        test::WriteWholeFile(OnDisk(), bytes);
+        EXPECT_TRUE(ReadInterfaceSettings(s));
+        return Fields(s.port, s.ready, s.interfaceType);
+    }
+
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
 };
 
 TEST_F(InterfaceSettingsFile, IsOneTabSeparatedLineEndingInCrLf) {
-    InterfaceSettings s;
-    s.port = "COM12";
-    s.ready = 1;
-    s.interfaceType = kMk2Type;
+    InterfaceSettings s{Text<6>("COM12"), 1, Text<16>(kMk2Type)};
     ASSERT_TRUE(WriteInterfaceSettings(s));
-    EXPECT_EQ(test::ReadWholeFile(folder.Path() / kOnDisk), "COM12\t1\tVelkaroMK2\r\n");
+    EXPECT_EQ(test::ReadWholeFile(OnDisk()), "COM12\t1\tVelkaroMK2\r\n");
     s.ready = 0;  // a decoder that is not ready is written as an MK1
     ASSERT_TRUE(WriteInterfaceSettings(s));
-    EXPECT_EQ(test::ReadWholeFile(folder.Path() / kOnDisk), "COM12\t0\tVelkaro\r\n");
-}
+    EXPECT_EQ(test::ReadWholeFile(OnDisk()), "COM12\t0\tVelkaro\r\n");
 
-TEST_F(InterfaceSettingsFile, ReadsEitherLineEndAndAnyWhitespace) {
-    InterfaceSettings s;
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM7\t1\tVelkaroMK2\n");
-    ASSERT_TRUE(ReadInterfaceSettings(s));
-    EXPECT_EQ(s.port, "COM7");
-    EXPECT_EQ(s.ready, 1);
-    EXPECT_TRUE(IsMk2(s));
-    test::WriteWholeFile(folder.Path() / kOnDisk, "  COM3 0\r\nVelkaro\r\n");
-    ASSERT_TRUE(ReadInterfaceSettings(s));
-    EXPECT_EQ(s.port, "COM3");
-    EXPECT_EQ(s.ready, 0);
-    EXPECT_EQ(s.interfaceType, "Velkaro");
-}
-
-TEST_F(InterfaceSettingsFile, MissingOrShortFilesLeaveEmptySlots) {
-    InterfaceSettings s;
-    s.port = "COM1";
-    s.ready = 1;
-    s.interfaceType = kMk2Type;
-    EXPECT_FALSE(ReadInterfaceSettings(s));
-    EXPECT_TRUE(s.port.Empty());
-    EXPECT_TRUE(s.interfaceType.Empty());
-
-    s.ready = 1;
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM2\tyes\tVelkaroMK2\n");
-    ASSERT_TRUE(ReadInterfaceSettings(s));
-    EXPECT_EQ(s.port, "COM2");
-    EXPECT_EQ(s.ready, 1);  // not a number: nothing more is read
-    EXPECT_TRUE(s.interfaceType.Empty());
-
-    // Words longer than their slots are cut, never written past.
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM123456 1 VelkaroMK2VelkaroMK2\n");
-    ASSERT_TRUE(ReadInterfaceSettings(s));
-    EXPECT_EQ(s.port, "COM12");
-    EXPECT_EQ(s.interfaceType, "VelkaroMK2Velka");
-}
-
-TEST_F(InterfaceSettingsFile, AFolderThatCannotBeWrittenFails) {
-    std::filesystem::create_directory(folder.Path() / kOnDisk);  // the name is taken
-    InterfaceSettings s;
-    s.port = "COM1";
+    std::filesystem::remove(OnDisk());
+    std::filesystem::create_directory(OnDisk());  // the name is taken: writing fails
     EXPECT_FALSE(WriteInterfaceSettings(s));
+}
+
+TEST_F(InterfaceSettingsFile, ReadsEitherLineEndAndAnyWhitespaceAndCutsLongWords) {
+    const InterfaceSettings stale{Text<6>("COM1"), 1, Text<16>(kMk2Type)};
+    EXPECT_EQ(Read("COM7\t1\tVelkaroMK2\n", {}), "COM7|1|VelkaroMK2");
+    EXPECT_EQ(Read("  COM3 0\r\nVelkaro\r\n", stale), "COM3|0|Velkaro");
+    // Not a number: nothing more is read.
+    EXPECT_EQ(Read("COM2\tyes\tVelkaroMK2\n", stale), "COM2|1|");
+    // Words longer than their slots are cut, never written past.
+    EXPECT_EQ(Read("COM123456 1 VelkaroMK2VelkaroMK2\n", {}), "COM12|1|VelkaroMK2Velka");
+
+    // No file: empty slots.
+    std::filesystem::remove(OnDisk());
+    InterfaceSettings s = stale;
+    EXPECT_FALSE(ReadInterfaceSettings(s));
+    EXPECT_EQ(Fields(s.port, s.interfaceType), "|");
 }
 
 }  // namespace

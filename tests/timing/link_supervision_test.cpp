@@ -1,17 +1,20 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_messages.h"
 #include "platform/fake/fake_serial_port.h"
+#include "tests/event/fields.h"
 #include "tests/support/test_support.h"
 #include "timing/decoder_link.h"
 
 namespace velkaro {
 namespace {
 
+using test::Fields;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr const char* kOnDisk = "R\xC3\xA9glagesInterface2.rg";
@@ -25,30 +28,44 @@ class Supervision : public ::testing::Test {
   protected:
     void SetUp() override {
         test::FailOnUnexpectedMessages(messages);
-        test::WriteWholeFile(folder.Path() / kOnDisk, "COM3\t1\tVelkaroMK2\r\n");
+        Settings("COM3\t1\tVelkaroMK2\r\n");
         clock.counterStepPerRead = 1000;
         link.port = &port;
         link.clock = &clock;
         ASSERT_TRUE(OpenPort(port, "COM3"));  // as the start-up left it
     }
+    void Settings(const std::string& bytes) {
+        test::WriteWholeFile(folder.Path() / kOnDisk, bytes);
+    }
+    std::string Settings() const { return test::ReadWholeFile(folder.Path() / kOnDisk); }
     void Tick(std::uint32_t afterMs, bool running = true) {
         clock.AdvanceMs(afterMs);
         SuperviseLink(link, messages, running, sink);
     }
     int KeepAlives() const {
-        int n = 0;
-        for (const Bytes& w : port.writes) n += w == kKeepAliveBytes;
-        return n;
+        return static_cast<int>(
+            std::count(port.writes.begin(), port.writes.end(), kKeepAliveBytes));
     }
-    std::string SettingsFile() const { return test::ReadWholeFile(folder.Path() / kOnDisk); }
-    // Runs until the link is declared lost, the race clock then standing at 1:05.399.
-    void LoseTheLink() {
-        Tick(0);
+    // Two keep-alives write nothing: the link is lost, the race clock then standing at 1:05.399.
+    void LoseTheLink(bool running = true) {
+        Tick(0, running);
         port.writesFail = true;
-        Tick(401);
+        Tick(401, running);
         link.timeBase.runStartTick = clock.TickMs() + 401 - 65399;
-        Tick(401);
+        Tick(401, running);
         ASSERT_EQ(link.state.restoring, 1);
+        port.writesFail = false;
+    }
+    // The decoder answers the presence query, with passings it kept before and after.
+    void AnswerWithKeptPassings(std::initializer_list<Bytes> before,
+                                std::initializer_list<Bytes> after) {
+        Bytes reply;
+        for (const Bytes& f : before) reply.insert(reply.end(), f.begin(), f.end());
+        reply.insert(reply.end(), kMk2Answer.begin(), kMk2Answer.end());
+        for (const Bytes& f : after) reply.insert(reply.end(), f.begin(), f.end());
+        port.onWrite = [reply](FakeSerialPort& p, const Bytes& written) {
+            if (written == kQueryBytes) p.QueueRead(reply);
+        };
     }
 
     test::TempFolder folder;
@@ -57,11 +74,23 @@ class Supervision : public ::testing::Test {
     FakeClock clock;
     FakeMessages messages;
     DecoderLink link;
-    std::vector<Passing> restored;
-    PassingSink sink = [this](const Passing& p) { restored.push_back(p); };
+    std::vector<std::string> restored;
+    PassingSink sink = [this](const Passing& p) {
+        restored.push_back(Fields(p.transponder) + "@" + std::to_string(p.timeMs));
+    };
 };
 
-TEST_F(Supervision, AnMk2GetsAKeepAliveEvery400Ms) {
+// Transponders 1001 and 1002 at 1:05.005 and 1:07.000 of the decoder's clock.
+const Bytes kKept1001{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xE9, 0x00, 0x01, 0x05, 0x49, 0xE5};
+const Bytes kKept1002{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xEA, 0x00, 0x01, 0x07, 0x48, 0xE5};
+
+TEST_F(Supervision, AnMk1IsNeverSupervisedAnMk2GetsAKeepAliveEvery400Ms) {
+    Settings("COM3\t1\tVelkaro\r\n");
+    for (int i = 0; i < 30; ++i) Tick(500);
+    EXPECT_EQ(Fields(port.writes.size(), link.state.watchdogOn), "0|0");
+
+    Settings("COM3\t1\tVelkaroMK2\r\n");
+    ReloadLinkSettings(link);
     Tick(0);
     EXPECT_EQ(link.state.watchdogOn, 1);
     Tick(400);
@@ -70,15 +99,7 @@ TEST_F(Supervision, AnMk2GetsAKeepAliveEvery400Ms) {
     EXPECT_EQ(KeepAlives(), 1);
     Tick(401);
     Tick(401);
-    EXPECT_EQ(KeepAlives(), 3);
-    EXPECT_EQ(port.writes.size(), 3u);
-}
-
-TEST_F(Supervision, AnMk1IsNeverSupervised) {
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM3\t1\tVelkaro\r\n");
-    for (int i = 0; i < 30; ++i) Tick(500);
-    EXPECT_TRUE(port.writes.empty());
-    EXPECT_EQ(link.state.watchdogOn, 0);
+    EXPECT_EQ(Fields(KeepAlives(), port.writes.size()), "3|3");
 }
 
 TEST_F(Supervision, OneFailedKeepAliveIsToleratedTwoInARowAreALoss) {
@@ -87,106 +108,67 @@ TEST_F(Supervision, OneFailedKeepAliveIsToleratedTwoInARowAreALoss) {
     Tick(401);
     port.writesFail = false;
     Tick(401);
-    EXPECT_EQ(link.state.missedWrites, 0);
-    EXPECT_TRUE(port.IsOpen());
+    EXPECT_EQ(Fields(link.state.missedWrites, port.IsOpen()), "0|1");
 
     LoseTheLink();
-    EXPECT_FALSE(port.IsOpen());
-    EXPECT_EQ(link.settings.ready, 0);
-    EXPECT_EQ(link.state.watchdogOn, 0);
-    EXPECT_EQ(SettingsFile(), "COM3\t0\tVelkaro\r\n");
-    EXPECT_EQ(link.state.linkReport, kLoss);
+    EXPECT_EQ(Fields(port.IsOpen(), link.settings.ready, link.state.watchdogOn,
+                     link.state.linkReport, Settings()),
+              "0|0|0|" + kLoss + "|COM3\t0\tVelkaro\r\n");
 }
 
 TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     LoseTheLink();
     port.failOpen = true;
-    int opens = port.openCount;
+    const int opens = port.openCount;
     Tick(4500);
     EXPECT_EQ(port.openCount, opens);
     Tick(1);  // a port that cannot be opened: silence
     EXPECT_EQ(port.openCount, opens + 1);
 
     port.failOpen = false;
-    port.writesFail = false;
     messages.Expect(MessageAnswer::Ok);
     Tick(4501);  // opens, but nobody answers
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Error");
-    EXPECT_EQ(messages.shown[0].text, kLoss + kNotRestored);
+    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text),
+              "Error|" + kLoss + kNotRestored);
     EXPECT_EQ(port.writes.back(), kQueryBytes);
 
-    // The decoder kept two passings while the link was down and sends them around its answer.
-    port.onWrite = [](FakeSerialPort& p, const Bytes& written) {
-        if (written != kQueryBytes) return;
-        Bytes reply{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xE9, 0x00, 0x01, 0x05, 0x49, 0xE5};
-        reply.insert(reply.end(), kMk2Answer.begin(), kMk2Answer.end());
-        Bytes later{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xEA, 0x00, 0x01, 0x07, 0x48, 0xE5};
-        reply.insert(reply.end(), later.begin(), later.end());
-        p.QueueRead(reply);
-    };
+    // The decoder kept two passings while the link was down and sends them around its answer:
+    // handed on with their own times, less the run's offset.
+    AnswerWithKeptPassings({kKept1001}, {kKept1002});
     link.timeBase.runTimeOffset = 1000;
     link.timeBase.runStartTick = clock.TickMs() + 4501 - 78950;
     messages.Expect(MessageAnswer::Ok);
     Tick(4501);
-    ASSERT_EQ(restored.size(), 2u);
-    EXPECT_EQ(restored[0].transponder, "001001");
-    EXPECT_EQ(restored[0].timeMs, 64005);
-    EXPECT_EQ(restored[1].transponder, "001002");
-    EXPECT_EQ(restored[1].timeMs, 66000);
+    EXPECT_EQ(restored, (std::vector<std::string>{"001001@64005", "001002@66000"}));
     ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[1].title, "Message");
     // No room for all three lines: the loss line stays with the newest.
-    EXPECT_EQ(messages.shown[1].text,
-              kLoss + "Connection of the decoder MK2 restored at 1:18.900.");
-    EXPECT_EQ(SettingsFile(), "COM3\t1\tVelkaroMK2\r\n");
-    EXPECT_EQ(link.state.restoring, 0);
+    EXPECT_EQ(Fields(messages.shown[1].title, messages.shown[1].text),
+              "Message|" + kLoss + "Connection of the decoder MK2 restored at 1:18.900.");
+    EXPECT_EQ(Fields(Settings(), link.state.restoring), "COM3\t1\tVelkaroMK2\r\n|0");
 
     // The next tick reads the settings again and supervises the link as before.
     port.onWrite = nullptr;
     Tick(1);
     EXPECT_EQ(link.state.watchdogOn, 1);
-    int before = KeepAlives();
+    const int before = KeepAlives();
     Tick(401);
     EXPECT_EQ(KeepAlives(), before + 1);
 }
 
 TEST_F(Supervision, OutsideARunOnlyFailuresAreShownAndKeptPassingsAreDropped) {
-    Tick(0, false);
-    port.writesFail = true;
-    Tick(401, false);
-    Tick(401, false);
-    ASSERT_EQ(link.state.restoring, 1);
+    LoseTheLink(false);
     EXPECT_TRUE(link.state.linkReport.Empty());
-
-    port.writesFail = false;
     messages.Expect(MessageAnswer::Ok);
     Tick(4501, false);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, kNotRestored);
 
-    port.onWrite = [](FakeSerialPort& p, const Bytes& written) {
-        if (written != kQueryBytes) return;
-        Bytes reply{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xE9, 0x00, 0x01, 0x05, 0x49, 0xE5};
-        reply.insert(reply.end(), kMk2Answer.begin(), kMk2Answer.end());
-        p.QueueRead(reply);
-    };
+    AnswerWithKeptPassings({kKept1001}, {});
     clock.AdvanceMs(4501);
     SuperviseLink(link, messages, false, PassingSink{});
-    EXPECT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(link.settings.ready, 1);
-    EXPECT_EQ(SettingsFile(), "COM3\t1\tVelkaroMK2\r\n");
-}
-
-TEST_F(Supervision, AMissingSettingsFileIsReportedAndNothingIsSupervised) {
-    std::filesystem::remove(folder.Path() / kOnDisk);
-    messages.Expect(MessageAnswer::Ok);
-    Tick(0);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Error");
-    EXPECT_EQ(messages.shown[0].text, "Error: COM port file not found");
-    Tick(1000);
-    EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(Fields(messages.shown.size(), link.settings.ready, Settings()),
+              "1|1|COM3\t1\tVelkaroMK2\r\n");
 }
 
 TEST_F(Supervision, TheInterfaceFormSuspendsItAndItResumesFromTheFile) {
@@ -194,11 +176,11 @@ TEST_F(Supervision, TheInterfaceFormSuspendsItAndItResumesFromTheFile) {
     SuspendLinkSupervision(link);
     Tick(1000);
     EXPECT_EQ(KeepAlives(), 0);
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM3\t1\tVelkaro\r\n");  // an MK1 now
+    Settings("COM3\t1\tVelkaro\r\n");  // an MK1 now
     ReloadLinkSettings(link);
     Tick(1000);
     EXPECT_EQ(KeepAlives(), 0);
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM3\t1\tVelkaroMK2\r\n");
+    Settings("COM3\t1\tVelkaroMK2\r\n");
     ReloadLinkSettings(link);
     Tick(0);
     Tick(401);
@@ -206,36 +188,36 @@ TEST_F(Supervision, TheInterfaceFormSuspendsItAndItResumesFromTheFile) {
 }
 
 TEST_F(Supervision, StartUpDetectsOnTheFilesPortRewritesItAndSaysWhatItFound) {
-    port.onWrite = [](FakeSerialPort& p, const Bytes& written) {
-        if (written == kQueryBytes) p.QueueRead(kMk2Answer);
-    };
-    test::WriteWholeFile(folder.Path() / kOnDisk, "COM9\t0\tVelkaro\n");
+    AnswerWithKeptPassings({}, {});
+    Settings("COM9\t0\tVelkaro\n");
     messages.Expect(MessageAnswer::Ok);
     EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::Mk2);
-    EXPECT_EQ(port.openedName, "COM9");
-    EXPECT_EQ(SettingsFile(), "COM9\t1\tVelkaroMK2\r\n");
     ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Message");
-    EXPECT_EQ(messages.shown[0].text, "Interface Velkaro MK2 ready to operate");
+    EXPECT_EQ(Fields(port.openedName, Settings(), messages.shown[0].title, messages.shown[0].text),
+              "COM9|COM9\t1\tVelkaroMK2\r\n|Message|Interface Velkaro MK2 ready to operate");
 
     port.onWrite = nullptr;
     messages.Expect(MessageAnswer::Ok);
     EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::Mk1);
-    EXPECT_EQ(messages.shown[1].text,
-              "COM port opened correctly, OK !\n Interface Velkaro MK1 ready to operate");
-    EXPECT_EQ(SettingsFile(), "COM9\t1\tVelkaro\r\n");
+    EXPECT_EQ(Fields(messages.shown[1].text, Settings()),
+              "COM port opened correctly, OK !\n Interface Velkaro MK1 ready to operate|"
+              "COM9\t1\tVelkaro\r\n");
 }
 
-TEST_F(Supervision, StartUpWithoutASettingsFileReportsItAndAPortThatCannotOpen) {
+TEST_F(Supervision, WithoutASettingsFileStartUpAndTicksReportItAndNothingIsSupervised) {
     std::filesystem::remove(folder.Path() / kOnDisk);
+    messages.Expect(MessageAnswer::Ok);
+    Tick(0);
+    Tick(1000);
+    EXPECT_TRUE(port.writes.empty());
     messages.Expect(MessageAnswer::Ok);
     messages.Expect(MessageAnswer::Ok);
     EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::PortNotOpened);
-    ASSERT_EQ(messages.shown.size(), 2u);
-    EXPECT_EQ(messages.shown[0].text, "Error: COM port file not found");
-    EXPECT_EQ(messages.shown[1].title, "Message");
-    EXPECT_EQ(messages.shown[1].text, "Could not open the COM port");
-    EXPECT_EQ(SettingsFile(), "\t0\tVelkaro\r\n");
+    ASSERT_EQ(messages.shown.size(), 3u);
+    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text, messages.shown[1].text,
+                     messages.shown[2].title, messages.shown[2].text, Settings()),
+              "Error|Error: COM port file not found|Error: COM port file not found|Message|"
+              "Could not open the COM port|\t0\tVelkaro\r\n");
 }
 
 TEST_F(Supervision, IdleReadsThrowAwayOneReadsWorth) {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "tests/timing/engine_fixture.h"
@@ -12,51 +12,48 @@
 namespace velkaro {
 namespace {
 
-using Shown = std::vector<std::pair<std::uint32_t, std::string>>;
+using test::Fields;
 
 class RunControlTest : public test::EngineTest {
   protected:
-    // Each change of a text while `ms` pass, with the time since the first tick.
+    // Each change of a text while `ms` pass, "text@ms" with the time since the first tick.
     template <typename Text>
-    Shown Watch(const Text& text, std::uint32_t ms) {
-        Shown shown;
-        std::uint32_t start = clock_.TickMs();
-        std::string last(text.View());
-        while (clock_.TickMs() - start < ms) {
+    std::string Watch(const Text& text, std::uint32_t ms) {
+        std::string shown, last(text.View());
+        for (std::uint32_t start = clock_.TickMs(); clock_.TickMs() - start < ms;) {
             Wait(10);
-            if (text.View() != last) {
-                last = text.View();
-                shown.emplace_back(clock_.TickMs() - start, last);
-            }
+            if (text.View() == last) continue;
+            last = text.View();
+            shown +=
+                (shown.empty() ? "" : " ") + last + "@" + std::to_string(clock_.TickMs() - start);
         }
         return shown;
     }
 };
 
-TEST_F(RunControlTest, TheCountdownShowsEachSecondOnceThenTheClockStarts) {
-    Arm({0});
+TEST_F(RunControlTest, AFiveSecondCountdownShowsAndCallsEachSecondOnceThenTheClockStarts) {
+    Arm({0}, 5);
+    AllSoundsOn(kLanguageFrench);
     engine_.clock.countdown.Clear();
     StartCommand(engine_);
     std::uint32_t start = clock_.TickMs();
-    EXPECT_EQ(
-        Watch(engine_.clock.countdown, 5010),
-        (Shown{{10, "5s"}, {1010, "4s"}, {2010, "3s"}, {3010, "2s"}, {4010, "1s"}, {5010, "0s"}}));
-    EXPECT_EQ(engine_.running, 1);
-    EXPECT_EQ(link_.timeBase.runStartTick - start, 5010u);
-    EXPECT_EQ(engine_.armed + engine_.fresh + engine_.preStart, 0);
-    EXPECT_EQ(engine_.tables.rows[0].totalTime, "00:00.000");
+    EXPECT_EQ(Watch(engine_.clock.countdown, 5010),
+              "5s@10 4s@1010 3s@2010 2s@3010 1s@4010 0s@5010");
+    EXPECT_EQ(Fields(engine_.running, link_.timeBase.runStartTick - start, engine_.armed,
+                     engine_.fresh, engine_.preStart, engine_.tables.rows[0].totalTime),
+              "1|5010|0|0|0|00:00.000");
+    // The start signal heard to its end, a call a second, the horn at zero.
+    EXPECT_EQ(Sounds(), "nokia-sms* cinq quatre trois deux un foghorn");
 }
 
 TEST_F(RunControlTest, StopDuringTheCountdownKeepsTheRunArmedAndStartCountsAgain) {
-    Arm({0, 1});
+    Arm({0, 1}, 5);
     StartCommand(engine_);
     Cross({0});  // during the countdown: thrown away
     Wait(2000);
     EXPECT_TRUE(QuitRefused(engine_));
     StopCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 0);
-    EXPECT_EQ(engine_.armed, 1);
-    EXPECT_FALSE(QuitRefused(engine_));
+    EXPECT_EQ(Fields(engine_.preStart, engine_.armed, QuitRefused(engine_)), "0|1|0");
     Wait(10000);
     EXPECT_EQ(engine_.running, 0);
     EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");  // armed: as loaded
@@ -64,74 +61,66 @@ TEST_F(RunControlTest, StopDuringTheCountdownKeepsTheRunArmedAndStartCountsAgain
     EXPECT_EQ(Car(0).laps, 0);
     StopCommand(engine_);
     // Ordered once run: cars without a lap by descending number.
-    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 2");
-    EXPECT_EQ(engine_.tables.rows[0].finished, 1);
+    EXPECT_EQ(Fields(engine_.tables.rows[0].driverName, engine_.tables.rows[0].finished),
+              "Driver 2|1");
 }
 
 TEST_F(RunControlTest, ATimeRunAtTheSignalStopsWhenItsClockReachesZero) {
     Arm({0, 1});
     engine_.options.timeEnd = kTimeEndAtSignal;
-    engine_.options.countdownSeconds = 0;
     engine_.soundSettings.endOfRace = kEndOfRaceOn;
     StartAndGo();
     Laps({{0, 3000, 12000}, {1, 4000, 13000}}, 59000);
     ASSERT_TRUE(WaitForStop(5000));
     EXPECT_EQ(RaceMs(), 60010u);
-    EXPECT_EQ(Car(0).laps, 5);
-    EXPECT_EQ(Car(0).raceTimes[1], 3000);
-    EXPECT_EQ(Car(1).laps, 5);
-    EXPECT_EQ(Car(1).finished, 1);
-    EXPECT_EQ(engine_.clock.remaining, "0:00:00");
-    EXPECT_EQ(engine_.clock.elapsed, "0:01:00");
-    EXPECT_EQ(sounds_.Files(),
-              (std::vector<std::string>{"sons/foghorn.wav", "sons/truckhorn.wav"}));
+    EXPECT_EQ(Fields(Car(0).laps, Car(0).raceTimes[1], Car(1).laps, Car(1).finished), "5|3000|5|1");
+    EXPECT_EQ(Fields(engine_.clock.remaining, engine_.clock.elapsed), "0:00:00|0:01:00");
+    EXPECT_EQ(Sounds(), "foghorn truckhorn");
 }
 
 TEST_F(RunControlTest, ATimeRunWhereEachCarFinishesItsLapStopsWithTheLastCar) {
-    Arm({0, 1});  // one minute, every car finishes its lap
-    engine_.options.countdownSeconds = 0;
+    Arm({0, 1});  // one minute
     StartAndGo();
     Laps({{0, 11000, 11000}, {1, 13000, 13000}}, 65000);
-    EXPECT_EQ(sounds_.Files(), std::vector<std::string>{"sons/foghorn.wav"});  // at 1:00
-    EXPECT_EQ(Car(1).finished, 1);
-    EXPECT_EQ(Car(1).laps, 5);
-    EXPECT_EQ(Car(0).finished, 0);
-    ASSERT_EQ(engine_.running, 1);
+    EXPECT_EQ(Sounds(), "foghorn");  // at 1:00
+    EXPECT_EQ(Fields(Car(1).finished, Car(1).laps, Car(0).finished, engine_.running), "1|5|0|1");
     PassAt(66000, {0});
-    EXPECT_EQ(engine_.running, 0);
-    EXPECT_EQ(Car(0).laps, 6);
-    EXPECT_EQ(Car(0).totalTime, 66000);
+    EXPECT_EQ(Fields(engine_.running, Car(0).laps, Car(0).totalTime), "0|6|66000");
 }
 
-TEST_F(RunControlTest, LapRunsEndByTheirRule) {
+TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheHornUncut) {
     struct Case {
         std::string_view rule;
         std::uint32_t stopsAt;
         int slowCarLaps;
+        std::string sounds;
     };
-    // The fast car laps in 10 s, the slow one in 17 s; three laps.
-    for (Case c : {Case{kLapsEndAtSignal, 30000, 1}, Case{kLapsEndFinishLap, 34000, 2},
-                   Case{kLapsEndAllLaps, 51000, 3}}) {
+    // The fast car laps in 10 s, the slow one in 17 s; three laps. Each car is called as it
+    // finishes; the passing that stops the run beeps no more and the horn comes last.
+    for (const Case& c :
+         {Case{kLapsEndAtSignal, 30000, 1, "beep1 beep1 beep1 truckhorn"},
+          Case{kLapsEndFinishLap, 34000, 2,
+               "beep1 beep1 beep1 FinCourseVoiture1 FinCourseVoiture2 truckhorn"},
+          Case{kLapsEndAllLaps, 51000, 3,
+               "beep1 beep1 beep1 FinCourseVoiture1 beep1 FinCourseVoiture2 truckhorn"}}) {
         SCOPED_TRACE(c.rule);
         Arm({0, 1});
-        engine_.options.durationKind = kDurationByLaps;
-        engine_.options.laps = 3;
-        engine_.options.lapsEnd = c.rule;
-        engine_.options.countdownSeconds = 0;
+        AllSoundsOn(kLanguageFrench);
+        engine_.soundSettings.clock = kClockOff;
+        engine_.soundSettings.start = kStartOff;
+        ByLaps(3, c.rule);
         StartAndGo();
+        const std::size_t from = sounds_.played.size();
         Laps({{0, 10000, 10000}, {1, 17000, 17000}}, 100000);
-        EXPECT_EQ(engine_.running, 0);
-        EXPECT_EQ(RaceMs(), c.stopsAt);
-        EXPECT_EQ(Car(0).laps, 3);
-        EXPECT_EQ(Car(1).laps, c.slowCarLaps);
+        EXPECT_EQ(Fields(engine_.running, RaceMs(), Car(0).laps, Car(1).laps),
+                  Fields(0, c.stopsAt, 3, c.slowCarLaps));
+        EXPECT_EQ(Sounds(from), c.sounds);
     }
 }
 
 TEST_F(RunControlTest, ALapRunStopsAtItsSafetyDuration) {
     Arm({0});
-    engine_.options.durationKind = kDurationByLaps;
-    engine_.options.laps = 300;
-    engine_.options.countdownSeconds = 0;
+    ByLaps(300, kLapsEndFinishLap);
     StartAndGo();
     ASSERT_TRUE(WaitForStop(3 * 3600000, 1000));
     EXPECT_EQ(RaceMs(), 2 * 3600000u + 1000u);
@@ -142,86 +131,66 @@ TEST_F(RunControlTest, ATimeRunStopsAtThePassingLimit) {
     engine_.options.durationHours = 1;
     engine_.options.durationMinutes = 0;
     engine_.options.durationTotalMinutes = 60;
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     Laps({{0, 2500, 2500}, {1, 2600, 2600}}, 3600000);
-    EXPECT_EQ(engine_.running, 0);
-    EXPECT_EQ(RaceMs(), 150u * 2500u);
-    EXPECT_EQ(Car(0).passingCount, 150);
-    EXPECT_EQ(Car(1).passingCount, 144);
+    EXPECT_EQ(Fields(engine_.running, RaceMs(), Car(0).passingCount, Car(1).passingCount),
+              "0|375000|150|144");
 }
 
 TEST_F(RunControlTest, AStaggeredStartTimesEachCarFromItsOwnCrossing) {
     Arm({0, 1});
     engine_.options.startMode = kStartStaggered;
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     PassAt(2000, {0});
     PassAt(5000, {1});
     PassAt(14000, {0});
     PassAt(18000, {1});
-    EXPECT_EQ(Car(0).startReference, 2000);
-    EXPECT_EQ(Car(0).totalTime, 12000);
-    EXPECT_EQ(Car(1).totalTime, 13000);
-    EXPECT_EQ(Car(1).laps, 1);
+    EXPECT_EQ(Fields(Car(0).startReference, Car(0).totalTime, Car(1).totalTime, Car(1).laps),
+              "2000|12000|13000|1");
     Wait(61000 - RaceMs());
     EXPECT_EQ(engine_.clock.remaining, "0:00:00");
     EXPECT_TRUE(sounds_.played.empty());  // no horn at zero: each car has its own minute
     PassAt(62000, {0});
-    EXPECT_EQ(Car(0).finished, 1);  // 60 s of its own
-    EXPECT_EQ(engine_.running, 1);
+    EXPECT_EQ(Fields(Car(0).finished, engine_.running), "1|1");  // 60 s of its own
 }
 
-TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingTimeZeroForEveryCar) {
-    Arm({0, 1});
-    engine_.options.startMode = kStartFirstCar;
-    engine_.options.countdownSeconds = 2;
-    StartCommand(engine_);
-    Wait(1000);
-    Cross({0});  // before zero: dropped
-    Wait(1500);
-    EXPECT_EQ(engine_.preStart, 1);
-    EXPECT_EQ(engine_.running, 0);
-    EXPECT_FALSE(CarButton(engine_, 5));  // no car in that slot
-    Cross({0});
-    Wait(10);
-    ASSERT_EQ(engine_.running, 1);
-    EXPECT_EQ(Car(0).laps, 0);  // its crossing is no lap
-    EXPECT_EQ(Car(0).passingTime, 0);
-    PassAt(400, {1});
-    EXPECT_EQ(Car(1).raceTimes[1], 400);
-    PassAt(12000, {0});
-    EXPECT_EQ(Car(0).laps, 1);
-    EXPECT_EQ(Car(0).totalTime, 12000);
-}
-
-TEST_F(RunControlTest, CarButtonsWaitForTheRunExceptForAFirstCarStart) {
-    Arm({0, 1});
-    engine_.options.startMode = kStartFirstCar;
-    engine_.options.countdownSeconds = 1;
-    StartCommand(engine_);
-    Wait(500);
-    EXPECT_FALSE(CarButton(engine_, 0));
-    Wait(1000);
-    EXPECT_TRUE(CarButton(engine_, 1));
-    EXPECT_EQ(engine_.running, 1);
-    EXPECT_EQ(engine_.firstCarSeen, 1);
-    PassAt(500, {0});
-    EXPECT_EQ(Car(0).totalTime, 500);
-    Wait(3500);
-    EXPECT_TRUE(CarButton(engine_, 1));  // a manual lap, dated now
-    EXPECT_EQ(Car(1).laps, 1);
-    EXPECT_EQ(Car(1).totalTime, 4000);
-    EXPECT_FALSE(CarButton(engine_, 2));  // "(NA)"
+TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingOrButtonTimeZeroForEveryCar) {
+    for (bool button : {false, true}) {
+        SCOPED_TRACE(button);
+        Arm({0, 1}, 2);
+        engine_.options.startMode = kStartFirstCar;
+        StartCommand(engine_);
+        Wait(1000);
+        EXPECT_FALSE(CarButton(engine_, 0));  // the countdown runs
+        Cross({0});                           // before zero: dropped
+        Wait(1500);
+        EXPECT_EQ(Fields(engine_.preStart, engine_.running), "1|0");
+        EXPECT_FALSE(CarButton(engine_, 5));  // no car in that slot
+        if (button) {
+            EXPECT_TRUE(CarButton(engine_, 0));
+        } else {
+            Cross({0});
+            Wait(10);
+        }
+        ASSERT_EQ(Fields(engine_.running, engine_.firstCarSeen), "1|1");
+        EXPECT_EQ(Fields(Car(0).laps, Car(0).passingTime), "0|0");  // its crossing is no lap
+        PassAt(400, {1});
+        PassAt(12000, {0});
+        EXPECT_EQ(Fields(Car(1).raceTimes[1], Car(0).laps, Car(0).totalTime), "400|1|12000");
+        // Running, a car button is a manual lap dated now; an empty slot's does nothing.
+        Wait(14000 - RaceMs());
+        EXPECT_TRUE(CarButton(engine_, 1));
+        EXPECT_FALSE(CarButton(engine_, 2));
+        EXPECT_EQ(Fields(Car(1).laps, Car(1).totalTime), "2|14000");
+        StopCommand(engine_);
+    }
 }
 
 TEST_F(RunControlTest, ARunOfEmptySlotsStopsOnItsFirstRunningTick) {
     Arm({});
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     Wait(10);
-    EXPECT_EQ(engine_.running, 0);
-    EXPECT_EQ(engine_.everStarted, 1);
+    EXPECT_EQ(Fields(engine_.running, engine_.everStarted), "0|1");
 }
 
 TEST_F(RunControlTest, AnMk2ThatDoesNotAnswerTheClockResetHoldsTheRunAtZero) {
@@ -234,47 +203,36 @@ TEST_F(RunControlTest, AnMk2ThatDoesNotAnswerTheClockResetHoldsTheRunAtZero) {
         ++resets;
         if (answer) port.QueueRead({0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00});
     };
-    Arm({0});
-    engine_.options.countdownSeconds = 1;
+    Arm({0}, 1);
     StartCommand(engine_);
     Wait(5000);
-    EXPECT_EQ(engine_.preStart, 1);
-    EXPECT_EQ(engine_.running, 0);
-    EXPECT_EQ(engine_.countdownRemaining, 0);
+    EXPECT_EQ(Fields(engine_.preStart, engine_.running, engine_.countdownRemaining), "1|0|0");
     EXPECT_GT(resets, 10);  // asked again on every tick
     answer = true;
     Wait(10);
-    EXPECT_EQ(engine_.running, 1);
-    EXPECT_EQ(engine_.clockZeroed, 1);
+    EXPECT_EQ(Fields(engine_.running, engine_.clockZeroed), "1|1");
 }
 
 TEST_F(RunControlTest, TheDelayBetweenRunsCountsDownThenShowsItsOverrun) {
     Arm({0});
     engine_.options.delayMinutes = 1;
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     StopCommand(engine_);
     ASSERT_EQ(engine_.delayActive, 1);
-    Shown shown = Watch(engine_.clock.delay, 60000);
-    ASSERT_EQ(shown.size(), 60u);
-    EXPECT_EQ(shown[0], (std::pair<std::uint32_t, std::string>{10, "1:00 before start"}));
-    EXPECT_EQ(shown[1].second, "0:59 before start");
-    EXPECT_EQ(shown[59], (std::pair<std::uint32_t, std::string>{59010, "0:01 before start"}));
-    EXPECT_TRUE(sounds_.played.empty());
-    EXPECT_FALSE(engine_.clock.delayOverrun);
-    EXPECT_EQ(Watch(engine_.clock.delay, 2010), (Shown{{10, "0:00 before start"},
-                                                       {1010, "0:01 delay elapsed"},
-                                                       {2010, "0:02 delay elapsed"}}));
-    EXPECT_EQ(engine_.clock.delayMinutes, "1:00");
-    EXPECT_TRUE(engine_.clock.delayOverrun);
-    EXPECT_EQ(sounds_.Files(), std::vector<std::string>{"sons/nokia-sms.wav"});
+    const std::string shown = Watch(engine_.clock.delay, 60000);
+    EXPECT_TRUE(shown.starts_with("1:00 before start@10 0:59 before start@1010 ")) << shown;
+    EXPECT_TRUE(shown.ends_with(" 0:01 before start@59010")) << shown;
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), '@'), 60);
+    EXPECT_EQ(Fields(Sounds(), engine_.clock.delayOverrun), "|0");
+    EXPECT_EQ(Watch(engine_.clock.delay, 2010),
+              "0:00 before start@10 0:01 delay elapsed@1010 0:02 delay elapsed@2010");
+    EXPECT_EQ(Fields(engine_.clock.delayMinutes, engine_.clock.delayOverrun, Sounds()),
+              "1:00|1|nokia-sms");
 
     messages_.Expect(MessageAnswer::Yes);
     ClearCommand(engine_);
     StartCommand(engine_);
-    EXPECT_EQ(engine_.delayActive, 0);
-    EXPECT_EQ(engine_.clock.delay, "");
-    EXPECT_FALSE(engine_.clock.delayOverrun);
+    EXPECT_EQ(Fields(engine_.delayActive, engine_.clock.delay, engine_.clock.delayOverrun), "0||0");
 }
 
 TEST_F(RunControlTest, ClearAsksThenPutsTheRunBackAsLoaded) {
@@ -282,7 +240,6 @@ TEST_F(RunControlTest, ClearAsksThenPutsTheRunBackAsLoaded) {
     engine_.everStarted = 0;
     ClearCommand(engine_);  // no run: not even a question
     engine_.everStarted = 1;
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     PassAt(3000, {0});
     StopCommand(engine_);
@@ -293,20 +250,17 @@ TEST_F(RunControlTest, ClearAsksThenPutsTheRunBackAsLoaded) {
     messages_.Expect(MessageAnswer::No);
     ClearCommand(engine_);
     ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].title, "Velkaro");
-    EXPECT_EQ(messages_.shown[0].text, kClearQuestion);
-    EXPECT_EQ(messages_.shown[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(Car(0).laps, 1);
-    EXPECT_EQ(engine_.armed, 0);
+    const FakeMessages::Shown& asked = messages_.shown[0];
+    EXPECT_EQ(Fields(asked.title, asked.text, asked.buttons == MessageButtons::YesNo),
+              Fields("Velkaro", kClearQuestion, 1));
+    EXPECT_EQ(Fields(Car(0).laps, engine_.armed), "1|0");
 
     messages_.Expect(MessageAnswer::Yes);
     ClearCommand(engine_);
-    EXPECT_EQ(engine_.armed + engine_.fresh, 2);
-    EXPECT_EQ(Car(0).laps + Car(0).finished, 0);
-    EXPECT_EQ(engine_.trailer.description, ".");
-    EXPECT_EQ(engine_.trailer.comment, "");
-    EXPECT_EQ(engine_.clock.elapsed, "0:00:00");
-    EXPECT_EQ(engine_.clock.countdown, "0s");
+    EXPECT_EQ(Fields(engine_.armed, engine_.fresh, Car(0).laps, Car(0).finished,
+                     engine_.trailer.description, engine_.trailer.comment, engine_.clock.elapsed,
+                     engine_.clock.countdown),
+              "1|1|0|0|.||0:00:00|0s");
     std::string details = "CLASSEMENTToursTemps\t\r\nDriver 1\t0\t\r\n";
     for (int i = 0; i < 19; ++i) details += "(NA)\t0\t\r\n";
     EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "DetailResultats.res"), details);
@@ -314,27 +268,23 @@ TEST_F(RunControlTest, ClearAsksThenPutsTheRunBackAsLoaded) {
 }
 
 TEST_F(RunControlTest, StopKeepsTheTrackRecordInTheCircuitsFile) {
-    CircuitRecord& oval = engine_.circuits[1];
-    oval.name = "Oval";
-    oval.minimumLapTime = "2";
+    const auto file = folder_.Path() /
+                      "BaseDonn\xC3\xA9"
+                      "esCircuits.bd";
     engine_.circuits[0].name = "Bend";
+    engine_.circuits[1].name = "Oval";
+    engine_.circuits[1].minimumLapTime = "2";
     engine_.options.circuitIndex = 1;
     Arm({0});
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
     for (std::uint32_t t : {3000u, 15000u, 26500u}) PassAt(t, {0});
     StopCommand(engine_);
-    EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "BaseDonn\xC3\xA9"
-                                                   "esCircuits.bd"),
+    EXPECT_EQ(test::ReadWholeFile(file),
               "Bend\t\t\t0\t\t\t\t\t\r\nOval\t\t11.500\t11500\tDriver 1\t2\t\t\t\r\n");
 
     // A file that cannot be written is reported, once the run is settled.
-    std::filesystem::remove(folder_.Path() /
-                            "BaseDonn\xC3\xA9"
-                            "esCircuits.bd");
-    std::filesystem::create_directory(folder_.Path() /
-                                      "BaseDonn\xC3\xA9"
-                                      "esCircuits.bd");
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
     messages_.Expect(MessageAnswer::Ok);
     Arm({0});
     StartAndGo();
@@ -346,57 +296,47 @@ TEST_F(RunControlTest, StopKeepsTheTrackRecordInTheCircuitsFile) {
 
 TEST_F(RunControlTest, TheRunGreysWhatCouldChangeTheEventUntilStop) {
     Arm({0, 2});
-    EXPECT_TRUE(IsEnabled(engine_.panel, 2201));
-    EXPECT_FALSE(IsEnabled(engine_.panel, 2202));
-    EXPECT_TRUE(IsEnabled(engine_.panel, 2203));
-    EXPECT_FALSE(IsEnabled(engine_.panel, kSaveCommand));  // no file of its own yet
-    EXPECT_TRUE(engine_.panel.eventTree);
+    auto enabled = [this](std::initializer_list<int> ids) {
+        std::string out;
+        for (int id : ids) out += IsEnabled(engine_.panel, id) ? '1' : '0';
+        return out + (engine_.panel.eventTree ? " tree" : "");
+    };
+    // Car buttons for the cars in use; "Save" only once the event has a file of its own.
+    EXPECT_EQ(enabled({2201, 2202, 2203, kSaveCommand}), "1010 tree");
     std::uint32_t changes = engine_.panelChanges;
 
     StartCommand(engine_);
     EXPECT_GT(engine_.panelChanges, changes);
-    for (int id :
-         {1001, 1002, 1005, 1006, 1012, 1013, 1014, 6102, 6103, 6104, kStartButton, kClearButton,
-          kScanButton, kPrintButton, kPersonalChipsRadio, kTransponderSetList}) {
-        EXPECT_FALSE(IsEnabled(engine_.panel, id)) << id;
-    }
-    for (int id : {1015, 1017, kStopButton, 2201}) EXPECT_TRUE(IsEnabled(engine_.panel, id)) << id;
-    EXPECT_FALSE(engine_.panel.eventTree);
+    EXPECT_EQ(enabled({1001, 1002, 1005, 1006, 1012, 1013, 1014, 6102, 6103, 6104}), "0000000000");
+    EXPECT_EQ(enabled({kStartButton, kClearButton, kScanButton, kPrintButton, kPersonalChipsRadio,
+                       kTransponderSetList, 1015, 1017, kStopButton, 2201}),
+              "0000001111");
 
     engine_.saveAllowed = true;
     StopCommand(engine_);
-    for (int id : {1001, 1003, 1014, 6104, kStartButton, kClubChipsRadio}) {
-        EXPECT_TRUE(IsEnabled(engine_.panel, id)) << id;
-    }
-    EXPECT_TRUE(engine_.panel.eventTree);
+    EXPECT_EQ(enabled({1001, 1003, 1014, 6104, kStartButton, kClubChipsRadio}), "111111 tree");
 }
 
 TEST_F(RunControlTest, TheRunDescriptionAndClockTextsFollowTheOptions) {
     Arm({0});
-    engine_.options.countdownSeconds = 0;
     StartAndGo();
-    EXPECT_EQ(engine_.trailer.description,
-              "Duration 0:01:00 - STARTSoundSignal - ENDCompleteCurrentLap - Start 05/12/2026 "
-              "14:30");
     Wait(1010);
-    EXPECT_EQ(engine_.clock.duration, "0:01:00");
-    EXPECT_EQ(engine_.clock.elapsed, "0:00:01");
-    EXPECT_EQ(engine_.clock.remaining, "0:00:59");
+    EXPECT_EQ(Fields(engine_.trailer.description, engine_.clock.duration, engine_.clock.elapsed,
+                     engine_.clock.remaining),
+              "Duration 0:01:00 - STARTSoundSignal - ENDCompleteCurrentLap - Start 05/12/2026 "
+              "14:30|0:01:00|0:00:01|0:00:59");
     StopCommand(engine_);
 
     Arm({0});
-    engine_.options.durationKind = kDurationByLaps;
-    engine_.options.laps = 10;
+    ByLaps(10, kLapsEndAllLaps);
     engine_.options.startMode = kStartStaggered;
-    engine_.options.lapsEnd = kLapsEndAllLaps;
     ResetClockTexts(engine_);
     clock_.now.minute = 7;
     StartAndGo();
-    EXPECT_EQ(engine_.trailer.description,
-              "Duration 10 laps - STARTStaggered - ENDCompleteAllLaps - Start 05/12/2026 14:07");
     Wait(2010);
-    EXPECT_EQ(engine_.clock.elapsed, "0:00:02");
-    EXPECT_EQ(engine_.clock.remaining, "");
+    EXPECT_EQ(Fields(engine_.trailer.description, engine_.clock.elapsed, engine_.clock.remaining),
+              "Duration 10 laps - STARTStaggered - ENDCompleteAllLaps - Start 05/12/2026 "
+              "14:07|0:00:02|");
 }
 
 }  // namespace

@@ -10,19 +10,16 @@
 namespace velkaro {
 namespace {
 
-class RunEngineEndToEnd : public test::EngineTest {};
+using test::Fields;
+using test::Kept;
+using RunEngineEndToEnd = test::EngineTest;
 
 TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
-    test::PrepareEvent(6, 3, 2, messages_);
-    QualifOptions q;
-    q.durationKind = kDurationByLaps;
-    q.runLaps = 4;
-    q.countdownSeconds = 3;
-    ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
+    test::PrepareLapHeats(6, 3, 2, 4, kLapsEndFinishLap, 3, messages_);
     EventModel model;
     ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
     EventForRun event;
-    event.categoryName = model.header.categories[0].name.View();
+    event.categoryName = "CAT A";
     ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
     ASSERT_EQ(engine_.armed, 1);
 
@@ -31,27 +28,23 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     // finishes with its third.
     Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
     ASSERT_EQ(engine_.running, 0);
-    EXPECT_EQ(RaceMs(), 37000u);
-    EXPECT_EQ(Car(0).laps * 100 + Car(1).laps * 10 + Car(2).laps, 443);
-    EXPECT_EQ(Car(2).totalTime, 33000);
-    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");
-    EXPECT_EQ(engine_.tables.rows[2].driverName, "Driver 3");
+    EXPECT_EQ(Fields(RaceMs(), Car(0).laps, Car(1).laps, Car(2).laps, Car(2).totalTime,
+                     engine_.tables.rows[0].driverName, engine_.tables.rows[2].driverName),
+              "37000|4|4|3|33000|Driver 1|Driver 3");
 
     ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_));
-    RunCars stored;
-    RunTrailer trailer;
-    ASSERT_EQ(ReadRunResult("Cat\xE9gorie1M2S1", stored, trailer), FileOutcome::Done);
-    test::ExpectSameRun(stored, engine_.tables.cars);
+    const test::StoredRun stored = test::ReadRun("Cat\xE9gorie1M2S1");
+    EXPECT_EQ(Kept(stored.cars), Kept(engine_.tables.cars));
     EXPECT_EQ(
-        trailer.description,
+        stored.trailer.description,
         "Duration 4 laps - STARTSoundSignal - ENDCompleteCurrentLap - Start 05/12/2026 14:30");
     EventHeader header;
     ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
-    EXPECT_EQ(header.categories[0].qualificationStarted, 1);
     RunDoneFlags flags;
     ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
-    EXPECT_EQ(flags.flags[0][static_cast<std::size_t>(HeatFlagIndex(2, 1))], 1);
-    EXPECT_EQ(flags.flags[0][static_cast<std::size_t>(HeatFlagIndex(1, 1))], 0);
+    EXPECT_EQ(Fields(header.categories[0].qualificationStarted, flags.flags[0][HeatFlagIndex(2, 1)],
+                     flags.flags[0][HeatFlagIndex(1, 1)]),
+              "1|1|0");
 
     // Recording again rewrites the section in place.
     std::string before = test::ReadWholeFile(folder_.Path() / "Private/Course.race");
@@ -62,11 +55,10 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     EXPECT_FALSE(RecordLoadedRun(engine_, model, messages_));
 
     // Selected again, the heat shows what was run.
-    RunCars run = engine_.tables.cars;
+    const RunCars run = engine_.tables.cars;
     ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
-    EXPECT_EQ(engine_.armed, 0);
-    test::ExpectSameRun(engine_.tables.cars, run);
-    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");
+    EXPECT_EQ(Fields(engine_.armed, engine_.tables.rows[0].driverName), "0|Driver 1");
+    EXPECT_EQ(Kept(engine_.tables.cars), Kept(run));
 }
 
 }  // namespace

@@ -11,33 +11,22 @@
 namespace velkaro {
 namespace {
 
+using test::Fields;
+
 class RunLoadingTest : public test::EngineTest {
   protected:
-    EventForRun Event() const {
-        EventForRun e;
-        e.categoryName = "CAT A";
-        e.eventName = "Spring Cup";
-        e.circuitName = "Oval";
-        e.minimumLapSeconds = 3;
-        e.circuitIndex = 4;
-        return e;
+    bool Load(int round, int heat, std::int32_t finalsState = 0) {
+        EventForRun e{"CAT A", "Spring Cup", "Oval", 3, 4, finalsState, true};
+        return LoadHeat(engine_, 1, round, heat, e);
     }
-    bool Load(int round, int heat, const EventForRun& event) {
-        return LoadHeat(engine_, 1, round, heat, event);
-    }
-    std::vector<std::string> Names() {
-        std::vector<std::string> names;
-        for (const RunCar& car : engine_.tables.cars) names.emplace_back(car.driverName.View());
+    std::string Names(int count) {
+        std::string names;
+        for (int i = 0; i < count; ++i) names += Fields(engine_.tables.cars[i].driverName) + ",";
         return names;
     }
-    void StoreHeat(int round, int heat, const RunCars& cars) {
-        RunTrailer trailer;
-        trailer.description = "Duration 0:05:00 - x";
-        trailer.comment = "fine";
-        trailer.condition = "Dry";
-        ASSERT_EQ(WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, round, heat).View(), trailer,
-                                  messages_),
-                  FileOutcome::Done);
+    std::string State() {
+        return Fields(engine_.runLoaded, engine_.armed, engine_.fresh, engine_.everStarted,
+                      engine_.holdsResults);
     }
 };
 
@@ -49,37 +38,25 @@ TEST_F(RunLoadingTest, TheGridPlacesTheHeatsDriversOnTheirCars) {
     grids.lanes[0] = {1, 0, 9, 4, 5, 6, 7, 8};  // a place never stored, one beyond the heat
     ASSERT_EQ(WriteStartingGrids(1, grids, messages_), FileOutcome::Done);
 
-    ASSERT_TRUE(Load(3, 2, Event()));
-    std::vector<std::string> expected{"Driver 11", "Driver 9",  "Driver 10", "Driver 12",
-                                      "Driver 13", "Driver 14", "Driver 15", "Driver 16"};
-    expected.resize(kCarSlots, "(NA)");
-    EXPECT_EQ(Names(), expected);
-    EXPECT_EQ(Car(0).transponder, "001011");  // the driver's own
-    EXPECT_EQ(Car(8).transponder, "");
-    EXPECT_EQ(engine_.tables.carsInUse, 8);
-    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 11");
-    EXPECT_EQ(engine_.runLoaded + engine_.armed + engine_.fresh + engine_.everStarted, 4);
-    EXPECT_EQ(engine_.holdsResults, 0);
-    EXPECT_EQ(engine_.sectionTitle, "Cat\xE9gorie1M3S2");
-    EXPECT_EQ(engine_.nodeCode, 13302);
-    EXPECT_EQ(engine_.runTitle, " CAT A - Round3 - Heat2 ");
-    EXPECT_EQ(engine_.categoryHeader, "CATEGORY : CAT A");
-    EXPECT_EQ(engine_.runHeader, "Qualification : Round3 - Heat2");
-    EXPECT_EQ(engine_.eventHeader, "Event : Spring Cup - Oval");
-    EXPECT_EQ(engine_.options.minimumLapSeconds, 3);
-    EXPECT_EQ(engine_.options.circuitIndex, 4);
-    EXPECT_EQ(engine_.options.passingLimit, 150);
-    EXPECT_EQ(engine_.clock.duration, "0:01:00");
-    EXPECT_EQ(engine_.clock.remaining, "0:00:00");
-    EXPECT_EQ(engine_.clock.countdown, "5s");
-    EXPECT_TRUE(IsEnabled(engine_.panel, 2208));
-    EXPECT_FALSE(IsEnabled(engine_.panel, 2209));
+    ASSERT_TRUE(Load(3, 2));
+    EXPECT_EQ(Names(9),
+              "Driver 11,Driver 9,Driver 10,Driver 12,Driver 13,Driver 14,Driver 15,Driver 16,"
+              "(NA),");
+    EXPECT_EQ(Fields(Car(0).transponder, Car(8).transponder, engine_.tables.carsInUse,
+                     engine_.tables.rows[0].driverName, State()),
+              "001011||8|Driver 11|1|1|1|1|0");
+    EXPECT_EQ(Fields(engine_.sectionTitle, engine_.nodeCode, engine_.runTitle,
+                     engine_.categoryHeader, engine_.runHeader, engine_.eventHeader),
+              "Cat\xE9gorie1M3S2|13302| CAT A - Round3 - Heat2 |CATEGORY : CAT A|"
+              "Qualification : Round3 - Heat2|Event : Spring Cup - Oval");
+    const RunOptions& o = engine_.options;
+    EXPECT_EQ(Fields(o.minimumLapSeconds, o.circuitIndex, o.passingLimit, engine_.clock.duration,
+                     engine_.clock.remaining, engine_.clock.countdown),
+              "3|4|150|0:01:00|0:00:00|5s");
+    EXPECT_EQ(Fields(IsEnabled(engine_.panel, 2208), IsEnabled(engine_.panel, 2209)), "1|0");
 
-    ASSERT_TRUE(Load(1, 1, Event()));
-    expected = {"Driver 1", "(NA)",     "(NA)",     "Driver 4",
-                "Driver 5", "Driver 6", "Driver 7", "Driver 8"};
-    expected.resize(kCarSlots, "(NA)");
-    EXPECT_EQ(Names(), expected);
+    ASSERT_TRUE(Load(1, 1));
+    EXPECT_EQ(Names(9), "Driver 1,(NA),(NA),Driver 4,Driver 5,Driver 6,Driver 7,Driver 8,(NA),");
     EXPECT_FALSE(IsEnabled(engine_.panel, 2202));
 }
 
@@ -93,50 +70,46 @@ TEST_F(RunLoadingTest, TheCategorysQualifyingOptionsGovernTheHeat) {
     q.start = kStartStaggered;
     q.endAtTime = kTimeEndAtSignal;
     ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
-    ASSERT_TRUE(Load(1, 1, Event()));
+    ASSERT_TRUE(Load(1, 1));
     const RunOptions& o = engine_.options;
-    EXPECT_EQ(o.classification, kByBestLap);
-    EXPECT_EQ(o.durationHours * 100 + o.durationMinutes, 115);
-    EXPECT_EQ(o.delayMinutes, 3);
-    EXPECT_EQ(o.startMode, kStartStaggered);
-    EXPECT_EQ(o.timeEnd, kTimeEndAtSignal);
-    EXPECT_EQ(engine_.clock.duration, "1:15:00");
-    EXPECT_EQ(engine_.clock.countdown, "30s");
+    EXPECT_EQ(Fields(o.classification, o.durationHours, o.durationMinutes, o.delayMinutes,
+                     o.startMode, o.timeEnd, engine_.clock.duration, engine_.clock.countdown),
+              "CLASSEMENTMeilleurTour|1|15|3|DEPARTDecale|FINTEMPSSignalSonore|1:15:00|30s");
 
     q.durationKind = kDurationByLaps;
     q.runLaps = 12;
     ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
-    ASSERT_TRUE(Load(1, 1, Event()));
-    EXPECT_EQ(engine_.clock.duration, "12 laps");
-    EXPECT_EQ(engine_.clock.remaining, "");
-    EXPECT_EQ(engine_.clock.elapsed, "0:00:00");
+    ASSERT_TRUE(Load(1, 1));
+    EXPECT_EQ(Fields(engine_.clock.duration, engine_.clock.remaining, engine_.clock.elapsed),
+              "12 laps||0:00:00");
 }
 
-TEST_F(RunLoadingTest, AStoredHeatWithALapIsShownAndWaitsForClear) {
+TEST_F(RunLoadingTest, AStoredEmptyHeatLoadsArmedOneWithALapIsShownAndWaitsForClear) {
     test::PrepareEvent(10, 10, 1, messages_);
-    RunCars cars;
-    for (RunCar& car : cars) car.driverName = kEmptySlotName;
-    ResetRunCars(cars);
-    StoreHeat(1, 1, cars);  // only "(NA)" and no time: as if never run
-    ASSERT_TRUE(Load(1, 1, Event()));
-    EXPECT_EQ(engine_.armed + engine_.fresh, 2);
-    EXPECT_EQ(engine_.holdsResults, 0);
+    RunCars cars = test::EmptyRun();  // only "(NA)" and no time: as if never run
+    RunTrailer trailer = test::HeatTrailer();
+    auto store = [&] {
+        ASSERT_EQ(
+            WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, 1, 1).View(), trailer, messages_),
+            FileOutcome::Done);
+    };
+    store();
+    ASSERT_TRUE(Load(1, 1));
+    EXPECT_EQ(State(), "1|1|1|1|0");
 
     cars[0].driverName = "Driver 2";
     cars[1].driverName = "Driver 1";
     ResetRunCars(cars);
     cars[1].passingCount = cars[1].laps = 1;
     cars[1].totalTime = cars[1].raceTimes[1] = cars[1].lapTimes[1] = 4200;
-    StoreHeat(1, 1, cars);
-    ASSERT_TRUE(Load(1, 1, Event()));
-    EXPECT_EQ(engine_.armed + engine_.fresh, 0);
-    EXPECT_EQ(engine_.holdsResults, 1);
-    EXPECT_EQ(Car(1).totalTime, 4200);
-    EXPECT_EQ(Car(1).transponder, "001001");
-    EXPECT_EQ(engine_.trailer.comment, "fine");
-    EXPECT_EQ(engine_.tables.carsInUse, 2);
-    EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");  // the stored order
-    EXPECT_EQ(engine_.tables.rows[0].totalTime, "0:04.200");
+    trailer.comment = "fine";
+    store();
+    ASSERT_TRUE(Load(1, 1));
+    // The stored order, and the driver's own transponder.
+    EXPECT_EQ(Fields(State(), Car(1).totalTime, Car(1).transponder, engine_.trailer.comment,
+                     engine_.tables.carsInUse, engine_.tables.rows[0].driverName,
+                     engine_.tables.rows[0].totalTime),
+              "1|0|0|1|1|4200|001001|fine|2|Driver 1|0:04.200");
     StartCommand(engine_);
     EXPECT_EQ(engine_.preStart, 0);
     messages_.Expect(MessageAnswer::Yes);
@@ -147,25 +120,23 @@ TEST_F(RunLoadingTest, AStoredHeatWithALapIsShownAndWaitsForClear) {
 
 TEST_F(RunLoadingTest, OnceTheFinalIsRecordedAHeatCanOnlyBeLookedAt) {
     test::PrepareEvent(10, 10, 1, messages_);
-    EventForRun event = Event();
-    event.finalsState = 2;
-    ASSERT_TRUE(Load(1, 1, event));
-    EXPECT_EQ(engine_.runLoaded + engine_.armed + engine_.fresh + engine_.everStarted, 0);
-    EXPECT_FALSE(IsEnabled(engine_.panel, kModifyRunResultsCommand));
-    EXPECT_EQ(Car(0).driverName, "Driver 1");
+    ASSERT_TRUE(Load(1, 1, 2));
+    EXPECT_EQ(
+        Fields(State(), IsEnabled(engine_.panel, kModifyRunResultsCommand), Car(0).driverName),
+        "0|0|0|0|0|0|Driver 1");
     StartCommand(engine_);
     EXPECT_EQ(engine_.preStart, 0);
     ClearCommand(engine_);  // asks nothing
-    ASSERT_TRUE(Load(1, 1, Event()));
+    ASSERT_TRUE(Load(1, 1));
     EXPECT_TRUE(IsEnabled(engine_.panel, kModifyRunResultsCommand));
 }
 
 TEST_F(RunLoadingTest, MissingSectionsAreReported) {
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_FALSE(Load(1, 1, Event()));
+    EXPECT_FALSE(Load(1, 1));
     ASSERT_EQ(CreateNewEventFile("CAT A"), FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_FALSE(Load(1, 1, Event()));
+    EXPECT_FALSE(Load(1, 1));
     EXPECT_EQ(engine_.runLoaded, 0);
     StartCommand(engine_);
     EXPECT_EQ(engine_.preStart, 0);
@@ -173,7 +144,7 @@ TEST_F(RunLoadingTest, MissingSectionsAreReported) {
     ASSERT_EQ(WriteParticipants(1, test::NumberedParticipants(5), messages_), FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_TRUE(Load(1, 1, Event()));
+    EXPECT_TRUE(Load(1, 1));
     std::vector<std::string> texts;
     for (const FakeMessages::Shown& m : messages_.shown) texts.push_back(m.text);
     EXPECT_EQ(texts,
@@ -181,58 +152,49 @@ TEST_F(RunLoadingTest, MissingSectionsAreReported) {
                                         "Error: Title of participants list not found",
                                         "Error: Title of qualification arrangement not found",
                                         "Error: Title of qualification starting grids not found"}));
-    EXPECT_EQ(Names(), std::vector<std::string>(kCarSlots, "(NA)"));
-    EXPECT_EQ(engine_.armed, 1);
+    EXPECT_EQ(Fields(Names(2), engine_.tables.carsInUse, engine_.armed), "(NA),(NA),|0|1");
 }
 
-TEST_F(RunLoadingTest, PersonalTranspondersComeFromTheLastParticipantOfThatName) {
-    RunCars cars;
-    cars[0].driverName = "Ann";
-    cars[1].driverName = "Bob";
-    cars[1].transponder = "000777";
-    Participants p{};
-    p[0].name = p[5].name = "Ann";
-    p[0].transponder = "000001";
-    p[5].transponder = "000002";
-    p[6].name = "Cid";
-    p[6].transponder = "000003";
-    AssignPersonalTransponders(cars, p);
-    EXPECT_EQ(cars[0].transponder, "000002");
-    EXPECT_EQ(cars[1].transponder, "000777");
-}
-
-TEST_F(RunLoadingTest, TwoCarsOnOneFrequencyAreARadioConflictExceptOn24Ghz) {
-    RunCars cars;
-    for (RunCar& car : cars) car.driverName = kEmptySlotName;
+TEST_F(RunLoadingTest, PersonalTranspondersAndRadioConflicts) {
+    RunCars cars = test::EmptyRun();
     cars[0].driverName = "Ann";
     cars[3].driverName = "Bob";
+    cars[3].transponder = "000777";
     cars[4].driverName = "Cid";
     Participants p{};
-    p[0].name = "Ann";
+    p[0].name = p[5].name = "Ann";  // the last participant of that name wins
+    p[0].transponder = "000001";
+    p[5].transponder = "000002";
+    AssignPersonalTransponders(cars, p);
+    // A car without a participant of its name keeps its own.
+    EXPECT_EQ(Fields(cars[0].transponder, cars[3].transponder), "000002|000777");
+
     p[1].name = "Bob";
     p[2].name = "Cid";
-    p[0].frequencies[0] = p[1].frequencies[0] = "2.4Ghz";
+
+    // One first frequency for two cars is a conflict, except "2.4Ghz"; empty ones never are.
+    p[0].frequencies[0] = p[5].frequencies[0] = p[1].frequencies[0] = "2.4Ghz";
     p[2].frequencies[0] = "27.145";
     EXPECT_EQ(CheckRadioConflict(cars, p), 0);
     p[1].frequencies[0] = "27.145";
     EXPECT_EQ(CheckRadioConflict(cars, p), 1);
-    p[2].frequencies[0] = "";
+    p[2].frequencies[0] = p[1].frequencies[0] = "";
     EXPECT_EQ(CheckRadioConflict(cars, p), 0);
 
     test::PrepareEvent(4, 4, 1, messages_);
     Participants shared = test::NumberedParticipants(4);
     shared[1].frequencies[0] = shared[3].frequencies[0] = "40.665";
     ASSERT_EQ(WriteParticipants(1, shared, messages_), FileOutcome::Done);
-    ASSERT_TRUE(Load(1, 1, Event()));
+    ASSERT_TRUE(Load(1, 1));
     EXPECT_EQ(engine_.radioConflict, 1);
 }
 
 TEST_F(RunLoadingTest, OnlyHeatNodesNameAHeat) {
     int c = 0, r = 0, h = 0;
     ASSERT_TRUE(HeatOfNode(13302, c, r, h));
-    EXPECT_EQ(c * 100 + r * 10 + h, 132);
+    EXPECT_EQ(Fields(c, r, h), "1|3|2");
     ASSERT_TRUE(HeatOfNode(93920, c, r, h));
-    EXPECT_EQ(c * 10000 + r * 100 + h, 90920);
+    EXPECT_EQ(Fields(c, r, h), "9|9|20");
     for (int node : {13300, 13100, 13000, 13921, 13950, 13990, 14101, 11001, 1000, 3101}) {
         EXPECT_FALSE(HeatOfNode(node, c, r, h)) << node;
     }
