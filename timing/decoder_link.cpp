@@ -69,6 +69,22 @@ void DeclareLoss(DecoderLink& link, Messages& messages, bool runRunning, std::ui
     if (!saved) messages.Error(kSettingsFileMissing);
 }
 
+// Sends the presence query, then hands each read of the next 100 ms to scan until the
+// decoder is found ready.
+template <typename Scan>
+void AskPresence(DecoderLink& link, Scan scan) {
+    Clock& clock = *link.clock;
+    int written = 0;
+    Send(*link.port, kPresenceQuery, &written);
+    std::int64_t frequency = clock.Frequency();
+    std::int64_t start = clock.Counter();
+    while (ElapsedMs(clock, start, frequency) < kPresenceWaitMs && link.settings.ready == 0) {
+        int n = 0;
+        ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
+        scan(link.receive.data(), n);
+    }
+}
+
 void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
                 const PassingSink& restoredPassings, std::uint32_t now) {
     DecoderLinkState& st = link.state;
@@ -76,14 +92,7 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
     st.lossTick = now;
     if (!OpenPort(*link.port, link.settings.port.View())) return;
 
-    int written = 0;
-    Send(*link.port, kPresenceQuery, &written);
-    std::int64_t frequency = clock.Frequency();
-    std::int64_t start = clock.Counter();
-    std::uint8_t* b = link.receive.data();
-    while (ElapsedMs(clock, start, frequency) < kPresenceWaitMs && link.settings.ready == 0) {
-        int n = 0;
-        ReadBytes(*link.port, b, kMaxRead, &n);
+    AskPresence(link, [&](const std::uint8_t* b, int n) {
         int i = 0;
         while (n - i >= kAnswerSize) {
             if (HasHeader(b + i, kPresenceAnswerTag) && b[i + 4] == kMk2Model) {
@@ -102,7 +111,7 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
                 ++i;
             }
         }
-    }
+    });
 
     if (link.settings.ready == 1 && st.settingsLoaded == 0) {
         bool saved = WriteInterfaceSettings(link.settings);
@@ -146,7 +155,6 @@ bool ReadBytes(SerialPort& port, std::uint8_t* bytes, int max, int* read) {
 }
 
 DetectResult DetectDecoder(DecoderLink& link, std::string_view port) {
-    Clock& clock = *link.clock;
     ClosePort(*link.port);
     link.settings.ready = 0;
     link.settings.port.Assign(port);
@@ -155,15 +163,8 @@ DetectResult DetectDecoder(DecoderLink& link, std::string_view port) {
         return DetectResult::PortNotOpened;
     }
 
-    int written = 0;
-    Send(*link.port, kPresenceQuery, &written);
-    std::int64_t frequency = clock.Frequency();
-    std::int64_t start = clock.Counter();
-    std::uint8_t* b = link.receive.data();
-    while (ElapsedMs(clock, start, frequency) < kPresenceWaitMs && link.settings.ready == 0) {
-        int n = 0;
-        ReadBytes(*link.port, b, kMaxRead, &n);
-        // Nothing is carried from one read to the next: an answer split in two is not seen.
+    // Nothing is carried from one read to the next: an answer split in two is not seen.
+    AskPresence(link, [&](const std::uint8_t* b, int n) {
         int i = 0;
         while (n - i >= kAnswerSize) {
             if (HasHeader(b + i, kPresenceAnswerTag)) {
@@ -173,7 +174,7 @@ DetectResult DetectDecoder(DecoderLink& link, std::string_view port) {
                 ++i;
             }
         }
-    }
+    });
 
     if (link.settings.ready == 1) {
         link.settings.interfaceType = kMk2Type;
