@@ -26,65 +26,59 @@ int CarsInUse(const RunCars& cars) {
     return n;
 }
 
-SectionTitle ParticipantsTitle(int category) {
+namespace {
+
+// A title built from its format and numbers.
+template <typename... Numbers>
+SectionTitle Title(const char* format, Numbers... numbers) {
     SectionTitle t;
-    Format(t, "Cat\xE9gorie%dListeParticipants", category);
+    Format(t, format, numbers...);
     return t;
+}
+
+}  // namespace
+
+SectionTitle ParticipantsTitle(int category) {
+    return Title("Cat\xE9gorie%dListeParticipants", category);
 }
 
 SectionTitle HeatSlotListTitle(int category) {
-    SectionTitle t;
-    Format(t, "Cat\xE9gorie%dR\xE9partitionQualifs", category);
-    return t;
+    return Title("Cat\xE9gorie%dR\xE9partitionQualifs", category);
 }
 
 SectionTitle QualifOptionsTitle(int category) {
-    SectionTitle t;
-    Format(t, "Cat\xE9gorie%dQualifsParam\xE8tres", category);
-    return t;
+    return Title("Cat\xE9gorie%dQualifsParam\xE8tres", category);
 }
 
 SectionTitle StartingGridsTitle(int category) {
-    SectionTitle t;
-    Format(t, "Cat\xE9gorie%dGrilleD\xE9partQualifs", category);
-    return t;
+    return Title("Cat\xE9gorie%dGrilleD\xE9partQualifs", category);
 }
 
 SectionTitle HeatTitle(int category, int round, int heat) {
-    SectionTitle t;
-    Format(t, "Cat\xE9gorie%dM%dS%d", category, round, heat);
-    return t;
+    return Title("Cat\xE9gorie%dM%dS%d", category, round, heat);
 }
 
 SectionTitle RoundClassificationTitle(int category, int round) {
-    SectionTitle t;
-    Format(t, "Cat\xE9gorie%dM%dClassement", category, round);
-    return t;
+    return Title("Cat\xE9gorie%dM%dClassement", category, round);
 }
 
 SectionTitle OverallClassificationTitle(int category) {
-    SectionTitle t;
-    Format(t, "Cat\xE9gorie%dClassementFinalQualifs", category);
-    return t;
+    return Title("Cat\xE9gorie%dClassementFinalQualifs", category);
 }
 
 // "\xE9" is split from a following "es": "\xE9es" would read as one hexadecimal escape.
 SectionTitle FinalsOptionsTitle(int category) {
-    SectionTitle t;
-    Format(t,
-           "Cat\xE9gorie%dRemont\xE9"
-           "esParam\xE8tres",
-           category);
-    return t;
+    return Title(
+        "Cat\xE9gorie%dRemont\xE9"
+        "esParam\xE8tres",
+        category);
 }
 
 SectionTitle FinalsLadderTitle(int category) {
-    SectionTitle t;
-    Format(t,
-           "Cat\xE9gorie%dR\xE9partitionRemont\xE9"
-           "es",
-           category);
-    return t;
+    return Title(
+        "Cat\xE9gorie%dR\xE9partitionRemont\xE9"
+        "es",
+        category);
 }
 
 SectionTitle FinalsRunTitle(int category, int level, char letter) {
