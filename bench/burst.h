@@ -7,7 +7,9 @@
 #include <cstring>
 
 #include "platform/serial_port.h"
+#include "timing/classification.h"
 #include "timing/decoder_link.h"
+#include "timing/passing_processing.h"
 #include "timing/run_car.h"
 #include "tools/decoder-sim/wire.h"
 
@@ -54,5 +56,16 @@ class BurstPort final : public SerialPort {
     int size = kMaxRead;  // 0: an idle decoder
     bool answerReset = false;
 };
+
+// Twenty cars with the burst's transponders, ready for a run: reset, in the live order.
+inline void TwentyCars(RunTables& t) {
+    for (int slot = 0; slot < kCarSlots; ++slot) {
+        Format(t.cars[std::size_t(slot)].driverName, "Driver number %d", slot + 1);
+        Format(t.cars[std::size_t(slot)].transponder, "%06d", 2001 + slot);
+    }
+    ResetRunCars(t.cars);
+    t.carsInUse = InitStandings(t.standings, t.cars);
+    InitLiveRows(t.rows, t.standings, t.carsInUse);
+}
 
 }  // namespace velkaro::bench

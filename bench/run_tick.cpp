@@ -58,13 +58,7 @@ struct Heat {
     void Start() {
         engine.running = 0;  // not "Stop": it would write the circuits file
         RunTables& t = engine.tables;
-        for (int slot = 0; slot < kCarSlots; ++slot) {
-            Format(t.cars[slot].driverName, "Driver number %d", slot + 1);
-            Format(t.cars[slot].transponder, "%06d", 2001 + slot);
-        }
-        ResetRunCars(t.cars);
-        t.carsInUse = InitStandings(t.standings, t.cars);
-        InitLiveRows(t.rows, t.standings, t.carsInUse);
+        bench::TwentyCars(t);
         engine.runLoaded = engine.armed = engine.fresh = engine.everStarted = 1;
         int size = port.size;
         port.size = 0;

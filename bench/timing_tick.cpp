@@ -18,13 +18,7 @@ constexpr std::int64_t kTickAdvanceMs = 60000;  // each tick's frames come a min
 constexpr int kTicksPerRun = 100;               // well before any car fills its histories
 
 void NewRun(RunTables& t, std::int64_t* offset) {
-    for (int slot = 0; slot < kCarSlots; ++slot) {
-        Format(t.cars[slot].driverName, "Driver number %d", slot + 1);
-        Format(t.cars[slot].transponder, "%06d", 2001 + slot);
-    }
-    ResetRunCars(t.cars);
-    t.carsInUse = InitStandings(t.standings, t.cars);
-    InitLiveRows(t.rows, t.standings, t.carsInUse);
+    bench::TwentyCars(t);
     t.runBestLap = kRunBestLapStart;
     *offset = 0;
 }
