@@ -1,5 +1,5 @@
-// Painting the live race screen at 1920 x 1080 with 20 rows, and the 10 ms timer's regularity
-// while a modal dialog runs its own loop.
+// Painting the live race screen at 1920 x 1080 with 20 rows, and the 10 ms beat's regularity
+// while a modal dialog opened from inside the beat runs its own loop.
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/qt/qt_canvas.h"
+#include "shell/heartbeat.h"
 #include "shell/live_screen.h"
 
 namespace velkaro {
@@ -99,35 +100,60 @@ void PaintAt1080(benchmark::State& state) {
 }
 BENCHMARK(PaintAt1080)->Arg(1)->Arg(0)->ArgNames({"relief"})->Unit(benchmark::kMillisecond);
 
-// The run engine's tick keeps coming while a modal dialog is open: 500 intervals measured.
+// The beat keeps coming while a modal dialog that the beat itself opened is open, as the link
+// reports are: 500 intervals measured under the dialog. With a plain QTimer (heartbeat:0) the
+// dialog's loop gets no beat at all; it is closed after 2 s and that one gap is what it shows.
 void TimerUnderModalDialog(benchmark::State& state) {
     App();
+    const bool heartbeat = state.range(0) != 0;
     std::vector<double> intervals;
     for (auto _ : state) {
         intervals.clear();
         QDialog dialog;
-        QTimer timer;
-        timer.setTimerType(Qt::PreciseTimer);
-        timer.setInterval(10);
+        bool opened = false;
         auto last = std::chrono::steady_clock::now();
-        bool first = true;
-        QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto beat = [&] {
             auto now = std::chrono::steady_clock::now();
-            if (!first)
+            if (opened) {
                 intervals.push_back(std::chrono::duration<double, std::milli>(now - last).count());
-            first = false;
+            }
             last = now;
             if (intervals.size() >= 500) dialog.accept();
-        });
-        timer.start();
-        dialog.exec();
+            if (opened) return;
+            opened = true;
+            QTimer::singleShot(2000, &dialog, &QDialog::accept);
+            dialog.exec();
+            if (intervals.empty()) {  // not one beat while it was open
+                intervals.push_back(std::chrono::duration<double, std::milli>(
+                                        std::chrono::steady_clock::now() - last)
+                                        .count());
+            }
+            QApplication::exit();
+        };
+        Heartbeat pump(10, beat);
+        QTimer plain;
+        plain.setTimerType(Qt::PreciseTimer);
+        plain.setInterval(10);
+        QObject::connect(&plain, &QTimer::timeout, beat);
+        if (heartbeat) {
+            pump.Start();
+        } else {
+            plain.start();
+        }
+        QApplication::exec();
     }
     std::sort(intervals.begin(), intervals.end());
+    state.counters["intervals"] = double(intervals.size());
     state.counters["median_ms"] = intervals[intervals.size() / 2];
     state.counters["p99_ms"] = intervals[intervals.size() * 99 / 100];
     state.counters["max_ms"] = intervals.back();
 }
-BENCHMARK(TimerUnderModalDialog)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(TimerUnderModalDialog)
+    ->Arg(0)
+    ->Arg(1)
+    ->ArgNames({"heartbeat"})
+    ->Iterations(1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace velkaro

@@ -5,7 +5,9 @@ namespace velkaro {
 namespace {
 
 template <typename T>
-std::optional<T> Next(std::deque<std::optional<T>>& answers) {
+std::optional<T> Next(const std::function<void()>& whileOpen,
+                      std::deque<std::optional<T>>& answers) {
+    if (whileOpen) whileOpen();
     if (answers.empty()) return std::nullopt;
     std::optional<T> a = answers.front();
     answers.pop_front();
@@ -29,23 +31,24 @@ class FakePrintJob final : public PrintJob {
 
 std::optional<std::string> FakeDialogs::OpenFile(std::string_view startFolder, FileFilter) {
     openStarts.emplace_back(startFolder);
-    return Next(openAnswers);
+    return Next(whileOpen, openAnswers);
 }
 
 std::optional<std::string> FakeDialogs::SaveFile(std::string_view initialName, FileFilter) {
     saveInitialNames.emplace_back(initialName);
-    return Next(saveAnswers);
+    return Next(whileOpen, saveAnswers);
 }
 
 std::optional<Rgb> FakeDialogs::ChooseColour(Rgb, std::array<Rgb, 16>&) {
-    return Next(colourAnswers);
+    return Next(whileOpen, colourAnswers);
 }
 
 std::optional<Font> FakeDialogs::ChooseFont(const Font&) {
-    return Next(fontAnswers);
+    return Next(whileOpen, fontAnswers);
 }
 
 std::unique_ptr<PrintJob> FakeDialogs::Print(std::string_view documentName) {
+    if (whileOpen) whileOpen();
     if (!printerAvailable) return nullptr;
     auto p = std::make_shared<Printed>();
     p->name = std::string(documentName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -25,6 +26,9 @@ class FakeDialogs final : public Dialogs {
     std::deque<std::optional<Rgb>> colourAnswers;
     std::deque<std::optional<Font>> fontAnswers;
     bool printerAvailable = true;
+    // Runs while a dialog is "open", before it is answered: a real dialog's modal loop keeps the
+    // program's timer ticking, and a test puts those ticks here.
+    std::function<void()> whileOpen;
 
     // What each dialog was opened with.
     std::vector<std::string> openStarts, saveInitialNames;

@@ -22,6 +22,7 @@ MessageAnswer DefaultAnswer(MessageButtons buttons) {
 MessageAnswer FakeMessages::Show(std::string_view title, std::string_view text,
                                  MessageButtons buttons, MessageIcon icon) {
     shown.push_back({std::string(title), std::string(text), buttons, icon});
+    if (whileOpen) whileOpen(Shown(shown.back()));  // a copy: the wait may show boxes of its own
     if (!script_.empty()) {
         MessageAnswer a = script_.front();
         script_.pop_front();

@@ -31,6 +31,9 @@ class FakeMessages final : public Messages {
 
     std::vector<Shown> shown;
     std::function<void(const Shown&)> onUnexpected;
+    // Runs while a box is "open", before it is answered: a real box's modal loop keeps the
+    // program's timer ticking, and a test puts those ticks here.
+    std::function<void(const Shown&)> whileOpen;
 
   private:
     std::deque<MessageAnswer> script_;

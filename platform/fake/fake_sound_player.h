@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,12 @@ class FakeSoundPlayer final : public SoundPlayer {
     void PlayAsync(std::string_view file) override { played.push_back({std::string(file), false}); }
     void PlayAndWait(std::string_view file) override {
         played.push_back({std::string(file), true});
+        if (whileWaiting) whileWaiting(std::string(file));
     }
+
+    // Runs while a sound is waited for: the real player's wait keeps the program's timer
+    // ticking, and a test puts those ticks here.
+    std::function<void(const std::string&)> whileWaiting;
 
     // Just the file names, in order.
     std::vector<std::string> Files() const {

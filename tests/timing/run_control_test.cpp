@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/cp1252.h"
 #include "tests/timing/engine_fixture.h"
 
 namespace velkaro {
@@ -211,6 +212,25 @@ TEST_F(RunControlTest, AnMk2ThatDoesNotAnswerTheClockResetHoldsTheRunAtZero) {
     answer = true;
     Wait(10);
     EXPECT_EQ(Fields(engine_.running, engine_.clockZeroed), "1|1");
+}
+
+// A box shown by a tick runs a modal loop in which the following ticks run nested: the run goes
+// on being timed until its OK.
+TEST_F(RunControlTest, ARunKeepsCountingWhileABoxItsTickOpenedWaitsForOk) {
+    Arm({0, 1});
+    StartAndGo();
+    std::filesystem::remove(FileSystemName(kInterfaceSettingsFile));
+    ReloadLinkSettings(link_);
+    std::string duringTheBox;
+    messages_.whileOpen = [&](const FakeMessages::Shown&) {
+        PassAt(3000, {0, 1});
+        PassAt(6000, {0});
+        duringTheBox = Fields(Car(0).passingCount, Car(1).passingCount, RaceMs());
+    };
+    messages_.Expect(MessageAnswer::Ok);
+    Wait(10);
+    EXPECT_EQ(messages_.shown.back().text, "Error: COM port file not found");
+    EXPECT_EQ(duringTheBox, "2|1|6000");
 }
 
 TEST_F(RunControlTest, TheDelayBetweenRunsCountsDownThenShowsItsOverrun) {
