@@ -1,6 +1,6 @@
 # Fails when a header or source of a logic folder (outside its forms/) includes a Qt header.
 set(offenders)
-foreach(dir event timing databases qualification finals analysis)
+foreach(dir common event timing databases qualification finals analysis)
   file(GLOB_RECURSE files ${ROOT}/${dir}/*.h ${ROOT}/${dir}/*.hpp ${ROOT}/${dir}/*.cpp)
   foreach(f IN LISTS files)
     if(f MATCHES "/${dir}/forms/")

@@ -19,15 +19,19 @@ endfunction()
 
 # Registers a GoogleTest program built from SOURCES and linked with LIBS, with the folder of the
 # hand-written test files given as VELKARO_TEST_DATA. OFFSCREEN: it opens windows, on Qt's
-# offscreen platform.
+# offscreen platform; SCREEN: the offscreen platform's screen file.
 function(velkaro_add_gtest name)
-  cmake_parse_arguments(ARG "OFFSCREEN" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "OFFSCREEN" "SCREEN" "SOURCES;LIBS" ${ARGN})
   set(env "${VELKARO_TEST_ENV}")
   if(ARG_OFFSCREEN)
     add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/qt_gtest_main.cpp)
     target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} Qt6::Widgets
                           Qt6::Test GTest::gtest)
-    list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    if(ARG_SCREEN)
+      list(APPEND env "QT_QPA_PLATFORM=offscreen:configfile=${ARG_SCREEN}")
+    else()
+      list(APPEND env "QT_QPA_PLATFORM=offscreen")
+    endif()
     set_target_properties(${name} PROPERTIES AUTOMOC ON)
   else()
     add_executable(${name} ${ARG_SOURCES})

@@ -53,6 +53,7 @@ struct AppState {
     std::array<std::int32_t, kColumns> widths{};  // the live screen's working column widths
     DecoderLink link;
     TransponderSets transponderSets{};
+    std::int32_t transponderMode = kPersonalChipsRadio;  // the race panel's chosen radio
     RunEngine engine;  // the run in the race panel, and the circuits table
 };
 

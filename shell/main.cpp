@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/program_folder.h"
+#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_messages.h"
 #include "platform/qt/qt_serial_port.h"
@@ -24,9 +25,7 @@ std::string SkeletonFolder() {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Velkaro");
-    QFont arial("Arial");
-    arial.setPixelSize(13);
-    QApplication::setFont(arial);
+    velkaro::ApplyProgramFont(app);
 
     velkaro::QtMessages messages;
     std::string folder = velkaro::DefaultProgramFolder();

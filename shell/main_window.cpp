@@ -23,18 +23,19 @@
 #include "databases/circuits_file.h"
 #include "databases/transponder_sets.h"
 #include "event/event_file.h"
+#include "event/event_tree.h"
 #include "event/run_results_files.h"
 #include "platform/cp1252.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
-#include "shell/event_tree.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
 #include "shell/pictures.h"
 #include "shell/race_panel.h"
 #include "timing/classification.h"
 #include "timing/forms/interface_form.h"
+#include "timing/interface_status.h"
 #include "timing/run_loading.h"
 
 namespace velkaro {
@@ -43,8 +44,6 @@ namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;  // which of the ten pictures a node shows
-constexpr int kRenameLimit = 53;              // characters typed into a category's label
-constexpr int kCategoryNameLimit = 54;
 
 QIcon Picture(const char* file) {
     return QIcon(QString::fromStdString(FileSystemName(file)));
@@ -62,15 +61,13 @@ class LimitedEditDelegate final : public QStyledItemDelegate {
     }
 };
 
-struct PopupEntry {
-    int id;
-    const char* label;
-};
-
 }  // namespace
 
 MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
-    : QMainWindow(parent), platform_(platform) {
+    : QMainWindow(parent),
+      platform_(platform),
+      host_{this, platform, state_, [this] { RebuildTree(); }},
+      heartbeat_(10, [this] { OnTick(); }) {
     // 1. Menus; 2. the window.
     setObjectName("classeF");
     setWindowTitle("Velkaro");
@@ -148,6 +145,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
 
     // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
     BuildPanel();
+    RegisterCommands();
     UnloadRun();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
@@ -157,10 +155,6 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
     // at the screen's size anyway.
     if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
-
-    timer_.setTimerType(Qt::PreciseTimer);
-    timer_.setInterval(10);
-    connect(&timer_, &QTimer::timeout, this, &MainWindow::OnTick);
 }
 
 MainWindow::~MainWindow() {
@@ -186,7 +180,7 @@ void MainWindow::BuildMenuBar() {
                 a->setIcon(Picture(file.CStr()));
             }
             connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
-            commands_[e.id] = a;
+            actions_[e.id] = a;
         }
     }
 }
@@ -200,11 +194,11 @@ void MainWindow::BuildPanel() {
         switch (c.kind) {
             case ControlKind::BitmapButton: {
                 auto* b = new QPushButton(live_);
-                const char* face = c.id == 2001   ? kStartPicture
-                                   : c.id == 2002 ? kStopPicture
-                                   : c.id == 2003 ? kClearPicture
-                                   : c.id == 6101 ? kResultsPicture
-                                                  : kPrintPicture;
+                const char* face = c.id == kStartButton     ? kStartPicture
+                                   : c.id == kStopButton    ? kStopPicture
+                                   : c.id == kClearButton   ? kClearPicture
+                                   : c.id == kResultsButton ? kResultsPicture
+                                                            : kPrintPicture;
                 b->setIcon(Picture(face));
                 b->setIconSize(QSize(std::min(r.width(), r.height()) - 6,
                                      std::min(r.width(), r.height()) - 6));
@@ -248,6 +242,20 @@ void MainWindow::BuildPanel() {
                 w = l;
                 break;
             }
+            case ControlKind::AlertText: {
+                auto* l = new QLabel(live_);
+                QFont f = l->font();
+                f.setPixelSize(15);
+                f.setBold(true);
+                l->setFont(f);
+                QPalette red = l->palette();
+                red.setColor(QPalette::WindowText, QColor(200, 0, 0));
+                l->setPalette(red);
+                l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+                l->hide();
+                w = l;
+                break;
+            }
         }
         w->setObjectName(c.id == 0 ? QString("carButtons") : QString::number(c.id));
         w->setAccessibleName(c.id == 0 ? QString("Car buttons") : text);
@@ -261,21 +269,21 @@ void MainWindow::BuildPanel() {
     for (auto& [id, w] : panel_) {
         if (qobject_cast<QGroupBox*>(w)) w->lower();
     }
-    static_cast<QRadioButton*>(panel_[2101])->setChecked(true);
+    static_cast<QRadioButton*>(panel_[kPersonalChipsRadio])->setChecked(true);
     for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
         connect(static_cast<QRadioButton*>(panel_[id]), &QRadioButton::clicked, this,
                 [this, id] { RunCommand(id); });
     }
-    for (int id : {2104, 2105, 2106}) panel_[id]->hide();
+    for (int id : {kTransponderSetList, kScanButton, kScanStatus}) panel_[id]->hide();
     auto* sets = static_cast<QComboBox*>(panel_[kTransponderSetList]);
     for (const TransponderSet& set : state_.transponderSets)
         sets->addItem(ToQString(set.name.View()));
-    for (int k = 1; k <= kCarSlots; ++k) panel_[2200 + k]->setEnabled(false);
+    for (int k = 0; k < kCarSlots; ++k) panel_[kFirstCarButton + k]->setEnabled(false);
 }
 
 QAction* MainWindow::Command(int id) const {
-    auto it = commands_.find(id);
-    return it == commands_.end() ? nullptr : it->second;
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
 }
 
 QWidget* MainWindow::PanelControl(int id) const {
@@ -311,8 +319,8 @@ void MainWindow::ApplyPanel(bool force) {
     for (const IdEnabled& c : e.panel.controls) {
         if (QWidget* w = PanelControl(c.id)) w->setEnabled(c.enabled);
     }
-    for (int k = 1; k <= kCarSlots; ++k) {
-        PanelControl(2200 + k)->setEnabled(e.panel.carButtons[std::size_t(k - 1)]);
+    for (int k = 0; k < kCarSlots; ++k) {
+        PanelControl(kFirstCarButton + k)->setEnabled(e.panel.carButtons[std::size_t(k)]);
     }
     tree_->setEnabled(e.panel.eventTree);
 }
@@ -320,11 +328,23 @@ void MainWindow::ApplyPanel(bool force) {
 // After a command or a tick: the panel and the screen follow the run.
 void MainWindow::AfterRunChange() {
     ApplyPanel();
+    ShowLinkState();
     RunEngine& e = state_.engine;
     if (e.repaints != repaintsSeen_) {
         repaintsSeen_ = e.repaints;
         live_->update();
     }
+}
+
+// The director sees that the decoder is gone without a box to click away.
+void MainWindow::ShowLinkState() {
+    Text<80> text = LinkDownText(state_.link.state, platform_.clock.TickMs());
+    if (text.View() == linkDownShown_) return;
+    linkDownShown_ = std::string(text.View());
+    auto* label = static_cast<QLabel*>(PanelControl(kLinkDownText));
+    if (label == nullptr) return;
+    label->setText(ToQString(text.View()));
+    label->setVisible(!text.View().empty());
 }
 
 // No run in the panel: after start-up, "New event" and "Load event".
@@ -405,8 +425,7 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     forRun.minimumLapSeconds = state_.minimumLapSeconds;
     forRun.circuitIndex = state_.circuitIndex;
     forRun.finalsState = cat.finalsState;
-    auto* personal = qobject_cast<QRadioButton*>(PanelControl(kPersonalChipsRadio));
-    forRun.personalChips = personal && personal->isChecked();
+    forRun.personalChips = state_.transponderMode == kPersonalChipsRadio;
     state_.engine.soundSettings = state_.sound;
     LoadHeat(state_.engine, c, r, h, forRun);
     state_.engine.nodeCode = code;
@@ -432,36 +451,14 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
 void MainWindow::OnContextMenu(const QPoint& at) {
     QTreeWidgetItem* item = tree_->itemAt(at);
     if (item == nullptr) return;
-    int code = item->data(0, kCodeRole).toInt();
-    int n = NormalizedCode(code);
-    int category = code / 10000;
-    const CategoryRecord* cat = category >= 1 && category <= kCategories
-                                    ? &state_.event.header.categories[std::size_t(category - 1)]
-                                    : nullptr;
-    std::vector<PopupEntry> entries;
-    if (code == node::kTrack) {
-        entries = {{1053, "Track for the race"}};
-    } else if (n == 10000) {
-        entries = {{1051, "New category"}, {1052, "Rename category"}};
-    } else if (n == 10000 + node::kDrivers) {
-        entries = {{1054, "List of participants"}};
-    } else if (n == 10000 + node::kQualifParameters && cat && cat->participants > 0) {
-        entries = {{1055, "Qualifying heats Parameters"}};
-    } else if (n == 10000 + node::kQualifArrangement && cat && cat->participants > 0) {
-        entries = {{1056, "Qualifying heats Arrangement"}};
-    } else if (n == 10000 + node::kFinalsParameters && cat && cat->finalsState > 0) {
-        entries = {{1057, "Finals runs Parameters"}};
-    } else if (n == 10000 + node::kFinalsArrangement && cat && cat->finalsState > 0) {
-        entries = {{1058, "Finals runs Arrangement"}};
-    } else if (n == 10000 + node::kClosure && cat && cat->finalsState > 0) {
-        entries = {{1059, "Show the report"}};
-    }
+    std::vector<PopupEntry> entries =
+        PopupEntries(state_.event.header, item->data(0, kCodeRole).toInt());
     if (entries.empty()) return;
     tree_->setCurrentItem(item);
     QMenu menu(this);
     menu.setObjectName("treePopup");
     for (const PopupEntry& e : entries) {
-        QAction* a = menu.addAction(e.label);
+        QAction* a = menu.addAction(ToQString(e.label));
         a->setObjectName(QString::number(e.id));
         connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
     }
@@ -471,75 +468,50 @@ void MainWindow::OnContextMenu(const QPoint& at) {
 void MainWindow::OnItemEdited(QTreeWidgetItem* item) {
     if (fillingTree_) return;
     int code = item->data(0, kCodeRole).toInt();
-    int category = code / 10000;
-    if (NormalizedCode(code) != 10000 || category < 1 || category > kCategories) return;
-    std::string name = FromQString(item->text(0)).substr(0, kCategoryNameLimit);
-    state_.event.header.categories[std::size_t(category - 1)].name = name;
+    EventHeader& h = state_.event.header;
+    if (!RenameCategory(h, code, FromQString(item->text(0)))) return;
     fillingTree_ = true;
-    item->setText(0, ToQString(name));
+    item->setText(0, ToQString(h.categories[std::size_t(code / 10000 - 1)].name.View()));
     fillingTree_ = false;
-    if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
-        platform_.messages.Error(kRaceFileNotFound);
-    }
+    if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Commands.
 
-void MainWindow::RunCommand(int id) {
-    switch (id) {
-        case 1001:
-            NewEvent();
-            break;
-        case 1002:
-            LoadEvent();
-            break;
-        case 1003:
-            if (!state_.eventPath.empty()) Save();
-            break;
-        case 1004:
-            SaveAs();
-            break;
-        case 1005:
-            close();
-            break;
-        case 1015:
-            OpenInterfaceForm();
-            break;
-        case 1017:
-            if (platform_.openDocument) {
-                platform_.openDocument(state_.programFolder + "/" + std::string(kHelpFile));
-            }
-            break;
-        case 1051:
-            NewCategory();
-            break;
-        case 1052:
-            if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
-            break;
-        case kStartButton:
-            StartCommand(state_.engine);
-            break;
-        case kStopButton:
-            StopCommand(state_.engine);
-            break;
-        case kClearButton:
-            ClearCommand(state_.engine);
-            break;
-        case 6101:
-            ShowRunPopup();
-            break;
-        case kPersonalChipsRadio:
-        case kClubChipsRadio:
-        case kMixedScanRadio:
-            ShowTransponderMode(id);
-            break;
-        default:
-            if (id >= kFirstCarButton && id < kFirstCarButton + kCarSlots) {
-                CarButton(state_.engine, id - kFirstCarButton);
-            }
-            break;  // the forms of these commands come with their own subsystems
+void MainWindow::RegisterCommands() {
+    CommandRegistry& c = commands_;
+    c.Add(kNewEventCommand, [this] { NewEvent(); });
+    c.Add(kLoadEventCommand, [this] { LoadEvent(); });
+    c.Add(kSaveCommand, [this] {
+        if (!state_.eventPath.empty()) Save();
+    });
+    c.Add(kSaveAsCommand, [this] { SaveAs(); });
+    c.Add(kQuitCommand, [this] { close(); });
+    c.Add(kHelpCommand, [this] {
+        if (platform_.openDocument) {
+            platform_.openDocument(state_.programFolder + "/" + std::string(kHelpFile));
+        }
+    });
+    c.Add(kNewCategoryCommand, [this] { NewCategory(); });
+    c.Add(kRenameCategoryCommand, [this] {
+        if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
+    });
+    c.Add(kStartButton, [this] { StartCommand(state_.engine); });
+    c.Add(kStopButton, [this] { StopCommand(state_.engine); });
+    c.Add(kClearButton, [this] { ClearCommand(state_.engine); });
+    c.Add(kResultsButton, [this] { ShowRunPopup(); });
+    for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
+        c.Add(id, [this, id] { ShowTransponderMode(id); });
     }
+    for (int k = 0; k < kCarSlots; ++k) {
+        c.Add(kFirstCarButton + k, [this, k] { CarButton(state_.engine, k); });
+    }
+    RegisterTimingForms(c, host_);
+}
+
+void MainWindow::RunCommand(int id) {
+    commands_.Run(id);  // commands of parts not built yet do nothing
     AfterRunChange();
     emit CommandTriggered(id);
 }
@@ -646,22 +618,11 @@ bool MainWindow::SaveAs() {
 
 void MainWindow::NewCategory() {
     EventHeader& h = state_.event.header;
-    if (h.categoryCount >= kCategories) return;
-    CategoryRecord& cat = h.categories[std::size_t(h.categoryCount)];
-    cat = CategoryRecord{};
-    Format(cat.name, "CATEGORY %d", h.categoryCount + 1);
-    ++h.categoryCount;
+    if (!AddCategory(h)) return;
     if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
     fillingTree_ = true;
     AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
     fillingTree_ = false;
-}
-
-void MainWindow::OpenInterfaceForm() {
-    SuspendLinkSupervision(state_.link);
-    InterfaceForm form(state_.link, platform_.messages, this);
-    form.exec();
-    ReloadLinkSettings(state_.link);
 }
 
 void MainWindow::ConnectDecoder() {
@@ -670,7 +631,7 @@ void MainWindow::ConnectDecoder() {
 }
 
 void MainWindow::StartTimer() {
-    timer_.start();
+    heartbeat_.Start();
 }
 
 void MainWindow::OnTick() {
@@ -688,10 +649,11 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 void MainWindow::ShowRunPopup() {
     QMenu menu(this);
     menu.setObjectName("runPopup");
-    const PopupEntry entries[] = {
-        {6102, "Modify run results"}, {6103, "Run detailed results"}, {6104, "Add a comment"}};
+    const PopupEntry entries[] = {{kModifyRunResultsCommand, "Modify run results"},
+                                  {kRunDetailsCommand, "Run detailed results"},
+                                  {kAddCommentCommand, "Add a comment"}};
     for (const PopupEntry& e : entries) {
-        QAction* a = menu.addAction(e.label);
+        QAction* a = menu.addAction(ToQString(e.label));
         a->setObjectName(QString::number(e.id));
         a->setEnabled(IsEnabled(state_.engine.panel, e.id));
         connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
@@ -701,9 +663,10 @@ void MainWindow::ShowRunPopup() {
 
 // Club chips choose from a transponder set; the mixed mode learns them with the scan.
 void MainWindow::ShowTransponderMode(int radio) {
+    state_.transponderMode = radio;
     PanelControl(kTransponderSetList)->setVisible(radio == kClubChipsRadio);
     PanelControl(kScanButton)->setVisible(radio == kMixedScanRadio);
-    PanelControl(2106)->setVisible(radio == kMixedScanRadio);
+    PanelControl(kScanStatus)->setVisible(radio == kMixedScanRadio);
 }
 
 // Ctrl and a click on a driver's row hands that driver's run to the analysis.
@@ -764,7 +727,7 @@ void MainWindow::ShutDown() {
     WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
     state_.display.columnWidths = state_.widths;
     WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours);
-    timer_.stop();
+    heartbeat_.Stop();
     if (state_.link.port) ClosePort(*state_.link.port);
 }
 

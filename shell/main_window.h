@@ -1,10 +1,11 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
 #include <map>
 
 #include "shell/app_state.h"
+#include "shell/form_host.h"
+#include "shell/heartbeat.h"
 
 class QAction;
 class QTreeWidget;
@@ -32,7 +33,7 @@ class MainWindow final : public QMainWindow {
     QWidget* PanelControl(int id) const;
     LiveScreenWidget* LiveScreen() const { return live_; }
     AppState& State() { return state_; }
-    const QTimer& Timer() const { return timer_; }
+    Heartbeat& Beat() { return heartbeat_; }
 
     // Runs a menu, pop-up or panel command by its id.
     void RunCommand(int id);
@@ -47,6 +48,7 @@ class MainWindow final : public QMainWindow {
   private:
     void BuildMenuBar();
     void BuildPanel();
+    void RegisterCommands();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
     void OnTick();
@@ -61,11 +63,11 @@ class MainWindow final : public QMainWindow {
     bool Save();
     bool SaveAs();
     void NewCategory();
-    void OpenInterfaceForm();
     void ShutDown();
     LiveScreenInput LiveInput();
     void ApplyPanel(bool force = false);
     void AfterRunChange();
+    void ShowLinkState();
     void UnloadRun();
     void RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);
@@ -75,15 +77,18 @@ class MainWindow final : public QMainWindow {
 
     ShellPlatform& platform_;
     AppState state_;
+    FormHost host_;
     int screenW_ = 1600;
     int screenH_ = 900;
     LiveScreenWidget* live_ = nullptr;
     QTreeWidget* tree_ = nullptr;
-    std::map<int, QAction*> commands_;
+    std::map<int, QAction*> actions_;
+    CommandRegistry commands_;
     std::map<int, QWidget*> panel_;
-    QTimer timer_;
+    Heartbeat heartbeat_;
     bool shutDown_ = false;
     bool fillingTree_ = false;
+    std::string linkDownShown_;
 
     std::uint32_t panelSeen_ = ~0u;
     std::uint32_t repaintsSeen_ = 0;

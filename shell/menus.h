@@ -4,6 +4,8 @@
 #include <span>
 #include <string_view>
 
+#include "common/commands.h"
+
 namespace velkaro {
 
 // One line of a menu: a command with its id, or a separator (id 0).
@@ -21,32 +23,37 @@ struct MenuDef {
 inline constexpr MenuEntry kSeparator{0, {}, false};
 
 inline constexpr std::array kFileMenu{
-    MenuEntry{1001, "New event", true},
-    MenuEntry{1002, "Load event", false},
+    MenuEntry{kNewEventCommand, "New event", true},
+    MenuEntry{kLoadEventCommand, "Load event", false},
     kSeparator,
-    MenuEntry{1003, "Save", true},
-    MenuEntry{1004, "Save as...", false},
+    MenuEntry{kSaveCommand, "Save", true},
+    MenuEntry{kSaveAsCommand, "Save as...", false},
     kSeparator,
     kSeparator,
-    MenuEntry{1005, "Quit", true},
+    MenuEntry{kQuitCommand, "Quit", true},
 };
 inline constexpr std::array kDatabaseMenu{
-    MenuEntry{1006, "Circuits", true},     kSeparator,
-    MenuEntry{1007, "Clubs", true},        kSeparator,
-    MenuEntry{1008, "Drivers", true},      kSeparator,
-    MenuEntry{1009, "Transponders", true}, kSeparator,
-    MenuEntry{1010, "Frequencies", true},
+    MenuEntry{kCircuitsCommand, "Circuits", true},
+    kSeparator,
+    MenuEntry{kClubsCommand, "Clubs", true},
+    kSeparator,
+    MenuEntry{kDriversCommand, "Drivers", true},
+    kSeparator,
+    MenuEntry{kTranspondersCommand, "Transponders", true},
+    kSeparator,
+    MenuEntry{kFrequenciesCommand, "Frequencies", true},
 };
 inline constexpr std::array kPlanningMenu{
-    MenuEntry{1011, "Planning qualification", true},
+    MenuEntry{kPlanningQualificationCommand, "Planning qualification", true},
     kSeparator,
-    MenuEntry{1012, "Planning finals", false},
+    MenuEntry{kPlanningFinalsCommand, "Planning finals", false},
 };
 inline constexpr std::array kSettingsMenu{
-    MenuEntry{1013, "Sounds", true},    kSeparator, MenuEntry{1014, "Display", true}, kSeparator,
-    MenuEntry{1015, "Interface", true},
+    MenuEntry{kSoundsCommand, "Sounds", true},       kSeparator,
+    MenuEntry{kDisplayCommand, "Display", true},     kSeparator,
+    MenuEntry{kInterfaceCommand, "Interface", true},
 };
-inline constexpr std::array kHelpMenu{MenuEntry{1017, "Help", false}};
+inline constexpr std::array kHelpMenu{MenuEntry{kHelpCommand, "Help", false}};
 
 inline constexpr std::array<MenuDef, 5> kMenuBar{{
     {"File", kFileMenu},

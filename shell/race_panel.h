@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "common/commands.h"
 #include "platform/canvas.h"
 
 namespace velkaro {
@@ -17,6 +18,7 @@ enum class ControlKind {
     DropDown,
     PushLikeCheck,
     BorderedText,
+    AlertText,  // red, hidden while it has nothing to say
 };
 
 struct PanelControlDef {
@@ -26,7 +28,7 @@ struct PanelControlDef {
     Rect rect;
 };
 
-inline constexpr int kPanelControls = 18 + 20;
+inline constexpr int kPanelControls = 19 + 20;
 
 // The race panel's controls, placed from the screen size (w x h) as the window is created.
 std::array<PanelControlDef, kPanelControls> RacePanelLayout(int w, int h);

@@ -55,6 +55,9 @@ void DeclareLoss(DecoderLink& link, Messages& messages, bool runRunning, std::ui
     ClosePort(*link.port);
     link.settings.ready = 0;
     st.lossTick = now;
+    st.downSinceTick = now;
+    LocalDateTime at = link.clock->Now();
+    Format(st.downSinceTime, "%02d:%02d:%02d", at.hour, at.minute, at.second);
     bool saved = WriteInterfaceSettings(link.settings);
     st.watchdogOn = 0;
     st.restoring = 1;

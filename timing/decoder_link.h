@@ -36,6 +36,8 @@ struct DecoderLinkState {
     std::uint32_t lastKeepAliveTick = 0;
     std::uint32_t lossTick = 0;  // the loss, then the last restoration attempt
     std::int32_t restoring = 0;
+    std::uint32_t downSinceTick = 0;  // when the link was lost, for the race panel
+    Text<9> downSinceTime;            // the same as a local time of day, "14:03:27"
     Text<120> linkReport;
 };
 

@@ -23,4 +23,13 @@ std::string_view ConnectStatus(DetectResult result) {
     return {};
 }
 
+Text<80> LinkDownText(const DecoderLinkState& state, std::uint32_t now) {
+    Text<80> text;
+    if (state.restoring == 0) return text;
+    std::uint32_t down = (now - state.downSinceTick) / 1000;
+    Format(text, "Decoder link lost at %s\nDown %u:%02u, retrying", state.downSinceTime.CStr(),
+           down / 60, down % 60);
+    return text;
+}
+
 }  // namespace velkaro

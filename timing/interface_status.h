@@ -14,6 +14,10 @@ inline constexpr std::string_view kConnectAttemptStatus = " COM Port opening att
 // ...and once the attempt is over.
 std::string_view ConnectStatus(DetectResult result);
 
+// What the race panel says while the MK2 link is down and being restored, two lines; empty
+// once it is back (or was never lost).
+Text<80> LinkDownText(const DecoderLinkState& state, std::uint32_t now);
+
 // The status light of the form.
 inline constexpr const char* kReadyLight = "images/voyantVert.bmp";
 inline constexpr const char* kNotReadyLight = "images/voyantRouge.bmp";

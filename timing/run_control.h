@@ -5,6 +5,7 @@
 #include <functional>
 #include <string_view>
 
+#include "common/commands.h"
 #include "databases/circuits.h"
 #include "event/event_model.h"
 #include "event/settings_files.h"
@@ -24,25 +25,25 @@
 
 namespace velkaro {
 
-// Menu commands and race-panel controls whose state the run decides.
-inline constexpr int kSaveCommand = 1003;
-inline constexpr int kModifyRunResultsCommand = 6102;
-inline constexpr int kStartButton = 2001;
-inline constexpr int kStopButton = 2002;
-inline constexpr int kClearButton = 2003;
-inline constexpr int kPersonalChipsRadio = 2101;
-inline constexpr int kClubChipsRadio = 2102;
-inline constexpr int kMixedScanRadio = 2103;
-inline constexpr int kTransponderSetList = 2104;
-inline constexpr int kScanButton = 2105;
-inline constexpr int kPrintButton = 6000;
-inline constexpr int kFirstCarButton = 2201;  // car k is 2200 + k
-
 // Greyed from "Start" to "Stop": the event's files and the forms that could change them, and
 // the results of the run ("Interface" and "Help" stay available).
-inline constexpr std::array<int, 17> kRunLockedCommands{1001, 1002, 1003, 1004, 1005, 1006,
-                                                        1007, 1008, 1009, 1010, 1011, 1012,
-                                                        1013, 1014, 6102, 6103, 6104};
+inline constexpr std::array<int, 17> kRunLockedCommands{kNewEventCommand,
+                                                        kLoadEventCommand,
+                                                        kSaveCommand,
+                                                        kSaveAsCommand,
+                                                        kQuitCommand,
+                                                        kCircuitsCommand,
+                                                        kClubsCommand,
+                                                        kDriversCommand,
+                                                        kTranspondersCommand,
+                                                        kFrequenciesCommand,
+                                                        kPlanningQualificationCommand,
+                                                        kPlanningFinalsCommand,
+                                                        kSoundsCommand,
+                                                        kDisplayCommand,
+                                                        kModifyRunResultsCommand,
+                                                        kRunDetailsCommand,
+                                                        kAddCommentCommand};
 inline constexpr std::array<int, 9> kRunLockedControls{
     kStartButton,        kClearButton,    kScanButton,     kPrintButton,
     kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio, kTransponderSetList,

@@ -4,13 +4,12 @@
 #include <string>
 
 #include "event/event_file.h"
+#include "event/event_tree.h"
 #include "timing/classification.h"
 
 namespace velkaro {
 
 namespace {
-
-constexpr int kHeatNodesFrom = 13100;  // round 1's node, in category 1
 
 // The run options before the category's own are read.
 RunOptions HeatDefaults(const EventForRun& event) {
@@ -65,19 +64,6 @@ void ResetRun(RunTables& t) {
 
 }  // namespace
 
-bool HeatOfNode(int nodeCode, int& category, int& round, int& heat) {
-    if (nodeCode < 10000) return false;
-    int c = nodeCode / 10000;
-    int kind = nodeCode % 10000 + 10000 - kHeatNodesFrom;  // 100 (r - 1) + h
-    int r = kind / 100 + 1;
-    int h = kind % 100;
-    if (c > kCategories || kind < 0 || r > kRounds || h < 1 || h > kHeatsPerRound) return false;
-    category = c;
-    round = r;
-    heat = h;
-    return true;
-}
-
 bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk& disk) {
     if (e.preStart != 0 || e.running != 0 || e.scanActive) return false;
     if (c < 1 || c > kCategories || r < 1 || r > kRounds || h < 1 || h > kHeatsPerRound) {
@@ -122,7 +108,7 @@ bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk&
     e.category = c;
     e.round = r;
     e.heat = h;
-    e.nodeCode = c * 10000 + kHeatNodesFrom - 10000 + 100 * (r - 1) + h;
+    e.nodeCode = HeatNode(c, r, h);
     e.normalizedNode = 10000 + e.nodeCode % 10000;
 
     std::string categoryName(event.categoryName);

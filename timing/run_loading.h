@@ -25,10 +25,6 @@ struct EventForRun {
     bool personalChips = true;     // transponder mode "Personal chips"
 };
 
-// The heat a tree node stands for: category from 1, round 1 to 9, heat 1 to 20. False for any
-// other node, a round's own node included.
-bool HeatOfNode(int nodeCode, int& category, int& round, int& heat);
-
 // Loads heat h of round r of category c into the race panel: drivers in grid order, the
 // category's qualifying options, the stored result when there is one. Armed when the heat holds
 // no result; view-only once the category's final is recorded. False, with nothing loaded, when

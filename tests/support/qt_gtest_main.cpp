@@ -4,10 +4,13 @@
 
 #include <QApplication>
 
+#include "platform/qt/form_kit.h"
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     // Listing the tests at build time happens without the test environment.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    velkaro::ApplyProgramFont(app);  // as the program does: the forms are sized for it
     return RUN_ALL_TESTS();
 }

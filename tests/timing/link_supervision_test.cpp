@@ -10,6 +10,7 @@
 #include "tests/event/fields.h"
 #include "tests/support/test_support.h"
 #include "timing/decoder_link.h"
+#include "timing/interface_status.h"
 
 namespace velkaro {
 namespace {
@@ -117,6 +118,10 @@ TEST_F(Supervision, OneFailedKeepAliveIsToleratedTwoInARowAreALoss) {
 }
 
 TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
+    clock.now.hour = 14;
+    clock.now.minute = 3;
+    clock.now.second = 7;
+    EXPECT_EQ(LinkDownText(link.state, clock.TickMs()), "");
     LoseTheLink();
     port.failOpen = true;
     const int opens = port.openCount;
@@ -132,6 +137,9 @@ TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text),
               "Error|" + kLoss + kNotRestored);
     EXPECT_EQ(port.writes.back(), kQueryBytes);
+    // Meanwhile the race panel says since when the link is down.
+    EXPECT_EQ(LinkDownText(link.state, clock.TickMs() + 60000),
+              "Decoder link lost at 14:03:07\nDown 1:09, retrying");
 
     // The decoder kept two passings while the link was down and sends them around its answer:
     // handed on with their own times, less the run's offset.
@@ -146,6 +154,7 @@ TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     EXPECT_EQ(Fields(messages.shown[1].title, messages.shown[1].text),
               "Message|" + kLoss + "Connection of the decoder MK2 restored at 1:18.900.");
     EXPECT_EQ(Fields(Settings(), link.state.restoring), "COM3\t1\tVelkaroMK2\r\n|0");
+    EXPECT_EQ(LinkDownText(link.state, clock.TickMs()), "");
 
     // The next tick reads the settings again and supervises the link as before.
     port.onWrite = nullptr;

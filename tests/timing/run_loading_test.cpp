@@ -189,16 +189,5 @@ TEST_F(RunLoadingTest, PersonalTranspondersAndRadioConflicts) {
     EXPECT_EQ(engine_.radioConflict, 1);
 }
 
-TEST_F(RunLoadingTest, OnlyHeatNodesNameAHeat) {
-    int c = 0, r = 0, h = 0;
-    ASSERT_TRUE(HeatOfNode(13302, c, r, h));
-    EXPECT_EQ(Fields(c, r, h), "1|3|2");
-    ASSERT_TRUE(HeatOfNode(93920, c, r, h));
-    EXPECT_EQ(Fields(c, r, h), "9|9|20");
-    for (int node : {13300, 13100, 13000, 13921, 13950, 13990, 14101, 11001, 1000, 3101}) {
-        EXPECT_FALSE(HeatOfNode(node, c, r, h)) << node;
-    }
-}
-
 }  // namespace
 }  // namespace velkaro

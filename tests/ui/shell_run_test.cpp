@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
@@ -97,8 +99,9 @@ class ShellRun : public ::testing::Test {
             messages.allowAny = true;
         }
         PrepareEvent(eventFile, messages, drivers, laps);
-        std::vector<std::string> args{
-            "--folder", folder.Path().string(), "--port", "1", "--model", "mk2", "--quiet"};
+        std::vector<std::string> args{"--folder", folder.Path().string(), "--port", "1", "--model",
+                                      "mk2"};
+        if (quietSimulator) args.push_back("--quiet");
         args.insert(args.end(), field.begin(), field.end());
         sim = std::make_unique<test::SimProcess>(VELKARO_DECODER_SIM, args);
         ASSERT_TRUE(sim->WaitFor("port entry"));
@@ -113,6 +116,7 @@ class ShellRun : public ::testing::Test {
         w->RunCommand(1002);
     }
 
+    bool quietSimulator = true;  // false: it lists every passing it sends
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
     fs::path eventFile = folder.Path() / "club day.race";
@@ -194,6 +198,75 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
 
     messages.Expect(MessageAnswer::No);
     w.close();
+}
+
+// The restoration report is shown from inside the tick. While it stays open the timing goes on:
+// no beat is missed and every passing the decoder sends is counted, those it kept while the link
+// was down included. VELKARO_BOX_HOLD_S holds the box longer than the default 4 s.
+TEST_F(ShellRun, ABoxOpenedByTheTickKeepsTheRunTimedUntilItsOk) {
+    quietSimulator = false;
+    Open(4, 1000,
+         {"--cars", "4", "--lap-mean", "1.5", "--lap-spread", "0.05", "--pace-spread", "0.1",
+          "--seed", "5"},
+         false);
+    if (HasFatalFailure()) return;
+    sim->Lines();
+    MainWindow& w = *this->w;
+    int hold = qEnvironmentVariableIsSet("VELKARO_BOX_HOLD_S")
+                   ? qEnvironmentVariableIntValue("VELKARO_BOX_HOLD_S")
+                   : 4;
+    double longestUnderBox = 0;
+    int reports = 0;
+    messages.whileOpen = [&](const FakeMessages::Shown& shown) {
+        if (shown.title != "Message") return;
+        ++reports;
+        QMessageBox box(QMessageBox::Information, "Message", QString::fromStdString(shown.text),
+                        QMessageBox::Ok, &w);
+        QTimer::singleShot(hold * 1000, &box, &QDialog::accept);
+        w.Beat().ResetGap();
+        box.exec();
+        longestUnderBox = w.Beat().LongestGapMs();
+    };
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));
+    RunEngine& e = w.State().engine;
+    static_cast<QPushButton*>(w.PanelControl(2001))->click();
+    test::Deadline end = test::In(20s);
+    while (e.running == 0 && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(e.running, 1) << "the run never started";
+
+    QTest::qWait(2000);
+    sim->Send("drop");
+    ASSERT_TRUE(sim->WaitFor("link dropped"));
+    ASSERT_TRUE(sim->WaitFor("kept", 5s));  // the cars go on while nobody listens
+    QWidget* linkDown = w.PanelControl(2230);
+    end = test::In(5s);
+    while (!linkDown->isVisible() && test::Before(end)) QTest::qWait(20);
+    EXPECT_TRUE(linkDown->isVisible()) << "nothing on the panel says the link is down";
+    sim->Send("restore");
+    end = test::In(std::chrono::seconds(20 + hold));
+    while (reports == 0 && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(reports, 1) << "no restoration report";
+    EXPECT_NE(messages.shown.back().text.find("restored at"), std::string::npos);
+    EXPECT_GE(w.Beat().DeepestSoFar(), 2);  // beats came from inside the box's loop
+    EXPECT_LT(longestUnderBox, 200.0) << "the beat stalled under the box";
+    EXPECT_FALSE(linkDown->isVisible());
+    QTest::qWait(2000);
+    sim->Send("stop");
+    ASSERT_TRUE(sim->WaitFor("leave the track"));
+    QTest::qWait(500);
+
+    int sent = 0;
+    for (const std::string& line : sim->Lines()) {
+        if (line.find("  time ") == std::string::npos) continue;
+        if (line.find("ms  sent") != std::string::npos ||
+            line.find("ms  kept") != std::string::npos)
+            ++sent;
+    }
+    int counted = 0;
+    for (const RunCar& car : e.tables.cars) counted += car.passingCount;
+    EXPECT_GT(sent, 4 * (2 + hold));
+    EXPECT_EQ(counted, sent);
+    StopCommand(e);
 }
 
 // The README's picture: a ten-car heat on a 1920 x 1080 screen, taken mid-race. Run by hand with

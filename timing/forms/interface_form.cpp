@@ -10,25 +10,14 @@
 #include <QRadioButton>
 
 #include "platform/cp1252.h"
+#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_text.h"
+#include "shell/form_host.h"
 #include "timing/interface_status.h"
 
 namespace velkaro {
 
 namespace {
-
-// Dialog units of the form's layout, in pixels.
-QRect Dlu(int x, int y, int w, int h) {
-    return QRect(x * 7 / 4, y * 7 / 4, w * 7 / 4, h * 7 / 4);
-}
-
-template <typename W>
-W* Place(W* widget, int id, const QString& name, QRect where) {
-    widget->setObjectName(QString::number(id));
-    widget->setAccessibleName(name);
-    widget->setGeometry(where);
-    return widget;
-}
 
 QString StatusText(std::string_view cp1252) {
     return ToQString(cp1252).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
@@ -37,39 +26,33 @@ QString StatusText(std::string_view cp1252) {
 }  // namespace
 
 InterfaceForm::InterfaceForm(DecoderLink& link, Messages& messages, QWidget* parent)
-    : QDialog(parent), link_(link), messages_(messages) {
-    setObjectName("INTERFACE");
-    setWindowTitle("Interface");
-    setFixedSize(Dlu(0, 0, 200, 250).size());
-
-    QFont normal("Arial");
-    normal.setPixelSize(16);
-    QFont bold = normal;
-    bold.setWeight(QFont::Bold);
+    : ModalForm("INTERFACE", "Interface", QSize(200, 250), messages, parent), link_(link) {
+    QFont normal = ProgramFont(16);
+    QFont bold = ProgramFont(16, true);
 
     auto* heading =
-        Place(new QLabel("Decoder Velkaro", this), 3907, "Decoder Velkaro", Dlu(20, 10, 200, 20));
+        Place(new QLabel("Decoder Velkaro", this), 3907, "Decoder Velkaro", Dlu(20, 10, 160, 20));
     heading->setFont(bold);
     Place(new QGroupBox("Message", this), 3908, "Message", Dlu(10, 40, 180, 80))->setFont(bold);
     status_ = Place(new QPlainTextEdit(this), 3903, "Status", Dlu(20, 50, 160, 60));
     status_->setReadOnly(true);
     status_->setFont(normal);
     Place(new QGroupBox("Decoder:", this), 3906, "Decoder:", Dlu(10, 130, 180, 35))->setFont(bold);
-    mk1_ = Place(new QRadioButton("Velkaro MK1", this), 3901, "Velkaro MK1", Dlu(25, 145, 70, 10));
-    mk2_ = Place(new QRadioButton("Velkaro MK2", this), 3902, "Velkaro MK2", Dlu(100, 145, 70, 10));
+    mk1_ = Place(new QRadioButton("Velkaro MK1", this), 3901, "Velkaro MK1", Dlu(25, 145, 70, 12));
+    mk2_ = Place(new QRadioButton("Velkaro MK2", this), 3902, "Velkaro MK2", Dlu(100, 145, 70, 12));
     mk1_->setFont(normal);
     mk2_->setFont(normal);
     auto* group = new QButtonGroup(this);
     group->addButton(mk1_);
     group->addButton(mk2_);
     Place(new QGroupBox("COM Port", this), 3909, "COM Port", Dlu(10, 170, 180, 70))->setFont(bold);
-    ports_ = Place(new QComboBox(this), 3904, "COM Port", Dlu(55, 190, 40, 12));
+    ports_ = Place(new QComboBox(this), 3904, "COM Port", Dlu(30, 188, 60, 16));
     ports_->setFont(normal);
     auto* connectButton =
-        Place(new QPushButton("Connect", this), 3905, "Connect", Dlu(105, 190, 30, 12));
+        Place(new QPushButton("Connect", this), 3905, "Connect", Dlu(100, 188, 60, 16));
     connectButton->setFont(normal);
     connectButton->setDefault(true);
-    auto* ok = Place(new QPushButton("Ok", this), 1, "Ok", Dlu(80, 220, 30, 12));
+    auto* ok = Place(new QPushButton("Ok", this), 1, "Ok", Dlu(75, 218, 50, 16));
     ok->setFont(normal);
     ok->setAutoDefault(false);
 
@@ -83,7 +66,7 @@ InterfaceForm::InterfaceForm(DecoderLink& link, Messages& messages, QWidget* par
     connect(mk1_, &QRadioButton::clicked, this, [this] { settings_.interfaceType = kMk1Type; });
     connect(mk2_, &QRadioButton::clicked, this, [this] { settings_.interfaceType = kMk2Type; });
     connect(connectButton, &QPushButton::clicked, this, &InterfaceForm::Connect);
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(ok, &QPushButton::clicked, this, &InterfaceForm::Confirm);
 }
 
 void InterfaceForm::ShowType() {
@@ -109,6 +92,15 @@ void InterfaceForm::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     QPixmap light(QString::fromStdString(FileSystemName(StatusLight(settings_))));
     if (!light.isNull()) painter.drawPixmap(280, 370, light);
+}
+
+void RegisterTimingForms(CommandRegistry& commands, FormHost& host) {
+    commands.Add(kInterfaceCommand, [&host] {
+        SuspendLinkSupervision(host.state.link);
+        InterfaceForm form(host.state.link, host.platform.messages, host.window);
+        form.Run();
+        ReloadLinkSettings(host.state.link);
+    });
 }
 
 }  // namespace velkaro

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QDialog>
-
 #include "platform/messages.h"
+#include "platform/qt/form_kit.h"
 #include "timing/decoder_link.h"
 
 class QComboBox;
@@ -14,7 +13,7 @@ namespace velkaro {
 
 // "Interface": the user picks the decoder's COM port and connects; the result is written to the
 // interface settings file, which the link re-reads once the form closes.
-class InterfaceForm final : public QDialog {
+class InterfaceForm final : public ModalForm {
     Q_OBJECT
 
   public:
@@ -30,12 +29,17 @@ class InterfaceForm final : public QDialog {
     void ShowType();
 
     DecoderLink& link_;
-    Messages& messages_;
     InterfaceSettings settings_;  // the form's own copy
     QPlainTextEdit* status_;
     QRadioButton* mk1_;
     QRadioButton* mk2_;
     QComboBox* ports_;
 };
+
+struct FormHost;
+class CommandRegistry;
+// "Interface" (Settings menu): the link's watchdog rests while the form is open, and the link
+// re-reads the settings file at the next tick.
+void RegisterTimingForms(CommandRegistry& commands, FormHost& host);
 
 }  // namespace velkaro

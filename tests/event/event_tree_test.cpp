@@ -1,4 +1,4 @@
-#include "shell/event_tree.h"
+#include "event/event_tree.h"
 
 #include <gtest/gtest.h>
 
@@ -108,6 +108,54 @@ TEST(EventTree, NodeKindsByNormalizedCode) {
     EXPECT_EQ(KindOf(13955), NodeKind::RoundClassification);
     EXPECT_EQ(KindOf(13990), NodeKind::Overall);
     EXPECT_EQ(KindOf(1000), NodeKind::Other);  // the track
+}
+
+TEST(EventTree, HeatNodesEncodeAndDecode) {
+    int c = 0, r = 0, h = 0;
+    for (auto [code, heat] : {std::pair{13302, "1|3|2"}, {93920, "9|9|20"}}) {
+        ASSERT_TRUE(HeatOfNode(code, c, r, h)) << code;
+        EXPECT_EQ(std::to_string(c) + "|" + std::to_string(r) + "|" + std::to_string(h), heat);
+        EXPECT_EQ(HeatNode(c, r, h), code);
+    }
+    for (int node : {13300, 13100, 13000, 13921, 13950, 13990, 14101, 11001, 1000, 3101}) {
+        EXPECT_FALSE(HeatOfNode(node, c, r, h)) << node;
+    }
+}
+
+// Which forms a node's right-click menu offers, before and after the category has drivers and
+// finals.
+TEST(EventTree, PopupEntriesFollowTheCategorysProgress) {
+    EventModel e = OneCategory(3, 2, 0);
+    auto ids = [&e](int code) {
+        std::string text;
+        for (const PopupEntry& p : PopupEntries(e.header, code)) {
+            text += (text.empty() ? "" : ",") + std::to_string(p.id);
+        }
+        return text;
+    };
+    const int nodes[] = {1000, 10000, 11000, 13010, 13020, 14010, 14020, 15000, 13101, 20000};
+    auto all = [&] {
+        std::string text;
+        for (int code : nodes) text += "[" + ids(code) + "]";
+        return text;
+    };
+    EXPECT_EQ(all(), "[1053][1051,1052][1054][][][][][][][1051,1052]");
+    e.header.categories[0].participants = 8;
+    e.header.categories[0].finalsState = 1;
+    EXPECT_EQ(all(), "[1053][1051,1052][1054][1055][1056][1057][1058][1059][][1051,1052]");
+    EXPECT_EQ(PopupEntries(e.header, 13010)[0].label, "Qualifying heats Parameters");
+}
+
+TEST(EventTree, CategoriesAreAddedUpToNineAndRenamedWithinTheirSlot) {
+    EventHeader h;
+    for (int k = 1; k <= kCategories; ++k) ASSERT_TRUE(AddCategory(h)) << k;
+    EXPECT_FALSE(AddCategory(h));
+    EXPECT_EQ(h.categories[8].name, "CATEGORY 9");
+    std::string longName(60, 'x');
+    EXPECT_TRUE(RenameCategory(h, 30000, longName));
+    EXPECT_EQ(h.categories[2].name.View(), std::string(54, 'x'));
+    EXPECT_FALSE(RenameCategory(h, 31000, "drivers node"));
+    EXPECT_EQ(h.categories[2].name.View(), std::string(54, 'x'));
 }
 
 }  // namespace

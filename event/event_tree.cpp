@@ -1,4 +1,6 @@
-#include "shell/event_tree.h"
+#include "event/event_tree.h"
+
+#include "common/commands.h"
 
 #include "platform/text.h"
 
@@ -117,6 +119,70 @@ NodeKind KindOf(int code) {
     if (n >= 13951 && n <= 13959) return NodeKind::RoundClassification;
     if (n == 13990) return NodeKind::Overall;
     return NodeKind::Other;
+}
+
+bool HeatOfNode(int code, int& category, int& round, int& heat) {
+    if (code < 10000) return false;
+    int c = code / 10000;
+    int kind = code % 10000 - node::kRounds;  // 100 (r - 1) + h
+    int r = kind / 100 + 1;
+    int h = kind % 100;
+    if (c > kCategories || kind < 0 || r > kRounds || h < 1 || h > kHeatsPerRound) return false;
+    category = c;
+    round = r;
+    heat = h;
+    return true;
+}
+
+std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code) {
+    int n = NormalizedCode(code);
+    int category = code / 10000;
+    const CategoryRecord* cat = category >= 1 && category <= kCategories
+                                    ? &header.categories[std::size_t(category - 1)]
+                                    : nullptr;
+    bool drivers = cat && cat->participants > 0;
+    bool finals = cat && cat->finalsState > 0;
+    if (code == node::kTrack) return {{kTrackCommand, "Track for the race"}};
+    if (category < 1) return {};
+    switch (n - 10000) {
+        case 0:
+            return {{kNewCategoryCommand, "New category"},
+                    {kRenameCategoryCommand, "Rename category"}};
+        case node::kDrivers:
+            return {{kParticipantsCommand, "List of participants"}};
+        case node::kQualifParameters:
+            if (drivers) return {{kQualifParametersCommand, "Qualifying heats Parameters"}};
+            break;
+        case node::kQualifArrangement:
+            if (drivers) return {{kQualifArrangementCommand, "Qualifying heats Arrangement"}};
+            break;
+        case node::kFinalsParameters:
+            if (finals) return {{kFinalsParametersCommand, "Finals runs Parameters"}};
+            break;
+        case node::kFinalsArrangement:
+            if (finals) return {{kFinalsArrangementCommand, "Finals runs Arrangement"}};
+            break;
+        case node::kClosure:
+            if (finals) return {{kClosureReportCommand, "Show the report"}};
+            break;
+    }
+    return {};
+}
+
+bool AddCategory(EventHeader& header) {
+    if (header.categoryCount >= kCategories) return false;
+    CategoryRecord& cat = header.categories[std::size_t(header.categoryCount)];
+    cat = CategoryRecord{};
+    Format(cat.name, "CATEGORY %d", header.categoryCount + 1);
+    ++header.categoryCount;
+    return true;
+}
+
+bool RenameCategory(EventHeader& header, int code, std::string_view typed) {
+    int category = code / 10000;
+    if (NormalizedCode(code) != 10000 || category < 1 || category > kCategories) return false;
+    header.categories[std::size_t(category - 1)].name = typed.substr(0, kCategoryNameLimit);
+    return true;
 }
 
 }  // namespace velkaro

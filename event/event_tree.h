@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "event/event_model.h"
@@ -60,5 +61,31 @@ std::vector<TreeNode> BuildCategorySubtree(const EventModel& event, int category
 
 enum class NodeKind { Other, Heat, FinalsRun, Driver, RoundClassification, Overall };
 NodeKind KindOf(int code);
+
+// A heat's node: category from 1, round 1 to 9, heat 1 to 20.
+inline int HeatNode(int category, int round, int heat) {
+    return category * 10000 + node::kRounds + 100 * (round - 1) + heat;
+}
+// The heat a node stands for. False for any other node, a round's own node included.
+bool HeatOfNode(int code, int& category, int& round, int& heat);
+
+// One entry of the tree's right-click menu.
+struct PopupEntry {
+    int id;
+    std::string_view label;
+    friend bool operator==(const PopupEntry&, const PopupEntry&) = default;
+};
+// What a node's right-click menu offers: none for most nodes, and the forms of the
+// qualification and of the finals only once the category has drivers or finals.
+std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code);
+
+// The most characters typed into a category's label, and the most a category's name keeps.
+inline constexpr int kRenameLimit = 53;
+inline constexpr int kCategoryNameLimit = 54;
+// "New category": the next category, named "CATEGORY n". False when every category is in use.
+bool AddCategory(EventHeader& header);
+// A category's label as edited in the tree, cut to what its name holds. False for a node that
+// is not a category's.
+bool RenameCategory(EventHeader& header, int code, std::string_view typed);
 
 }  // namespace velkaro

@@ -1,0 +1,89 @@
+#pragma once
+
+#include <functional>
+#include <map>
+
+// The ids of every command and control, one name each: menus, the tree's pop-ups, the race panel
+// and the enables the run computes all use these, and tests find controls by them.
+
+namespace velkaro {
+
+// Menu bar.
+inline constexpr int kNewEventCommand = 1001;
+inline constexpr int kLoadEventCommand = 1002;
+inline constexpr int kSaveCommand = 1003;
+inline constexpr int kSaveAsCommand = 1004;
+inline constexpr int kQuitCommand = 1005;
+inline constexpr int kCircuitsCommand = 1006;
+inline constexpr int kClubsCommand = 1007;
+inline constexpr int kDriversCommand = 1008;
+inline constexpr int kTranspondersCommand = 1009;
+inline constexpr int kFrequenciesCommand = 1010;
+inline constexpr int kPlanningQualificationCommand = 1011;
+inline constexpr int kPlanningFinalsCommand = 1012;
+inline constexpr int kSoundsCommand = 1013;
+inline constexpr int kDisplayCommand = 1014;
+inline constexpr int kInterfaceCommand = 1015;
+inline constexpr int kHelpCommand = 1017;
+
+// The event tree's pop-ups.
+inline constexpr int kNewCategoryCommand = 1051;
+inline constexpr int kRenameCategoryCommand = 1052;
+inline constexpr int kTrackCommand = 1053;
+inline constexpr int kParticipantsCommand = 1054;
+inline constexpr int kQualifParametersCommand = 1055;
+inline constexpr int kQualifArrangementCommand = 1056;
+inline constexpr int kFinalsParametersCommand = 1057;
+inline constexpr int kFinalsArrangementCommand = 1058;
+inline constexpr int kClosureReportCommand = 1059;
+
+// The race panel.
+inline constexpr int kStartButton = 2001;
+inline constexpr int kStopButton = 2002;
+inline constexpr int kClearButton = 2003;
+inline constexpr int kStartCaption = 2004;
+inline constexpr int kStopCaption = 2005;
+inline constexpr int kClearCaption = 2006;
+inline constexpr int kPersonalChipsRadio = 2101;
+inline constexpr int kClubChipsRadio = 2102;
+inline constexpr int kMixedScanRadio = 2103;
+inline constexpr int kTransponderSetList = 2104;
+inline constexpr int kScanButton = 2105;
+inline constexpr int kScanStatus = 2106;
+inline constexpr int kFirstCarButton = 2201;  // car k is 2200 + k
+inline constexpr int kClockFrame = 2221;
+inline constexpr int kCountdownFrame = 2222;
+inline constexpr int kTranspondersModeFrame = 2223;
+inline constexpr int kLinkDownText = 2230;
+inline constexpr int kPrintButton = 6000;
+inline constexpr int kResultsButton = 6101;
+
+// The results button's pop-up.
+inline constexpr int kModifyRunResultsCommand = 6102;
+inline constexpr int kRunDetailsCommand = 6103;
+inline constexpr int kAddCommentCommand = 6104;
+
+// Who handles which command: the shell and each subsystem's forms register theirs, so that a new
+// form adds its own entry and nothing central grows.
+class CommandRegistry {
+  public:
+    using Handler = std::function<void()>;
+
+    // False, and nothing changed, when the id already has a handler: two owners of one command
+    // is a mistake to find at start-up, not a silent override.
+    bool Add(int id, Handler handler) { return handlers_.emplace(id, std::move(handler)).second; }
+    bool Has(int id) const { return handlers_.count(id) != 0; }
+    // False when nobody handles the command (a command of a part not built yet).
+    bool Run(int id) const {
+        auto it = handlers_.find(id);
+        if (it == handlers_.end()) return false;
+        Handler handler = it->second;  // a handler may register or replace others while it runs
+        handler();
+        return true;
+    }
+
+  private:
+    std::map<int, Handler> handlers_;
+};
+
+}  // namespace velkaro

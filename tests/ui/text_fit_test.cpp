@@ -1,0 +1,57 @@
+// No text of a form or of the race panel is clipped with the program's fonts on the smallest
+// screen it is made for (1600 x 900: the suite runs on such a virtual screen).
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScreen>
+
+#include "platform/clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_serial_port.h"
+#include "platform/fake/fake_sound_player.h"
+#include "platform/program_folder.h"
+#include "shell/main_window.h"
+#include "tests/support/test_support.h"
+#include "tests/support/text_fit.h"
+#include "timing/forms/interface_form.h"
+
+namespace velkaro {
+namespace {
+
+class TextFit : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_EQ(QApplication::primaryScreen()->geometry().size(), QSize(1600, 900));
+        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+        messages.allowAny = true;
+    }
+
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here{folder.Path()};
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    SystemClock clock;
+    FakeSerialPort port;
+    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+};
+
+TEST_F(TextFit, EveryFormAndTheRacePanel) {
+    DecoderLink link;
+    link.port = &port;
+    link.clock = &clock;
+    InterfaceForm interface(link, messages);
+    EXPECT_EQ(test::ClippedTexts(interface).join("\n").toStdString(), "");
+
+    MainWindow window(platform);
+    window.show();
+    // The link-down line at its longest.
+    auto* linkDown = window.PanelControl(2230);
+    static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
+    EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
+}
+
+}  // namespace
+}  // namespace velkaro
