@@ -10,7 +10,7 @@
 #include "timing/classification.h"
 #include "timing/decoder_link.h"
 #include "timing/passing_processing.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 #include "tools/decoder-sim/wire.h"
 
 namespace velkaro::bench {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "event/text_lines.h"
-#include "timing/time_format.h"
+#include "common/time_format.h"
 
 namespace velkaro {
 

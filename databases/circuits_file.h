@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "databases/circuits.h"
+#include "common/circuits.h"
 
 namespace velkaro {
 

@@ -10,7 +10,7 @@
 #include "event/event_model.h"
 #include "event/text_lines.h"
 #include "platform/messages.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 namespace velkaro {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "platform/text.h"
-#include "timing/run_car.h"
-#include "timing/run_options.h"  // the run option keywords
+#include "common/run_car.h"
+#include "common/run_options.h"  // the run option keywords
 
 namespace velkaro {
 

@@ -4,7 +4,7 @@
 
 #include "platform/messages.h"
 #include "platform/text.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 // The files that hand a run's results from the main window to the results forms and back,
 // each overwritten whole in the program folder.

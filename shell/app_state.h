@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "databases/circuits.h"
+#include "common/circuits.h"
 #include "databases/transponder_sets.h"
 #include "event/event_model.h"
 #include "event/sections.h"

@@ -8,7 +8,7 @@
 #include "platform/canvas.h"
 #include "platform/text.h"
 #include "timing/clock_texts.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 namespace velkaro {
 

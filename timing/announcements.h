@@ -7,7 +7,7 @@
 #include "event/settings_files.h"
 #include "platform/sound_player.h"
 #include "timing/race_clock.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 // What the run plays, when, and under which sound option. Every file lies in "sons".
 

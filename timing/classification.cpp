@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "timing/int_text.h"
-#include "timing/run_options.h"
-#include "timing/time_format.h"
+#include "common/int_text.h"
+#include "common/run_options.h"
+#include "common/time_format.h"
 
 namespace velkaro {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 namespace velkaro {
 

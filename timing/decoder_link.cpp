@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "timing/time_format.h"
+#include "common/time_format.h"
 
 namespace velkaro {
 namespace {

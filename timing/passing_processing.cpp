@@ -1,7 +1,7 @@
 #include "timing/passing_processing.h"
 
 #include "timing/classification.h"
-#include "timing/time_format.h"
+#include "common/time_format.h"
 
 namespace velkaro {
 namespace {

@@ -4,12 +4,12 @@
 #include <functional>
 #include <string_view>
 
-#include "databases/circuits.h"
+#include "common/circuits.h"
 #include "platform/clock.h"
 #include "platform/sound_player.h"
 #include "timing/passing.h"
-#include "timing/run_car.h"
-#include "timing/run_options.h"
+#include "common/run_car.h"
+#include "common/run_options.h"
 
 namespace velkaro {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "common/commands.h"
-#include "databases/circuits.h"
+#include "common/circuits.h"
 #include "event/event_model.h"
 #include "event/settings_files.h"
 #include "platform/clock.h"
@@ -18,7 +18,7 @@
 #include "timing/decoder_link.h"
 #include "timing/passing_processing.h"
 #include "timing/race_clock.h"
-#include "timing/run_options.h"
+#include "common/run_options.h"
 
 // The run in the race panel from its countdown to its end: the timer tick, the "Start", "Stop"
 // and "Clear" buttons, the car buttons and the delay between two runs.

@@ -12,7 +12,7 @@
 #include "tests/assets/assets_support.h"
 #include "tests/assets/source_scan.h"
 #include "tests/support/test_support.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 namespace fs = std::filesystem;
 

@@ -9,7 +9,7 @@
 #include "platform/fake/fake_messages.h"
 #include "tests/event/fields.h"
 #include "tests/support/test_support.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 namespace velkaro::test {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "tests/timing/run_builder.h"
-#include "timing/run_options.h"
+#include "common/run_options.h"
 
 namespace velkaro {
 namespace {

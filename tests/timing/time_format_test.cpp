@@ -1,4 +1,4 @@
-#include "timing/time_format.h"
+#include "common/time_format.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <random>
 
 #include "tests/event/fields.h"
-#include "timing/int_text.h"
+#include "common/int_text.h"
 
 namespace velkaro {
 namespace {

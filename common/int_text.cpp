@@ -1,4 +1,4 @@
-#include "timing/int_text.h"
+#include "common/int_text.h"
 
 namespace velkaro {
 

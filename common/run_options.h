@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "databases/circuits.h"
+#include "common/circuits.h"
 #include "platform/text.h"
 
 namespace velkaro {

@@ -1,6 +1,6 @@
-#include "timing/time_format.h"
+#include "common/time_format.h"
 
-#include "timing/int_text.h"
+#include "common/int_text.h"
 
 namespace velkaro {
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "platform/text.h"
-#include "timing/run_car.h"
+#include "common/run_car.h"
 
 namespace velkaro {
 

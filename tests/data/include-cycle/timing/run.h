@@ -1,0 +1,2 @@
+#pragma once
+#include "event/model.h"
