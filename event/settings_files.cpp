@@ -88,8 +88,9 @@ bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomCo
     // From line 3 on, the integers follow one another whatever the line ends between them.
     WordReader words(std::string_view(*bytes).substr(lines.Position()));
     bool more = true;
-    for (auto field : {&TextStyleSetting::size, &TextStyleSetting::weight, &TextStyleSetting::italic,
-                       &TextStyleSetting::underline, &TextStyleSetting::strikeOut}) {
+    for (auto field :
+         {&TextStyleSetting::size, &TextStyleSetting::weight, &TextStyleSetting::italic,
+          &TextStyleSetting::underline, &TextStyleSetting::strikeOut}) {
         for (TextStyleSetting& t : s.textStyles) more = more && NextInt(words, t.*field);
     }
     for (std::uint32_t& c : s.textColours) more = more && NextColour(words, c);
@@ -106,8 +107,9 @@ bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& s,
     EndLine(out);
     for (const TextStyleSetting& t : s.textStyles) AppendField(out, t.faceName.View());
     EndLine(out);
-    for (auto field : {&TextStyleSetting::size, &TextStyleSetting::weight, &TextStyleSetting::italic,
-                       &TextStyleSetting::underline, &TextStyleSetting::strikeOut}) {
+    for (auto field :
+         {&TextStyleSetting::size, &TextStyleSetting::weight, &TextStyleSetting::italic,
+          &TextStyleSetting::underline, &TextStyleSetting::strikeOut}) {
         for (const TextStyleSetting& t : s.textStyles) AppendIntField(out, t.*field);
         EndLine(out);
     }
@@ -120,6 +122,17 @@ bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& s,
     for (std::uint32_t c : custom) AppendIntField(out, c);
     EndLine(out);
     return WriteTextFile(fileName, out);
+}
+
+Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen) {
+    const TextStyleSetting& t = settings.textStyles[std::size_t(style)];
+    Font f;
+    f.face = t.faceName.View();
+    f.height = screen.X(t.size);
+    f.weight = t.weight;
+    f.italic = t.italic != 0;
+    f.underline = t.underline != 0;
+    return f;
 }
 
 }  // namespace velkaro

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/drawing.h"
 #include "platform/text.h"
 
 // Settings that outlive an event: which sounds are played, and how the live screen looks.
@@ -78,5 +79,8 @@ bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& settings,
                          CustomColours& custom);
 bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& settings,
                           const CustomColours& custom);
+
+// The font of text style `style` (0 to 7) on a screen of this size.
+Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen);
 
 }  // namespace velkaro

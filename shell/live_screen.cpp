@@ -112,22 +112,6 @@ int TextTop(int top, int height, int charHeight) {
 
 }  // namespace
 
-Rgb ColourOf(std::uint32_t colorref) {
-    return {std::uint8_t(colorref & 0xFF), std::uint8_t((colorref >> 8) & 0xFF),
-            std::uint8_t((colorref >> 16) & 0xFF)};
-}
-
-Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen) {
-    const TextStyleSetting& t = settings.textStyles[std::size_t(style)];
-    Font f;
-    f.face = t.faceName.View();
-    f.height = screen.X(t.size);
-    f.weight = t.weight;
-    f.italic = t.italic != 0;
-    f.underline = t.underline != 0;
-    return f;
-}
-
 TableLayout ComputeLayout(const ScreenSize& screen,
                           const std::array<std::int32_t, kColumns>& widths, int rowHeight) {
     TableLayout l;

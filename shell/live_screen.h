@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/drawing.h"
+#include "common/run_car.h"
 #include "event/settings_files.h"
 #include "platform/canvas.h"
 #include "platform/text.h"
 #include "timing/clock_texts.h"
-#include "common/run_car.h"
 
 namespace velkaro {
 
@@ -21,15 +22,6 @@ inline constexpr const char* kLogoFile = "images/logo.bmp";
 inline constexpr const char* kChequeredFlagFile = "images/drapeauArrivee.bmp";
 inline constexpr const char* kWatermark = "Velkaro Race Managemt";
 inline constexpr const char* kVersionText = "v 1.1.b";
-
-// The screen size the geometry is scaled from: lengths in 1/1600 of the width, heights in 1/900
-// of the height.
-struct ScreenSize {
-    int w = 1600;
-    int h = 900;
-    int X(int units) const { return units * w / 1600; }
-    int Y(int units) const { return units * h / 900; }
-};
 
 // Where the table and its parts lie, from the screen size and the working column widths.
 struct TableLayout {
@@ -67,8 +59,6 @@ TableLayout ComputeLayout(const ScreenSize& screen,
                           const std::array<std::int32_t, kColumns>& widths, int rowHeight);
 
 // The font of a text style at this screen size.
-Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen);
-Rgb ColourOf(std::uint32_t colorref);
 
 // Row height from the fonts of the nine columns, and the rows that fit below the headings.
 TableMeasure MeasureTable(Canvas& canvas, const DisplaySettings& settings,
