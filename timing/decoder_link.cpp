@@ -13,9 +13,22 @@ constexpr std::uint8_t kMk2Model = 0x02;
 constexpr std::array<std::uint8_t, kAnswerSize> kClockResetAnswer{0xFF, 0xFF, 0xFF, 0x02,
                                                                   0x00, 0x00, 0x00};
 constexpr std::uint8_t kPassingTag = 0xF0;
+constexpr int kFirstSubSecondCount = 18661;  // the decoder's second counts from here to 65535
 
 bool HasHeader(const std::uint8_t* b, std::uint8_t tag) {
     return b[0] == 0xFF && b[1] == 0xFF && b[2] == 0xFF && b[3] == tag;
+}
+
+// The decoder's clock runs within a day. A frame whose time cannot be one is garbage that looks
+// like a frame: a frame cut short read together with the next gives hours of 0xFF, a lap of
+// hundreds of hours that would finish the car and end the heat.
+bool IsTimeOfDay(const std::uint8_t* frame) {
+    int counter = frame[9] * 256 + frame[10];
+    return frame[6] <= 23 && frame[7] <= 59 && frame[8] <= 59 && counter >= kFirstSubSecondCount;
+}
+
+bool IsPassing(const std::uint8_t* frame) {
+    return HasHeader(frame, kPassingTag) && IsTimeOfDay(frame);
 }
 
 std::int64_t ElapsedMs(Clock& clock, std::int64_t start, std::int64_t frequency) {
@@ -101,7 +114,7 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
                 st.watchdogOn = 0;
                 st.restoring = 0;
                 i += kAnswerSize;
-            } else if (n - i >= kMk2PassingSize && HasHeader(b + i, kPassingTag)) {
+            } else if (n - i >= kMk2PassingSize && IsPassing(b + i)) {
                 // Kept by the decoder while the link was down: counted with its own time.
                 if (restoredPassings) {
                     restoredPassings(Mk2Passing(b + i, link.timeBase.runTimeOffset, clock));
@@ -235,8 +248,9 @@ bool SyncDecoderClock(DecoderLink& link) {
 
 std::int64_t Mk2TimeMs(std::uint8_t h, std::uint8_t m, std::uint8_t s, std::uint8_t ch,
                        std::uint8_t cl) {
-    // The decoder's second counts from 18661 to 65535: 46875 counts.
-    std::int64_t subSecond = (static_cast<std::int64_t>(ch) * 256 + cl - 18661) * 256 / 12000;
+    // 46875 counts a second.
+    std::int64_t subSecond =
+        (static_cast<std::int64_t>(ch) * 256 + cl - kFirstSubSecondCount) * 256 / 12000;
     return h * 3600000LL + m * 60000LL + s * 1000LL + subSecond;
 }
 
@@ -244,7 +258,7 @@ void DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOf
                        const PassingSink& sink) {
     int i = 0;
     while (count - i >= kMk2PassingSize) {
-        if (HasHeader(bytes + i, kPassingTag)) {
+        if (IsPassing(bytes + i)) {
             sink(Mk2Passing(bytes + i, timeOffset, clock));
             i += kMk2PassingSize;
         } else {

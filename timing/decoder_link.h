@@ -75,8 +75,9 @@ void PollDecoder(DecoderLink& link, const PassingSink& sink);
 // One read whose bytes are thrown away: what the decoder sends while nothing is timed.
 void DiscardDecoderInput(DecoderLink& link);
 
-// Decodes one read of MK2 bytes: frames are found byte by byte, a partial frame at the end is
-// dropped. Each passing's time is the decoder's less timeOffset.
+// Decodes one read of MK2 bytes: frames are found byte by byte, a frame whose time cannot be a
+// time of day is skipped as garbage, a partial frame at the end is dropped. Each passing's time is
+// the decoder's less timeOffset.
 void DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOffset, Clock& clock,
                        const PassingSink& sink);
 // The decoder time of an MK2 frame's H M S Ch Cl bytes, in ms.

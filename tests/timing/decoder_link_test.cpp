@@ -192,8 +192,8 @@ TEST_F(Link, AFullReadEndingInAPartialFrameLosesOnlyThatFrame) {
     stream.resize(kMaxRead);
     port.QueueRead(stream);
     EXPECT_EQ(" " + Poll(), expected);
-    port.QueueRead(Join({tail, Frame(7, 60)}));
-    EXPECT_EQ(Poll(), "000007@60000");
+    port.QueueRead(Join({tail, Frame(7, 59)}));
+    EXPECT_EQ(Poll(), "000007@59000");
 }
 
 TEST_F(Link, AFrameSplitAtAnyByteIsLostAndTheNextOneIsFound) {
@@ -203,6 +203,75 @@ TEST_F(Link, AFrameSplitAtAnyByteIsLostAndTheNextOneIsFound) {
         port.QueueRead(Join({Bytes(kFrame258.begin() + cut, kFrame258.end()), Frame(4660, 1)}));
         EXPECT_EQ(Poll() + Poll(), "004660@1000") << "cut at " << cut;
     }
+}
+
+TEST_F(Link, AFrameWhoseTimeCannotBeATimeOfDayIsGarbage) {
+    OpenAs(kMk2Type);
+    auto with = [](int at, int value) {
+        Bytes frame = kFrame258;
+        frame[static_cast<std::size_t>(at)] = static_cast<std::uint8_t>(value);
+        return frame;
+    };
+    std::vector<std::pair<Bytes, std::string>> cases{
+        {Frame(258, 59, 65535), "000258@59999 "},  // the second's last count
+        {Join({with(6, 23), with(7, 59)}), "000258@82865005 000258@3545005 "},
+        {with(6, 24), ""},
+        {with(7, 60), ""},
+        {with(8, 60), ""},
+        {Frame(258, 0, 18660), ""},  // before the second's first count
+        {Frame(258, 0, 0), ""},
+    };
+    // Cut short and read with the next frame, as hours, minutes or seconds of 0xFF.
+    for (long cut = 4; cut <= 8; ++cut)
+        cases.push_back({Bytes(kFrame258.begin(), kFrame258.begin() + cut), ""});
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        port.QueueRead(Join({cases[k].first, Frame(4660, 1)}));
+        EXPECT_EQ(Poll(), cases[k].second + "004660@1000") << "case " << k;
+    }
+}
+
+// Frames that pass the header check with any bytes after it, whole or cut short, in reads of
+// any size: nothing decoded has a time that cannot be a time of day.
+TEST_F(Link, FuzzedFramesNeverGiveAnImpossibleTime) {
+    OpenAs(kMk2Type);
+    std::mt19937 random(20260311);
+    auto field = [&random](int valid, std::initializer_list<int> edges) {
+        if (random() % 4 != 0) return static_cast<std::uint8_t>(random() % valid);
+        return static_cast<std::uint8_t>(edges.begin()[random() % edges.size()]);
+    };
+    int decoded = 0;
+    for (int round = 0; round < 300; ++round) {
+        Bytes stream;
+        for (int f = 0; f < 30; ++f) {
+            Bytes frame{0xFF,
+                        0xFF,
+                        0xFF,
+                        0xF0,
+                        field(256, {0}),
+                        field(256, {0xFF}),
+                        field(24, {24, 0xFF}),
+                        field(60, {60, 0xFF}),
+                        field(60, {60, 0xFF}),
+                        field(256, {0x48, 0xFF, 0}),
+                        field(256, {0xE4, 0xE5, 0xFF})};
+            if (random() % 4 == 0) frame.resize(4 + random() % 7);
+            stream = Join({stream, frame});
+        }
+        for (std::size_t at = 0; at < stream.size();) {
+            std::size_t size = std::min<std::size_t>(1 + random() % 300, stream.size() - at);
+            port.QueueRead(Bytes(stream.begin() + static_cast<long>(at),
+                                 stream.begin() + static_cast<long>(at + size)));
+            at += size;
+        }
+        while (port.ReadsPending()) {
+            PollDecoder(link, [&decoded](const Passing& p) {
+                ++decoded;
+                ASSERT_GE(p.timeMs, 0);
+                ASSERT_LT(p.timeMs, 24 * 3600000LL);
+            });
+        }
+    }
+    EXPECT_GT(decoded, 1000);  // the fuzz reaches the decoding
 }
 
 TEST_F(Link, OtherMessagesBetweenFramesAreSkipped) {
