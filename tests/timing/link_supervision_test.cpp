@@ -156,28 +156,6 @@ TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     EXPECT_EQ(KeepAlives(), before + 1);
 }
 
-// The answer and the passings kept behind it, cut at every byte between two reads: the decoder is
-// found, and a frame that the restoration's reads leave cut short is completed by the next poll.
-TEST_F(Supervision, KeptPassingsCutAnywhereByTheReadsAllArrive) {
-    Bytes reply = kMk2Answer;
-    for (const Bytes& kept : {kKept1001, kKept1002})
-        reply.insert(reply.end(), kept.begin(), kept.end());
-    for (std::size_t cut = 1; cut < reply.size(); ++cut) {
-        restored.clear();
-        LoseTheLink();
-        port.onWrite = [&reply, cut](FakeSerialPort& p, const Bytes& written) {
-            if (written != kQueryBytes) return;
-            p.QueueRead(Bytes(reply.begin(), reply.begin() + static_cast<long>(cut)));
-            p.QueueRead(Bytes(reply.begin() + static_cast<long>(cut), reply.end()));
-        };
-        messages.Expect(MessageAnswer::Ok);
-        Tick(4501);
-        PollDecoder(link, sink);
-        EXPECT_EQ(Fields(link.state.restoring, restored.size()), "0|2") << "cut at " << cut;
-        EXPECT_EQ(restored, (std::vector<std::string>{"001001@65005", "001002@67000"}));
-    }
-}
-
 TEST_F(Supervision, OutsideARunOnlyFailuresAreShownAndKeptPassingsAreDropped) {
     LoseTheLink(false);
     EXPECT_TRUE(link.state.linkReport.Empty());
