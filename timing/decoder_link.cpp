@@ -1,6 +1,8 @@
 #include "timing/decoder_link.h"
 
+#include <algorithm>
 #include <cstring>
+#include <span>
 #include <string>
 
 #include "common/time_format.h"
@@ -8,14 +10,89 @@
 namespace velkaro {
 namespace {
 
-constexpr std::uint8_t kPresenceAnswerTag = 0x01;
+// How messages begin; an answer to the presence query is an MK2's when its fifth byte is 0x02.
+constexpr std::uint8_t kAnswerStart[] = {0xFF, 0xFF, 0xFF, 0x01};
+constexpr std::uint8_t kMk2AnswerStart[] = {0xFF, 0xFF, 0xFF, 0x01, 0x02};
+constexpr std::uint8_t kClockResetAnswer[kAnswerSize] = {0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00};
+constexpr std::uint8_t kPassingStart[] = {0xFF, 0xFF, 0xFF, 0xF0};
 constexpr std::uint8_t kMk2Model = 0x02;
-constexpr std::array<std::uint8_t, kAnswerSize> kClockResetAnswer{0xFF, 0xFF, 0xFF, 0x02,
-                                                                  0x00, 0x00, 0x00};
-constexpr std::uint8_t kPassingTag = 0xF0;
+constexpr int kFirstSubSecondCount = 18661;  // the decoder's second counts from here to 65535
 
-bool HasHeader(const std::uint8_t* b, std::uint8_t tag) {
-    return b[0] == 0xFF && b[1] == 0xFF && b[2] == 0xFF && b[3] == tag;
+// Where a scan stands against a message that begins with `start`: its size when it is there
+// whole, 0 when the bytes differ from its start, kIncomplete when the n bytes left end inside it.
+constexpr int kIncomplete = -1;
+int Fits(const std::uint8_t* b, int n, std::span<const std::uint8_t> start, int size) {
+    int compared = std::min(n, static_cast<int>(start.size()));
+    if (std::memcmp(b, start.data(), static_cast<std::size_t>(compared)) != 0) return 0;
+    return n >= size ? size : kIncomplete;
+}
+
+// The decoder's clock runs within a day. A frame whose time cannot be one is garbage that looks
+// like a frame: a frame cut short read together with the next gives hours of 0xFF, a lap of
+// hundreds of hours that would finish the car and end the heat.
+bool IsTimeOfDay(const std::uint8_t* frame) {
+    int counter = frame[9] * 256 + frame[10];
+    return frame[6] <= 23 && frame[7] <= 59 && frame[8] <= 59 && counter >= kFirstSubSecondCount;
+}
+
+int PassingAt(const std::uint8_t* b, int n) {
+    int size = Fits(b, n, kPassingStart, kMk2PassingSize);
+    return size == kMk2PassingSize && !IsTimeOfDay(b) ? 0 : size;
+}
+
+// Goes through b[0, n) byte by byte: at(b, left) gives the size of the message that begins there,
+// 0 for none (one byte on), kIncomplete when the bytes end inside one. Each message found goes to
+// `found`. Returns where the scan stopped.
+template <typename At, typename Found>
+int Scan(const std::uint8_t* b, int n, At at, Found found) {
+    int i = 0;
+    while (i < n) {
+        int size = at(b + i, n - i);
+        if (size == kIncomplete) break;
+        if (size == 0) {
+            ++i;
+            continue;
+        }
+        found(b + i);
+        i += size;
+    }
+    return i;
+}
+
+// An MK2 message cut by the end of a read is kept and completed by the next read. This departs on
+// purpose from the older rule, which dropped it: a serial port hands bytes over as they arrive, a
+// 10 ms poll at 9600 baud sees about 10 of them, less than a passing frame, and USB adapters cut
+// frames anywhere, so most frames were lost. The MK2's messages begin with a header to
+// resynchronise on; a kept start that proves to be garbage is skipped byte by byte like any other.
+// An MK1's pairs carry no header: there the odd byte at the end of a read is still dropped, since
+// that is what realigns the next read on a pair.
+//
+// The kept bytes go first in the receive buffer and the read after them: the count of both.
+int ReadAfterPartial(DecoderLink& link) {
+    DecoderLinkState& st = link.state;
+    std::uint8_t* b = link.receive.data();
+    std::memcpy(b, st.partial.data(), static_cast<std::size_t>(st.partialCount));
+    int n = 0;
+    if (!ReadBytes(*link.port, b + st.partialCount, kMaxRead, &n) || n < 0) n = 0;
+    return st.partialCount + n;
+}
+
+// What a scan of the receive buffer's first count bytes left from `scanned` on.
+void KeepPartial(DecoderLink& link, int count, int scanned) {
+    int rest = std::clamp(count - scanned, 0, kMaxPartial);
+    std::memcpy(link.state.partial.data(), link.receive.data() + count - rest,
+                static_cast<std::size_t>(rest));
+    link.state.partialCount = rest;
+}
+
+void ForgetPartial(DecoderLink& link) {
+    link.state.partialCount = 0;
+}
+
+// A reopened port starts the input afresh: nothing of the old one may be completed by it.
+bool Reopen(DecoderLink& link, std::string_view name) {
+    ForgetPartial(link);
+    return OpenPort(*link.port, name);
 }
 
 std::int64_t ElapsedMs(Clock& clock, std::int64_t start, std::int64_t frequency) {
@@ -72,19 +149,18 @@ void DeclareLoss(DecoderLink& link, Messages& messages, bool runRunning, std::ui
     if (!saved) messages.Error(kSettingsFileMissing);
 }
 
-// Sends the presence query, then hands each read of the next 100 ms to scan until the
-// decoder is found ready.
-template <typename Scan>
-void AskPresence(DecoderLink& link, Scan scan) {
+// Sends the presence query, then scans what comes in the next 100 ms until the decoder is found
+// ready.
+template <typename At, typename Found>
+void AskPresence(DecoderLink& link, At at, Found found) {
     Clock& clock = *link.clock;
     int written = 0;
     Send(*link.port, kPresenceQuery, &written);
     std::int64_t frequency = clock.Frequency();
     std::int64_t start = clock.Counter();
     while (ElapsedMs(clock, start, frequency) < kPresenceWaitMs && link.settings.ready == 0) {
-        int n = 0;
-        ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
-        scan(link.receive.data(), n);
+        int n = ReadAfterPartial(link);
+        KeepPartial(link, n, Scan(link.receive.data(), n, at, found));
     }
 }
 
@@ -93,26 +169,23 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
     DecoderLinkState& st = link.state;
     Clock& clock = *link.clock;
     st.lossTick = now;
-    if (!OpenPort(*link.port, link.settings.port.View())) return;
+    if (!Reopen(link, link.settings.port.View())) return;
 
-    AskPresence(link, [&](const std::uint8_t* b, int n) {
-        int i = 0;
-        while (n - i >= kAnswerSize) {
-            if (HasHeader(b + i, kPresenceAnswerTag) && b[i + 4] == kMk2Model) {
-                link.settings.ready = 1;
-                st.settingsLoaded = 0;
-                st.watchdogOn = 0;
-                st.restoring = 0;
-                i += kAnswerSize;
-            } else if (n - i >= kMk2PassingSize && HasHeader(b + i, kPassingTag)) {
-                // Kept by the decoder while the link was down: counted with its own time.
-                if (restoredPassings) {
-                    restoredPassings(Mk2Passing(b + i, link.timeBase.runTimeOffset, clock));
-                }
-                i += kMk2PassingSize;
-            } else {
-                ++i;
-            }
+    auto answerOrPassing = [](const std::uint8_t* b, int n) {
+        int size = Fits(b, n, kMk2AnswerStart, kAnswerSize);
+        return size != 0 ? size : PassingAt(b, n);
+    };
+    // The decoder's kept passings follow its answer; those the reads of the wait do not bring are
+    // polled on the next ticks, the first of them completing a frame cut here.
+    AskPresence(link, answerOrPassing, [&](const std::uint8_t* b) {
+        if (b[3] == kAnswerStart[3]) {
+            link.settings.ready = 1;
+            st.settingsLoaded = 0;
+            st.watchdogOn = 0;
+            st.restoring = 0;
+        } else if (restoredPassings) {
+            // Kept by the decoder while the link was down: counted with its own time.
+            restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
         }
     });
 
@@ -161,23 +234,16 @@ DetectResult DetectDecoder(DecoderLink& link, std::string_view port) {
     ClosePort(*link.port);
     link.settings.ready = 0;
     link.settings.port.Assign(port);
-    if (!OpenPort(*link.port, port)) {
+    if (!Reopen(link, port)) {
         link.settings.interfaceType = kMk1Type;
         return DetectResult::PortNotOpened;
     }
 
-    // Nothing is carried from one read to the next: an answer split in two is not seen.
-    AskPresence(link, [&](const std::uint8_t* b, int n) {
-        int i = 0;
-        while (n - i >= kAnswerSize) {
-            if (HasHeader(b + i, kPresenceAnswerTag)) {
-                if (b[i + 4] == kMk2Model) link.settings.ready = 1;
-                i += kAnswerSize;
-            } else {
-                ++i;
-            }
-        }
-    });
+    AskPresence(
+        link, [](const std::uint8_t* b, int n) { return Fits(b, n, kAnswerStart, kAnswerSize); },
+        [&link](const std::uint8_t* b) {
+            if (b[4] == kMk2Model) link.settings.ready = 1;
+        });
 
     if (link.settings.ready == 1) {
         link.settings.interfaceType = kMk2Type;
@@ -216,55 +282,51 @@ bool SyncDecoderClock(DecoderLink& link) {
     Send(*link.port, kClockReset, &written);
     std::int64_t frequency = clock.Frequency();
     std::int64_t start = clock.Counter();
-    std::uint8_t* b = link.receive.data();
     bool zeroed = false;
+    auto answer = [](const std::uint8_t* b, int n) {
+        return Fits(b, n, kClockResetAnswer, kAnswerSize);
+    };
+    // An answer that the wait cuts short is completed on the next attempt.
     while (!zeroed && ElapsedMs(clock, start, frequency) < kClockResetWaitMs) {
-        int n = 0;
-        ReadBytes(*link.port, b, kMaxRead, &n);
-        int i = 0;
-        while (n - i >= kAnswerSize) {
-            if (std::memcmp(b + i, kClockResetAnswer.data(), kAnswerSize) == 0) {
-                zeroed = true;
-                base.perfFrequency = frequency;
-                base.perfStart = clock.Counter();
-                i += kAnswerSize;
-            } else {
-                ++i;
-            }
-        }
+        int n = ReadAfterPartial(link);
+        KeepPartial(link, n, Scan(link.receive.data(), n, answer, [&](const std::uint8_t*) {
+                        zeroed = true;
+                        base.perfFrequency = frequency;
+                        base.perfStart = clock.Counter();
+                    }));
     }
+    // The rest of the answer's read is dropped; the decoder's clock starts afresh.
+    if (zeroed) ForgetPartial(link);
     return zeroed;
 }
 
 std::int64_t Mk2TimeMs(std::uint8_t h, std::uint8_t m, std::uint8_t s, std::uint8_t ch,
                        std::uint8_t cl) {
-    // The decoder's second counts from 18661 to 65535: 46875 counts.
-    std::int64_t subSecond = (static_cast<std::int64_t>(ch) * 256 + cl - 18661) * 256 / 12000;
+    // 46875 counts a second.
+    std::int64_t subSecond =
+        (static_cast<std::int64_t>(ch) * 256 + cl - kFirstSubSecondCount) * 256 / 12000;
     return h * 3600000LL + m * 60000LL + s * 1000LL + subSecond;
 }
 
-void DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOffset, Clock& clock,
-                       const PassingSink& sink) {
-    int i = 0;
-    while (count - i >= kMk2PassingSize) {
-        if (HasHeader(bytes + i, kPassingTag)) {
-            sink(Mk2Passing(bytes + i, timeOffset, clock));
-            i += kMk2PassingSize;
-        } else {
-            ++i;
-        }
-    }
+int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOffset, Clock& clock,
+                      const PassingSink& sink) {
+    return Scan(bytes, count, PassingAt,
+                [&](const std::uint8_t* frame) { sink(Mk2Passing(frame, timeOffset, clock)); });
 }
 
 void PollDecoder(DecoderLink& link, const PassingSink& sink) {
+    const RunTimeBase& base = link.timeBase;
+    if (IsMk2(link.settings)) {
+        int n = ReadAfterPartial(link);
+        KeepPartial(
+            link, n,
+            DecodeMk2Passings(link.receive.data(), n, base.runTimeOffset, *link.clock, sink));
+        return;
+    }
+    ForgetPartial(link);
     int n = 0;
     std::uint8_t* b = link.receive.data();
     if (!ReadBytes(*link.port, b, kMaxRead, &n) || n <= 0) return;
-    const RunTimeBase& base = link.timeBase;
-    if (IsMk2(link.settings)) {
-        DecodeMk2Passings(b, n, base.runTimeOffset, *link.clock, sink);
-        return;
-    }
     // An MK1 sends no time: the PC's counter dates each passing as it is decoded.
     for (int i = 0; n - i >= kMk1PassingSize; i += kMk1PassingSize) {
         Passing p;
@@ -276,6 +338,7 @@ void PollDecoder(DecoderLink& link, const PassingSink& sink) {
 }
 
 void DiscardDecoderInput(DecoderLink& link) {
+    ForgetPartial(link);
     int n = 0;
     ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
 }

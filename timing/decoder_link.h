@@ -24,9 +24,10 @@ inline constexpr std::int64_t kClockResetWaitMs = 10;
 inline constexpr std::array<std::uint8_t, 5> kPresenceQuery{0xFF, 0xFF, 0xFF, 0x01, 0x02};
 inline constexpr std::array<std::uint8_t, 5> kClockReset{0xFF, 0xFF, 0xFF, 0x02, 0x00};
 inline constexpr std::array<std::uint8_t, 5> kKeepAlive{0xFF, 0xFF, 0xFF, 0xE0, 0x04};
-inline constexpr int kAnswerSize = 7;       // presence and clock reset answers
-inline constexpr int kMk2PassingSize = 11;  // FF FF FF F0 Th Tl H M S Ch Cl
-inline constexpr int kMk1PassingSize = 2;   // Th Tl
+inline constexpr int kAnswerSize = 7;                    // presence and clock reset answers
+inline constexpr int kMk2PassingSize = 11;               // FF FF FF F0 Th Tl H M S Ch Cl
+inline constexpr int kMk1PassingSize = 2;                // Th Tl
+inline constexpr int kMaxPartial = kMk2PassingSize - 1;  // an MK2 message a read cut short
 
 // The MK2 link supervision: keep-alives, loss and restoration.
 struct DecoderLinkState {
@@ -39,6 +40,10 @@ struct DecoderLinkState {
     std::uint32_t downSinceTick = 0;  // when the link was lost, for the race panel
     Text<9> downSinceTime;            // the same as a local time of day, "14:03:27"
     Text<120> linkReport;
+    // The start of an MK2 message that the last read cut short, for the next read to complete.
+    // Forgotten whenever the input starts afresh: port reopened, input discarded, clock reset.
+    std::array<std::uint8_t, kMaxPartial> partial{};
+    std::int32_t partialCount = 0;
 };
 
 // The decoder on its serial port: one for the program's life.
@@ -48,7 +53,7 @@ struct DecoderLink {
     InterfaceSettings settings;
     DecoderLinkState state;
     RunTimeBase timeBase;
-    std::array<std::uint8_t, kReceiveBufferSize> receive{};
+    std::array<std::uint8_t, kMaxPartial + kReceiveBufferSize> receive{};  // partial, then a read
 };
 
 // The port with the decoder's line settings, purged, DTR raised. False when it cannot be opened.
@@ -71,16 +76,18 @@ DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages);
 // else false and the caller tries again on the next tick.
 bool SyncDecoderClock(DecoderLink& link);
 
-// One read; every complete passing in it goes to sink before the next one is decoded.
+// One read, after what the last one cut short (MK2); every complete passing goes to sink before
+// the next one is decoded.
 void PollDecoder(DecoderLink& link, const PassingSink& sink);
 
 // One read whose bytes are thrown away: what the decoder sends while nothing is timed.
 void DiscardDecoderInput(DecoderLink& link);
 
-// Decodes one read of MK2 bytes: frames are found byte by byte, a partial frame at the end is
-// dropped. Each passing's time is the decoder's less timeOffset.
-void DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOffset, Clock& clock,
-                       const PassingSink& sink);
+// Decodes MK2 bytes: frames are found byte by byte, a frame whose time cannot be a time of day is
+// skipped as garbage. Each passing's time is the decoder's less timeOffset. Returns how far the
+// scan went: what follows (fewer bytes than a frame) may begin a frame that more bytes complete.
+int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOffset, Clock& clock,
+                      const PassingSink& sink);
 // The decoder time of an MK2 frame's H M S Ch Cl bytes, in ms.
 std::int64_t Mk2TimeMs(std::uint8_t h, std::uint8_t m, std::uint8_t s, std::uint8_t ch,
                        std::uint8_t cl);

@@ -39,10 +39,10 @@ QCoreApplication& App() {
 }
 
 // A passing as the simulator logs it: "... transponder 001001 ... time 1234 ms  kept".
-std::optional<std::string> KeptByTheDecoder(const std::string& line) {
+std::optional<std::string> Logged(const std::string& line, const std::string& outcome) {
     std::size_t t = line.find("transponder "), time = line.find("time "), ms = line.find(" ms  ");
     if (t == std::string::npos || time == std::string::npos || ms == std::string::npos ||
-        line.substr(ms + 5) != "kept") {
+        line.substr(ms + 5) != outcome) {
         return std::nullopt;
     }
     return line.substr(t + 12, 6) + "@" + std::to_string(std::stoll(line.substr(time + 5)));
@@ -85,11 +85,25 @@ class DecoderOnAPty : public ::testing::Test {
     }
     // Polls every few milliseconds until done() or the time limit.
     template <typename Done>
-    void PollUntil(Done done, std::chrono::milliseconds limit = 20s) {
+    void PollUntil(Done done, std::chrono::milliseconds limit = 20s,
+                   std::chrono::milliseconds every = 2ms) {
         for (test::Deadline end = test::In(limit); !done() && test::Before(end);) {
             PollDecoder(link, [this](const Passing& p) { passings.push_back(p); });
-            std::this_thread::sleep_for(2ms);
+            std::this_thread::sleep_for(every);
         }
+    }
+    // The passings the simulator logged with that outcome ("sent", "kept"), and those decoded.
+    std::vector<std::string> LoggedBy(SimProcess& sim, const std::string& outcome) {
+        std::vector<std::string> logged;
+        for (const std::string& line : sim.Lines()) {
+            if (auto p = Logged(line, outcome)) logged.push_back(*p);
+        }
+        return logged;
+    }
+    std::vector<std::string> Decoded() const {
+        std::vector<std::string> decoded;
+        for (const Passing& p : passings) decoded.push_back(Text(p));
+        return decoded;
     }
     std::map<std::string, std::vector<std::int64_t>> ByTransponder() const {
         std::map<std::string, std::vector<std::int64_t>> times;
@@ -134,12 +148,11 @@ TEST_F(DecoderOnAPty, AnMk2IsDetectedItsClockZeroedAndItsPassingsDecodedAsSent) 
     sim::Record record;
     std::string error;
     ASSERT_TRUE(sim::ParseRecord(test::ReadWholeFile(recordFile), &record, &error)) << error;
-    std::vector<std::string> recorded, decoded;
+    std::vector<std::string> recorded, decoded = Decoded();
     for (const sim::RecordBurst& b : record.bursts) {
         DecodeMk2Passings(b.bytes.data(), static_cast<int>(b.bytes.size()), 0, clock,
                           [&recorded](const Passing& p) { recorded.push_back(Text(p)); });
     }
-    for (const Passing& p : passings) decoded.push_back(Text(p));
     ASSERT_GE(recorded.size(), decoded.size());
     recorded.resize(decoded.size());
     EXPECT_EQ(recorded, decoded);
@@ -196,7 +209,7 @@ TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
     std::vector<std::string> kept;
     for (const std::string& line : sim->Lines()) {
         if (line == *flushed) break;
-        if (auto k = KeptByTheDecoder(line)) kept.push_back(*k);
+        if (auto k = Logged(line, "kept")) kept.push_back(*k);
     }
     ASSERT_FALSE(kept.empty());
     EXPECT_EQ(restored, kept);
@@ -206,6 +219,46 @@ TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
     tick(401);
     EXPECT_EQ(link.state.missedWrites, 0);
     EXPECT_TRUE(sim->WaitFor("keep-alives from the program"));
+}
+
+// 20 cars from a decoder at 9600 baud behind an adapter that cuts its bytes into pieces of 1 to
+// 24, polled every 10 ms as the program's tick does: most reads end inside a frame.
+TEST_F(DecoderOnAPty, AtLineSpeedInAdapterPiecesNoPassingIsLostLiveOrInARestoration) {
+    test::ScopedCurrentFolder here(folder.Path());
+    FakeMessages messages;
+    test::FailOnUnexpectedMessages(messages);
+    auto sim =
+        Simulator(10, {"--line-speed", "9600", "--chunk", "1-24", "--cars", "20", "--lap-mean",
+                       "0.4", "--stagger", "0.02", "--laps", "6", "--seed", "11"});
+    ASSERT_EQ(DetectDecoder(link, "COM10"), DetectResult::Mk2);
+    ASSERT_TRUE(WriteInterfaceSettings(link.settings));
+    ASSERT_TRUE(ZeroClock());  // the cars leave the grid
+    PollUntil([this] { return passings.size() >= 120; }, 30s, 10ms);
+    EXPECT_EQ(Decoded(), LoggedBy(*sim, "sent"));
+    ASSERT_EQ(passings.size(), 120u);
+
+    // The race again while the link is down: the decoder keeps it and sends it on restoration,
+    // its answer and the first passings in the restoration's reads, the rest in the polls.
+    passings.clear();
+    auto tick = [&](std::uint32_t ms) {
+        clock.tick += ms;
+        SuperviseLink(link, messages, true, [this](const Passing& p) { passings.push_back(p); });
+    };
+    tick(0);
+    sim->Send("drop");
+    ASSERT_TRUE(sim->WaitFor("link dropped"));
+    tick(401);
+    tick(401);
+    sim->Send("go");
+    for (int kept = 0; kept < 120; ++kept) ASSERT_TRUE(sim->WaitFor("  kept"));
+    sim->Send("restore");
+    ASSERT_TRUE(sim->WaitFor("link restored"));
+    messages.Expect(MessageAnswer::Ok);
+    tick(4501);
+    ASSERT_EQ(link.state.restoring, 0);
+    PollUntil([this] { return passings.size() >= 120; }, 10s, 10ms);
+    EXPECT_EQ(Decoded(), LoggedBy(*sim, "kept"));
+    EXPECT_EQ(passings.size(), 120u);
 }
 
 TEST_F(DecoderOnAPty, AnMk1IsTakenForOneAndTimedByThePc) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "tests/support/test_support.h"
 #include "timing/decoder_link.h"
 #include "tools/decoder-sim/field.h"
+#include "tools/decoder-sim/line.h"
 #include "tools/decoder-sim/options.h"
 #include "tools/decoder-sim/record_file.h"
 #include "tools/decoder-sim/wire.h"
@@ -97,6 +99,32 @@ TEST(SimField, AGridStartStaggerMissesDoublesAndALapLimit) {
               "1|501|1@1000- 1|501|2@4000- 2|502|1@6000- 2|502|2@9000- next@-1");
 }
 
+// Five bytes sent at 0 and three at 2 ms, as the program gets them: "piece size@us". At 9600 baud
+// a byte takes 1041.67 us and the second write waits for the line.
+TEST(SimLine, BytesLeaveAtTheLineSpeedInPiecesThatCutMessagesAnywhere) {
+    const std::pair<std::array<int, 3>, std::string> cases[] = {
+        // baud, smallest, largest piece
+        {{0, 2, 2}, "2@0 2@0 1@0 2@2000 1@2000 "},  // a piece goes short when the line falls silent
+        {{9600, 0, 0}, "1@1041 1@2083 1@3124 1@4166 1@5208 1@6249 1@7291 1@8333 "},
+        {{9600, 3, 3}, "3@3124 3@6249 2@8333 "}};
+    const std::uint8_t bytes[] = {1, 2, 3, 4, 5, 6, 7, 8};
+    for (const auto& [settings, expected] : cases) {
+        Line line(settings[0], settings[1], settings[2], 7);
+        std::string pieces;
+        std::vector<std::uint8_t> piece, got;
+        for (std::int64_t us = 0; us <= 10000; ++us) {
+            if (us == 0) line.Send(bytes, 5, us);
+            if (us == 2000) line.Send(bytes + 5, 3, us);
+            while (line.NextDueUs() <= us && line.Due(us, &piece)) {
+                pieces += Fields(piece.size()) + "@" + std::to_string(us) + " ";
+                got.insert(got.end(), piece.begin(), piece.end());
+            }
+        }
+        EXPECT_EQ(Fields(pieces, got == std::vector<std::uint8_t>(bytes, bytes + 8)),
+                  Fields(expected, 1));
+    }
+}
+
 TEST(SimRecord, ReadsTheHandWrittenReplayAndWhatItWrites) {
     Record r;
     std::string error;
@@ -148,6 +176,8 @@ TEST(SimOptions, DefaultsSuitTheModelAndBadValuesAreRefused) {
               "1|2.500000|7|65535|2|49|9");
     ASSERT_TRUE(ParseOptions({"--model", "mk1"}, &o, &error));
     EXPECT_EQ(o.start, StartWhen::Command);
+    ASSERT_TRUE(ParseOptions({"--line-speed", "9600", "--chunk", "1-64"}, &o, &error));
+    EXPECT_EQ(Fields(o.lineBaud, o.chunkMin, o.chunkMax), "9600|1|64");
 
     for (const std::vector<std::string>& args :
          std::vector<std::vector<std::string>>{{"--port", "50"},
@@ -158,6 +188,9 @@ TEST(SimOptions, DefaultsSuitTheModelAndBadValuesAreRefused) {
                                                {"--model", "mk3"},
                                                {"--start", "soon"},
                                                {"--model", "mk1", "--start", "reset"},
+                                               {"--chunk", "5-2"},
+                                               {"--chunk", "0-3"},
+                                               {"--line-speed", "-1"},
                                                {"--frobnicate", "1"},
                                                {"--port"}}) {
         error.clear();

@@ -44,6 +44,18 @@ bool ToTransponders(const std::string& list, std::vector<std::uint16_t>* out) {
     return !out->empty() && out->size() <= 20;
 }
 
+// "MIN-MAX" or "N", sizes from 1 to 4096 bytes.
+bool ToChunk(const std::string& v, int* min, int* max) {
+    std::size_t dash = v.find('-');
+    long low = 0, high = 0;
+    if (!ToInt(v.substr(0, dash), 1, 4096, &low)) return false;
+    high = low;
+    if (dash != std::string::npos && !ToInt(v.substr(dash + 1), low, 4096, &high)) return false;
+    *min = static_cast<int>(low);
+    *max = static_cast<int>(high);
+    return true;
+}
+
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string* error) {
@@ -61,10 +73,10 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             continue;
         }
         static constexpr std::string_view kWithValue[] = {
-            "--folder",     "--port",       "--model",       "--cars",  "--transponders",
-            "--lap-mean",   "--lap-spread", "--pace-spread", "--miss",  "--double",
-            "--double-gap", "--stagger",    "--laps",        "--start", "--replay",
-            "--record",     "--drop-at",    "--drop-for",    "--seed"};
+            "--folder",     "--port",        "--model",  "--cars",   "--transponders", "--lap-mean",
+            "--lap-spread", "--pace-spread", "--miss",   "--double", "--double-gap",   "--stagger",
+            "--laps",       "--start",       "--replay", "--record", "--drop-at",      "--drop-for",
+            "--seed",       "--line-speed",  "--chunk"};
         if (std::find(std::begin(kWithValue), std::end(kWithValue), arg) == std::end(kWithValue)) {
             *error = "unknown option " + arg;
             return false;
@@ -126,6 +138,11 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             ok = ToNumber(v, 0, 86400, &o->dropAtS);
         } else if (arg == "--drop-for") {
             ok = ToNumber(v, 0.1, 86400, &o->dropForS);
+        } else if (arg == "--line-speed") {
+            ok = ToInt(v, 0, 4000000, &n);
+            o->lineBaud = static_cast<int>(n);
+        } else if (arg == "--chunk") {
+            ok = ToChunk(v, &o->chunkMin, &o->chunkMax);
         } else if (arg == "--seed") {
             ok = ToInt(v, 0, 4294967295L, &n);
             o->field.seed = static_cast<std::uint32_t>(n);
@@ -211,6 +228,18 @@ Playing back a record
   sub-second count from 18661 to 65535; an MK1 sends the transponder alone
   (2 bytes).
 
+The line
+  --line-speed BAUD   send at the speed of a BAUD line, 10 bits a byte, as a
+                      real decoder does (9600: a byte every 1.04 ms, an MK2
+                      passing in 11.5 ms); 0, the default, sends as fast as
+                      the pseudo-terminal takes the bytes
+  --chunk MIN-MAX     hand the bytes over in pieces of MIN to MAX bytes, a
+                      random size each (from --seed), as a USB serial adapter
+                      does: messages arrive cut anywhere; a piece that does
+                      not fill goes when the line falls silent. Without it,
+                      paced bytes go one by one as they arrive and unpaced
+                      writes go whole
+
 The link
   --drop-at S         drop the link S seconds after the start ...
   --drop-for S        ... for S seconds (default 10)
@@ -218,7 +247,8 @@ The link
   when the program finds it again (the program retries every 4.5 s and
   counts them with their own times). An MK1 has no memory: its passings
   are lost, and the program does not notice the drop (press Connect in the
-  Interface form once the link is back).
+  Interface form once the link is back). Bytes still on the line when it
+  drops are lost.
 
 Other
   --quiet             do not list every passing
@@ -242,6 +272,8 @@ Examples
       an MK1 with six cars; type "go" when the program's run has started
   decoder-sim --port 3 --drop-at 60 --drop-for 15
       the link fails a minute into every run and comes back 15 s later
+  decoder-sim --port 3 --line-speed 9600 --chunk 1-64
+      a decoder at the real line speed behind a USB adapter
   decoder-sim --port 3 --replay final.rec
       plays a recorded final again, from the program's start signal
 )";

@@ -1,6 +1,7 @@
 #include "tools/decoder-sim/simulator.h"
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -42,6 +43,7 @@ Simulator::Simulator(Options options, Record replay, std::string programFolder)
       options_(std::move(options)),
       replay_(std::move(replay)),
       link_(std::move(programFolder), options_.port),
+      line_(options_.lineBaud, options_.chunkMin, options_.chunkMax, options_.field.seed + 1),
       field_(options_.field) {
     if (options_.start == StartWhen::After) {
         startAfter_ = static_cast<std::int64_t>(options_.startAfterS * 1000);
@@ -54,6 +56,12 @@ Simulator::~Simulator() {
 
 std::int64_t Simulator::Now() const {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 origin_)
+        .count();
+}
+
+std::int64_t Simulator::NowUs() const {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
                                                                  origin_)
         .count();
 }
@@ -113,9 +121,13 @@ int Simulator::Run(volatile std::sig_atomic_t* stop) {
 
     while (!quit_ && !*stop) {
         Due(Now());
+        ReportLoss(Flush());
+        std::int64_t waitUs = kLongestWaitMs * 1000LL;
         std::int64_t next = NextEvent();
-        int wait = kLongestWaitMs;
-        if (next >= 0) wait = static_cast<int>(std::clamp<std::int64_t>(next - Now(), 0, wait));
+        if (next >= 0) waitUs = std::clamp<std::int64_t>((next - Now()) * 1000, 0, waitUs);
+        std::int64_t piece = line_.NextDueUs();
+        if (piece >= 0) waitUs = std::clamp<std::int64_t>(piece - NowUs(), 0, waitUs);
+        timespec wait{waitUs / 1000000, waitUs % 1000000 * 1000};
         pollfd fds[2];
         nfds_t n = 0;
         int linkAt = -1, consoleAt = -1;
@@ -127,7 +139,7 @@ int Simulator::Run(volatile std::sig_atomic_t* stop) {
             consoleAt = static_cast<int>(n);
             fds[n++] = {STDIN_FILENO, POLLIN, 0};
         }
-        if (::poll(fds, n, wait) <= 0) continue;
+        if (::ppoll(fds, n, &wait, nullptr) <= 0) continue;
         if (linkAt >= 0 && (fds[linkAt].revents & POLLIN)) FromProgram();
         if (consoleAt >= 0 && (fds[consoleAt].revents & (POLLIN | POLLHUP | POLLERR))) Console();
     }
@@ -229,9 +241,32 @@ const char* Simulator::Deliver(const std::uint8_t* bytes, std::size_t count, std
         if (kept_.size() > kMaxKept) kept_.pop_front();
         return "kept";
     }
-    std::size_t written = link_.Write(bytes, count);
-    if (written == count) return "sent";
-    return written == 0 ? "lost (nobody reads the port)" : "cut short (nobody reads the port)";
+    bool behindOthers = line_.Waiting() > 0;
+    line_.Send(bytes, count, NowUs());
+    std::size_t lost = Flush();
+    if (behindOthers || line_.Waiting() > 0) {  // paced or in pieces: on its way
+        ReportLoss(lost);
+        return "sent";
+    }
+    if (lost == 0) return "sent";
+    return lost >= count ? "lost (nobody reads the port)" : "cut short (nobody reads the port)";
+}
+
+void Simulator::Answer(const std::uint8_t* bytes, std::size_t count) {
+    line_.Send(bytes, count, NowUs());
+    ReportLoss(Flush());
+}
+
+std::size_t Simulator::Flush() {
+    std::size_t lost = 0;
+    for (std::vector<std::uint8_t> piece; line_.Due(NowUs(), &piece);) {
+        lost += piece.size() - link_.Write(piece.data(), piece.size());
+    }
+    return lost;
+}
+
+void Simulator::ReportLoss(std::size_t lost) {
+    if (lost > 0) Log("%zu bytes lost on the line: nobody reads the port", lost);
 }
 
 void Simulator::Detection(int car, std::uint16_t transponder, int number, std::int64_t at,
@@ -273,7 +308,7 @@ void Simulator::FromProgram() {
                 for (const auto& k : kept_) out.insert(out.end(), k.begin(), k.end());
                 kept_.clear();
                 holding_ = false;
-                link_.Write(out.data(), out.size());
+                Answer(out.data(), out.size());
                 if (kept > 0) {
                     Log("presence query answered, %zu kept passings sent", kept);
                 } else {
@@ -282,7 +317,7 @@ void Simulator::FromProgram() {
                 break;
             }
             case sim::Command::ClockReset:
-                link_.Write(kClockResetAnswer.data(), kClockResetAnswer.size());
+                Answer(kClockResetAnswer.data(), kClockResetAnswer.size());
                 decoderZero_ = Now();
                 Log("clock reset");
                 if (options_.start == StartWhen::ClockReset) Start();
@@ -306,6 +341,8 @@ void Simulator::DropLink() {
     keepAlivesFlowing_ = false;
     Log("link dropped: the program's writes reach nothing; passings are %s",
         options_.model == Model::Mk2 ? "kept" : "lost");
+    if (line_.Waiting() > 0) Log("%zu bytes on the line lost with it", line_.Waiting());
+    line_.Clear();
 }
 
 void Simulator::RestoreLink() {
@@ -371,11 +408,11 @@ void Simulator::Command(const std::string& line) {
 }
 
 void Simulator::Status() {
-    Log("%s decoder, COM%d %s; %s; %zu passings kept; keep-alives %s", ModelName(options_.model),
-        options_.port, link_.IsUp() ? link_.Device().c_str() : "down",
+    Log("%s decoder, COM%d %s; %s; %zu passings kept; %zu bytes on the line; keep-alives %s",
+        ModelName(options_.model), options_.port, link_.IsUp() ? link_.Device().c_str() : "down",
         startedAt_ < 0 ? "not started"
                        : (options_.replay.empty() ? "the field is out" : "replaying"),
-        kept_.size(), keepAlivesFlowing_ ? "arriving" : "not arriving");
+        kept_.size(), line_.Waiting(), keepAlivesFlowing_ ? "arriving" : "not arriving");
 }
 
 }  // namespace velkaro::sim

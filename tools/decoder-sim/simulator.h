@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tools/decoder-sim/field.h"
+#include "tools/decoder-sim/line.h"
 #include "tools/decoder-sim/options.h"
 #include "tools/decoder-sim/pty_link.h"
 #include "tools/decoder-sim/record_file.h"
@@ -28,6 +29,7 @@ class Simulator {
 
   private:
     std::int64_t Now() const;
+    std::int64_t NowUs() const;
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
 
     void Start();
@@ -41,6 +43,11 @@ class Simulator {
 
     // A passing (or a record's burst) produced at time `at`: sent, kept or lost.
     const char* Deliver(const std::uint8_t* bytes, std::size_t count, std::int64_t at);
+    // An answer to the program, on the line.
+    void Answer(const std::uint8_t* bytes, std::size_t count);
+    // Writes what is due on the line; the count the pseudo-terminal did not take.
+    std::size_t Flush();
+    void ReportLoss(std::size_t lost);
     // A detection of car (0: a transponder typed in) on its crossing `number` (0: by hand).
     void Detection(int car, std::uint16_t transponder, int number, std::int64_t at,
                    const char* note);
@@ -50,6 +57,7 @@ class Simulator {
     Options options_;
     Record replay_;
     PtyLink link_;
+    Line line_;
     Field field_;
     CommandScanner scanner_;
     std::FILE* record_ = nullptr;
