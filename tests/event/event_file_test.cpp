@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "event/section.h"
@@ -124,6 +125,41 @@ TEST_F(EventFileTest, AFirstWriteAppendsASecondOverwrites) {
     ASSERT_EQ(ReadTrack(read), FileOutcome::Done);
     EXPECT_EQ(Fields(read.eventName, read.club, read.circuit, read.minLapTime),
               "Autumn Cup|RC Club Nord|Lille|12");
+}
+
+TEST_F(EventFileTest, ALineThatReadsLikeATitleNeverCutsItsSectionShort) {
+    // A driver named like a heat's section: each unchanged rewrite covers the same bytes.
+    const Text<40> named("Cat\xE9gorie1M1S1");
+    Participants people{};
+    people[0].name = named;
+    RunCars cars = BusyRun(3, 5, 1);
+    cars[0].driverName = named;
+    const SectionTitle final = FinalsRunTitle(1, 0, 'A');
+    const struct {
+        const char* section;
+        std::function<FileOutcome()> write;
+    } cases[] = {
+        {"participants", [&] { return WriteParticipants(1, people, messages_); }},
+        {"its own heat",
+         [&] {
+             return WriteHeatResult(cars, 3, HeatTitle(1, 1, 1).View(), HeatTrailer(), messages_);
+         }},
+        {"a final",
+         [&] {
+             return WriteFinalsRunResult(cars, 3, final.View(), 1, {}, HeatTrailer(), messages_);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        SetWorkingCopy(Golden("new_event.race"));
+        ASSERT_EQ(c.write(), FileOutcome::Done);
+        ASSERT_EQ(WriteTrack(TrackRecord{}, messages_), FileOutcome::Done);  // a section after it
+        const std::string once = WorkingCopy();
+        for (int i = 0; i < 4; ++i) ASSERT_EQ(c.write(), FileOutcome::Done);
+        const std::string after = WorkingCopy();
+        EXPECT_EQ(after.size(), once.size());
+        EXPECT_TRUE(after == once);
+    }
 }
 
 TEST_F(EventFileTest, AHeatGrowingFromTwoToTwelveCarsMovesTheRestIntact) {
