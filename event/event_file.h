@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "event/disk.h"
 #include "event/event_model.h"
 #include "event/text_lines.h"
+#include "platform/disk.h"
 #include "platform/messages.h"
 #include "timing/run_car.h"
 

@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "event/disk.h"
 #include "event/event_model.h"
 #include "event/sections.h"
+#include "platform/disk.h"
 #include "platform/messages.h"
 #include "timing/run_control.h"
 
