@@ -613,7 +613,10 @@ void MainWindow::LoadEvent() {
         }
     }
     SetCurrentFolder(state_.programFolder);
-    CopyIntoWorkingCopy(*chosen);  // a failed copy is not reported: the header read says it
+    // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
+    if (CopyIntoWorkingCopy(*chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
+        return;
+    }
     state_.eventPath = *chosen;
     ApplyTitle();
     ClearEvent();
@@ -626,7 +629,8 @@ bool MainWindow::Save() {
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if ((*it)->data(0, kCodeRole).toInt() == state_.engine.nodeCode) RecordRunIfAny(*it);
     }
-    bool copied = CopyFileReplacing(kWorkingCopy, state_.eventPath);
+    bool copied = SaveWorkingCopyAs(state_.eventPath, platform_.messages, *platform_.disk) ==
+                  FileOutcome::Done;
     state_.engine.saveAllowed = true;
     RefreshPanel(state_.engine);
     ApplyPanel(true);

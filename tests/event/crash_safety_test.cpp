@@ -179,12 +179,12 @@ TEST(CrashSafety, JournalsOfTheSameLengthOneAfterTheOther) {
 TEST(CrashSafety, ReplacingTheWorkingCopyByALoadedEventThenANewOne) {
     const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
     const std::string loaded = Prepare({Heat(2, test::BusyRun(3, 10, 2))});
-    CheckEveryCrash(start, {[&](Disk& disk, Messages&) {
+    CheckEveryCrash(start, {[&](Disk& disk, Messages& m) {
                                 // The user's file comes with the disk the operation is given.
                                 std::unique_ptr<DiskFile> user =
                                     disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
                                 return user && user->Write(0, loaded) && user->Sync() &&
-                                       CopyIntoWorkingCopy("Races/Spring.race", disk) ==
+                                       CopyIntoWorkingCopy("Races/Spring.race", m, disk) ==
                                            FileOutcome::Done;
                             },
                             [](Disk& disk, Messages&) {

@@ -8,6 +8,7 @@
 
 #include "event/section.h"
 #include "event/sections.h"
+#include "platform/fake/faulty_disk.h"
 #include "tests/event/event_fixtures.h"
 
 namespace velkaro {
@@ -56,13 +57,32 @@ TEST_F(EventFileTest, NewEventFileIsTheGoldenByteForByte) {
         1);
 }
 
-TEST_F(EventFileTest, LoadingAnEventCopiesItWhole) {
+TEST_F(EventFileTest, LoadingAndSavingCopyWholeFilesAndAFailedCopyChangesNothing) {
     SetWorkingCopy(Golden("new_event.race"));
     test::WriteWholeFile(folder_.Path() / "Spring Cup.race", Golden("heat_recorded.race"));
-    ASSERT_EQ(CopyIntoWorkingCopy("Spring Cup.race"), FileOutcome::Done);
+    ASSERT_EQ(CopyIntoWorkingCopy("Spring Cup.race", messages_), FileOutcome::Done);
     EXPECT_EQ(WorkingCopy(), Golden("heat_recorded.race"));
-    EXPECT_EQ(CopyIntoWorkingCopy("Nowhere.race"), FileOutcome::Unavailable);
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(CopyIntoWorkingCopy("Nowhere.race", messages_), FileOutcome::Unavailable);
     EXPECT_EQ(WorkingCopy(), Golden("heat_recorded.race"));
+
+    FaultyDisk disk(SystemDisk());
+    disk.full = true;
+    disk.writeProtected = {"Autumn Cup.race"};
+    test::WriteWholeFile(folder_.Path() / "Autumn Cup.race", Golden("new_event.race"));
+    messages_.Expect(MessageAnswer::Ok);
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(CopyIntoWorkingCopy("Autumn Cup.race", messages_, disk), FileOutcome::Unavailable);
+    EXPECT_EQ(SaveWorkingCopyAs("Autumn Cup.race", messages_, disk), FileOutcome::Unavailable);
+    EXPECT_EQ(Fields(messages_.shown[1].text.rfind("Error: The disk is full: ", 0),
+                     messages_.shown[2].text.find("is write-protected.\nThe race is not saved.") <
+                         std::string::npos,
+                     WorkingCopy() == Golden("heat_recorded.race"),
+                     File("Autumn Cup.race") == Golden("new_event.race")),
+              "0|1|1|1");
+
+    // A file nobody may write (a user's, made read-only) is only read.
+    EXPECT_EQ(CopyIntoWorkingCopy("/sys/kernel/uevent_seqnum", messages_), FileOutcome::Done);
 }
 
 TEST_F(EventFileTest, ATwoCarHeatIsRecordedAsTheGoldenAndReadsBack) {

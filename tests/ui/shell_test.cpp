@@ -19,6 +19,7 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
 #include "shell/main_window.h"
+#include "tests/event/event_fixtures.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -195,6 +196,28 @@ TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
     EXPECT_EQ(w->State().event.header.categoryCount, 3);
     EXPECT_EQ(w->Tree()->topLevelItemCount(), 4);
     EXPECT_EQ(Working(), test::ReadWholeFile(saved));
+    Quit(w);
+}
+
+TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
+    auto w = Start();
+    const fs::path club = folder.Path() / "club.race", gone = folder.Path() / "gone.race";
+    test::WriteWholeFile(club, test::Golden("heat_recorded.race"));
+    for (const fs::path& chosen : {club, gone}) {  // gone after it was chosen
+        dialogs.openAnswers.push_back(chosen.string());
+        messages.Expect(MessageAnswer::No);  // nothing to save first
+        if (chosen == gone) messages.Expect(MessageAnswer::Ok);
+        w->RunCommand(1002);
+        if (chosen == club) w->RunCommand(1051);  // a second category since
+    }
+    EXPECT_EQ(messages.shown.back().text, "Error: \"" + gone.string() +
+                                              "\" could not be read: the file does not exist.\n"
+                                              "The race on screen stays as it was.");
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    EXPECT_EQ(test::Fields(w->windowTitle().toStdString(), w->State().eventPath,
+                           w->Tree()->topLevelItemCount(), h.categoryCount),
+              test::Fields("Velkaro:   " + club.string(), club.string(), 3, 2));
     Quit(w);
 }
 
