@@ -59,6 +59,7 @@ class MainWindow final : public QMainWindow {
     void NewEvent();
     void LoadEvent();
     bool Save();
+    bool SaveBeforeLeaving();
     bool SaveAs();
     void NewCategory();
     void OpenInterfaceForm();
@@ -67,7 +68,7 @@ class MainWindow final : public QMainWindow {
     void ApplyPanel(bool force = false);
     void AfterRunChange();
     void UnloadRun();
-    void RecordRunIfAny(QTreeWidgetItem* node);
+    bool RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);
     void ShowRunPopup();
     void ShowTransponderMode(int radio);
