@@ -8,8 +8,8 @@
 
 namespace velkaro {
 
-bool LoadCircuits(CircuitTable& table) {
-    std::optional<std::string> bytes = ReadTextFile(kCircuitsFile);
+bool LoadCircuits(CircuitTable& table, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(kCircuitsFile, disk);
     if (!bytes) return false;
     LineReader lines(*bytes);
     for (int slot = 0; slot < kCircuitRecords && !lines.AtEnd(); ++slot) {
@@ -32,7 +32,7 @@ bool LoadCircuits(CircuitTable& table) {
     return true;
 }
 
-bool SaveCircuits(const CircuitTable& table) {
+bool SaveCircuits(const CircuitTable& table, Disk& disk) {
     std::string out;
     for (int slot = 0; slot < kCircuitRecords; ++slot) {
         const CircuitRecord& c = table[static_cast<std::size_t>(slot)];
@@ -47,7 +47,7 @@ bool SaveCircuits(const CircuitTable& table) {
         AppendField(out, c.image.View());
         EndLine(out);
     }
-    return WriteTextFile(kCircuitsFile, out);
+    return WriteTextFile(kCircuitsFile, out, disk);
 }
 
 }  // namespace velkaro

@@ -1,6 +1,7 @@
 #include "event/event_file.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "event/journal.h"
@@ -104,17 +105,9 @@ namespace {
 // Written aside and renamed over the old copy: there is never a moment without a whole working
 // copy. A pending roll-back belongs to the old copy and is settled first.
 FileOutcome ReplaceWorkingCopy(std::string_view bytes, Disk& disk) {
-    const std::string fresh = std::string(kWorkingCopy) + "-new";
-    std::unique_ptr<DiskFile> out = disk.Open(fresh, OpenMode::CreateEmpty);
-    bool ok = out && out->Write(0, bytes) && out->Sync();
-    out.reset();
-    ok = ok && RollBackInterruptedChange(disk, kWorkingCopy) && disk.Rename(fresh, kWorkingCopy) &&
-         disk.SyncFolder(kWorkingCopy);
-    if (!ok) {
-        disk.Remove(fresh);
-        return FileOutcome::Unavailable;
-    }
-    return FileOutcome::Done;
+    bool ok = RollBackInterruptedChange(disk, kWorkingCopy) &&
+              ReplaceWholeFile(disk, kWorkingCopy, bytes);
+    return ok ? FileOutcome::Done : FileOutcome::Unavailable;
 }
 
 }  // namespace
@@ -131,10 +124,32 @@ FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk) {
     return ReplaceWorkingCopy(bytes, disk);
 }
 
-FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Disk& disk) {
-    std::unique_ptr<DiskFile> source = disk.Open(sourceFile, OpenMode::Existing);
-    if (!source) return FileOutcome::Unavailable;
-    return ReplaceWorkingCopy(source->Contents(), disk);
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages, Disk& disk) {
+    const std::string unchanged = "\nThe race on screen stays as it was.";
+    std::optional<std::string> bytes = ReadWholeFile(disk, sourceFile);
+    if (!bytes) {
+        messages.Error(CannotRead(disk.LastFault(), sourceFile) + unchanged);
+        return FileOutcome::Unavailable;
+    }
+    if (ReplaceWorkingCopy(*bytes, disk) != FileOutcome::Done) {
+        messages.Error(CannotWrite(disk.LastFault(), kWorkingCopy) + "\n\"" +
+                       std::string(sourceFile) + "\" is not loaded." + unchanged);
+        return FileOutcome::Unavailable;
+    }
+    return FileOutcome::Done;
+}
+
+FileOutcome SaveWorkingCopyAs(std::string_view targetFile, Messages& messages, Disk& disk) {
+    EventFile f;
+    if (!f.Open(disk)) {
+        messages.Error(kRaceFileNotFound);
+        return FileOutcome::Unavailable;
+    }
+    if (!ReplaceWholeFile(disk, targetFile, f.bytes)) {
+        messages.Error(CannotWrite(disk.LastFault(), targetFile) + "\nThe race is not saved.");
+        return FileOutcome::Unavailable;
+    }
+    return FileOutcome::Done;
 }
 
 FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk) {

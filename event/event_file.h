@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "event/disk.h"
 #include "event/event_model.h"
 #include "event/text_lines.h"
+#include "platform/disk.h"
 #include "platform/messages.h"
 #include "common/run_car.h"
 
@@ -49,9 +49,16 @@ bool RecoverWorkingCopy(Disk& disk = SystemDisk());
 // the run-done flags, all 0. It replaces the previous one in one step.
 FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk = SystemDisk());
 
-// "Load event": the working copy becomes a copy of the user's file, in one step as above.
-// Unavailable when the file cannot be read or the copy written.
-FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Disk& disk = SystemDisk());
+// "Load event": the working copy becomes a copy of the user's file, which is only read, in one
+// step as above. Unavailable when the file cannot be read or the copy written: the user is
+// told which and why, and the working copy is as it was.
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
+                                Disk& disk = SystemDisk());
+
+// "Save": the user's file becomes a copy of the working copy, replaced in one step. Unavailable,
+// told to the user, when it cannot be written; the file is then as it was.
+FileOutcome SaveWorkingCopyAs(std::string_view targetFile, Messages& messages,
+                              Disk& disk = SystemDisk());
 
 FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk = SystemDisk());
 // Clears the header first; counts beyond the table are cut to it.

@@ -165,10 +165,12 @@ bool CommitPatches(Disk& disk, std::string_view name, DiskFile& file, std::strin
     if (applied && file.Sync() && Settle(*journal)) return true;
 
     // A failed write (a full disk, say): undo now rather than at the next opening. Should the
-    // undo fail too, the journal stays complete and the next opening plays it back.
+    // undo fail too, the journal stays complete and the next opening plays it back. The user
+    // learns why the write failed, not how the undo went.
+    const DiskFault cause = disk.LastFault();
     std::optional<Journal> parsed = ParseJournal(saved);
     if (parsed && Restore(file, *parsed)) Settle(*journal);
-    return false;
+    return disk.Fail(cause);
 }
 
 bool RollBackInterruptedChange(Disk& disk, std::string_view name) {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "event/disk.h"
+#include "platform/disk.h"
 
 namespace velkaro {
 

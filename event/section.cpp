@@ -111,7 +111,11 @@ std::string Reservation(int pairs) {
     return r;
 }
 
-std::size_t ExtentFrom(std::string_view file, std::size_t start) {
+namespace {
+
+// The extent up to the next title line; with `separatedOnly`, up to the next title line that
+// follows an empty line, as every section the system appends does.
+std::size_t Extent(std::string_view file, std::size_t start, bool separatedOnly) {
     if (start >= file.size()) return 0;
     const char* const begin = file.data();
     const char* const end = begin + file.size();
@@ -120,7 +124,8 @@ std::size_t ExtentFrom(std::string_view file, std::size_t start) {
     while (p < end) {
         const char* lf = NextLf(p, end);
         const char* lineEnd = lf ? lf : end;
-        if ((*p == 'C' || *p == 'P') && IsSectionTitle(FirstField(p, lineEnd, lf))) {
+        if ((*p == 'C' || *p == 'P') && (previous || !separatedOnly) &&
+            IsSectionTitle(FirstField(p, lineEnd, lf))) {
             return static_cast<std::size_t>((previous ? previous : p) - begin) - start;
         }
         auto length = lineEnd - p;
@@ -129,6 +134,12 @@ std::size_t ExtentFrom(std::string_view file, std::size_t start) {
         p = lf + 1;
     }
     return file.size() - start;
+}
+
+}  // namespace
+
+std::size_t ExtentFrom(std::string_view file, std::size_t start) {
+    return Extent(file, start, false);
 }
 
 RegionWrite PlaceRegion(std::string_view file, std::size_t start, int pairs,
@@ -142,6 +153,12 @@ RegionWrite PlaceRegion(std::string_view file, std::size_t start, int pairs,
     RegionWrite w;
     w.regionSize = region.size();
     std::size_t extent = ExtentFrom(file, start);
+    // A rewrite with the parameters the section was reserved with lays exactly its old bytes,
+    // which end where the next section's empty line begins, or where the file ends. Lines
+    // inside them that read like titles (a driver so named) are then its own data.
+    if (region.size() > extent && Extent(file, start, true) == region.size()) {
+        extent = region.size();
+    }
     if (region.size() <= extent) {
         w.replacedEnd = start + region.size();
     } else {

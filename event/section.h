@@ -26,7 +26,8 @@ std::string Reservation(int pairs);
 // Bytes up to the next section: from `start` to the empty line that precedes the next title
 // line, or to the end of the file. A title line is one whose first field is a title the system
 // writes; a data line that reads like one (a driver named so) only makes the extent shorter,
-// which costs room, never another section's bytes.
+// which costs room, never another section's bytes. PlaceRegion looks past such a line when
+// the section's own reservation is laid again.
 std::size_t ExtentFrom(std::string_view file, std::size_t start);
 
 // How writing a reservation and its content at `start` changes the file.
@@ -41,7 +42,8 @@ struct RegionWrite {
 // exactly as an in-place rewrite does. Two cases keep every other section whole where the
 // in-place rewrite would not: a reservation larger than the room up to the next section moves
 // the rest of the file, and content that would run past its reservation (and its line end,
-// when `keepLineEnd`) gets a reservation just large enough.
+// when `keepLineEnd`) gets a reservation just large enough. The room of a section laid again
+// with the same reservation is that reservation, whatever lines inside it read like titles.
 RegionWrite PlaceRegion(std::string_view file, std::size_t start, int pairs,
                         std::string_view content, bool keepLineEnd);
 

@@ -9,28 +9,6 @@ namespace velkaro {
 
 namespace {
 
-bool IsSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-// Words separated by any white space, line ends included.
-class WordReader {
-  public:
-    explicit WordReader(std::string_view bytes) : bytes_(bytes) {}
-    bool Next(std::string_view& word) {
-        while (pos_ < bytes_.size() && IsSpace(bytes_[pos_])) ++pos_;
-        if (pos_ >= bytes_.size()) return false;
-        std::size_t start = pos_;
-        while (pos_ < bytes_.size() && !IsSpace(bytes_[pos_])) ++pos_;
-        word = bytes_.substr(start, pos_ - start);
-        return true;
-    }
-
-  private:
-    std::string_view bytes_;
-    std::size_t pos_ = 0;
-};
-
 template <std::size_t N>
 bool NextWord(WordReader& words, Text<N>& slot) {
     std::string_view word;

@@ -1,11 +1,8 @@
 #include "event/text_lines.h"
 
 #include <charconv>
-#include <cstdio>
 #include <cstring>
 #include <limits>
-
-#include "platform/cp1252.h"
 
 namespace velkaro {
 
@@ -37,12 +34,26 @@ void FieldReader::Skip(int fields) {
     for (int i = 0; i < fields && !AtEnd(); ++i) Next();
 }
 
+namespace {
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+}  // namespace
+
+bool WordReader::Next(std::string_view& word) {
+    while (pos_ < bytes_.size() && IsSpace(bytes_[pos_])) ++pos_;
+    if (pos_ >= bytes_.size()) return false;
+    std::size_t start = pos_;
+    while (pos_ < bytes_.size() && !IsSpace(bytes_[pos_])) ++pos_;
+    word = bytes_.substr(start, pos_ - start);
+    return true;
+}
+
 std::int64_t ParseInt64(std::string_view field) {
     std::size_t i = 0;
-    while (i < field.size() && (field[i] == ' ' || field[i] == '\t' || field[i] == '\r' ||
-                                field[i] == '\n' || field[i] == '\v' || field[i] == '\f')) {
-        ++i;
-    }
+    while (i < field.size() && IsSpace(field[i])) ++i;
     bool negative = false;
     if (i < field.size() && (field[i] == '+' || field[i] == '-')) negative = field[i++] == '-';
     // Digits beyond 18 no longer change the outcome: the value already lies past 32 bits.
@@ -52,6 +63,11 @@ std::int64_t ParseInt64(std::string_view field) {
         if (value < kEnough) value = value * 10 + (field[i] - '0');
     }
     return negative ? -value : value;
+}
+
+bool StartsWithNumber(std::string_view field) {
+    std::size_t sign = !field.empty() && (field[0] == '+' || field[0] == '-') ? 1 : 0;
+    return field.size() > sign && field[sign] >= '0' && field[sign] <= '9';
 }
 
 std::int32_t ParseInt(std::string_view field) {
@@ -65,22 +81,12 @@ std::int32_t ParseInt(std::string_view field) {
     return static_cast<std::int32_t>(value);
 }
 
-std::optional<std::string> ReadTextFile(std::string_view name) {
-    std::FILE* f = std::fopen(FileSystemName(name).c_str(), "rb");
-    if (!f) return std::nullopt;
-    std::string bytes;
-    char chunk[4096];
-    std::size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    std::fclose(f);
-    return bytes;
+std::optional<std::string> ReadTextFile(std::string_view name, Disk& disk) {
+    return ReadWholeFile(disk, name);
 }
 
-bool WriteTextFile(std::string_view name, std::string_view bytes) {
-    std::FILE* f = std::fopen(FileSystemName(name).c_str(), "wb");
-    if (!f) return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return std::fclose(f) == 0 && ok;
+bool WriteTextFile(std::string_view name, std::string_view bytes, Disk& disk) {
+    return ReplaceWholeFile(disk, name, bytes);
 }
 
 void AppendField(std::string& out, std::string_view text) {

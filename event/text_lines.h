@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/disk.h"
 #include "platform/text.h"
 
 namespace velkaro {
@@ -45,16 +46,31 @@ class FieldReader {
     std::size_t pos_ = 0;
 };
 
+// Words separated by any white space, line ends included.
+class WordReader {
+  public:
+    explicit WordReader(std::string_view bytes) : bytes_(bytes) {}
+    // False at the end, with `word` untouched.
+    bool Next(std::string_view& word);
+
+  private:
+    std::string_view bytes_;
+    std::size_t pos_ = 0;
+};
+
 // Reads a field as a signed decimal number the way the files were written: leading blanks
 // skipped, an optional sign, the digits up to the first other character. Anything else reads
 // as 0, and values beyond 32 bits stop at the nearest limit.
 std::int32_t ParseInt(std::string_view field);
 std::int64_t ParseInt64(std::string_view field);  // the same over 64 bits
+// Whether the field holds a number at all: an optional sign, then at least one digit.
+bool StartsWithNumber(std::string_view field);
 
 // Small text files read and written whole (Windows-1252 names): nullopt when the file cannot
-// be opened; false when it cannot be created or written.
-std::optional<std::string> ReadTextFile(std::string_view name);
-bool WriteTextFile(std::string_view name, std::string_view bytes);
+// be read; false when it cannot be written, the disk's LastFault saying why. A file is
+// replaced in one step, so a crash leaves the old one or the new one.
+std::optional<std::string> ReadTextFile(std::string_view name, Disk& disk = SystemDisk());
+bool WriteTextFile(std::string_view name, std::string_view bytes, Disk& disk = SystemDisk());
 
 // Writing: every field followed by a TAB, every line by CR LF. Text fields never hold a TAB
 // or a line end, so any that slips in becomes a space rather than break the layout.

@@ -4,10 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "platform/cp1252.h"
+#include "platform/disk.h"
 
 namespace fs = std::filesystem;
 
@@ -28,22 +28,15 @@ namespace {
 // A folder is usable when a file can be created in it: a read-only or full disk fails here,
 // before anything of the user's is touched.
 bool CanWriteIn(const fs::path& folder) {
-    fs::path probe = folder / ".velkaro-write-probe";
-    {
-        std::ofstream out(probe, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out << "probe";
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ec;
-            fs::remove(probe, ec);
-            return false;
-        }
-    }
-    std::error_code ec;
-    fs::remove(probe, ec);
-    return true;
+    std::string probe = Cp1252FromUtf8((folder / ".velkaro-write-probe").string());
+    return ReplaceWholeFile(SystemDisk(), probe, "probe") && SystemDisk().Remove(probe);
+}
+
+// A shipped file that is not there yet arrives whole or not at all: a first start cut short
+// never leaves half a database, which no later start would replace.
+bool CopyNewFile(const fs::path& from, const fs::path& to) {
+    std::optional<std::string> bytes = ReadWholeFile(SystemDisk(), Cp1252FromUtf8(from.string()));
+    return bytes && ReplaceWholeFile(SystemDisk(), Cp1252FromUtf8(to.string()), *bytes);
 }
 
 }  // namespace
@@ -65,11 +58,8 @@ SeedResult SeedProgramFolder(const std::string& folder, const std::string& skele
                 fs::create_directories(target, ec);
                 if (ec) return result;
             } else if (it->is_regular_file() && !fs::exists(fs::symlink_status(target))) {
-                fs::copy_file(it->path(), target, fs::copy_options::none, ec);
-                if (ec) return result;
-                // The skeleton may be installed read-only; the user's copy must be writable.
-                fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write,
-                                fs::perm_options::add, ec);
+                // Made afresh, the copy is the user's to write whatever the skeleton's mode.
+                if (!CopyNewFile(it->path(), target)) return result;
                 ++result.filesCopied;
             }
         }
@@ -116,10 +106,8 @@ std::optional<std::string> ResolveComPort(std::string_view comName,
 }
 
 bool CopyFileReplacing(std::string_view from, std::string_view to) {
-    std::error_code ec;
-    fs::path src = FileSystemName(from), dst = FileSystemName(to);
-    if (fs::equivalent(src, dst, ec)) return true;
-    return fs::copy_file(src, dst, fs::copy_options::overwrite_existing, ec) && !ec;
+    std::optional<std::string> bytes = ReadWholeFile(SystemDisk(), from);
+    return bytes && ReplaceWholeFile(SystemDisk(), to, *bytes);
 }
 
 std::string CurrentFolder() {

@@ -38,8 +38,8 @@ std::optional<std::string> ResolveComPort(std::string_view comName,
 // The number n of "COMn" when 1 <= n <= 49, else 0.
 int ComPortNumber(std::string_view comName);
 
-// Copies a file over another (Windows-1252 names, relative to the current directory or
-// absolute); false when the source cannot be read or the target written.
+// Copies a file over another in one step (Windows-1252 names, relative to the current directory
+// or absolute); false when the source cannot be read or the target written.
 bool CopyFileReplacing(std::string_view from, std::string_view to);
 
 // The current directory in Windows-1252.

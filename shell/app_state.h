@@ -13,6 +13,7 @@
 #include "event/settings_files.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
+#include "platform/disk.h"
 #include "platform/messages.h"
 #include "platform/serial_port.h"
 #include "platform/sound_player.h"
@@ -31,6 +32,8 @@ struct ShellPlatform {
     SerialPort& port;
     // Opens a document with its associated program; false when nothing could.
     std::function<bool(std::string_view)> openDocument;
+    // Where loading, saving and recording a run write.
+    Disk* disk = &SystemDisk();
 };
 
 inline constexpr std::string_view kCrashCopy = "PcCrashRace.race";

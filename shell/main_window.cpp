@@ -402,15 +402,16 @@ void MainWindow::RebuildTree() {
     fillingTree_ = false;
 }
 
-// The run in the panel goes into the event when its node is left or the event saved.
-void MainWindow::RecordRunIfAny(QTreeWidgetItem* node) {
+// The run in the panel goes into the event when its node is left or the event saved. False
+// when it could not be (the user was told): it stays in the panel for the next try.
+bool MainWindow::RecordRunIfAny(QTreeWidgetItem* node) {
     RunEngine& e = state_.engine;
-    if (node == nullptr || node->data(0, kCodeRole).toInt() != e.nodeCode) return;
-    if (!RunToRecord(e, state_.event)) return;
-    if (RecordLoadedRun(e, state_.event, platform_.messages)) {
-        node->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
-        node->setData(0, kImageRole, int(kImageRunDone));
-    }
+    if (node == nullptr || node->data(0, kCodeRole).toInt() != e.nodeCode) return true;
+    if (!RunToRecord(e, state_.event)) return true;
+    if (!RecordLoadedRun(e, state_.event, platform_.messages, *platform_.disk)) return false;
+    node->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
+    node->setData(0, kImageRole, int(kImageRunDone));
+    return true;
 }
 
 void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
@@ -436,7 +437,12 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
 
 void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
     if (fillingTree_ || current == nullptr) return;
-    RecordRunIfAny(previous);
+    if (!RecordRunIfAny(previous)) {
+        fillingTree_ = true;
+        tree_->setCurrentItem(previous);  // the run not recorded keeps its node
+        fillingTree_ = false;
+        return;
+    }
     int code = current->data(0, kCodeRole).toInt();
     // The header is read afresh, so that what the forms wrote is kept, and records the node.
     EventHeader header;
@@ -552,13 +558,7 @@ void MainWindow::NewEvent() {
         "Be careful", "You wish to begin a new race!\nDo you want to save the current one?",
         MessageButtons::YesNoCancel, MessageIcon::Question);
     if (a == MessageAnswer::Cancel) return;
-    if (a == MessageAnswer::Yes) {
-        if (state_.eventPath.empty()) {
-            SaveAs();
-        } else {
-            Save();
-        }
-    }
+    if (a == MessageAnswer::Yes && !SaveBeforeLeaving()) return;
     state_.eventPath.clear();
     ApplyTitle();
     ClearEvent();
@@ -577,15 +577,15 @@ void MainWindow::LoadEvent() {
     if (!chosen) return;
     if (platform_.messages.Show("Be careful", "Do you want to save the current race?",
                                 MessageButtons::YesNo,
-                                MessageIcon::Question) == MessageAnswer::Yes) {
-        if (state_.eventPath.empty()) {
-            SaveAs();
-        } else {
-            Save();
-        }
+                                MessageIcon::Question) == MessageAnswer::Yes &&
+        !SaveBeforeLeaving()) {
+        return;
     }
     SetCurrentFolder(state_.programFolder);
-    CopyIntoWorkingCopy(*chosen);  // a failed copy is not reported: the header read says it
+    // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
+    if (CopyIntoWorkingCopy(*chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
+        return;
+    }
     state_.eventPath = *chosen;
     ApplyTitle();
     ClearEvent();
@@ -596,13 +596,23 @@ void MainWindow::LoadEvent() {
 bool MainWindow::Save() {
     SetCurrentFolder(state_.programFolder);
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
-        if ((*it)->data(0, kCodeRole).toInt() == state_.engine.nodeCode) RecordRunIfAny(*it);
+        if ((*it)->data(0, kCodeRole).toInt() == state_.engine.nodeCode && !RecordRunIfAny(*it)) {
+            return false;
+        }
     }
-    bool copied = CopyFileReplacing(kWorkingCopy, state_.eventPath);
+    bool copied = SaveWorkingCopyAs(state_.eventPath, platform_.messages, *platform_.disk) ==
+                  FileOutcome::Done;
     state_.engine.saveAllowed = true;
     RefreshPanel(state_.engine);
     ApplyPanel(true);
     return copied;
+}
+
+// The save the user asked for before the event is left: false when it failed, and the event
+// must stay. A cancelled "Save as..." leaves it as before.
+bool MainWindow::SaveBeforeLeaving() {
+    if (!state_.eventPath.empty()) return Save();
+    return SaveAs() || state_.eventPath.empty();
 }
 
 bool MainWindow::SaveAs() {
@@ -704,12 +714,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (a == MessageAnswer::Yes) {
-        if (state_.eventPath.empty()) {
-            SaveAs();
-        } else {
-            Save();
-        }
+    if (a == MessageAnswer::Yes && !SaveBeforeLeaving()) {
+        event->ignore();
+        return;
     }
     ShutDown();
     event->accept();

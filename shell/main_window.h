@@ -61,6 +61,7 @@ class MainWindow final : public QMainWindow {
     void NewEvent();
     void LoadEvent();
     bool Save();
+    bool SaveBeforeLeaving();
     bool SaveAs();
     void NewCategory();
     void ShutDown();
@@ -69,7 +70,7 @@ class MainWindow final : public QMainWindow {
     void AfterRunChange();
     void ShowLinkState();
     void UnloadRun();
-    void RecordRunIfAny(QTreeWidgetItem* node);
+    bool RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);
     void ShowRunPopup();
     void ShowTransponderMode(int radio);

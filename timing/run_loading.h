@@ -3,9 +3,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "event/disk.h"
 #include "event/event_model.h"
 #include "event/sections.h"
+#include "platform/disk.h"
 #include "platform/messages.h"
 #include "timing/run_control.h"
 
@@ -43,9 +43,15 @@ int CheckRadioConflict(const RunCars& cars, const Participants& participants);
 // heat with a timed car, of a category whose final is not yet recorded, and not being run.
 bool RunToRecord(const RunEngine& engine, const EventModel& model);
 
+// Told to the user after why a run could not be recorded.
+inline constexpr std::string_view kRunKept =
+    "\nThe results of the run are kept: they are recorded at the next \"Save\" or when the "
+    "heat is left again.";
+
 // Stores the run in its heat's section, marks the category's qualification as started in the
 // header and the heat as run in the flags, in that order. False when there was nothing to
-// store or a write failed (the failure was reported).
+// store or a write failed (the failure was reported, and why); the run is then still to be
+// recorded, and another call tries again.
 bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages,
                      Disk& disk = SystemDisk());
 

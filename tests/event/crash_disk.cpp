@@ -50,7 +50,7 @@ class CrashFile final : public DiskFile {
         if (name_ == disk_.fullFile) {
             disk_.fullFile.clear();
             Record({false, offset, std::string(bytes.substr(0, bytes.size() / 2))});
-            return false;
+            return disk_.Fail(DiskFault::Full);
         }
         Record({false, offset, std::string(bytes)});
         return true;
@@ -92,11 +92,11 @@ CrashDisk::CrashDisk(const std::map<std::string, std::string>& files) {
 }
 
 bool CrashDisk::Step(std::size_t writeSize) {
-    if (crashed_) return false;
+    if (crashed_) return Fail(DiskFault::Broken);
     stepSizes_.push_back(writeSize);
     if (steps_++ == crashAt) {
         crashed_ = true;
-        return false;
+        return Fail(DiskFault::Broken);
     }
     return true;
 }
@@ -104,8 +104,11 @@ bool CrashDisk::Step(std::size_t writeSize) {
 std::unique_ptr<DiskFile> CrashDisk::Open(std::string_view name, OpenMode mode) {
     std::string key(name);
     auto it = names_.find(key);
-    if (mode == OpenMode::Existing) {
-        if (crashed_ || it == names_.end()) return nullptr;
+    if (mode != OpenMode::CreateEmpty) {
+        if (crashed_ || it == names_.end()) {
+            Fail(crashed_ ? DiskFault::Broken : DiskFault::Missing);
+            return nullptr;
+        }
         return std::make_unique<CrashFile>(*this, it->second, name);
     }
     if (!Step()) return nullptr;
@@ -127,7 +130,7 @@ bool CrashDisk::Exists(std::string_view name) {
 bool CrashDisk::Remove(std::string_view name) {
     if (!Step()) return false;
     auto it = names_.find(std::string(name));
-    if (it == names_.end()) return false;
+    if (it == names_.end()) return Fail(DiskFault::Missing);
     pendingNames_.push_back({it->first, "", it->second});
     names_.erase(it);
     return true;
@@ -136,7 +139,7 @@ bool CrashDisk::Remove(std::string_view name) {
 bool CrashDisk::Rename(std::string_view from, std::string_view to) {
     if (!Step()) return false;
     auto it = names_.find(std::string(from));
-    if (it == names_.end()) return false;
+    if (it == names_.end()) return Fail(DiskFault::Missing);
     std::shared_ptr<Inode> inode = it->second;
     names_.erase(it);
     names_[std::string(to)] = inode;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "event/disk.h"
+#include "platform/disk.h"
 
 namespace velkaro::test {
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "databases/circuits_file.h"
 #include "event/event_file.h"
 #include "event/journal.h"
 #include "event/section.h"
@@ -76,11 +77,12 @@ std::vector<std::size_t> TornSizes(std::size_t size) {
 }
 
 // Stops the power at every step of the operations, each write cut at many places, and under
-// each kind of loss; after the roll-back the working copy must be exactly as before the write
-// that was interrupted or exactly as after it, and (checked after a plain power cut) the
-// remaining writes must then give the same file as an uninterrupted run.
-void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops) {
-    const std::map<std::string, std::string> files{{kCopy, start}};
+// each kind of loss; after the roll-back the file (the working copy unless told) must be exactly
+// as before the write that was interrupted or exactly as after it, and (checked after a plain
+// power cut) the remaining writes must then give the same file as an uninterrupted run.
+void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops,
+                     const std::string& file = kCopy) {
+    const std::map<std::string, std::string> files{{file, start}};
     std::vector<std::string> states{start};
     std::vector<std::size_t> sizes;
     {
@@ -89,10 +91,10 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
         test::FailOnUnexpectedMessages(m);
         for (const Operation& op : ops) {
             ASSERT_TRUE(op(disk, m));
-            states.push_back(disk.Files()[kCopy]);
+            states.push_back(disk.Files()[file]);
         }
         sizes = disk.StepSizes();
-        ASSERT_FALSE(ChangePending(disk, kCopy));
+        ASSERT_FALSE(ChangePending(disk, file));
     }
 
     int trials = 0;
@@ -115,13 +117,12 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
                 ASSERT_TRUE(RecoverWorkingCopy(after));
                 SCOPED_TRACE(::testing::Message() << "step " << step << " cut " << cut << " loss "
                                                   << mode << " during write " << done);
-                EXPECT_FALSE(ChangePending(after, kCopy));
+                EXPECT_FALSE(ChangePending(after, file));
                 // A crash after the last write has become permanent finds them all done.
-                const std::string got = after.Files()[kCopy];
+                const std::string got = after.Files()[file];
                 bool before = got == states[done];
                 bool afterIt = done < ops.size() && got == states[done + 1];
-                ASSERT_TRUE(before || afterIt)
-                    << "the working copy is neither as before nor as after";
+                ASSERT_TRUE(before || afterIt) << "the file is neither as before nor as after";
 
                 if (mode == 1) {
                     FakeMessages again;
@@ -129,7 +130,7 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
                     for (std::size_t i = afterIt ? done + 1 : done; i < ops.size(); ++i) {
                         ASSERT_TRUE(ops[i](after, again));
                     }
-                    ASSERT_EQ(after.Files()[kCopy], states.back());
+                    ASSERT_EQ(after.Files()[file], states.back());
                 }
                 ++trials;
             }
@@ -138,21 +139,25 @@ void CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops
     EXPECT_GT(trials, 100);
 }
 
-TEST(CrashSafety, RecordingAHeatForTheFirstTime) {
-    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
-    CheckEveryCrash(start, {Heat(2, test::BusyRun(5, 40, 2)), Header(2), Flags(2)});
-}
-
-TEST(CrashSafety, RecordingAHeatAgainInPlace) {
-    const std::string start =
-        Prepare({Heat(1, test::BusyRun(6, 40, 1)), Heat(2, test::BusyRun(4, 30, 2))});
-    CheckEveryCrash(start, {Heat(1, test::BusyRun(6, 41, 3)), Header(2), Flags(2)});
-}
-
-TEST(CrashSafety, RecordingAHeatThatMovesTheRestOfTheFile) {
-    const std::string start =
-        Prepare({Heat(1, test::TwoCarHeat()), Heat(2, test::BusyRun(4, 30, 2))});
-    CheckEveryCrash(start, {Heat(1, test::BusyRun(7, 40, 3)), Header(2), Flags(2)});
+TEST(CrashSafety, RecordingAHeat) {
+    using test::BusyRun;
+    const struct {
+        const char* how;
+        std::vector<Operation> before;
+        Operation heat;
+    } cases[] = {
+        {"for the first time", {Heat(1, BusyRun(6, 40, 1))}, Heat(2, BusyRun(5, 40, 2))},
+        {"again in place",
+         {Heat(1, BusyRun(6, 40, 1)), Heat(2, BusyRun(4, 30, 2))},
+         Heat(1, BusyRun(6, 41, 3))},
+        {"moving the rest of the file",
+         {Heat(1, test::TwoCarHeat()), Heat(2, BusyRun(4, 30, 2))},
+         Heat(1, BusyRun(7, 40, 3))},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        CheckEveryCrash(Prepare(c.before), {c.heat, Header(2), Flags(2)});
+    }
 }
 
 TEST(CrashSafety, RecordingAFinalWithItsRelatedRuns) {
@@ -174,17 +179,34 @@ TEST(CrashSafety, JournalsOfTheSameLengthOneAfterTheOther) {
 TEST(CrashSafety, ReplacingTheWorkingCopyByALoadedEventThenANewOne) {
     const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
     const std::string loaded = Prepare({Heat(2, test::BusyRun(3, 10, 2))});
-    CheckEveryCrash(start, {[&](Disk& disk, Messages&) {
+    CheckEveryCrash(start, {[&](Disk& disk, Messages& m) {
                                 // The user's file comes with the disk the operation is given.
                                 std::unique_ptr<DiskFile> user =
                                     disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
                                 return user && user->Write(0, loaded) && user->Sync() &&
-                                       CopyIntoWorkingCopy("Races/Spring.race", disk) ==
+                                       CopyIntoWorkingCopy("Races/Spring.race", m, disk) ==
                                            FileOutcome::Done;
                             },
                             [](Disk& disk, Messages&) {
                                 return CreateNewEventFile("CATEGORIE 1", disk) == FileOutcome::Done;
                             }});
+}
+
+TEST(CrashSafety, SavingTheCircuitsDatabaseAtAStop) {
+    // The whole database goes back to the disk with the track record the run may have broken.
+    auto save = [](std::int32_t recordMs) -> Operation {
+        return [recordMs](Disk& disk, Messages&) {
+            CircuitTable table{};
+            for (int i = 0; i < 12; ++i) Format(table[i].name, "Track %d", i + 1);
+            table[3].recordLapTime = recordMs;
+            return SaveCircuits(table, disk);
+        };
+    };
+    CrashDisk disk;
+    FakeMessages m;
+    ASSERT_TRUE(save(15000)(disk, m));
+    const std::string file(kCircuitsFile);
+    CheckEveryCrash(disk.Files()[file], {save(14800), save(14650)}, file);
 }
 
 TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {

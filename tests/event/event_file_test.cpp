@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "event/section.h"
 #include "event/sections.h"
+#include "platform/fake/faulty_disk.h"
 #include "tests/event/event_fixtures.h"
 
 namespace velkaro {
@@ -55,13 +57,32 @@ TEST_F(EventFileTest, NewEventFileIsTheGoldenByteForByte) {
         1);
 }
 
-TEST_F(EventFileTest, LoadingAnEventCopiesItWhole) {
+TEST_F(EventFileTest, LoadingAndSavingCopyWholeFilesAndAFailedCopyChangesNothing) {
     SetWorkingCopy(Golden("new_event.race"));
     test::WriteWholeFile(folder_.Path() / "Spring Cup.race", Golden("heat_recorded.race"));
-    ASSERT_EQ(CopyIntoWorkingCopy("Spring Cup.race"), FileOutcome::Done);
+    ASSERT_EQ(CopyIntoWorkingCopy("Spring Cup.race", messages_), FileOutcome::Done);
     EXPECT_EQ(WorkingCopy(), Golden("heat_recorded.race"));
-    EXPECT_EQ(CopyIntoWorkingCopy("Nowhere.race"), FileOutcome::Unavailable);
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(CopyIntoWorkingCopy("Nowhere.race", messages_), FileOutcome::Unavailable);
     EXPECT_EQ(WorkingCopy(), Golden("heat_recorded.race"));
+
+    FaultyDisk disk(SystemDisk());
+    disk.full = true;
+    disk.writeProtected = {"Autumn Cup.race"};
+    test::WriteWholeFile(folder_.Path() / "Autumn Cup.race", Golden("new_event.race"));
+    messages_.Expect(MessageAnswer::Ok);
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(CopyIntoWorkingCopy("Autumn Cup.race", messages_, disk), FileOutcome::Unavailable);
+    EXPECT_EQ(SaveWorkingCopyAs("Autumn Cup.race", messages_, disk), FileOutcome::Unavailable);
+    EXPECT_EQ(Fields(messages_.shown[1].text.rfind("Error: The disk is full: ", 0),
+                     messages_.shown[2].text.find("is write-protected.\nThe race is not saved.") <
+                         std::string::npos,
+                     WorkingCopy() == Golden("heat_recorded.race"),
+                     File("Autumn Cup.race") == Golden("new_event.race")),
+              "0|1|1|1");
+
+    // A file nobody may write (a user's, made read-only) is only read.
+    EXPECT_EQ(CopyIntoWorkingCopy("/sys/kernel/uevent_seqnum", messages_), FileOutcome::Done);
 }
 
 TEST_F(EventFileTest, ATwoCarHeatIsRecordedAsTheGoldenAndReadsBack) {
@@ -124,6 +145,41 @@ TEST_F(EventFileTest, AFirstWriteAppendsASecondOverwrites) {
     ASSERT_EQ(ReadTrack(read), FileOutcome::Done);
     EXPECT_EQ(Fields(read.eventName, read.club, read.circuit, read.minLapTime),
               "Autumn Cup|RC Club Nord|Lille|12");
+}
+
+TEST_F(EventFileTest, ALineThatReadsLikeATitleNeverCutsItsSectionShort) {
+    // A driver named like a heat's section: each unchanged rewrite covers the same bytes.
+    const Text<40> named("Cat\xE9gorie1M1S1");
+    Participants people{};
+    people[0].name = named;
+    RunCars cars = BusyRun(3, 5, 1);
+    cars[0].driverName = named;
+    const SectionTitle final = FinalsRunTitle(1, 0, 'A');
+    const struct {
+        const char* section;
+        std::function<FileOutcome()> write;
+    } cases[] = {
+        {"participants", [&] { return WriteParticipants(1, people, messages_); }},
+        {"its own heat",
+         [&] {
+             return WriteHeatResult(cars, 3, HeatTitle(1, 1, 1).View(), HeatTrailer(), messages_);
+         }},
+        {"a final",
+         [&] {
+             return WriteFinalsRunResult(cars, 3, final.View(), 1, {}, HeatTrailer(), messages_);
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.section);
+        SetWorkingCopy(Golden("new_event.race"));
+        ASSERT_EQ(c.write(), FileOutcome::Done);
+        ASSERT_EQ(WriteTrack(TrackRecord{}, messages_), FileOutcome::Done);  // a section after it
+        const std::string once = WorkingCopy();
+        for (int i = 0; i < 4; ++i) ASSERT_EQ(c.write(), FileOutcome::Done);
+        const std::string after = WorkingCopy();
+        EXPECT_EQ(after.size(), once.size());
+        EXPECT_TRUE(after == once);
+    }
 }
 
 TEST_F(EventFileTest, AHeatGrowingFromTwoToTwelveCarsMovesTheRestIntact) {

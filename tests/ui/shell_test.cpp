@@ -17,9 +17,12 @@
 #include "platform/fake/fake_messages.h"
 #include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
+#include "platform/fake/faulty_disk.h"
 #include "platform/program_folder.h"
 #include "shell/main_window.h"
 #include "tests/support/test_support.h"
+#include "tests/timing/engine_fixture.h"
+#include "timing/run_loading.h"
 
 namespace fs = std::filesystem;
 
@@ -60,6 +63,7 @@ class Shell : public ::testing::Test {
     }
 
     std::string Working() { return test::ReadWholeFile(folder.Path() / "Private" / "Course.race"); }
+    std::string Path(std::string_view name) { return (folder.Path() / name).string(); }
 
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
@@ -195,6 +199,64 @@ TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
     EXPECT_EQ(w->State().event.header.categoryCount, 3);
     EXPECT_EQ(w->Tree()->topLevelItemCount(), 4);
     EXPECT_EQ(Working(), test::ReadWholeFile(saved));
+    Quit(w);
+}
+
+TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
+    auto w = Start();
+    const fs::path club = folder.Path() / "club.race", gone = folder.Path() / "gone.race";
+    test::WriteWholeFile(club, test::Golden("heat_recorded.race"));
+    for (const fs::path& chosen : {club, gone}) {  // gone after it was chosen
+        dialogs.openAnswers.push_back(chosen.string());
+        messages.Expect(MessageAnswer::No);  // nothing to save first
+        if (chosen == gone) messages.Expect(MessageAnswer::Ok);
+        w->RunCommand(1002);
+        if (chosen == club) w->RunCommand(1051);  // a second category since
+    }
+    EXPECT_EQ(messages.shown.back().text, "Error: \"" + gone.string() +
+                                              "\" could not be read: the file does not exist.\n"
+                                              "The race on screen stays as it was.");
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    EXPECT_EQ(test::Fields(w->windowTitle().toStdString(), w->State().eventPath,
+                           w->Tree()->topLevelItemCount(), h.categoryCount),
+              test::Fields("Velkaro:   " + club.string(), club.string(), 3, 2));
+    Quit(w);
+}
+
+TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
+    FaultyDisk disk(SystemDisk());
+    platform.disk = &disk;
+    auto w = Start();
+    test::PrepareEvent(2, 2, 1, messages);
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound = 1;
+    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    const fs::path club = folder.Path() / "club.race";
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, club.string()));
+    dialogs.openAnswers.push_back(club.string());
+    messages.Expect(MessageAnswer::No);
+    w->RunCommand(1002);
+    QTreeWidgetItem* heat = FindNode(*w, 13101);
+    ASSERT_NE(heat, nullptr);
+    w->Tree()->setCurrentItem(heat);
+    RunCar& car = w->State().engine.tables.cars[0];
+    car.passingCount = car.laps = 1;
+    car.totalTime = car.raceTimes[1] = 31000;
+
+    disk.full = true;
+    messages.Expect(MessageAnswer::Ok);
+    w->Tree()->setCurrentItem(FindNode(*w, 1000));
+    EXPECT_EQ(messages.shown.back().text, "Error: The disk is full: \"" + Path(kWorkingCopy) +
+                                              "\" could not be written." + std::string(kRunKept));
+    EXPECT_EQ(w->Tree()->currentItem(), heat);
+    EXPECT_EQ(w->State().engine.tables.cars[0].totalTime, 31000);
+
+    disk.full = false;
+    w->RunCommand(1003);
+    EXPECT_EQ(test::ReadRun(HeatTitle(1, 1, 1).View()).cars[0].totalTime, 31000);
+    EXPECT_TRUE(test::ReadWholeFile(club) == Working());
     Quit(w);
 }
 
