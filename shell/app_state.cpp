@@ -21,4 +21,17 @@ std::string WithRaceExtension(std::string name) {
     return name;
 }
 
+EventForRun EventForRunOf(const AppState& state, int category) {
+    const CategoryRecord& cat = state.event.header.categories[std::size_t(category - 1)];
+    EventForRun forRun;
+    forRun.categoryName = cat.name.View();
+    forRun.eventName = state.track.eventName.View();
+    forRun.circuitName = state.track.circuit.View();
+    forRun.minimumLapSeconds = state.minimumLapSeconds;
+    forRun.circuitIndex = state.circuitIndex;
+    forRun.finalsState = cat.finalsState;
+    forRun.personalChips = state.transponderMode == kPersonalChipsRadio;
+    return forRun;
+}
+
 }  // namespace velkaro

@@ -20,6 +20,7 @@
 #include "shell/live_screen.h"
 #include "timing/decoder_link.h"
 #include "timing/run_control.h"
+#include "timing/run_loading.h"
 
 namespace velkaro {
 
@@ -69,5 +70,8 @@ std::int32_t FindCircuit(const CircuitTable& circuits, std::string_view name);
 
 // Save-as names get the extension when they lack it.
 std::string WithRaceExtension(std::string name);
+
+// What loading a run of category c (from 1) takes from the event and the panel.
+EventForRun EventForRunOf(const AppState& state, int category);
 
 }  // namespace velkaro

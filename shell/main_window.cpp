@@ -26,6 +26,7 @@
 #include "event/event_tree.h"
 #include "event/run_results_files.h"
 #include "platform/cp1252.h"
+#include "platform/disk.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
@@ -86,7 +87,9 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
 
     // 4. The event worked on before this start survives in the crash copy.
     RecoverWorkingCopy();
-    CopyFileReplacing(kWorkingCopy, kCrashCopy);
+    if (SystemDisk().Exists(kWorkingCopy) && !CopyFileReplacing(kWorkingCopy, kCrashCopy)) {
+        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
+    }
 
     // 6 and 7. A new event with one category.
     ClearEvent();
@@ -146,7 +149,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
     BuildPanel();
     RegisterCommands();
-    UnloadRun();
+    ClearRunPanel();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
     ApplyTitle();
@@ -348,18 +351,8 @@ void MainWindow::ShowLinkState() {
 }
 
 // No run in the panel: after start-up, "New event" and "Load event".
-void MainWindow::UnloadRun() {
-    RunEngine& e = state_.engine;
-    e.tables = RunTables{};
-    for (RunCar& car : e.tables.cars) car.driverName = kEmptySlotName;
-    ResetRunCars(e.tables.cars);
-    e.kind = RunKind::None;
-    e.runLoaded = e.armed = e.fresh = e.everStarted = e.holdsResults = e.radioConflict = 0;
-    e.carButtons.fill(false);
-    e.runTitle.Clear();
-    e.sectionTitle.Clear();
-    e.clock = ClockTexts{};
-    RefreshPanel(e);
+void MainWindow::ClearRunPanel() {
+    velkaro::UnloadRun(state_.engine);
     ApplyPanel(true);
     if (live_) {
         live_->Remeasure(0);
@@ -418,17 +411,8 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     int code = node->data(0, kCodeRole).toInt();
     int c = 0, r = 0, h = 0;
     if (!HeatOfNode(code, c, r, h)) return;
-    const CategoryRecord& cat = state_.event.header.categories[std::size_t(c - 1)];
-    EventForRun forRun;
-    forRun.categoryName = cat.name.View();
-    forRun.eventName = state_.track.eventName.View();
-    forRun.circuitName = state_.track.circuit.View();
-    forRun.minimumLapSeconds = state_.minimumLapSeconds;
-    forRun.circuitIndex = state_.circuitIndex;
-    forRun.finalsState = cat.finalsState;
-    forRun.personalChips = state_.transponderMode == kPersonalChipsRadio;
     state_.engine.soundSettings = state_.sound;
-    LoadHeat(state_.engine, c, r, h, forRun);
+    LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c));
     state_.engine.nodeCode = code;
     live_->Remeasure(state_.engine.tables.carsInUse);
     ApplyPanel(true);
@@ -534,7 +518,7 @@ void MainWindow::ClearEvent() {
     state_.track = TrackRecord{};
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
-    UnloadRun();
+    ClearRunPanel();
 }
 
 // The model as the working copy holds it: header, names, track, flags.
@@ -733,8 +717,10 @@ void MainWindow::ShutDown() {
     ResetRunCars(empty);
     WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
     state_.display.columnWidths = state_.widths;
-    WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours);
     heartbeat_.Stop();
+    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
+        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kDisplaySettingsFile));
+    }
     if (state_.link.port) ClosePort(*state_.link.port);
 }
 

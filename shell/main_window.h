@@ -69,7 +69,7 @@ class MainWindow final : public QMainWindow {
     void ApplyPanel(bool force = false);
     void AfterRunChange();
     void ShowLinkState();
-    void UnloadRun();
+    void ClearRunPanel();
     bool RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);
     void ShowRunPopup();

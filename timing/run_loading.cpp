@@ -238,4 +238,17 @@ bool RecordLoadedRun(RunEngine& e, EventModel& model, Messages& messages, Disk& 
     return true;
 }
 
+void UnloadRun(RunEngine& e) {
+    e.tables = RunTables{};
+    for (RunCar& car : e.tables.cars) car.driverName = kEmptySlotName;
+    ResetRunCars(e.tables.cars);
+    e.kind = RunKind::None;
+    e.runLoaded = e.armed = e.fresh = e.everStarted = e.holdsResults = e.radioConflict = 0;
+    e.carButtons.fill(false);
+    e.runTitle.Clear();
+    e.sectionTitle.Clear();
+    e.clock = ClockTexts{};
+    RefreshPanel(e);
+}
+
 }  // namespace velkaro

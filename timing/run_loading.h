@@ -55,4 +55,8 @@ inline constexpr std::string_view kRunKept =
 bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages,
                      Disk& disk = SystemDisk());
 
+// No run in the panel (after start-up, "New event" and "Load event"): empty slots, nothing armed,
+// no title, clocks blank.
+void UnloadRun(RunEngine& engine);
+
 }  // namespace velkaro

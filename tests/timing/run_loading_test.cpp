@@ -129,6 +129,10 @@ TEST_F(RunLoadingTest, OnceTheFinalIsRecordedAHeatCanOnlyBeLookedAt) {
     ClearCommand(engine_);  // asks nothing
     ASSERT_TRUE(Load(1, 1));
     EXPECT_TRUE(IsEnabled(engine_.panel, kModifyRunResultsCommand));
+    // Unloaded, as after "New event": nothing left of the heat.
+    UnloadRun(engine_);
+    EXPECT_EQ(Fields(State(), engine_.runTitle, Car(0).driverName, engine_.tables.carsInUse),
+              "0|0|0|0|0||(NA)|0");
 }
 
 TEST_F(RunLoadingTest, MissingSectionsAreReported) {
