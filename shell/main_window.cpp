@@ -28,6 +28,7 @@
 #include "platform/cp1252.h"
 #include "platform/disk.h"
 #include "platform/program_folder.h"
+#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "shell/live_screen_widget.h"
@@ -128,8 +129,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
 
     // 11. The event tree.
     tree_ = new QTreeWidget(live_);
-    tree_->setObjectName("4000");
-    tree_->setAccessibleName("Event tree");
+    Name(tree_, kEventTreeControl, "Event tree");
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -260,8 +260,12 @@ void MainWindow::BuildPanel() {
                 break;
             }
         }
-        w->setObjectName(c.id == 0 ? QString("carButtons") : QString::number(c.id));
-        w->setAccessibleName(c.id == 0 ? QString("Car buttons") : text);
+        if (c.id == 0) {
+            w->setObjectName("carButtons");
+            w->setAccessibleName("Car buttons");
+        } else {
+            Name(w, c.id, text);
+        }
         w->setGeometry(r);
         panel_[c.id] = w;
         if (auto* button = qobject_cast<QPushButton*>(w); button && c.id != 0) {
