@@ -23,7 +23,7 @@ void NewRun(RunTables& t, std::int64_t* offset) {
     *offset = 0;
 }
 
-void TimingTick(benchmark::State& state, std::string_view classification) {
+void TimingTick(benchmark::State& state, Classification classification) {
     bench::BurstPort port;
 
     FakeClock clock;
@@ -70,10 +70,10 @@ void TimingTick(benchmark::State& state, std::string_view classification) {
 }
 
 void BM_TickByLapsAndTime(benchmark::State& state) {
-    TimingTick(state, kByLapsAndTime);
+    TimingTick(state, Classification::ByLapsAndTime);
 }
 void BM_TickByBestLap(benchmark::State& state) {
-    TimingTick(state, kByBestLap);
+    TimingTick(state, Classification::ByBestLap);
 }
 
 BENCHMARK(BM_TickByLapsAndTime)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -8,7 +10,7 @@
 
 namespace velkaro {
 
-// Run option keywords, compared as whole strings.
+// Run option keywords as the event file spells them.
 inline constexpr std::string_view kByLapsAndTime = "CLASSEMENTToursTemps";
 inline constexpr std::string_view kByBestLap = "CLASSEMENTMeilleurTour";
 inline constexpr std::string_view kDurationByTime = "DUREESERIETemps";
@@ -24,21 +26,126 @@ inline constexpr std::string_view kLapsEndAllLaps = "FINTOURFaireTousLesTours";
 inline constexpr std::string_view kOrderFixed = "ORDREDEPARTFixe";
 inline constexpr std::string_view kOrderEditable = "ORDREDEPARTModifiable";
 
-// The options of the run in the race panel, set when a heat or final is loaded. Defaults are
-// those of a heat whose category has no options of its own.
+// What the keywords stand for. Unknown is any other word a file holds: every rule that asks
+// for a particular keyword passes it by, as it passed the word by.
+enum class Classification : std::uint8_t { ByLapsAndTime, ByBestLap, Unknown };
+enum class DurationKind : std::uint8_t { ByTime, ByLaps, Unknown };
+enum class StartMode : std::uint8_t { AtSignal, Staggered, FirstCar, Unknown };
+enum class TimeEnd : std::uint8_t { AtSignal, FinishLap, Unknown };
+enum class LapsEnd : std::uint8_t { AtSignal, FinishLap, AllLaps, Unknown };
+enum class StartingOrder : std::uint8_t { Fixed, Editable, Unknown };
+
+// Per option: the width of its slot in the files, its keywords in the order of its values, and
+// its value for a category that has no options of its own.
+template <typename E>
+struct KeywordTable;
+template <>
+struct KeywordTable<Classification> {
+    static constexpr std::size_t kWidth = 24;
+    static constexpr std::array kWords{kByLapsAndTime, kByBestLap};
+    static constexpr Classification kDefault = Classification::ByLapsAndTime;
+};
+template <>
+struct KeywordTable<DurationKind> {
+    static constexpr std::size_t kWidth = 17;
+    static constexpr std::array kWords{kDurationByTime, kDurationByLaps};
+    static constexpr DurationKind kDefault = DurationKind::ByTime;
+};
+template <>
+struct KeywordTable<StartMode> {
+    static constexpr std::size_t kWidth = 23;
+    static constexpr std::array kWords{kStartAtSignal, kStartStaggered, kStartFirstCar};
+    static constexpr StartMode kDefault = StartMode::AtSignal;
+};
+template <>
+struct KeywordTable<TimeEnd> {
+    static constexpr std::size_t kWidth = 22;
+    static constexpr std::array kWords{kTimeEndAtSignal, kTimeEndFinishLap};
+    static constexpr TimeEnd kDefault = TimeEnd::FinishLap;
+};
+template <>
+struct KeywordTable<LapsEnd> {
+    static constexpr std::size_t kWidth = 26;
+    static constexpr std::array kWords{kLapsEndAtSignal, kLapsEndFinishLap, kLapsEndAllLaps};
+    static constexpr LapsEnd kDefault = LapsEnd::FinishLap;
+};
+template <>
+struct KeywordTable<StartingOrder> {
+    static constexpr std::size_t kWidth = 23;
+    static constexpr std::array kWords{kOrderFixed, kOrderEditable};
+    static constexpr StartingOrder kDefault = StartingOrder::Fixed;
+};
+
+// The keyword of a value; empty for Unknown.
+template <typename E>
+constexpr std::string_view KeywordOf(E value) {
+    constexpr auto& words = KeywordTable<E>::kWords;
+    auto i = static_cast<std::size_t>(value);
+    return i < words.size() ? words[i] : std::string_view();
+}
+
+// An option told apart once, where its file is read, and kept with its bytes: the counted lap
+// compares values, and writing the option back gives the file what it held, an unknown word
+// included.
+template <typename E>
+class Keyword {
+    static constexpr auto& kWords = KeywordTable<E>::kWords;
+    static_assert(static_cast<std::size_t>(E::Unknown) == kWords.size(),
+                  "one keyword per value, in the order of the values, then Unknown");
+    static_assert(
+        [] {
+            for (std::string_view w : kWords) {
+                if (w.size() >= KeywordTable<E>::kWidth) return false;
+            }
+            return true;
+        }(),
+        "a keyword cut by its slot would never be recognised");
+
+  public:
+    Keyword() : Keyword(KeywordTable<E>::kDefault) {}
+    Keyword(E value) : value_(value), text_(KeywordOf(value)) {}  // NOLINT: set from values
+
+    // The word as a file gives it, cut to the option's slot as the slot always cut it.
+    static Keyword Parse(std::string_view word) {
+        Keyword k(E::Unknown);
+        k.text_ = word;
+        for (std::size_t i = 0; i < kWords.size(); ++i) {
+            if (k.text_ == kWords[i]) k.value_ = static_cast<E>(i);
+        }
+        return k;
+    }
+
+    E Value() const { return value_; }
+    std::string_view View() const { return text_.View(); }
+
+    friend bool operator==(const Keyword& k, E value) { return k.value_ == value; }
+
+  private:
+    E value_;
+    Text<KeywordTable<E>::kWidth> text_;
+};
+
+// A category without options of its own runs one minute or one lap, after a five-second
+// countdown, with no delay before the next run.
+inline constexpr std::int32_t kDefaultRunMinutes = 1;
+inline constexpr std::int32_t kDefaultRunLaps = 1;
+inline constexpr std::int32_t kDefaultCountdownSeconds = 5;
+inline constexpr std::int32_t kDefaultDelayMinutes = 0;
+
+// The options of the run in the race panel, set when a heat or final is loaded.
 struct RunOptions {
-    Text<24> classification{kByLapsAndTime};
-    Text<17> durationKind{kDurationByTime};
-    Text<23> startMode{kStartAtSignal};
-    Text<23> startingOrder{kOrderFixed};
-    Text<22> timeEnd{kTimeEndFinishLap};
-    Text<26> lapsEnd{kLapsEndFinishLap};
-    std::int32_t durationHours = 0;
-    std::int32_t durationMinutes = 1;
-    std::int32_t durationTotalMinutes = 1;  // hours x 60 + minutes
-    std::int32_t laps = 1;
-    std::int32_t countdownSeconds = 5;
-    std::int32_t delayMinutes = 0;  // between this run and the next
+    Keyword<Classification> classification;
+    Keyword<DurationKind> durationKind;
+    Keyword<StartMode> startMode;
+    Keyword<StartingOrder> startingOrder;
+    Keyword<TimeEnd> timeEnd;
+    Keyword<LapsEnd> lapsEnd;
+    std::int32_t durationHours = kDefaultRunMinutes / 60;
+    std::int32_t durationMinutes = kDefaultRunMinutes % 60;
+    std::int32_t durationTotalMinutes = kDefaultRunMinutes;  // hours x 60 + minutes
+    std::int32_t laps = kDefaultRunLaps;
+    std::int32_t countdownSeconds = kDefaultCountdownSeconds;
+    std::int32_t delayMinutes = kDefaultDelayMinutes;  // between this run and the next
     std::int32_t minimumLapSeconds = 2;
     std::int32_t circuitIndex = kNoCircuit;
     std::int32_t passingLimit = 150;  // 300 for a final

@@ -30,7 +30,7 @@ namespace {
 
 // A title built from its format and numbers.
 template <typename... Numbers>
-SectionTitle Title(const char* format, Numbers... numbers) {
+SectionTitle Title(CheckedFormat<std::type_identity_t<Numbers>...> format, Numbers... numbers) {
     SectionTitle t;
     Format(t, format, numbers...);
     return t;

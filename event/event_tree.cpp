@@ -21,7 +21,7 @@ int Add(std::vector<TreeNode>& nodes, int code, std::string label, int image, in
 }
 
 template <typename... Args>
-std::string Printf(const char* format, Args... args) {
+std::string Printf(CheckedFormat<std::type_identity_t<Args>...> format, Args... args) {
     Text<64> t;
     Format(t, format, args...);
     return std::string(t.View());

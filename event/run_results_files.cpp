@@ -73,7 +73,7 @@ bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& me
     return false;
 }
 
-bool ReadRunDetails(RunCars& cars, Text<24>& keyword) {
+bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword) {
     std::optional<std::string> bytes = ReadTextFile(kRunDetailsFile);
     if (!bytes) return false;
     for (RunCar& car : cars) {
@@ -83,7 +83,7 @@ bool ReadRunDetails(RunCars& cars, Text<24>& keyword) {
         car.positions.fill(0);
     }
     LineReader lines(*bytes);
-    FieldReader(lines.Next()).NextText(keyword);
+    keyword = Keyword<Classification>::Parse(FieldReader(lines.Next()).Next());
     for (RunCar& car : cars) {
         if (lines.AtEnd()) break;
         FieldReader fields(lines.Next());

@@ -5,6 +5,7 @@
 #include "platform/messages.h"
 #include "platform/text.h"
 #include "common/run_car.h"
+#include "common/run_options.h"
 
 // The files that hand a run's results from the main window to the results forms and back,
 // each overwritten whole in the program folder.
@@ -40,7 +41,7 @@ bool ReadDriverResults(RunCar& car, DriverResultsHeading& heading);
 bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& messages);
 // Clears the names and the three histories, then stores the times of passings 1 to n at
 // indices 0 to n - 1.
-bool ReadRunDetails(RunCars& cars, Text<24>& keyword);
+bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword);
 
 // Track condition and comment, on one line. Failing is reported by the caller when it needs.
 bool WriteRunComment(std::string_view condition, std::string_view comment);

@@ -16,6 +16,11 @@ void AppendInts(std::string& out, const std::array<std::int32_t, N>& values) {
     for (std::int32_t v : values) AppendIntField(out, v);
 }
 
+template <typename E>
+void NextKeyword(FieldReader& fields, Keyword<E>& option) {
+    option = Keyword<E>::Parse(fields.Next());
+}
+
 template <std::size_t N>
 void ReadInts(FieldReader& fields, std::array<std::int32_t, N>& values) {
     for (std::int32_t& v : values) v = fields.NextInt();
@@ -115,16 +120,16 @@ FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCr
 FileOutcome ReadQualifOptions(int category, QualifOptions& o, Disk& disk) {
     return ReadSection(QualifOptionsTitle(category).View(), disk, [&](LineReader& lines) {
         FieldReader fields(lines.Next());
-        fields.NextText(o.placing);
-        fields.NextText(o.durationKind);
+        NextKeyword(fields, o.placing);
+        NextKeyword(fields, o.durationKind);
         o.runMinutes = fields.NextInt();
         o.runLaps = fields.NextInt();
         o.countdownSeconds = fields.NextInt();
         o.delayMinutes = fields.NextInt();
-        fields.NextText(o.start);
-        fields.NextText(o.startingOrder);
-        fields.NextText(o.endAtTime);
-        fields.NextText(o.endAtLaps);
+        NextKeyword(fields, o.start);
+        NextKeyword(fields, o.startingOrder);
+        NextKeyword(fields, o.endAtTime);
+        NextKeyword(fields, o.endAtLaps);
     });
 }
 
@@ -190,7 +195,7 @@ FileOutcome ReadRoundClassification(int category, int round, int participants,
     return ReadSection(RoundClassificationTitle(category, round).View(), disk,
                        [&](LineReader& reader) {
                            FieldReader first(reader.Next());
-                           first.NextText(c.keyword);
+                           NextKeyword(first, c.keyword);
                            ReadInts(first, c.scale);
                            for (int i = 0; i < lines && !reader.AtEnd(); ++i) {
                                RoundResult& e = c.entries[static_cast<std::size_t>(i)];
@@ -230,7 +235,7 @@ FileOutcome ReadOverallClassification(int category, int participants, OverallCla
     int lines = Clamp(participants, 0, kParticipants);
     return ReadSection(OverallClassificationTitle(category).View(), disk, [&](LineReader& reader) {
         FieldReader first(reader.Next());
-        first.NextText(c.keyword);
+        NextKeyword(first, c.keyword);
         c.bestRounds = first.NextInt();
         for (int i = 0; i < lines && !reader.AtEnd(); ++i) {
             FieldReader(reader.Next()).NextText(c.names[static_cast<std::size_t>(i)]);
@@ -258,8 +263,8 @@ FileOutcome WriteOverallClassification(int category, int participants,
 FileOutcome ReadFinalsOptions(int category, FinalsOptions& o, Disk& disk) {
     return ReadSection(FinalsOptionsTitle(category).View(), disk, [&](LineReader& lines) {
         FieldReader fields(lines.Next());
-        fields.NextText(o.start);
-        fields.NextText(o.endAtTime);
+        NextKeyword(fields, o.start);
+        NextKeyword(fields, o.endAtTime);
         o.countdownSeconds = fields.NextInt();
     });
 }

@@ -49,16 +49,16 @@ FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCr
 
 // "Cat\xE9gorie%dQualifsParam\xE8tres"; the defaults are those of a category without the section.
 struct QualifOptions {
-    Text<24> placing{kByLapsAndTime};
-    Text<17> durationKind{kDurationByTime};
-    std::int32_t runMinutes = 1;
-    std::int32_t runLaps = 1;
-    std::int32_t countdownSeconds = 5;
-    std::int32_t delayMinutes = 0;
-    Text<23> start{kStartAtSignal};
-    Text<23> startingOrder{kOrderFixed};
-    Text<22> endAtTime{kTimeEndFinishLap};
-    Text<26> endAtLaps{kLapsEndFinishLap};
+    Keyword<Classification> placing;
+    Keyword<DurationKind> durationKind;
+    std::int32_t runMinutes = kDefaultRunMinutes;
+    std::int32_t runLaps = kDefaultRunLaps;
+    std::int32_t countdownSeconds = kDefaultCountdownSeconds;
+    std::int32_t delayMinutes = kDefaultDelayMinutes;
+    Keyword<StartMode> start;
+    Keyword<StartingOrder> startingOrder;
+    Keyword<TimeEnd> endAtTime;
+    Keyword<LapsEnd> endAtLaps;
 };
 FileOutcome ReadQualifOptions(int category, QualifOptions& options, Disk& disk = SystemDisk());
 FileOutcome WriteQualifOptions(int category, const QualifOptions& options, Messages& messages,
@@ -84,7 +84,7 @@ struct RoundResult {
     std::int32_t points = 0;
 };
 struct RoundClassification {
-    Text<24> keyword{kByLapsAndTime};
+    Keyword<Classification> keyword;
     std::array<std::int32_t, 6> scale{};  // 1st place, then the five gaps
     std::array<RoundResult, kHeatSlots> entries;
 };
@@ -97,7 +97,7 @@ FileOutcome WriteRoundClassification(int category, int round, int participants,
 
 // "Cat\xE9gorie%dClassementFinalQualifs": the names in overall order.
 struct OverallClassification {
-    Text<24> keyword{kByLapsAndTime};
+    Keyword<Classification> keyword;
     std::int32_t bestRounds = 1;
     std::array<Text<40>, kParticipants> names;
 };
@@ -110,9 +110,9 @@ FileOutcome WriteOverallClassification(int category, int participants,
 
 // "Cat\xE9gorie%dRemont\xE9esParam\xE8tres".
 struct FinalsOptions {
-    Text<23> start{kStartAtSignal};
-    Text<22> endAtTime{kTimeEndFinishLap};
-    std::int32_t countdownSeconds = 5;
+    Keyword<StartMode> start;
+    Keyword<TimeEnd> endAtTime;
+    std::int32_t countdownSeconds = kDefaultCountdownSeconds;
 };
 FileOutcome ReadFinalsOptions(int category, FinalsOptions& options, Disk& disk = SystemDisk());
 FileOutcome WriteFinalsOptions(int category, const FinalsOptions& options, Messages& messages,

@@ -1,10 +1,11 @@
 #include "platform/text.h"
 
 #include <cstdarg>
+#include <cstdio>
 
 namespace velkaro {
 
-int FormatBounded(char* buffer, std::size_t size, const char* format, ...) {
+int FormatPrinter::Bounded(char* buffer, std::size_t size, const char* format, ...) {
     va_list args;
     va_start(args, format);
 #pragma GCC diagnostic push

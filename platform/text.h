@@ -2,9 +2,11 @@
 
 #include <array>
 #include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <string_view>
+#include <type_traits>
+
+#include "platform/checked_format.h"
 
 namespace velkaro {
 
@@ -58,16 +60,12 @@ struct Text {
     friend bool operator==(const Text& a, std::string_view b) { return a.View() == b; }
 };
 
-// snprintf behind a call the optimiser cannot see through, so that a deliberate cut is not
-// taken for a mistake at the call site.
-int FormatBounded(char* buffer, std::size_t size, const char* format, ...);
-
 // printf into a slot: never writes past it, zero-fills the rest, and returns false when the
-// formatted text had to be cut.
+// formatted text had to be cut. The format is checked against the arguments as it compiles.
 template <std::size_t N, typename... Args>
-bool Format(Text<N>& slot, const char* format, Args... args) {
+bool Format(Text<N>& slot, CheckedFormat<std::type_identity_t<Args>...> format, Args... args) {
     slot.Clear();
-    int n = FormatBounded(slot.bytes.data(), N, format, args...);
+    int n = format.Print(slot.bytes.data(), N, args...);
     return n >= 0 && static_cast<std::size_t>(n) < N;
 }
 

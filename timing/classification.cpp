@@ -206,7 +206,7 @@ void SplitStandingTimes(RunStandings& standings, int count) {
     }
 }
 
-void BuildLiveRows(const RunStandings& standings, LiveRows& rows, std::string_view classification,
+void BuildLiveRows(const RunStandings& standings, LiveRows& rows, Classification classification,
                    int count) {
     count = ClampCount(count);
     for (int k = 0; k < count; ++k) {
@@ -226,18 +226,18 @@ void BuildLiveRows(const RunStandings& standings, LiveRows& rows, std::string_vi
         FormatLapTime(r.lastLap, s.lastLapTimeSplit);
         FormatLapTime(r.bestLap, s.bestLapSplit);
         FormatLapTime(r.bestLapFromTimes, s.bestLapFromTimesSplit);
-        if (classification == kByLapsAndTime) {
+        if (classification == Classification::ByLapsAndTime) {
             GapText(r.toLeader, s.lapsBehindLeader, s.gapToLeaderSplit);
             GapText(r.toPrevious, s.lapsBehindPrevious, s.gapToPreviousSplit);
-        } else if (classification == kByBestLap) {
+        } else if (classification == Classification::ByBestLap) {
             FormatLapTime(r.toLeader, s.gapToLeaderSplit);
             FormatLapTime(r.toPrevious, s.gapToPreviousSplit);
         }
     }
 }
 
-void ComputeBestLapFromTimes(RunCars& cars, std::string_view startMode) {
-    int first = startMode == kStartStaggered ? 1 : 2;
+void ComputeBestLapFromTimes(RunCars& cars, StartMode startMode) {
+    int first = startMode == StartMode::Staggered ? 1 : 2;
     for (RunCar& car : cars) {
         int last = LastEntry(car);
         std::int32_t best = 0;

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "common/run_car.h"
+#include "common/run_options.h"
 
 namespace velkaro {
 
@@ -32,11 +33,11 @@ void SplitStandingTimes(RunStandings& standings, int count);
 
 // The texts of the first count rows, from standings whose times are split. The position column
 // is left as InitLiveRows wrote it.
-void BuildLiveRows(const RunStandings& standings, LiveRows& rows, std::string_view classification,
+void BuildLiveRows(const RunStandings& standings, LiveRows& rows, Classification classification,
                    int count);
 
 // Each car's best lap from its race times, for printing: the run from the grid to the line is
 // not a lap unless the start was staggered.
-void ComputeBestLapFromTimes(RunCars& cars, std::string_view startMode);
+void ComputeBestLapFromTimes(RunCars& cars, StartMode startMode);
 
 }  // namespace velkaro

@@ -25,22 +25,22 @@ void StorePassing(RunCar& car, std::int64_t time, std::int64_t counter) {
 void CountLap(RunContext& run, int slot) {
     RunTables& t = *run.tables;
     const RunOptions& o = *run.options;
-    if (!RecordLap(t.cars, slot, o.startMode.View())) {
+    if (!RecordLap(t.cars, slot, o.startMode.Value())) {
         t.cars[slot].finished = 1;  // histories full: the car can record nothing more
         return;
     }
     UpdateRunBestLap(t.runBestLap, t.cars, slot);
     if (run.circuit) UpdateTrackRecord(*run.circuit, t.cars, slot);
     ApplyFinishRules(t.cars, slot, o);
-    if (o.classification == kByLapsAndTime) {
+    if (o.classification == Classification::ByLapsAndTime) {
         SortByLapsAndTime(t.cars, t.standings, t.carsInUse);
         GapsLapsAndTime(t.standings, t.carsInUse);
-    } else if (o.classification == kByBestLap) {
+    } else if (o.classification == Classification::ByBestLap) {
         SortByBestLap(t.cars, t.standings, t.carsInUse);
         GapsBestLap(t.standings, t.carsInUse);
     }
     SplitStandingTimes(t.standings, t.carsInUse);
-    BuildLiveRows(t.standings, t.rows, o.classification.View(), t.carsInUse);
+    BuildLiveRows(t.standings, t.rows, o.classification.Value(), t.carsInUse);
     if (run.hooks.automaticStops) run.hooks.automaticStops(slot);
     if (run.hooks.passingSounds) run.hooks.passingSounds(slot);
     if (run.hooks.repaint) run.hooks.repaint();
@@ -102,10 +102,10 @@ bool ManualLap(RunContext& run, int slot) {
     return true;
 }
 
-bool RecordLap(RunCars& cars, int slot, std::string_view startMode) {
+bool RecordLap(RunCars& cars, int slot, StartMode startMode) {
     RunCar& car = cars[slot];
     if (car.passingCount < 0 || car.passingCount >= kMaxPassings) return false;
-    bool staggered = startMode == kStartStaggered;
+    bool staggered = startMode == StartMode::Staggered;
     int n = ++car.passingCount;
     ++car.laps;
     if (staggered && car.startReference == 0) {
@@ -157,14 +157,15 @@ bool UpdateTrackRecord(CircuitRecord& circuit, const RunCars& cars, int slot) {
 
 void ApplyFinishRules(RunCars& cars, int slot, const RunOptions& options) {
     RunCar& car = cars[slot];
-    if (options.durationKind == kDurationByTime) {
-        if (options.timeEnd == kTimeEndFinishLap &&
+    if (options.durationKind == DurationKind::ByTime) {
+        if (options.timeEnd == TimeEnd::FinishLap &&
             car.totalTime >= options.durationTotalMinutes * 60000) {
             car.finished = 1;
         }
-    } else if (options.durationKind == kDurationByLaps) {
-        bool finishLap = options.lapsEnd == kLapsEndFinishLap;
-        if ((finishLap || options.lapsEnd == kLapsEndAllLaps) && car.passingCount == options.laps) {
+    } else if (options.durationKind == DurationKind::ByLaps) {
+        bool finishLap = options.lapsEnd == LapsEnd::FinishLap;
+        if ((finishLap || options.lapsEnd == LapsEnd::AllLaps) &&
+            car.passingCount == options.laps) {
             car.finished = 1;
         }
         if (finishLap) {

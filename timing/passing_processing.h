@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <string_view>
 
 #include "common/circuits.h"
 #include "platform/clock.h"
@@ -61,7 +60,7 @@ bool ManualLap(RunContext& run, int slot);
 
 // Counts the passing stored in the car: with a staggered start the car's first crossing only
 // starts its clock. False, and nothing written, when the car's histories are full.
-bool RecordLap(RunCars& cars, int slot, std::string_view startMode);
+bool RecordLap(RunCars& cars, int slot, StartMode startMode);
 void UpdateRunBestLap(std::int32_t& runBestLap, RunCars& cars, int slot);
 // True when the car's best lap became the circuit's record.
 bool UpdateTrackRecord(CircuitRecord& circuit, const RunCars& cars, int slot);

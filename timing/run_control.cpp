@@ -13,7 +13,7 @@ namespace {
 constexpr std::string_view kFreshTotalTime = "00:00.000";
 
 bool LapKind(const RunOptions& o) {
-    return o.durationKind == kDurationByLaps;
+    return o.durationKind == DurationKind::ByLaps;
 }
 
 bool Used(const RunCar& car) {
@@ -31,7 +31,7 @@ void Repaint(RunEngine& e) {
 // The lap just counted for this car ends the run there and then.
 bool StopsTheRun(const RunOptions& o, const RunCar& car) {
     if (!LapKind(o)) return car.passingCount >= o.passingLimit;
-    return o.lapsEnd == kLapsEndAtSignal && car.passingCount >= o.laps;
+    return o.lapsEnd == LapsEnd::AtSignal && car.passingCount >= o.laps;
 }
 
 CircuitRecord* EventCircuit(RunEngine& e) {
@@ -86,21 +86,21 @@ void FormatRaceClock(RunEngine& e) {
 }
 
 const char* StartWord(const RunOptions& o) {
-    if (o.startMode == kStartAtSignal) return "STARTSoundSignal";
-    if (o.startMode == kStartStaggered) return "STARTStaggered";
-    if (o.startMode == kStartFirstCar) return "START1stCar";
+    if (o.startMode == StartMode::AtSignal) return "STARTSoundSignal";
+    if (o.startMode == StartMode::Staggered) return "STARTStaggered";
+    if (o.startMode == StartMode::FirstCar) return "START1stCar";
     return "";
 }
 
 const char* EndWord(const RunOptions& o) {
     if (LapKind(o)) {
-        if (o.lapsEnd == kLapsEndAtSignal) return "ENDSoundSignal";
-        if (o.lapsEnd == kLapsEndFinishLap) return "ENDCompleteCurrentLap";
-        if (o.lapsEnd == kLapsEndAllLaps) return "ENDCompleteAllLaps";
+        if (o.lapsEnd == LapsEnd::AtSignal) return "ENDSoundSignal";
+        if (o.lapsEnd == LapsEnd::FinishLap) return "ENDCompleteCurrentLap";
+        if (o.lapsEnd == LapsEnd::AllLaps) return "ENDCompleteAllLaps";
         return "";
     }
-    if (o.timeEnd == kTimeEndAtSignal) return "ENDSoundSignal";
-    if (o.timeEnd == kTimeEndFinishLap) return "ENDCompleteCurrentLap";
+    if (o.timeEnd == TimeEnd::AtSignal) return "ENDSoundSignal";
+    if (o.timeEnd == TimeEnd::FinishLap) return "ENDCompleteCurrentLap";
     return "";
 }
 
@@ -146,7 +146,7 @@ void StartWithFirstCar(RunEngine& e, int slot, std::int64_t crossingMs, std::uin
 
 bool WaitingForFirstCar(const RunEngine& e) {
     return e.preStart != 0 && e.countdownRemaining <= 0 && e.clockZeroed != 0 &&
-           e.options.startMode == kStartFirstCar && e.firstCarSeen == 0;
+           e.options.startMode == StartMode::FirstCar && e.firstCarSeen == 0;
 }
 
 int SlotWithTransponder(const RunCars& cars, const Text<7>& transponder) {
@@ -200,7 +200,7 @@ void PreStartStep(RunEngine& e, std::uint32_t now) {
     }
     BuildRunDescription(e);
     if (e.clockZeroed == 0) return;
-    if (e.options.startMode == kStartFirstCar) {
+    if (e.options.startMode == StartMode::FirstCar) {
         WaitForFirstCar(e, now);
         return;
     }
@@ -223,7 +223,7 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
             Repaint(e);
         }
         if (e.raceClock.AtZero() && e.timeUpSignalled == 0 &&
-            !(e.options.startMode == kStartStaggered)) {
+            !(e.options.startMode == StartMode::Staggered)) {
             e.sound->PlayAsync(kTimeUpSound);
             e.timeUpSignalled = 1;
         }
@@ -238,7 +238,7 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
     if (e.running == 0) return;
 
     bool atZero = e.raceClock.AtZero();
-    if (atZero && (LapKind(e.options) || e.options.timeEnd == kTimeEndAtSignal)) {
+    if (atZero && (LapKind(e.options) || e.options.timeEnd == TimeEnd::AtSignal)) {
         StopCommand(e);
     } else if (AllFinished(e.tables.cars)) {
         StopCommand(e);
@@ -418,15 +418,15 @@ bool QuitRefused(const RunEngine& e) {
 
 void RebuildLiveOrder(RunTables& t, const RunOptions& o) {
     int count = RowsInUse(t);
-    if (o.classification == kByLapsAndTime) {
+    if (o.classification == Classification::ByLapsAndTime) {
         SortByLapsAndTime(t.cars, t.standings, count);
         GapsLapsAndTime(t.standings, count);
-    } else if (o.classification == kByBestLap) {
+    } else if (o.classification == Classification::ByBestLap) {
         SortByBestLap(t.cars, t.standings, count);
         GapsBestLap(t.standings, count);
     }
     SplitStandingTimes(t.standings, count);
-    BuildLiveRows(t.standings, t.rows, o.classification.View(), count);
+    BuildLiveRows(t.standings, t.rows, o.classification.Value(), count);
 }
 
 void ResetClockTexts(RunEngine& e) {

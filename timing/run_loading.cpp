@@ -14,38 +14,24 @@ namespace {
 // The run options before the category's own are read.
 RunOptions HeatDefaults(const EventForRun& event) {
     RunOptions o;
-    o.classification = kByLapsAndTime;
-    o.durationKind = kDurationByTime;
-    o.startMode = kStartAtSignal;
-    o.timeEnd = kTimeEndFinishLap;
-    o.lapsEnd = kLapsEndFinishLap;
-    o.startingOrder = kOrderFixed;
-    o.durationHours = 0;
-    o.durationMinutes = 1;
-    o.durationTotalMinutes = 1;
-    o.laps = 1;
-    o.countdownSeconds = 5;
-    o.delayMinutes = 0;
-    o.passingLimit = 150;
-    o.safetyHours = 2;
     o.minimumLapSeconds = event.minimumLapSeconds;
     o.circuitIndex = event.circuitIndex;
     return o;
 }
 
 void ApplyQualifOptions(RunOptions& o, const QualifOptions& q) {
-    o.classification = q.placing.View();
-    o.durationKind = q.durationKind.View();
+    o.classification = q.placing;
+    o.durationKind = q.durationKind;
     o.durationTotalMinutes = q.runMinutes;
     o.durationHours = q.runMinutes / 60;
     o.durationMinutes = q.runMinutes % 60;
     o.laps = q.runLaps;
     o.countdownSeconds = q.countdownSeconds;
     o.delayMinutes = q.delayMinutes;
-    o.startMode = q.start.View();
-    o.startingOrder = q.startingOrder.View();
-    o.timeEnd = q.endAtTime.View();
-    o.lapsEnd = q.endAtLaps.View();
+    o.startMode = q.start;
+    o.startingOrder = q.startingOrder;
+    o.timeEnd = q.endAtTime;
+    o.lapsEnd = q.endAtLaps;
 }
 
 // A load that stops half-way leaves no run to drive.

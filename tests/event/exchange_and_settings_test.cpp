@@ -45,7 +45,7 @@ TEST_F(ExchangeFilesTest, RunDetailsSkipPassingZeroAndReadBackShifted) {
               "CLASSEMENTMeilleurTour\t\r\nALPHA Anne\t3\t1200\t31134\t61234\t\r\n"
               "B\xC9RANGER Luc\t0\t\r\n");
     RunCars cars = test::BusyRun(20, 10, 9);  // stale histories, all cleared on reading
-    Text<24> keyword;
+    Keyword<Classification> keyword;
     ASSERT_TRUE(ReadRunDetails(cars, keyword));
     const RunCar& anne = cars[0];
     EXPECT_EQ(
@@ -68,12 +68,12 @@ TEST_F(ExchangeFilesTest, MissingFilesFailAndWriteFailuresAreReported) {
     RunCar car;
     DriverResultsHeading heading;
     RunCars cars{};
-    Text<24> keyword("kept");
+    auto keyword = Keyword<Classification>::Parse("kept");
     Text<6> condition;
     Text<100> comment;
     EXPECT_FALSE(ReadDriverResults(car, heading));
     EXPECT_FALSE(ReadRunDetails(cars, keyword));
-    EXPECT_EQ(keyword, "kept");
+    EXPECT_EQ(keyword.View(), "kept");
     EXPECT_FALSE(ReadRunComment(condition, comment));
 
     // A folder in the way of each file makes every write fail.

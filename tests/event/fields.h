@@ -5,6 +5,7 @@
 #include <type_traits>
 
 #include "platform/text.h"
+#include "common/run_options.h"
 
 namespace velkaro::test {
 
@@ -14,6 +15,10 @@ inline std::string FieldText(std::string_view s) {
 template <std::size_t N>
 std::string FieldText(const Text<N>& t) {
     return std::string(t.View());
+}
+template <typename E>
+std::string FieldText(const Keyword<E>& option) {
+    return std::string(option.View());
 }
 template <typename T>
 requires std::is_arithmetic_v<T> std::string FieldText(T value) {

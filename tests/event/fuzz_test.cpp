@@ -242,7 +242,7 @@ TEST(Fuzz, ExchangeAndSettingsReadersSurviveDamagedFiles) {
         ASSERT_TRUE(ReadDriverResults(car, heading));
         ASSERT_LE(car.passingCount, kMaxPassings);
         auto cars = std::make_unique<RunCars>();
-        ASSERT_TRUE(ReadRunDetails(*cars, *std::make_unique<Text<24>>()));
+        ASSERT_TRUE(ReadRunDetails(*cars, *std::make_unique<Keyword<Classification>>()));
         CheckCars(*cars);
         ASSERT_TRUE(ReadRunComment(*std::make_unique<Text<6>>(), *std::make_unique<Text<100>>()));
         ASSERT_TRUE(ReadSoundSettings(*std::make_unique<SoundSettings>()));

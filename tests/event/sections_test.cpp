@@ -94,6 +94,19 @@ TEST_F(SectionsTest, QualifOptionsAndTheirDefaults) {
               "DUREESERIETours|150|99|ORDREDEPARTModifiable");
 }
 
+TEST_F(SectionsTest, OptionWordsThatAreNoKeywordsAreKeptByteForByte) {
+    const QualifOptions o = RoundTrip(
+        "Cat\xE9gorie2QualifsParam\xE8tres", 80,
+        "classementtourstemps\t\t1\t1\t5\t0\tDEPART\xC9\tORDREDEPARTFixe \tFINTOURFinirTour\t"
+        "FINTOURFaireTousLesTour\t\r\n",
+        QualifOptions{}, [](QualifOptions& r) { return ReadQualifOptions(2, r); },
+        [&](const QualifOptions& r) { return WriteQualifOptions(2, r, messages_); });
+    EXPECT_EQ(Fields(o.placing == Classification::Unknown, o.durationKind == DurationKind::Unknown,
+                     o.start == StartMode::Unknown, o.startingOrder == StartingOrder::Unknown,
+                     o.endAtTime == TimeEnd::Unknown, o.endAtLaps == LapsEnd::Unknown),
+              "1|1|1|1|1|1");
+}
+
 TEST_F(SectionsTest, StartingGridsHoldOneLinePerRound) {
     StartingGrids stale;
     stale.lanes[2] = {9, 9, 9, 9};  // beyond the rounds: not written

@@ -30,9 +30,9 @@ std::vector<int> Order(const RunStandings& s, int count) {
 
 // The live order rebuilt as after a counted lap; the "to leader" and "to previous" texts from
 // the second position on.
-std::string Gaps(TestRun& run, std::string_view classification, int count) {
+std::string Gaps(TestRun& run, Classification classification, int count) {
     RunStandings& st = run.tables.standings;
-    if (classification == kByBestLap) {
+    if (classification == Classification::ByBestLap) {
         SortByBestLap(run.tables.cars, st, count);
         GapsBestLap(st, count);
     } else {
@@ -105,7 +105,7 @@ TEST(Gaps, LapsAndTimeShowLapsDownAndTimeOnlyOnTheSameLap) {
     Set(run.tables.cars[1], 10, 201500, 19000);
     Set(run.tables.cars[2], 9, 195000, 19000);
     // A car that has not passed is 10 laps down, with no time gap.
-    EXPECT_EQ(Gaps(run, kByLapsAndTime, 4), "1.500|1.500 1L|1L 10L|9L ");
+    EXPECT_EQ(Gaps(run, Classification::ByLapsAndTime, 4), "1.500|1.500 1L|1L 10L|9L ");
     const RunStanding& third = run.tables.standings[2];
     const RunStanding& leader = run.tables.standings[0];
     EXPECT_EQ(Fields(third.lapsBehindLeader, third.gapToLeader, leader.gapToLeader,
@@ -119,7 +119,7 @@ TEST(Gaps, BestLapGapsIgnoreLapsAndCarsWithoutABestLap) {
     Set(run.tables.cars[1], 2, 30000, 15000, 12000);
     Set(run.tables.cars[2], 1, 15000, 15000);
     // Two laps more are no lap ahead here.
-    EXPECT_EQ(Gaps(run, kByBestLap, 3), "1.500|1.500 0.000|0.000 ");
+    EXPECT_EQ(Gaps(run, Classification::ByBestLap, 3), "1.500|1.500 0.000|0.000 ");
     EXPECT_EQ(run.tables.standings[1].lapsBehindLeader, 0);
 }
 
@@ -130,7 +130,7 @@ TEST(BuildLiveRows, FormatsEveryColumnButThePosition) {
     car.bestLapFromTimes = 59998;
     car.newBestLap = car.holdsRunBest = 1;
     run.tables.rows[0].position = "9";
-    Gaps(run, kByLapsAndTime, 2);
+    Gaps(run, Classification::ByLapsAndTime, 2);
     const LiveRow& r = run.tables.rows[0];
     EXPECT_EQ(Fields(r.driverName, r.carNumber, r.laps, r.passingCount, r.totalTime,
                      r.lastPassingRaceTime, r.lastLap, r.bestLap, r.bestLapFromTimes, r.newBestLap,
@@ -144,10 +144,10 @@ TEST(ComputeBestLapFromTimes, TheGridRunCountsOnlyForAStaggeredStart) {
     cars[0].raceTimes = {0, 4000, 16000, 27500};  // grid to line, then 12 s and 11.5 s
     cars[1].passingCount = 1;
     cars[1].raceTimes[1] = 9000;
-    ComputeBestLapFromTimes(cars, kStartAtSignal);
+    ComputeBestLapFromTimes(cars, StartMode::AtSignal);
     // The second car has no lap after the grid run.
     EXPECT_EQ(Fields(cars[0].bestLapFromTimes, cars[1].bestLapFromTimes), "11500|0");
-    ComputeBestLapFromTimes(cars, kStartStaggered);
+    ComputeBestLapFromTimes(cars, StartMode::Staggered);
     EXPECT_EQ(Fields(cars[0].bestLapFromTimes, cars[1].bestLapFromTimes), "4000|9000");
 }
 

@@ -300,7 +300,7 @@ TEST_F(DecoderOnAPty, ARunEngineHeatIsTimedFromTheDecoderAndRecorded) {
     std::filesystem::create_directories(folder.Path() / "Private");
     FakeMessages messages;
     test::FailOnUnexpectedMessages(messages);
-    test::PrepareLapHeats(3, 3, 1, 3, kLapsEndAllLaps, 0, messages);
+    test::PrepareLapHeats(3, 3, 1, 3, LapsEnd::AllLaps, 0, messages);
     auto sim = Simulator(9, {"--cars", "3", "--lap-mean", "2.2"});
     SystemClock realClock;  // the engine's ticks are real here
     link.clock = &realClock;

@@ -46,8 +46,8 @@ void EngineTest::Arm(std::initializer_list<int> usedSlots, int countdownSeconds)
     RefreshPanel(engine_);
 }
 
-void EngineTest::ByLaps(int laps, std::string_view rule) {
-    engine_.options.durationKind = kDurationByLaps;
+void EngineTest::ByLaps(int laps, LapsEnd rule) {
+    engine_.options.durationKind = DurationKind::ByLaps;
     engine_.options.laps = laps;
     engine_.options.lapsEnd = rule;
 }
@@ -149,11 +149,11 @@ void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages)
     ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
 }
 
-void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, std::string_view end,
+void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, LapsEnd end,
                      int countdownSeconds, Messages& messages) {
     PrepareEvent(participants, perHeat, rounds, messages);
     QualifOptions q;
-    q.durationKind = kDurationByLaps;
+    q.durationKind = DurationKind::ByLaps;
     q.runLaps = laps;
     q.endAtLaps = end;
     q.countdownSeconds = countdownSeconds;

@@ -31,7 +31,7 @@ class EngineTest : public ::testing::Test {
     // `countdownSeconds`, none unless a test asks.
     void Arm(std::initializer_list<int> usedSlots, int countdownSeconds = 0);
     // The run lasts `laps` laps and ends by `rule`.
-    void ByLaps(int laps, std::string_view rule);
+    void ByLaps(int laps, LapsEnd rule);
 
     // Lets ms pass, a timer tick every `step` ms.
     void Wait(std::uint32_t ms, std::uint32_t step = 10);
@@ -77,7 +77,7 @@ Participants NumberedParticipants(int count);
 void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages);
 // The same, with qualifying heats of `laps` laps ended by `end` after a countdown of
 // `countdownSeconds`.
-void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, std::string_view end,
+void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, LapsEnd end,
                      int countdownSeconds, Messages& messages);
 
 }  // namespace velkaro::test

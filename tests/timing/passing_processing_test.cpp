@@ -74,7 +74,7 @@ TEST(BestLap, FromTheGridTheFirstPassingIsNoBestLapAndOnlyABetterLapImproves) {
 
 TEST(BestLap, AStaggeredStartTimesEachCarFromItsOwnFirstCrossing) {
     TestRun run({0});
-    run.options.startMode = kStartStaggered;
+    run.options.startMode = StartMode::Staggered;
     run.Pass(0, {7000});
     RunCar& car = run.Car(0);
     EXPECT_EQ(Fields(Counts(car), car.startReference, car.newPassing), "0|0|0|0|0|7000|0");
@@ -138,22 +138,22 @@ TEST(FinishRules, ATimeRunFinishesEachCarOnItsFirstPassingAfterTheDuration) {
 
     TestRun signal({0});
     signal.options.durationTotalMinutes = 1;
-    signal.options.timeEnd = kTimeEndAtSignal;  // the run control ends this one
+    signal.options.timeEnd = TimeEnd::AtSignal;  // the run control ends this one
     EXPECT_EQ(Finished(signal, {{0, 20000}, {0, 75000}}), "2|0 ");
 }
 
 TEST(FinishRules, ALapRunFinishesOnTheTargetAndFinishLapEndsItForEverybody) {
     struct Case {
-        std::string_view rule;
+        LapsEnd rule;
         int laps;
         std::string finished;
     };
     for (const Case& c :
-         {Case{kLapsEndFinishLap, 2, "2|1 2|1 1|1 "}, Case{kLapsEndAllLaps, 2, "2|1 2|1 1|0 "},
-          Case{kLapsEndAtSignal, 1, "2|0 2|0 1|0 "}}) {
-        SCOPED_TRACE(c.rule);
+         {Case{LapsEnd::FinishLap, 2, "2|1 2|1 1|1 "}, Case{LapsEnd::AllLaps, 2, "2|1 2|1 1|0 "},
+          Case{LapsEnd::AtSignal, 1, "2|0 2|0 1|0 "}}) {
+        SCOPED_TRACE(KeywordOf(c.rule));
         TestRun run({0, 1, 2});
-        run.options.durationKind = kDurationByLaps;
+        run.options.durationKind = DurationKind::ByLaps;
         run.options.laps = c.laps;
         run.options.lapsEnd = c.rule;
         // Car 3 has done one lap when the run is over for the others.
@@ -164,14 +164,14 @@ TEST(FinishRules, ALapRunFinishesOnTheTargetAndFinishLapEndsItForEverybody) {
 
 TEST(FinishRules, ACarNeverRecordsPastItsHistories) {
     TestRun run({0});
-    run.options.durationKind = kDurationByLaps;
+    run.options.durationKind = DurationKind::ByLaps;
     run.options.laps = 500;
-    run.options.lapsEnd = kLapsEndAllLaps;
+    run.options.lapsEnd = LapsEnd::AllLaps;
     for (int lap = 1; lap <= kMaxPassings + 1; ++lap) run.Pass(0, {lap * 3000});
     RunCar& car = run.Car(0);
     EXPECT_EQ(Fields(car.passingCount, car.finished, car.raceTimes[kMaxPassings]), "300|1|900000");
     car.finished = 0;  // even if something forgot the finish
-    EXPECT_FALSE(RecordLap(run.tables.cars, 0, kStartAtSignal));
+    EXPECT_FALSE(RecordLap(run.tables.cars, 0, StartMode::AtSignal));
     EXPECT_EQ(Fields(car.passingCount, car.lapTimes[0]), "300|0");  // just past raceTimes
 }
 
@@ -218,7 +218,7 @@ TEST(LiveOrder, IsRebuiltAfterEveryCountedLap) {
     EXPECT_EQ(Fields(run.Row(0), run.Row(1)), " 1 |2|0.000| 3 |1|1L");
 
     TestRun best({0, 1});
-    best.options.classification = kByBestLap;
+    best.options.classification = Classification::ByBestLap;
     best.Pass(0, {3000, 15000, 26000});
     best.Pass(1, {3100, 13600});
     EXPECT_EQ(best.Row(1), " 1 |3|0.500");

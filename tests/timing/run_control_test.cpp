@@ -68,7 +68,7 @@ TEST_F(RunControlTest, StopDuringTheCountdownKeepsTheRunArmedAndStartCountsAgain
 
 TEST_F(RunControlTest, ATimeRunAtTheSignalStopsWhenItsClockReachesZero) {
     Arm({0, 1});
-    engine_.options.timeEnd = kTimeEndAtSignal;
+    engine_.options.timeEnd = TimeEnd::AtSignal;
     engine_.soundSettings.endOfRace = kEndOfRaceOn;
     StartAndGo();
     Laps({{0, 3000, 12000}, {1, 4000, 13000}}, 59000);
@@ -91,7 +91,7 @@ TEST_F(RunControlTest, ATimeRunWhereEachCarFinishesItsLapStopsWithTheLastCar) {
 
 TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheHornUncut) {
     struct Case {
-        std::string_view rule;
+        LapsEnd rule;
         std::uint32_t stopsAt;
         int slowCarLaps;
         std::string sounds;
@@ -99,12 +99,12 @@ TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheH
     // The fast car laps in 10 s, the slow one in 17 s; three laps. Each car is called as it
     // finishes; the passing that stops the run beeps no more and the horn comes last.
     for (const Case& c :
-         {Case{kLapsEndAtSignal, 30000, 1, "beep1 beep1 beep1 truckhorn"},
-          Case{kLapsEndFinishLap, 34000, 2,
+         {Case{LapsEnd::AtSignal, 30000, 1, "beep1 beep1 beep1 truckhorn"},
+          Case{LapsEnd::FinishLap, 34000, 2,
                "beep1 beep1 beep1 FinCourseVoiture1 FinCourseVoiture2 truckhorn"},
-          Case{kLapsEndAllLaps, 51000, 3,
+          Case{LapsEnd::AllLaps, 51000, 3,
                "beep1 beep1 beep1 FinCourseVoiture1 beep1 FinCourseVoiture2 truckhorn"}}) {
-        SCOPED_TRACE(c.rule);
+        SCOPED_TRACE(KeywordOf(c.rule));
         Arm({0, 1});
         AllSoundsOn(kLanguageFrench);
         engine_.soundSettings.clock = kClockOff;
@@ -121,7 +121,7 @@ TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheH
 
 TEST_F(RunControlTest, ALapRunStopsAtItsSafetyDuration) {
     Arm({0});
-    ByLaps(300, kLapsEndFinishLap);
+    ByLaps(300, LapsEnd::FinishLap);
     StartAndGo();
     ASSERT_TRUE(WaitForStop(3 * 3600000, 1000));
     EXPECT_EQ(RaceMs(), 2 * 3600000u + 1000u);
@@ -140,7 +140,7 @@ TEST_F(RunControlTest, ATimeRunStopsAtThePassingLimit) {
 
 TEST_F(RunControlTest, AStaggeredStartTimesEachCarFromItsOwnCrossing) {
     Arm({0, 1});
-    engine_.options.startMode = kStartStaggered;
+    engine_.options.startMode = StartMode::Staggered;
     StartAndGo();
     PassAt(2000, {0});
     PassAt(5000, {1});
@@ -159,7 +159,7 @@ TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingOrButtonTimeZeroForEveryCar
     for (bool button : {false, true}) {
         SCOPED_TRACE(button);
         Arm({0, 1}, 2);
-        engine_.options.startMode = kStartFirstCar;
+        engine_.options.startMode = StartMode::FirstCar;
         StartCommand(engine_);
         Wait(1000);
         EXPECT_FALSE(CarButton(engine_, 0));  // the countdown runs
@@ -348,8 +348,8 @@ TEST_F(RunControlTest, TheRunDescriptionAndClockTextsFollowTheOptions) {
     StopCommand(engine_);
 
     Arm({0});
-    ByLaps(10, kLapsEndAllLaps);
-    engine_.options.startMode = kStartStaggered;
+    ByLaps(10, LapsEnd::AllLaps);
+    engine_.options.startMode = StartMode::Staggered;
     ResetClockTexts(engine_);
     clock_.now.minute = 7;
     StartAndGo();

@@ -15,7 +15,7 @@ using test::Kept;
 using RunEngineEndToEnd = test::EngineTest;
 
 TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
-    test::PrepareLapHeats(6, 3, 2, 4, kLapsEndFinishLap, 3, messages_);
+    test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
     EventModel model;
     ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
     EventForRun event;

@@ -63,12 +63,12 @@ TEST_F(RunLoadingTest, TheGridPlacesTheHeatsDriversOnTheirCars) {
 TEST_F(RunLoadingTest, TheCategorysQualifyingOptionsGovernTheHeat) {
     test::PrepareEvent(10, 10, 1, messages_);
     QualifOptions q;
-    q.placing = kByBestLap;
+    q.placing = Classification::ByBestLap;
     q.runMinutes = 75;
     q.countdownSeconds = 30;
     q.delayMinutes = 3;
-    q.start = kStartStaggered;
-    q.endAtTime = kTimeEndAtSignal;
+    q.start = StartMode::Staggered;
+    q.endAtTime = TimeEnd::AtSignal;
     ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
     ASSERT_TRUE(Load(1, 1));
     const RunOptions& o = engine_.options;
@@ -76,7 +76,7 @@ TEST_F(RunLoadingTest, TheCategorysQualifyingOptionsGovernTheHeat) {
                      o.startMode, o.timeEnd, engine_.clock.duration, engine_.clock.countdown),
               "CLASSEMENTMeilleurTour|1|15|3|DEPARTDecale|FINTEMPSSignalSonore|1:15:00|30s");
 
-    q.durationKind = kDurationByLaps;
+    q.durationKind = DurationKind::ByLaps;
     q.runLaps = 12;
     ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
     ASSERT_TRUE(Load(1, 1));

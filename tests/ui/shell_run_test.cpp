@@ -73,10 +73,10 @@ void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int
     if (drivers == 3) grids.lanes[0] = {2, 1, 3};
     ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
     QualifOptions o;
-    o.durationKind = kDurationByLaps;
+    o.durationKind = DurationKind::ByLaps;
     o.runLaps = laps;
     o.countdownSeconds = 1;
-    o.endAtLaps = kLapsEndAtSignal;
+    o.endAtLaps = LapsEnd::AtSignal;
     ASSERT_EQ(WriteQualifOptions(1, o, messages), FileOutcome::Done);
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
 }

@@ -1,0 +1,56 @@
+# Compiles SOURCE with CXX and fails unless the lines marked "// rejected: Name" are exactly the
+# lines that fail, each with the format error of that name: a checker that lets a wrong format
+# through, or refuses a right one, fails this check.
+set(ENV{LC_ALL} C)
+execute_process(
+  COMMAND ${CXX} -std=c++20 -fsyntax-only -fdiagnostics-plain-output -I${ROOT} ${SOURCE}
+  OUTPUT_VARIABLE out ERROR_VARIABLE out)
+
+file(READ ${SOURCE} text)
+string(REPLACE ";" "," text "${text}")
+string(REPLACE "\n" ";" lines "${text}")
+set(expected)
+set(number 0)
+foreach(line IN LISTS lines)
+  math(EXPR number "${number} + 1")
+  if(line MATCHES "// rejected: ([A-Za-z]+)")
+    list(APPEND expected "${number}:${CMAKE_MATCH_1}")
+  endif()
+endforeach()
+if(NOT expected)
+  message(FATAL_ERROR "${SOURCE} marks no rejected line")
+endif()
+
+# An error is reported after the chain of calls that led to it; the first link in SOURCE is the
+# line that asked for the format.
+string(REPLACE ";" "," out "${out}")
+string(REPLACE "\n" ";" diagnostics "${out}")
+set(found)
+set(at "")
+string(LENGTH "${SOURCE}:" prefix)
+foreach(line IN LISTS diagnostics)
+  string(FIND "${line}" "${SOURCE}:" start)
+  if(start EQUAL 0 AND at STREQUAL "")
+    string(SUBSTRING "${line}" ${prefix} -1 rest)
+    if(rest MATCHES "^([0-9]+):")
+      set(at ${CMAKE_MATCH_1})
+    endif()
+  endif()
+  if(line MATCHES "error: call to non-'constexpr' function 'void velkaro::format_error::([A-Za-z]+)\\(\\)'")
+    list(APPEND found "${at}:${CMAKE_MATCH_1}")
+    set(at "")
+  elseif(line MATCHES ": error: ")
+    list(APPEND found "${line}")
+    set(at "")
+  endif()
+endforeach()
+
+list(SORT expected)
+list(SORT found)
+if(NOT found STREQUAL expected)
+  list(JOIN expected "\n  " e)
+  list(JOIN found "\n  " f)
+  message(FATAL_ERROR "expected line:error\n  ${e}\nfound\n  ${f}\ncompiler output:\n${out}")
+endif()
+list(LENGTH found n)
+message(STATUS "${n} wrong formats refused, each for its reason")
