@@ -121,7 +121,7 @@ void TimerUnderModalDialog(benchmark::State& state) {
             if (intervals.size() >= 500) dialog.accept();
             if (opened) return;
             opened = true;
-            QTimer::singleShot(2000, &dialog, &QDialog::accept);
+            QTimer::singleShot(heartbeat ? 10000 : 2000, &dialog, &QDialog::accept);
             dialog.exec();
             if (intervals.empty()) {  // not one beat while it was open
                 intervals.push_back(std::chrono::duration<double, std::milli>(

@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <cstdio>
 #include <filesystem>
 
 #include "event/event_file.h"
@@ -264,8 +265,10 @@ TEST_F(ShellRun, ABoxOpenedByTheTickKeepsTheRunTimedUntilItsOk) {
     }
     int counted = 0;
     for (const RunCar& car : e.tables.cars) counted += car.passingCount;
-    EXPECT_GT(sent, 4 * (2 + hold));
+    EXPECT_GT(sent, 2 * (2 + hold));  // laps of 1.5 s: the run went on all along
     EXPECT_EQ(counted, sent);
+    std::printf("box held %d s: %d passings sent, %d counted; longest beat gap %.1f ms\n", hold,
+                sent, counted, longestUnderBox);
     StopCommand(e);
 }
 
