@@ -149,6 +149,20 @@ void DeclareLoss(DecoderLink& link, Messages& messages, bool runRunning, std::ui
     if (!saved) messages.Error(kSettingsFileMissing);
 }
 
+// The receive buffer is in use while its passings are handed on. A passing that stops the run
+// may show a box, whose loop runs ticks nested in this one: they must neither read into the
+// buffer nor take the kept start of a message, and leave the bytes in the port for later.
+class HandingOn {
+  public:
+    explicit HandingOn(DecoderLinkState& st) : flag_(st.handingOn) { flag_ = 1; }
+    ~HandingOn() { flag_ = 0; }
+    HandingOn(const HandingOn&) = delete;
+    HandingOn& operator=(const HandingOn&) = delete;
+
+  private:
+    std::int32_t& flag_;
+};
+
 // Sends the presence query, then scans what comes in the next 100 ms until the decoder is found
 // ready.
 template <typename At, typename Found>
@@ -167,6 +181,7 @@ void AskPresence(DecoderLink& link, At at, Found found) {
 void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
                 const PassingSink& restoredPassings, std::uint32_t now) {
     DecoderLinkState& st = link.state;
+    if (st.handingOn != 0) return;  // tried again from the next tick
     Clock& clock = *link.clock;
     st.lossTick = now;
     if (!Reopen(link, link.settings.port.View())) return;
@@ -177,17 +192,20 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
     };
     // The decoder's kept passings follow its answer; those the reads of the wait do not bring are
     // polled on the next ticks, the first of them completing a frame cut here.
-    AskPresence(link, answerOrPassing, [&](const std::uint8_t* b) {
-        if (b[3] == kAnswerStart[3]) {
-            link.settings.ready = 1;
-            st.settingsLoaded = 0;
-            st.watchdogOn = 0;
-            st.restoring = 0;
-        } else if (restoredPassings) {
-            // Kept by the decoder while the link was down: counted with its own time.
-            restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
-        }
-    });
+    {
+        HandingOn handingOn(st);
+        AskPresence(link, answerOrPassing, [&](const std::uint8_t* b) {
+            if (b[3] == kAnswerStart[3]) {
+                link.settings.ready = 1;
+                st.settingsLoaded = 0;
+                st.watchdogOn = 0;
+                st.restoring = 0;
+            } else if (restoredPassings) {
+                // Kept by the decoder while the link was down: counted with its own time.
+                restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
+            }
+        });
+    }
 
     if (link.settings.ready == 1 && st.settingsLoaded == 0) {
         bool saved = WriteInterfaceSettings(link.settings);
@@ -315,6 +333,8 @@ int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOff
 }
 
 void PollDecoder(DecoderLink& link, const PassingSink& sink) {
+    if (link.state.handingOn != 0) return;  // the bytes wait in the port for the next tick
+    HandingOn handingOn(link.state);
     const RunTimeBase& base = link.timeBase;
     if (IsMk2(link.settings)) {
         int n = ReadAfterPartial(link);
@@ -338,6 +358,7 @@ void PollDecoder(DecoderLink& link, const PassingSink& sink) {
 }
 
 void DiscardDecoderInput(DecoderLink& link) {
+    if (link.state.handingOn != 0) return;
     ForgetPartial(link);
     int n = 0;
     ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
