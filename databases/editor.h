@@ -28,7 +28,7 @@ struct TextRef {
     }
     void Assign(std::string_view s) {
         std::memset(bytes, 0, width);
-        std::memcpy(bytes, s.data(), std::min(s.size(), width - 1));
+        if (!s.empty()) std::memcpy(bytes, s.data(), std::min(s.size(), width - 1));
     }
 };
 template <std::size_t N>
@@ -63,16 +63,16 @@ Text<N> SortKey(const Text<N>& name) {
     return key;
 }
 
-// Orders the first `slots` records by name: case-insensitive byte order, equal keys in reverse
+// Orders the first `slotCount` records by name: case-insensitive byte order, equal keys in reverse
 // slot order, empty names last. The order is that of choosing, pass after pass, the smallest key
 // with the highest slot among equals; one sort of indices gives it without the n-squared passes.
 template <typename Table>
-void SortByName(Table& table, int slots = static_cast<int>(std::tuple_size_v<Table>)) {
+void SortByName(Table& table, int slotCount = static_cast<int>(std::tuple_size_v<Table>)) {
     constexpr std::size_t kSize = std::tuple_size_v<Table>;
     using Name = decltype(table[0].name);
     std::array<Name, kSize> keys;
     std::array<std::int16_t, kSize> order;
-    std::size_t n = static_cast<std::size_t>(std::clamp(slots, 0, static_cast<int>(kSize)));
+    std::size_t n = static_cast<std::size_t>(std::clamp(slotCount, 0, static_cast<int>(kSize)));
     for (std::size_t i = 0; i < n; ++i) keys[i] = SortKey(table[i].name);
     std::iota(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(n), std::int16_t{0});
     std::sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(n),
@@ -103,11 +103,11 @@ void SortByName(Table& table, int slots = static_cast<int>(std::tuple_size_v<Tab
     }
 }
 
-// The names the list shows: slots 0, 1, ... up to the first empty name.
+// The names the list shows: slotCount 0, 1, ... up to the first empty name.
 template <typename Table>
-int NameCount(const Table& table, int slots = static_cast<int>(std::tuple_size_v<Table>)) {
+int NameCount(const Table& table, int slotCount = static_cast<int>(std::tuple_size_v<Table>)) {
     int n = 0;
-    while (n < slots && !table[static_cast<std::size_t>(n)].name.Empty()) ++n;
+    while (n < slotCount && !table[static_cast<std::size_t>(n)].name.Empty()) ++n;
     return n;
 }
 
@@ -137,15 +137,15 @@ int AddName(Table& table, std::string_view typed, const AddRules& rules) {
 
 // Clears every record named like the one at `position`, then sorts.
 template <typename Table>
-void RemoveName(Table& table, int position, int slots) {
-    if (position < 0 || position >= slots) return;
+void RemoveName(Table& table, int position, int slotCount) {
+    if (position < 0 || position >= slotCount) return;
     using Name = decltype(table[0].name);
     Name name = table[static_cast<std::size_t>(position)].name;
-    for (int i = 0; i < slots; ++i) {
+    for (int i = 0; i < slotCount; ++i) {
         auto& record = table[static_cast<std::size_t>(i)];
         if (record.name == name) record = {};
     }
-    SortByName(table, slots);
+    SortByName(table, slotCount);
 }
 
 // "Clear": the circuit has no record any more.

@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include "databases/circuits_file.h"
+#include "databases/forms/database_forms.h"
 #include "databases/transponder_sets.h"
 #include "event/event_file.h"
 #include "event/event_tree.h"
@@ -514,6 +515,7 @@ void MainWindow::RegisterCommands() {
         c.Add(kFirstCarButton + k, [this, k] { CarButton(state_.engine, k); });
     }
     RegisterTimingForms(c, host_);
+    RegisterDatabaseForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {
