@@ -37,6 +37,9 @@ inline constexpr int kFinalsParametersCommand = 1057;
 inline constexpr int kFinalsArrangementCommand = 1058;
 inline constexpr int kClosureReportCommand = 1059;
 
+// The event tree's nodes.
+inline constexpr int kDriverDetailsCommand = 4300;  // a driver node: that driver's details
+
 // The race panel.
 inline constexpr int kStartButton = 2001;
 inline constexpr int kStopButton = 2002;

@@ -453,6 +453,7 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
         platform_.messages.Error(kRaceFileNotFound);
     }
     if (KindOf(code) == NodeKind::Heat) LoadRunOf(current);
+    if (KindOf(code) == NodeKind::Driver) RunCommand(kDriverDetailsCommand);
 }
 
 void MainWindow::OnContextMenu(const QPoint& at) {

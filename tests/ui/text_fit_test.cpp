@@ -7,6 +7,7 @@
 #include <QScreen>
 
 #include "databases/forms/editor_form.h"
+#include "databases/forms/transponder_forms.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
@@ -54,6 +55,12 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     EXPECT_EQ(test::ClippedTexts(drivers).join("\n").toStdString(), "");
     FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs);
     EXPECT_EQ(test::ClippedTexts(frequencies).join("\n").toStdString(), "");
+
+    TranspondersForm sets(messages);
+    EXPECT_EQ(test::ClippedTexts(sets).join("\n").toStdString(), "");
+    RunEngine engine;
+    DriverDetailsForm details(1, 0, link, engine, messages);
+    EXPECT_EQ(test::ClippedTexts(details).join("\n").toStdString(), "");
 
     MainWindow window(platform);
     window.show();
