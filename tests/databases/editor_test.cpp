@@ -118,41 +118,18 @@ TEST(RemoveName, ClearsEveryRecordOfThatNameThenSorts) {
     }
     circuits[0].recordLapTime = 11500;
     circuits[0].recordHours = 1;
-    RemoveName(circuits, 2, kCircuitRecords);  // "Oval" after "Dune"
+    RemoveName(circuits, 2, kCircuitRecords);  // the second "Oval": both go
     EXPECT_EQ(Names(circuits, 4), (std::vector<std::string>{"Dune", "Parc", "", ""}));
     EXPECT_EQ(circuits[2].recordLapTime, 0);
     EXPECT_EQ(circuits[3].recordHours, 0);
 
-    circuits[0].recordLapText = "11.500";
-    circuits[0].recordLapTime = 11500;
+    circuits[0].recordLapTime = circuits[0].recordSeconds = 11;
     circuits[0].recordHolder = "Anne";
-    circuits[0].recordSeconds = 11;
     circuits[0].length = "250";
     ClearCircuitRecord(circuits[0]);
-    EXPECT_TRUE(circuits[0].recordLapText.Empty() && circuits[0].recordHolder.Empty());
     EXPECT_EQ(circuits[0].recordLapTime + circuits[0].recordSeconds, 0);
+    EXPECT_TRUE(circuits[0].recordHolder.Empty());
     EXPECT_EQ(circuits[0].length, "250");
-}
-
-TEST(DriverDetails, TheTransponderChangesOnItsSixthCharacter) {
-    struct Case {
-        const char* typed;
-        const char* field;
-        bool taken;
-    };
-    const Case cases[] = {{"12345", "12345", false},
-                          {"123456", "123456", true},
-                          {"1234567", "123456", true},
-                          {"", "", false}};
-    for (const Case& c : cases) {
-        Text<7> transponder("000001");
-        std::string_view field = LimitTransponderField(c.typed);
-        EXPECT_EQ(field, c.field);
-        EXPECT_EQ(TakeTransponderField(field, transponder), c.taken) << c.typed;
-        EXPECT_EQ(transponder, c.taken ? std::string_view(c.field) : "000001");
-    }
-    EXPECT_EQ(DriverNodeOf(31007).category, 3);
-    EXPECT_EQ(DriverNodeOf(31007).slot, 6);
 }
 
 TEST(DriverDetails, TheLampShowsFourPicturesInTurn) {
