@@ -37,8 +37,9 @@ inline constexpr int kFinalsParametersCommand = 1057;
 inline constexpr int kFinalsArrangementCommand = 1058;
 inline constexpr int kClosureReportCommand = 1059;
 
-// The event tree.
+// The event tree, and what its nodes open.
 inline constexpr int kEventTreeControl = 4000;
+inline constexpr int kDriverDetailsCommand = 4300;  // a driver node: that driver's details
 
 // The race panel.
 inline constexpr int kStartButton = 2001;

@@ -7,8 +7,8 @@
 
 namespace velkaro {
 
-bool LoadTransponderSets(TransponderSets& sets) {
-    std::optional<std::string> bytes = ReadTextFile(kTransponderSetsFile);
+bool LoadTransponderSets(TransponderSets& sets, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(kTransponderSetsFile, disk);
     if (!bytes) return false;
     LineReader lines(*bytes);
     for (TransponderSet& set : sets) {
@@ -20,14 +20,14 @@ bool LoadTransponderSets(TransponderSets& sets) {
     return true;
 }
 
-bool SaveTransponderSets(const TransponderSets& sets) {
+bool SaveTransponderSets(const TransponderSets& sets, Disk& disk) {
     std::string out;
     for (const TransponderSet& set : sets) {
         AppendField(out, set.name.View());
         for (const Text<7>& t : set.transponders) AppendField(out, t.View());
         EndLine(out);
     }
-    return WriteTextFile(kTransponderSetsFile, out);
+    return WriteTextFile(kTransponderSetsFile, out, disk);
 }
 
 }  // namespace velkaro

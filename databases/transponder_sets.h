@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "platform/disk.h"
 #include "platform/text.h"
 
 namespace velkaro {
@@ -24,8 +25,9 @@ using TransponderSets = std::array<TransponderSet, kTransponderSets>;
 
 // Reads the sets in file order over a table the caller has cleared. False when the file cannot
 // be opened.
-bool LoadTransponderSets(TransponderSets& sets);
-// Writes all 20 sets, empty fields included. False when the file cannot be written.
-bool SaveTransponderSets(const TransponderSets& sets);
+bool LoadTransponderSets(TransponderSets& sets, Disk& disk = SystemDisk());
+// Replaces the file with all 20 sets, empty fields included; a crash leaves the old file or
+// the new one. False when the file cannot be written.
+bool SaveTransponderSets(const TransponderSets& sets, Disk& disk = SystemDisk());
 
 }  // namespace velkaro

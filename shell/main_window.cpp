@@ -21,6 +21,7 @@
 #include <QTreeWidget>
 
 #include "databases/circuits_file.h"
+#include "databases/forms/database_forms.h"
 #include "databases/transponder_sets.h"
 #include "event/event_file.h"
 #include "event/event_tree.h"
@@ -440,6 +441,7 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
         platform_.messages.Error(kRaceFileNotFound);
     }
     if (KindOf(code) == NodeKind::Heat) LoadRunOf(current);
+    if (KindOf(code) == NodeKind::Driver) RunCommand(kDriverDetailsCommand);
 }
 
 void MainWindow::OnContextMenu(const QPoint& at) {
@@ -502,6 +504,7 @@ void MainWindow::RegisterCommands() {
         c.Add(kFirstCarButton + k, [this, k] { CarButton(state_.engine, k); });
     }
     RegisterTimingForms(c, host_);
+    RegisterDatabaseForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

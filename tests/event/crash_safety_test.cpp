@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "databases/circuits_file.h"
+#include "databases/database_files.h"
 #include "event/event_file.h"
 #include "event/journal.h"
 #include "event/section.h"
@@ -207,6 +209,21 @@ TEST(CrashSafety, SavingTheCircuitsDatabaseAtAStop) {
     ASSERT_TRUE(save(15000)(disk, m));
     const std::string file(kCircuitsFile);
     CheckEveryCrash(disk.Files()[file], {save(14800), save(14650)}, file);
+}
+
+TEST(CrashSafety, SavingTheDriversDatabase) {
+    auto save = [](int count) -> Operation {
+        return [count](Disk& disk, Messages&) {
+            auto table = std::make_unique<DriverTable>();
+            for (int i = 0; i < count; ++i) Format((*table)[i].name, "Driver %d", i + 1);
+            return SaveDrivers(*table, count, disk);
+        };
+    };
+    CrashDisk disk;
+    FakeMessages m;
+    ASSERT_TRUE(save(6)(disk, m));
+    const std::string file(kDriversFile);
+    CheckEveryCrash(disk.Files()[file], {save(7), save(3)}, file);
 }
 
 TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {

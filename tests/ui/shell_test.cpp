@@ -5,12 +5,17 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <filesystem>
 
+#include "databases/forms/editor_form.h"
+#include "databases/forms/transponder_forms.h"
 #include "event/event_file.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
@@ -284,6 +289,67 @@ TEST_F(Shell, HelpOpensTheGuide) {
     w->RunCommand(1017);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(fs::exists(opened[0])) << opened[0];
+    Quit(w);
+}
+
+// Runs `inside` in the modal loop of the form the command opens.
+template <typename Inside>
+void WhileOpen(MainWindow& w, int command, Inside inside) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* form = QApplication::activeModalWidget();
+        ASSERT_NE(form, nullptr);
+        inside(*form);
+        ran = true;
+    });
+    w.RunCommand(command);
+    EXPECT_TRUE(ran);
+}
+
+TEST_F(Shell, TheWindowTakesCircuitsAndSetsAfreshOnceTheirEditorsClose) {
+    auto w = Start();
+    w->State().track.circuit = "Oval";
+    WhileOpen(*w, kCircuitsCommand, [](QWidget& form) {
+        form.findChild<QLineEdit*>(QString::number(kNewEditId))->setText("Oval");
+        form.findChild<QPushButton*>(QString::number(kAddButtonId))->click();
+        form.findChild<QPushButton*>(QString::number(kOkId))->click();
+    });
+    EXPECT_EQ(w->State().engine.circuits[0].name, "Oval");
+    EXPECT_EQ(w->State().circuitIndex, 0);
+
+    WhileOpen(*w, kTranspondersCommand, [this](QWidget& form) {
+        test::WriteWholeFile(folder.Path() / "BaseDonn\u00E9esTranspondeurs.bd", "Red\t\r\n");
+        form.findChild<QPushButton*>(QString::number(kCancelId))->click();
+    });
+    EXPECT_EQ(static_cast<QComboBox*>(w->PanelControl(2104))->itemText(0), "Red");
+    EXPECT_EQ(w->State().transponderSets[1].name, "");
+    Quit(w);
+}
+
+TEST_F(Shell, ADriversScanIsTheOnlyReaderOfThePort) {
+    auto w = Start();
+    port.failOpen = false;
+    ASSERT_TRUE(OpenPort(port, "COM1"));
+    Participants p{};
+    p[0].name = "Anne";
+    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+    w->State().event.header.selectedNode = 11001;
+    WhileOpen(*w, kDriverDetailsCommand, [&](QWidget& form) {
+        form.findChild<QPushButton*>(QString::number(kScanId))->click();
+        port.QueueRead({0x01, 0xE2});
+        OnTimerTick(w->State().engine);  // the main window's beat
+        EXPECT_TRUE(port.ReadsPending());
+        static_cast<DriverDetailsForm&>(form).Tick();
+        EXPECT_EQ(form.findChild<QLineEdit*>(QString::number(kDriverTransponderId))->text(),
+                  "000482");
+        form.findChild<QPushButton*>(QString::number(kOkId))->click();
+    });
+    EXPECT_FALSE(w->State().engine.transpondersFormOpen);
+    port.QueueRead({0x01, 0xE2});
+    OnTimerTick(w->State().engine);  // idle again: the beat throws the bytes away
+    EXPECT_FALSE(port.ReadsPending());
+    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    EXPECT_EQ(p[0].transponder, "000482");
     Quit(w);
 }
 

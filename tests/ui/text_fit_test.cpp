@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "databases/forms/editor_form.h"
+#include "databases/forms/transponder_forms.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
@@ -44,6 +46,21 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     link.clock = &clock;
     InterfaceForm interface(link, messages);
     EXPECT_EQ(test::ClippedTexts(interface).join("\n").toStdString(), "");
+
+    ClubsForm clubs(kClubsEditor, messages, dialogs);
+    EXPECT_EQ(test::ClippedTexts(clubs).join("\n").toStdString(), "");
+    CircuitsForm circuits(kCircuitsEditor, messages, dialogs);
+    EXPECT_EQ(test::ClippedTexts(circuits).join("\n").toStdString(), "");
+    DriversForm drivers(kDriversEditor, messages, dialogs);
+    EXPECT_EQ(test::ClippedTexts(drivers).join("\n").toStdString(), "");
+    FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs);
+    EXPECT_EQ(test::ClippedTexts(frequencies).join("\n").toStdString(), "");
+
+    TranspondersForm sets(messages);
+    EXPECT_EQ(test::ClippedTexts(sets).join("\n").toStdString(), "");
+    RunEngine engine;
+    DriverDetailsForm details(1, 0, link, engine, messages);
+    EXPECT_EQ(test::ClippedTexts(details).join("\n").toStdString(), "");
 
     MainWindow window(platform);
     window.show();

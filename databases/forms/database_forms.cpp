@@ -1,0 +1,69 @@
+#include "databases/forms/database_forms.h"
+
+#include <QComboBox>
+#include <QWidget>
+
+#include "databases/circuits_file.h"
+#include "databases/forms/editor_form.h"
+#include "databases/forms/transponder_forms.h"
+#include "platform/qt/qt_text.h"
+#include "shell/form_host.h"
+
+namespace velkaro {
+
+namespace {
+
+template <typename Table>
+void Edit(const EditorKind<Table>& kind, FormHost& host) {
+    EditorForm<Table> form(kind, host.platform.messages, host.platform.dialogs, host.window,
+                           *host.platform.disk);
+    form.Run();
+}
+
+}  // namespace
+
+void RegisterDatabaseForms(CommandRegistry& commands, FormHost& host) {
+    commands.Add(kCircuitsCommand, [&host] {
+        Edit(kCircuitsEditor, host);
+        // The event's circuit may have moved, or gone.
+        CircuitTable& circuits = host.state.engine.circuits;
+        circuits = {};
+        if (!LoadCircuits(circuits, *host.platform.disk)) {
+            host.platform.messages.Error(kCircuitsFileNotFound);
+        }
+        host.state.circuitIndex = FindCircuit(circuits, host.state.track.circuit.View());
+    });
+    commands.Add(kClubsCommand, [&host] { Edit(kClubsEditor, host); });
+    commands.Add(kDriversCommand, [&host] { Edit(kDriversEditor, host); });
+    commands.Add(kFrequenciesCommand, [&host] { Edit(kFrequenciesEditor, host); });
+    commands.Add(kTranspondersCommand, [&host] {
+        TranspondersForm form(host.platform.messages, host.window, *host.platform.disk);
+        form.Run();
+        TransponderSets& sets = host.state.transponderSets;
+        sets = {};
+        if (!LoadTransponderSets(sets, *host.platform.disk)) {
+            host.platform.messages.Error(kTransponderSetsFileNotFound);
+        }
+        if (host.window == nullptr) return;
+        auto* list = host.window->findChild<QComboBox*>(QString::number(kTransponderSetList));
+        if (list == nullptr) return;
+        int chosen = list->currentIndex();
+        list->clear();
+        for (const TransponderSet& set : sets) list->addItem(ToQString(set.name.View()));
+        list->setCurrentIndex(chosen);
+    });
+    commands.Add(kDriverDetailsCommand, [&host] {
+        DriverNode node = DriverNodeOf(host.state.event.header.selectedNode);
+        if (node.category < 1 || node.slot < 0 || node.slot >= kParticipants) return;
+        RunEngine& engine = host.state.engine;
+        // The form reads the decoder itself: the idle tick of the main window, which would
+        // throw the bytes away, leaves the port alone meanwhile.
+        engine.transpondersFormOpen = true;
+        DriverDetailsForm form(node.category, node.slot, host.state.link, engine,
+                               host.platform.messages, host.window, *host.platform.disk);
+        form.Run();
+        engine.transpondersFormOpen = false;
+    });
+}
+
+}  // namespace velkaro
