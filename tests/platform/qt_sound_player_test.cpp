@@ -72,6 +72,17 @@ std::int64_t Find(const Recording& r, std::int64_t from, std::int64_t to, const 
     return -1;
 }
 
+TEST(SoundWithoutAServer, IsSilentAndSaysWhy) {
+    test::TempFolder folder;
+    ::setenv("PULSE_SERVER", ("unix:" + folder / "none").c_str(), 1);
+    test::ScopedCurrentFolder here(VELKARO_SHIPPED_DATA);
+    QtSoundPlayer player;
+    EXPECT_EQ(player.Status(), "no audio device");
+    const auto start = Clock::now();
+    player.PlayAndWait("sons/nokia-sms.wav");
+    EXPECT_LT(Ms(Clock::now() - start), 100.0) << "a wait with nothing to play";
+}
+
 TEST(SoundOnPulseAudio, EverySoundHeardWholeInOrderAndOnTime) {
     if (::access("/usr/bin/pulseaudio", X_OK) != 0 || ::access("/usr/bin/parec", X_OK) != 0) {
         GTEST_SKIP() << "pulseaudio and parec are not installed (tools/install-deps.sh does it)";

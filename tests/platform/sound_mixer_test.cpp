@@ -112,5 +112,15 @@ TEST(SoundMixer, ReplacesQueuesAndAccountsForEnds) {
     }
 }
 
+// Speakers are mostly stereo: a slice and an end count in frames of both channels.
+TEST(SoundMixer, CountsFramesNotSamples) {
+    SoundMixer mixer({8000, 2}, 1);
+    auto ticket = mixer.Start(std::make_shared<PcmSound>(PcmSound{"s", {1, -1, 2, -2}}));
+    std::vector<std::int16_t> buffer(6, 9);
+    mixer.Render(buffer.data(), 3);
+    EXPECT_EQ(buffer, (std::vector<std::int16_t>{1, -1, 2, -2, 0, 0}));
+    EXPECT_EQ(mixer.EndFrame(ticket), 2);
+}
+
 }  // namespace
 }  // namespace velkaro
