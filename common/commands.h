@@ -59,6 +59,7 @@ inline constexpr int kClockFrame = 2221;
 inline constexpr int kCountdownFrame = 2222;
 inline constexpr int kTranspondersModeFrame = 2223;
 inline constexpr int kLinkDownText = 2230;
+inline constexpr int kSoundOffText = 2231;
 inline constexpr int kPrintButton = 6000;
 inline constexpr int kResultsButton = 6101;
 

@@ -12,6 +12,10 @@ class SoundPlayer {
     virtual void PlayAsync(std::string_view file) = 0;
     // Returns when the sound has finished.
     virtual void PlayAndWait(std::string_view file) = 0;
+    // Empty while sounds can be heard; otherwise a few words on why not, for the race panel.
+    virtual std::string_view Status() const { return {}; }
+    // Reads the sound files again, for when they may have changed (another language).
+    virtual void Reload() {}
 };
 
 }  // namespace velkaro

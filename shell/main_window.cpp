@@ -151,6 +151,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     BuildPanel();
     RegisterCommands();
     ClearRunPanel();
+    ShowSoundState();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
     ApplyTitle();
@@ -337,6 +338,7 @@ void MainWindow::ApplyPanel(bool force) {
 void MainWindow::AfterRunChange() {
     ApplyPanel();
     ShowLinkState();
+    ShowSoundState();
     RunEngine& e = state_.engine;
     if (e.repaints != repaintsSeen_) {
         repaintsSeen_ = e.repaints;
@@ -353,6 +355,17 @@ void MainWindow::ShowLinkState() {
     if (label == nullptr) return;
     label->setText(ToQString(text.View()));
     label->setVisible(!text.View().empty());
+}
+
+// A silent race is not a fault to click away, but the director must know the calls are off.
+void MainWindow::ShowSoundState() {
+    std::string_view why = platform_.sounds.Status();
+    std::string text = why.empty() ? std::string() : "Sound off: " + std::string(why);
+    auto* label = static_cast<QLabel*>(PanelControl(kSoundOffText));
+    if (label == nullptr || text == soundOffShown_) return;
+    soundOffShown_ = text;
+    label->setText(ToQString(text));
+    label->setVisible(!text.empty());
 }
 
 // No run in the panel: after start-up, "New event" and "Load event".

@@ -69,6 +69,7 @@ class MainWindow final : public QMainWindow {
     void ApplyPanel(bool force = false);
     void AfterRunChange();
     void ShowLinkState();
+    void ShowSoundState();
     void ClearRunPanel();
     bool RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);
@@ -90,6 +91,7 @@ class MainWindow final : public QMainWindow {
     bool shutDown_ = false;
     bool fillingTree_ = false;
     std::string linkDownShown_;
+    std::string soundOffShown_;
 
     std::uint32_t panelSeen_ = ~0u;
     std::uint32_t repaintsSeen_ = 0;

@@ -44,7 +44,9 @@ std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
          At(D + 320, 757 * H / 900, 60, 23 * H / 900)},
         {kScanStatus, ControlKind::BorderedText, "", At(D + 390, 757 * H / 900, 125, 23 * H / 900)},
         {kLinkDownText, ControlKind::AlertText, "Decoder link",
-         At(D + 550, 705 * H / 900, W - D - 570, 80 * H / 900)},
+         At(D + 550, 705 * H / 900, W - D - 570, 56 * H / 900)},
+        {kSoundOffText, ControlKind::AlertText, "Sound",
+         At(D + 550, 763 * H / 900, W - D - 570, 22 * H / 900)},
     }};
     for (int k = 1; k <= 20; ++k) {
         c[std::size_t(kPanelControls - 21 + k)] = {

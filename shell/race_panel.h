@@ -28,7 +28,7 @@ struct PanelControlDef {
     Rect rect;
 };
 
-inline constexpr int kPanelControls = 19 + 20;
+inline constexpr int kPanelControls = 20 + 20;
 
 // The race panel's controls, placed from the screen size (w x h) as the window is created.
 std::array<PanelControlDef, kPanelControls> RacePanelLayout(int w, int h);

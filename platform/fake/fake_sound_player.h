@@ -22,6 +22,9 @@ class FakeSoundPlayer final : public SoundPlayer {
         if (whileWaiting) whileWaiting(std::string(file));
     }
 
+    std::string_view Status() const override { return status; }
+    void Reload() override { ++reloads; }
+
     // Runs while a sound is waited for: the real player's wait keeps the program's timer
     // ticking, and a test puts those ticks here.
     std::function<void(const std::string&)> whileWaiting;
@@ -34,6 +37,8 @@ class FakeSoundPlayer final : public SoundPlayer {
     }
 
     std::vector<Played> played;
+    std::string status;
+    int reloads = 0;
 };
 
 }  // namespace velkaro

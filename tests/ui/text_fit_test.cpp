@@ -62,8 +62,13 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     DriverDetailsForm details(1, 0, link, engine, messages);
     EXPECT_EQ(test::ClippedTexts(details).join("\n").toStdString(), "");
 
+    sounds.status = "output does not open";  // the longest reason the player gives
     MainWindow window(platform);
     window.show();
+    auto* soundOff = static_cast<QLabel*>(window.PanelControl(2231));
+    ASSERT_NE(soundOff, nullptr);
+    EXPECT_TRUE(soundOff->isVisibleTo(&window));
+    EXPECT_EQ(soundOff->text().toStdString(), "Sound off: output does not open");
     // The link-down line at its longest.
     auto* linkDown = window.PanelControl(2230);
     static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
