@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "common/drawing.h"
 #include "platform/canvas.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
@@ -19,7 +20,6 @@ namespace velkaro {
 inline constexpr int kReportWidth = 900;  // portrait; the uniform scale lets x reach 1100
 inline constexpr int kReportHeight = 1600;
 inline constexpr int kReportRowsPerPage = 40;
-inline constexpr std::string_view kLogoFile = "images/logo.bmp";
 inline constexpr Rgb kBlack{0, 0, 0};
 inline constexpr Rgb kRowRuleGrey{150, 150, 150};
 inline constexpr Rgb kClashRed{250, 0, 0};
