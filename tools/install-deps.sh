@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation qt6-qpa-plugins
   xvfb xauth
+  cups printer-driver-cups-pdf poppler-utils
 )
 
 missing=()
