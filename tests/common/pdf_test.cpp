@@ -202,8 +202,25 @@ struct Report {
     ReportTable table;
 
     explicit Report(int rows) {
-        for (int i = 0; i < rows; ++i) names.push_back("Driver" + std::to_string(i + 1));
-        names[0] = std::string(39, '\xC9');  // "É" 39 times: the widest name a slot holds
+        constexpr std::array<const char*, 8> first{"Lucas",
+                                                   "Chlo\xE9",
+                                                   "Noah",
+                                                   "Ana\xEFs",
+                                                   "Tom",
+                                                   "L\xE9"
+                                                   "a",
+                                                   "Hugo",
+                                                   "Zo\xE9"};
+        constexpr std::array<const char*, 6> last{"Martin", "Lef\xE8vre",  "Dubois",
+                                                  "Moreau", "Fran\xE7ois", "Girard"};
+        for (int i = 0; i < rows; ++i) {
+            names.push_back(std::string(first[std::size_t(i) % 8]) + " " +
+                            last[std::size_t(i / 8) % 6] + " " + std::to_string(i + 1));
+        }
+        // 39 characters, capitals and accents: as wide as a name slot gets.
+        names[0] =
+            "\xC9L\xC9ONORE-H\xC9L\xC8NE D\xC9SIR\xC9"
+            "E LEF\xC8VRE-P\xC9RIGNY";
         header.category = "CATEGORY : 1/10 Touring";
         Format(header.title, "List of participants (%d drivers)", rows);
         header.event = "Event : Winter Cup - Lakeside";
@@ -290,7 +307,11 @@ LiveRows FieldOf(int cars) {
         LiveRow& r = rows[std::size_t(k)];
         Format(r.position, "%d", k + 1);
         Format(r.carNumber, "%d", 20 - k);
-        Format(r.driverName, "Driver%d", k + 1);
+        constexpr std::array<const char*, 10> names{
+            "Lucas Martin",    "Chlo\xE9 Lef\xE8vre", "Noah Dubois",    "Ana\xEFs Moreau",
+            "Tom Fran\xE7ois", "Hugo Girard",         "Zo\xE9 Bernard", "Jules Petit",
+            "In\xE8s Roux",    "Louis Fontaine"};
+        Format(r.driverName, "%s %c.", names[std::size_t(k) % 10], char('A' + k / 10));
         Format(r.laps, "%d", 30 - k);
         Format(r.totalTime, "5:%02d.%03d", k, 100 + k);
         Format(r.bestLap, "9.%03d", 500 + k);
@@ -330,7 +351,7 @@ std::vector<Expected> RunTexts(const LiveRows& rows, int cars) {
                                       {r.passingCount.View(), 1105, Align::Right},
                                       {r.lastPassingRaceTime.View(), 1261, Align::Right},
                                       {r.bestLapFromTimes.View(), 1417, Align::Right}}) {
-            e.push_back({std::string(text), {x, y}, align, x == 286});
+            e.push_back({Utf8(text), {x, y}, align, x == 286});
         }
     }
     e.push_back({"Comment:", {156, 936}, Align::Left});

@@ -147,16 +147,6 @@ TEST(ReportFrame, LogoIsLeftOutWhenItsFileCannotBeRead) {
     }
 }
 
-TEST(ReportFrame, LongNamesShrinkToTheirColumn) {
-    std::string accented(39, '\xC9');  // "É" in Windows-1252
-    RecordingCanvas c;
-    for (std::string_view text : {std::string_view("Ann"), std::string_view(accented)}) {
-        TextStyle s = FittedText(c, text, ReportText(23), 300);
-        EXPECT_LE(c.TextWidth(text, s.font), 300);
-        EXPECT_EQ(s.font.height == 23, c.TextWidth(text, ReportText(23).font) <= 300);
-    }
-}
-
 TEST(ReportFrame, PrintingOutcomes) {
     struct Case {
         const char* what;
