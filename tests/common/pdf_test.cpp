@@ -4,8 +4,11 @@
 #include <pwd.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QTimer>
+#include <QWidget>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -371,6 +374,14 @@ TEST(PdfFile, ARunOfTwentyCarsPrintsEveryTextWhereItsCoordinatesMap) {
     EXPECT_GT(t.width, t.height);
     Mapping m = MappingOf(PageOrientation::Landscape, kRunPageWidth, kRunPageHeight);
     CheckPage(t, 0, m, RunTexts(rows, 20), {20, 20, 1580, 1095});
+}
+
+TEST(PrintDialog, CancelGivesNoJob) {
+    QTimer::singleShot(200, [] {
+        if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
+    });
+    QtDialogs dialogs;
+    EXPECT_EQ(dialogs.Print(kRunPrintoutDocument, PageOrientation::Landscape), nullptr);
 }
 
 // CUPS with its PDF printer: the scheduler is started when none runs, the printer added when
