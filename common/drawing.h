@@ -8,6 +8,9 @@
 
 namespace velkaro {
 
+// The club's logo, top left of the live screen and of every printed page.
+inline constexpr const char* kLogoFile = "images/logo.bmp";
+
 // The screen size the geometry is scaled from: lengths in 1/1600 of the width, heights in 1/900
 // of the height.
 struct ScreenSize {

@@ -15,7 +15,11 @@ struct FileFilter {
     std::string_view pattern;      // "*.race"
 };
 
-// A printer chosen by the user: pages are drawn on the canvas; Finish sends the document.
+enum class PageOrientation { Portrait, Landscape };
+
+// A printer chosen by the user: pages are drawn on the canvas, Canvas::NewPage starts the next
+// one, Finish sends the document. A job never drawn on sends nothing. False from NewPage or
+// Finish: the printer failed or went away.
 class PrintJob {
   public:
     virtual ~PrintJob() = default;
@@ -37,7 +41,8 @@ class Dialogs {
     virtual std::optional<Rgb> ChooseColour(Rgb initial, std::array<Rgb, 16>& custom) = 0;
     virtual std::optional<Font> ChooseFont(const Font& initial) = 0;
     // nullptr when cancelled or when no printer exists.
-    virtual std::unique_ptr<PrintJob> Print(std::string_view documentName) = 0;
+    virtual std::unique_ptr<PrintJob> Print(std::string_view documentName,
+                                            PageOrientation orientation) = 0;
 };
 
 }  // namespace velkaro

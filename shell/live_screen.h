@@ -18,7 +18,6 @@ inline constexpr int kMaxColumnWidth = 999;
 inline constexpr std::array<std::string_view, kColumns> kColumnNames{
     "Lane",          "Driver",  "Laps",          "Total time", "- to leader",
     "- to previous", "Laptime", "Best lap time", "Transp."};
-inline constexpr const char* kLogoFile = "images/logo.bmp";
 inline constexpr const char* kChequeredFlagFile = "images/drapeauArrivee.bmp";
 inline constexpr const char* kWatermark = "Velkaro Race Managemt";
 inline constexpr const char* kVersionText = "v 1.1.b";

@@ -10,6 +10,7 @@ packages=(
   fonts-liberation qt6-qpa-plugins
   xvfb xauth
   pulseaudio pulseaudio-utils
+  cups printer-driver-cups-pdf poppler-utils
 )
 
 missing=()

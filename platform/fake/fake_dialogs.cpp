@@ -20,7 +20,8 @@ class FakePrintJob final : public PrintJob {
     Canvas& Page() override { return p_->canvas; }
     bool Finish() override {
         p_->finished = true;
-        return true;
+        // Failing at page 1 is a printer gone before the document reached it.
+        return !p_->canvas.refusedPage && p_->canvas.pageLimit != 1;
     }
 
   private:
@@ -47,11 +48,15 @@ std::optional<Font> FakeDialogs::ChooseFont(const Font&) {
     return Next(whileOpen, fontAnswers);
 }
 
-std::unique_ptr<PrintJob> FakeDialogs::Print(std::string_view documentName) {
+std::unique_ptr<PrintJob> FakeDialogs::Print(std::string_view documentName,
+                                             PageOrientation orientation) {
     if (whileOpen) whileOpen();
     if (!printerAvailable) return nullptr;
     auto p = std::make_shared<Printed>();
     p->name = std::string(documentName);
+    p->orientation = orientation;
+    if (orientation == PageOrientation::Landscape) p->canvas = RecordingCanvas({6800, 4800});
+    p->canvas.pageLimit = printerFailsAtPage;
     printed.push_back(p);
     return std::make_unique<FakePrintJob>(p);
 }

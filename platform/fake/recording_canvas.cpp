@@ -74,8 +74,24 @@ void RecordingCanvas::SetIsotropicMapping(int logicalWidth, int logicalHeight) {
 }
 
 bool RecordingCanvas::NewPage() {
+    if (pageLimit > 0 && int(OfKind(Kind::Page).size()) + 2 >= pageLimit) {
+        refusedPage = true;
+        return false;
+    }
     Add(Kind::Page);
     return true;
+}
+
+std::vector<RecordingCanvas> RecordingCanvas::Pages() const {
+    std::vector<RecordingCanvas> pages(1, RecordingCanvas(surface_));
+    for (const Op& op : ops) {
+        if (op.kind == Kind::Page) {
+            pages.emplace_back(surface_);
+        } else {
+            pages.back().ops.push_back(op);
+        }
+    }
+    return pages;
 }
 
 std::vector<std::string> RecordingCanvas::Texts() const {

@@ -49,9 +49,14 @@ class RecordingCanvas final : public Canvas {
     std::vector<Op> OfKind(Kind kind) const;
     // Draws the recorded list on another canvas.
     void Replay(Canvas& target) const;
+    // The list cut at each NewPage: one canvas per page.
+    std::vector<RecordingCanvas> Pages() const;
 
     std::vector<Op> ops;
     Point bitmapSize{196, 50};
+    // A printer that fails: NewPage refuses to start page number pageLimit (0: never).
+    int pageLimit = 0;
+    bool refusedPage = false;
 
   private:
     Op& Add(Kind kind);

@@ -20,26 +20,61 @@ QString FilterText(FileFilter f) {
     return ToQString(f.description) + " (" + ToQString(f.pattern) + ")";
 }
 
+// The painter starts with the first page asked for, so that a job nobody draws on sends nothing.
 class QtPrintJob final : public PrintJob {
   public:
-    explicit QtPrintJob(std::unique_ptr<QPrinter> printer)
-        : printer_(std::move(printer)), painter_(printer_.get()), canvas_(painter_, *printer_) {}
-    Canvas& Page() override { return canvas_; }
-    bool Finish() override { return painter_.end(); }
+    explicit QtPrintJob(std::unique_ptr<QPrinter> printer) : printer_(std::move(printer)) {}
+    Canvas& Page() override {
+        if (!canvas_) {
+            painter_ = std::make_unique<QPainter>();
+            failed_ = !painter_->begin(printer_.get());
+            canvas_ = std::make_unique<PrinterCanvas>(*painter_, *printer_, failed_);
+        }
+        return *canvas_;
+    }
+    bool Finish() override {
+        if (!painter_) return true;
+        bool ended = !painter_->isActive() || painter_->end();
+        return ended && !failed_ && printer_->printerState() != QPrinter::Error;
+    }
 
   private:
     class PrinterCanvas final : public QtCanvas {
       public:
-        PrinterCanvas(QPainter& p, QPrinter& printer) : QtCanvas(p), printer_(printer) {}
-        bool NewPage() override { return printer_.newPage(); }
+        PrinterCanvas(QPainter& p, QPrinter& printer, bool& failed)
+            : QtCanvas(p), printer_(printer), failed_(failed) {}
+        bool NewPage() override {
+            if (failed_ || !printer_.newPage()) failed_ = true;
+            return !failed_;
+        }
+        // The top-left corner is the origin, as a page is read: a report's x may run past the
+        // logical width to the page's edge, which centring would push off the paper.
+        void SetIsotropicMapping(int logicalWidth, int logicalHeight) override {
+            double scale = std::min(double(printer_.width()) / logicalWidth,
+                                    double(printer_.height()) / logicalHeight);
+            painter_.setViewport(0, 0, int(logicalWidth * scale), int(logicalHeight * scale));
+            painter_.setWindow(0, 0, logicalWidth, logicalHeight);
+        }
 
       private:
         QPrinter& printer_;
+        bool& failed_;
     };
     std::unique_ptr<QPrinter> printer_;
-    QPainter painter_;
-    PrinterCanvas canvas_;
+    std::unique_ptr<QPainter> painter_;
+    std::unique_ptr<PrinterCanvas> canvas_;
+    bool failed_ = false;
 };
+
+std::unique_ptr<QPrinter> NewPrinter(std::string_view documentName, PageOrientation orientation) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setDocName(ToQString(documentName));
+    printer->setPageOrientation(orientation == PageOrientation::Landscape ? QPageLayout::Landscape
+                                                                          : QPageLayout::Portrait);
+    printer->setCopyCount(1);
+    printer->setFromTo(1, 1);
+    return printer;
+}
 
 }  // namespace
 
@@ -82,11 +117,29 @@ std::optional<Font> QtDialogs::ChooseFont(const Font& initial) {
     return out;
 }
 
-std::unique_ptr<PrintJob> QtDialogs::Print(std::string_view documentName) {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    printer->setDocName(ToQString(documentName));
+// Qt's dialog lists the printers CUPS knows and "Print to File (PDF)".
+std::unique_ptr<PrintJob> QtDialogs::Print(std::string_view documentName,
+                                           PageOrientation orientation) {
+    std::unique_ptr<QPrinter> printer = NewPrinter(documentName, orientation);
     QPrintDialog dialog(printer.get(), parent_);
+    dialog.setMinMax(1, 1);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
+    return std::make_unique<QtPrintJob>(std::move(printer));
+}
+
+std::unique_ptr<PrintJob> PrintToPdfFile(std::string_view documentName, PageOrientation orientation,
+                                         std::string_view cp1252Path) {
+    std::unique_ptr<QPrinter> printer = NewPrinter(documentName, orientation);
+    printer->setOutputFormat(QPrinter::PdfFormat);
+    printer->setOutputFileName(ToQString(cp1252Path));
+    return std::make_unique<QtPrintJob>(std::move(printer));
+}
+
+std::unique_ptr<PrintJob> PrintOnPrinter(std::string_view documentName, PageOrientation orientation,
+                                         std::string_view printerName) {
+    std::unique_ptr<QPrinter> printer = NewPrinter(documentName, orientation);
+    printer->setPrinterName(ToQString(printerName));
+    if (!printer->isValid() || printer->printerName() != ToQString(printerName)) return nullptr;
     return std::make_unique<QtPrintJob>(std::move(printer));
 }
 

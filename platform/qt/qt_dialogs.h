@@ -15,11 +15,19 @@ class QtDialogs final : public Dialogs {
     std::optional<std::string> SaveFile(std::string_view initialName, FileFilter filter) override;
     std::optional<Rgb> ChooseColour(Rgb initial, std::array<Rgb, 16>& custom) override;
     std::optional<Font> ChooseFont(const Font& initial) override;
-    std::unique_ptr<PrintJob> Print(std::string_view documentName) override;
+    std::unique_ptr<PrintJob> Print(std::string_view documentName,
+                                    PageOrientation orientation) override;
 
   private:
     QWidget* parent_;
 };
+
+// The print jobs of the dialog without the dialog: straight to a PDF file, or to a printer of
+// the system by its name (nullptr when there is no such printer).
+std::unique_ptr<PrintJob> PrintToPdfFile(std::string_view documentName, PageOrientation orientation,
+                                         std::string_view cp1252Path);
+std::unique_ptr<PrintJob> PrintOnPrinter(std::string_view documentName, PageOrientation orientation,
+                                         std::string_view printerName);
 
 // Opens a document with the program the desktop associates with it; false when none could.
 bool OpenWithAssociatedProgram(std::string_view cp1252Path);

@@ -126,14 +126,14 @@ TEST(FakeDialogs, ScriptedAnswersThenCancel) {
     d.openAnswers.push_back(std::string("/tmp/a.race"));
     EXPECT_EQ(d.OpenFile("/x", {"Race file (.race)", "*.race"}), "/tmp/a.race");
     EXPECT_FALSE(d.OpenFile("/x", {"Race file (.race)", "*.race"}).has_value());
-    auto job = d.Print("report");
+    auto job = d.Print("report", PageOrientation::Portrait);
     ASSERT_TRUE(job);
     job->Page().DrawLine({0, 0}, {1, 1}, 1, {});
     EXPECT_TRUE(job->Finish());
     ASSERT_EQ(d.printed.size(), 1u);
     EXPECT_EQ(d.printed[0]->canvas.ops.size(), 1u);
     d.printerAvailable = false;
-    EXPECT_EQ(d.Print("report"), nullptr);
+    EXPECT_EQ(d.Print("report", PageOrientation::Portrait), nullptr);
 }
 
 }  // namespace

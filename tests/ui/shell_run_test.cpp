@@ -27,6 +27,7 @@
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
 #include "timing/run_control.h"
+#include "timing/run_printout.h"
 
 namespace fs = std::filesystem;
 
@@ -148,6 +149,7 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     static_cast<QPushButton*>(w.PanelControl(2001))->click();
     EXPECT_FALSE(w.Tree()->isEnabled());
     EXPECT_FALSE(w.Command(1001)->isEnabled());
+    EXPECT_FALSE(w.PanelControl(kPrintButton)->isEnabled());
     // Closing is refused while the run is on.
     messages.Expect(MessageAnswer::Ok);
     w.close();
@@ -160,6 +162,16 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     while (e.running == 1 && test::Before(end)) QTest::qWait(20);
     ASSERT_EQ(e.running, 0) << "the end rule never stopped the run";
     EXPECT_TRUE(w.Tree()->isEnabled());
+    // "Print" sends the finished run's sheet, its leader on the first row.
+    ASSERT_TRUE(w.PanelControl(kPrintButton)->isEnabled());
+    static_cast<QPushButton*>(w.PanelControl(kPrintButton))->click();
+    ASSERT_EQ(dialogs.printed.size(), 1u);
+    EXPECT_EQ(dialogs.printed[0]->name, kRunPrintoutDocument);
+    bool leaderFirst = false;
+    for (const RecordingCanvas::Op& op : dialogs.printed[0]->canvas.ops) {
+        leaderFirst |= op.at == Point{286, 335} && op.text == e.tables.rows[0].driverName.View();
+    }
+    EXPECT_TRUE(leaderFirst);
     int most = 0;
     for (const RunCar& car : e.tables.cars) most = std::max(most, car.passingCount);
     EXPECT_EQ(most, 3);  // stopped at the signal when the first car had done its laps

@@ -14,6 +14,7 @@
 #include "platform/qt/qt_text.h"
 #include "shell/form_host.h"
 #include "timing/interface_status.h"
+#include "timing/run_printout.h"
 
 namespace velkaro {
 
@@ -100,6 +101,9 @@ void RegisterTimingForms(CommandRegistry& commands, FormHost& host) {
         InterfaceForm form(host.state.link, host.platform.messages, host.window);
         form.Run();
         ReloadLinkSettings(host.state.link);
+    });
+    commands.Add(kPrintButton, [&host] {
+        PrintRunResults(host.state.engine, host.platform.dialogs, host.platform.messages);
     });
 }
 

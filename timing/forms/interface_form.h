@@ -39,7 +39,7 @@ class InterfaceForm final : public ModalForm {
 struct FormHost;
 class CommandRegistry;
 // "Interface" (Settings menu): the link's watchdog rests while the form is open, and the link
-// re-reads the settings file at the next tick.
+// re-reads the settings file at the next tick. "Print" of the race panel: the run's sheet.
 void RegisterTimingForms(CommandRegistry& commands, FormHost& host);
 
 }  // namespace velkaro
