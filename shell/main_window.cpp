@@ -151,7 +151,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     BuildPanel();
     RegisterCommands();
     ClearRunPanel();
-    ShowSoundState();
+    ShowAlerts();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
     ApplyTitle();
@@ -337,8 +337,7 @@ void MainWindow::ApplyPanel(bool force) {
 // After a command or a tick: the panel and the screen follow the run.
 void MainWindow::AfterRunChange() {
     ApplyPanel();
-    ShowLinkState();
-    ShowSoundState();
+    ShowAlerts();
     RunEngine& e = state_.engine;
     if (e.repaints != repaintsSeen_) {
         repaintsSeen_ = e.repaints;
@@ -346,26 +345,21 @@ void MainWindow::AfterRunChange() {
     }
 }
 
-// The director sees that the decoder is gone without a box to click away.
-void MainWindow::ShowLinkState() {
-    Text<80> text = LinkDownText(state_.link.state, platform_.clock.TickMs());
-    if (text.View() == linkDownShown_) return;
-    linkDownShown_ = std::string(text.View());
-    auto* label = static_cast<QLabel*>(PanelControl(kLinkDownText));
-    if (label == nullptr) return;
-    label->setText(ToQString(text.View()));
-    label->setVisible(!text.View().empty());
-}
-
-// A silent race is not a fault to click away, but the director must know the calls are off.
-void MainWindow::ShowSoundState() {
+// What the director must know without a box to click away: the decoder is gone, the calls are
+// off. Each line is set only when its text changes.
+void MainWindow::ShowAlerts() {
+    auto show = [this](int id, std::string_view text, std::string& shown) {
+        auto* label = static_cast<QLabel*>(PanelControl(id));
+        if (label == nullptr || text == shown) return;
+        shown = std::string(text);
+        label->setText(ToQString(text));
+        label->setVisible(!text.empty());
+    };
+    show(kLinkDownText, LinkDownText(state_.link.state, platform_.clock.TickMs()).View(),
+         linkDownShown_);
     std::string_view why = platform_.sounds.Status();
-    std::string text = why.empty() ? std::string() : "Sound off: " + std::string(why);
-    auto* label = static_cast<QLabel*>(PanelControl(kSoundOffText));
-    if (label == nullptr || text == soundOffShown_) return;
-    soundOffShown_ = text;
-    label->setText(ToQString(text));
-    label->setVisible(!text.empty());
+    show(kSoundOffText, why.empty() ? std::string() : "Sound off: " + std::string(why),
+         soundOffShown_);
 }
 
 // No run in the panel: after start-up, "New event" and "Load event".

@@ -68,8 +68,7 @@ class MainWindow final : public QMainWindow {
     LiveScreenInput LiveInput();
     void ApplyPanel(bool force = false);
     void AfterRunChange();
-    void ShowLinkState();
-    void ShowSoundState();
+    void ShowAlerts();
     void ClearRunPanel();
     bool RecordRunIfAny(QTreeWidgetItem* node);
     void LoadRunOf(QTreeWidgetItem* node);

@@ -45,22 +45,18 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     link.port = &port;
     link.clock = &clock;
     InterfaceForm interface(link, messages);
-    EXPECT_EQ(test::ClippedTexts(interface).join("\n").toStdString(), "");
-
     ClubsForm clubs(kClubsEditor, messages, dialogs);
-    EXPECT_EQ(test::ClippedTexts(clubs).join("\n").toStdString(), "");
     CircuitsForm circuits(kCircuitsEditor, messages, dialogs);
-    EXPECT_EQ(test::ClippedTexts(circuits).join("\n").toStdString(), "");
     DriversForm drivers(kDriversEditor, messages, dialogs);
-    EXPECT_EQ(test::ClippedTexts(drivers).join("\n").toStdString(), "");
     FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs);
-    EXPECT_EQ(test::ClippedTexts(frequencies).join("\n").toStdString(), "");
-
     TranspondersForm sets(messages);
-    EXPECT_EQ(test::ClippedTexts(sets).join("\n").toStdString(), "");
     RunEngine engine;
     DriverDetailsForm details(1, 0, link, engine, messages);
-    EXPECT_EQ(test::ClippedTexts(details).join("\n").toStdString(), "");
+    for (const QWidget* form : std::initializer_list<const QWidget*>{
+             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details}) {
+        EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
+            << form->objectName().toStdString();
+    }
 
     sounds.status = "output does not open";  // the longest reason the player gives
     MainWindow window(platform);
