@@ -23,6 +23,7 @@
 
 #include "common/report_frame.h"
 #include "platform/cp1252.h"
+#include "platform/fake/recording_canvas.h"
 #include "platform/qt/qt_dialogs.h"
 #include "tests/support/test_support.h"
 #include "timing/run_printout.h"
@@ -195,6 +196,18 @@ std::string Utf8(std::string_view cp1252) {
     return Utf8FromCp1252(cp1252);
 }
 
+// Every text the display list of a page draws, as the PDF must show it at its logical point. The
+// points themselves are checked by the drawings' own tests; texts of column `rowsX` from
+// `rowsY` down are the rows, read top to bottom.
+std::vector<Expected> Drawn(const RecordingCanvas& page, int rowsX, int rowsY) {
+    std::vector<Expected> e;
+    for (const RecordingCanvas::Op& op : page.OfKind(RecordingCanvas::Kind::Text)) {
+        if (op.text.find_first_not_of(' ') == std::string::npos) continue;
+        e.push_back({Utf8(op.text), op.at, op.style.align, op.at.x == rowsX && op.at.y >= rowsY});
+    }
+    return e;
+}
+
 struct Report {
     std::vector<std::string> names;  // Windows-1252
     std::array<ReportColumn, 3> columns{{{"Pos", 100, Align::Right, 0},
@@ -241,29 +254,6 @@ struct Report {
                                           : number.View()};
         };
     }
-
-    std::vector<Expected> PageTexts(int page, int pages) const {
-        std::vector<Expected> e{{"CATEGORY : 1/10 Touring", {350, 70}, Align::Left},
-                                {Utf8(header.title.View()), {350, 110}, Align::Left},
-                                {"Event : Winter Cup - Lakeside", {150, 170}, Align::Left},
-                                {"Printed the 01/02/2025 at 14:05", {140, 220}, Align::Left},
-                                {"Pos", {100, 266}, Align::Right},
-                                {"Driver", {120, 266}, Align::Left},
-                                {"Transponder", {1020, 266}, Align::Right}};
-        for (int k = 0; k < 40 && page * 40 + k < table.rows; ++k) {
-            int row = page * 40 + k;
-            int y = 310 + 30 * k;
-            e.push_back({std::to_string(row + 1), {100, y}, Align::Right});
-            e.push_back({Utf8(names[std::size_t(row)]), {120, y}, Align::Left, true});
-            char chip[16];
-            std::snprintf(chip, sizeof chip, "%06d", 1000 + row);
-            e.push_back({chip, {1020, y}, Align::Right});
-        }
-        e.push_back({"Page " + std::to_string(page + 1) + " /" + std::to_string(pages),
-                     {1000, 1550},
-                     Align::Left});
-        return e;
-    }
 };
 
 // Where a test keeps its PDFs: VELKARO_KEEP_PDF to look at them, a temporary folder otherwise.
@@ -283,9 +273,13 @@ TEST(PdfFile, A41RowReportPrintsEveryTextWhereItsCoordinatesMap) {
     PdfText t = ReadPdf(pdf);
     ASSERT_EQ(t.pages, 2) << "is poppler-utils installed?";
     Mapping m = MappingOf(PageOrientation::Portrait, kReportWidth, kReportHeight);
+    RecordingCanvas doc;
+    ASSERT_TRUE(DrawReport(doc, r.header, r.table));
+    auto pages = doc.Pages();
+    ASSERT_EQ(pages.size(), 2u);
     for (int p = 0; p < 2; ++p) {
         SCOPED_TRACE(p + 1);
-        CheckPage(t, p, m, r.PageTexts(p, 2), {20, 20, 1095, 1580});
+        CheckPage(t, p, m, Drawn(pages[std::size_t(p)], 120, 310), {20, 20, 1095, 1580});
     }
     // The widest name stays within its column.
     std::vector<Found> name = FindAll(t, 0, Utf8(r.names[0]));
@@ -325,43 +319,6 @@ LiveRows FieldOf(int cars) {
     return rows;
 }
 
-std::vector<Expected> RunTexts(const LiveRows& rows, int cars) {
-    std::vector<Expected> e{{"CATEGORY : Buggy 4WD", {520, 65}, Align::Left},
-                            {"Qualification : Round1 - Heat2", {520, 117}, Align::Left},
-                            {"Event : Winter Cup - Lakeside", {195, 195}, Align::Left},
-                            {"Duration 5 min - Start at the signal - Dry", {156, 234}, Align::Left},
-                            {"Results taken into account", {962, 273}, Align::Right},
-                            {"Transponders records", {1365, 273}, Align::Right},
-                            {"Pos", {202, 286}, Align::Right},
-                            {"No", {260, 286}, Align::Right},
-                            {"Driver", {286, 286}, Align::Left},
-                            {"Laps", {715, 307}, Align::Right},
-                            {"Racetime", {871, 307}, Align::Right},
-                            {"Best lap", {1027, 307}, Align::Right},
-                            {"Laps", {1105, 307}, Align::Right},
-                            {"Racetime", {1261, 307}, Align::Right},
-                            {"Best lap", {1417, 307}, Align::Right}};
-    int pitch = RunRowPitch(cars);
-    for (int k = 0; k < cars; ++k) {
-        const LiveRow& r = rows[std::size_t(k)];
-        int y = 335 + pitch * k;
-        for (auto [text, x, align] : {std::tuple{r.position.View(), 202, Align::Right},
-                                      {r.carNumber.View(), 260, Align::Right},
-                                      {r.driverName.View(), 286, Align::Left},
-                                      {r.laps.View(), 715, Align::Right},
-                                      {r.totalTime.View(), 871, Align::Right},
-                                      {r.bestLap.View(), 1027, Align::Right},
-                                      {r.passingCount.View(), 1105, Align::Right},
-                                      {r.lastPassingRaceTime.View(), 1261, Align::Right},
-                                      {r.bestLapFromTimes.View(), 1417, Align::Right}}) {
-            e.push_back({Utf8(text), {x, y}, align, x == 286});
-        }
-    }
-    e.push_back({"Comment:", {156, 936}, Align::Left});
-    e.push_back({"Rain at the end", {338, 936}, Align::Left});
-    return e;
-}
-
 TEST(PdfFile, ARunOfTwentyCarsPrintsEveryTextWhereItsCoordinatesMap) {
     test::TempFolder folder;
     fs::path pdf = PdfPath(folder, "run-20.pdf");
@@ -373,7 +330,9 @@ TEST(PdfFile, ARunOfTwentyCarsPrintsEveryTextWhereItsCoordinatesMap) {
     ASSERT_EQ(t.pages, 1) << "is poppler-utils installed?";
     EXPECT_GT(t.width, t.height);
     Mapping m = MappingOf(PageOrientation::Landscape, kRunPageWidth, kRunPageHeight);
-    CheckPage(t, 0, m, RunTexts(rows, 20), {20, 20, 1580, 1095});
+    RecordingCanvas page;
+    DrawRunPrintout(page, RunOf(rows, 20));
+    CheckPage(t, 0, m, Drawn(page, 286, 335), {20, 20, 1580, 1095});
 }
 
 TEST(PrintDialog, CancelGivesNoJob) {

@@ -106,6 +106,8 @@ TEST(ReportFrame, RowsBreakIntoPagesOfForty) {
             EXPECT_EQ(TextsAt(page, "List of participants (41 drivers)")[0].at, (Point{350, 110}));
             EXPECT_EQ(TextsAt(page, "Event : Winter Cup - Lakeside")[0].at, (Point{150, 170}));
             EXPECT_EQ(TextsAt(page, "Driver")[0].style.font.height, 23);
+            EXPECT_EQ(TextsAt(page, "Driver")[0].at, (Point{130, 266}));
+            EXPECT_EQ(TextsAt(page, "Pos")[0].at, (Point{110, 266}));
             EXPECT_EQ(page.OfKind(Kind::Mapping)[0].at, (Point{900, 1600}));
             auto borders = page.OfKind(Kind::Rectangle);
             ASSERT_EQ(borders.size(), 2u);

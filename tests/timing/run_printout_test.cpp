@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/fake/fake_dialogs.h"
@@ -37,8 +38,16 @@ TEST(RunPrintout, RowsShareTheTableByTheNumberOfCars) {
         SCOPED_TRACE(c.cars);
         LiveRows rows;
         for (int k = 0; k < c.cars; ++k) {
-            Format(rows[std::size_t(k)].driverName, "Driver %d", k + 1);
-            Format(rows[std::size_t(k)].bestLapFromTimes, "12.%03d", k);
+            LiveRow& r = rows[std::size_t(k)];
+            Format(r.position, "P%d", k + 1);
+            Format(r.carNumber, "N%d", k + 1);
+            Format(r.driverName, "Driver %d", k + 1);
+            Format(r.laps, "L%d", k + 1);
+            Format(r.totalTime, "T%d", k + 1);
+            Format(r.bestLap, "B%d", k + 1);
+            Format(r.passingCount, "C%d", k + 1);
+            Format(r.lastPassingRaceTime, "R%d", k + 1);
+            Format(r.bestLapFromTimes, "12.%03d", k);
         }
         RunPrintout p{"CATEGORY : Buggy",
                       "Qualification : Round1 - Heat2",
@@ -73,24 +82,52 @@ TEST(RunPrintout, RowsShareTheTableByTheNumberOfCars) {
             }
         }
 
+        // Every text at its point and alignment: the rows' nine columns, then the frame.
+        std::vector<std::tuple<std::string, Point, Align>> texts;
         for (int k = 0; k < c.cars; ++k) {
-            std::string name = "Driver " + std::to_string(k + 1);
-            const Op* op = TextOp(page, name);
-            ASSERT_NE(op, nullptr) << name;
-            EXPECT_EQ(op->at, (Point{286, 335 + c.pitch * k}));
-            EXPECT_EQ(op->style.align, Align::Left);
-            const Op* best =
-                TextOp(page, std::string(rows[std::size_t(k)].bestLapFromTimes.View()));
-            ASSERT_NE(best, nullptr);
-            EXPECT_EQ(best->at, (Point{1417, 335 + c.pitch * k}));
-            EXPECT_EQ(best->style.align, Align::Right);
+            const LiveRow& r = rows[std::size_t(k)];
+            int y = 335 + c.pitch * k;
+            for (auto [text, x, align] : {std::tuple{r.position.View(), 202, Align::Right},
+                                          {r.carNumber.View(), 260, Align::Right},
+                                          {r.driverName.View(), 286, Align::Left},
+                                          {r.laps.View(), 715, Align::Right},
+                                          {r.totalTime.View(), 871, Align::Right},
+                                          {r.bestLap.View(), 1027, Align::Right},
+                                          {r.passingCount.View(), 1105, Align::Right},
+                                          {r.lastPassingRaceTime.View(), 1261, Align::Right},
+                                          {r.bestLapFromTimes.View(), 1417, Align::Right}}) {
+                texts.emplace_back(std::string(text), Point{x, y}, align);
+            }
         }
-        const Op* footer = TextOp(page, "Duration 5 min - Dry");
-        ASSERT_NE(footer, nullptr);
-        EXPECT_EQ(footer->at, (Point{156, 234}));
-        EXPECT_EQ(footer->style.font.height, 17);
-        EXPECT_EQ(TextOp(page, "Rain at the end")->at, (Point{338, 936}));
-        EXPECT_EQ(TextOp(page, "Transponders records")->at, (Point{1365, 273}));
+        for (auto [text, x, y, align] : {std::tuple{"CATEGORY : Buggy", 520, 65, Align::Left},
+                                         {"Qualification : Round1 - Heat2", 520, 117, Align::Left},
+                                         {"Event : Cup - Lakeside", 195, 195, Align::Left},
+                                         {"Duration 5 min - Dry", 156, 234, Align::Left},
+                                         {"Results taken into account", 962, 273, Align::Right},
+                                         {"Transponders records", 1365, 273, Align::Right},
+                                         {"Pos", 202, 286, Align::Right},
+                                         {"No", 260, 286, Align::Right},
+                                         {"Driver", 286, 286, Align::Left},
+                                         {"Laps", 715, 307, Align::Right},
+                                         {"Racetime", 871, 307, Align::Right},
+                                         {"Best lap", 1027, 307, Align::Right},
+                                         {"Laps", 1105, 307, Align::Right},
+                                         {"Racetime", 1261, 307, Align::Right},
+                                         {"Best lap", 1417, 307, Align::Right},
+                                         {"Comment:", 156, 936, Align::Left},
+                                         {"Rain at the end", 338, 936, Align::Left}}) {
+            texts.emplace_back(text, Point{x, y}, align);
+        }
+        for (const auto& [text, at, align] : texts) {
+            const auto& ops = page.ops;
+            EXPECT_TRUE(std::any_of(ops.begin(), ops.end(),
+                                    [&](const Op& op) {
+                                        return op.kind == Kind::Text && op.text == text &&
+                                               op.at == at && op.style.align == align;
+                                    }))
+                << text << " at " << at.x << "," << at.y;
+        }
+        EXPECT_EQ(TextOp(page, "Duration 5 min - Dry")->style.font.height, 17);
     }
 }
 
