@@ -39,7 +39,9 @@ inline constexpr int kClosureReportCommand = 1059;
 
 // The event tree, and what its nodes open.
 inline constexpr int kEventTreeControl = 4000;
-inline constexpr int kDriverDetailsCommand = 4300;  // a driver node: that driver's details
+inline constexpr int kDriverDetailsCommand = 4300;          // a driver node: that driver's details
+inline constexpr int kRoundClassificationCommand = 4301;    // a round's classification node
+inline constexpr int kOverallClassificationCommand = 4302;  // a category's overall node
 
 // The race panel.
 inline constexpr int kStartButton = 2001;

@@ -447,8 +447,22 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
     if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
-    if (KindOf(code) == NodeKind::Heat) LoadRunOf(current);
-    if (KindOf(code) == NodeKind::Driver) RunCommand(kDriverDetailsCommand);
+    switch (KindOf(code)) {
+        case NodeKind::Heat:
+            LoadRunOf(current);
+            break;
+        case NodeKind::Driver:
+            RunCommand(kDriverDetailsCommand);
+            break;
+        case NodeKind::RoundClassification:
+            RunCommand(kRoundClassificationCommand);
+            break;
+        case NodeKind::Overall:
+            RunCommand(kOverallClassificationCommand);
+            break;
+        default:
+            break;
+    }
 }
 
 void MainWindow::OnContextMenu(const QPoint& at) {
