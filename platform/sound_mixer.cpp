@@ -30,6 +30,8 @@ double Sample(std::string_view b, std::size_t at, int bits) {
 
 constexpr std::size_t kRemembered = 64;
 constexpr std::size_t kMaxWaiting = 64;
+// Requests closer than this come from one tick's work: the later one is what is meant.
+constexpr std::int64_t kSameMomentUs = 2000;
 
 }  // namespace
 
@@ -105,13 +107,15 @@ void SoundMixer::Remember(std::uint64_t ticket, std::int64_t end) {
     if (played_.size() > kRemembered) played_.pop_front();
 }
 
-std::uint64_t SoundMixer::Start(std::shared_ptr<const PcmSound> sound) {
+std::uint64_t SoundMixer::Start(std::shared_ptr<const PcmSound> sound, std::int64_t askedUs) {
     std::uint64_t ticket = nextTicket_++;
     if (!sound || sound->samples.empty()) {
         Remember(ticket, rendered_);
         return ticket;
     }
-    if (!waiting_.empty() && waiting_.back().sound->name != sound->name) {
+    if (!waiting_.empty() && waiting_.back().sound->name != sound->name &&
+        askedUs - waiting_.back().askedUs < kSameMomentUs &&
+        waiting_.back().sound->samples.size() >= sound->samples.size()) {
         Remember(waiting_.back().ticket, rendered_);
         waiting_.pop_back();
     }
@@ -119,7 +123,7 @@ std::uint64_t SoundMixer::Start(std::shared_ptr<const PcmSound> sound) {
         Remember(waiting_.front().ticket, rendered_);
         waiting_.pop_front();
     }
-    waiting_.push_back({ticket, std::move(sound)});
+    waiting_.push_back({ticket, std::move(sound), askedUs});
     return ticket;
 }
 

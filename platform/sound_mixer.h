@@ -30,17 +30,21 @@ bool DecodeWav(std::string_view bytes, PcmFormat out, PcmSound& sound, std::stri
 //
 // A request replaces the sound playing from the next buffer on. Requests that arrive before the
 // next buffer would otherwise be lost, so they queue: one for the same sound as the request before
-// it stacks (a burst of lap beeps gives a start for each), one for another sound drops the waiting
-// request before it (a cheer followed at once by a beep is heard as the beep). A queued sound
-// starts once the one before it has played `minimumSliceFrames`.
+// it stacks (a burst of lap beeps gives a start for each). One for another sound, asked for at the
+// same moment, drops the waiting request before it when that one is no shorter: a cheer followed
+// at once by a beep is heard as the beep, while a beep followed at once by the next car's cheer
+// keeps its start, and a waiting sound asked for earlier is never dropped, so that a lap beep is
+// not lost when the output falls behind. A queued sound starts once the one before it has played
+// `minimumSliceFrames`.
 class SoundMixer {
   public:
     SoundMixer(PcmFormat format, std::int64_t minimumSliceFrames);
 
     const PcmFormat& Format() const { return format_; }
 
-    // Returns a ticket for EndFrame.
-    std::uint64_t Start(std::shared_ptr<const PcmSound> sound);
+    // `askedUs`: when it was asked for, on any steady clock in microseconds. Returns a ticket for
+    // EndFrame.
+    std::uint64_t Start(std::shared_ptr<const PcmSound> sound, std::int64_t askedUs);
 
     // Fills `frames` frames.
     void Render(std::int16_t* out, std::int64_t frames);
@@ -56,6 +60,7 @@ class SoundMixer {
     struct Waiting {
         std::uint64_t ticket;
         std::shared_ptr<const PcmSound> sound;
+        std::int64_t askedUs;
     };
     struct Played {
         std::uint64_t ticket;

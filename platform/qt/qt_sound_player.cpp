@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -30,6 +31,12 @@ constexpr int kWaitSlackMs = 1000;
 std::string Lower(std::string s) {
     std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
     return s;
+}
+
+std::int64_t AskedUs() {
+    return std::chrono::duration_cast<std::chrono::microseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
 }
 
 }  // namespace
@@ -66,23 +73,36 @@ class Feeder final : public QObject {
 
   private:
     // Tops the stream up to the sink's buffer: never less, or the speaker would run dry; never
-    // more, or a new sound would wait behind what is queued.
+    // more, or a new sound would wait behind what is queued. What the sink does not take is kept
+    // for the next round: a dropped sample is a click, and a beep so cut no longer sounds whole.
     void Feed() {
         if (sink_->state() == QAudio::StoppedState && sink_->error() != QAudio::NoError) {
             shared_.failed = true;
             return;
         }
-        const qsizetype frameBytes = qsizetype(sizeof(std::int16_t)) * channels_;
-        const qsizetype frames = sink_->bytesFree() / frameBytes;
-        if (frames > 0) {
-            buffer_.resize(std::size_t(frames * channels_));
-            {
-                std::lock_guard hold(shared_.lock);
-                shared_.mixer->Render(buffer_.data(), frames);
+        if (WritePending()) {
+            const qsizetype frameBytes = qsizetype(sizeof(std::int16_t)) * channels_;
+            const qsizetype frames = sink_->bytesFree() / frameBytes;
+            if (frames > 0) {
+                buffer_.resize(std::size_t(frames * channels_));
+                {
+                    std::lock_guard hold(shared_.lock);
+                    shared_.mixer->Render(buffer_.data(), frames);
+                }
+                const char* bytes = reinterpret_cast<const char*>(buffer_.data());
+                pending_.assign(bytes, bytes + frames * frameBytes);
+                WritePending();
             }
-            stream_->write(reinterpret_cast<const char*>(buffer_.data()), frames * frameBytes);
         }
         shared_.framesPlayed = sink_->processedUSecs() * rate_ / 1000000;
+    }
+
+    // True when nothing is left waiting for room in the sink.
+    bool WritePending() {
+        if (pending_.empty()) return true;
+        const qint64 written = stream_->write(pending_.data(), qint64(pending_.size()));
+        if (written > 0) pending_.erase(pending_.begin(), pending_.begin() + written);
+        return pending_.empty();
     }
 
     QtSoundPlayer::Shared& shared_;
@@ -90,6 +110,7 @@ class Feeder final : public QObject {
     QIODevice* stream_ = nullptr;  // the sink's
     std::unique_ptr<QTimer> timer_;
     std::vector<std::int16_t> buffer_;
+    std::vector<char> pending_;  // rendered, not yet taken by the sink
     int channels_ = 1;
     int rate_ = 44100;
 };
@@ -174,7 +195,7 @@ std::int64_t QtSoundPlayer::FramesPlayed() const {
 void QtSoundPlayer::PlayAsync(std::string_view file) {
     if (auto sound = Find(file)) {
         std::lock_guard hold(shared_.lock);
-        shared_.mixer->Start(std::move(sound));
+        shared_.mixer->Start(std::move(sound), AskedUs());
     }
 }
 
@@ -185,7 +206,7 @@ void QtSoundPlayer::PlayAndWait(std::string_view file) {
     std::uint64_t ticket = 0;
     {
         std::lock_guard hold(shared_.lock);
-        ticket = shared_.mixer->Start(std::move(sound));
+        ticket = shared_.mixer->Start(std::move(sound), AskedUs());
     }
     const qint64 bound = frames * 1000 / format_.rate + kWaitSlackMs;
     QElapsedTimer waited;

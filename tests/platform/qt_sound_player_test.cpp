@@ -5,10 +5,10 @@
 #include <QTest>
 #include <QTimer>
 #include <algorithm>
-#include <atomic>
 #include <cstdio>
 
 #include "platform/qt/qt_sound_player.h"
+#include "tests/support/pulse_audio.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
 
@@ -16,61 +16,9 @@ namespace velkaro {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace test;
 using Clock = std::chrono::steady_clock;
-constexpr std::int64_t kRate = 44100, kMs = kRate / 1000;
-
-double Ms(Clock::duration d) {
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-// The monitor's samples; each read stamped with its arrival, the earliest arrival relative to
-// its samples ties the recording to the program's clock.
-struct Recording {
-    std::vector<std::int16_t> samples;
-    Clock::time_point zero = Clock::time_point::max();  // when sample 0 was played
-    Clock::time_point At(std::int64_t i) const { return zero + i * 1000000us / kRate; }
-    std::int64_t Index(Clock::time_point t) const { return std::int64_t(Ms(t - zero)) * kMs; }
-};
-
-PcmSound Reference(const std::string& file) {
-    PcmSound s;
-    std::string why;
-    EXPECT_TRUE(DecodeWav(test::ReadWholeFile(file), {int(kRate), 1}, s, why)) << file << why;
-    return s;
-}
-
-// How many samples of `ref`, from its start, the recording holds unchanged at `at`.
-std::int64_t Heard(const Recording& r, std::int64_t at, const PcmSound& ref) {
-    std::int64_t n = 0;
-    for (; n < std::int64_t(ref.samples.size()) && at + n < std::int64_t(r.samples.size()); ++n) {
-        int a = r.samples[std::size_t(at + n)], b = ref.samples[std::size_t(n)];
-        if (std::abs(a - b) > 64 + std::abs(b) / 20) break;
-    }
-    return n;
-}
-
-// Whether the recording holds the sound's last loud 20 ms after its start, give or take what the
-// stalls of a loaded machine skip or delay (heard as stutter, not as a cut end).
-bool EndHeard(const Recording& r, std::int64_t at, const PcmSound& ref) {
-    auto last = std::int64_t(ref.samples.size()) - 1;
-    while (std::abs(ref.samples[std::size_t(last)]) < 1000) --last;
-    const auto first = ref.samples.begin() + last - 20 * kMs;
-    const PcmSound tail{"", {first, first + 20 * kMs}};
-    for (std::int64_t p = at; p < at + last + 300 * kMs; ++p) {
-        if (Heard(r, p, tail) == 20 * kMs) return true;
-    }
-    return false;
-}
-
-// The first place in [from, to) holding the sound's quiet lead-in and 10 ms after it.
-std::int64_t Find(const Recording& r, std::int64_t from, std::int64_t to, const PcmSound& ref) {
-    std::int64_t loud = 0;
-    while (std::abs(ref.samples[std::size_t(loud)]) < 1000) ++loud;
-    for (std::int64_t at = std::max<std::int64_t>(from, 0); at < to; ++at) {
-        if (Heard(r, at, ref) >= loud + 10 * kMs) return at;
-    }
-    return -1;
-}
+constexpr std::int64_t kMs = kSamplesPerMs;
 
 TEST(SoundWithoutAServer, IsSilentAndSaysWhy) {
     test::TempFolder folder;
@@ -84,53 +32,19 @@ TEST(SoundWithoutAServer, IsSilentAndSaysWhy) {
 }
 
 TEST(SoundOnPulseAudio, EverySoundHeardWholeInOrderAndOnTime) {
-    if (::access("/usr/bin/pulseaudio", X_OK) != 0 || ::access("/usr/bin/parec", X_OK) != 0) {
-        GTEST_SKIP() << "pulseaudio and parec are not installed (tools/install-deps.sh does it)";
-    }
-    test::TempFolder folder;
-    const std::string dir = folder.Path().string();
-    // A server and clients of our own, whoever runs the test (root included).
-    for (const char* var : {"HOME", "XDG_RUNTIME_DIR", "PULSE_RUNTIME_PATH"}) {
-        ::setenv(var, dir.c_str(), 1);
-    }
-    ::setenv("PULSE_SERVER", ("unix:" + dir + "/native").c_str(), 1);
-    test::SimProcess server(
-        "/usr/bin/pulseaudio",
-        {"--daemonize=no", "-n", "--exit-idle-time=-1", "--use-pid-file=no", "--system=no",
-         "--log-target=file:" + dir + "/server.log",
-         "--load=module-null-sink sink_name=velkaro rate=44100 channels=1",
-         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + dir + "/native"});
-    const auto ready = [] {
-        return std::system("pactl list short sinks 2>&1 | grep -q velkaro") == 0;
-    };
-    for (auto end = test::In(10s); !ready() && test::Before(end);) {
-        std::this_thread::sleep_for(50ms);
-    }
-    if (!ready()) {
-        GTEST_SKIP() << "no PulseAudio server here:\n" << test::ReadWholeFile(dir + "/server.log");
-    }
+    TempFolder folder;
+    PulseServer server(folder.Path().string());
+    if (!server.Unavailable().empty()) GTEST_SKIP() << server.Unavailable();
 
     test::ScopedCurrentFolder here(VELKARO_SHIPPED_DATA);
     QtSoundPlayer player;
     ASSERT_EQ(player.Status(), "");
-    FILE* parec = ::popen(
-        "exec parec -d velkaro.monitor --raw --format=s16le --rate=44100 "
-        "--channels=1 --latency-msec=20",
-        "r");
-    ASSERT_NE(parec, nullptr);
-    Recording rec;
-    std::atomic<bool> stop{false};
-    std::thread reader([&] {
-        std::int16_t buffer[2048];
-        for (std::size_t n; !stop && (n = std::fread(buffer, 2, 441, parec)) > 0;) {
-            rec.samples.insert(rec.samples.end(), buffer, buffer + n);
-            rec.zero = std::min(
-                rec.zero, Clock::now() - std::int64_t(rec.samples.size()) * 1000000us / kRate);
-        }
-    });
+    MonitorRecording rec;
+    ASSERT_TRUE(rec.Recording());
+    ASSERT_TRUE(rec.Flowing()) << "the monitor records nothing";
     // The program opens its stream long before a run; a null sink idles with a 2 s block, which
     // a new stream waits out before its low latency holds.
-    for (auto end = test::In(10s); player.FramesPlayed() < kRate && test::Before(end);) {
+    for (auto end = test::In(10s); player.FramesPlayed() < kPulseRate && test::Before(end);) {
         QTest::qWait(10);
     }
 
@@ -157,10 +71,8 @@ TEST(SoundOnPulseAudio, EverySoundHeardWholeInOrderAndOnTime) {
     const Clock::time_point burst = played.back().second;
     for (int k = 1; k < 23; ++k) player.PlayAsync("sons/beep1.wav");
     QTest::qWait(1200);
-    stop = true;
-    reader.join();
-    ::pclose(parec);
-    ASSERT_GT(rec.samples.size(), std::size_t(10 * kRate));
+    rec.Stop();
+    ASSERT_GT(rec.samples.size(), std::size_t(10 * kPulseRate));
 
     std::vector<double> delays;
     int stutters = 0;

@@ -63,7 +63,8 @@ TEST(DecodeWav, ConvertsIntegerPcmToTheOutputFormat) {
     }
 }
 
-// A request is a sound name ("a": 1..5, "b": 21..23) or a buffer of n frames ("n").
+// A request is a sound name ("a": 1..5, "b": 21..23), a buffer of n frames ("n"), or n ms that
+// pass before the next request ("+n").
 TEST(SoundMixer, ReplacesQueuesAndAccountsForEnds) {
     struct Case {
         const char* what;
@@ -85,7 +86,17 @@ TEST(SoundMixer, ReplacesQueuesAndAccountsForEnds) {
          {"a", "a", "a", "9"},
          {1, 2, 1, 2, 1, 2, 3, 4, 5},
          {2, 4, 9}},
-        {"another sound drops the waiting one", 2, {"a", "b", "4"}, {21, 22, 23, 0}, {0, 3}},
+        {"another sound at once drops the waiting one",
+         2,
+         {"a", "b", "4"},
+         {21, 22, 23, 0},
+         {0, 3}},
+        {"a shorter one at once keeps its start", 2, {"b", "a", "6"}, {21, 22, 1, 2, 3, 4}, {2, 7}},
+        {"another sound asked for later plays after it",
+         2,
+         {"a", "+5", "b", "4"},
+         {1, 2, 21, 22},
+         {2, 5}},
         {"waiting until a buffer", 1, {"2", "a"}, {0, 0}, {-1}},
         {"ends count in stream frames", 1, {"3", "b", "2", "2"}, {0, 0, 0, 21, 22, 23, 0}, {6}},
     };
@@ -95,9 +106,14 @@ TEST(SoundMixer, ReplacesQueuesAndAccountsForEnds) {
         SoundMixer mixer({8000, 1}, c.slice);
         std::vector<std::uint64_t> tickets;
         std::vector<std::int16_t> out;
+        std::int64_t now = 0;
         for (const std::string& s : c.steps) {
             if (s == "a" || s == "b") {
-                tickets.push_back(mixer.Start(s == "a" ? a : b));
+                tickets.push_back(mixer.Start(s == "a" ? a : b, now));
+                continue;
+            }
+            if (s[0] == '+') {
+                now += std::stol(s.substr(1)) * 1000;
                 continue;
             }
             std::vector<std::int16_t> buffer(std::stoul(s), -1);
@@ -115,7 +131,7 @@ TEST(SoundMixer, ReplacesQueuesAndAccountsForEnds) {
 // Speakers are mostly stereo: a slice and an end count in frames of both channels.
 TEST(SoundMixer, CountsFramesNotSamples) {
     SoundMixer mixer({8000, 2}, 1);
-    auto ticket = mixer.Start(std::make_shared<PcmSound>(PcmSound{"s", {1, -1, 2, -2}}));
+    auto ticket = mixer.Start(std::make_shared<PcmSound>(PcmSound{"s", {1, -1, 2, -2}}), 0);
     std::vector<std::int16_t> buffer(6, 9);
     mixer.Render(buffer.data(), 3);
     EXPECT_EQ(buffer, (std::vector<std::int16_t>{1, -1, 2, -2, 0, 0}));

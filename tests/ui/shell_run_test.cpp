@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -22,10 +23,13 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_serial_port.h"
+#include "platform/qt/qt_sound_player.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
+#include "tests/support/pulse_audio.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
+#include "timing/announcements.h"
 #include "timing/run_control.h"
 #include "timing/run_printout.h"
 
@@ -35,10 +39,12 @@ namespace velkaro {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace test;
 
 // Drivers whose transponders are the simulator's first cars, one heat of a race of `laps`
 // laps, a one-second minimum lap.
-void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int laps = 3) {
+void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int laps = 3,
+                  int countdown = 1) {
     ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
     EventHeader h;
     ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
@@ -77,11 +83,29 @@ void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int
     QualifOptions o;
     o.durationKind = DurationKind::ByLaps;
     o.runLaps = laps;
-    o.countdownSeconds = 1;
+    o.countdownSeconds = countdown;
     o.endAtLaps = LapsEnd::AtSignal;
     ASSERT_EQ(WriteQualifOptions(1, o, messages), FileOutcome::Done);
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
 }
+
+// Every sound the program asks for, stamped, passed on to the fake or to a real player.
+struct StampedPlayer final : SoundPlayer {
+    explicit StampedPlayer(SoundPlayer& player) : to(&player) {}
+    void PlayAsync(std::string_view file) override {
+        requests.emplace_back(std::string(file), std::chrono::steady_clock::now());
+        to->PlayAsync(file);
+    }
+    void PlayAndWait(std::string_view file) override {
+        requests.emplace_back(std::string(file), std::chrono::steady_clock::now());
+        to->PlayAndWait(file);
+    }
+    std::string_view Status() const override { return to->Status(); }
+    void Reload() override { to->Reload(); }
+
+    SoundPlayer* to;
+    std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> requests;
+};
 
 QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
@@ -100,7 +124,11 @@ class ShellRun : public ::testing::Test {
         } else {
             messages.allowAny = true;
         }
-        PrepareEvent(eventFile, messages, drivers, laps);
+        PrepareEvent(eventFile, messages, drivers, laps, countdown);
+        if (realSound) {  // reads "sons/" of the seeded folder
+            realPlayer = std::make_unique<QtSoundPlayer>();
+            sounds.to = realPlayer.get();
+        }
         std::vector<std::string> args{"--folder", folder.Path().string(), "--port", "1", "--model",
                                       "mk2"};
         if (quietSimulator) args.push_back("--quiet");
@@ -119,12 +147,16 @@ class ShellRun : public ::testing::Test {
     }
 
     bool quietSimulator = true;  // false: it lists every passing it sends
+    bool realSound = false;      // the program's own player instead of the fake
+    int countdown = 1;
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
     fs::path eventFile = folder.Path() / "club day.race";
     FakeMessages messages;
     FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
+    FakeSoundPlayer fakeSounds;
+    std::unique_ptr<QtSoundPlayer> realPlayer;
+    StampedPlayer sounds{fakeSounds};
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
     ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
@@ -282,6 +314,126 @@ TEST_F(ShellRun, ABoxOpenedByTheTickKeepsTheRunTimedUntilItsOk) {
     std::printf("box held %d s: %d passings sent, %d counted; longest beat gap %.1f ms\n", hold,
                 sent, counted, longestUnderBox);
     StopCommand(e);
+}
+
+// A heat timed from the simulator and heard through a real PulseAudio server: every sound the
+// program asks for is in the recording, in order, and whole unless the next request replaced it;
+// the countdown calls a second apart, the horn on the clock zero, a beep for every counted
+// passing. Prints the delays from the clock zero and from each passing's arrival at the port.
+TEST_F(ShellRun, EverySoundOfAHeatIsHeardWholeAndOnTime) {
+    TempFolder audio;
+    PulseServer server(audio.Path().string());
+    if (!server.Unavailable().empty()) GTEST_SKIP() << server.Unavailable();
+    quietSimulator = false;
+    realSound = true;
+    countdown = 6;
+    Open(4, 1000,
+         {"--cars", "4", "--lap-mean", "1.4", "--lap-spread", "0.1", "--pace-spread", "0.15",
+          "--seed", "3"},
+         false);
+    if (HasFatalFailure()) return;
+    ASSERT_EQ(sounds.Status(), "");
+    MonitorRecording rec;
+    ASSERT_TRUE(rec.Recording());
+    ASSERT_TRUE(rec.Flowing()) << "the monitor records nothing";
+    // The program's stream is open long before a run; a null sink idles with a 2 s block that a
+    // new stream waits out once.
+    for (auto end = In(10s); realPlayer->FramesPlayed() < kPulseRate && Before(end);) {
+        QTest::qWait(10);
+    }
+    MainWindow& w = *this->w;
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));
+    RunEngine& e = w.State().engine;
+    sounds.requests.clear();
+    static_cast<QPushButton*>(w.PanelControl(2001))->click();
+    for (auto end = In(20s); e.running == 0 && Before(end);) QTest::qWait(5);
+    ASSERT_EQ(e.running, 1) << "the run never started";
+    const SteadyTime zero{std::chrono::nanoseconds(e.link->timeBase.perfStart)};
+    QTest::qWait(7000);
+    const SteadyTime stopped = std::chrono::steady_clock::now();
+    StopCommand(e);
+    QTest::qWait(1500);  // the end-of-race horn
+    rec.Stop();
+
+    // When each passing the simulator sent left it, on this process's steady clock: its decoder
+    // time after the clock reset, which the log places on the simulator's own clock.
+    double origin = -1, reset = -1;
+    std::vector<SteadyTime> arrivals;
+    for (const std::string& line : sim->Lines()) {
+        std::sscanf(line.c_str(), "  log times count from %lf ms", &origin);
+        double at = 0;
+        long long time = 0;
+        if (line.find("clock reset") != std::string::npos)
+            std::sscanf(line.c_str(), "[%lf]", &reset);
+        if (line.find("ms  sent") != std::string::npos &&
+            std::sscanf(line.c_str(), "[%lf] car %*d transponder %*d lap %*d time %lld", &at,
+                        &time) == 2) {
+            arrivals.push_back(SteadyTime{std::chrono::microseconds(
+                                   std::int64_t((origin + reset * 1000) * 1000))} +
+                               std::chrono::milliseconds(time));
+        }
+    }
+    ASSERT_GE(origin, 0) << "the simulator did not say where its times start";
+    ASSERT_GE(reset, 0) << "the decoder clock was never reset";
+    ASSERT_FALSE(arrivals.empty());
+
+    int counted = 0;
+    for (const RunCar& car : e.tables.cars) counted += car.passingCount;
+    // Every passing sent before the stop counts, so the k-th beep is the k-th passing's.
+    EXPECT_EQ(std::lower_bound(arrivals.begin(), arrivals.end(), stopped) - arrivals.begin(),
+              counted);
+    std::vector<double> fromArrival, fromRequest;
+    double horn = -1;
+    int beeps = 0, replaced = 0;
+    std::int64_t from = 0, previousCall = -1;
+    const auto& requests = sounds.requests;
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+        const auto& [file, when] = requests[i];
+        PcmSound ref = Reference(file);
+        const auto length = std::int64_t(ref.samples.size());
+        // A request followed within its length is cut, as it must be. A beep always gets its
+        // start heard; another sound replaced at once may not be.
+        const double gap = i + 1 < requests.size() ? Ms(requests[i + 1].second - when) : 1e9;
+        beeps += file == kLapBeepSound;
+        // A sound starts after its request, and one replaced at once before the next sound.
+        std::int64_t at =
+            Find(rec, std::max(from, rec.Index(when) - 20 * kSamplesPerMs),
+                 rec.Index(when) + std::int64_t(std::min(gap + 100, 1000.0)) * kSamplesPerMs, ref);
+        if (at < 0 && gap < 60 && file != kLapBeepSound) {
+            ++replaced;
+            continue;
+        }
+        ASSERT_GE(at, 0) << file << " asked for at " << Ms(when - rec.zero) << " ms not heard";
+        if (gap > 1000.0 * double(length) / kPulseRate + 20) {
+            EXPECT_TRUE(EndHeard(rec, at, ref)) << file << " cut";
+        }
+        fromRequest.push_back(Ms(rec.At(at) - when));
+        if (file.find("GB.wav") != std::string::npos) {
+            if (previousCall >= 0) {
+                EXPECT_NEAR(Ms(rec.At(at) - rec.At(previousCall)), 1000.0, 30.0) << file;
+            }
+            previousCall = at;
+        }
+        if (file == kStartSignalSound && horn < 0) horn = Ms(rec.At(at) - zero);
+        if (file == kLapBeepSound && std::size_t(beeps) <= arrivals.size()) {
+            const SteadyTime arrival = arrivals[std::size_t(beeps - 1)];
+            EXPECT_LE(Ms(arrival - when), 1.0) << "a beep asked for before its passing was sent";
+            fromArrival.push_back(Ms(rec.At(at) - arrival));
+        }
+        from = at + 1;
+    }
+    EXPECT_EQ(beeps, counted) << "a beep for every counted passing";
+    EXPECT_GT(counted, 8);
+    EXPECT_GE(horn, 0) << "no horn at the start";
+    ASSERT_FALSE(fromArrival.empty());
+    std::sort(fromArrival.begin(), fromArrival.end());
+    std::sort(fromRequest.begin(), fromRequest.end());
+    std::printf(
+        "%zu sounds asked for, %d replaced at once; clock zero to the horn %.1f ms; passing's "
+        "arrival to its beep over %zu beeps: median %.1f ms, worst %.1f ms; request to first "
+        "sample: median %.1f ms, worst %.1f ms\n",
+        requests.size(), replaced, horn, fromArrival.size(), fromArrival[fromArrival.size() / 2],
+        fromArrival.back(), fromRequest[fromRequest.size() / 2], fromRequest.back());
 }
 
 // The README's picture: a ten-car heat on a 1920 x 1080 screen, taken mid-race. Run by hand with

@@ -94,6 +94,9 @@ int Simulator::Run(volatile std::sig_atomic_t* stop) {
     std::printf("decoder-sim: %s decoder on COM%d (%s)\n", ModelName(options_.model), options_.port,
                 link_.Device().c_str());
     std::printf("  port entry: %s\n", link_.Entry().c_str());
+    // Lets another process on this machine place the log's times on its own steady clock.
+    std::printf("  log times count from %.3f ms of the monotonic clock\n",
+                std::chrono::duration<double, std::milli>(origin_.time_since_epoch()).count());
     if (!options_.replay.empty()) {
         std::printf("  replaying %zu bursts of %s\n", replay_.bursts.size(),
                     options_.replay.c_str());
