@@ -1,0 +1,164 @@
+// Finals runs from the stored ranking to their stored results: placed, timed by the run engine,
+// recorded with the runs they came from, and locked once a run above them is recorded.
+
+#include "finals/finals_run.h"
+
+#include <gtest/gtest.h>
+
+#include "event/event_file.h"
+#include "finals/closure.h"
+#include "finals/ladder.h"
+#include "tests/timing/engine_fixture.h"
+
+namespace velkaro {
+namespace {
+
+using test::Fields;
+
+class FinalsRunTest : public test::EngineTest {
+  protected:
+    // 20 drivers ranked in their numbers' order, finals from the 1/4 with short runs.
+    void Prepare(bool withRanking = true) {
+        test::PrepareEvent(20, 10, 1, messages_);
+        EventHeader h;
+        ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+        h.categories[0].participants = 20;
+        h.categories[0].finalsState = 1;
+        h.categories[0].finalsRuns = 5;
+        ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+        if (withRanking) {
+            OverallClassification overall;
+            for (int i = 0; i < 20; ++i) Format(overall.names[std::size_t(i)], "Driver %d", i + 1);
+            ASSERT_EQ(WriteOverallClassification(1, 20, overall, messages_), FileOutcome::Done);
+        }
+        FinalsLadder ladder = DefaultFinalsLadder(20);
+        ladder.durations = {3, 2, 1, 1, 1};
+        ladder.delays = {4, 3, 2, 2};
+        ASSERT_EQ(WriteFinalsLadder(1, ladder, messages_), FileOutcome::Done);
+        FinalsOptions options;
+        options.countdownSeconds = 0;
+        options.start = StartMode::Staggered;
+        ASSERT_EQ(WriteFinalsOptions(1, options, messages_), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(model_.header), FileOutcome::Done);
+    }
+    bool Load(int level, char letter) {
+        EventForRun e{"CAT A", "Spring Cup", "Oval", 2, kNoCircuit, 1, true};
+        return LoadFinalsRun(engine_, 1, level, letter, e);
+    }
+    std::string Names() {
+        std::string names;
+        for (const RunCar& car : engine_.tables.cars) {
+            if (car.driverName == kEmptySlotName) break;
+            names += Fields(car.driverName) + ",";
+        }
+        return names;
+    }
+    // Runs the loaded run: the car of slot i laps every 10 + (cars - i) seconds, so the last
+    // slot wins, until the run ends at its time.
+    void RunIt(int cars) {
+        StartAndGo();
+        std::vector<std::uint32_t> next(std::size_t(cars), 0);
+        for (int i = 0; i < cars; ++i) next[std::size_t(i)] = 2000u + 100u * std::uint32_t(i);
+        while (engine_.running != 0 && RaceMs() < 400000) {
+            for (int i = 0; i < cars; ++i) {
+                if (RaceMs() < next[std::size_t(i)]) continue;
+                int number = std::atoi(std::string(Car(i).transponder.View()).c_str());
+                port_.QueueRead({std::uint8_t(number >> 8), std::uint8_t(number & 0xFF)});
+                next[std::size_t(i)] += 10000u + 1000u * std::uint32_t(cars - i);
+            }
+            Wait(10);
+        }
+        ASSERT_EQ(engine_.running, 0);
+    }
+    EventModel model_;
+};
+
+TEST_F(FinalsRunTest, RunsArePlacedTimedRecordedAndLocked) {
+    Prepare();
+    ASSERT_TRUE(Load(2, 'A'));
+    EXPECT_EQ(Names(), "Driver 15,Driver 17,Driver 19,");
+    const RunOptions& o = engine_.options;
+    EXPECT_EQ(Fields(engine_.runTitle, engine_.runHeader, engine_.sectionTitle, engine_.nodeCode,
+                     Car(0).transponder, o.durationTotalMinutes, o.delayMinutes, o.passingLimit,
+                     o.startMode, o.countdownSeconds, engine_.armed, engine_.clock.duration),
+              " CAT A - Finals 1/4A |Finals : 1/4A|Cat\xE9gorie1Remont\xE9"
+              "es4A|14103|001015|"
+              "1|3|300|DEPARTDecale|0|1|0:01:00");
+    // Slot 2 (Driver 19) laps fastest and wins.
+    RunIt(3);
+    ASSERT_TRUE(FinalsRunToRecord(engine_));
+    ASSERT_TRUE(RecordLoadedFinalsRun(engine_, model_, messages_));
+    RunDoneFlags flags;
+    ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+    EventHeader header;
+    ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
+    EXPECT_EQ(Fields(header.categories[0].finalsState, flags.flags[0][FinalsFlagIndex(2, 'A')],
+                     flags.flags[0][FinalsFlagIndex(2, 'B')]),
+              "2|1|0");
+
+    // The 1/2 A: its direct drivers, then the 1/4 A in finishing order.
+    ASSERT_TRUE(Load(1, 'A'));
+    EXPECT_EQ(Names(),
+              "Driver 1,Driver 3,Driver 5,Driver 7,Driver 9,Driver 11,Driver 13,Driver 19,"
+              "Driver 17,Driver 15,");
+    EXPECT_EQ(Fields(engine_.options.durationTotalMinutes, engine_.options.delayMinutes), "2|4");
+    // The 1/2 B before its 1/4 is run: "(NA)" where the drivers moving up would be.
+    ASSERT_TRUE(Load(1, 'B'));
+    EXPECT_EQ(Names(), "Driver 2,Driver 4,Driver 6,Driver 8,Driver 10,Driver 12,Driver 14,");
+    EXPECT_EQ(engine_.tables.cars[7].driverName, kEmptySlotName);
+
+    ASSERT_TRUE(Load(1, 'A'));
+    RunIt(10);
+    ASSERT_TRUE(RecordLoadedFinalsRun(engine_, model_, messages_));
+    // The 1/4 A chose who drove the 1/2 A: it is shown, no longer run nor recorded.
+    ASSERT_TRUE(Load(2, 'A'));
+    EXPECT_EQ(Fields(engine_.finalsStatus, engine_.runLoaded, engine_.armed, engine_.holdsResults,
+                     engine_.modifyResultsAllowed, FinalsRunToRecord(engine_)),
+              "2|0|0|1|0|0");
+    EXPECT_EQ(Names(), "Driver 15,Driver 17,Driver 19,");
+    // The 1/2 A itself shows its stored result and may be recorded again.
+    ASSERT_TRUE(Load(1, 'A'));
+    EXPECT_EQ(Fields(engine_.finalsStatus, engine_.armed, engine_.holdsResults,
+                     FinalsRunToRecord(engine_)),
+              "1|0|1|1");
+
+    ClosureInput in;
+    ASSERT_TRUE(ReadClosureInput(1, header, in, messages_));
+    EXPECT_EQ(Fields(in.startLevel, in.runA[2], in.runB[2], in.runA[1], in.a[2][0].name),
+              "2|1|0|1|Driver 19");
+}
+
+TEST_F(FinalsRunTest, MissingSectionsAreToldAndLoadWhatThereIs) {
+    Prepare(false);
+    messages_.Expect(MessageAnswer::Ok);
+    ASSERT_TRUE(Load(0, 'A'));
+    EXPECT_EQ(messages_.shown.back().text,
+              "Error: Title of qualification overall classification not found");
+    EXPECT_EQ(Fields(Names(), engine_.runTitle, engine_.runHeader, engine_.armed),
+              "| CAT A - Final |Finals : Final|1");
+
+    ASSERT_EQ(CreateNewEventFile("CAT A"), FileOutcome::Done);
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_FALSE(Load(1, 'B'));
+    EXPECT_EQ(messages_.shown.back().text, "Error: Title of participants list not found");
+    EXPECT_EQ(Fields(engine_.runLoaded, engine_.armed), "0|0");
+    EXPECT_FALSE(Load(12, 'A'));
+}
+
+TEST(FinalsNodes, CodesAndRunsMatch) {
+    for (int level = 0; level <= kFinalsLevels; ++level) {
+        for (char letter : {'A', 'B'}) {
+            if (level == 0 && letter == 'B') continue;
+            int c = 0, l = -1;
+            char x = 0;
+            ASSERT_TRUE(FinalsRunOfNode(FinalsRunNode(3, level, letter), c, l, x));
+            EXPECT_EQ(Fields(c, l, std::string(1, x)), Fields(3, level, std::string(1, letter)));
+        }
+    }
+    int c = 0, l = 0;
+    char x = 0;
+    EXPECT_FALSE(FinalsRunOfNode(34010, c, l, x));
+}
+
+}  // namespace
+}  // namespace velkaro
