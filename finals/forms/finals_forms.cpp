@@ -69,6 +69,17 @@ QLabel* Label(QWidget* form, int id, const QString& text, QRect where, bool bold
     return label;
 }
 
+// A category's name is drawn whole: a smaller face of the font when the longest names would not
+// fit at the form's size.
+void FitName(QLabel* label) {
+    QFont font = label->font();
+    int room = label->contentsRect().width() - 2 * label->margin();
+    while (font.pixelSize() > 8 && QFontMetrics(font).horizontalAdvance(label->text()) > room) {
+        font.setPixelSize(font.pixelSize() - 1);
+    }
+    label->setFont(font);
+}
+
 // A read-only value in a sunken box.
 QLabel* Value(QWidget* form, int id, const QString& label, QRect where) {
     auto* value = Place(new QLabel(form), id, label, where);
@@ -116,14 +127,14 @@ int CategoryOf(const AppState& state) {
 LadderForm::LadderForm(const char* objectName, const QString& title, int idOffset,
                        Messages& messages, QWidget* parent)
     : ModalForm(objectName, title, QSize(350, 250), messages, parent), idOffset_(idOffset) {
-    Label(this, Caption(1), "Run duration", Dlu(kDurationX, 72, 44, 12));
+    Label(this, Caption(1), "Run duration", Dlu(kDurationX, 72, 48, 12));
     Label(this, Caption(2), "Delay", Dlu(kDelayX, 72, 40, 12));
     Label(this, Caption(3), "Going up to the next level", Dlu(kGoUpX, 72, 120, 12));
     Label(this, Caption(4), "Direct", Dlu(kDirectX - 2, 72, 34, 12));
     for (int r = 0; r < 5; ++r) {
         Label(this, Caption(10 + r), kRowNames[std::size_t(r)], Dlu(10, kRowY[r] + 2, 78, 12));
-        Label(this, Caption(20 + r), "min", Dlu(kDurationX + 27, kRowY[r] + 2, 12, 12));
-        if (r > 0) Label(this, Caption(30 + r), "min", Dlu(kDelayX + 23, kRowY[r] + 2, 12, 12));
+        Label(this, Caption(20 + r), "min", Dlu(kDurationX + 26, kRowY[r] + 2, 14, 12));
+        if (r > 0) Label(this, Caption(30 + r), "min", Dlu(kDelayX + 22, kRowY[r] + 2, 14, 12));
     }
     for (std::size_t i = 0; i < kFields.size(); ++i) {
         const FieldPlace& f = kFields[i];
@@ -201,7 +212,7 @@ FinalsArrangementForm::FinalsArrangementForm(int category, AppState& state, Mess
         messages_.Error(kRaceFileNotFound);
     }
     const CategoryRecord& cat = state_.event.header.categories[std::size_t(category_ - 1)];
-    Label(this, 5001, ToQString(cat.name.View()), Dlu(10, 8, 330, 14), true);
+    FitName(Label(this, 5001, ToQString(cat.name.View()), Dlu(10, 8, 330, 14), true));
     FinalsLadder ladder = DefaultFinalsLadder(cat.participants);
     if (ReadFinalsLadder(category_, ladder, disk_) == FileOutcome::Unavailable) {
         messages_.Error(kRaceFileNotFound);
@@ -237,12 +248,12 @@ bool FinalsArrangementForm::Write() {
 
 FinalsOptionsForm::FinalsOptionsForm(int category, const AppState& state, Messages& messages,
                                      QWidget* parent, Disk& disk)
-    : ModalForm("CATEGORIEREMONTEESPARAMETRES", "Options of finals", QSize(230, 200), messages,
+    : ModalForm("CATEGORIEREMONTEESPARAMETRES", "Options of finals", QSize(330, 200), messages,
                 parent),
       category_(category),
       disk_(disk) {
     const CategoryRecord& cat = state.event.header.categories[std::size_t(category - 1)];
-    Label(this, 4901, ToQString(cat.name.View()), Dlu(10, 8, 210, 14), true);
+    FitName(Label(this, 4901, ToQString(cat.name.View()), Dlu(10, 8, 310, 14), true));
     Label(this, Caption(60), "Start :", Dlu(10, 28, 100, 12), true);
     const char* texts[5] = {
         "groupstart at the sound signal", "staggered start", "when the first car crosses the line",
@@ -260,8 +271,8 @@ FinalsOptionsForm::FinalsOptionsForm(int category, const AppState& state, Messag
     Label(this, Caption(62), "Countdown", Dlu(10, 134, 60, 12));
     countdown_ = Number(this, 4902, "Countdown", Dlu(72, 132, 30, 14), 4);
     Label(this, Caption(63), "s", Dlu(105, 134, 10, 12));
-    auto* validate = Button(this, 1, "Validate", Dlu(40, 172, 60, 18));
-    auto* cancel = Button(this, 2, "Cancel", Dlu(130, 172, 60, 18));
+    auto* validate = Button(this, 1, "Validate", Dlu(90, 172, 60, 18));
+    auto* cancel = Button(this, 2, "Cancel", Dlu(180, 172, 60, 18));
 
     if (ReadFinalsOptions(category_, options_, disk_) == FileOutcome::Unavailable) {
         messages_.Error(kRaceFileNotFound);
@@ -360,12 +371,12 @@ void ClosureReportForm::paintEvent(QPaintEvent* event) {
 // ---------------------------------------------------------------------------------------------
 
 QualifPlanningForm::QualifPlanningForm(PlanningMemory& memory, Messages& messages, QWidget* parent)
-    : ModalForm("PLANNINGQUALIFS", "Planning of qualification", QSize(250, 230), messages, parent),
+    : ModalForm("PLANNINGQUALIFS", "Planning of qualification", QSize(330, 250), messages, parent),
       memory_(memory) {
     QualifPlanning& q = memory_.qualification;
-    Label(this, Caption(70), "Qualification duration calculator :", Dlu(10, 8, 230, 14), true);
+    Label(this, Caption(70), "Qualification duration calculator :", Dlu(10, 8, 310, 14), true);
     Label(this, Caption(71), "Category :", Dlu(10, 30, 90, 12));
-    auto* name = Place(new QLineEdit(this), 3501, "Category :", Dlu(102, 28, 138, 14));
+    auto* name = Place(new QLineEdit(this), 3501, "Category :", Dlu(102, 28, 218, 14));
     name->setFont(ProgramFont(kFontPx));
     name->setMaxLength(53);
     name->setText(ToQString(q.category.View()));
@@ -397,13 +408,13 @@ QualifPlanningForm::QualifPlanningForm(PlanningMemory& memory, Messages& message
         });
     }
     Label(this, Caption(82), " Category :", Dlu(10, 146, 90, 12));
-    category_ = Value(this, 3507, " Category :", Dlu(102, 144, 138, 14));
+    category_ = Value(this, 3507, " Category :", Dlu(10, 160, 310, 14));
     category_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Label(this, Caption(83), "Overall nber of runs :", Dlu(10, 164, 90, 12));
-    runs_ = Value(this, 3508, "Overall nber of runs :", Dlu(102, 162, 40, 14));
-    Label(this, Caption(84), "Overall duration :", Dlu(10, 182, 90, 12));
-    duration_ = Value(this, 3509, "Overall duration :", Dlu(102, 180, 60, 14));
-    auto* ok = Button(this, 1, "Ok", Dlu(95, 206, 60, 18));
+    Label(this, Caption(83), "Overall nber of runs :", Dlu(10, 184, 90, 12));
+    runs_ = Value(this, 3508, "Overall nber of runs :", Dlu(102, 182, 40, 14));
+    Label(this, Caption(84), "Overall duration :", Dlu(10, 202, 90, 12));
+    duration_ = Value(this, 3509, "Overall duration :", Dlu(102, 200, 60, 14));
+    auto* ok = Button(this, 1, "Ok", Dlu(135, 226, 60, 18));
     connect(name, &QLineEdit::textEdited, this, [this](const QString& text) {
         memory_.qualification.category = FromQString(text);
         Refresh();
@@ -415,6 +426,8 @@ QualifPlanningForm::QualifPlanningForm(PlanningMemory& memory, Messages& message
 void QualifPlanningForm::Refresh() {
     PlanningResult r = PlanQualification(memory_.qualification);
     category_->setText(ToQString(memory_.qualification.category.View()));
+    category_->setFont(ProgramFont(kFontPx));
+    FitName(category_);
     runs_->setText(QString::number(r.runs));
     duration_->setText(ToQString(DurationText(r.minutes).View()));
 }
