@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace velkaro {
 
@@ -91,75 +92,131 @@ void BuildClosureTable(const ClosureInput& in, ClosureTable& table) {
     }
 }
 
+namespace {
+
+// The bodies of several sections found in one pass over the file, each where FindSection would
+// find it (the first line whose first field is the title): the report needs some twenty
+// sections of a file that may hold tens of megabytes.
+template <std::size_t N>
+std::array<std::size_t, N> FindSections(std::string_view file,
+                                        const std::array<SectionTitle, N>& titles) {
+    std::array<std::size_t, N> body;
+    body.fill(std::string_view::npos);
+    std::size_t left = 0;
+    for (const SectionTitle& t : titles) left += t.Empty() ? 0 : 1;
+    std::size_t pos = 0;
+    while (pos < file.size() && left > 0) {
+        std::size_t lf = file.find('\n', pos);
+        std::size_t lineEnd = lf == std::string_view::npos ? file.size() : lf;
+        if (file[pos] == 'C') {
+            std::size_t tab = file.find('\t', pos);
+            std::string_view field = file.substr(pos, std::min(tab, lineEnd) - pos);
+            for (std::size_t i = 0; i < N; ++i) {
+                if (body[i] == std::string_view::npos && !titles[i].Empty() &&
+                    titles[i].View() == field) {
+                    body[i] = lineEnd == file.size() ? file.size() : lineEnd + 1;
+                    --left;
+                }
+            }
+        }
+        if (lf == std::string_view::npos) break;
+        pos = lf + 1;
+    }
+    return body;
+}
+
+constexpr std::size_t kLadderAt = 0, kOverallAt = 1, kRoundsAt = 2, kRunsAt = kRoundsAt + kRounds;
+constexpr std::size_t kClosureSections = kRunsAt + 2 * (kFinalsLevels + 1);
+
+}  // namespace
+
 bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in, Messages& messages,
                       Disk& disk) {
     in = ClosureInput{};
     if (category < 1 || category > kCategories) return false;
     const CategoryRecord& cat = header.categories[std::size_t(category - 1)];
     in.rankingCount = std::clamp(cat.participants, 0, kParticipants);
-
-    FinalsLadder ladder;
-    ladder.participants = in.rankingCount;
-    FileOutcome read = ReadFinalsLadder(category, ladder, disk);
-    if (read == FileOutcome::Unavailable) {
-        messages.Error(kRaceFileNotFound);
-        return false;
-    }
-    in.participants = ladder.participants;
-    in.direct = ladder.direct;
+    in.participants = in.rankingCount;
     in.startLevel = std::clamp(StartLevelOf(cat.finalsRuns), 0, kFinalsLevels);
+    int rounds = std::clamp(cat.rounds, 0, kRounds);
 
-    OverallClassification overall;
-    if (ReadOverallClassification(category, in.rankingCount, overall, disk) ==
-        FileOutcome::Unavailable) {
+    EventFile f;
+    if (!f.Open(disk)) {
         messages.Error(kRaceFileNotFound);
         return false;
     }
-    in.ranking = overall.names;
+    std::array<SectionTitle, kClosureSections> titles{};
+    titles[kLadderAt] = FinalsLadderTitle(category);
+    titles[kOverallAt] = OverallClassificationTitle(category);
+    for (int r = 1; r <= rounds; ++r) {
+        titles[kRoundsAt + std::size_t(r - 1)] = RoundClassificationTitle(category, r);
+    }
+    for (int level = 0; level <= in.startLevel; ++level) {
+        titles[kRunsAt + 2 * std::size_t(level)] = FinalsRunTitle(category, level, 'A');
+        if (level > 0) {
+            titles[kRunsAt + 2 * std::size_t(level) + 1] = FinalsRunTitle(category, level, 'B');
+        }
+    }
+    const std::array<std::size_t, kClosureSections> at = FindSections(f.bytes, titles);
+    auto found = [&](std::size_t i) { return at[i] != std::string_view::npos; };
+
+    if (found(kLadderAt)) {
+        FieldReader fields(LineReader(f.bytes, at[kLadderAt]).Next());
+        in.participants = fields.NextInt();
+        fields.NextInt();                              // drivers per run
+        for (int k = 0; k < 9; ++k) fields.NextInt();  // durations and delays
+        for (std::int32_t& d : in.direct) d = fields.NextInt();
+    }
+    int best = 1;
+    if (found(kOverallAt)) {
+        LineReader lines(f.bytes, at[kOverallAt]);
+        FieldReader first(lines.Next());
+        first.Next();  // the equality keyword
+        best = std::clamp(first.NextInt(), 0, kRounds);
+        for (int i = 0; i < in.rankingCount && !lines.AtEnd(); ++i) {
+            FieldReader(lines.Next()).NextText(in.ranking[std::size_t(i)]);
+        }
+    }
 
     // Each driver's points in his best rounds, as the overall ranking summed them.
     std::array<std::array<std::int32_t, kRounds>, kParticipants> points{};
-    int rounds = std::clamp(cat.rounds, 0, kRounds);
     for (int r = 1; r <= rounds; ++r) {
-        RoundClassification round;
-        if (ReadRoundClassification(category, r, in.rankingCount, round, disk) !=
-            FileOutcome::Done) {
-            continue;
-        }
-        for (int i = 0; i < in.rankingCount; ++i) {
-            const RoundResult& result = round.entries[std::size_t(i)];
-            if (result.name.Empty()) continue;
+        if (!found(kRoundsAt + std::size_t(r - 1))) continue;
+        LineReader lines(f.bytes, at[kRoundsAt + std::size_t(r - 1)]);
+        lines.Next();  // the keyword and the scale
+        for (int i = 0; i < in.rankingCount && !lines.AtEnd(); ++i) {
+            FieldReader fields(lines.Next());
+            Text<40> name;
+            fields.NextText(name);
+            for (int k = 0; k < 3; ++k) fields.NextInt();  // laps, total time, best lap
+            std::int32_t score = fields.NextInt();
+            if (name.Empty()) continue;
             for (int pos = 0; pos < in.rankingCount; ++pos) {
-                if (in.ranking[std::size_t(pos)] == result.name) {
-                    points[std::size_t(pos)][std::size_t(r - 1)] = result.points;
+                if (in.ranking[std::size_t(pos)] == name) {
+                    points[std::size_t(pos)][std::size_t(r - 1)] = score;
                 }
             }
         }
     }
-    int best = std::clamp(overall.bestRounds, 0, kRounds);
     for (int pos = 0; pos < in.rankingCount; ++pos) {
         std::array<std::int32_t, kRounds>& p = points[std::size_t(pos)];
         std::sort(p.begin(), p.end(), std::greater<>());
         for (int k = 0; k < best; ++k) in.points[std::size_t(pos)] += p[std::size_t(k)];
     }
 
+    auto cars = std::make_unique<RunCars>();
     for (int level = 0; level <= in.startLevel; ++level) {
-        for (char letter : {'A', 'B'}) {
-            if (level == 0 && letter == 'B') continue;
-            FinalsSource source{};
-            if (ReadFinalsSource(FinalsRunTitle(category, level, letter).View(), source, disk) !=
-                FileOutcome::Done) {
-                continue;
-            }
-            bool run = SourceWasRun(source);
-            FinalsSource ordered = OrderSourceResult(source);
-            if (letter == 'A') {
-                in.a[std::size_t(level)] = ordered;
-                in.runA[std::size_t(level)] = run;
-            } else {
-                in.b[std::size_t(level)] = ordered;
-                in.runB[std::size_t(level)] = run;
-            }
+        for (std::size_t side = 0; side < 2; ++side) {
+            std::size_t i = kRunsAt + 2 * std::size_t(level) + side;
+            if (titles[i].Empty() || !found(i)) continue;
+            *cars = RunCars{};
+            RunTrailer trailer;
+            LineReader lines(f.bytes, at[i]);
+            if (!lines.AtEnd()) lines.Next();  // the status
+            ReadRunContent(lines, *cars, trailer);
+            FinalsSource source = SourceFromCars(*cars);
+            (side == 0 ? in.runA : in.runB)[std::size_t(level)] = SourceWasRun(source);
+            (side == 0 ? in.a : in.b)[std::size_t(level)] = OrderSourceResult(source);
         }
     }
     return true;
