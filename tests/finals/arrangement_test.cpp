@@ -183,14 +183,19 @@ TEST_F(Closure, DriversPastTheFinalsParticipantsComeLast) {
     EXPECT_EQ(Rows(),
               "1:D01:Q 2:D02:Q 3:D03:Q 4:D04:Q 5:D05:1/2A:1 6:D06:1/2B:1 7:D07:1/2A:2 "
               "8:D08:1/2B:2 9:D09:1/2A:3 10:D10:1/2B:3 11:D11:Q 12:D12:Q ");
+    // A driver listed in both runs of a level is ranked once.
+    Set(1, 'B', Finished({"D06", "D05", "D10"}));
+    EXPECT_NE(Rows().find("7:D07:1/2A:2 Q:D05:1/2B:2 8:D09:1/2A:3 9:D10"), std::string::npos);
     // Nothing run: everything from the qualification.
     in.runA = {};
     in.runB = {};
     EXPECT_EQ(Rows().substr(0, 16), "1:D01:Q 2:D02:Q ");
     EXPECT_EQ(table.count, 12);
-    // One run of a level is not the level.
+    // One run of a level is not the level; no drivers, no rows.
     in.runA[1] = true;
     EXPECT_EQ(Rows().find("1/2"), std::string::npos);
+    in.rankingCount = 0;
+    EXPECT_EQ(Rows(), "");
 }
 
 }  // namespace
