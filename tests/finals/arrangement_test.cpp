@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "finals/closure.h"
+#include "finals/closure_report.h"
 #include "finals/ladder.h"
+#include "platform/fake/recording_canvas.h"
 
 namespace velkaro {
 namespace {
@@ -152,6 +155,27 @@ TEST_F(Closure, OnlyTheLowestLevelRun) {
     EXPECT_EQ(d19.laps, 20);
     EXPECT_EQ(ClosureResultText(d19).View(), "20L in 5:00.000");
     EXPECT_EQ(ClosureResultText(table.rows[0]).View(), "");
+}
+
+// The screen from its scroll position: a "Q" row shows no place and no result.
+TEST_F(Closure, TheScreenShowsTwentyRowsFromTheScrollPosition) {
+    Rows();
+    auto texts = std::make_unique<ClosureTexts>();
+    FillClosureTexts(table, *texts);
+    RecordingCanvas canvas;
+    DrawClosureScreen(canvas, {"Cup", "Oval", "Touring", &table, texts.get(), 13});
+    std::string drawn;
+    for (const RecordingCanvas::Op& op : canvas.ops) {
+        if (op.kind == RecordingCanvas::Kind::Text && op.at.y >= 175) {
+            drawn += std::to_string(op.at.x) + "," + std::to_string(op.at.y) + ":" + op.text + " ";
+        }
+    }
+    const std::string first =
+        "115,175:14 150,175:D14 405,175:Q 645,175:14 695,175:87 115,195:15 150,195:D19 "
+        "405,195:1/4A 455,195:1 560,195:20L in 5:00.000 645,195:19 695,195:82 ";
+    EXPECT_EQ(drawn.substr(0, first.size()), first);
+    EXPECT_EQ(ClosureScrollRange(table.count), 0);
+    EXPECT_EQ(ClosureScrollRange(41), 21);
 }
 
 TEST_F(Closure, AHalfFinalWinnerThirdInTheFinal) {
