@@ -76,6 +76,7 @@ constexpr int kStartLevel = 4;  // the 1/16 finals
 struct LargestEvent {
     fs::path folder;
     EventHeader header;
+    std::size_t size = 0;
 
     LargestEvent() {
         char pattern[] = "/tmp/velkaro-bench-XXXXXX";
@@ -134,6 +135,7 @@ struct LargestEvent {
             }
         }
         std::ofstream(folder / "Private/Course.race", std::ios::binary) << bytes;
+        size = bytes.size();
         if (ReadEventHeader(header) != FileOutcome::Done) std::abort();
     }
 
@@ -165,6 +167,7 @@ void BM_ClosureReportOfTheLargestCategory(benchmark::State& state) {
     if (table->count != kCarSlots * (2 * kStartLevel + 1)) {  // every finals car, once a row
         state.SkipWithError("unexpected number of rows");
     }
+    state.counters["fileMB"] = double(Event().size) / 1e6;
 }
 BENCHMARK(BM_ClosureReportOfTheLargestCategory)->Unit(benchmark::kMillisecond);
 
