@@ -317,6 +317,8 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 14103));
     EXPECT_EQ(w.State().event.header.categories[0].finalsState, 2);
     EXPECT_EQ(e.finalsStatus * 10 + e.armed, 20);
+    EXPECT_EQ(w.State().event.runDone.flags[0][std::size_t(FinalsFlagIndex(0, 'A'))], 1);
+    EXPECT_EQ(FindNode(w.Tree(), 14100)->data(0, Qt::UserRole + 1).toInt(), 8);  // run done
     const std::vector<std::string>& finalOrder = order[14100];
     ASSERT_EQ(finalOrder.size(), 10u);
 
