@@ -70,6 +70,11 @@ inline constexpr int kModifyRunResultsCommand = 6102;
 inline constexpr int kRunDetailsCommand = 6103;
 inline constexpr int kAddCommentCommand = 6104;
 
+// The finals forms' own controls: the finals calculator repeats the arrangement's fields at
+// 5700 + (their id - 5000); the forms' captions are 5900 + k.
+inline constexpr int kPlanningFinalsControlOffset = 700;
+inline constexpr int kFinalsCaptionBase = 5900;
+
 // Who handles which command: the shell and each subsystem's forms register theirs, so that a new
 // form adds its own entry and nothing central grows.
 class CommandRegistry {

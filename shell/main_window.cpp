@@ -26,6 +26,8 @@
 #include "event/event_file.h"
 #include "event/event_tree.h"
 #include "event/run_results_files.h"
+#include "finals/finals_run.h"
+#include "finals/forms/finals_forms.h"
 #include "platform/cp1252.h"
 #include "platform/disk.h"
 #include "platform/program_folder.h"
@@ -412,8 +414,15 @@ void MainWindow::RebuildTree() {
 bool MainWindow::RecordRunIfAny(QTreeWidgetItem* node) {
     RunEngine& e = state_.engine;
     if (node == nullptr || node->data(0, kCodeRole).toInt() != e.nodeCode) return true;
-    if (!RunToRecord(e, state_.event)) return true;
-    if (!RecordLoadedRun(e, state_.event, platform_.messages, *platform_.disk)) return false;
+    if (e.kind == RunKind::FinalsRun) {
+        if (!FinalsRunToRecord(e)) return true;
+        if (!RecordLoadedFinalsRun(e, state_.event, platform_.messages, *platform_.disk)) {
+            return false;
+        }
+    } else {
+        if (!RunToRecord(e, state_.event)) return true;
+        if (!RecordLoadedRun(e, state_.event, platform_.messages, *platform_.disk)) return false;
+    }
     node->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
     node->setData(0, kImageRole, int(kImageRunDone));
     return true;
@@ -421,10 +430,16 @@ bool MainWindow::RecordRunIfAny(QTreeWidgetItem* node) {
 
 void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     int code = node->data(0, kCodeRole).toInt();
-    int c = 0, r = 0, h = 0;
-    if (!HeatOfNode(code, c, r, h)) return;
+    int c = 0, r = 0, h = 0, level = 0;
+    char letter = 'A';
     state_.engine.soundSettings = state_.sound;
-    LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c));
+    if (FinalsRunOfNode(code, c, level, letter)) {
+        LoadFinalsRun(state_.engine, c, level, letter, EventForRunOf(state_, c));
+    } else if (HeatOfNode(code, c, r, h)) {
+        LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c));
+    } else {
+        return;
+    }
     state_.engine.nodeCode = code;
     live_->Remeasure(state_.engine.tables.carsInUse);
     ApplyPanel(true);
@@ -449,6 +464,7 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
     }
     switch (KindOf(code)) {
         case NodeKind::Heat:
+        case NodeKind::FinalsRun:
             LoadRunOf(current);
             break;
         case NodeKind::Driver:
@@ -526,6 +542,7 @@ void MainWindow::RegisterCommands() {
     }
     RegisterTimingForms(c, host_);
     RegisterDatabaseForms(c, host_);
+    RegisterFinalsForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

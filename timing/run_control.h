@@ -131,6 +131,9 @@ struct RunEngine {
     std::int32_t category = 0;  // from 1
     std::int32_t round = 0;
     std::int32_t heat = 0;
+    std::int32_t finalsLevel = 0;  // 0 the Final, k the 1/2^k runs
+    char finalsLetter = 'A';
+    std::int32_t finalsStatus = 0;  // of the stored finals run: 2 once a run above it is recorded
     std::int32_t nodeCode = 0;
     std::int32_t normalizedNode = 0;
     SectionTitle sectionTitle;

@@ -8,6 +8,7 @@
 
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
+#include "finals/forms/finals_forms.h"
 #include "platform/clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
@@ -52,8 +53,19 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     TranspondersForm sets(messages);
     RunEngine engine;
     DriverDetailsForm details(1, 0, link, engine, messages);
+    AppState finalsState;
+    finalsState.event.header.categoryCount = 1;
+    finalsState.event.header.categories[0].name = std::string(53, 'W');
+    FinalsArrangementForm finalsArrangement(1, finalsState, messages);
+    FinalsOptionsForm finalsOptions(1, finalsState, messages);
+    ClosureReportForm closure(1, finalsState, dialogs, clock, messages);
+    PlanningMemory planning;
+    planning.qualification.category = std::string(53, 'W');
+    QualifPlanningForm qualifPlanning(planning, messages);
+    FinalsPlanningForm finalsPlanning(planning, messages);
     for (const QWidget* form : std::initializer_list<const QWidget*>{
-             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details}) {
+             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
+             &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }

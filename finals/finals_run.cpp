@@ -1,0 +1,209 @@
+#include "finals/finals_run.h"
+
+#include <algorithm>
+#include <string>
+
+#include "event/event_file.h"
+#include "event/event_tree.h"
+#include "event/sections.h"
+#include "finals/arrangement.h"
+#include "finals/ladder.h"
+#include "timing/classification.h"
+
+namespace velkaro {
+
+namespace {
+
+bool Abandon(RunEngine& e, std::string_view message) {
+    e.runLoaded = e.armed = e.fresh = e.everStarted = 0;
+    e.kind = RunKind::None;
+    e.messages->Error(message);
+    return false;
+}
+
+void ResetRun(RunTables& t) {
+    ResetRunCars(t.cars);
+    t.carsInUse = InitStandings(t.standings, t.cars);
+    InitLiveRows(t.rows, t.standings, t.carsInUse);
+}
+
+bool Written(FileOutcome outcome, Messages& messages, const Disk& disk) {
+    if (outcome != FileOutcome::Unavailable) return outcome == FileOutcome::Done;
+    if (disk.LastFault() == DiskFault::Missing) {
+        messages.Error(kRaceFileNotFound);
+    } else {
+        messages.Error(CannotWrite(disk.LastFault(), kWorkingCopy) + std::string(kRunKept));
+    }
+    return false;
+}
+
+}  // namespace
+
+int FinalsRunNode(int category, int level, char letter) {
+    int offset = level == 0 ? 0 : 2 * level - 1 + (letter == 'B' ? 1 : 0);
+    return category * 10000 + node::kFinal + offset;
+}
+
+bool FinalsRunOfNode(int code, int& category, int& level, char& letter) {
+    if (KindOf(code) != NodeKind::FinalsRun || code / 10000 < 1 || code / 10000 > kCategories) {
+        return false;
+    }
+    int offset = code % 10000 - node::kFinal;
+    category = code / 10000;
+    level = (offset + 1) / 2;
+    letter = offset != 0 && offset % 2 == 0 ? 'B' : 'A';
+    return true;
+}
+
+bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRun& event,
+                   Disk& disk) {
+    if (e.preStart != 0 || e.running != 0 || e.scanActive) return false;
+    if (c < 1 || c > kCategories || level < 0 || level > kFinalsLevels) return false;
+    if (level == 0) letter = 'A';
+    RunTables& t = e.tables;
+
+    e.modifyResultsAllowed = true;
+    e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
+    ClearRunCars(t.cars);
+    ClearStandings(t.standings);
+    t.rows.fill(LiveRow{});
+    t.carsInUse = 0;
+    e.runTitle.Clear();
+    e.categoryHeader.Clear();
+    e.runHeader.Clear();
+    e.eventHeader.Clear();
+    e.trailer = RunTrailer{};
+    e.holdsResults = 0;
+    e.radioConflict = 0;
+    e.finalsStatus = 0;
+    e.options = RunOptions{};
+    e.options.minimumLapSeconds = event.minimumLapSeconds;
+    e.options.circuitIndex = event.circuitIndex;
+    e.options.passingLimit = 300;
+    e.options.safetyHours = 3;
+
+    Participants participants{};
+    FileOutcome read = ReadParticipants(c, participants, disk);
+    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
+    if (read == FileOutcome::NoSection) return Abandon(e, kParticipantsTitleNotFound);
+    EventHeader header;
+    if (ReadEventHeader(header, disk) != FileOutcome::Done) return Abandon(e, kRaceFileNotFound);
+    const CategoryRecord& cat = header.categories[std::size_t(c - 1)];
+    OverallClassification overall;
+    read = ReadOverallClassification(c, cat.participants, overall, disk);
+    if (read == FileOutcome::NoSection) e.messages->Error(kOverallTitleNotFound);
+    FinalsLadder ladder = DefaultFinalsLadder(cat.participants);
+    ReadFinalsLadder(c, ladder, disk);
+    FinalsOptions finalsOptions;
+    ReadFinalsOptions(c, finalsOptions, disk);
+    LevelValues levels = LevelsOf(ladder, cat.finalsRuns);
+    std::array<SectionTitle, 2> sourceTitles = SourceTitles(c, level, letter, levels.startLevel);
+    std::array<FinalsSource, 2> sources{};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (!sourceTitles[i].Empty()) ReadFinalsSource(sourceTitles[i].View(), sources[i], disk);
+        sources[i] = OrderSourceResult(sources[i]);
+    }
+    // The Final's sources are the two 1/2 runs; a run's own source is the run below it.
+    const FinalsSource& orderedA = sources[0];
+    const FinalsSource& orderedB = level == 0 ? sources[1] : sources[0];
+
+    int minutes = levels.duration[std::size_t(level)];
+    e.options.durationTotalMinutes = minutes;
+    e.options.durationHours = minutes / 60;
+    e.options.durationMinutes = minutes % 60;
+    e.options.delayMinutes = levels.delay[std::size_t(level)];
+    e.options.startMode = finalsOptions.start;
+    e.options.timeEnd = finalsOptions.endAtTime;
+    e.options.countdownSeconds = finalsOptions.countdownSeconds;
+
+    e.kind = RunKind::FinalsRun;
+    e.category = c;
+    e.round = 0;
+    e.heat = 0;
+    e.finalsLevel = level;
+    e.finalsLetter = letter;
+    e.nodeCode = FinalsRunNode(c, level, letter);
+    e.normalizedNode = 10000 + e.nodeCode % 10000;
+
+    std::string eventName(event.eventName);
+    std::string circuitName(event.circuitName);
+    std::string categoryName(event.categoryName);
+    e.runTitle = FinalsRunTitleText(event.categoryName, level, letter);
+    Format(e.categoryHeader, "CATEGORY : %s", categoryName.c_str());
+    e.runHeader = FinalsRunHeader(level, letter);
+    Format(e.eventHeader, "Event : %s - %s", eventName.c_str(), circuitName.c_str());
+
+    RunNames names = PlaceFinalsRun(level, letter, levels, overall.names, orderedA, orderedB);
+    for (int k = 0; k < kCarSlots; ++k) t.cars[std::size_t(k)].driverName = names[std::size_t(k)];
+
+    e.sectionTitle = FinalsRunTitle(c, level, letter);
+    std::int32_t status = 0;
+    FileOutcome stored =
+        ReadFinalsRunResult(e.sectionTitle.View(), t.cars, status, e.trailer, disk);
+    if (stored == FileOutcome::Unavailable) e.messages->Error(kRaceFileNotFound);
+    ResetRun(t);
+    if (stored == FileOutcome::Done) {
+        ReadFinalsRunResult(e.sectionTitle.View(), t.cars, status, e.trailer, disk);
+        e.finalsStatus = status;
+    }
+
+    if (event.personalChips) AssignPersonalTransponders(t.cars, participants);
+    e.radioConflict = CheckRadioConflict(t.cars, participants);
+    RebuildLiveOrder(t, e.options);
+
+    e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
+    if (e.holdsResults != 0) {
+        e.armed = 0;
+        e.fresh = 0;
+    } else {
+        e.armed = 1;
+        e.fresh = 1;
+        ResetRun(t);
+    }
+    // Its result chose who drives a run above it: it can be looked at, not changed.
+    if (e.finalsStatus == 2) {
+        e.armed = e.fresh = e.everStarted = e.runLoaded = 0;
+        e.modifyResultsAllowed = false;
+    }
+
+    ResetClockTexts(e);
+    e.carButtons.fill(false);
+    for (int k = 0; k < std::clamp(t.carsInUse, 0, kCarSlots); ++k) {
+        int car = t.standings[std::size_t(k)].carNumber;
+        if (car >= 1 && car <= kCarSlots) e.carButtons[std::size_t(car - 1)] = true;
+    }
+    ++e.repaints;
+    RefreshPanel(e);
+    return true;
+}
+
+bool FinalsRunToRecord(const RunEngine& e) {
+    if (e.kind != RunKind::FinalsRun || e.category < 1 || e.category > kCategories) return false;
+    if (e.preStart != 0 || e.running != 0 || e.finalsStatus == 2) return false;
+    return RunHoldsResult(e.tables.cars);
+}
+
+bool RecordLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
+    if (!FinalsRunToRecord(e)) return false;
+    std::size_t c = std::size_t(e.category - 1);
+    CategoryRecord& cat = model.header.categories[c];
+    std::array<SectionTitle, 2> sources =
+        SourceTitles(e.category, e.finalsLevel, e.finalsLetter, StartLevelOf(cat.finalsRuns));
+    std::array<RelatedRun, 2> related{RelatedRun{sources[0].View(), 2},
+                                      RelatedRun{sources[1].View(), 2}};
+    if (!Written(WriteFinalsRunResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), 1,
+                                      related, e.trailer, messages, disk),
+                 messages, disk)) {
+        return false;
+    }
+    cat.finalsState = 2;
+    if (!Written(WriteEventHeader(model.header, disk), messages, disk)) return false;
+    model.runDone.flags[c][std::size_t(FinalsFlagIndex(e.finalsLevel, e.finalsLetter))] =
+        RunHoldsResult(e.tables.cars) ? 1 : 0;
+    if (!Written(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
+    e.holdsResults = 1;
+    e.finalsStatus = 1;
+    return true;
+}
+
+}  // namespace velkaro

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "event/event_model.h"
+#include "platform/disk.h"
+#include "platform/messages.h"
+#include "timing/run_control.h"
+#include "timing/run_loading.h"
+
+// A finals run selected in the event tree becomes the race panel's run, filled by the ladder,
+// and goes back into the event once it has been run.
+
+namespace velkaro {
+
+// The tree node of a finals run: 4100 the Final, 4100 + 2i - 1 and 4100 + 2i the 1/2^i runs.
+int FinalsRunNode(int category, int level, char letter);
+// The run a node stands for; false for any other node.
+bool FinalsRunOfNode(int code, int& category, int& level, char& letter);
+
+// Loads the run of `level` (0 the Final) and `letter` of category c: its drivers placed by the
+// ladder and matched to their transponders, the finals options, the level's duration and delay,
+// and the stored result when there is one. A run whose result fed a recorded run above it is
+// shown, not run again. False, with nothing loaded, when the event file or its participants
+// cannot be read, or while a run or scan is on.
+bool LoadFinalsRun(RunEngine& engine, int category, int level, char letter,
+                   const EventForRun& event, Disk& disk = SystemDisk());
+
+// A finals run with a timed car, not being run, whose status still lets it be recorded.
+bool FinalsRunToRecord(const RunEngine& engine);
+
+// Stores the run (status 1) and marks the runs it was filled from (status 2), sets the
+// category's finals state to 2 in the header and the run as run in the flags. False when there
+// was nothing to store or a write failed (reported); the run then waits for another try.
+bool RecordLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages,
+                           Disk& disk = SystemDisk());
+
+}  // namespace velkaro

@@ -1,0 +1,364 @@
+// The finals forms offscreen over a scratch event, and a whole category's finals through the
+// real window with the decoder simulator as COM1: generated from the 1/4, each run loaded,
+// started, timed, stopped and recorded up to the Final, then the closure report shown and
+// printed to PDF.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
+#include <map>
+
+#include "event/event_file.h"
+#include "event/sections.h"
+#include "finals/forms/finals_forms.h"
+#include "platform/clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_sound_player.h"
+#include "platform/program_folder.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/qt_serial_port.h"
+#include "shell/main_window.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace velkaro {
+namespace {
+
+using namespace std::chrono_literals;
+
+// 20 drivers with the simulator's transponders, two rounds of points, ranked by number.
+void PrepareCategory(Messages& messages, int drivers = 20) {
+    ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    h.categories[0].participants = drivers;
+    h.categories[0].rounds = 2;
+    h.categories[0].heatsPerRound = 2;
+    h.categories[0].qualificationStarted = 1;
+    h.categories[0].finalsState = 1;
+    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    TrackRecord track;
+    track.eventName = "Club day";
+    track.circuit = "Home";
+    track.minLapTime = "1";
+    ASSERT_EQ(WriteTrack(track, messages), FileOutcome::Done);
+    Participants p{};
+    OverallClassification overall;
+    overall.bestRounds = 2;
+    for (int i = 0; i < drivers; ++i) {
+        Format(p[std::size_t(i)].name, "Driver %d", i + 1);
+        Format(p[std::size_t(i)].transponder, "%06d", 1001 + i);
+        overall.names[std::size_t(i)] = p[std::size_t(i)].name;
+    }
+    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+    for (int r = 1; r <= 2; ++r) {
+        RoundClassification round;
+        for (int i = 0; i < drivers; ++i) {
+            round.entries[std::size_t(i)].name = p[std::size_t(i)].name;
+            round.entries[std::size_t(i)].points = drivers + 5 - i - (r == 2 && i == 0 ? 1 : 0);
+        }
+        ASSERT_EQ(WriteRoundClassification(1, r, drivers, round, messages), FileOutcome::Done);
+    }
+    ASSERT_EQ(WriteOverallClassification(1, drivers, overall, messages), FileOutcome::Done);
+}
+
+template <typename W>
+W* Find(QWidget& form, int id) {
+    W* w = form.findChild<W*>(QString::number(id));
+    EXPECT_NE(w, nullptr) << id;
+    return w;
+}
+
+void Type(QWidget& form, int id, const QString& text) {
+    QLineEdit* edit = Find<QLineEdit>(form, id);
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+QString Shown(QWidget& form, int id) {
+    return Find<QLabel>(form, id)->text();
+}
+
+class FinalsForms : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        fs::create_directories(folder.Path() / "Private");
+        test::FailOnUnexpectedMessages(messages);
+        PrepareCategory(messages);
+        ASSERT_EQ(ReadEventHeader(state.event.header), FileOutcome::Done);
+    }
+    std::string File() { return test::ReadWholeFile(folder.Path() / "Private/Course.race"); }
+
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here{folder.Path()};
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    SystemClock clock;
+    AppState state;
+};
+
+TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
+    const std::string before = File();
+    {
+        FinalsArrangementForm form(1, state, messages);
+        EXPECT_EQ(Shown(form, 5001), "Touring");
+        EXPECT_EQ(Find<QLineEdit>(form, 5002)->text(), "20");
+        EXPECT_EQ(Shown(form, 5022) + "|" + Shown(form, 5023) + "|" + Shown(form, 5024),
+                  "1/4 final|5|2h30min");
+        Type(form, 5006, "200");
+        EXPECT_EQ(Find<QLineEdit>(form, 5006)->text(), "150");
+        Type(form, 5003, "9");
+        EXPECT_EQ(Find<QLineEdit>(form, 5008)->text(), "4");
+        EXPECT_EQ(Shown(form, 5005), "1");
+        Type(form, 5003, "3");
+        Type(form, 5002, "20");
+        EXPECT_EQ(Shown(form, 5022), "Error: >1/2048th f");
+        EXPECT_FALSE(Find<QPushButton>(form, 1)->isEnabled());
+        Find<QPushButton>(form, 2)->click();  // "Echap"
+    }
+    EXPECT_EQ(File(), before);
+
+    FinalsArrangementForm form(1, state, messages);
+    Type(form, 5012, "4");
+    EXPECT_EQ(Shown(form, 5009), "12");
+    Type(form, 5007, "0");
+    Find<QPushButton>(form, 1)->click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(state.event.header.categories[0].finalsRuns, 5);
+    EventHeader header;
+    ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
+    FinalsLadder stored;
+    ASSERT_EQ(ReadFinalsLadder(1, stored), FileOutcome::Done);
+    EXPECT_EQ(header.categories[0].finalsRuns, 5);
+    EXPECT_EQ(stored.direct, (std::array<std::int32_t, 5>{0, 12, 14, 14, 14}));
+    EXPECT_EQ(stored.delays[0], 0);
+
+    // Once a finals result is stored the structure is locked, the times are not.
+    state.event.header.categories[0].finalsState = 2;
+    ASSERT_EQ(WriteEventHeader(state.event.header), FileOutcome::Done);
+    FinalsArrangementForm locked(1, state, messages);
+    EXPECT_FALSE(Find<QLineEdit>(locked, 5003)->isEnabled());
+    EXPECT_FALSE(Find<QLineEdit>(locked, 5020)->isEnabled());
+    EXPECT_TRUE(Find<QLineEdit>(locked, 5018)->isEnabled());
+}
+
+TEST_F(FinalsForms, OptionsAndTheClosureReportScroll) {
+    const std::string before = File();
+    {
+        FinalsOptionsForm form(1, state, messages);
+        Find<QRadioButton>(form, 4904)->click();
+        EXPECT_FALSE(Find<QRadioButton>(form, 4906)->isEnabled());
+        EXPECT_TRUE(Find<QRadioButton>(form, 4907)->isChecked());
+        Find<QPushButton>(form, 2)->click();
+    }
+    EXPECT_EQ(File(), before);
+    FinalsOptionsForm form(1, state, messages);
+    Find<QRadioButton>(form, 4905)->click();
+    Find<QRadioButton>(form, 4906)->click();
+    Type(form, 4902, "9999");
+    EXPECT_EQ(Find<QLineEdit>(form, 4902)->text(), "3600");
+    Find<QPushButton>(form, 1)->click();
+    FinalsOptions o;
+    ASSERT_EQ(ReadFinalsOptions(1, o), FileOutcome::Done);
+    EXPECT_EQ(std::string(o.start.View()) + "|" + std::string(o.endAtTime.View()) + "|" +
+                  std::to_string(o.countdownSeconds),
+              "DEPARTPremiereVoiture|FINTEMPSSignalSonore|3600");
+
+    // 20 drivers from the qualification alone fit the screen; 21 need the scroll bar.
+    ClosureReportForm twenty(1, state, dialogs, clock, messages);
+    EXPECT_EQ(twenty.Table().count, 20);
+    EXPECT_FALSE(Find<QScrollBar>(twenty, 5102)->isVisibleTo(&twenty));
+    EXPECT_EQ(twenty.Table().rows[0].qualifPoints, 49);  // 25 + 24 over the two best rounds
+    PrepareCategory(messages, 41);
+    ASSERT_EQ(ReadEventHeader(state.event.header), FileOutcome::Done);
+    ClosureReportForm more(1, state, dialogs, clock, messages);
+    QScrollBar* bar = Find<QScrollBar>(more, 5102);
+    EXPECT_TRUE(bar->isVisibleTo(&more));
+    EXPECT_EQ(bar->maximum(), 21);
+    EXPECT_EQ(more.Print(), PrintOutcome::Printed);
+    ASSERT_EQ(dialogs.printed.size(), 1u);
+    const auto& ops = dialogs.printed[0]->canvas.ops;
+    EXPECT_EQ(std::count_if(ops.begin(), ops.end(),
+                            [](const auto& op) { return op.text == "Page 2 /2"; }),
+              1);  // 41 rows
+}
+
+QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
+    }
+    return nullptr;
+}
+
+template <typename Inside>
+void WhileOpen(MainWindow& w, int command, Inside inside) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* form = QApplication::activeModalWidget();
+        ASSERT_NE(form, nullptr);
+        inside(*form);
+        ran = true;
+    });
+    w.RunCommand(command);
+    EXPECT_TRUE(ran);
+}
+
+// Prints to a PDF file where the user would choose a printer.
+class PdfDialogs final : public Dialogs {
+  public:
+    explicit PdfDialogs(std::string path) : path_(std::move(path)) {}
+    std::optional<std::string> OpenFile(std::string_view, FileFilter) override { return {}; }
+    std::optional<std::string> SaveFile(std::string_view, FileFilter) override { return {}; }
+    std::optional<Rgb> ChooseColour(Rgb, std::array<Rgb, 16>&) override { return {}; }
+    std::optional<Font> ChooseFont(const Font&) override { return {}; }
+    std::unique_ptr<PrintJob> Print(std::string_view name, PageOrientation o) override {
+        return PrintToPdfFile(name, o, path_);
+    }
+
+  private:
+    std::string path_;
+};
+
+TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here{folder.Path()};
+    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    SystemClock clock;
+    QtSerialPort port{folder.Path().string()};
+    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    test::FailOnUnexpectedMessages(messages);
+    PrepareCategory(messages);
+    fs::path eventFile = folder.Path() / "finals.race";
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, eventFile.string()));
+
+    test::SimProcess sim(VELKARO_DECODER_SIM,
+                         {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2",
+                          "--quiet", "--cars", "20", "--lap-mean", "1.2", "--lap-spread", "0.1",
+                          "--pace-spread", "0.15", "--seed", "11"});
+    ASSERT_TRUE(sim.WaitFor("port entry"));
+    MainWindow w(platform);
+    w.show();
+    messages.Expect(MessageAnswer::Ok);  // the decoder's status at start-up
+    w.ConnectDecoder();
+    w.StartTimer();
+    dialogs.openAnswers.push_back(eventFile.string());
+    messages.Expect(MessageAnswer::No);
+    w.RunCommand(kLoadEventCommand);
+
+    // The finals from the defaults: 20 drivers start in the 1/4; no delay between runs.
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 14020));
+    WhileOpen(w, kFinalsParametersCommand, [](QWidget& form) {
+        Type(form, 4902, "1");
+        Find<QPushButton>(form, 1)->click();
+    });
+    WhileOpen(w, kFinalsArrangementCommand, [](QWidget& form) {
+        for (int id : {5007, 5011, 5015, 5019}) Type(form, id, "0");
+        Find<QPushButton>(form, 1)->click();
+    });
+    std::vector<std::string> labels;
+    QTreeWidgetItem* finals = FindNode(w.Tree(), 14000);
+    ASSERT_NE(finals, nullptr);
+    for (int i = 0; i < finals->childCount(); ++i) {
+        labels.push_back(finals->child(i)->text(0).toStdString());
+    }
+    EXPECT_EQ(labels, (std::vector<std::string>{"Parameters", "Arrangement", "1/4A", "1/4B", "1/2A",
+                                                "1/2B", "Final"}));
+
+    RunEngine& e = w.State().engine;
+    std::map<int, std::vector<std::string>> order;  // each run's finishing order, by its node
+    for (int code : {14103, 14104, 14101, 14102, 14100}) {
+        w.Tree()->setCurrentItem(FindNode(w.Tree(), code));
+        ASSERT_EQ(e.kind, RunKind::FinalsRun) << code;
+        ASSERT_EQ(e.armed, 1) << code;
+        // The 1/2 runs: after their 7 direct drivers, the 1/4 run's first 3 as they finished.
+        for (int k = 0; code == 14101 || code == 14102; ++k) {
+            if (k == 3) break;
+            EXPECT_EQ(e.tables.cars[std::size_t(7 + k)].driverName.View(),
+                      order[code + 2][std::size_t(k)]);
+        }
+        static_cast<QPushButton*>(w.PanelControl(kStartButton))->click();
+        test::Deadline end = test::In(30s);
+        while (e.running == 0 && test::Before(end)) QTest::qWait(20);
+        ASSERT_EQ(e.running, 1) << code << " never started";
+        int least = 0;  // every car in the run does a few laps
+        while (least < 2 && test::Before(end)) {
+            QTest::qWait(50);
+            least = 1000;
+            for (int s = 0; s < e.tables.carsInUse; ++s) {
+                least = std::min(least, e.tables.cars[std::size_t(s)].laps);
+            }
+        }
+        static_cast<QPushButton*>(w.PanelControl(kStopButton))->click();
+        ASSERT_EQ(e.running, 0);
+        ASSERT_GE(least, 2) << code;
+        for (int k = 0; k < e.tables.carsInUse; ++k) {
+            int car = e.tables.standings[std::size_t(k)].carNumber;
+            order[code].push_back(
+                std::string(e.tables.cars[std::size_t(car - 1)].driverName.View()));
+        }
+    }
+    // Leaving the Final records it; a run whose drivers moved up is then only shown.
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 14103));
+    EXPECT_EQ(w.State().event.header.categories[0].finalsState, 2);
+    EXPECT_EQ(e.finalsStatus * 10 + e.armed, 20);
+    EXPECT_EQ(w.State().event.runDone.flags[0][std::size_t(FinalsFlagIndex(0, 'A'))], 1);
+    EXPECT_EQ(FindNode(w.Tree(), 14100)->data(0, Qt::UserRole + 1).toInt(), 8);  // run done
+    const std::vector<std::string>& finalOrder = order[14100];
+    ASSERT_EQ(finalOrder.size(), 10u);
+
+    fs::path pdf = folder.Path() / "closure.pdf";
+    PdfDialogs printer(pdf.string());
+    ClosureReportForm report(1, w.State(), printer, clock, messages);
+    const ClosureTable& t = report.Table();
+    // The Final in its own finishing order, every driver ranked once.
+    for (std::size_t k = 0; k < finalOrder.size(); ++k) {
+        EXPECT_EQ(t.rows[k].name.View(), finalOrder[k]) << k;
+        EXPECT_EQ(t.rows[k].level.View(), "FIN");
+        EXPECT_EQ(t.rows[k].rank.View(), std::to_string(k + 1));
+    }
+    int ranked = 0;
+    for (int r = 0; r < t.count; ++r) ranked += t.rows[std::size_t(r)].rank != "Q" ? 1 : 0;
+    EXPECT_EQ(ranked, 20);
+    EXPECT_EQ(t.count, 10 + 20 + 6);
+    EXPECT_EQ(report.Print(), PrintOutcome::Printed);
+    EXPECT_GT(fs::file_size(pdf), 1000u);
+
+    // The calculators keep their values from one opening to the next.
+    WhileOpen(w, kPlanningQualificationCommand, [](QWidget& form) {
+        for (int id : {3502, 3503, 3504, 3505, 3506}) Type(form, id, id == 3502 ? "37" : "3");
+        EXPECT_EQ(Shown(form, 3509).toStdString(), "3h54min");  // 3 x 13 runs of 3 + 3 min
+        Find<QPushButton>(form, 1)->click();
+    });
+    WhileOpen(w, kPlanningQualificationCommand, [](QWidget& form) {
+        EXPECT_EQ(Find<QLineEdit>(form, 3502)->text(), "37");
+        Type(form, 3503, "0");
+        EXPECT_EQ(Shown(form, 3508).toStdString() + Shown(form, 3509).toStdString(), "00h00min");
+        Find<QPushButton>(form, 1)->click();
+    });
+    WhileOpen(w, kPlanningFinalsCommand, [](QWidget& form) {
+        Type(form, 5702, "250");
+        EXPECT_EQ(Find<QLineEdit>(form, 5702)->text(), "200");
+        Find<QPushButton>(form, 1)->click();
+    });
+    messages.Expect(MessageAnswer::No);
+    w.close();
+}
+
+}  // namespace
+}  // namespace velkaro
