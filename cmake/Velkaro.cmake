@@ -19,9 +19,10 @@ endfunction()
 
 # Registers a GoogleTest program built from SOURCES and linked with LIBS, with the folder of the
 # hand-written test files given as VELKARO_TEST_DATA. OFFSCREEN: it opens windows, on Qt's
-# offscreen platform; SCREEN: the offscreen platform's screen file.
+# offscreen platform; SCREEN: the offscreen platform's screen file; ALONE: a regular expression of
+# its tests that measure real time (a sound heard, a beat kept) and must run with no other test.
 function(velkaro_add_gtest name)
-  cmake_parse_arguments(ARG "OFFSCREEN" "SCREEN" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "OFFSCREEN" "SCREEN;ALONE" "SOURCES;LIBS" ${ARGN})
   set(env "${VELKARO_TEST_ENV}")
   if(ARG_OFFSCREEN)
     add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/qt_gtest_main.cpp)
@@ -46,5 +47,13 @@ function(velkaro_add_gtest name)
     "if(DEFINED ${name}_TESTS)\n"
     "  set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\n"
     "endif()\n")
+  if(ARG_ALONE)
+    file(APPEND ${env_file}
+      "foreach(test IN LISTS ${name}_TESTS)\n"
+      "  if(test MATCHES \"${ARG_ALONE}\")\n"
+      "    set_tests_properties(\${test} PROPERTIES RUN_SERIAL TRUE)\n"
+      "  endif()\n"
+      "endforeach()\n")
+  endif()
   set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${env_file})
 endfunction()
