@@ -70,6 +70,14 @@ inline constexpr int kModifyRunResultsCommand = 6102;
 inline constexpr int kRunDetailsCommand = 6103;
 inline constexpr int kAddCommentCommand = 6104;
 
+// The labels, frames and groups of the qualification's preparation forms: base + n for the
+// form's n-th one.
+inline constexpr int kTrackFormLabels = 5100;
+inline constexpr int kParticipantsFormLabels = 5200;
+inline constexpr int kQualifOptionsFormLabels = 5300;
+inline constexpr int kArrangementFormLabels = 5400;
+inline constexpr int kGridsFormLabels = 5450;
+
 // Who handles which command: the shell and each subsystem's forms register theirs, so that a new
 // form adds its own entry and nothing central grows.
 class CommandRegistry {

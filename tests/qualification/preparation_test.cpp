@@ -399,6 +399,31 @@ TEST_F(PreparationFile, GridsDefaultOnFirstCloseAndStoredAsLanes) {
     EXPECT_TRUE(WorkingCopy() == before);
 }
 
+// Every form opens an event file cut anywhere in its sections without reading past the end,
+// and shows what the file still holds (a name cut in two included).
+TEST_F(PreparationFile, AFileCutShortOpensWithWhatItHolds) {
+    Participate(23, 8);
+    GridsWork grids;
+    ASSERT_TRUE(OpenGrids(1, grids, messages_));
+    CloseGrids(1, grids, messages_);
+    const std::string whole = WorkingCopy();
+    const std::size_t first = whole.find("Cat\xE9gorie1ListeParticipants");
+    messages_.allowAny = true;
+    for (std::size_t cut = first; cut < whole.size(); cut += 1777) {
+        SetWorkingCopy(whole.substr(0, cut));
+        ParticipantsWork w;
+        EventHeader h;
+        ASSERT_NE(OpenParticipants(1, w, h), FileOutcome::Unavailable);
+        Arrangement a;
+        ASSERT_TRUE(OpenArrangement(1, a, messages_));
+        ASSERT_TRUE(OpenGrids(1, grids, messages_));
+        EXPECT_LE(w.count, 23) << cut;
+        EXPECT_GE(a.heats, 1) << cut;
+        EXPECT_LE(a.heats, (kHeatSlots - 1) / 8 + 1) << cut;  // a cut name still counts
+        EXPECT_EQ(grids.driversPerHeat, a.driversPerHeat) << cut;
+    }
+}
+
 TEST_F(PreparationFile, PrintoutsPageTheirRowsAndColourClashes) {
     Participate(41, 3);
     auto drivers = std::make_unique<DriverTable>();
