@@ -250,13 +250,22 @@ TEST_F(Preparation, Screenshot) {
     ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
     h.categories[0].participants = 23;
     h.categories[0].name = "TOURING 1/10";
+    h.categories[0].rounds = 3;
+    h.categories[0].heatsPerRound = 4;
     ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
     ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
     ASSERT_EQ(WriteHeatSlotList(1, heatSlots, true, messages), FileOutcome::Done);
     QualifOptions o;
     o.startingOrder = StartingOrder::Editable;
     ASSERT_EQ(WriteQualifOptions(1, o, messages), FileOutcome::Done);
-    w->showMaximized();
+    // Loaded as the user's file, so that the tree shows the drivers, rounds and heats.
+    const std::string cup = (folder.Path() / "cup.race").string();
+    fs::copy_file(folder.Path() / "Private/Course.race", cup);
+    dialogs.openAnswers.push_back(cup);
+    messages.Expect(MessageAnswer::No);
+    w->RunCommand(kLoadEventCommand);
+    w->Tree()->expandAll();
+    w->setGeometry(0, 0, 1920, 1080);  // the whole screen, as maximized without a frame
     QTest::qWait(50);
     auto shoot = [&](ModalForm& form, const QString& file, std::function<void()> before) {
         form.show();
