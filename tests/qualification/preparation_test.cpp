@@ -20,26 +20,25 @@ namespace {
 
 using test::Fields;
 
-std::string Names(const HeatSlotList& list, int n) {
+template <typename Get>
+std::string Joined(int n, Get get) {
     std::string out;
-    for (int s = 0; s < n; ++s) out += std::string(list.places[std::size_t(s)].View()) + " ";
+    for (int i = 0; i < n; ++i) out += std::string(get(std::size_t(i)).View()) + " ";
     return out;
+}
+std::string Names(const HeatSlotList& list, int n) {
+    return Joined(n, [&](std::size_t i) { return list.places[i]; });
 }
 
 TEST(TrackRules, NamesAndMinimumLap) {
-    struct Case {
-        std::string_view typed;
-        std::string_view kept;
-        bool emptied;
-    };
-    for (const Case& c :
-         {Case{"Spring Cup", "Spring Cup", false}, Case{"Cup Cat\xE9gorie 2", "", true},
-          Case{"PisteCourse", "", true}, Case{"PisteCourse 2", "PisteCourse 2", false},
-          Case{std::string_view("0123456789012345678901234567890123456789"
-                                "0123456789"),
-               "012345678901234567890123456789012345678901234567", false}}) {
-        TakenName t = TakeEventName(c.typed);
-        EXPECT_EQ(Fields(t.name, t.emptyEdit), Fields(c.kept, c.emptied)) << c.typed;
+    for (auto [typed, kept] : {std::pair{"Spring Cup", "Spring Cup|0"},
+                               {"PisteCourse", "|1"},
+                               {"Cup Cat\xE9gorie 2", "|1"},
+                               {"PisteCourse 2", "PisteCourse 2|0"},
+                               {"0123456789012345678901234567890123456789ABCDEFGHIJ",
+                                "0123456789012345678901234567890123456789ABCDEFGH|0"}}) {
+        TakenName t = TakeEventName(typed);
+        EXPECT_EQ(Fields(t.name, t.emptyEdit), kept) << typed;
     }
     for (auto [typed, kept] :
          {std::pair{"0", "2"}, {"1", "2"}, {"", "2"}, {"15", "15"}, {"3", "3"}}) {
@@ -79,10 +78,8 @@ TEST(ParticipantsRules, NewcomerGoesBehindTheLastPlacedAndRemovalLeavesAFreePlac
     EXPECT_FALSE(RemoveParticipant(w, "B"));
     // Case-insensitive order whatever the order of adding.
     for (auto n : {"delta", "Bravo", "alpha", "Charlie"}) AddParticipant(w, n, "");
-    std::string order;
-    for (int i = 0; i < w.count; ++i)
-        order += std::string(w.table[std::size_t(i)].name.View()) + " ";
-    EXPECT_EQ(order, "A alpha Bravo C Charlie delta ");
+    EXPECT_EQ(Joined(w.count, [&](std::size_t i) { return w.table[i].name; }),
+              "A alpha Bravo C Charlie delta ");
     // A driver placed at slot 199 leaves no room for another; nor do 200 participants.
     ParticipantsWork late;
     late.heatSlots.places[199] = "Z";
@@ -91,29 +88,24 @@ TEST(ParticipantsRules, NewcomerGoesBehindTheLastPlacedAndRemovalLeavesAFreePlac
     late.heatSlots.places[198] = "Z";
     EXPECT_EQ(AddParticipant(late, "Y", ""), AddOutcome::Added);
     ParticipantsWork full;
-    for (int i = 0; i < kParticipants; ++i) {
-        Text<40> n;
-        Format(n, "D%03d", i);
-        full.table[std::size_t(i)].name = n;
-    }
+    for (int i = 0; i < kParticipants; ++i) Format(full.table[std::size_t(i)].name, "D%03d", i);
     full.count = kParticipants;
     EXPECT_EQ(AddParticipant(full, "New", ""), AddOutcome::Full);
 }
 
 TEST(OptionsRules, ClampsAndEnables) {
-    struct Case {
-        ClampedNumber (*take)(std::string_view);
-        std::string_view typed;
-        int value;
-        bool rewrite;
-    };
-    for (const Case& c :
-         {Case{TakeRunMinutes, "75", 60, true}, Case{TakeRunMinutes, "0", 1, false},
-          Case{TakeRunMinutes, "12", 12, false}, Case{TakeRunLaps, "151", 150, true},
-          Case{TakeRunLaps, "0", 1, false}, Case{TakeCountdown, "5000", 3600, true},
-          Case{TakeCountdown, "0", 0, false}, Case{TakeDelay, "99", 99, false}}) {
-        ClampedNumber n = c.take(c.typed);
-        EXPECT_EQ(Fields(n.value, n.rewrite), Fields(c.value, c.rewrite)) << c.typed;
+    using Take = ClampedNumber (*)(std::string_view);
+    for (auto [take, typed, kept] :
+         {std::tuple<Take, const char*, const char*>{TakeRunMinutes, "75", "60|1"},
+          {TakeRunMinutes, "0", "1|0"},
+          {TakeRunMinutes, "12", "12|0"},
+          {TakeRunLaps, "151", "150|1"},
+          {TakeRunLaps, "0", "1|0"},
+          {TakeCountdown, "5000", "3600|1"},
+          {TakeCountdown, "0", "0|0"},
+          {TakeDelay, "99", "99|0"}}) {
+        ClampedNumber n = take(typed);
+        EXPECT_EQ(Fields(n.value, n.rewrite), kept) << typed;
     }
     QualifOptions o;
     EXPECT_EQ(Fields(o.placing, o.durationKind, o.runMinutes, o.runLaps, o.countdownSeconds,
