@@ -195,7 +195,7 @@ int ArrowPairAt(const Arrangement& a, int scroll, int x, int y) {
 bool ClickTable(Arrangement& a, int scroll, int x, int y) {
     if (a.locked) return false;
     const int r = ArrowPairAt(a, scroll, x, y);
-    if (r < 0 || scroll + r > 198) return false;
+    if (r < 0 || scroll + r > kLastSlotWithRoomBehind) return false;
     std::swap(a.heatSlots[static_cast<std::size_t>(scroll + r)],
               a.heatSlots[static_cast<std::size_t>(scroll + r + 1)]);
     Recount(a);
@@ -268,9 +268,9 @@ constexpr int kUpArrowX = 351, kDownArrowX = 371, kArrowSize = 11;
 constexpr const char* kUpArrow = "images/FlecheHaut.bmp";
 constexpr const char* kDownArrow = "images/FlecheBas.bmp";
 
-TextStyle ScreenText(int height, Rgb colour = {0, 0, 0}, Align align = Align::Left) {
-    TextStyle s = ReportText(height, align, colour);
-    return s;
+// The form's rows use the report's face on the table's own background.
+TextStyle ScreenText(int height, Rgb colour = {0, 0, 0}) {
+    return ReportText(height, Align::Left, colour);
 }
 
 }  // namespace

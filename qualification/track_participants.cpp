@@ -73,13 +73,13 @@ int LastPlacedSlot(const HeatSlotList& heatSlots) {
 
 AddOutcome AddParticipant(ParticipantsWork& work, std::string_view name,
                           std::string_view transponder) {
-    if (name.empty()) return AddOutcome::Full;
+    if (name.empty()) return AddOutcome::NoName;
     Text<40> key(name);
     for (const ParticipantRecord& p : work.table) {
         if (p.name == key) return AddOutcome::AlreadyIn;
     }
     int last = LastPlacedSlot(work.heatSlots);
-    if (work.count >= kParticipants || last > kHeatSlots - 22) return AddOutcome::Full;
+    if (work.count >= kParticipants || last > kLastSlotWithRoomBehind) return AddOutcome::Full;
     ParticipantRecord& p = work.table[static_cast<std::size_t>(work.count)];
     p = ParticipantRecord{};
     p.name = key;

@@ -17,6 +17,8 @@ namespace velkaro {
 inline constexpr int kEventNameLimit = 48;
 inline constexpr int kMinimumLapDigits = 3;
 inline constexpr int kLowestMinimumLap = 2;
+// A driver in a later slot leaves no room behind him: neither a newcomer nor a move goes there.
+inline constexpr int kLastSlotWithRoomBehind = 198;
 
 // A name the event file would mistake for one of its own section titles.
 bool IsForbiddenEventName(std::string_view name);
@@ -62,7 +64,7 @@ struct ParticipantsWork {
 // Index of the last slot holding a driver, -1 when every slot is free.
 int LastPlacedSlot(const HeatSlotList& heatSlots);
 
-enum class AddOutcome { Added, AlreadyIn, Full };
+enum class AddOutcome { Added, AlreadyIn, Full, NoName };
 // The newcomer goes into the slot behind the last placed driver, even when earlier places are
 // free, so nobody already arranged changes heat.
 AddOutcome AddParticipant(ParticipantsWork& work, std::string_view name,
