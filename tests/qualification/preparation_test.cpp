@@ -323,6 +323,9 @@ TEST_F(PreparationFile, GenerateRefusesOrRewritesHeaderAndSlotList) {
     }
     ASSERT_TRUE(OpenArrangement(1, a, messages_));
     EXPECT_EQ(Fields(a.locked, a.requiredHeats), "0|3");
+    ParticipantsWork frozen;
+    ASSERT_EQ(OpenParticipants(1, frozen, h), FileOutcome::Done);
+    EXPECT_TRUE(frozen.readOnly);  // the list of drivers can only be looked at and printed
     SetDriversPerHeat(a, 5);
     const std::string run = WorkingCopy();
     messages_.Expect(MessageAnswer::Ok);
