@@ -344,10 +344,15 @@ constexpr Rect kLogoArea{25, 25, 225, 75};
 constexpr int kPrintLeft = 100, kPrintRight = 1000;
 constexpr int kPrintHeadsTop = 250, kPrintHeadsBottom = 306, kPrintHeadsY = 270;
 constexpr int kLaneRowPitch = 28, kBlockGap = 5;
+constexpr int kPageNumberTop = 1545;
 constexpr int kPrintRules[] = {300, 380, 700, 850};
 
+// 40 rows a page in blocks of heats; single-driver heats, whose gaps add up, stop above the
+// page number instead of running off the page.
 int HeatsPerPage(const Arrangement& a) {
-    return std::max(1, kReportRowsPerPage / std::max(1, a.driversPerHeat));
+    const int dph = std::max(1, a.driversPerHeat);
+    const int fit = (kPageNumberTop - kPrintHeadsBottom) / (kLaneRowPitch * dph + kBlockGap);
+    return std::max(1, std::min(kReportRowsPerPage / dph, fit));
 }
 
 }  // namespace

@@ -163,6 +163,10 @@ TEST(ArrangementRules, HeatsLanesAndCounts) {
         EXPECT_EQ(Fields(t.value, t.rewrite), Fields(value, rewrite)) << typed;
     }
     EXPECT_EQ(TakeRounds("12").value, 9);
+    // Printed, 40 heats of one driver take two pages: their blocks stop above the page number.
+    Arrangement single = Placed(40, 1);
+    single.participants = 40;
+    EXPECT_EQ(ArrangementPageCount(single), 2);
 }
 
 TEST(ArrangementRules, OnlyARealClashWithinAHeatIsRed) {
