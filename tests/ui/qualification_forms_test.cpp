@@ -235,29 +235,25 @@ TEST_F(Preparation, Screenshot) {
                            "Ivo Petrov",   "Julia Lind",   "Kofi Mensah", "Lena Brandt"};
     const char* radios[] = {"27.145", "2.4Ghz", "40.665", "27.145", "2.4Ghz", "2.4Ghz"};
     Participants p{};
-    HeatSlotList heatSlots = DefaultHeatSlotList();
-    heatSlots.driversPerHeat = 6;
-    heatSlots.rounds = 3;
-    for (int i = 0; i < 23; ++i) {
-        ParticipantRecord& r = p[std::size_t(i)];
-        Format(r.name, "%s %c.", names[i % 12], char('A' + i / 12));
-        Format(r.transponder, "%06d", 4100 + 37 * i);
-        r.frequencies[0] = radios[i % 6];
-        r.frequencies[1] = i % 6 == 1 ? "" : "2.4Ghz";
-        heatSlots.places[std::size_t(i)] = r.name;
+    HeatSlotList list = DefaultHeatSlotList();
+    list.driversPerHeat = 6;
+    list.rounds = 3;
+    for (std::size_t i = 0; i < 23; ++i) {
+        Format(p[i].name, "%s %c.", names[i % 12], char('A' + i / 12));
+        Format(p[i].transponder, "%06d", int(4100 + 37 * i));
+        p[i].frequencies[0] = radios[i % 6];
+        p[i].frequencies[1] = i % 6 == 1 ? "" : "2.4Ghz";
+        list.places[i] = p[i].name;
     }
     EventHeader h;
     ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
-    h.categories[0].participants = 23;
-    h.categories[0].name = "TOURING 1/10";
-    h.categories[0].rounds = 3;
-    h.categories[0].heatsPerRound = 4;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
-    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
-    ASSERT_EQ(WriteHeatSlotList(1, heatSlots, true, messages), FileOutcome::Done);
+    h.categories[0] = {Text<56>("TOURING 1/10"), 23, 0, 0, 3, 4, 0};
     QualifOptions o;
     o.startingOrder = StartingOrder::Editable;
-    ASSERT_EQ(WriteQualifOptions(1, o, messages), FileOutcome::Done);
+    ASSERT_TRUE(WriteEventHeader(h) == FileOutcome::Done &&
+                WriteParticipants(1, p, messages) == FileOutcome::Done &&
+                WriteHeatSlotList(1, list, true, messages) == FileOutcome::Done &&
+                WriteQualifOptions(1, o, messages) == FileOutcome::Done);
     // Loaded as the user's file, so that the tree shows the drivers, rounds and heats.
     const std::string cup = (folder.Path() / "cup.race").string();
     fs::copy_file(folder.Path() / "Private/Course.race", cup);
@@ -266,27 +262,20 @@ TEST_F(Preparation, Screenshot) {
     w->RunCommand(kLoadEventCommand);
     w->Tree()->expandAll();
     w->setGeometry(0, 0, 1920, 1080);  // the whole screen, as maximized without a frame
-    QTest::qWait(50);
-    auto shoot = [&](ModalForm& form, const QString& file, std::function<void()> before) {
+    auto shoot = [&](ModalForm& form, const QString& file) {
         form.show();
         form.move((w->width() - form.width()) / 2, (w->height() - form.height()) / 2);
-        before();
         QPixmap shot = w->grab();
-        QPainter painter(&shot);
-        painter.drawPixmap(form.pos(), form.grab());
-        painter.end();
-        ASSERT_EQ(shot.size(), QSize(1920, 1080));
+        QPainter(&shot).drawPixmap(form.pos(), form.grab());
         ASSERT_TRUE(shot.save(target + "/" + file));
+        form.reject();
     };
     ArrangementForm arrangement(1, messages, dialogs, clock, sounds, w.get());
-    shoot(arrangement, "arrangement-1920x1080.png", [] {});
-    arrangement.reject();
+    shoot(arrangement, "arrangement-1920x1080.png");
     GridsForm grids(1, messages, w.get());
-    shoot(grids, "grids-1920x1080.png", [&] {
-        Control<QLineEdit>(grids, kFirstGridEdit + 1)->setText("FEDCBA");
-        Control<QLineEdit>(grids, kFirstGridEdit + 2)->setText("CAEBFD");
-    });
-    grids.reject();
+    Control<QLineEdit>(grids, kFirstGridEdit + 1)->setText("FEDCBA");
+    Control<QLineEdit>(grids, kFirstGridEdit + 2)->setText("CAEBFD");
+    shoot(grids, "grids-1920x1080.png");
 }
 
 }  // namespace
