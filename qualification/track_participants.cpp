@@ -1,5 +1,8 @@
 #include "qualification/track_participants.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "databases/editor.h"
 
 namespace velkaro {
@@ -150,7 +153,8 @@ bool SaveParticipants(int category, const ParticipantsWork& work, EventHeader& h
 
 namespace {
 
-constexpr int kListRules[] = {140, 460, 640};
+constexpr int kListRules[] = {460, 640};
+constexpr int kNumbersLeft = 100, kNamesLeft = 140;
 constexpr ReportColumn kListColumns[] = {
     {"", 135, Align::Right, 0},
     {"Drivers name", 150, Align::Left, 305},
@@ -162,7 +166,7 @@ constexpr ReportColumn kListColumns[] = {
 
 ReportTable ParticipantsReport::Table() const {
     ReportTable t;
-    t.left = 100;
+    t.left = kNamesLeft;
     t.right = 1000;
     t.rules = kListRules;
     t.columns = kListColumns;
@@ -205,6 +209,39 @@ void BuildParticipantsReport(ParticipantsReport& report, std::string_view catego
             }
         }
     }
+}
+
+void DrawParticipantsPage(Canvas& canvas, const ParticipantsReport& report, int page) {
+    DrawReportPage(canvas, report.header, report.Table(), page);
+    const int onPage = std::min(kReportRowsPerPage, report.rows - page * kReportRowsPerPage);
+    const int top = 306, bottom = top + 30 * onPage;
+    canvas.DrawLine({kNumbersLeft, top}, {kNamesLeft, top}, 2, kBlack);
+    canvas.DrawLine({kNumbersLeft, top}, {kNumbersLeft, bottom}, 2, kBlack);
+    canvas.DrawLine({kNumbersLeft, bottom}, {kNamesLeft, bottom}, 2, kBlack);
+    for (int k = 0; k + 1 < onPage; ++k) {
+        canvas.DrawLine({kNumbersLeft, 336 + 30 * k}, {kNamesLeft, 336 + 30 * k}, 1, kRowRuleGrey);
+    }
+}
+
+PrintOutcome PrintParticipants(const ParticipantsReport& report, Dialogs& dialogs,
+                               Messages& messages, Clock& clock) {
+    std::unique_ptr<PrintJob> job = dialogs.Print(kParticipantsDocument, PageOrientation::Portrait);
+    if (!job) return PrintOutcome::Cancelled;
+    const int pages = ReportPageCount(report.rows);
+    if (pages == 0) return PrintOutcome::Empty;
+    ParticipantsReport dated = report;
+    dated.header.footer = DateFooter("", clock.Now());
+    bool drawn = true;
+    for (int p = 0; p < pages && drawn; ++p) {
+        if (p > 0) drawn = job->Page().NewPage();
+        if (drawn) DrawParticipantsPage(job->Page(), dated, p);
+    }
+    const bool sent = job->Finish();
+    if (!drawn || !sent) {
+        messages.Error(kPrintFailed);
+        return PrintOutcome::Failed;
+    }
+    return PrintOutcome::Printed;
 }
 
 }  // namespace velkaro

@@ -95,5 +95,9 @@ struct ParticipantsReport {
 void BuildParticipantsReport(ParticipantsReport& report, std::string_view categoryName,
                              const TrackRecord& track, const ParticipantsWork& work,
                              const DriverTable& drivers);
+// The frame's page with the running numbers left of the heads box, in a column of their own.
+void DrawParticipantsPage(Canvas& canvas, const ParticipantsReport& report, int page);
+PrintOutcome PrintParticipants(const ParticipantsReport& report, Dialogs& dialogs,
+                               Messages& messages, Clock& clock);
 
 }  // namespace velkaro

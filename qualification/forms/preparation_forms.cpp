@@ -249,8 +249,7 @@ void ParticipantsForm::Print() {
     if (work_->count < 1) return;
     auto report = std::make_unique<ParticipantsReport>();
     BuildParticipantsReport(*report, CategoryName(header_, category_), track_, *work_, *drivers_);
-    PrintReport(dialogs_, messages_, clock_, kParticipantsDocument, report->header, "",
-                report->Table());
+    PrintParticipants(*report, dialogs_, messages_, clock_);
 }
 
 bool ParticipantsForm::Write() {

@@ -422,13 +422,15 @@ TEST_F(PreparationFile, PrintoutsPageTheirRowsAndColourClashes) {
     ParticipantsWork w;
     EventHeader h;
     ASSERT_EQ(OpenParticipants(1, w, h), FileOutcome::Done);
-    ParticipantsReport report;
-    BuildParticipantsReport(report, "Touring", TrackRecord{}, w, *drivers);
-    ReportTable table = report.Table();
-    RecordingCanvas page;
-    ASSERT_TRUE(DrawReport(page, report.header, table));
-    std::vector<RecordingCanvas> pages = page.Pages();
+    auto report = std::make_unique<ParticipantsReport>();
+    BuildParticipantsReport(*report, "Touring", TrackRecord{}, w, *drivers);
+    FakeDialogs dialogs;
+    FakeClock clock;
+    ASSERT_EQ(PrintParticipants(*report, dialogs, messages_, clock), PrintOutcome::Printed);
+    std::vector<RecordingCanvas> pages = dialogs.printed[0]->canvas.Pages();
     ASSERT_EQ(pages.size(), 2u);
+    std::vector<RecordingCanvas::Op> lines = pages[1].OfKind(RecordingCanvas::Kind::Line);
+    EXPECT_EQ(lines.back().at.y, 306 + 30);  // one row on page 2, its number's box closed
     std::string texts;
     for (const std::string& t : pages[0].Texts()) texts += t + "|";
     for (const char* t : {"|List of participants (41 drivers)|", "|L-2|RC Nord|", "|Page 1 /2|"}) {
@@ -442,11 +444,9 @@ TEST_F(PreparationFile, PrintoutsPageTheirRowsAndColourClashes) {
     ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
     Arrangement a;
     ASSERT_TRUE(OpenArrangement(1, a, messages_));
-    FakeDialogs dialogs;
-    FakeClock clock;
     ASSERT_EQ(PrintArrangement(a, dialogs, messages_, clock), PrintOutcome::Printed);
-    ASSERT_EQ(dialogs.printed.size(), 1u);
-    std::vector<RecordingCanvas> printed = dialogs.printed[0]->canvas.Pages();
+    ASSERT_EQ(dialogs.printed.size(), 2u);
+    std::vector<RecordingCanvas> printed = dialogs.printed[1]->canvas.Pages();
     ASSERT_EQ(printed.size(), 2u);  // 14 heats, 13 a page
     std::string red;
     for (const RecordingCanvas::Op& op : printed[0].OfKind(RecordingCanvas::Kind::Text)) {
