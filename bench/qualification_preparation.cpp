@@ -1,10 +1,13 @@
 // The arrangement of the largest category (200 participants, 20 heats of 10, 9 rounds) in the
 // largest event file: opening it (every section it reads, the search for partly run rounds, the
-// first paint's display list) and "Generate" (header and heat slot list rewritten in place
-// through the rollback journal).
+// first paint's display list; then the real form offscreen, painted once) and "Generate" (header
+// and heat slot list rewritten in place through the rollback journal).
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
+
+#include <QApplication>
+#include <QPixmap>
 
 #include <cstdlib>
 #include <filesystem>
@@ -14,8 +17,12 @@
 #include "event/event_file.h"
 #include "event/section.h"
 #include "event/sections.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_sound_player.h"
 #include "platform/fake/recording_canvas.h"
+#include "qualification/forms/preparation_forms.h"
 #include "qualification/heat_arrangement.h"
 
 namespace velkaro {
@@ -119,6 +126,27 @@ void BM_OpenArrangementAndPaint(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_OpenArrangementAndPaint)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The real form, offscreen: built, read, and painted once into a picture.
+void BM_ArrangementFormOpens(benchmark::State& state) {
+    Event();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "bench";
+    static char* argv[] = {name, nullptr};
+    static QApplication app(argc, argv);
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeClock clock;
+    FakeSoundPlayer sounds;
+    for (auto _ : state) {
+        ArrangementForm form(9, messages, dialogs, clock, sounds);
+        QPixmap shown = form.grab();
+        benchmark::DoNotOptimize(shown.width());
+        if (form.Work().heats != 20) state.SkipWithError("the category did not open as built");
+    }
+}
+BENCHMARK(BM_ArrangementFormOpens)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Generate(benchmark::State& state) {
     Event();
