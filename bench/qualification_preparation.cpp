@@ -1,7 +1,7 @@
 // The arrangement of the largest category (200 participants, 20 heats of 10, 9 rounds) in the
 // largest event file: opening it (every section it reads, the search for partly run rounds, the
-// first paint's display list; then the real form offscreen, painted once) and "Generate" (header
-// and heat slot list rewritten in place through the rollback journal).
+// first paint's display list; then the real form offscreen, painted once) and "Generate"
+// (header and heat slot list rewritten in place through the rollback journal).
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
