@@ -75,6 +75,14 @@ inline constexpr int kAddCommentCommand = 6104;
 inline constexpr int kPlanningFinalsControlOffset = 700;
 inline constexpr int kFinalsCaptionBase = 5900;
 
+// The labels, frames and groups of the qualification's preparation forms: base + n for the
+// form's n-th one.
+inline constexpr int kTrackFormLabels = 5100;
+inline constexpr int kParticipantsFormLabels = 5200;
+inline constexpr int kQualifOptionsFormLabels = 5300;
+inline constexpr int kArrangementFormLabels = 5400;
+inline constexpr int kGridsFormLabels = 5450;
+
 // Who handles which command: the shell and each subsystem's forms register theirs, so that a new
 // form adds its own entry and nothing central grows.
 class CommandRegistry {

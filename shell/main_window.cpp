@@ -34,6 +34,7 @@
 #include "platform/qt/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
+#include "qualification/forms/preparation_forms.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
 #include "shell/pictures.h"
@@ -543,6 +544,7 @@ void MainWindow::RegisterCommands() {
     RegisterTimingForms(c, host_);
     RegisterDatabaseForms(c, host_);
     RegisterFinalsForms(c, host_);
+    RegisterQualificationForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

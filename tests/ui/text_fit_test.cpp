@@ -15,6 +15,7 @@
 #include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
+#include "qualification/forms/preparation_forms.h"
 #include "shell/main_window.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
@@ -81,6 +82,21 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     auto* linkDown = window.PanelControl(2230);
     static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
+}
+
+TEST_F(TextFit, QualificationPreparationForms) {
+    ASSERT_EQ(CreateNewEventFile("A CATEGORY NAME OF FIFTY-FOUR CHARACTERS AT MOST, LONG"),
+              FileOutcome::Done);
+    TrackForm track(messages);
+    ParticipantsForm participants(1, messages, dialogs, clock);
+    QualifOptionsForm options(1, messages);
+    ArrangementForm arrangement(1, messages, dialogs, clock, sounds);
+    GridsForm grids(1, messages);
+    for (const QWidget* form : std::initializer_list<const QWidget*>{
+             &track, &participants, &options, &arrangement, &grids}) {
+        EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
+            << form->objectName().toStdString();
+    }
 }
 
 }  // namespace

@@ -1,0 +1,487 @@
+#include "qualification/forms/preparation_forms.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+
+#include "databases/circuits_file.h"
+#include "platform/cp1252.h"
+#include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
+#include "shell/form_host.h"
+#include "shell/pictures.h"
+
+namespace velkaro {
+
+namespace {
+
+QLabel* Label(QWidget* form, int id, const QString& text, QRect where) {
+    auto* label = Place(new QLabel(text, form), id, text, where);
+    label->setFont(ProgramFont(15));
+    return label;
+}
+
+QLineEdit* Edit(QWidget* form, int id, const QString& label, QRect where, int limit,
+                bool digits = false) {
+    auto* edit = Place(new QLineEdit(form), id, label, where);
+    edit->setFont(ProgramFont(15));
+    edit->setMaxLength(limit);
+    // A numeric edit takes digits only, as the system's numeric edits always did.
+    if (digits) {
+        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+    }
+    return edit;
+}
+
+QLineEdit* Shown(QWidget* form, int id, const QString& label, QRect where) {
+    QLineEdit* edit = Edit(form, id, label, where, 32767);
+    edit->setReadOnly(true);
+    return edit;
+}
+
+QPushButton* Button(QWidget* form, int id, const QString& text, QRect where) {
+    auto* button = Place(new QPushButton(text, form), id, text, where);
+    button->setFont(ProgramFont(15));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QPushButton* PrintButton(QWidget* form, int id, QRect where) {
+    auto* button = Place(new QPushButton(form), id, "Print", where);
+    button->setIcon(QIcon(QString::fromStdString(FileSystemName(kPrintPicture))));
+    button->setIconSize(where.size() - QSize(6, 6));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QRadioButton* Radio(QWidget* form, QButtonGroup* group, int id, const QString& text, QRect where) {
+    auto* radio = Place(new QRadioButton(text, form), id, text, where);
+    radio->setFont(ProgramFont(15));
+    group->addButton(radio);
+    return radio;
+}
+
+QGroupBox* Group(QWidget* form, int id, const QString& text, QRect where) {
+    auto* group = Place(new QGroupBox(text, form), id, text, where);
+    group->setFont(ProgramFont(15, true));
+    return group;
+}
+
+std::string_view CategoryName(const EventHeader& header, int category) {
+    if (category < 1 || category > kCategories) return {};
+    return header.categories[std::size_t(category - 1)].name.View();
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+// Track.
+
+TrackForm::TrackForm(Messages& messages, QWidget* parent, Disk& disk)
+    : ModalForm("PISTE", "Track", QSize(290, 230), messages, parent),
+      disk_(disk),
+      choices_(std::make_unique<TrackChoices>()) {
+    const char* labels[] = {"Event name :",   "Organizing Club :", "Circuit :", "Circuit name :",
+                            "Lenght :",       "Record Laptime :",  "by",        "Location :",
+                            "Min. lap time :"};
+    for (int i = 0; i < 9; ++i) {
+        Label(this, kTrackFormLabels + i + 1, labels[i], Dlu(10, 12 + 20 * i, 80, 12));
+    }
+    QLineEdit* name = Edit(this, kEventNameEdit, labels[0], Dlu(92, 10, 185, 14), kEventNameLimit);
+    auto* clubs = Place(new QComboBox(this), kClubList, labels[1], Dlu(92, 30, 185, 14));
+    auto* circuits = Place(new QComboBox(this), kCircuitList, labels[2], Dlu(92, 50, 185, 14));
+    clubs->setFont(ProgramFont(15));
+    circuits->setFont(ProgramFont(15));
+    const int widths[] = {185, 40, 80, 185, 185};
+    for (int i = 0; i < 5; ++i) {
+        circuitFields_[std::size_t(i)] =
+            Shown(this, kFirstCircuitField + i, labels[3 + i], Dlu(92, 70 + 20 * i, widths[i], 14));
+    }
+    Label(this, kTrackFormLabels + 10, "m", Dlu(136, 92, 20, 12));
+    minimumLap_ =
+        Edit(this, kMinimumLapEdit, labels[8], Dlu(92, 170, 30, 14), kMinimumLapDigits, true);
+    Label(this, kTrackFormLabels + 11, "s", Dlu(126, 172, 20, 12));
+    auto* enter = Button(this, kConfirmButton, "Enter", Dlu(160, 205, 55, 16));
+    auto* cancel = Button(this, kCancelButton, "Cancel", Dlu(222, 205, 55, 16));
+
+    track_.minLapTime = "2";
+    TrackRecord stored = track_;
+    FileOutcome read = ReadTrack(stored, disk_);
+    if (read == FileOutcome::Unavailable) {
+        fileMissing_ = true;
+        messages_.Error(kRaceFileNotFound);
+    } else if (read == FileOutcome::Done) {
+        track_ = stored;
+    }
+    if (!FillClubChoices(choices_->clubs, disk_)) messages_.Error(kClubsFileNotFound);
+    if (!LoadCircuits(choices_->circuits, disk_)) messages_.Error(kCircuitsFileNotFound);
+    MatchTrackChoices(track_, *choices_);
+    for (int i = 0; i < choices_->clubs.count; ++i) {
+        clubs->addItem(ToQString(choices_->clubs.items[std::size_t(i)].View()));
+    }
+    for (int i = 0; i < choices_->circuitCount; ++i) {
+        circuits->addItem(ToQString(choices_->circuits[std::size_t(i)].name.View()));
+    }
+    clubs->setCurrentIndex(choices_->club);
+    circuits->setCurrentIndex(choices_->circuit);
+    name->setText(ToQString(track_.eventName.View()));
+    minimumLap_->setText(ToQString(track_.minLapTime.View()));
+    ShowCircuit();
+
+    connect(name, &QLineEdit::textChanged, this, [this, name](const QString& text) {
+        TakenName taken = TakeEventName(FromQString(text));
+        track_.eventName = taken.name;
+        if (taken.emptyEdit) name->clear();
+    });
+    connect(clubs, &QComboBox::activated, this,
+            [this, clubs] { track_.club = FromQString(clubs->currentText()); });
+    connect(circuits, &QComboBox::activated, this, [this](int index) {
+        ChooseCircuit(track_, *choices_, index);
+        ShowCircuit();
+        minimumLap_->setText(
+            ToQString(choices_->circuits[std::size_t(index)].minimumLapTime.View().substr(0, 3)));
+    });
+    connect(minimumLap_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { track_.minLapTime = TakeMinimumLap(FromQString(text)); });
+    connect(enter, &QPushButton::clicked, this, &TrackForm::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &TrackForm::reject);
+}
+
+void TrackForm::ShowCircuit() {
+    if (choices_->circuit < 0) return;
+    const CircuitRecord& c = choices_->circuits[std::size_t(choices_->circuit)];
+    const std::string_view values[] = {c.name.View(), c.length.View(), c.recordLapText.View(),
+                                       c.recordHolder.View(), c.location.View()};
+    for (std::size_t i = 0; i < circuitFields_.size(); ++i) {
+        circuitFields_[i]->setText(ToQString(values[i]));
+    }
+}
+
+bool TrackForm::Write() {
+    if (fileMissing_) return true;
+    ReportUnavailable(WriteTrack(track_, messages_, disk_), messages_);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// List of drivers.
+
+ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
+                                   QWidget* parent, Disk& disk)
+    : ModalForm("LISTEPILOTES", "List of drivers", QSize(400, 300), messages, parent),
+      category_(category),
+      dialogs_(dialogs),
+      clock_(clock),
+      disk_(disk),
+      drivers_(std::make_unique<DriverTable>()),
+      work_(std::make_unique<ParticipantsWork>()) {
+    Label(this, kParticipantsFormLabels + 1, "List of participants :", Dlu(10, 10, 90, 12));
+    QLineEdit* name =
+        Shown(this, kParticipantsCategory, "List of participants :", Dlu(102, 8, 120, 14));
+    Label(this, kParticipantsFormLabels + 2,
+          "Participants in the category :", Dlu(10, 28, 130, 12));
+    count_ =
+        Shown(this, kParticipantsCount, "Participants in the category :", Dlu(142, 26, 40, 14));
+    participants_ =
+        Place(new QListWidget(this), kParticipantsList, "Participants", Dlu(10, 46, 165, 220));
+    Label(this, kParticipantsFormLabels + 3, "DataBase :", Dlu(225, 30, 80, 12));
+    database_ = Place(new QListWidget(this), kDatabaseList, "DataBase :", Dlu(225, 46, 165, 220));
+    participants_->setFont(ProgramFont(15));
+    database_->setFont(ProgramFont(15));
+    QPushButton* add = Button(this, kAddParticipantButton, "<-", Dlu(182, 110, 36, 18));
+    QPushButton* remove = Button(this, kRemoveParticipantButton, "->", Dlu(182, 140, 36, 18));
+    QPushButton* print = PrintButton(this, kPrintParticipantsButton, Dlu(182, 200, 36, 30));
+    QPushButton* validate = Button(this, kConfirmButton, "Validate", Dlu(250, 276, 65, 16));
+    QPushButton* cancel = Button(this, kCancelButton, "Cancel", Dlu(325, 276, 65, 16));
+
+    if (ReadEventHeader(header_, disk_) == FileOutcome::Unavailable) {
+        fileMissing_ = true;
+        messages_.Error(kRaceFileNotFound);
+    }
+    if (!LoadDrivers(*drivers_, disk_)) messages_.Error(kDriversFileNotFound);
+    ReadTrack(track_, disk_);
+    OpenParticipants(category_, *work_, header_, disk_);
+    name->setText(ToQString(CategoryName(header_, category_)));
+    for (const DriverRecord& d : *drivers_) {
+        if (d.name.Empty()) break;
+        database_->addItem(ToQString(d.name.View()));
+    }
+    Refill();
+    if (work_->readOnly) {
+        for (QPushButton* b : {validate, add, remove}) b->setEnabled(false);
+    }
+
+    connect(add, &QPushButton::clicked, this, [this] {
+        const int row = database_->currentRow();
+        if (row < 0) return;
+        const DriverRecord& d = (*drivers_)[std::size_t(row)];
+        if (AddParticipant(*work_, d.name.View(), d.transponder.View()) == AddOutcome::Added) {
+            Refill();
+        }
+    });
+    connect(remove, &QPushButton::clicked, this, [this] {
+        QListWidgetItem* item = participants_->currentItem();
+        if (item != nullptr && RemoveParticipant(*work_, FromQString(item->text()))) Refill();
+    });
+    connect(print, &QPushButton::clicked, this, &ParticipantsForm::Print);
+    connect(validate, &QPushButton::clicked, this, &ParticipantsForm::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &ParticipantsForm::reject);
+}
+
+void ParticipantsForm::Refill() {
+    participants_->clear();
+    for (int i = 0; i < work_->count; ++i) {
+        participants_->addItem(ToQString(work_->table[std::size_t(i)].name.View()));
+    }
+    count_->setText(QString("(%1)").arg(work_->count));
+}
+
+void ParticipantsForm::Print() {
+    if (work_->count < 1) return;
+    auto report = std::make_unique<ParticipantsReport>();
+    BuildParticipantsReport(*report, CategoryName(header_, category_), track_, *work_, *drivers_);
+    PrintParticipants(*report, dialogs_, messages_, clock_);
+}
+
+bool ParticipantsForm::Write() {
+    if (fileMissing_ || work_->readOnly) return true;
+    // The header as it stands now: only this category's counts change.
+    EventHeader header;
+    if (ReadEventHeader(header, disk_) != FileOutcome::Done) {
+        messages_.Error(kRaceFileNotFound);
+        return true;
+    }
+    SaveParticipants(category_, *work_, header, messages_, disk_);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Options of qualifying heats.
+
+QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, QWidget* parent, Disk& disk)
+    : ModalForm("CATEGORIEQUALIFSPARAMETRES", "Options of qualifying heats", QSize(380, 330),
+                messages, parent),
+      category_(category),
+      disk_(disk) {
+    const int L = kQualifOptionsFormLabels;
+    Label(this, L + 1, "Parameters of the qualifying heats : ", Dlu(10, 10, 165, 12));
+    QLineEdit* name = Shown(this, kOptionsCategory,
+                            "Parameters of the qualifying heats : ", Dlu(178, 8, 190, 14));
+
+    Group(this, L + 2, "Drivers placing", Dlu(10, 30, 360, 45));
+    auto* placing = new QButtonGroup(this);
+    placing_ = {Radio(this, placing, 4409, "according to number laps+time", Dlu(20, 43, 170, 12)),
+                Radio(this, placing, 4410, "according to best lap time", Dlu(20, 58, 170, 12))};
+
+    Group(this, L + 3, "Run duration", Dlu(10, 80, 175, 50));
+    auto* duration = new QButtonGroup(this);
+    duration_ = {Radio(this, duration, 4402, "Time", Dlu(20, 95, 60, 12)),
+                 Radio(this, duration, 4403, "Nber laps", Dlu(20, 110, 60, 12))};
+    QLineEdit* minutes =
+        Edit(this, kRunMinutesEdit, "Run time", Dlu(90, 94, 30, 14), kRunMinutesDigits, true);
+    QLineEdit* laps =
+        Edit(this, kRunLapsEdit, "Number of laps", Dlu(90, 94, 30, 14), kRunLapsDigits, true);
+    durationEdits_ = {minutes, Label(this, 4419, "min", Dlu(124, 96, 30, 12)), laps,
+                      Label(this, 4420, "laps", Dlu(124, 96, 30, 12))};
+
+    Group(this, L + 4, "Timing", Dlu(195, 80, 175, 50));
+    Label(this, L + 5, "Countdown", Dlu(205, 95, 95, 12));
+    QLineEdit* countdown =
+        Edit(this, kCountdownEdit, "Countdown", Dlu(300, 94, 35, 14), kCountdownDigits, true);
+    Label(this, L + 6, "s", Dlu(340, 96, 20, 12));
+    Label(this, L + 7, "Delay between 2 runs", Dlu(205, 112, 95, 12));
+    QLineEdit* delay =
+        Edit(this, kDelayEdit, "Delay between 2 runs", Dlu(300, 111, 35, 14), kDelayDigits, true);
+    Label(this, L + 8, "min", Dlu(340, 113, 25, 12));
+
+    Group(this, L + 9, "Start", Dlu(10, 135, 360, 75));
+    auto* start = new QButtonGroup(this);
+    start_ = {
+        Radio(this, start, 4411, "groupstart at the sound signal", Dlu(20, 148, 200, 12)),
+        Radio(this, start, 4412, "when the first car crosses the line", Dlu(20, 163, 200, 12)),
+        Radio(this, start, 4413, "staggered start", Dlu(20, 178, 200, 12))};
+    auto* editable = Place(new QCheckBox("Positions editable (ABC..)", this), kEditableOrderBox,
+                           "Positions editable (ABC..)", Dlu(20, 193, 200, 12));
+    editable->setFont(ProgramFont(15));
+    editable_ = editable;
+
+    endGroups_ = {Group(this, 4421, "If run duration = time", Dlu(10, 215, 360, 40)),
+                  Group(this, 4422, "If run duration = nber laps", Dlu(10, 258, 360, 50))};
+    auto* timeEnd = new QButtonGroup(this);
+    timeEnd_ = {
+        Radio(this, timeEnd, 4414, "Overall end occurs at the sound signal", Dlu(20, 228, 200, 12)),
+        Radio(this, timeEnd, 4415, "All drivers must finish their current lap",
+              Dlu(20, 241, 200, 12))};
+    auto* lapsEnd = new QButtonGroup(this);
+    lapsEnd_ = {
+        Radio(this, lapsEnd, 4416, "Overall end occurs at the sound signal", Dlu(20, 270, 200, 12)),
+        Radio(this, lapsEnd, 4417, "All drivers must finish their current lap",
+              Dlu(20, 283, 200, 12)),
+        Radio(this, lapsEnd, 4418, "All drivers must carry out all of the laps",
+              Dlu(20, 296, 200, 12))};
+    QPushButton* validate = Button(this, kConfirmButton, "Validate", Dlu(380 - 150, 312, 65, 15));
+    QPushButton* cancel = Button(this, kCancelButton, "Cancel", Dlu(380 - 78, 312, 65, 15));
+
+    EventHeader header;
+    if (OpenQualifOptions(category_, options_, disk_) == FileOutcome::Unavailable ||
+        ReadEventHeader(header, disk_) == FileOutcome::Unavailable) {
+        messages_.Error(kRaceFileNotFound);
+    }
+    name->setText(ToQString(CategoryName(header, category_)));
+    minutes->setText(QString::number(options_.runMinutes));
+    laps->setText(QString::number(options_.runLaps));
+    countdown->setText(QString::number(options_.countdownSeconds));
+    delay->setText(QString::number(options_.delayMinutes));
+    Show();
+
+    auto choose = [this](QRadioButton* radio, auto apply) {
+        connect(radio, &QRadioButton::clicked, this, [this, apply] {
+            if (showing_) return;
+            apply(options_);
+            Show();
+        });
+    };
+    choose(placing_[0], [](QualifOptions& o) { o.placing = Classification::ByLapsAndTime; });
+    choose(placing_[1], [](QualifOptions& o) { o.placing = Classification::ByBestLap; });
+    choose(duration_[0], [](QualifOptions& o) { o.durationKind = DurationKind::ByTime; });
+    choose(duration_[1], [](QualifOptions& o) { o.durationKind = DurationKind::ByLaps; });
+    choose(start_[0], [](QualifOptions& o) { ChooseStart(o, StartMode::AtSignal); });
+    choose(start_[1], [](QualifOptions& o) { ChooseStart(o, StartMode::FirstCar); });
+    choose(start_[2], [](QualifOptions& o) { ChooseStart(o, StartMode::Staggered); });
+    choose(timeEnd_[0], [](QualifOptions& o) { o.endAtTime = TimeEnd::AtSignal; });
+    choose(timeEnd_[1], [](QualifOptions& o) { o.endAtTime = TimeEnd::FinishLap; });
+    choose(lapsEnd_[0], [](QualifOptions& o) { o.endAtLaps = LapsEnd::AtSignal; });
+    choose(lapsEnd_[1], [](QualifOptions& o) { o.endAtLaps = LapsEnd::FinishLap; });
+    choose(lapsEnd_[2], [](QualifOptions& o) { o.endAtLaps = LapsEnd::AllLaps; });
+    connect(editable, &QCheckBox::toggled, this, [this](bool on) {
+        if (!showing_) options_.startingOrder = on ? StartingOrder::Editable : StartingOrder::Fixed;
+    });
+    auto number = [this](QLineEdit* edit, ClampedNumber (*take)(std::string_view),
+                         std::int32_t QualifOptions::*field) {
+        connect(edit, &QLineEdit::textChanged, this, [this, edit, take, field](const QString& t) {
+            ClampedNumber n = take(FromQString(t));
+            options_.*field = n.value;
+            if (n.rewrite) edit->setText(QString::number(n.value));
+        });
+    };
+    number(minutes, TakeRunMinutes, &QualifOptions::runMinutes);
+    number(laps, TakeRunLaps, &QualifOptions::runLaps);
+    number(countdown, TakeCountdown, &QualifOptions::countdownSeconds);
+    number(delay, TakeDelay, &QualifOptions::delayMinutes);
+    connect(validate, &QPushButton::clicked, this, &QualifOptionsForm::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &QualifOptionsForm::reject);
+}
+
+void QualifOptionsForm::Show() {
+    showing_ = true;
+    const QualifOptions& o = options_;
+    placing_[o.placing == Classification::ByBestLap ? 1 : 0]->setChecked(true);
+    const bool byLaps = o.durationKind == DurationKind::ByLaps;
+    duration_[byLaps ? 1 : 0]->setChecked(true);
+    start_[o.start == StartMode::FirstCar    ? 1
+           : o.start == StartMode::Staggered ? 2
+                                             : 0]
+        ->setChecked(true);
+    static_cast<QCheckBox*>(editable_)->setChecked(o.startingOrder == StartingOrder::Editable);
+    timeEnd_[o.endAtTime == TimeEnd::AtSignal ? 0 : 1]->setChecked(true);
+    lapsEnd_[o.endAtLaps == LapsEnd::AtSignal  ? 0
+             : o.endAtLaps == LapsEnd::AllLaps ? 2
+                                               : 1]
+        ->setChecked(true);
+    const OptionsControls c = ControlsOf(o);
+    durationEdits_[0]->setVisible(c.minutesShown);
+    durationEdits_[1]->setVisible(c.minutesShown);
+    durationEdits_[2]->setVisible(!c.minutesShown);
+    durationEdits_[3]->setVisible(!c.minutesShown);
+    endGroups_[0]->setEnabled(c.timeEndGroup);
+    endGroups_[1]->setEnabled(c.lapsEndGroup);
+    timeEnd_[0]->setEnabled(c.timeEndAtSignal);
+    timeEnd_[1]->setEnabled(c.timeEndGroup);
+    lapsEnd_[0]->setEnabled(c.lapsEndAtSignal);
+    lapsEnd_[1]->setEnabled(c.lapsEndFinishLap);
+    lapsEnd_[2]->setEnabled(c.lapsEndAllLaps);
+    showing_ = false;
+}
+
+bool QualifOptionsForm::Write() {
+    ReportUnavailable(WriteQualifOptions(category_, options_, messages_, disk_), messages_);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Registration.
+
+namespace {
+
+int SelectedCategory(const FormHost& host) {
+    const int category = host.state.event.header.selectedNode / 10000;
+    return category >= 1 && category <= host.state.event.header.categoryCount ? category : 0;
+}
+
+// What the shell keeps of the event, read again after a form changed it.
+void ReadHeaderBack(FormHost& host) {
+    EventHeader header;
+    if (ReadEventHeader(header, *host.platform.disk) == FileOutcome::Done) {
+        host.state.event.header = header;
+    }
+}
+
+}  // namespace
+
+void RegisterQualificationForms(CommandRegistry& commands, FormHost& host) {
+    commands.Add(kTrackCommand, [&host] {
+        TrackForm form(host.platform.messages, host.window, *host.platform.disk);
+        if (form.Run() != QDialog::Accepted) return;
+        // The panel's next run takes the new minimum lap time and circuit.
+        AppState& s = host.state;
+        ReadTrack(s.track, *host.platform.disk);
+        const std::int32_t minimum = NumberOf(s.track.minLapTime.View());
+        s.minimumLapSeconds = minimum > 0 ? minimum : kDefaultMinimumLapSeconds;
+        s.circuitIndex = FindCircuit(s.engine.circuits, s.track.circuit.View());
+    });
+    commands.Add(kParticipantsCommand, [&host] {
+        const int category = SelectedCategory(host);
+        if (category == 0) return;
+        ParticipantsForm form(category, host.platform.messages, host.platform.dialogs,
+                              host.platform.clock, host.window, *host.platform.disk);
+        form.Run();
+        ReadHeaderBack(host);
+        ParticipantNames& names = host.state.event.participantNames[std::size_t(category - 1)];
+        names = {};
+        ReadParticipantNames(category, names, *host.platform.disk);
+        host.eventChanged();
+    });
+    commands.Add(kQualifParametersCommand, [&host] {
+        const int category = SelectedCategory(host);
+        if (category == 0) return;
+        QualifOptionsForm form(category, host.platform.messages, host.window, *host.platform.disk);
+        form.Run();
+    });
+    commands.Add(kQualifArrangementCommand, [&host] {
+        const int category = SelectedCategory(host);
+        if (category == 0) return;
+        {
+            ArrangementForm form(category, host.platform.messages, host.platform.dialogs,
+                                 host.platform.clock, host.platform.sounds, host.window,
+                                 *host.platform.disk);
+            form.Run();
+        }
+        ReadHeaderBack(host);
+        if (host.state.event.header.categories[std::size_t(category - 1)].rounds >= 1) {
+            GridsForm grids(category, host.platform.messages, host.window, *host.platform.disk);
+            grids.Run();
+        }
+        host.eventChanged();
+    });
+}
+
+}  // namespace velkaro

@@ -1,0 +1,176 @@
+#pragma once
+
+#include <QScrollBar>
+#include <array>
+#include <memory>
+
+#include "databases/database_files.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
+#include "platform/qt/form_kit.h"
+#include "platform/sound_player.h"
+#include "qualification/heat_arrangement.h"
+#include "qualification/qualif_options.h"
+#include "qualification/starting_grids.h"
+#include "qualification/track_participants.h"
+
+class QButtonGroup;
+class QComboBox;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+
+namespace velkaro {
+
+// Ids of the controls the preparation forms have beyond those the tree's commands name.
+inline constexpr int kEventNameEdit = 4101;
+inline constexpr int kClubList = 4102;
+inline constexpr int kCircuitList = 4103;
+inline constexpr int kFirstCircuitField = 4104;  // name, length, record, holder, location
+inline constexpr int kMinimumLapEdit = 4109;
+inline constexpr int kParticipantsCategory = 4201;
+inline constexpr int kParticipantsCount = 4202;
+inline constexpr int kParticipantsList = 4203;
+inline constexpr int kDatabaseList = 4204;
+inline constexpr int kAddParticipantButton = 4205;
+inline constexpr int kRemoveParticipantButton = 4206;
+inline constexpr int kPrintParticipantsButton = 4207;
+inline constexpr int kOptionsCategory = 4401;
+inline constexpr int kRunMinutesEdit = 4404;
+inline constexpr int kRunLapsEdit = 4405;
+inline constexpr int kDelayEdit = 4406;
+inline constexpr int kCountdownEdit = 4407;
+inline constexpr int kEditableOrderBox = 4408;
+inline constexpr int kArrangementCategory = 4501;
+inline constexpr int kDriversPerHeatEdit = 4502;
+inline constexpr int kRoundsEdit = 4503;
+inline constexpr int kPrintArrangementButton = 4504;
+inline constexpr int kArrangementScroll = 4505;
+inline constexpr int kFirstGridEdit = 4601;  // round r is 4600 + r
+inline constexpr int kConfirmButton = 1;
+inline constexpr int kCancelButton = 2;
+
+// "Track": the event's name, club, circuit and minimum lap time.
+class TrackForm final : public ModalForm {
+  public:
+    TrackForm(Messages& messages, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    const TrackRecord& Track() const { return track_; }
+
+  protected:
+    bool Write() override;
+
+  private:
+    void ShowCircuit();
+
+    Disk& disk_;
+    bool fileMissing_ = false;
+    TrackRecord track_;
+    std::unique_ptr<TrackChoices> choices_;
+    QLineEdit* minimumLap_;
+    std::array<QLineEdit*, 5> circuitFields_{};
+};
+
+// "List of drivers": the category's participants chosen from the drivers database.
+class ParticipantsForm final : public ModalForm {
+  public:
+    ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
+                     QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    const ParticipantsWork& Work() const { return *work_; }
+
+  protected:
+    bool Write() override;
+
+  private:
+    void Refill();
+    void Print();
+
+    int category_;
+    Dialogs& dialogs_;
+    Clock& clock_;
+    Disk& disk_;
+    bool fileMissing_ = false;
+    EventHeader header_;
+    TrackRecord track_;
+    std::unique_ptr<DriverTable> drivers_;
+    std::unique_ptr<ParticipantsWork> work_;
+    QLineEdit* count_;
+    QListWidget* participants_;
+    QListWidget* database_;
+};
+
+// "Options of qualifying heats".
+class QualifOptionsForm final : public ModalForm {
+  public:
+    QualifOptionsForm(int category, Messages& messages, QWidget* parent = nullptr,
+                      Disk& disk = SystemDisk());
+    const QualifOptions& Options() const { return options_; }
+
+  protected:
+    bool Write() override;
+
+  private:
+    void Show();
+
+    int category_;
+    Disk& disk_;
+    QualifOptions options_;
+    bool showing_ = false;
+    std::array<QRadioButton*, 2> placing_{}, duration_{}, timeEnd_{};
+    std::array<QRadioButton*, 3> start_{}, lapsEnd_{};
+    std::array<QWidget*, 2> endGroups_{};
+    std::array<QWidget*, 4> durationEdits_{};  // minutes, "min", laps, "laps"
+    QWidget* editable_;
+};
+
+// "Arrangement of qualifying heats": drivers per heat, rounds, and the drivers' order moved with
+// the arrows of the painted table.
+class ArrangementForm final : public ModalForm {
+  public:
+    ArrangementForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
+                    SoundPlayer& sounds, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    const Arrangement& Work() const { return *work_; }
+    int Scroll() const { return scroll_; }
+
+  protected:
+    bool Write() override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+  private:
+    void ResetScroll(bool toTop);
+
+    Dialogs& dialogs_;
+    Clock& clock_;
+    SoundPlayer& sounds_;
+    Disk& disk_;
+    std::unique_ptr<Arrangement> work_;
+    int scroll_ = 0;
+    QScrollBar* scrollBar_;
+};
+
+// "Starting grids for the qualification": the start order of rounds 2 to 9 as letters.
+class GridsForm final : public ModalForm {
+  public:
+    GridsForm(int category, Messages& messages, QWidget* parent = nullptr,
+              Disk& disk = SystemDisk());
+    const GridsWork& Work() const { return work_; }
+
+  protected:
+    bool Write() override;
+    void done(int result) override;
+
+  private:
+    int category_;
+    Disk& disk_;
+    GridsWork work_;
+};
+
+struct FormHost;
+class CommandRegistry;
+// The tree's track, participants, qualifying parameters and arrangement commands; after the
+// arrangement the starting grids, and the tree is rebuilt from the file.
+void RegisterQualificationForms(CommandRegistry& commands, FormHost& host);
+
+}  // namespace velkaro

@@ -1,0 +1,247 @@
+#include "qualification/track_participants.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "databases/editor.h"
+
+namespace velkaro {
+
+bool IsForbiddenEventName(std::string_view name) {
+    return name.find("Cat\xE9gorie") != std::string_view::npos || name == kTrackTitle;
+}
+
+TakenName TakeEventName(std::string_view typed) {
+    TakenName taken;
+    if (IsForbiddenEventName(typed)) {
+        taken.emptyEdit = true;
+        return taken;
+    }
+    taken.name = typed.substr(0, kEventNameLimit);
+    return taken;
+}
+
+std::int32_t NumberOf(std::string_view text) {
+    std::int64_t value = 0;
+    std::size_t i = 0;
+    bool negative = false;
+    while (i < text.size() && text[i] == ' ') ++i;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > INT32_MAX) value = INT32_MAX;
+    }
+    return static_cast<std::int32_t>(negative ? -value : value);
+}
+
+Text<4> TakeMinimumLap(std::string_view typed) {
+    if (NumberOf(typed) <= 1) return Text<4>("2");
+    return Text<4>(typed);
+}
+
+int CircuitCount(const CircuitTable& circuits) {
+    return NameCount(circuits, kCircuitRecords);
+}
+
+void MatchTrackChoices(TrackRecord& track, TrackChoices& choices) {
+    choices.club = -1;
+    for (int i = 0; i < choices.clubs.count; ++i) {
+        if (choices.clubs.items[static_cast<std::size_t>(i)] == track.club) choices.club = i;
+    }
+    if (choices.club < 0) track.club.Clear();
+    choices.circuitCount = CircuitCount(choices.circuits);
+    choices.circuit = -1;
+    for (int i = 0; i < choices.circuitCount; ++i) {
+        if (choices.circuits[static_cast<std::size_t>(i)].name == track.circuit) {
+            choices.circuit = i;
+        }
+    }
+    if (choices.circuit < 0) track.circuit.Clear();
+}
+
+void ChooseCircuit(TrackRecord& track, TrackChoices& choices, int index) {
+    if (index < 0 || index >= choices.circuitCount) return;
+    const CircuitRecord& c = choices.circuits[static_cast<std::size_t>(index)];
+    choices.circuit = index;
+    track.circuit = c.name.View();
+    track.minLapTime = TakeMinimumLap(c.minimumLapTime.View());
+}
+
+int LastPlacedSlot(const HeatSlotList& heatSlots) {
+    for (int s = kHeatSlots - 1; s >= 0; --s) {
+        if (heatSlots.places[static_cast<std::size_t>(s)] != kEmptySlotName) return s;
+    }
+    return -1;
+}
+
+AddOutcome AddParticipant(ParticipantsWork& work, std::string_view name,
+                          std::string_view transponder) {
+    if (name.empty()) return AddOutcome::NoName;
+    Text<40> key(name);
+    for (const ParticipantRecord& p : work.table) {
+        if (p.name == key) return AddOutcome::AlreadyIn;
+    }
+    int last = LastPlacedSlot(work.heatSlots);
+    if (work.count >= kParticipants || last > kLastSlotWithRoomBehind) return AddOutcome::Full;
+    ParticipantRecord& p = work.table[static_cast<std::size_t>(work.count)];
+    p = ParticipantRecord{};
+    p.name = key;
+    p.transponder = transponder;
+    work.heatSlots.places[static_cast<std::size_t>(last + 1)] = key;
+    SortByName(work.table);
+    work.count = NameCount(work.table);
+    return AddOutcome::Added;
+}
+
+bool RemoveParticipant(ParticipantsWork& work, std::string_view name) {
+    if (name.empty()) return false;
+    bool found = false;
+    for (ParticipantRecord& p : work.table) {
+        if (p.name == name) {
+            p = ParticipantRecord{};
+            found = true;
+        }
+    }
+    if (!found) return false;
+    for (Text<40>& slot : work.heatSlots.places) {
+        if (slot == name) slot = kEmptySlotName;
+    }
+    SortByName(work.table);
+    work.count = NameCount(work.table);
+    return true;
+}
+
+FileOutcome OpenParticipants(int category, ParticipantsWork& work, const EventHeader& header,
+                             Disk& disk) {
+    work = ParticipantsWork{};
+    FileOutcome read = ReadParticipants(category, work.table, disk);
+    if (read == FileOutcome::Unavailable) return read;
+    HeatSlotList heatSlots = DefaultHeatSlotList();
+    if (ReadHeatSlotList(category, heatSlots, disk) == FileOutcome::Done)
+        work.heatSlots = heatSlots;
+    // A file with bytes above 0x7F in its names, or written by hand out of order, is shown in
+    // the same order as the form would have left it.
+    SortByName(work.table);
+    work.count = NameCount(work.table);
+    if (category >= 1 && category <= kCategories) {
+        work.readOnly =
+            header.categories[static_cast<std::size_t>(category - 1)].qualificationStarted == 1;
+    }
+    return read;
+}
+
+bool SaveParticipants(int category, const ParticipantsWork& work, EventHeader& header,
+                      Messages& messages, Disk& disk) {
+    if (category < 1 || category > kCategories) return false;
+    CategoryRecord& cat = header.categories[static_cast<std::size_t>(category - 1)];
+    cat.participants = work.count;
+    cat.rounds = 0;
+    cat.heatsPerRound = 0;
+    if (WriteEventHeader(header, disk) != FileOutcome::Done) {
+        messages.Error(kRaceFileNotFound);
+        return false;
+    }
+    FileOutcome written = WriteParticipants(category, work.table, messages, disk);
+    if (written != FileOutcome::Done) {
+        ReportUnavailable(written, messages);
+        return false;
+    }
+    written = WriteHeatSlotList(category, work.heatSlots, true, messages, disk);
+    ReportUnavailable(written, messages);
+    return written == FileOutcome::Done;
+}
+
+namespace {
+
+constexpr int kListRules[] = {460, 640};
+constexpr int kNumbersLeft = 100, kNamesLeft = 140;
+constexpr ReportColumn kListColumns[] = {
+    {"", 135, Align::Right, 0},
+    {"Drivers name", 150, Align::Left, 305},
+    {"License Nr.", 550, Align::Centre, 0},
+    {"Club", 650, Align::Left, 345},
+};
+
+}  // namespace
+
+ReportTable ParticipantsReport::Table() const {
+    ReportTable t;
+    t.left = kNamesLeft;
+    t.right = 1000;
+    t.rules = kListRules;
+    t.columns = kListColumns;
+    t.rows = rows;
+    t.cell = [this](int row, int column) -> ReportCell {
+        const std::size_t r = static_cast<std::size_t>(row);
+        const DriverRecord* d = drivers[r];
+        switch (column) {
+            case 0:
+                return {numbers[r].View()};
+            case 1:
+                return {(*table)[r].name.View()};
+            case 2:
+                return {d ? d->licence.View() : std::string_view()};
+            default:
+                return {d ? d->club.View() : std::string_view()};
+        }
+    };
+    return t;
+}
+
+void BuildParticipantsReport(ParticipantsReport& report, std::string_view categoryName,
+                             const TrackRecord& track, const ParticipantsWork& work,
+                             const DriverTable& drivers) {
+    report.table = &work.table;
+    report.rows = work.count;
+    report.header.footerX = 140;
+    Format(report.header.category, "CATEGORY : %.*s", int(categoryName.size()),
+           categoryName.data());
+    Format(report.header.title, "List of participants (%d drivers)", work.count);
+    Format(report.header.event, "Event : %s - %s", track.eventName.CStr(), track.circuit.CStr());
+    for (int i = 0; i < work.count; ++i) {
+        const std::size_t r = static_cast<std::size_t>(i);
+        Format(report.numbers[r], "%d", i + 1);
+        report.drivers[r] = nullptr;
+        for (const DriverRecord& d : drivers) {
+            if (!d.name.Empty() && d.name == work.table[r].name) {
+                report.drivers[r] = &d;
+                break;
+            }
+        }
+    }
+}
+
+void DrawParticipantsPage(Canvas& canvas, const ParticipantsReport& report, int page) {
+    DrawReportPage(canvas, report.header, report.Table(), page);
+    const int onPage = std::min(kReportRowsPerPage, report.rows - page * kReportRowsPerPage);
+    const int top = 306, bottom = top + 30 * onPage;
+    canvas.DrawLine({kNumbersLeft, top}, {kNamesLeft, top}, 2, kBlack);
+    canvas.DrawLine({kNumbersLeft, top}, {kNumbersLeft, bottom}, 2, kBlack);
+    canvas.DrawLine({kNumbersLeft, bottom}, {kNamesLeft, bottom}, 2, kBlack);
+    for (int k = 0; k + 1 < onPage; ++k) {
+        canvas.DrawLine({kNumbersLeft, 336 + 30 * k}, {kNamesLeft, 336 + 30 * k}, 1, kRowRuleGrey);
+    }
+}
+
+PrintOutcome PrintParticipants(const ParticipantsReport& report, Dialogs& dialogs,
+                               Messages& messages, Clock& clock) {
+    std::unique_ptr<PrintJob> job = dialogs.Print(kParticipantsDocument, PageOrientation::Portrait);
+    if (!job) return PrintOutcome::Cancelled;
+    const int pages = ReportPageCount(report.rows);
+    if (pages == 0) return PrintOutcome::Empty;
+    ParticipantsReport dated = report;
+    dated.header.footer = DateFooter("", clock.Now());
+    bool drawn = true;
+    for (int p = 0; p < pages && drawn; ++p) {
+        if (p > 0) drawn = job->Page().NewPage();
+        if (drawn) DrawParticipantsPage(job->Page(), dated, p);
+    }
+    const bool sent = job->Finish();
+    if (!drawn || !sent) {
+        messages.Error(kPrintFailed);
+        return PrintOutcome::Failed;
+    }
+    return PrintOutcome::Printed;
+}
+
+}  // namespace velkaro
