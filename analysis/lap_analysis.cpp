@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
+
+#include "common/report_frame.h"
 
 namespace velkaro {
 
@@ -341,6 +344,53 @@ void PaintLapStrip(Canvas& canvas, const RunCar& car, int scroll, Point at) {
         canvas.DrawText({at.x + 70 * j + 60, at.y + 20}, LapTimeText(LapOf(car, lap)).View(),
                         Label(14, Align::Right));
     }
+}
+
+Text<80> AnalysisHeading(AnalysisView view, int first, int last) {
+    Text<80> t;
+    switch (view) {
+        case AnalysisView::Data:
+            Format(t, "Summary of the run from lap %d to lap %d", first, last);
+            break;
+        case AnalysisView::Histo:
+            Format(t, "Histogram of the lap times from lap %d to lap %d", first, last);
+            break;
+        case AnalysisView::Curve:
+            Format(t, "Evolution of the lap times from lap %d to lap %d", first, last);
+            break;
+    }
+    return t;
+}
+
+void DrawAnalysisPage(Canvas& canvas, const AnalysisPrint& print, std::string_view footer) {
+    canvas.SetIsotropicMapping(kReportWidth, kReportHeight);
+    DrawPageBorders(canvas, {15, 15, 1100, 1585}, {20, 20, 1095, 1580}, {25, 25, 225, 75});
+    TextStyle header = ReportText(kHeaderFontHeight);
+    canvas.DrawText({350, 70}, print.titles.run.View(), header);
+    canvas.DrawText({350, 110}, AnalysisHeading(print.view, print.first, print.last).View(),
+                    header);
+    canvas.DrawText({150, 170}, print.titles.track.View(), header);
+    canvas.DrawText({140, 220}, footer, ReportText(kFooterFontHeight));
+    switch (print.view) {
+        case AnalysisView::Data:
+            PaintLapStatistics(canvas, print.statistics, {150, 300});
+            break;
+        case AnalysisView::Histo:
+            PaintLapHistogram(canvas, print.histogram, {150, 300, 900, 560});
+            break;
+        case AnalysisView::Curve:
+            if (print.car) PaintLapCurve(canvas, *print.car, print.curve, {60, 300, 1060, 800});
+            break;
+    }
+}
+
+bool PrintAnalysis(Dialogs& dialogs, Messages& messages, Clock& clock, const AnalysisPrint& print) {
+    std::unique_ptr<PrintJob> job = dialogs.Print(kAnalysisDocument, PageOrientation::Portrait);
+    if (!job) return true;
+    DrawAnalysisPage(job->Page(), print, DateFooter("", clock.Now()).View());
+    if (job->Finish()) return true;
+    messages.Error(kPrintFailed);
+    return false;
 }
 
 }  // namespace velkaro

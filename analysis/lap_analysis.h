@@ -6,6 +6,9 @@
 #include "common/run_car.h"
 #include "common/time_format.h"
 #include "platform/canvas.h"
+#include "platform/clock.h"
+#include "platform/dialogs.h"
+#include "platform/messages.h"
 #include "platform/text.h"
 
 // One driver's run studied lap by lap: the figures of the "Data", "Histo" and "Curve" views and
@@ -104,5 +107,22 @@ void PaintLapStatistics(Canvas& canvas, const LapStatistics& s, Point at);
 
 // The lap-by-lap strip: 7 columns 70 pixels apart from lap first + 1.
 void PaintLapStrip(Canvas& canvas, const RunCar& car, int scroll, Point at);
+
+// The printout of the view shown, on the common page frame.
+enum class AnalysisView { Data = 0, Histo = 1, Curve = 2 };
+inline constexpr std::string_view kAnalysisDocument = "SUMMARY RUN : Printing...";
+struct AnalysisPrint {
+    AnalysisView view = AnalysisView::Data;
+    const RunCar* car = nullptr;
+    AnalysisTitles titles;
+    int first = 0, last = 0;
+    LapStatistics statistics;
+    LapHistogram histogram;
+    LapCurve curve;
+};
+Text<80> AnalysisHeading(AnalysisView view, int first, int last);
+void DrawAnalysisPage(Canvas& canvas, const AnalysisPrint& print, std::string_view footer);
+// False when the printer failed (the user was told); a cancelled dialog prints nothing.
+bool PrintAnalysis(Dialogs& dialogs, Messages& messages, Clock& clock, const AnalysisPrint& print);
 
 }  // namespace velkaro

@@ -20,6 +20,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeWidget>
 
+#include "analysis/forms/analysis_forms.h"
 #include "databases/circuits_file.h"
 #include "databases/forms/database_forms.h"
 #include "databases/transponder_sets.h"
@@ -526,6 +527,7 @@ void MainWindow::RegisterCommands() {
     }
     RegisterTimingForms(c, host_);
     RegisterDatabaseForms(c, host_);
+    RegisterAnalysisForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {
@@ -703,6 +705,7 @@ void MainWindow::OnRowClicked(int standing, bool ctrl) {
     SetCurrentFolder(state_.programFolder);
     WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
                        e.trailer.description.View(), platform_.messages);
+    RunCommand(kDriverAnalysisCommand);
 }
 
 // ---------------------------------------------------------------------------------------------

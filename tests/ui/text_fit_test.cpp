@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "analysis/forms/analysis_forms.h"
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
 #include "platform/clock.h"
@@ -52,8 +53,13 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     TranspondersForm sets(messages);
     RunEngine engine;
     DriverDetailsForm details(1, 0, link, engine, messages);
+    int analysisView = 0;
+    DriverAnalysisForm analysis(analysisView, platform);
+    RunDetailsForm runDetails(messages);
+    CommentForm comment(messages);
     for (const QWidget* form : std::initializer_list<const QWidget*>{
-             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details}) {
+             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details, &analysis,
+             &runDetails, &comment}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
