@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -199,6 +201,49 @@ TEST_F(AnalysisForms, RunDetailsFromTheResultsPopup) {
     RunDetailsForm missing(messages);
     EXPECT_EQ(messages.shown.back().text, "Error: Detailed results file not found");
     EXPECT_EQ(missing.Details().realCars, 0);
+    Quit(w);
+}
+
+TEST_F(AnalysisForms, ResultsCorrectedInTheLiveTableAreWhatLeavingTheNodeRecords) {
+    auto w = Start();
+    LoadHeat(*w);
+    RunEngine& e = w->State().engine;
+    RebuildLiveOrder(e.tables, e.options);
+    w->LiveScreen()->Remeasure(e.tables.carsInUse);
+    QSize screen = w->screen()->geometry().size();
+    TableLayout l = ComputeLayout({screen.width(), screen.height()}, w->State().widths,
+                                  w->LiveScreen()->Measure().rowHeight);
+    auto click = [&](int column) {
+        int x = (l.columnX[std::size_t(column)] + l.columnX[std::size_t(column + 1)]) / 2;
+        emit w->LiveScreen()->RowClicked(0, x, l.rowsTop + l.rowPitch / 2, false);
+    };
+    ASSERT_EQ(e.tables.standings[0].carNumber, 1);
+    w->RunCommand(kModifyRunResultsCommand);
+    click(3);
+    auto* minutes = w->LiveScreen()->findChild<QLineEdit*>("6203");
+    ASSERT_NE(minutes, nullptr);
+    EXPECT_EQ(minutes->text(), "00");
+    minutes->selectAll();
+    QTest::keyClicks(minutes, "75");
+    EXPECT_EQ(minutes->text(), "59");
+    EXPECT_EQ(e.tables.cars[0].totalTime, 59 * 60000 + 40000);
+
+    // Club chips: the list over the transponder cell gives the car its new transponder.
+    w->State().transponderSets[0].transponders[3] = "004242";
+    w->RunCommand(kClubChipsRadio);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->LiveScreen()->findChild<QLineEdit*>("6203"), nullptr);
+    click(8);
+    auto* chips = w->LiveScreen()->findChild<QComboBox*>("2107");
+    ASSERT_NE(chips, nullptr);
+    EXPECT_EQ(chips->count(), 20);
+    chips->setCurrentIndex(3);
+    emit chips->activated(3);
+    EXPECT_EQ(e.tables.cars[0].transponder, "004242");
+
+    w->Tree()->setCurrentItem(w->Tree()->topLevelItem(0));
+    test::StoredRun stored = test::ReadRun(HeatTitle(1, 1, 1).View());
+    EXPECT_EQ(stored.cars[0].totalTime, 59 * 60000 + 40000);
     Quit(w);
 }
 
