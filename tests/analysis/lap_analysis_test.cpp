@@ -7,7 +7,11 @@
 #include <vector>
 
 #include "analysis/lap_analysis.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_messages.h"
 #include "platform/fake/recording_canvas.h"
+#include "tests/support/test_support.h"
 
 namespace velkaro {
 namespace {
@@ -194,6 +198,42 @@ TEST(LapCurveTest, PointsFollowTheLapsAndCarryTheirNumbers) {
     for (const char* label : {"12.000 (L2)", "13.900 (L3)", "12.0", "14.0", "1", "4", "Lap"}) {
         EXPECT_NE(std::find(texts.begin(), texts.end(), label), texts.end()) << label;
     }
+}
+
+TEST(AnalysisPrintTest, OnePageOfTheViewShownOrAFailureSaidOnce) {
+    RunCar car = CarWithLaps({12500, 12000, 13900, 12700});
+    car.driverName = "ALPHA Anne";
+    AnalysisPrint p;
+    p.car = &car;
+    p.view = AnalysisView::Curve;
+    p.first = 2;
+    p.last = 4;
+    p.titles = AnalysisTitlesOf(" CAT - Round1 - Heat2 ", "ALPHA Anne", "Lille", "Duration 5:00");
+    ComputeLapCurve(car, 2, 4, p.curve);
+    FakeDialogs dialogs;
+    FakeMessages messages;
+    test::FailOnUnexpectedMessages(messages);
+    FakeClock clock;
+    ASSERT_TRUE(PrintAnalysis(dialogs, messages, clock, p));
+    ASSERT_EQ(dialogs.printed.size(), 1u);
+    EXPECT_EQ(dialogs.printed[0]->name, "SUMMARY RUN : Printing...");
+    auto texts = dialogs.printed[0]->canvas.Texts();
+    for (const char* t :
+         {" CAT - Round1 - Heat2  : ALPHA Anne", "Evolution of the lap times from lap 2 to lap 4",
+          " Track : Lille   (Duration 5:00) ", "Printed the 05/12/2026 at 14:30", "13.900 (L3)"}) {
+        EXPECT_NE(std::find(texts.begin(), texts.end(), t), texts.end()) << t;
+    }
+    EXPECT_EQ(AnalysisHeading(AnalysisView::Data, 1, 5).View(),
+              "Summary of the run from lap 1 to lap 5");
+
+    dialogs.printerFailsAtPage = 1;
+    messages.Expect(MessageAnswer::Ok);
+    EXPECT_FALSE(PrintAnalysis(dialogs, messages, clock, p));
+    EXPECT_EQ(messages.shown.back().text,
+              "Error: The printer failed, the document is not complete");
+    dialogs.printerAvailable = false;  // cancelled: nothing printed, nothing said
+    EXPECT_TRUE(PrintAnalysis(dialogs, messages, clock, p));
+    EXPECT_EQ(dialogs.printed.size(), 2u);
 }
 
 }  // namespace
