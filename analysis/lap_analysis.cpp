@@ -17,6 +17,7 @@ constexpr Rgb kGrid{200, 200, 200};
 constexpr Rgb kBar{30, 90, 200};
 constexpr Rgb kCurveLine{200, 40, 40};
 constexpr Rgb kChartBackground{255, 255, 255};
+constexpr Rgb kAverageLine{0, 150, 0};
 
 bool NothingToDo(const RunCar& car, int first, int last) {
     return last < first || car.passingCount <= 0;
@@ -242,6 +243,10 @@ void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area) {
     const int bottom = area.top + 40 + kHeight;
     const int right = left + kPitch * kHistogramLimits;
     canvas.DrawText({area.left + 4, area.top + 4}, "Laps", Label(13, Align::Left, true));
+    Text<96> caption;
+    Format(caption, "%d laps   best %s   average %s", h.count, LapTimeText(h.best).CStr(),
+           LapTimeText(h.average).CStr());
+    canvas.DrawText({right, area.top + 4}, caption.View(), Label(13, Align::Right));
     // One line per unit of the scale; above ten units, one line per tenth of it.
     int step = scale > 10 ? scale / 10 : 1;
     for (int u = step; u <= scale; u += step) {
@@ -310,6 +315,14 @@ void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rec
     canvas.DrawLine({left, bottom}, {right, bottom}, 1, kAxis);
     canvas.DrawLine({left, top - 10}, {left, bottom}, 1, kAxis);
     canvas.DrawText({right, bottom + 24}, "Lap", Label(13, Align::Right, true));
+    // The average as a reference line.
+    Text<40> average;
+    Format(average, "average %s", LapTimeText(curve.average).CStr());
+    if (curve.average >= axis.low && curve.average <= axis.high) {
+        int y = yOf(curve.average);
+        canvas.DrawLine({left, y}, {right, y}, 1, kAverageLine);
+        canvas.DrawText({right, y - 16}, average.View(), Label(12, Align::Right));
+    }
     Point previous{};
     for (int i = curve.first; i <= curve.last; ++i) {
         Point p{xOf(i), yOf(LapOf(car, i))};

@@ -94,7 +94,7 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, ShellPlatform& platform, Q
     view_->setGeometry(10, 92, 715, 440);
 
     Place(new QGroupBox("Detail lap by lap", this), 7016, "Detail lap by lap",
-          QRect(10, 540, 530, 92))
+          QRect(10, 538, 530, 94))
         ->setFont(ProgramFont(15, true));
     strip_ = new CanvasView(
         [this](Canvas& c) {
@@ -102,7 +102,7 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, ShellPlatform& platform, Q
         },
         this);
     strip_->setObjectName("lapStrip");
-    strip_->setGeometry(20, 560, 510, 44);
+    strip_->setGeometry(20, 562, 510, 42);
     stripScroll_ = Place(new QScrollBar(Qt::Horizontal, this), kLapStripScroll, "Detail lap by lap",
                          QRect(20, 606, 510, 18));
     stripScroll_->setRange(0, std::max(0, car_.passingCount - 7));

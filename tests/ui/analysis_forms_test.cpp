@@ -247,5 +247,73 @@ TEST_F(AnalysisForms, ResultsCorrectedInTheLiveTableAreWhatLeavingTheNodeRecords
     Quit(w);
 }
 
+// The charts as the forms show them, saved where VELKARO_SCREENSHOTS says (docs/ in the
+// repository): a 10-car run's positions and a driver's histogram and curve.
+TEST_F(AnalysisForms, ChartsOfATenCarRunAndOfADriver) {
+    std::string details = "CLASSEMENTToursTemps\t\r\n";
+    const char* names[] = {"MARTIN Luc", "DUBOIS Eva",  "LEROY Paul", "MOREAU Lea",
+                           "SIMON Hugo", "LAURENT Zoe", "MICHEL Tom", "GARCIA Ines",
+                           "DAVID Noah", "BERTRAND Lou"};
+    std::uint32_t seed = 12345;
+    auto noise = [&seed](int spread) {
+        seed = seed * 1103515245u + 12345u;
+        return int((seed >> 8) % std::uint32_t(spread));
+    };
+    std::string driver;
+    for (int slot = 0; slot < kCarSlots; ++slot) {
+        if (slot >= 10) {
+            details += "(NA)\t0\t\r\n";
+            continue;
+        }
+        // Four minutes, then the lap under way: the faster cars make more laps.
+        int laps = 0, t = 0;
+        std::string line, cumulative = "0\t";
+        while (t < 240000 && laps < 40) {
+            t += 11800 + 120 * slot + noise(1500) + (laps == 7 && slot == 2 ? 4000 : 0);
+            ++laps;
+            line += std::to_string(t) + "\t";
+            cumulative += std::to_string(t) + "\t";
+        }
+        line = std::string(names[slot]) + "\t" + std::to_string(laps) + "\t" + line;
+        details += line + "\r\n";
+        if (slot == 2) {
+            driver = std::string(names[slot]) + "\t" + std::to_string(laps) + "\t" + cumulative +
+                     "\r\n CAT A - Round1 - Heat2 \tLille\tDuration 4:00 - Laps - Start\t\r\n";
+        }
+    }
+    test::WriteWholeFile(folder.Path() / "DetailResultats.res", details);
+    test::WriteWholeFile(folder.Path() / "ResultatPilote.res", driver);
+    const char* out = std::getenv("VELKARO_SCREENSHOTS");
+    auto save = [out](QWidget& w, const char* name) {
+        QImage image = w.grab().toImage();
+        if (out) image.save(QString(out) + "/" + name);
+        return image;
+    };
+    // How many pixels of a colour the picture holds.
+    auto count = [](const QImage& image, QColor colour) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) n += image.pixelColor(x, y) == colour;
+        }
+        return n;
+    };
+
+    RunDetailsForm run(messages);
+    run.resize(1070, 735);
+    run.findChild<QRadioButton*>("7003")->click();
+    ASSERT_TRUE(PositionsChartShown(run.Details()));
+    QImage positions = save(run, "positions-10-cars.png");
+    EXPECT_GT(count(positions, QColor(230, 25, 75)), 200);  // lane 1's line is drawn
+
+    int mode = 1;
+    DriverAnalysisForm analysis(mode, platform);
+    QImage histogram = save(analysis, "driver-histogram.png");
+    EXPECT_GT(count(histogram, QColor(30, 90, 200)), 100);  // the bars
+    analysis.findChild<QRadioButton*>("6503")->click();
+    QImage curve = save(analysis, "driver-curve.png");
+    EXPECT_GT(count(curve, QColor(200, 40, 40)), 100);  // the curve
+    EXPECT_EQ(analysis.Curve().count, analysis.Car().passingCount);
+}
+
 }  // namespace
 }  // namespace velkaro
