@@ -13,7 +13,8 @@ namespace {
 constexpr std::int32_t kClassSteps[kLapClasses] = {0,    100,  200,  500,  1000,
                                                    1500, 2000, 3000, 4000, 5000};
 constexpr Rgb kAxis{0, 0, 0};
-constexpr Rgb kGrid{200, 200, 200};
+constexpr Rgb kGrid{190, 190, 190};
+constexpr Rgb kFineGrid{235, 235, 235};
 constexpr Rgb kBar{30, 90, 200};
 constexpr Rgb kCurveLine{200, 40, 40};
 constexpr Rgb kChartBackground{255, 255, 255};
@@ -247,11 +248,16 @@ void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area) {
     Format(caption, "%d laps   best %s   average %s", h.count, LapTimeText(h.best).CStr(),
            LapTimeText(h.average).CStr());
     canvas.DrawText({right, area.top + 4}, caption.View(), Label(13, Align::Right));
-    // One line per unit of the scale; above ten units, one line per tenth of it.
-    int step = scale > 10 ? scale / 10 : 1;
-    for (int u = step; u <= scale; u += step) {
+    // One line per unit of the scale while they stay apart; above ten units only every tenth
+    // of the scale is labelled, and drawn darker.
+    int labelled = scale > 10 ? scale / 10 : 1;
+    for (int u = 1; u <= scale; ++u) {
         int y = bottom - kHeight * u / scale;
-        canvas.DrawLine({left, y}, {right, y}, 1, kGrid);
+        bool label = u % labelled == 0;
+        if (label || kHeight / scale >= 4) {
+            canvas.DrawLine({left, y}, {right, y}, 1, label ? kGrid : kFineGrid);
+        }
+        if (!label) continue;
         Text<8> n;
         Format(n, "%d", u);
         canvas.DrawText({left - 6, y - 6}, n.View(), Label(12, Align::Right));

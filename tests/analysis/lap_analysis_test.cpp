@@ -176,6 +176,15 @@ TEST(LapHistogramTest, ScaleRuleAndDrawing) {
     for (const char* label : {"12.0", "12.2", "19.8", "Lap time (s)", "Laps"}) {
         EXPECT_NE(std::find(texts.begin(), texts.end(), label), texts.end()) << label;
     }
+    // Eleven laps in one class: a scale of 20, labelled every 2 laps.
+    ComputeLapHistogram(CarWithLaps(std::vector<std::int32_t>(11, 12100)), 1, 11, h);
+    RecordingCanvas twenty;
+    PaintLapHistogram(twenty, h, {0, 0, 700, 260});
+    EXPECT_EQ(twenty.OfKind(RecordingCanvas::Kind::Rectangle)[0].r.Height(), 88);
+    auto labels = twenty.Texts();
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "20"), labels.end());
+    EXPECT_NE(std::find(labels.begin(), labels.end(), "2"), labels.end());
+    EXPECT_EQ(std::find(labels.begin(), labels.end(), "1"), labels.end());
     // No lap at all: the chart stays empty.
     RecordingCanvas empty;
     PaintLapHistogram(empty, LapHistogram{}, {0, 0, 700, 260});
