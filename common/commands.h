@@ -83,6 +83,14 @@ inline constexpr int kQualifOptionsFormLabels = 5300;
 inline constexpr int kArrangementFormLabels = 5400;
 inline constexpr int kGridsFormLabels = 5450;
 
+// Run results and analysis: the forms' controls the ids above do not cover.
+inline constexpr int kDriverAnalysisCommand = 7000;  // Ctrl and a click on a driver's row
+inline constexpr int kRaceTimeRadio = 7001;
+inline constexpr int kLapTimeRadio = 7002;
+inline constexpr int kPositionsRadio = 7003;
+inline constexpr int kAnalysisPrintButton = 7010;
+inline constexpr int kLapStripScroll = 7011;
+
 // Who handles which command: the shell and each subsystem's forms register theirs, so that a new
 // form adds its own entry and nothing central grows.
 class CommandRegistry {

@@ -15,11 +15,14 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyledItemDelegate>
+#include <QTimer>
 #include <QTreeWidget>
 
+#include "analysis/forms/analysis_forms.h"
 #include "databases/circuits_file.h"
 #include "databases/forms/database_forms.h"
 #include "databases/transponder_sets.h"
@@ -128,8 +131,10 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // The live screen fills the client area; the tree and the panel lie on it.
     live_ = new LiveScreenWidget([this] { return LiveInput(); }, state_.widths, this);
     setCentralWidget(live_);
-    connect(live_, &LiveScreenWidget::RowClicked, this,
-            [this](int standing, int, int, bool ctrl) { OnRowClicked(standing, ctrl); });
+    connect(
+        live_, &LiveScreenWidget::RowClicked, this,
+        [this](int standing, int x, int y, bool ctrl) { OnTableClicked(standing, x, y, ctrl); });
+    connect(live_, &LiveScreenWidget::ScrollChanged, this, [this](int) { ShowEditControls(); });
 
     // 11. The event tree.
     tree_ = new QTreeWidget(live_);
@@ -442,6 +447,8 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
         return;
     }
     state_.engine.nodeCode = code;
+    StopEditing(editing_);
+    RemoveEditControls();
     live_->Remeasure(state_.engine.tables.carsInUse);
     ApplyPanel(true);
     live_->update();
@@ -533,7 +540,15 @@ void MainWindow::RegisterCommands() {
     });
     c.Add(kStartButton, [this] { StartCommand(state_.engine); });
     c.Add(kStopButton, [this] { StopCommand(state_.engine); });
-    c.Add(kClearButton, [this] { ClearCommand(state_.engine); });
+    c.Add(kClearButton, [this] {
+        ClearCommand(state_.engine);
+        StopEditing(editing_);
+        RemoveEditControls();
+    });
+    c.Add(kModifyRunResultsCommand, [this] {
+        StartResultEditing(editing_);
+        RemoveEditControls();
+    });
     c.Add(kResultsButton, [this] { ShowRunPopup(); });
     for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
         c.Add(id, [this, id] { ShowTransponderMode(id); });
@@ -545,6 +560,7 @@ void MainWindow::RegisterCommands() {
     RegisterDatabaseForms(c, host_);
     RegisterFinalsForms(c, host_);
     RegisterQualificationForms(c, host_);
+    RegisterAnalysisForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {
@@ -705,9 +721,96 @@ void MainWindow::ShowRunPopup() {
 // Club chips choose from a transponder set; the mixed mode learns them with the scan.
 void MainWindow::ShowTransponderMode(int radio) {
     state_.transponderMode = radio;
+    TransponderModeChosen(editing_, radio);
+    RemoveEditControls();
     PanelControl(kTransponderSetList)->setVisible(radio == kClubChipsRadio);
     PanelControl(kScanButton)->setVisible(radio == kMixedScanRadio);
     PanelControl(kScanStatus)->setVisible(radio == kMixedScanRadio);
+}
+
+// The transponder set chosen in the race panel, for the club chips.
+namespace {
+const TransponderSet& ChosenSet(const AppState& state, QWidget* list) {
+    int index = static_cast<QComboBox*>(list)->currentIndex();
+    return state.transponderSets[std::size_t(std::clamp(index, 0, kTransponderSets - 1))];
+}
+}  // namespace
+
+// In an editing mode a click works on the cell; otherwise Ctrl and a click opens the analysis.
+void MainWindow::OnTableClicked(int standing, int x, int y, bool ctrl) {
+    RunEngine& e = state_.engine;
+    TableLayout layout =
+        ComputeLayout({screenW_, screenH_}, state_.widths, live_->Measure().rowHeight);
+    EditClickResult r =
+        EditClick(editing_, e.tables, layout, live_->Measure(), live_->ScrollPosition(),
+                  ChosenSet(state_, PanelControl(kTransponderSetList)), platform_.sounds, x, y);
+    if (r.mode == EditMode::None) {
+        OnRowClicked(standing, ctrl);
+        return;
+    }
+    if (r.controls.count > 0 || r.controls.list) ShowEditControls();
+}
+
+void MainWindow::RemoveEditControls() {
+    for (QWidget* w : editControls_) {
+        w->hide();
+        w->deleteLater();  // a field may be the sender of the change that removes it
+    }
+    editControls_.clear();
+}
+
+// The controls of the edited cell, made afresh where the cell now is.
+void MainWindow::ShowEditControls() {
+    RemoveEditControls();
+    RunEngine& e = state_.engine;
+    TableLayout layout =
+        ComputeLayout({screenW_, screenH_}, state_.widths, live_->Measure().rowHeight);
+    const TransponderSet& set = ChosenSet(state_, PanelControl(kTransponderSetList));
+    EditControls c = EditControlsFor(editing_, e.tables, layout, live_->ScrollPosition(), set);
+    if (editing_.editedRow - live_->ScrollPosition() >= live_->Measure().visibleRows) return;
+    auto rectOf = [](const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); };
+    if (c.list) {
+        auto* list = Name(new QComboBox(live_), kClubChipsList, kClubChipsListText);
+        for (const Text<7>& t : c.choices) list->addItem(ToQString(t.View()));
+        list->setCurrentIndex(c.selected);
+        list->setGeometry(rectOf(c.listRect).adjusted(0, 0, 0, 4));
+        connect(list, &QComboBox::activated, this, [this, list](int) {
+            TransponderChosen(editing_, state_.engine.tables, FromQString(list->currentText()));
+            RebuildLiveOrder(state_.engine.tables, state_.engine.options);
+            live_->update();
+        });
+        list->show();
+        editControls_.push_back(list);
+        return;
+    }
+    for (int k = 0; k < c.count; ++k) {
+        const EditField& f = c.fields[std::size_t(k)];
+        auto* field = Name(new QLineEdit(ToQString(f.text.View()), live_), f.id, "Result");
+        field->setMaxLength(f.limit);
+        field->setAlignment(Qt::AlignRight);
+        field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+        field->setGeometry(rectOf(f.rect));
+        connect(field, &QLineEdit::textEdited, this, [this, field, id = f.id](const QString& text) {
+            int row = editing_.editedRow;
+            Text<8> shown = FieldChanged(editing_, state_.engine, id, FromQString(text));
+            if (FromQString(text) != shown.View()) field->setText(ToQString(shown.View()));
+            AfterRunChange();
+            live_->update();
+            if (editing_.editedRow != row) {
+                // The car moved in the order: its fields move with it, the typing goes on.
+                QTimer::singleShot(0, this, [this, id] {
+                    ShowEditControls();
+                    if (auto* again = live_->findChild<QLineEdit*>(QString::number(id))) {
+                        again->setFocus();
+                        again->end(false);
+                    }
+                });
+            }
+        });
+        field->show();
+        editControls_.push_back(field);
+    }
+    if (!editControls_.empty()) editControls_.front()->setFocus();
 }
 
 // Ctrl and a click on a driver's row hands that driver's run to the analysis.
@@ -722,6 +825,7 @@ void MainWindow::OnRowClicked(int standing, bool ctrl) {
     SetCurrentFolder(state_.programFolder);
     WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
                        e.trailer.description.View(), platform_.messages);
+    RunCommand(kDriverAnalysisCommand);
 }
 
 // ---------------------------------------------------------------------------------------------

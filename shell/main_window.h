@@ -6,6 +6,7 @@
 #include "shell/app_state.h"
 #include "shell/form_host.h"
 #include "shell/heartbeat.h"
+#include "shell/live_table_editing.h"
 
 class QAction;
 class QTreeWidget;
@@ -75,6 +76,9 @@ class MainWindow final : public QMainWindow {
     void ShowRunPopup();
     void ShowTransponderMode(int radio);
     void OnRowClicked(int standing, bool ctrl);
+    void OnTableClicked(int standing, int x, int y, bool ctrl);
+    void ShowEditControls();
+    void RemoveEditControls();
 
     ShellPlatform& platform_;
     AppState state_;
@@ -94,6 +98,10 @@ class MainWindow final : public QMainWindow {
 
     std::uint32_t panelSeen_ = ~0u;
     std::uint32_t repaintsSeen_ = 0;
+
+    // The live table's editing modes and the controls over the edited cell.
+    LiveTableEditing editing_;
+    std::vector<QWidget*> editControls_;
 };
 
 }  // namespace velkaro

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "analysis/forms/analysis_forms.h"
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
 #include "finals/forms/finals_forms.h"
@@ -64,9 +65,14 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     planning.qualification.category = std::string(53, 'W');
     QualifPlanningForm qualifPlanning(planning, messages);
     FinalsPlanningForm finalsPlanning(planning, messages);
+    int analysisView = 0;
+    DriverAnalysisForm analysis(analysisView, platform);
+    RunDetailsForm runDetails(messages);
+    CommentForm comment(messages);
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
-             &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning}) {
+             &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
+             &analysis, &runDetails, &comment}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
