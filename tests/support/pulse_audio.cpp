@@ -105,10 +105,10 @@ std::int64_t Heard(const MonitorRecording& r, std::int64_t at, const PcmSound& r
 bool EndHeard(const MonitorRecording& r, std::int64_t at, const PcmSound& ref) {
     auto last = std::int64_t(ref.samples.size()) - 1;
     while (std::abs(ref.samples[std::size_t(last)]) < 1000) --last;
-    const auto first = ref.samples.begin() + last - 20 * kSamplesPerMs;
-    const PcmSound tail{"", {first, first + 20 * kSamplesPerMs}};
+    const auto first = ref.samples.begin() + last - 5 * kSamplesPerMs;
+    const PcmSound tail{"", {first, first + 5 * kSamplesPerMs}};
     for (std::int64_t p = at; p < at + last + 300 * kSamplesPerMs; ++p) {
-        if (Heard(r, p, tail) == 20 * kSamplesPerMs) return true;
+        if (Heard(r, p, tail) == 5 * kSamplesPerMs) return true;
     }
     return false;
 }

@@ -66,8 +66,8 @@ class MonitorRecording {
 PcmSound Reference(const std::string& file);
 // How many samples of `ref`, from its start, the recording holds unchanged at `at`.
 std::int64_t Heard(const MonitorRecording& r, std::int64_t at, const PcmSound& ref);
-// Whether the recording holds the sound's last loud 20 ms after its start, give or take what the
-// stalls of a loaded machine skip or delay (heard as stutter, not as a cut end).
+// Whether the recording holds the sound's last loud 5 ms after its start (a sound cut by more is
+// cut), give or take what the stalls of a loaded machine delay (heard as stutter, not a cut end).
 bool EndHeard(const MonitorRecording& r, std::int64_t at, const PcmSound& ref);
 // The first place in [from, to) where the sound starts, found by its first loud 10 ms; -1 if none.
 std::int64_t Find(const MonitorRecording& r, std::int64_t from, std::int64_t to,
