@@ -34,12 +34,14 @@
 #include "platform/qt/qt_text.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
+#include "shell/options_forms.h"
 #include "shell/pictures.h"
 #include "shell/race_panel.h"
 #include "timing/classification.h"
 #include "timing/forms/interface_form.h"
 #include "timing/interface_status.h"
 #include "timing/run_loading.h"
+#include "timing/scan_check.h"
 
 namespace velkaro {
 
@@ -332,6 +334,8 @@ void MainWindow::ApplyPanel(bool force) {
         PanelControl(kFirstCarButton + k)->setEnabled(e.panel.carButtons[std::size_t(k)]);
     }
     tree_->setEnabled(e.panel.eventTree);
+    static_cast<QPushButton*>(PanelControl(kScanButton))->setChecked(e.panel.scanChecked);
+    static_cast<QLabel*>(PanelControl(kScanStatus))->setText(ToQString(e.panel.scanStatus));
 }
 
 // After a command or a tick: the panel and the screen follow the run.
@@ -518,6 +522,10 @@ void MainWindow::RegisterCommands() {
     c.Add(kStopButton, [this] { StopCommand(state_.engine); });
     c.Add(kClearButton, [this] { ClearCommand(state_.engine); });
     c.Add(kResultsButton, [this] { ShowRunPopup(); });
+    c.Add(kScanButton, [this] {
+        ScanToggle(state_.engine,
+                   static_cast<QPushButton*>(PanelControl(kScanButton))->isChecked());
+    });
     for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
         c.Add(id, [this, id] { ShowTransponderMode(id); });
     }
@@ -526,6 +534,7 @@ void MainWindow::RegisterCommands() {
     }
     RegisterTimingForms(c, host_);
     RegisterDatabaseForms(c, host_);
+    RegisterShellForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

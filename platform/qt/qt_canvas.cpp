@@ -17,6 +17,7 @@ QFont ToQFont(const Font& font) {
     f.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight / 10 * 10, 100, 900)));
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
+    f.setStrikeOut(font.strikeOut);
     // A height is the character cell's (ascent and descent), as the screens compute it; Qt's
     // pixel size is the em, a little smaller.
     int cell = std::max(1, font.height < 0 ? -font.height : font.height);

@@ -15,6 +15,7 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
 #include "shell/main_window.h"
+#include "shell/options_forms.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
 #include "timing/forms/interface_form.h"
@@ -52,8 +53,11 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     TranspondersForm sets(messages);
     RunEngine engine;
     DriverDetailsForm details(1, 0, link, engine, messages);
+    SoundOptionsForm soundOptions(messages);
+    DisplayOptionsForm displayOptions(dialogs, messages, folder.Path().string());
     for (const QWidget* form : std::initializer_list<const QWidget*>{
-             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details}) {
+             &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details, &soundOptions,
+             &displayOptions}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
