@@ -345,7 +345,7 @@ void MainWindow::AfterRunChange() {
     RunEngine& e = state_.engine;
     if (e.repaints != repaintsSeen_) {
         repaintsSeen_ = e.repaints;
-        live_->update();
+        live_->UpdateRun();
     }
 }
 

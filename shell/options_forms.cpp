@@ -208,7 +208,10 @@ void DisplayOptionsForm::paintEvent(QPaintEvent* event) {
     for (int sample = 0; sample < kFontSamples; ++sample) {
         Rect r = kDisplayAreas[std::size_t(kColourAreas + sample)];
         int style = SampleStyle(sample, columns_->currentIndex());
-        canvas.DrawRectangle(r, 1, {0, 0, 0}, true, {255, 255, 255});
+        // On the fill it has on the live screen, so that light text on a dark table reads.
+        constexpr std::array<std::size_t, kFontSamples> kSampleBack{3, 4, 8, 10};
+        canvas.DrawRectangle(r, 1, {0, 0, 0}, true,
+                             ColourOf(settings_.colours[kSampleBack[std::size_t(sample)]]));
         TextStyle t;
         t.font = ChooserFont(settings_.textStyles[std::size_t(style)]);
         t.font.height = std::min(t.font.height, r.Height() - 2);  // a sample, not the real size

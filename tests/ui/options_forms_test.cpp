@@ -172,5 +172,47 @@ TEST_F(OptionsForms, ADisplayFileRoundTripsAndBadOnesAreRefusedKeepingTheLook) {
     EXPECT_EQ(Display(), before);  // "Cancel": the program's settings as they were
 }
 
+// VELKARO_SCREENSHOTS=<folder> keeps the form with the projector look of docs/projector.scrn
+// loaded, and the window in that look during a ten-car heat (README, docs/).
+TEST_F(OptionsForms, Screenshots) {
+    QString into = qEnvironmentVariable("VELKARO_SCREENSHOTS");
+    if (into.isEmpty()) GTEST_SKIP() << "VELKARO_SCREENSHOTS names no folder";
+    dialogs.openAnswers.push_back(VELKARO_DOCS "/projector.scrn");
+    WhileOpen(kDisplayCommand, [&](QWidget& form) {
+        Control(form, kLoadDisplayButton)->click();
+        Control<QComboBox>(form, kColumnList)->setCurrentIndex(1);
+        EXPECT_TRUE(form.grab().save(into + "/display-options.png"));
+        Control(form, 1)->click();
+    });
+    RunEngine& e = w->State().engine;
+    e.runTitle = " Touring - Round2 - Heat3 ";
+    e.tables.carsInUse = 10;
+    const char* names[] = {"Alice Moreau", "Bruno Keller", "Chen Wei",  "Dana Novak", "Emil Varga",
+                           "Fatima Idris", "Greg Olsen",   "Hana Sato", "Ivo Petrov", "Julia Lind"};
+    for (int i = 0; i < 10; ++i) {
+        LiveRow& r = e.tables.rows[std::size_t(i)];
+        r.driverName = names[i];
+        Format(r.transponder, "%06d", 4711 + i);
+        Format(r.position, "%d", i + 1);
+        Format(r.carNumber, "%d", (i * 7) % 10 + 1);
+        Format(r.laps, "%d", 24 - i / 3);
+        Format(r.totalTime, "5:%02d.%03d", 2 + i * 3, 117 * i % 1000);
+        Format(r.lastLap, "12.%03d", 400 + 37 * i);
+        Format(r.bestLap, "11.%03d", 800 + 19 * i);
+        Format(r.toLeader, "%d.%03d", i * 2, 310 * i % 1000);
+        Format(r.toPrevious, "%d.%03d", i ? 1 : 0, 250 + i);
+        r.newPassing = i == 2;
+        r.holdsRunBest = i == 0;
+        r.newBestLap = i == 4;
+        r.finished = i < 2;
+    }
+    e.clock.duration = "0:05:00";
+    e.clock.elapsed = "0:04:41";
+    e.clock.remaining = "0:00:19";
+    e.clock.countdown = "0s";
+    w->LiveScreen()->Remeasure(10);
+    EXPECT_TRUE(w->grab().save(into + "/projector-look.png"));
+}
+
 }  // namespace
 }  // namespace velkaro
