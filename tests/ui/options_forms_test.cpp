@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 #include <QTimer>
 
@@ -17,7 +18,9 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/fake/recording_canvas.h"
 #include "platform/program_folder.h"
+#include "platform/qt/qt_canvas.h"
 #include "shell/display_options.h"
+#include "shell/live_screen_cache.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
 #include "tests/support/test_support.h"
@@ -170,6 +173,53 @@ TEST_F(OptionsForms, ADisplayFileRoundTripsAndBadOnesAreRefusedKeepingTheLook) {
     EXPECT_EQ(messages.shown[1].text.rfind("Error: Not a display file, it has ", 0), 0u);
     EXPECT_EQ(messages.shown[2].text.rfind("Error: Not a display file", 0), 0u);
     EXPECT_EQ(Display(), before);  // "Cancel": the program's settings as they were
+}
+
+// The kept backdrop gives the very pixels of a full paint, passing after passing, and is painted
+// again only when the look changes.
+TEST(LiveScreenPainter, PaintsWhatAFullPaintPaintsAndKeepsTheBackdropUntilTheLookChanges) {
+    test::ScopedCurrentFolder here{VELKARO_SHIPPED_DATA};  // the logo and the flag
+    DisplaySettings look;
+    CustomColours custom;
+    ASSERT_TRUE(ReadDisplaySettings(VELKARO_DOCS "/projector.scrn", look, custom));
+    std::array<std::int32_t, kColumns> widths = look.columnWidths;
+    LiveRows rows{};
+    for (int i = 0; i < 4; ++i) {
+        Format(rows[std::size_t(i)].driverName, "Driver %d", i + 1);
+        Format(rows[std::size_t(i)].laps, "%d", 9 - i);
+    }
+    rows[1].finished = 1;
+    LiveScreenInput in;
+    in.settings = &look;
+    in.widths = &widths;
+    in.screen = {960, 540};
+    in.runTitle = " Touring - Final ";
+    in.rows = &rows;
+    in.rowCount = 4;
+    QImage full(960, 540, QImage::Format_RGB32), kept(960, 540, QImage::Format_RGB32);
+    {
+        QPainter p(&full);
+        QtCanvas c(p);
+        in.measure = MeasureTable(c, look, widths, in.screen, 4);
+    }
+    LiveScreenPainter painter;
+    for (int passing = 0; passing < 4; ++passing) {
+        for (LiveRow& r : rows) r.newPassing = 0;
+        rows[std::size_t(passing)].newPassing = 1;
+        if (passing == 3) look.colours[2] = 0x0000FF;  // another table background
+        {
+            QPainter p(&full);
+            p.fillRect(full.rect(), ToQColor(ColourOf(look.colours[0])));
+            QtCanvas c(p);
+            PaintLiveScreen(c, in);
+        }
+        {
+            QPainter p(&kept);
+            painter.Paint(p, in, kept.size());
+        }
+        EXPECT_TRUE(full == kept) << "passing " << passing;
+        EXPECT_EQ(painter.BackdropsPainted(), passing < 3 ? 1 : 2);
+    }
 }
 
 // VELKARO_SCREENSHOTS=<folder> keeps the form with the projector look of docs/projector.scrn
