@@ -184,39 +184,21 @@ TEST(LiveScreenPainter, PaintsWhatAFullPaintPaintsAndKeepsTheBackdropUntilTheLoo
     ASSERT_TRUE(ReadDisplaySettings(VELKARO_DOCS "/projector.scrn", look, custom));
     std::array<std::int32_t, kColumns> widths = look.columnWidths;
     LiveRows rows{};
-    for (int i = 0; i < 4; ++i) {
-        Format(rows[std::size_t(i)].driverName, "Driver %d", i + 1);
-        Format(rows[std::size_t(i)].laps, "%d", 9 - i);
-    }
+    for (int i = 0; i < 4; ++i) Format(rows[std::size_t(i)].driverName, "Driver %d", i + 1);
     rows[1].finished = 1;
-    LiveScreenInput in;
-    in.settings = &look;
-    in.widths = &widths;
-    in.screen = {960, 540};
-    in.runTitle = " Touring - Final ";
-    in.rows = &rows;
-    in.rowCount = 4;
+    LiveScreenInput in{&look, &widths, {960, 540}, {}, " Touring - Final ", &rows, 4};
     QImage full(960, 540, QImage::Format_RGB32), kept(960, 540, QImage::Format_RGB32);
-    {
-        QPainter p(&full);
-        QtCanvas c(p);
-        in.measure = MeasureTable(c, look, widths, in.screen, 4);
-    }
+    QPainter fullPainter(&full), keptPainter(&kept);
+    QtCanvas fullCanvas(fullPainter);
+    in.measure = MeasureTable(fullCanvas, look, widths, in.screen, 4);
     LiveScreenPainter painter;
     for (int passing = 0; passing < 4; ++passing) {
         for (LiveRow& r : rows) r.newPassing = 0;
         rows[std::size_t(passing)].newPassing = 1;
         if (passing == 3) look.colours[2] = 0x0000FF;  // another table background
-        {
-            QPainter p(&full);
-            p.fillRect(full.rect(), ToQColor(ColourOf(look.colours[0])));
-            QtCanvas c(p);
-            PaintLiveScreen(c, in);
-        }
-        {
-            QPainter p(&kept);
-            painter.Paint(p, in, kept.size());
-        }
+        fullPainter.fillRect(full.rect(), ToQColor(ColourOf(look.colours[0])));
+        PaintLiveScreen(fullCanvas, in);
+        painter.Paint(keptPainter, in, kept.size());
         EXPECT_TRUE(full == kept) << "passing " << passing;
         EXPECT_EQ(painter.BackdropsPainted(), passing < 3 ? 1 : 2);
     }

@@ -28,6 +28,7 @@ namespace {
 using namespace std::chrono_literals;
 
 struct Case {
+    const char* name;
     const char* model;
     std::vector<int> checkOrder;  // cars 1 to 4
     const char* endSound;
@@ -82,12 +83,11 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     sounds.whileWaiting = [](const std::string&) { QTest::qWait(300); };
     auto* scan = static_cast<QPushButton*>(w.PanelControl(kScanButton));
     scan->click();
-    EXPECT_TRUE(scan->isChecked());
-    EXPECT_FALSE(w.Tree()->isEnabled());
-    EXPECT_FALSE(w.PanelControl(kStartButton)->isEnabled());
-    EXPECT_FALSE(w.Command(kSaveAsCommand)->isEnabled());
     auto* status = static_cast<QLabel*>(w.PanelControl(kScanStatus));
     EXPECT_EQ(status->text(), QString(" Scan in progress"));
+    EXPECT_TRUE(scan->isChecked() && !w.Tree()->isEnabled() &&
+                !w.PanelControl(kStartButton)->isEnabled() &&
+                !w.Command(kSaveAsCommand)->isEnabled());
 
     auto crossAndWait = [&](int car, auto done) {
         sim.Send("car " + std::to_string(car));
@@ -97,12 +97,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     };
     for (int car = 1; car <= 4; ++car) {
         ASSERT_TRUE(crossAndWait(car, [&] { return !e.tables.cars[car - 1].transponder.Empty(); }))
-            << "car " << car << " never scanned; the simulator said:\n"
-            << [&] {
-                   std::string said;
-                   for (const std::string& line : sim.Lines()) said += line + "\n";
-                   return said;
-               }();
+            << "car " << car << " never scanned";
         EXPECT_EQ(e.tables.cars[car - 1].transponder, "00471" + std::to_string(car));
     }
     test::Deadline end = test::In(5s);
@@ -117,29 +112,23 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     end = test::In(5s);
     while (e.scanMode != 0 && test::Before(end)) QTest::qWait(10);
     EXPECT_EQ(status->text(), QString(" Check completed"));
-    EXPECT_FALSE(scan->isChecked());
-    EXPECT_TRUE(w.Tree()->isEnabled());
-    EXPECT_TRUE(w.PanelControl(kClearButton)->isEnabled());
+    EXPECT_TRUE(!scan->isChecked() && w.Tree()->isEnabled() &&
+                w.PanelControl(kClearButton)->isEnabled());
     ASSERT_FALSE(sounds.played.empty());
     EXPECT_EQ(sounds.played.back().file, c.endSound);
     EXPECT_EQ(std::count(sounds.played.begin(), sounds.played.end(),
                          FakeSoundPlayer::Played{"sons/beep1.wav", false}),
               8);
-    messages.allowAny = true;
     w.close();
 }
 
-INSTANTIATE_TEST_SUITE_P(Decoders, ScanRun,
-                         ::testing::Values(Case{"mk1", {1, 2, 3, 4}, "sons/nokia-sms.wav"},
-                                           Case{"mk2", {1, 2, 3, 4}, "sons/nokia-sms.wav"},
-                                           Case{"mk1", {2, 1, 3, 4}, "sons/buzz.wav"},
-                                           Case{"mk2", {1, 2, 4, 3}, "sons/buzz.wav"}),
-                         [](const ::testing::TestParamInfo<Case>& info) {
-                             return std::string(info.param.model) +
-                                    (info.param.checkOrder[0] == 1 && info.param.checkOrder[2] == 3
-                                         ? "InOrder"
-                                         : "OutOfOrder");
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Decoders, ScanRun,
+    ::testing::Values(Case{"mk1InOrder", "mk1", {1, 2, 3, 4}, "sons/nokia-sms.wav"},
+                      Case{"mk2InOrder", "mk2", {1, 2, 3, 4}, "sons/nokia-sms.wav"},
+                      Case{"mk1OutOfOrder", "mk1", {2, 1, 3, 4}, "sons/buzz.wav"},
+                      Case{"mk2OutOfOrder", "mk2", {1, 2, 4, 3}, "sons/buzz.wav"}),
+    [](const ::testing::TestParamInfo<Case>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace velkaro
