@@ -1,5 +1,6 @@
-// Painting the live race screen at 1920 x 1080 with 20 rows, and the 10 ms beat's regularity
-// while a modal dialog opened from inside the beat runs its own loop.
+// Painting the live race screen with 20 rows at 1920 x 1080 and on a 4K projector (3840 x 2160),
+// in both styles and in a projector look (light text on a dark table), and the 10 ms beat's
+// regularity while a modal dialog opened from inside the beat runs its own loop.
 
 #include <benchmark/benchmark.h>
 
@@ -7,6 +8,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPainter>
+#include <QRegion>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
@@ -15,6 +17,7 @@
 #include "platform/qt/qt_canvas.h"
 #include "shell/heartbeat.h"
 #include "shell/live_screen.h"
+#include "shell/live_screen_cache.h"
 
 namespace velkaro {
 namespace {
@@ -28,18 +31,18 @@ QApplication& App() {
     return app;
 }
 
+// The projector look of docs/projector.scrn, as the display options would keep it.
 DisplaySettings Theme(int style) {
     DisplaySettings s;
     s.style = style;
-    const char* faces[] = {"Arial", "Arial", "Arial"};
     for (std::size_t i = 0; i < s.textStyles.size(); ++i) {
-        s.textStyles[i].faceName = faces[i % 3];
-        s.textStyles[i].size = i < 3 ? 22 : 16;
-        s.textStyles[i].weight = i == 1 || i == 4 ? 700 : 400;
+        s.textStyles[i].faceName = "Arial";
+        s.textStyles[i].size = i < 3 ? 24 : 18;
+        s.textStyles[i].weight = i <= 2 || i == 4 ? 700 : 400;
+        s.textColours[i] = i == 1 ? 0xFFFFFF : 0xF0F0F0;
     }
-    for (std::size_t i = 0; i < s.colours.size(); ++i) {
-        s.colours[i] = std::uint32_t(0x202020 * (i % 7) + 0x101010);
-    }
+    s.colours = {0xB4B4B4, 0xF0F0F0, 0x181818, 0x7A4A10, 0x0000C0, 0x008000, 0x00A0E0,
+                 0x806000, 0x504030, 0x201810, 0x302820, 0x100C08, 0x404040};
     s.columnWidths = {60, 260, 60, 130, 110, 110, 110, 120, 90};
     return s;
 }
@@ -66,9 +69,15 @@ LiveRows TwentyRows() {
     return rows;
 }
 
-void PaintAt1080(benchmark::State& state) {
+// One paint of the whole screen. range(0): 1 relief, 0 gradient; range(1): the screen's
+// height, 1080 or 2160; range(2): 0 every layer painted (the first paint of a look), 1 the paint
+// after a counted passing (the backdrop kept from the paint before).
+void Paint(benchmark::State& state) {
     App();
     DisplaySettings settings = Theme(int(state.range(0)));
+    const int height = int(state.range(1));
+    const bool afterPassing = state.range(2) != 0;
+    const ScreenSize screen{height * 16 / 9, height};
     std::array<std::int32_t, kColumns> widths = settings.columnWidths;
     LiveRows rows = TwentyRows();
     ClockTexts clock;
@@ -76,11 +85,11 @@ void PaintAt1080(benchmark::State& state) {
     clock.elapsed = "0:03:12";
     clock.remaining = "0:01:48";
     clock.countdown = "5s";
-    QImage image(1920, 1080, QImage::Format_RGB32);
+    QImage image(screen.w, screen.h, QImage::Format_RGB32);
     LiveScreenInput in;
     in.settings = &settings;
     in.widths = &widths;
-    in.screen = {1920, 1080};
+    in.screen = screen;
     in.runTitle = " Touring - Round2 - Heat3 ";
     in.rows = &rows;
     in.rowCount = kCarSlots;
@@ -90,15 +99,33 @@ void PaintAt1080(benchmark::State& state) {
         QtCanvas c(p);
         in.measure = MeasureTable(c, settings, widths, in.screen, kCarSlots);
     }
+    LiveScreenPainter painter;
+    int passing = 0;
     for (auto _ : state) {
+        // Each paint shows another car just passed, as after a counted lap.
+        for (LiveRow& r : rows) r.newPassing = 0;
+        rows[std::size_t(passing++ % kCarSlots)].newPassing = 1;
         QPainter p(&image);
-        p.fillRect(image.rect(), Qt::lightGray);
-        QtCanvas canvas(p);
-        PaintLiveScreen(canvas, in);
+        if (afterPassing) {
+            // What the window asks for after a passing: the run layer's areas only.
+            QRegion areas;
+            for (const Rect& r : RunLayerAreas(in))
+                areas += QRect(r.left, r.top, r.Width(), r.Height());
+            p.setClipRegion(areas);
+            painter.Paint(p, in, image.size());
+        } else {
+            p.fillRect(image.rect(), Qt::lightGray);
+            QtCanvas canvas(p);
+            PaintLiveScreen(canvas, in);
+        }
     }
     state.counters["rows"] = in.measure.visibleRows;
+    state.counters["backdrops"] = painter.BackdropsPainted();
 }
-BENCHMARK(PaintAt1080)->Arg(1)->Arg(0)->ArgNames({"relief"})->Unit(benchmark::kMillisecond);
+BENCHMARK(Paint)
+    ->ArgsProduct({{1, 0}, {1080, 2160}, {0, 1}})
+    ->ArgNames({"relief", "height", "afterPassing"})
+    ->Unit(benchmark::kMillisecond);
 
 // The beat keeps coming while a modal dialog that the beat itself opened is open, as the link
 // reports are: 500 intervals measured under the dialog. With a plain QTimer (heartbeat:0) the

@@ -110,6 +110,7 @@ Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& scr
     f.weight = t.weight;
     f.italic = t.italic != 0;
     f.underline = t.underline != 0;
+    f.strikeOut = t.strikeOut != 0;
     return f;
 }
 

@@ -61,6 +61,7 @@ struct TextStyleSetting {
     std::int32_t italic = 0;
     std::int32_t underline = 0;
     std::int32_t strikeOut = 0;
+    friend bool operator==(const TextStyleSetting&, const TextStyleSetting&) = default;
 };
 
 // A colour is 0x00BBGGRR.
@@ -70,6 +71,7 @@ struct DisplaySettings {
     std::array<TextStyleSetting, 12> textStyles{};
     std::array<std::uint32_t, 12> textColours{};
     std::array<std::uint32_t, 13> colours{};
+    friend bool operator==(const DisplaySettings&, const DisplaySettings&) = default;
 };
 using CustomColours = std::array<std::uint32_t, 16>;
 

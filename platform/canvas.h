@@ -31,6 +31,7 @@ struct Font {
     int weight = 400;  // 400 normal, 700 bold, 900 black
     bool italic = false;
     bool underline = false;
+    bool strikeOut = false;
     friend bool operator==(const Font&, const Font&) = default;
 };
 

@@ -40,6 +40,17 @@ class Dialogs {
     // The 16 custom colours are read and written back.
     virtual std::optional<Rgb> ChooseColour(Rgb initial, std::array<Rgb, 16>& custom) = 0;
     virtual std::optional<Font> ChooseFont(const Font& initial) = 0;
+    // The font chooser with its effects, the text's colour among them. By default the colour
+    // stays as it was.
+    struct FontAndColour {
+        Font font;
+        Rgb colour;
+    };
+    virtual std::optional<FontAndColour> ChooseFontAndColour(const FontAndColour& initial) {
+        std::optional<Font> font = ChooseFont(initial.font);
+        if (!font) return std::nullopt;
+        return FontAndColour{*font, initial.colour};
+    }
     // nullptr when cancelled or when no printer exists.
     virtual std::unique_ptr<PrintJob> Print(std::string_view documentName,
                                             PageOrientation orientation) = 0;

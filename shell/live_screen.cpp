@@ -153,7 +153,44 @@ TableMeasure MeasureTable(Canvas& canvas, const DisplaySettings& settings,
     return m;
 }
 
+namespace {
+
+// The rows shown from the scroll position on, as many as are visible.
+int BandRows(const LiveScreenInput& in) {
+    if (in.rows == nullptr) return 0;
+    int shown = 0;
+    for (int line = 0; line < in.measure.visibleRows; ++line) {
+        int index = line + in.scrollPosition;
+        if (index < 0 || index >= in.rowCount || index >= kCarSlots) break;
+        ++shown;
+    }
+    return shown;
+}
+
+}  // namespace
+
 void PaintLiveScreen(Canvas& canvas, const LiveScreenInput& in) {
+    PaintLiveScreenBackdrop(canvas, in);
+    PaintLiveScreenRun(canvas, in);
+}
+
+BackdropKey BackdropKeyOf(const LiveScreenInput& in) {
+    return {*in.settings, *in.widths, in.screen.w,
+            in.screen.h,  in.measure, std::string(in.runTitle),
+            BandRows(in)};
+}
+
+std::array<Rect, 2> RunLayerAreas(const LiveScreenInput& in) {
+    const ScreenSize& sc = in.screen;
+    TableLayout l = ComputeLayout(sc, *in.widths, in.measure.rowHeight);
+    // The conflict line ends at the table's right edge; the scroll bar lies right of the table.
+    Rect table{200, sc.Y(80), l.table.right + 1, l.table.bottom + 1};
+    Rect clocks{200, sc.Y(700), std::max(sc.X(45) + 200 + sc.w / 4, sc.X(440) + 320) + 1,
+                sc.Y(718) + sc.h / 12 + sc.h / 18};
+    return {table, clocks};
+}
+
+void PaintLiveScreenBackdrop(Canvas& canvas, const LiveScreenInput& in) {
     const DisplaySettings& s = *in.settings;
     const ScreenSize& sc = in.screen;
     TableLayout l = ComputeLayout(sc, *in.widths, in.measure.rowHeight);
@@ -211,23 +248,41 @@ void PaintLiveScreen(Canvas& canvas, const LiveScreenInput& in) {
         canvas.DrawText({AnchorX(l.finishX, l.table.right, Align::Centre), headY}, "Fin", head);
     }
 
-    // 6 and 7. The rows with their bands and event marks.
+    // 6. The bands behind the rows.
+    for (int line = 0; line < BandRows(in); ++line) {
+        int top = l.rowsTop + line * l.rowPitch;
+        Rect band{l.table.left, top, l.table.right, top + l.rowPitch};
+        Band(canvas, s, band, kResultsFirst, kResultsSecond);
+        canvas.FillRect({l.positionX, top, l.finishX, band.bottom},
+                        ColourOf(s.colours[kResultsThird]));
+    }
+}
+
+void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in) {
+    const DisplaySettings& s = *in.settings;
+    const ScreenSize& sc = in.screen;
+    TableLayout l = ComputeLayout(sc, *in.widths, in.measure.rowHeight);
+
+    // 6 and 7. The cells of the rows and their event marks, in fonts made once for all rows.
+    std::array<TextStyle, kColumns> cells;
+    std::array<int, kColumns> cellHeights{};
+    for (int j = 0; j < kColumns && in.rows != nullptr; ++j) {
+        cells[std::size_t(j)] = StyleFor(s, kFirstColumnStyle + j, sc, ColumnAlign(j));
+        cellHeights[std::size_t(j)] = canvas.MeasureFont(cells[std::size_t(j)].font).height;
+    }
+    TextStyle pos = StyleFor(s, kFirstColumnStyle, sc, Align::Centre);
     if (in.rows != nullptr) {
-        for (int line = 0; line < in.measure.visibleRows; ++line) {
+        for (int line = 0; line < BandRows(in); ++line) {
             int index = line + in.scrollPosition;
-            if (index < 0 || index >= in.rowCount || index >= kCarSlots) break;
             const LiveRow& row = (*in.rows)[std::size_t(index)];
             int top = l.rowsTop + line * l.rowPitch;
             Rect band{l.table.left, top, l.table.right, top + l.rowPitch};
-            Band(canvas, s, band, kResultsFirst, kResultsSecond);
-            canvas.FillRect({l.positionX, top, l.finishX, band.bottom},
-                            ColourOf(s.colours[kResultsThird]));
 
             for (int j = 0; j < kColumns; ++j) {
                 int left = l.columnX[std::size_t(j)], right = l.columnX[std::size_t(j) + 1];
                 if (right <= left) continue;
-                TextStyle cell = StyleFor(s, kFirstColumnStyle + j, sc, ColumnAlign(j));
-                int charHeight = canvas.MeasureFont(cell.font).height;
+                const TextStyle& cell = cells[std::size_t(j)];
+                int charHeight = cellHeights[std::size_t(j)];
                 int markColour = -1;
                 if (j == 0 && row.newPassing) markColour = kPassingMark;
                 if (j == 7 && row.holdsRunBest) markColour = kRunBestMark;
@@ -240,9 +295,8 @@ void PaintLiveScreen(Canvas& canvas, const LiveScreenInput& in) {
                     {AnchorX(left, right, cell.align), TextTop(top, l.rowPitch, charHeight)},
                     CellText(row, j), cell);
             }
-            TextStyle pos = StyleFor(s, kFirstColumnStyle, sc, Align::Centre);
             canvas.DrawText({AnchorX(l.positionX, l.finishX, Align::Centre),
-                             TextTop(top, l.rowPitch, canvas.MeasureFont(pos.font).height)},
+                             TextTop(top, l.rowPitch, cellHeights[0])},
                             row.position.View(), pos);
             if (row.finished) {
                 int flagW = sc.w / 64, flagH = 16;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "common/drawing.h"
@@ -38,6 +39,7 @@ struct TableMeasure {
     int rowHeight = 0;  // pixels: 120% of the tallest character among the column fonts
     int rowsThatFit = 0;
     int visibleRows = 0;
+    friend bool operator==(const TableMeasure&, const TableMeasure&) = default;
 };
 
 // Everything one paint reads.
@@ -65,6 +67,27 @@ TableMeasure MeasureTable(Canvas& canvas, const DisplaySettings& settings,
                           const ScreenSize& screen, int carsInRun);
 
 void PaintLiveScreen(Canvas& canvas, const LiveScreenInput& in);
+// The same in two layers. The backdrop is what a counted passing leaves as it was: the logo,
+// the table, the watermark, the title, the headings and the bands behind the rows shown. The
+// run layer is drawn over it: the cells, the marks, the flags, the clock, a radio conflict.
+void PaintLiveScreenBackdrop(Canvas& canvas, const LiveScreenInput& in);
+void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in);
+
+// What the backdrop is painted from: a backdrop kept from an earlier paint may be shown again
+// while this compares equal.
+struct BackdropKey {
+    DisplaySettings settings;
+    std::array<std::int32_t, kColumns> widths{};
+    int screenW = 0, screenH = 0;
+    TableMeasure measure;
+    std::string runTitle;
+    int bandRows = 0;
+    friend bool operator==(const BackdropKey&, const BackdropKey&) = default;
+};
+BackdropKey BackdropKeyOf(const LiveScreenInput& in);
+// Where the run layer draws: the table with the radio-conflict line above it, and the clocks.
+// After a passing only these need painting again.
+std::array<Rect, 2> RunLayerAreas(const LiveScreenInput& in);
 
 // The column whose right border lies within 2 pixels of x, when y is in the heading band; -1
 // elsewhere.

@@ -70,15 +70,26 @@ void LiveScreenWidget::OnScrollAction(int action) {
     }
 }
 
+void LiveScreenWidget::UpdateRun() {
+    LiveScreenInput in = provider_();
+    in.widths = &widths_;
+    in.measure = measure_;
+    in.scrollPosition = scroll_.position;
+    // A new title or row count changes the backdrop: all of it then.
+    if (!painter_.Holds(in)) {
+        update();
+        return;
+    }
+    for (const Rect& r : RunLayerAreas(in)) update(r.left, r.top, r.Width(), r.Height());
+}
+
 void LiveScreenWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     LiveScreenInput in = provider_();
     in.widths = &widths_;
     in.measure = measure_;
     in.scrollPosition = scroll_.position;
-    painter.fillRect(rect(), ToQColor(ColourOf(in.settings->colours[0])));
-    QtCanvas canvas(painter);
-    PaintLiveScreen(canvas, in);
+    painter_.Paint(painter, in, size());
 }
 
 void LiveScreenWidget::mouseMoveEvent(QMouseEvent* event) {

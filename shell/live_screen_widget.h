@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "shell/live_screen.h"
+#include "shell/live_screen_cache.h"
 
 class QScrollBar;
 
@@ -26,6 +27,9 @@ class LiveScreenWidget final : public QWidget {
     const TableMeasure& Measure() const { return measure_; }
     int ScrollPosition() const { return scroll_.position; }
     QScrollBar* ScrollBar() const { return scrollBar_; }
+    const LiveScreenPainter& Painter() const { return painter_; }
+    // After a change of the run: repaints where the run is shown, over the kept backdrop.
+    void UpdateRun();
 
   signals:
     // A left click on visible row `standing` (scroll position included), with Ctrl or not.
@@ -47,6 +51,7 @@ class LiveScreenWidget final : public QWidget {
     TableMeasure measure_;
     TableScroll scroll_;
     QScrollBar* scrollBar_;
+    LiveScreenPainter painter_;
     int dragColumn_ = -1;
     int dragLastX_ = 0;
 };

@@ -40,12 +40,14 @@
 #include "qualification/forms/preparation_forms.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
+#include "shell/options_forms.h"
 #include "shell/pictures.h"
 #include "shell/race_panel.h"
 #include "timing/classification.h"
 #include "timing/forms/interface_form.h"
 #include "timing/interface_status.h"
 #include "timing/run_loading.h"
+#include "timing/scan_check.h"
 
 namespace velkaro {
 
@@ -340,6 +342,8 @@ void MainWindow::ApplyPanel(bool force) {
         PanelControl(kFirstCarButton + k)->setEnabled(e.panel.carButtons[std::size_t(k)]);
     }
     tree_->setEnabled(e.panel.eventTree);
+    static_cast<QPushButton*>(PanelControl(kScanButton))->setChecked(e.panel.scanChecked);
+    static_cast<QLabel*>(PanelControl(kScanStatus))->setText(ToQString(e.panel.scanStatus));
 }
 
 // After a command or a tick: the panel and the screen follow the run.
@@ -349,7 +353,7 @@ void MainWindow::AfterRunChange() {
     RunEngine& e = state_.engine;
     if (e.repaints != repaintsSeen_) {
         repaintsSeen_ = e.repaints;
-        live_->update();
+        live_->UpdateRun();
     }
 }
 
@@ -550,6 +554,10 @@ void MainWindow::RegisterCommands() {
         RemoveEditControls();
     });
     c.Add(kResultsButton, [this] { ShowRunPopup(); });
+    c.Add(kScanButton, [this] {
+        ScanToggle(state_.engine,
+                   static_cast<QPushButton*>(PanelControl(kScanButton))->isChecked());
+    });
     for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
         c.Add(id, [this, id] { ShowTransponderMode(id); });
     }
@@ -561,6 +569,7 @@ void MainWindow::RegisterCommands() {
     RegisterFinalsForms(c, host_);
     RegisterQualificationForms(c, host_);
     RegisterAnalysisForms(c, host_);
+    RegisterShellForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

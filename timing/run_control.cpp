@@ -5,6 +5,7 @@
 #include "databases/circuits_file.h"
 #include "event/run_results_files.h"
 #include "timing/classification.h"
+#include "timing/scan_check.h"
 
 namespace velkaro {
 
@@ -303,16 +304,21 @@ void OnTimerTick(RunEngine& e) {
         PreStartStep(e, now);
     } else if (e.running != 0) {
         RunningStep(e, now);
-    } else if (e.scanActive) {
-        if (e.scanStep) e.scanStep();
+    } else if (e.scanMode != 0 && e.scanWaiting == 0) {
+        if (e.scanPhase != 0) {
+            ScanStep(e);
+        } else if (e.checkPhase != 0) {
+            CheckStep(e);
+        }
     } else if (!e.transpondersFormOpen) {
+        // Also while a signal of the scan is heard to its end: what crosses then is no car's.
         DiscardDecoderInput(link);
     }
     RefreshPanel(e);
 }
 
 void StartCommand(RunEngine& e) {
-    if (e.armed == 0 || e.preStart != 0 || e.running != 0 || e.scanActive) {
+    if (e.armed == 0 || e.preStart != 0 || e.running != 0 || e.scanMode != 0) {
         RebuildLiveOrder(e.tables, e.options);
         Repaint(e);
         return;
@@ -364,7 +370,7 @@ void StopCommand(RunEngine& e) {
 }
 
 void ClearCommand(RunEngine& e) {
-    if (e.everStarted == 0 || e.preStart != 0 || e.running != 0) return;
+    if (e.everStarted == 0 || e.preStart != 0 || e.running != 0 || e.scanMode != 0) return;
     if (e.messages->Show("Velkaro", kClearQuestion, MessageButtons::YesNo, MessageIcon::Question) !=
         MessageAnswer::Yes) {
         return;
@@ -413,7 +419,7 @@ bool CarButton(RunEngine& e, int slot) {
 }
 
 bool QuitRefused(const RunEngine& e) {
-    return e.preStart != 0 || e.running != 0 || e.scanActive;
+    return e.preStart != 0 || e.running != 0 || e.scanMode != 0;
 }
 
 void RebuildLiveOrder(RunTables& t, const RunOptions& o) {
@@ -437,7 +443,8 @@ void ResetClockTexts(RunEngine& e) {
 
 PanelEnables ComputePanelEnables(const RunEngine& e) {
     PanelEnables p;
-    bool free = e.panelLocked == 0;
+    bool scanning = e.scanMode != 0;
+    bool free = e.panelLocked == 0 && !scanning;
     for (std::size_t i = 0; i < kRunLockedCommands.size(); ++i) {
         int id = kRunLockedCommands[i];
         bool enabled = free;
@@ -447,10 +454,15 @@ PanelEnables ComputePanelEnables(const RunEngine& e) {
     }
     for (std::size_t i = 0; i < kRunLockedControls.size(); ++i) {
         int id = kRunLockedControls[i];
-        p.controls[i] = {id, free || id == kStopButton};
+        bool enabled = free || (id == kStopButton && !scanning);
+        // The scan is driven by its button, in the mode that shows it.
+        if (scanning && (id == kScanButton || id == kMixedScanRadio)) enabled = true;
+        p.controls[i] = {id, enabled};
     }
     p.carButtons = e.carButtons;
     p.eventTree = free;
+    p.scanChecked = scanning;
+    p.scanStatus = e.scanStatus;
     return p;
 }
 

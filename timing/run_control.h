@@ -5,8 +5,9 @@
 #include <functional>
 #include <string_view>
 
-#include "common/commands.h"
 #include "common/circuits.h"
+#include "common/commands.h"
+#include "common/run_options.h"
 #include "event/event_model.h"
 #include "event/settings_files.h"
 #include "platform/clock.h"
@@ -18,7 +19,6 @@
 #include "timing/decoder_link.h"
 #include "timing/passing_processing.h"
 #include "timing/race_clock.h"
-#include "common/run_options.h"
 
 // The run in the race panel from its countdown to its end: the timer tick, the "Start", "Stop"
 // and "Clear" buttons, the car buttons and the delay between two runs.
@@ -62,6 +62,8 @@ struct PanelEnables {
     std::array<IdEnabled, kRunLockedControls.size()> controls{};
     std::array<bool, kCarSlots> carButtons{};  // "1" to "20", controls 2201 to 2220
     bool eventTree = true;
+    bool scanChecked = false;     // the "Scan" button (2105)
+    std::string_view scanStatus;  // the box beside it (2106)
     friend bool operator==(const PanelEnables&, const PanelEnables&) = default;
 };
 
@@ -106,9 +108,18 @@ struct RunEngine {
     std::int32_t timeUpSignalled = 0;
     std::int32_t panelLocked = 0;  // what "Start" greys stays greyed until "Stop"
 
-    // The transponder scan and check: while active, its step takes the tick.
-    bool scanActive = false;
-    std::function<void()> scanStep;
+    // The transponder scan and check (timing/scan_check.h): while scanMode, its step takes the
+    // tick.
+    std::int32_t scanMode = 0;
+    std::int32_t scanPhase = 0;
+    std::int32_t checkPhase = 0;
+    std::int32_t seenCount = 0;  // car slots seen by the scan or the check
+    // A signal of the scan is being heard to its end: the ticks of that wait leave the decoder
+    // alone, its bytes are dealt with once the wait is over.
+    std::int32_t scanWaiting = 0;
+    std::int64_t checkFrequency = 1;  // the check's time zero on the high-resolution counter
+    std::int64_t checkStart = 0;
+    std::string_view scanStatus;
     // The transponders form polls the decoder itself while it is open.
     bool transpondersFormOpen = false;
 

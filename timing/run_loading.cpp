@@ -51,7 +51,7 @@ void ResetRun(RunTables& t) {
 }  // namespace
 
 bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk& disk) {
-    if (e.preStart != 0 || e.running != 0 || e.scanActive) return false;
+    if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
     if (c < 1 || c > kCategories || r < 1 || r > kRounds || h < 1 || h > kHeatsPerRound) {
         return false;
     }

@@ -17,6 +17,7 @@ QFont ToQFont(const Font& font) {
     f.setWeight(static_cast<QFont::Weight>(std::clamp(font.weight / 10 * 10, 100, 900)));
     f.setItalic(font.italic);
     f.setUnderline(font.underline);
+    f.setStrikeOut(font.strikeOut);
     // A height is the character cell's (ascent and descent), as the screens compute it; Qt's
     // pixel size is the em, a little smaller.
     int cell = std::max(1, font.height < 0 ? -font.height : font.height);
@@ -26,17 +27,17 @@ QFont ToQFont(const Font& font) {
     return f;
 }
 
-const QtCanvas::CachedFont& QtCanvas::Cached(const Font& font) {
-    for (const CachedFont& c : fonts_) {
+const QtCanvasStore::CachedFont& QtCanvas::Cached(const Font& font) {
+    for (const QtCanvasStore::CachedFont& c : store_.fonts) {
         if (c.key == font) return c;
     }
     QFont f = ToQFont(font);
-    fonts_.push_back({font, f, QFontMetrics(f, painter_.device())});
-    return fonts_.back();
+    store_.fonts.push_back({font, f, QFontMetrics(f, painter_.device())});
+    return store_.fonts.back();
 }
 
 void QtCanvas::DrawText(Point at, std::string_view text, const TextStyle& style) {
-    const CachedFont& cached = Cached(style.font);
+    const QtCanvasStore::CachedFont& cached = Cached(style.font);
     const QFont& f = cached.font;
     const QFontMetrics& fm = cached.metrics;
     QString s = ToQString(text);
@@ -86,9 +87,9 @@ void QtCanvas::FillGradient(Rect r, Rgb from, Rgb to, int steps, bool vertical) 
 }
 
 const QPixmap& QtCanvas::Pixmap(std::string_view file) {
-    auto it = pixmaps_.find(file);
-    if (it == pixmaps_.end()) {
-        it = pixmaps_
+    auto it = store_.pixmaps.find(file);
+    if (it == store_.pixmaps.end()) {
+        it = store_.pixmaps
                  .emplace(std::string(file), QPixmap(QString::fromStdString(FileSystemName(file))))
                  .first;
     }

@@ -11,11 +11,24 @@
 
 namespace velkaro {
 
+// The fonts and bitmaps a canvas makes. A canvas keeps its own for one paint; a widget that
+// paints the same look after every passing keeps one store across its paints instead.
+struct QtCanvasStore {
+    struct CachedFont {
+        Font key;
+        QFont font;
+        QFontMetrics metrics;
+    };
+    std::map<std::string, QPixmap, std::less<>> pixmaps;
+    std::vector<CachedFont> fonts;
+};
+
 // Renders the drawing operations with a QPainter on whatever device it paints: a widget, an
 // image, a printer page.
 class QtCanvas : public Canvas {
   public:
-    explicit QtCanvas(QPainter& painter) : painter_(painter) {}
+    explicit QtCanvas(QPainter& painter, QtCanvasStore* store = nullptr)
+        : painter_(painter), store_(store != nullptr ? *store : own_) {}
 
     void DrawText(Point at, std::string_view text, const TextStyle& style) override;
     void DrawLine(Point from, Point to, int penWidth, Rgb colour) override;
@@ -35,16 +48,10 @@ class QtCanvas : public Canvas {
     QPainter& painter_;
 
   private:
-    struct CachedFont {
-        Font key;
-        QFont font;
-        QFontMetrics metrics;
-    };
     const QPixmap& Pixmap(std::string_view file);
-    const CachedFont& Cached(const Font& font);
-    // Fonts and bitmaps live as long as the canvas: one paint.
-    std::map<std::string, QPixmap, std::less<>> pixmaps_;
-    std::vector<CachedFont> fonts_;
+    const QtCanvasStore::CachedFont& Cached(const Font& font);
+    QtCanvasStore own_;
+    QtCanvasStore& store_;
 };
 
 QFont ToQFont(const Font& font);

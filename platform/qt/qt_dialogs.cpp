@@ -2,12 +2,15 @@
 
 #include <QColorDialog>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPushButton>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
@@ -114,7 +117,55 @@ std::optional<Font> QtDialogs::ChooseFont(const Font& initial) {
     out.weight = f.weight();
     out.italic = f.italic();
     out.underline = f.underline();
+    out.strikeOut = f.strikeOut();
     return out;
+}
+
+namespace {
+
+Font FromQFont(const QFont& f) {
+    Font out;
+    out.face = FromQString(f.family());
+    out.height = f.pixelSize() > 0 ? f.pixelSize() : f.pointSize() * 4 / 3;
+    out.weight = f.weight();
+    out.italic = f.italic();
+    out.underline = f.underline();
+    out.strikeOut = f.strikeOut();
+    return out;
+}
+
+}  // namespace
+
+// Qt's font chooser has underline and strike-out but no colour: it is shown inside a dialog of
+// our own with a colour button under it.
+std::optional<Dialogs::FontAndColour> QtDialogs::ChooseFontAndColour(const FontAndColour& initial) {
+    QDialog dialog(parent_);
+    dialog.setWindowTitle("Font");
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* fonts = new QFontDialog(ToQFont(initial.font), &dialog);
+    fonts->setOptions(QFontDialog::NoButtons);
+    fonts->setWindowFlags(Qt::Widget);
+    layout->addWidget(fonts);
+    QColor colour = ToQColor(initial.colour);
+    auto* colourButton = new QPushButton("Colour...", &dialog);
+    auto showColour = [colourButton, &colour] {
+        colourButton->setStyleSheet(QString("color: %1").arg(colour.name()));
+    };
+    showColour();
+    QObject::connect(colourButton, &QPushButton::clicked, &dialog, [&] {
+        QColor chosen = QColorDialog::getColor(colour, &dialog);
+        if (chosen.isValid()) colour = chosen;
+        showColour();
+    });
+    layout->addWidget(colourButton);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    return FontAndColour{
+        FromQFont(fonts->currentFont()),
+        {std::uint8_t(colour.red()), std::uint8_t(colour.green()), std::uint8_t(colour.blue())}};
 }
 
 // Qt's dialog lists the printers CUPS knows and "Print to File (PDF)".

@@ -15,6 +15,7 @@ class QtDialogs final : public Dialogs {
     std::optional<std::string> SaveFile(std::string_view initialName, FileFilter filter) override;
     std::optional<Rgb> ChooseColour(Rgb initial, std::array<Rgb, 16>& custom) override;
     std::optional<Font> ChooseFont(const Font& initial) override;
+    std::optional<FontAndColour> ChooseFontAndColour(const FontAndColour& initial) override;
     std::unique_ptr<PrintJob> Print(std::string_view documentName,
                                     PageOrientation orientation) override;
 

@@ -18,6 +18,7 @@
 #include "platform/program_folder.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/main_window.h"
+#include "shell/options_forms.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
 #include "timing/forms/interface_form.h"
@@ -69,10 +70,12 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     DriverAnalysisForm analysis(analysisView, platform);
     RunDetailsForm runDetails(messages);
     CommentForm comment(messages);
+    SoundOptionsForm soundOptions(messages);
+    DisplayOptionsForm displayOptions(dialogs, messages, folder.Path().string());
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
              &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
-             &analysis, &runDetails, &comment}) {
+             &analysis, &runDetails, &comment, &soundOptions, &displayOptions}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
