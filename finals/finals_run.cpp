@@ -57,7 +57,7 @@ bool FinalsRunOfNode(int code, int& category, int& level, char& letter) {
 
 bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRun& event,
                    Disk& disk) {
-    if (e.preStart != 0 || e.running != 0 || e.scanActive) return false;
+    if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
     if (c < 1 || c > kCategories || level < 0 || level > kFinalsLevels) return false;
     if (level == 0) letter = 'A';
     RunTables& t = e.tables;
