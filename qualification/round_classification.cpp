@@ -298,6 +298,14 @@ void SetScaleValue(RoundSheet& sheet, int index, std::int32_t value) {
     ComputeRoundPoints(c.entries, c.scale, c.keyword.Value(), ParticipantsOf(sheet));
 }
 
+std::string TypedDigits(std::string_view typed, int maxDigits) {
+    std::string digits;
+    for (char ch : typed) {
+        if (ch >= '0' && ch <= '9' && int(digits.size()) < maxDigits) digits += ch;
+    }
+    return digits;
+}
+
 FileOutcome SaveRoundSheet(const RoundSheet& sheet, Messages& messages, Disk& disk) {
     if (sheet.header.qualificationStarted != 1) return FileOutcome::Done;
     FileOutcome out = WriteRoundClassification(sheet.category, sheet.round, ParticipantsOf(sheet),

@@ -102,6 +102,9 @@ void ReportRoundNotes(const RoundNotes& notes, int round, Messages& messages);
 void SetRoundKeyword(RoundSheet& sheet, Classification keyword);
 void SetScaleValue(RoundSheet& sheet, int index, std::int32_t value);
 
+// A numeric edit's text as it may stand: digits only, at most `maxDigits` of them.
+std::string TypedDigits(std::string_view typed, int maxDigits);
+
 // "Validate": stored only once the category's qualification has started. Done also when there
 // was nothing to store; Unavailable and NoSection have been told to the user.
 FileOutcome SaveRoundSheet(const RoundSheet& sheet, Messages& messages, Disk& disk = SystemDisk());

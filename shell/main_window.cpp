@@ -32,6 +32,7 @@
 #include "platform/qt/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
+#include "qualification/forms/classification_forms.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
 #include "shell/pictures.h"
@@ -526,6 +527,7 @@ void MainWindow::RegisterCommands() {
     }
     RegisterTimingForms(c, host_);
     RegisterDatabaseForms(c, host_);
+    RegisterClassificationForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

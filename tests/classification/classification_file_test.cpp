@@ -7,64 +7,27 @@
 #include "platform/fake/faulty_disk.h"
 #include "qualification/overall_classification.h"
 #include "qualification/round_classification.h"
+#include "tests/classification/classification_fixture.h"
 #include "tests/event/event_fixtures.h"
 
 namespace velkaro {
 namespace {
 
-struct Car {
-    const char* name;
-    std::int32_t laps, total, best;
-};
+using test::Body;
+using test::SetCategory;
 
 // A category of six, two heats of three a round; round 1's heats as in the worked example.
 class ClassificationFile : public test::EventFolderTest {
   protected:
     void SetUp() override {
         EventFolderTest::SetUp();
-        ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
-        SetHeader(0, 0);
-        Participants p{};
-        HeatSlotList slots = DefaultHeatSlotList();
-        slots.driversPerHeat = 3;
-        for (int i = 0; i < 6; ++i) {
-            p[std::size_t(i)].name = std::string(1, char('A' + i));
-            slots.places[std::size_t(i)] = p[std::size_t(i)].name;
-        }
-        ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
-        ASSERT_EQ(WriteHeatSlotList(1, slots, true, messages_), FileOutcome::Done);
-        WriteHeat(1, 1,
-                  {{"A", 10, 300000, 29100}, {"B", 10, 305000, 29000}, {"C", 9, 301000, 31000}});
-        WriteHeat(1, 2, {{"D", 10, 302000, 29200}, {"E", 10, 305000, 29500}, {"F", 0, 0, 0}});
+        test::PrepareTwoHeats(messages_);
     }
     void SetHeader(int started, int finalsState, int participants = 6) {
-        EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
-        CategoryRecord& c = h.categories[0];
-        c.participants = participants;
-        c.qualificationStarted = started;
-        c.finalsState = finalsState;
-        c.rounds = c.heatsPerRound = 2;
-        ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+        SetCategory(started, finalsState, participants);
     }
-    void WriteHeat(int round, int heat, std::vector<Car> cars) {
-        RunCars run = test::EmptyRun();
-        for (std::size_t i = 0; i < cars.size(); ++i) {
-            RunCar& c = run[i];
-            c.driverName = cars[i].name;
-            c.passingCount = cars[i].laps;
-            c.laps = cars[i].laps;
-            c.totalTime = cars[i].total;
-            c.bestLap = cars[i].best;
-        }
-        ASSERT_EQ(WriteHeatResult(run, int(cars.size()), HeatTitle(1, round, heat).View(),
-                                  RunTrailer{}, messages_),
-                  FileOutcome::Done);
-    }
-    std::string Body(std::string_view title) {
-        std::string file = WorkingCopy();
-        SectionPosition at = FindSectionIn(file, title);
-        return at.found ? file.substr(at.body) : "(missing)";
+    void WriteHeat(int round, int heat, const std::vector<test::Car>& cars) {
+        test::WriteHeat(round, heat, cars, messages_);
     }
     std::string Order(const RoundSheet& s) {
         std::string out;
