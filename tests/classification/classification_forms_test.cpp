@@ -166,3 +166,22 @@ TEST_F(ClassificationForms, OverallFormReranksOnNAndValidatesTheRanking) {
 
 }  // namespace
 }  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// Pictures of both forms to look at: VELKARO_SCREENSHOT_DIR=folder.
+TEST_F(ClassificationForms, Screenshots) {
+    QByteArray dir = qgetenv("VELKARO_SCREENSHOT_DIR");
+    if (dir.isEmpty()) GTEST_SKIP() << "set VELKARO_SCREENSHOT_DIR to take the pictures";
+    test::SetCategory(1, 0, 8);
+    RoundNotes notes;
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes), messages_), FileOutcome::Done);
+    RoundClassificationForm round(1, 1, platform);
+    ASSERT_TRUE(round.grab().save(QString::fromLocal8Bit(dir) + "/round.png"));
+    OverallClassificationForm overall(1, platform);
+    ASSERT_TRUE(overall.grab().save(QString::fromLocal8Bit(dir) + "/overall.png"));
+}
+
+}  // namespace
+}  // namespace velkaro

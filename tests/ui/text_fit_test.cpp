@@ -14,6 +14,7 @@
 #include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
+#include "qualification/forms/classification_forms.h"
 #include "shell/main_window.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
@@ -69,6 +70,17 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     auto* linkDown = window.PanelControl(2230);
     static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
+}
+
+TEST_F(TextFit, ClassificationForms) {
+    ASSERT_EQ(CreateNewEventFile("A category name of fifty-three characters, the longest"),
+              FileOutcome::Done);
+    RoundClassificationForm round(1, 1, platform);
+    OverallClassificationForm overall(1, platform);
+    for (const QWidget* form : std::initializer_list<const QWidget*>{&round, &overall}) {
+        EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
+            << form->objectName().toStdString();
+    }
 }
 
 }  // namespace
