@@ -1,6 +1,7 @@
 #include "qualification/overall_classification.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "common/int_text.h"
 #include "common/time_format.h"
@@ -183,33 +184,58 @@ bool NumberField(FieldReader& fields, std::int32_t& value) {
 
 }  // namespace
 
+namespace {
+
+void ParseStoredRound(LineReader& r, int wanted, std::array<RoundResult, kParticipants>& lines,
+                      StoredRound& read) {
+    r.Next();  // keyword and scale
+    for (int i = 0; i < wanted; ++i) {
+        std::string_view text = r.Next();
+        FieldReader fields(text);
+        RoundResult line;
+        fields.NextText(line.name);
+        bool whole = NumberField(fields, line.laps) && NumberField(fields, line.totalTime) &&
+                     NumberField(fields, line.bestLap) && NumberField(fields, line.points);
+        // Past the last line written lies the reservation's filler, then other sections.
+        if (text.empty() || !fields.AtEnd()) return;
+        if (line.name.Empty()) continue;
+        if (!whole) {
+            ++read.damaged;
+            continue;
+        }
+        lines[At(read.lines++)] = line;
+    }
+}
+
+}  // namespace
+
 StoredRound ReadStoredRound(int category, int round, int participants,
                             std::array<RoundResult, kParticipants>& lines, Disk& disk) {
     StoredRound read;
     lines = {};
-    int wanted = Clamp(participants, 0, kParticipants);
     read.outcome =
         ReadSection(RoundClassificationTitle(category, round).View(), disk, [&](LineReader& r) {
-            r.Next();  // keyword and scale
-            for (int i = 0; i < wanted; ++i) {
-                std::string_view text = r.Next();
-                FieldReader fields(text);
-                RoundResult line;
-                fields.NextText(line.name);
-                bool whole = NumberField(fields, line.laps) &&
-                             NumberField(fields, line.totalTime) &&
-                             NumberField(fields, line.bestLap) && NumberField(fields, line.points);
-                // Past the last line written lies the reservation's filler, then other sections.
-                if (text.empty() || !fields.AtEnd()) return;
-                if (line.name.Empty()) continue;
-                if (!whole) {
-                    ++read.damaged;
-                    continue;
-                }
-                lines[At(read.lines++)] = line;
-            }
+            ParseStoredRound(r, Clamp(participants, 0, kParticipants), lines, read);
         });
     return read;
+}
+
+void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out, Disk& disk) {
+    out = StoredRounds{};
+    EventFile f;
+    if (!f.Open(disk)) return;
+    out.outcome = FileOutcome::Done;
+    std::vector<SectionTitle> titles;
+    for (int r = 1; r <= Clamp(rounds, 0, kRounds); ++r) {
+        titles.push_back(RoundClassificationTitle(category, r));
+    }
+    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
+    for (std::size_t r = 0; r < at.size(); ++r) {
+        if (!at[r].found) continue;
+        out.rounds[r].outcome = FileOutcome::Done;
+        LineReader lines(f.bytes, at[r].body);
+        ParseStoredRound(lines, Clamp(participants, 0, kParticipants), out.lines[r], out.rounds[r]);
+    }
 }
 
 int ParticipantsOf(const OverallSheet& sheet) {
@@ -252,13 +278,14 @@ OverallSheet OpenOverallSheet(int category, OverallNotes& notes, Disk& disk) {
         sheet.keyword = stored.keyword;
         sheet.bestRounds = Clamp(stored.bestRounds, 0, kRounds);
     }
-    for (int r = 1; r <= Clamp(sheet.header.rounds, 0, kRounds); ++r) {
-        std::array<RoundResult, kParticipants> lines;
-        StoredRound read = ReadStoredRound(category, r, p, lines, disk);
+    auto rounds = std::make_unique<StoredRounds>();
+    ReadStoredRounds(category, sheet.header.rounds, p, *rounds, disk);
+    for (int r = 1; r <= kRounds; ++r) {
+        const StoredRound& read = rounds->rounds[At(r - 1)];
         if (read.outcome != FileOutcome::Done) continue;
         if (read.damaged > 0) notes.damagedRounds.push_back({r, read.damaged});
-        for (const std::string& name : MergeRound(
-                 sheet.merged, p, r, std::span<const RoundResult>(lines.data(), At(read.lines)))) {
+        std::span<const RoundResult> lines(rounds->lines[At(r - 1)].data(), At(read.lines));
+        for (const std::string& name : MergeRound(sheet.merged, p, r, lines)) {
             notes.strangers.push_back("Round" + std::to_string(r) + ": " + name);
         }
     }

@@ -81,6 +81,15 @@ StoredRound ReadStoredRound(int category, int round, int participants,
                             std::array<RoundResult, kParticipants>& lines,
                             Disk& disk = SystemDisk());
 
+// Rounds 1 to `rounds` from one opening of the file.
+struct StoredRounds {
+    FileOutcome outcome = FileOutcome::Unavailable;
+    std::array<StoredRound, kRounds> rounds{};
+    std::array<std::array<RoundResult, kParticipants>, kRounds> lines{};
+};
+void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out,
+                      Disk& disk = SystemDisk());
+
 struct OverallNotes {
     bool raceFileMissing = false;
     struct Damage {

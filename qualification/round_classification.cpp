@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <limits>
+#include <memory>
 
 #include "common/int_text.h"
 #include "common/time_format.h"
+#include "event/section.h"
 
 namespace velkaro {
 
@@ -177,24 +179,77 @@ bool ParseCarLine(std::string_view text, RoundResult& line) {
 
 }  // namespace
 
+namespace {
+
+void ParseHeat(LineReader& r, int wanted, HeatLines& out, HeatRead& read) {
+    for (int k = 0; k < wanted; ++k) {
+        RoundResult& line = out[At(k)];
+        if (ParseCarLine(r.Next(), line) || line.name.View() == kEmptySlotName) continue;
+        // Shown as a driver who ran without a time: placed, counted, no points.
+        Text<40> name = line.name;
+        line = RoundResult{};
+        line.name = name;
+        if (!name.Empty()) line.totalTime = line.bestLap = 0;
+        ++read.damaged;
+        if (read.firstDamaged == 0) read.firstDamaged = k + 1;
+    }
+}
+
+}  // namespace
+
 HeatRead ReadHeatLines(int category, int round, int heat, int lines, HeatLines& out, Disk& disk) {
     HeatRead read;
     out = HeatLines{};
-    int wanted = Clamp(lines, 0, kCarSlots);
     read.outcome = ReadSection(HeatTitle(category, round, heat).View(), disk, [&](LineReader& r) {
-        for (int k = 0; k < wanted; ++k) {
-            RoundResult& line = out[At(k)];
-            if (ParseCarLine(r.Next(), line) || line.name.View() == kEmptySlotName) continue;
-            // Shown as a driver who ran without a time: placed, counted, no points.
-            Text<40> name = line.name;
-            line = RoundResult{};
-            line.name = name;
-            if (!name.Empty()) line.totalTime = line.bestLap = 0;
-            ++read.damaged;
-            if (read.firstDamaged == 0) read.firstDamaged = k + 1;
-        }
+        ParseHeat(r, Clamp(lines, 0, kCarSlots), out, read);
     });
     return read;
+}
+
+std::vector<SectionPosition> FindSectionsIn(std::string_view file,
+                                            std::span<const SectionTitle> titles) {
+    std::vector<SectionPosition> found(titles.size());
+    std::size_t left = titles.size();
+    std::size_t line = 0;
+    while (left > 0 && line < file.size()) {
+        std::size_t lf = file.find('\n', line);
+        std::size_t end = lf == std::string_view::npos ? file.size() : lf;
+        // Only a line that could start a title is looked at closely; the search proper then
+        // decides from that line on, exactly as it would from the top.
+        for (std::size_t i = 0; i < titles.size(); ++i) {
+            std::string_view title = titles[i].View();
+            if (found[i].found ||
+                file.compare(line, std::min(title.size(), end - line), title) != 0) {
+                continue;
+            }
+            SectionPosition at = FindSectionIn(
+                file.substr(line, end - line + (lf != std::string_view::npos)), title);
+            if (at.found) {
+                found[i] = {true, line + at.body};
+                --left;
+            }
+        }
+        if (lf == std::string_view::npos) break;
+        line = lf + 1;
+    }
+    return found;
+}
+
+void ReadRoundHeats(int category, int round, int heats, int perHeat, RoundHeatsRead& out,
+                    Disk& disk) {
+    EventFile f;
+    if (!f.Open(disk)) return;
+    out.outcome = FileOutcome::Done;
+    int n = Clamp(heats, 0, kHeatsPerRound);
+    std::vector<SectionTitle> titles;
+    for (int h = 1; h <= n; ++h) titles.push_back(HeatTitle(category, round, h));
+    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
+    for (std::size_t h = 0; h < at.size(); ++h) {
+        if (!at[h].found) continue;
+        out.heats[h].outcome = FileOutcome::Done;
+        LineReader lines(f.bytes, at[h].body);
+        ParseHeat(lines, Clamp(perHeat, 0, kCarSlots), out.lines[h], out.heats[h]);
+    }
 }
 
 int ParticipantsOf(const RoundSheet& sheet) {
@@ -235,11 +290,12 @@ RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk
 
     int perHeat = Clamp(slots.driversPerHeat, 1, kCarSlots);
     std::vector<HeatLines> heatsRun;
-    for (int h = 1; h <= Clamp(sheet.header.heatsPerRound, 0, kHeatsPerRound); ++h) {
-        HeatLines lines;
-        HeatRead read = ReadHeatLines(category, round, h, perHeat, lines, disk);
+    auto heats = std::make_unique<RoundHeatsRead>();
+    ReadRoundHeats(category, round, sheet.header.heatsPerRound, perHeat, *heats, disk);
+    for (int h = 1; h <= kHeatsPerRound; ++h) {
+        const HeatRead& read = heats->heats[At(h - 1)];
         if (read.outcome != FileOutcome::Done) continue;
-        heatsRun.push_back(lines);
+        heatsRun.push_back(heats->lines[At(h - 1)]);
         if (read.damaged > 0) notes.damagedHeats.push_back({h, read.damaged, read.firstDamaged});
     }
     notes.linesPastTable = MergeHeats(heatsRun, perHeat, c.entries);

@@ -9,6 +9,7 @@
 
 #include "common/report_frame.h"
 #include "event/event_file.h"
+#include "event/section.h"
 #include "event/sections.h"
 #include "platform/canvas.h"
 #include "platform/text.h"
@@ -63,6 +64,21 @@ struct HeatRead {
 };
 HeatRead ReadHeatLines(int category, int round, int heat, int lines, HeatLines& out,
                        Disk& disk = SystemDisk());
+
+// Where each title's section body starts, as FindSectionIn finds it, in one pass over the file:
+// a round's twenty heats cost one scan of the event, not twenty.
+std::vector<SectionPosition> FindSectionsIn(std::string_view file,
+                                            std::span<const SectionTitle> titles);
+
+// The round's heats, 1 to `heats`, read from one opening of the file; `found[h - 1]` says
+// whether heat h has a section.
+struct RoundHeatsRead {
+    FileOutcome outcome = FileOutcome::Unavailable;
+    std::array<HeatLines, kHeatsPerRound> lines{};
+    std::array<HeatRead, kHeatsPerRound> heats{};
+};
+void ReadRoundHeats(int category, int round, int heats, int perHeat, RoundHeatsRead& out,
+                    Disk& disk = SystemDisk());
 
 // What opening a round found amiss, to be told to the user; the classification goes on with what
 // could be read.

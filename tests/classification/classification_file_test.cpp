@@ -68,6 +68,23 @@ TEST_F(ClassificationFile, TheRoundIsReadFromItsHeatsAndStoredOnlyOnceStarted) {
     EXPECT_EQ(Order(s), "B11 A8 D7 E6 C5 F0 ");
 }
 
+TEST_F(ClassificationFile, OneScanFindsWhatEachSearchFinds) {
+    // A driver named like heat 2's title stands before it, as a data line.
+    test::WriteHeat(1, 1, {{"Cat\xE9gorie1M1S2", 1, 1, 1}, {"B", 1, 1, 1}, {"C", 1, 1, 1}},
+                    messages_);
+    std::string file = WorkingCopy();
+    std::vector<SectionTitle> titles;
+    for (int h : {3, 2, 1, 4}) titles.push_back(HeatTitle(1, 1, h));
+    titles.push_back(SectionTitle(kTrackTitle));
+    std::vector<SectionPosition> all = FindSectionsIn(file, titles);
+    ASSERT_EQ(all.size(), titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        SectionPosition one = FindSectionIn(file, titles[i].View());
+        EXPECT_EQ(all[i].found, one.found) << titles[i].View();
+        EXPECT_EQ(all[i].body, one.body) << titles[i].View();
+    }
+}
+
 TEST_F(ClassificationFile, MissingCutAndDamagedHeatsAreToldAndLeftWithoutResult) {
     struct Case {
         const char* what;
