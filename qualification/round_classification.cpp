@@ -285,7 +285,10 @@ RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk
     RoundClassification stored;
     if (ReadRoundClassification(category, round, 0, stored, disk) == FileOutcome::Done) {
         c.keyword = stored.keyword;
-        c.scale = stored.scale;
+        // Kept to what the edits can show: 3 digits for the winner, 2 for a gap.
+        for (std::size_t i = 0; i < c.scale.size(); ++i) {
+            c.scale[i] = Clamp(stored.scale[i], 0, i == 0 ? 999 : 99);
+        }
     }
 
     int perHeat = Clamp(slots.driversPerHeat, 1, kCarSlots);

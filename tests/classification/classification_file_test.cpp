@@ -14,6 +14,7 @@ namespace velkaro {
 namespace {
 
 using test::Body;
+using test::Order;
 using test::SetCategory;
 
 // A category of six, two heats of three a round; round 1's heats as in the worked example.
@@ -29,44 +30,7 @@ class ClassificationFile : public test::EventFolderTest {
     void WriteHeat(int round, int heat, const std::vector<test::Car>& cars) {
         test::WriteHeat(round, heat, cars, messages_);
     }
-    std::string Order(const RoundSheet& s) {
-        std::string out;
-        for (int i = 0; i < 6; ++i) {
-            const RoundResult& e = s.classification.entries[std::size_t(i)];
-            out += std::string(e.name.View()) + std::to_string(e.points) + " ";
-        }
-        return out;
-    }
 };
-
-TEST_F(ClassificationFile, TheRoundIsReadFromItsHeatsAndStoredOnlyOnceStarted) {
-    RoundNotes notes;
-    RoundSheet s = OpenRoundSheet(1, 1, notes, SystemDisk());
-    EXPECT_EQ(Order(s), "A11 D9 B8 E8 C6 F0 ");
-    EXPECT_EQ(s.raced, 6);
-    EXPECT_TRUE(notes.damagedHeats.empty() && notes.strangers.empty());
-
-    std::string before = WorkingCopy();
-    EXPECT_EQ(SaveRoundSheet(s, messages_), FileOutcome::Done);  // qualification not started
-    EXPECT_EQ(WorkingCopy(), before);
-
-    SetHeader(1, 0);
-    s = OpenRoundSheet(1, 1, notes, SystemDisk());
-    SetScaleValue(s, 1, 3);  // points again, the order kept
-    EXPECT_EQ(Order(s), "A11 D8 B7 E7 C5 F0 ");
-    ASSERT_EQ(SaveRoundSheet(s, messages_), FileOutcome::Done);
-    std::string expected =
-        "CLASSEMENTToursTemps\t11\t3\t1\t1\t1\t1\t\r\n"
-        "A\t10\t300000\t29100\t11\t\r\nD\t10\t302000\t29200\t8\t\r\n"
-        "B\t10\t305000\t29000\t7\t\r\nE\t10\t305000\t29500\t7\t\r\n"
-        "C\t9\t301000\t31000\t5\t\r\nF\t0\t0\t0\t0\t\r\n";
-    EXPECT_EQ(Body(RoundClassificationTitle(1, 1).View()).substr(0, expected.size()), expected);
-    // The stored keyword and scale come back; the order is computed afresh.
-    s = OpenRoundSheet(1, 1, notes, SystemDisk());
-    EXPECT_EQ(s.classification.scale[1], 3);
-    SetRoundKeyword(s, Classification::ByBestLap);
-    EXPECT_EQ(Order(s), "B11 A8 D7 E6 C5 F0 ");
-}
 
 TEST_F(ClassificationFile, OneScanFindsWhatEachSearchFinds) {
     // A driver named like heat 2's title stands before it, as a data line.

@@ -33,7 +33,7 @@ void WriteHeat(int round, int heat, const std::vector<Car>& cars, Messages& mess
               FileOutcome::Done);
 }
 
-void PrepareTwoHeats(Messages& messages) {
+void PrepareCategory(Messages& messages) {
     ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
     SetCategory(0, 0);
     Participants p{};
@@ -41,6 +41,7 @@ void PrepareTwoHeats(Messages& messages) {
     slots.driversPerHeat = 3;
     for (int i = 0; i < 6; ++i) {
         p[std::size_t(i)].name = std::string(1, char('A' + i));
+        Format(p[std::size_t(i)].transponder, "%06d", 1001 + i);
         slots.places[std::size_t(i)] = p[std::size_t(i)].name;
     }
     ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
@@ -48,10 +49,24 @@ void PrepareTwoHeats(Messages& messages) {
     TrackRecord track;
     track.eventName = "Club day";
     track.circuit = "Home";
+    track.minLapTime = "1";
     ASSERT_EQ(WriteTrack(track, messages), FileOutcome::Done);
+}
+
+void PrepareTwoHeats(Messages& messages) {
+    PrepareCategory(messages);
     WriteHeat(1, 1, {{"A", 10, 300000, 29100}, {"B", 10, 305000, 29000}, {"C", 9, 301000, 31000}},
               messages);
     WriteHeat(1, 2, {{"D", 10, 302000, 29200}, {"E", 10, 305000, 29500}, {"F", 0, 0, 0}}, messages);
+}
+
+std::string Order(const RoundSheet& sheet) {
+    std::string out;
+    for (int i = 0; i < 6; ++i) {
+        const RoundResult& e = sheet.classification.entries[std::size_t(i)];
+        out += std::string(e.name.View()) + std::to_string(e.points) + " ";
+    }
+    return out;
 }
 
 std::string Body(std::string_view title) {

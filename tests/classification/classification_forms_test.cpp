@@ -21,6 +21,7 @@ namespace velkaro {
 namespace {
 
 using Op = RecordingCanvas::Op;
+using test::Order;
 
 template <typename W>
 W* Control(QWidget& form, int id) {
@@ -33,15 +34,6 @@ void Type(QWidget& form, int id, const char* keys) {
     auto* edit = Control<QLineEdit>(form, id);
     edit->selectAll();
     QTest::keyClicks(edit, keys);
-}
-
-std::string Order(const RoundSheet& s) {
-    std::string out;
-    for (int i = 0; i < 6; ++i) {
-        const RoundResult& e = s.classification.entries[std::size_t(i)];
-        out += std::string(e.name.View()) + std::to_string(e.points) + " ";
-    }
-    return out;
 }
 
 // The text drawn with `text`, or an op of no kind.
@@ -100,7 +92,10 @@ TEST_F(ClassificationForms, RoundFormRecomputesAsTypedAndValidatesOnceStarted) {
         "A\t10\t300000\t29100\t8\t\r\n";
     EXPECT_EQ(test::Body(RoundClassificationTitle(1, 1).View()).substr(0, stored.size()), stored);
 
-    // Once a final's result is recorded the form is only looked at and printed.
+    // The stored scale comes back; once a final's result is recorded the form is only looked at
+    // and printed.
+    RoundClassificationForm again(1, 1, platform);
+    EXPECT_EQ(Control<QLineEdit>(again, kFirstScaleEdit + 1)->text(), "3");
     test::SetCategory(1, 2);
     RoundClassificationForm readOnly(1, 1, platform);
     for (int id :
@@ -162,25 +157,6 @@ TEST_F(ClassificationForms, OverallFormReranksOnNAndValidatesTheRanking) {
     EventHeader h;
     ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
     EXPECT_EQ(h.categories[0].finalsState, 1);
-}
-
-}  // namespace
-}  // namespace velkaro
-
-namespace velkaro {
-namespace {
-
-// Pictures of both forms to look at: VELKARO_SCREENSHOT_DIR=folder.
-TEST_F(ClassificationForms, Screenshots) {
-    QByteArray dir = qgetenv("VELKARO_SCREENSHOT_DIR");
-    if (dir.isEmpty()) GTEST_SKIP() << "set VELKARO_SCREENSHOT_DIR to take the pictures";
-    test::SetCategory(1, 0, 8);
-    RoundNotes notes;
-    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes), messages_), FileOutcome::Done);
-    RoundClassificationForm round(1, 1, platform);
-    ASSERT_TRUE(round.grab().save(QString::fromLocal8Bit(dir) + "/round.png"));
-    OverallClassificationForm overall(1, platform);
-    ASSERT_TRUE(overall.grab().save(QString::fromLocal8Bit(dir) + "/overall.png"));
 }
 
 }  // namespace
