@@ -194,8 +194,11 @@ void ParseStoredRound(LineReader& r, int wanted, std::array<RoundResult, kPartic
         FieldReader fields(text);
         RoundResult line;
         fields.NextText(line.name);
-        bool whole = NumberField(fields, line.laps) && NumberField(fields, line.totalTime) &&
-                     NumberField(fields, line.bestLap) && NumberField(fields, line.points);
+        // Every field is read, so that a damaged one does not make the line look longer.
+        bool whole = NumberField(fields, line.laps);
+        whole &= NumberField(fields, line.totalTime);
+        whole &= NumberField(fields, line.bestLap);
+        whole &= NumberField(fields, line.points);
         // Past the last line written lies the reservation's filler, then other sections.
         if (text.empty() || !fields.AtEnd()) return;
         if (line.name.Empty()) continue;
@@ -208,17 +211,6 @@ void ParseStoredRound(LineReader& r, int wanted, std::array<RoundResult, kPartic
 }
 
 }  // namespace
-
-StoredRound ReadStoredRound(int category, int round, int participants,
-                            std::array<RoundResult, kParticipants>& lines, Disk& disk) {
-    StoredRound read;
-    lines = {};
-    read.outcome =
-        ReadSection(RoundClassificationTitle(category, round).View(), disk, [&](LineReader& r) {
-            ParseStoredRound(r, Clamp(participants, 0, kParticipants), lines, read);
-        });
-    return read;
-}
 
 void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out, Disk& disk) {
     out = StoredRounds{};

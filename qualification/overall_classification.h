@@ -68,20 +68,17 @@ OverallEntries RankOverall(const OverallEntries& entries, int participants, Clas
 
 // --- The event file -----------------------------------------------------------------------------
 
-// A stored round classification's driver lines, up to `participants` of them: reading stops at
-// the end of what was written (the reservation's filler), so a list of participants that grew
-// since the round was validated never reads another section's lines. Lines whose numbers cannot
-// be read are skipped and counted.
+// What reading a stored round classification's driver lines (up to `participants` of them) came
+// to: reading stops at the end of what was written (the reservation's filler), so a list of
+// participants that grew since the round was validated never reads another section's lines.
+// Lines whose numbers cannot be read are skipped and counted.
 struct StoredRound {
     FileOutcome outcome = FileOutcome::NoSection;
     int lines = 0;
     int damaged = 0;
 };
-StoredRound ReadStoredRound(int category, int round, int participants,
-                            std::array<RoundResult, kParticipants>& lines,
-                            Disk& disk = SystemDisk());
 
-// Rounds 1 to `rounds` from one opening of the file.
+// Rounds 1 to `rounds` from one opening of the file and one scan of it.
 struct StoredRounds {
     FileOutcome outcome = FileOutcome::Unavailable;
     std::array<StoredRound, kRounds> rounds{};

@@ -197,15 +197,6 @@ void ParseHeat(LineReader& r, int wanted, HeatLines& out, HeatRead& read) {
 
 }  // namespace
 
-HeatRead ReadHeatLines(int category, int round, int heat, int lines, HeatLines& out, Disk& disk) {
-    HeatRead read;
-    out = HeatLines{};
-    read.outcome = ReadSection(HeatTitle(category, round, heat).View(), disk, [&](LineReader& r) {
-        ParseHeat(r, Clamp(lines, 0, kCarSlots), out, read);
-    });
-    return read;
-}
-
 std::vector<SectionPosition> FindSectionsIn(std::string_view file,
                                             std::span<const SectionTitle> titles) {
     std::vector<SectionPosition> found(titles.size());

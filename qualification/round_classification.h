@@ -54,16 +54,15 @@ void ClassifyRound(RoundClassification& c, int participants);
 
 // --- Reading the round from the event file ------------------------------------------------------
 
-// A stored heat's car lines, as the classification takes them: the name, laps, total time and
-// best lap of the first `lines` cars. A line that cannot be read whole (cut short, or numbers
-// out of their range) keeps its driver as one who ran without a time, counted in `damaged`.
+// What reading a stored heat's car lines came to. The classification takes the name, laps,
+// total time and best lap of the first drivers-per-heat lines; a line that cannot be read whole
+// (cut short, or numbers out of their range) keeps its driver as one who ran without a time,
+// counted in `damaged`.
 struct HeatRead {
     FileOutcome outcome = FileOutcome::NoSection;
     int damaged = 0;
     int firstDamaged = 0;  // line number from 1, 0 when none
 };
-HeatRead ReadHeatLines(int category, int round, int heat, int lines, HeatLines& out,
-                       Disk& disk = SystemDisk());
 
 // Where each title's section body starts, as FindSectionIn finds it, in one pass over the file:
 // a round's twenty heats cost one scan of the event, not twenty.

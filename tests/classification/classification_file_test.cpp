@@ -164,6 +164,19 @@ TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_EQ(SaveOverallSheet(nobody, messages_), FileOutcome::NoSection);
     EXPECT_EQ(WorkingCopy(), before);
+    // A stored line with garbage for a number is left out, and the user told.
+    SetHeader(1, 0, 7);
+    std::string bytes = WorkingCopy();
+    bytes.replace(bytes.find("D\t10\t302000\t"), 12, "D\t10\tzz\t");
+    SetWorkingCopy(bytes);
+    OverallNotes damaged;
+    s = OpenOverallSheet(1, damaged, SystemDisk());
+    EXPECT_EQ(s.merged[3].total, 0);  // D's only points were in that line
+    messages_.Expect(MessageAnswer::Ok);
+    ReportOverallNotes(damaged, messages_);
+    EXPECT_EQ(messages_.shown.back().text,
+              "Error: Some lines of the round classifications cannot be read and are left "
+              "out:\nRound1: 1 line(s)");
 }
 
 }  // namespace
