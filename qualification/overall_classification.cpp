@@ -305,7 +305,7 @@ void ReportOverallNotes(const OverallNotes& notes, Messages& messages) {
         std::string text =
             "These drivers of the round classifications are no longer in the list of "
             "participants (renamed or removed); their points are not counted:";
-        for (const std::string& s : notes.strangers) text += "\n" + s;
+        text += NameLines(notes.strangers);
         text += "\nValidate the round classifications again to count them under their new names.";
         messages.Show("Be careful", text, MessageButtons::Ok, MessageIcon::Warning);
     }

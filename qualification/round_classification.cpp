@@ -307,6 +307,15 @@ RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk
     return sheet;
 }
 
+std::string NameLines(const std::vector<std::string>& names) {
+    constexpr std::size_t kShown = 15;
+    std::string text;
+    for (std::size_t i = 0; i < names.size() && i < kShown; ++i) text += "\n" + names[i];
+    if (names.size() > kShown)
+        text += "\n... and " + std::to_string(names.size() - kShown) + " more";
+    return text;
+}
+
 void ReportRoundNotes(const RoundNotes& notes, int round, Messages& messages) {
     if (notes.raceFileMissing) {
         messages.Error(kRaceFileNotFound);
@@ -330,7 +339,7 @@ void ReportRoundNotes(const RoundNotes& notes, int round, Messages& messages) {
         std::string text =
             "These drivers ran in the round but are no longer in the list of participants "
             "(renamed or removed):";
-        for (const std::string& name : notes.strangers) text += "\n" + name;
+        text += NameLines(notes.strangers);
         text += "\nThey keep their place here; the overall classification leaves them out.";
         messages.Show("Be careful", text, MessageButtons::Ok, MessageIcon::Warning);
     }

@@ -110,6 +110,9 @@ bool RoundSheetReadOnly(const RoundSheet& sheet);
 // are not read back), the heats merged, sorted and given points.
 RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk = SystemDisk());
 
+// Names one a line, the first 15 of them, then how many more: a box the screen can hold.
+std::string NameLines(const std::vector<std::string>& names);
+
 // The notes as message boxes: the system's texts where it has them, a plain account otherwise.
 void ReportRoundNotes(const RoundNotes& notes, int round, Messages& messages);
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -226,6 +227,10 @@ TEST(OverallClassification, CriteriaDecideInTheirOrder) {
     renamed.name = "Old name";
     EXPECT_EQ(MergeRound(e, 3, 1, std::vector<RoundResult>{renamed}),
               std::vector<std::string>{"Old name"});
+    // Seventeen of them: fifteen shown, and a line for the rest.
+    std::string lines = NameLines(std::vector<std::string>(17, "x"));
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), '\n'), 16);
+    EXPECT_TRUE(lines.ends_with("\nx\n... and 2 more")) << lines;
     // Two hundred drivers tied on everything: one place each, the later entry first.
     std::vector<Driver> drivers;
     std::vector<std::string> names;
