@@ -91,6 +91,23 @@ inline constexpr int kPositionsRadio = 7003;
 inline constexpr int kAnalysisPrintButton = 7010;
 inline constexpr int kLapStripScroll = 7011;
 
+// The classification forms: the round's, then the overall's; 55xx are their labels and frames.
+inline constexpr int kRoundByLapsRadio = 4701;
+inline constexpr int kRoundByBestLapRadio = 4702;
+inline constexpr int kFirstScaleEdit = 4703;  // 1st place, then the five gaps to 4708
+inline constexpr int kRoundPrintButton = 4709;
+inline constexpr int kRoundScrollBar = 4710;
+inline constexpr int kBestRoundsEdit = 4801;
+inline constexpr int kOverallByLapsRadio = 4802;
+inline constexpr int kOverallByBestLapRadio = 4803;
+inline constexpr int kOverallPrintButton = 4804;
+inline constexpr int kOverallScrollBar = 4805;
+inline constexpr int kRoundSortFrame = 5500;
+inline constexpr int kRoundScaleFrame = 5501;
+inline constexpr int kFirstScaleLabel = 5502;  // to 5507
+inline constexpr int kOverallCriteriaFrame = 5510;
+inline constexpr int kFirstCriterionLabel = 5511;  // to 5515
+
 // Who handles which command: the shell and each subsystem's forms register theirs, so that a new
 // form adds its own entry and nothing central grows.
 class CommandRegistry {

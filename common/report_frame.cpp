@@ -91,14 +91,17 @@ void DrawReportPage(Canvas& canvas, const ReportHeader& header, const ReportTabl
     canvas.DrawText(kTitleAt, header.title.View(), plain);
     canvas.DrawText(kEventAt, header.event.View(), plain);
     for (const ReportColumn& c : table.columns) {
-        canvas.DrawText({c.x, kHeadsTextY}, c.head, ReportText(kHeaderFontHeight, c.align));
+        if (c.head.empty()) continue;
+        canvas.DrawText({c.x, c.headY > 0 ? c.headY : kHeadsTextY}, c.head,
+                        ReportText(kHeaderFontHeight, c.align));
     }
     for (int k = 0; k < onPage; ++k) {
         for (int col = 0; col < int(table.columns.size()); ++col) {
             const ReportColumn& c = table.columns[std::size_t(col)];
             ReportCell cell = table.cell(first + k, col);
             if (cell.text.empty()) continue;
-            TextStyle s = ReportText(kHeaderFontHeight, c.align, cell.red ? kClashRed : kBlack);
+            TextStyle s = ReportText(c.fontHeight > 0 ? c.fontHeight : kHeaderFontHeight, c.align,
+                                     cell.red ? kClashRed : kBlack);
             canvas.DrawText({c.x, kFirstRowY + kRowPitch * k}, cell.text,
                             FittedText(canvas, cell.text, s, c.room));
         }

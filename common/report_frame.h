@@ -54,7 +54,9 @@ struct ReportColumn {
     std::string_view head;
     int x = 0;  // the left edge, the centre or the right edge by the alignment
     Align align = Align::Left;
-    int room = 0;  // width a left-aligned text may fill; 0 when it never needs to shrink
+    int room = 0;        // width a left-aligned text may fill; 0 when it never needs to shrink
+    int headY = 0;       // where the head stands when not in the middle of the heads box
+    int fontHeight = 0;  // the cells' font when not the rows' own: annotations in small print
 };
 
 struct ReportCell {

@@ -37,6 +37,7 @@
 #include "platform/qt/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
+#include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
@@ -570,6 +571,7 @@ void MainWindow::RegisterCommands() {
     RegisterQualificationForms(c, host_);
     RegisterAnalysisForms(c, host_);
     RegisterShellForms(c, host_);
+    RegisterClassificationForms(c, host_);
 }
 
 void MainWindow::RunCommand(int id) {

@@ -16,6 +16,7 @@
 #include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
+#include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/main_window.h"
 #include "shell/options_forms.h"
@@ -93,7 +94,7 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
 }
 
-TEST_F(TextFit, QualificationPreparationForms) {
+TEST_F(TextFit, QualificationForms) {
     ASSERT_EQ(CreateNewEventFile("A CATEGORY NAME OF FIFTY-FOUR CHARACTERS AT MOST, LONG"),
               FileOutcome::Done);
     TrackForm track(messages);
@@ -101,8 +102,10 @@ TEST_F(TextFit, QualificationPreparationForms) {
     QualifOptionsForm options(1, messages);
     ArrangementForm arrangement(1, messages, dialogs, clock, sounds);
     GridsForm grids(1, messages);
+    RoundClassificationForm round(1, 1, platform);
+    OverallClassificationForm overall(1, platform);
     for (const QWidget* form : std::initializer_list<const QWidget*>{
-             &track, &participants, &options, &arrangement, &grids}) {
+             &track, &participants, &options, &arrangement, &grids, &round, &overall}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
