@@ -17,7 +17,6 @@
 namespace velkaro {
 
 inline constexpr int kPositionPassings = kMaxPassings;  // passing indices 0 to 299
-inline constexpr std::int32_t kTakenTime = 1600000000;
 inline constexpr int kGridRows = 20;
 inline constexpr int kGridColumns = 10;
 

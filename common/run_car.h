@@ -11,6 +11,8 @@ inline constexpr int kCarSlots = 20;                   // cars of one run; slot 
 inline constexpr int kMaxPassings = 300;               // counted passings a car can hold
 inline constexpr int kHistorySize = kMaxPassings + 1;  // entry 0 is the start
 inline constexpr std::int32_t kNoTime = 1500000000;    // a time that does not exist
+// Inside the selection sorts: an entry already placed, behind every real time and kNoTime.
+inline constexpr std::int32_t kTakenTime = 1600000000;
 inline constexpr std::int32_t kRunBestLapStart = 1000000000;
 inline constexpr const char* kEmptySlotName = "(NA)";
 

@@ -24,9 +24,8 @@ using RoundResults = std::array<RoundResult, kHeatSlots>;
 using PointsScale = std::array<std::int32_t, 6>;  // 1st place, then the five gaps
 using HeatLines = std::array<RoundResult, kCarSlots>;
 
-// Inside the sorts: the time of a driver who ran without a time, and of an entry already placed.
+// Inside the sorts: the time of a driver who ran without a time.
 inline constexpr std::int32_t kRanWithoutTime = 1400000000;
-inline constexpr std::int32_t kTakenTime = 1600000000;
 
 // P + 5 for the winner, then 2, 1, 1, 1, 1.
 PointsScale DefaultPointsScale(int participants);
