@@ -150,10 +150,9 @@ TEST_F(Closure, OnlyTheLowestLevelRun) {
               "11:D11:Q 12:D12:Q 13:D13:Q 14:D14:Q 15:D19:1/4A:1 16:D16:1/4B:1 17:D15:1/4A:2 "
               "18:D20:1/4B:2 19:D17:1/4A:3 20:D18:1/4B:3 ");
     const ClosureRow& d19 = table.rows[14];
-    EXPECT_EQ(d19.qualifPlace, 19);
-    EXPECT_EQ(d19.qualifPoints, 82);
-    EXPECT_EQ(d19.laps, 20);
-    EXPECT_EQ(ClosureResultText(d19).View(), "20L in 5:00.000");
+    EXPECT_EQ(std::to_string(d19.qualifPlace) + "|" + std::to_string(d19.qualifPoints) + "|" +
+                  std::string(ClosureResultText(d19).View()),
+              "19|82|20L in 5:00.000");
     EXPECT_EQ(ClosureResultText(table.rows[0]).View(), "");
 }
 

@@ -124,10 +124,7 @@ TEST_F(OptionsForms, AColourAndAWidthChosenShowOnTheLiveScreenAtOnce) {
         Control(form, kWidthMinus)->click();
         Control(form, 1)->click();
     });
-    EXPECT_TRUE(dialogs.colourAnswers.empty());
     AppState& s = w->State();
-    EXPECT_EQ(s.display.colours[2], 0x1E140Au);
-    EXPECT_EQ(s.widths[1], 998);
     // What the live screen paints now: the table's fill and its second column.
     RecordingCanvas canvas;
     LiveScreenInput in;
