@@ -18,6 +18,11 @@ struct Car {
     std::int32_t laps, total, best;
 };
 
+// The two heats of 3 of the worked example: A..C ran in heat 1, D..F in heat 2.
+inline const std::vector<Car> kWorkedHeats{{"A", 10, 300000, 29100}, {"B", 10, 305000, 29000},
+                                           {"C", 9, 301000, 31000},  {"D", 10, 302000, 29200},
+                                           {"E", 10, 305000, 29500}, {"F", 0, 0, 0}};
+
 // `participants` drivers over `rounds` rounds of two heats.
 inline void SetCategory(int started, int finalsState, int participants = 6, int rounds = 2) {
     EventHeader h;
@@ -66,9 +71,8 @@ inline void PrepareCategory(Messages& messages, bool heats = true) {
                 WriteHeatSlotList(1, list, true, messages) == FileOutcome::Done &&
                 WriteTrack(track, messages) == FileOutcome::Done);
     if (!heats) return;
-    WriteHeat(1, 1, {{"A", 10, 300000, 29100}, {"B", 10, 305000, 29000}, {"C", 9, 301000, 31000}},
-              messages);
-    WriteHeat(1, 2, {{"D", 10, 302000, 29200}, {"E", 10, 305000, 29500}, {"F", 0, 0, 0}}, messages);
+    WriteHeat(1, 1, {kWorkedHeats.begin(), kWorkedHeats.begin() + 3}, messages);
+    WriteHeat(1, 2, {kWorkedHeats.begin() + 3, kWorkedHeats.end()}, messages);
 }
 
 // The first six places as names and points: "A11 D9 ".

@@ -22,10 +22,7 @@ constexpr std::int32_t N = kNoTime;
 constexpr auto kLT = Classification::ByLapsAndTime;
 constexpr auto kBL = Classification::ByBestLap;
 
-struct Line {
-    const char* name;
-    std::int32_t laps, total, best;
-};
+using Line = test::Car;
 
 RoundResults Entries(const std::vector<Line>& lines) {
     RoundResults r{};
@@ -44,10 +41,7 @@ std::string Names(const RoundResults& r, std::size_t n) {
     return s;
 }
 
-// The two heats of 3: A..C ran in heat 1, D..F in heat 2.
-const std::vector<Line> kTwoHeats{{"A", 10, 300000, 29100}, {"B", 10, 305000, 29000},
-                                  {"C", 9, 301000, 31000},  {"D", 10, 302000, 29200},
-                                  {"E", 10, 305000, 29500}, {"F", 0, 0, 0}};
+const std::vector<Line>& kTwoHeats = test::kWorkedHeats;
 
 TEST(RoundClassification, BothSortsBreakEveryTieInTheirOrder) {
     struct Case {
