@@ -1,4 +1,5 @@
-// The sorts, points and ranking of the classifications, as tables of cases.
+// The sorts, points and ranking of the classifications, as tables of cases, then over the event
+// file.
 
 #include <gtest/gtest.h>
 
@@ -6,20 +7,22 @@
 #include <string>
 #include <vector>
 
+#include "platform/fake/faulty_disk.h"
 #include "qualification/overall_classification.h"
-#include "qualification/round_classification.h"
+#include "tests/qualification/classification_fixture.h"
 
 namespace velkaro {
 namespace {
+
+using test::Fields;
+using test::Order;
+using test::SetCategory;
 
 constexpr std::int32_t N = kNoTime;
 constexpr auto kLT = Classification::ByLapsAndTime;
 constexpr auto kBL = Classification::ByBestLap;
 
-struct Line {
-    const char* name;
-    std::int32_t laps, total, best;
-};
+using Line = test::Car;
 
 RoundResults Entries(const std::vector<Line>& lines) {
     RoundResults r{};
@@ -38,10 +41,7 @@ std::string Names(const RoundResults& r, std::size_t n) {
     return s;
 }
 
-// The two heats of 3: A..C ran in heat 1, D..F in heat 2.
-const std::vector<Line> kTwoHeats{{"A", 10, 300000, 29100}, {"B", 10, 305000, 29000},
-                                  {"C", 9, 301000, 31000},  {"D", 10, 302000, 29200},
-                                  {"E", 10, 305000, 29500}, {"F", 0, 0, 0}};
+const std::vector<Line>& kTwoHeats = test::kWorkedHeats;
 
 TEST(RoundClassification, BothSortsBreakEveryTieInTheirOrder) {
     struct Case {
@@ -73,10 +73,9 @@ TEST(RoundClassification, BothSortsBreakEveryTieInTheirOrder) {
     }
     // The zero sentinels come back as they were; the empty entries fill the rest.
     RoundResults sorted = SortRoundResults(Entries(kTwoHeats), kLT);
-    EXPECT_EQ(sorted[5].totalTime, 0);
-    EXPECT_EQ(sorted[5].bestLap, 0);
-    EXPECT_TRUE(sorted[219].name.Empty());
-    EXPECT_EQ(sorted[219].totalTime, N);
+    EXPECT_EQ(
+        Fields(sorted[5].totalTime, sorted[5].bestLap, sorted[219].name, sorted[219].totalTime),
+        Fields(0, 0, "", N));
     // Garbage beyond the sentinels still gives each driver exactly one place.
     sorted = SortRoundResults(Entries({{"neg", -3, 5, 5}, {"huge", 0, 1550000000, N}}), kLT);
     EXPECT_EQ(RacedCount(sorted), 2);
@@ -133,9 +132,7 @@ TEST(RoundClassification, HeatsMergeByTheirOrderOfRunningAndFreePlacesClear) {
     // Heat 1 of 3 never ran: the heats that did fill the table from its start.
     std::vector<HeatLines> heats{one, two};
     EXPECT_EQ(MergeHeats(heats, 2, r), 0);
-    EXPECT_EQ(Names(r, 4), "A  D E ");
-    EXPECT_EQ(r[1].laps, 0);
-    EXPECT_EQ(RacedCount(r), 3);
+    EXPECT_EQ(Fields(Names(r, 4), r[1].laps, RacedCount(r)), "A  D E |0|3");
     EXPECT_EQ(RoundNotCompletedText(5, 3).View(), " Round not completed (2 drivers didn't race) ");
     EXPECT_TRUE(RoundNotCompletedText(3, 3).Empty());
     // Twenty heats of twenty overflow the 220 places: the drivers left out are counted.
@@ -215,9 +212,9 @@ TEST(OverallClassification, CriteriaDecideInTheirOrder) {
     }
     // 10, 6, 9 sorts to 10 (round 1), 9 (round 3), 6 (round 2); equal points: later round first.
     OverallEntries e = Overall({{"a", {10, 6, 9}}, {"b", {4, 4}}}, 2);
-    EXPECT_EQ(e[0].roundPoints[1].round, 3);
-    EXPECT_EQ(e[1].roundPoints[0].round, 2);
-    EXPECT_EQ(e[1].roundPoints[2].round, 0);
+    EXPECT_EQ(
+        Fields(e[0].roundPoints[1].round, e[1].roundPoints[0].round, e[1].roundPoints[2].round),
+        "3|2|0");
     // The never-ran driver, and no one else, has no points.
     e = Overall({{"ghost", {}}, {"zero", {0}, 0, 0, 0}, {"one", {3}}}, 1);
     EXPECT_EQ(ClassifiedCount(e, 3), 1);
@@ -240,6 +237,150 @@ TEST(OverallClassification, CriteriaDecideInTheirOrder) {
     for (int i = 0; i < kParticipants; ++i) {
         ASSERT_EQ(ranked[std::size_t(i)].name.View(), names[std::size_t(kParticipants - 1 - i)]);
     }
+}
+
+// ---------------------------------------------------------------------------------------------
+// On the event file: heats missing, cut short or damaged, drivers renamed, sections written.
+
+// A category of six, two heats of three a round; round 1's heats as in the worked example.
+class ClassificationFile : public test::EventFolderTest {
+  protected:
+    void SetUp() override {
+        EventFolderTest::SetUp();
+        test::PrepareCategory(messages_);
+    }
+};
+
+TEST_F(ClassificationFile, OneScanFindsWhatEachSearchFinds) {
+    // A driver named like heat 2's title stands before it, as a data line.
+    test::WriteHeat(1, 1, {{"Cat\xE9gorie1M1S2", 1, 1, 1}, {"B", 1, 1, 1}}, messages_);
+    std::vector<SectionTitle> titles{HeatTitle(1, 1, 3), HeatTitle(1, 1, 2), HeatTitle(1, 1, 1),
+                                     HeatTitle(1, 1, 4), SectionTitle(kTrackTitle)};
+    const std::string file = WorkingCopy();
+    std::vector<SectionPosition> all = FindSectionsIn(file, titles);
+    ASSERT_EQ(all.size(), titles.size());
+    for (std::size_t i = 0; i < titles.size(); ++i) {
+        SectionPosition one = FindSectionIn(file, titles[i].View());
+        EXPECT_EQ(Fields(all[i].found, all[i].body), Fields(one.found, one.body)) << i;
+    }
+}
+
+TEST_F(ClassificationFile, MissingCutAndDamagedHeatsAreToldAndLeftWithoutResult) {
+    struct Case {
+        const char* what;
+        std::string_view from, to;  // a replacement in the working copy; "" cuts the file there
+        std::string order;
+        int raced;
+        std::vector<int> damagedHeatLines;  // heat, lines, first
+    };
+    const std::string heat2(HeatTitle(1, 1, 2).View()), original = WorkingCopy();
+    // clang-format off
+    const std::vector<Case> cases{
+        {"heat 2 not run", heat2, "Other", "A11 B9 C8 0 0 0 ", 3, {}},
+        {"laps not a number", "E\t10\t10\t", "E\t10\tzz\t", "A11 D9 B8 C7 F0 E0 ", 6, {2, 1, 2}},
+        {"time past the sentinel", "D\t10\t10\t302000", "D\t10\t10\t1700000000", "A11 B9 E9 C7 F0 D0 ", 6, {2, 1, 1}},
+        {"cut short", "F\t0\t0\t0", "", "A11 D9 B8 E8 C6 0 ", 5, {2, 1, 3}},
+    };
+    // clang-format on
+    for (const Case& c : cases) {
+        std::string bytes = original;
+        std::size_t at = bytes.rfind(c.from);
+        ASSERT_NE(at, std::string::npos) << c.what;
+        bytes.replace(at, c.from.size(), c.to);
+        if (c.to.empty()) bytes.resize(at);
+        SetWorkingCopy(bytes);
+        RoundNotes notes;
+        RoundSheet s = OpenRoundSheet(1, 1, notes, SystemDisk());
+        std::vector<int> damaged;
+        for (const RoundNotes::Damage& d : notes.damagedHeats) damaged = {d.heat, d.lines, d.first};
+        EXPECT_EQ(Fields(Order(s), s.raced), Fields(c.order, c.raced)) << c.what;
+        EXPECT_EQ(damaged, c.damagedHeatLines) << c.what;
+        if (!damaged.empty()) messages_.Expect(MessageAnswer::Ok);
+        ReportRoundNotes(notes, 1, messages_);
+        EXPECT_EQ(WorkingCopy(), bytes) << "opening wrote";
+    }
+    EXPECT_EQ(messages_.shown.back().text,
+              "Error: Some results of round 1 cannot be read; these drivers are shown without a "
+              "result:\nHeat2: 1 damaged line(s), the first is line 3");
+
+    // A driver renamed after his heat ran keeps his place, and the user is told.
+    SetWorkingCopy(original);
+    Participants p{};
+    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    p[4].name = "Eve";
+    ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
+    RoundNotes notes;
+    OpenRoundSheet(1, 1, notes, SystemDisk());
+    EXPECT_EQ(notes.strangers, std::vector<std::string>{"E"});
+    // No working copy at all.
+    std::filesystem::remove(folder_.Path() / "Private/Course.race");
+    RoundNotes none;
+    EXPECT_EQ(OpenRoundSheet(1, 1, none, SystemDisk()).raced, 0);
+    EXPECT_TRUE(none.raceFileMissing);
+}
+
+TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
+    SetCategory(1, 0);
+    RoundNotes notes;
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes, SystemDisk()), messages_),
+              FileOutcome::Done);
+    test::WriteHeat(2, 1,
+                    {{"F", 12, 300000, 25000}, {"C", 11, 300000, 26000}, {"B", 1, 1000, 1000}},
+                    messages_);
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 2, notes, SystemDisk()), messages_),
+              FileOutcome::Done);
+    // A participant added since: the round sections hold six lines and are read no further.
+    SetCategory(1, 0, 7);
+    Participants p{};
+    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    p[6].name = "G";
+    ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
+
+    OverallNotes on;
+    OverallSheet s = OpenOverallSheet(1, on, SystemDisk());
+    EXPECT_TRUE(on.damagedRounds.empty() && on.strangers.empty());
+    // Round 1: A11 D9 B8 E8 C6 F0; round 2 (scale 11 2 1...): F11 C9 B8, the others 0.
+    EXPECT_EQ(Ranked(s.ranked, 7), "F11 A11 C9 D9 B8 E8 G0 ");
+    EXPECT_EQ(NoPointsText(7, s.classified).View(), " 1 drivers have no points ");
+    SetBestRounds(s, 2);
+    EXPECT_EQ(Ranked(s.ranked, 7), "B16 C15 F11 A11 D9 E8 G0 ");
+
+    std::string before = WorkingCopy();
+    ASSERT_EQ(SaveOverallSheet(s, messages_), FileOutcome::Done);
+    EXPECT_EQ(test::Body(OverallClassificationTitle(1).View()).substr(0, 53),
+              "CLASSEMENTToursTemps\t2\t\r\nB\t\r\nC\t\r\nF\t\r\nA\t\r\nD\t\r\nE\t\r\nG\t\r\n");
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    EXPECT_EQ(Fields(h.categories[0].finalsState, OverallSheetReadOnly(s)), "1|0");
+
+    // A read-only working copy: told, and nothing changes.
+    SetWorkingCopy(before);
+    FaultyDisk disk(SystemDisk());
+    disk.writeProtected.insert("Private/Course.race");
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(SaveOverallSheet(s, messages_, disk), FileOutcome::Unavailable);
+    EXPECT_EQ(messages_.shown.back().text, kRaceFileNotFound);
+    EXPECT_EQ(WorkingCopy(), before);
+    // No participants: nothing to rank, nothing written.
+    SetCategory(1, 0, 0);
+    before = WorkingCopy();
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(SaveOverallSheet(OpenOverallSheet(1, on, SystemDisk()), messages_),
+              FileOutcome::NoSection);
+    EXPECT_EQ(WorkingCopy(), before);
+    // A stored line with garbage for a number is left out, and the user told.
+    SetCategory(1, 0, 7);
+    std::string bytes = WorkingCopy();
+    bytes.replace(bytes.find("D\t10\t302000\t"), 12, "D\t10\tzz\t");
+    SetWorkingCopy(bytes);
+    OverallNotes damaged;
+    s = OpenOverallSheet(1, damaged, SystemDisk());
+    EXPECT_EQ(s.merged[3].total, 0);  // D's only points were in that line
+    messages_.Expect(MessageAnswer::Ok);
+    ReportOverallNotes(damaged, messages_);
+    EXPECT_EQ(messages_.shown.back().text,
+              "Error: Some lines of the round classifications cannot be read and are left "
+              "out:\nRound1: 1 line(s)");
 }
 
 }  // namespace
