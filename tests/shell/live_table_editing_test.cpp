@@ -66,14 +66,9 @@ TEST_F(LiveTableEditingTest, ClicksPutTheRightControlsOverTheCell) {
                   l_.columnX[std::size_t(c.column + 1)]);
     }
     EXPECT_EQ(sounds_.played.size(), 4u);
-
-    // Club chips: only the transponder cell opens the set's twenty entries.
+    // Club chips end result editing; result editing, then loading a run, end club chips.
     TransponderModeChosen(editing_, kClubChipsRadio);
     EXPECT_FALSE(Click(0, 0).controls.list);
-    EditClickResult list = Click(8, 1);
-    ASSERT_TRUE(list.controls.list);
-    EXPECT_EQ(list.controls.choices[19], "001020");
-    EXPECT_EQ(list.controls.selected, 1);  // car 2 carries 001002
     StartResultEditing(editing_);
     EXPECT_FALSE(editing_.clubChipsEditing);
     StopEditing(editing_);
@@ -110,8 +105,11 @@ TEST_F(LiveTableEditingTest, TypedTimesGoIntoTheDriversCarsAndMoveTheOrder) {
 
 TEST_F(LiveTableEditingTest, AClubChipChosenCountsTheNextPassingForItsCar) {
     TransponderModeChosen(editing_, kClubChipsRadio);
-    EditClickResult r = Click(8, 0);
+    EditClickResult r = Click(8, 1);  // only the transponder cell opens the set's twenty entries
     ASSERT_TRUE(r.controls.list);
+    EXPECT_EQ(r.controls.choices[19], "001020");
+    EXPECT_EQ(r.controls.selected, 1);  // car 2 carries 001002
+    r = Click(8, 0);
     TransponderChosen(editing_, engine_.tables, r.controls.choices[4].View());  // 001005
     EXPECT_EQ(Car(0).transponder, "001005");
     EXPECT_EQ(engine_.tables.standings[0].transponder, "001005");
@@ -119,9 +117,10 @@ TEST_F(LiveTableEditingTest, AClubChipChosenCountsTheNextPassingForItsCar) {
     Car(0).laps = Car(0).passingCount = Car(0).totalTime = 0;
     StartAndGo();
     Wait(3000);
-    Cross({4});  // transponder 1005, now car 1's
-    Wait(20);
     Cross({0});  // its former transponder counts for nobody
+    Wait(20);
+    EXPECT_EQ(Car(0).passingCount, 0);
+    Cross({4});  // 1005, now car 1's
     Wait(20);
     EXPECT_EQ(Car(0).passingCount, 1);
 }
