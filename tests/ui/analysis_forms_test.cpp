@@ -29,11 +29,8 @@ class AnalysisForms : public ::testing::Test {
     void SetUp() override {
         ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
         test::FailOnUnexpectedMessages(messages);
-        port.failOpen = true;
         w = std::make_unique<MainWindow>(platform);
         w->show();
-        messages.Expect(MessageAnswer::Ok);  // no decoder
-        w->ConnectDecoder();
         test::PrepareEvent(2, 2, 1, messages);
         EventHeader h;
         ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
