@@ -3,6 +3,7 @@
 #include <QIcon>
 #include <QRegularExpressionValidator>
 
+#include "platform/cp1252.h"
 #include "platform/qt/form_kit.h"
 #include "shell/pictures.h"
 
