@@ -42,7 +42,7 @@ inline std::string DriverName(int category, int k) {
            " OF SOME LENGTH";
 }
 
-// A run of 20 car slots: the first `cars` hold the drivers from `firstDriver` on (wrapping at
+// A run of 20 car places: the first `cars` hold the drivers from `firstDriver` on (wrapping at
 // 200), each with `passings` passings; the others are empty. Lap times vary with `seed`.
 inline RunCars FullRun(int category, int firstDriver, int cars, int passings, int seed) {
     RunCars out{};
@@ -100,16 +100,16 @@ inline std::string LargestEventBytes(int carsPerHeat) {
                   Lines(kRunDoneFlagCount, "1\t") + "\r\n");
     AppendSection(bytes, kTrackTitle, kTrackPairs, "Grand Prix\tRC Club\tLille\t12\t\r\n");
     for (int c = 1; c <= kCategories; ++c) {
-        std::string names, slots = "1\t10\t9\t\r\n", overall = "CLASSEMENTToursTemps\t4\t\r\n";
+        std::string names, places = "1\t10\t9\t\r\n", overall = "CLASSEMENTToursTemps\t4\t\r\n";
         for (int k = 0; k < kParticipants; ++k) {
             names += DriverName(c, k) + "\t123456\t" + (k % 7 == 0 ? "27.145" : "2.4Ghz") +
                      "\t\t\t\t\t\r\n";
-            slots += DriverName(c, k) + "\t\r\n";
+            places += DriverName(c, k) + "\t\r\n";
             overall += DriverName(c, k) + "\t\r\n";
         }
-        slots += Lines(kHeatSlots - kParticipants, std::string(kEmptySlotName) + "\t\r\n");
+        places += Lines(kHeatSlots - kParticipants, std::string(kEmptySlotName) + "\t\r\n");
         AppendSection(bytes, ParticipantsTitle(c).View(), kParticipantsPairs, names);
-        AppendSection(bytes, HeatSlotListTitle(c).View(), kHeatSlotListPairs, slots);
+        AppendSection(bytes, HeatSlotListTitle(c).View(), kHeatSlotListPairs, places);
         AppendSection(bytes, QualifOptionsTitle(c).View(), kQualifOptionsPairs,
                       "CLASSEMENTToursTemps\tDUREESERIETemps\t5\t1\t5\t0\tDEPARTSignalSonore\t"
                       "ORDREDEPARTFixe\tFINTEMPSFinirTour\tFINTOURFinirTour\t\r\n");
