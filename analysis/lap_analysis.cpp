@@ -38,15 +38,6 @@ std::int32_t AverageOf(const RunCar& car, int first, int last) {
     return std::int32_t(span / (last - first + 1));
 }
 
-TextStyle Label(int height, Align align = Align::Left, bool bold = false) {
-    TextStyle s;
-    s.font.height = height;
-    s.font.weight = bold ? 700 : 400;
-    s.align = align;
-    s.colour = kAxis;
-    return s;
-}
-
 Text<16> TenthsText(std::int32_t ms) {
     Text<16> t;
     Format(t, "%d.%d", ms / 1000, (ms % 1000) / 100);
@@ -54,6 +45,15 @@ Text<16> TenthsText(std::int32_t ms) {
 }
 
 }  // namespace
+
+TextStyle ChartText(int height, Align align, bool bold, Rgb colour) {
+    TextStyle s;
+    s.font.height = height;
+    s.font.weight = bold ? 700 : 400;
+    s.align = align;
+    s.colour = colour;
+    return s;
+}
 
 std::int32_t LapOf(const RunCar& car, int i) {
     if (i < 1 || i > car.passingCount || i >= kHistorySize) return 0;
@@ -204,8 +204,8 @@ AnalysisTitles AnalysisTitlesOf(std::string_view runLabel, std::string_view driv
 
 void PaintLapStatistics(Canvas& canvas, const LapStatistics& s, Point at) {
     DataViewTexts d = DataViewOf(s);
-    TextStyle label = Label(16, Align::Left, true);
-    TextStyle value = Label(16);
+    TextStyle label = ChartText(16, Align::Left, true);
+    TextStyle value = ChartText(16);
     struct Line {
         const char* label;
         std::string_view value, note;
@@ -223,12 +223,13 @@ void PaintLapStatistics(Canvas& canvas, const LapStatistics& s, Point at) {
     }
     y += 14;
     canvas.DrawText({at.x, y}, "Lap time", label);
-    canvas.DrawText({at.x + 300, y}, "% laps", Label(16, Align::Right, true));
+    canvas.DrawText({at.x + 300, y}, "% laps", ChartText(16, Align::Right, true));
     y += 24;
     canvas.DrawLine({at.x, y - 3}, {at.x + 310, y - 3}, 1, kAxis);
     for (int k = 0; k < kLapClasses; ++k) {
         canvas.DrawText({at.x, y}, d.classes[std::size_t(k)].View(), value);
-        canvas.DrawText({at.x + 300, y}, d.shares[std::size_t(k)].View(), Label(16, Align::Right));
+        canvas.DrawText({at.x + 300, y}, d.shares[std::size_t(k)].View(),
+                        ChartText(16, Align::Right));
         y += 22;
     }
 }
@@ -243,11 +244,11 @@ void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area) {
     const int left = area.left + 50;
     const int bottom = area.top + 40 + kHeight;
     const int right = left + kPitch * kHistogramLimits;
-    canvas.DrawText({area.left + 4, area.top + 4}, "Laps", Label(13, Align::Left, true));
+    canvas.DrawText({area.left + 4, area.top + 4}, "Laps", ChartText(13, Align::Left, true));
     Text<96> caption;
     Format(caption, "%d laps   best %s   average %s", h.count, LapTimeText(h.best).CStr(),
            LapTimeText(h.average).CStr());
-    canvas.DrawText({right, area.top + 4}, caption.View(), Label(13, Align::Right));
+    canvas.DrawText({right, area.top + 4}, caption.View(), ChartText(13, Align::Right));
     // One line per unit of the scale while they stay apart; above ten units only every tenth
     // of the scale is labelled, and drawn darker.
     int labelled = scale > 10 ? scale / 10 : 1;
@@ -260,7 +261,7 @@ void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area) {
         if (!label) continue;
         Text<8> n;
         Format(n, "%d", u);
-        canvas.DrawText({left - 6, y - 6}, n.View(), Label(12, Align::Right));
+        canvas.DrawText({left - 6, y - 6}, n.View(), ChartText(12, Align::Right));
     }
     for (int k = 0; k < kHistogramLimits; ++k) {
         int laps = k < kHistogramClasses ? h.counts[std::size_t(k)] : h.overflow;
@@ -270,16 +271,16 @@ void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area) {
             canvas.DrawRectangle({x, top, x + kBarWidth, bottom}, 1, kAxis, true, kBar);
             Text<8> n;
             Format(n, "%d", laps);
-            canvas.DrawText({x + kBarWidth / 2, top - 14}, n.View(), Label(11, Align::Centre));
+            canvas.DrawText({x + kBarWidth / 2, top - 14}, n.View(), ChartText(11, Align::Centre));
         }
         // The limits on two staggered lines, so that every one of them stays readable.
         canvas.DrawLine({x, bottom}, {x, bottom + (k % 2 ? 16 : 4)}, 1, kAxis);
         canvas.DrawText({x, bottom + (k % 2 ? 17 : 5)}, TenthsText(h.limits[std::size_t(k)]).View(),
-                        Label(11, Align::Centre));
+                        ChartText(11, Align::Centre));
     }
     canvas.DrawLine({left, bottom}, {right, bottom}, 1, kAxis);
     canvas.DrawLine({left, bottom}, {left, bottom - kHeight - 10}, 1, kAxis);
-    canvas.DrawText({right, bottom + 34}, "Lap time (s)", Label(13, Align::Right, true));
+    canvas.DrawText({right, bottom + 34}, "Lap time (s)", ChartText(13, Align::Right, true));
 }
 
 void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rect area) {
@@ -302,9 +303,10 @@ void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rec
     for (std::int32_t t = axis.low; t <= axis.high; t += step) {
         int y = yOf(t);
         canvas.DrawLine({left, y}, {right, y}, 1, kGrid);
-        canvas.DrawText({left - 6, y - 7}, TenthsText(t).View(), Label(12, Align::Right));
+        canvas.DrawText({left - 6, y - 7}, TenthsText(t).View(), ChartText(12, Align::Right));
     }
-    canvas.DrawText({area.left + 4, area.top + 6}, "Lap time (s)", Label(13, Align::Left, true));
+    canvas.DrawText({area.left + 4, area.top + 6}, "Lap time (s)",
+                    ChartText(13, Align::Left, true));
     // Lap numbers under the axis, as many as fit.
     int labelEvery = 1;
     while (curve.count > 1 && (right - left) * labelEvery / (curve.count - 1) < 24) {
@@ -316,18 +318,18 @@ void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rec
         canvas.DrawLine({x, bottom}, {x, bottom + 4}, 1, kAxis);
         Text<8> n;
         Format(n, "%d", i);
-        canvas.DrawText({x, bottom + 6}, n.View(), Label(12, Align::Centre));
+        canvas.DrawText({x, bottom + 6}, n.View(), ChartText(12, Align::Centre));
     }
     canvas.DrawLine({left, bottom}, {right, bottom}, 1, kAxis);
     canvas.DrawLine({left, top - 10}, {left, bottom}, 1, kAxis);
-    canvas.DrawText({right, bottom + 24}, "Lap", Label(13, Align::Right, true));
+    canvas.DrawText({right, bottom + 24}, "Lap", ChartText(13, Align::Right, true));
     // The average as a reference line.
     Text<40> average;
     Format(average, "average %s", LapTimeText(curve.average).CStr());
     if (curve.average >= axis.low && curve.average <= axis.high) {
         int y = yOf(curve.average);
         canvas.DrawLine({left, y}, {right, y}, 1, kAverageLine);
-        canvas.DrawText({right, y - 16}, average.View(), Label(12, Align::Right));
+        canvas.DrawText({right, y - 16}, average.View(), ChartText(12, Align::Right));
     }
     Point previous{};
     for (int i = curve.first; i <= curve.last; ++i) {
@@ -349,7 +351,7 @@ void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rec
         Point p{xOf(i), yOf(lap)};
         Align align = p.x > (left + right) / 2 ? Align::Right : Align::Left;
         canvas.DrawText({p.x + (align == Align::Left ? 6 : -6), best ? p.y + 4 : p.y - 18},
-                        mark.View(), Label(12, align, true));
+                        mark.View(), ChartText(12, align, true));
     }
 }
 
@@ -359,9 +361,9 @@ void PaintLapStrip(Canvas& canvas, const RunCar& car, int scroll, Point at) {
         if (lap > car.passingCount) break;
         Text<8> head;
         Format(head, "L%d", lap);
-        canvas.DrawText({at.x + 70 * j + 60, at.y}, head.View(), Label(14, Align::Right, true));
+        canvas.DrawText({at.x + 70 * j + 60, at.y}, head.View(), ChartText(14, Align::Right, true));
         canvas.DrawText({at.x + 70 * j + 60, at.y + 20}, LapTimeText(LapOf(car, lap)).View(),
-                        Label(14, Align::Right));
+                        ChartText(14, Align::Right));
     }
 }
 

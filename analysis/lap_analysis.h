@@ -100,6 +100,10 @@ struct AnalysisTitles {
 AnalysisTitles AnalysisTitlesOf(std::string_view runLabel, std::string_view driver,
                                 std::string_view track, std::string_view description);
 
+// The text of the charts and tables, in the default face.
+TextStyle ChartText(int height, Align align = Align::Left, bool bold = false,
+                    Rgb colour = {0, 0, 0});
+
 // The drawings, inside `area` (labels included).
 void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area);
 void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rect area);

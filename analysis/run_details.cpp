@@ -20,15 +20,6 @@ constexpr Rgb kCarColours[kCarSlots] = {
     {170, 110, 40}, {128, 0, 0},     {0, 0, 128},     {128, 128, 0},   {90, 90, 90},
     {255, 200, 0},  {100, 100, 255}, {200, 100, 100}, {0, 200, 120},   {0, 0, 0}};
 
-TextStyle Style(int height, Align align = Align::Left, bool bold = false, Rgb colour = kBlack) {
-    TextStyle s;
-    s.font.height = height;
-    s.font.weight = bold ? 700 : 400;
-    s.align = align;
-    s.colour = colour;
-    return s;
-}
-
 int PassingsOf(const RunCar& car) {
     return std::clamp(car.passingCount, 0, kMaxPassings);
 }
@@ -152,7 +143,7 @@ void PaintRunDetails(Canvas& canvas, const RunDetails& details, DetailsView view
                             colour);
         }
         canvas.DrawText({layout.legend.left + (chart ? 22 : 0), y}, LegendLine(details, c).View(),
-                        Style(15, Align::Left, false, colour));
+                        ChartText(15, Align::Left, false, colour));
     }
     if (chart) {
         if (PositionsChartShown(details)) PaintPositionsChart(canvas, details, layout.chart);
@@ -164,7 +155,8 @@ void PaintRunDetails(Canvas& canvas, const RunDetails& details, DetailsView view
         int car = firstCar + col;
         if (car >= details.realCars) break;
         int x = g.left + 60 + 70 * (col + 1);
-        canvas.DrawText({x, g.top}, LaneHead(details, car).View(), Style(16, Align::Right, true));
+        canvas.DrawText({x, g.top}, LaneHead(details, car).View(),
+                        ChartText(16, Align::Right, true));
     }
     for (int row = 0; row < kGridRows; ++row) {
         int lap = firstLap + row;
@@ -172,11 +164,11 @@ void PaintRunDetails(Canvas& canvas, const RunDetails& details, DetailsView view
         int y = g.top + 30 + 26 * row;
         Text<8> number;
         Format(number, "%d", lap + 1);
-        canvas.DrawText({g.left + 50, y}, number.View(), Style(14, Align::Right, true));
+        canvas.DrawText({g.left + 50, y}, number.View(), ChartText(14, Align::Right, true));
         for (int col = 0; col < kGridColumns && firstCar + col < details.realCars; ++col) {
             canvas.DrawText({g.left + 60 + 70 * (col + 1), y},
                             GridCell(details, view, firstCar + col, lap).View(),
-                            Style(14, Align::Right));
+                            ChartText(14, Align::Right));
         }
     }
 }
@@ -194,13 +186,13 @@ void PaintPositionsChart(Canvas& canvas, const RunDetails& details, Rect area) {
     auto xOf = [&](int j) {
         return passings == 1 ? left : left + j * (right - left) / (passings - 1);
     };
-    canvas.DrawText({area.left + 8, area.top + 8}, "Position", Style(14, Align::Left, true));
+    canvas.DrawText({area.left + 8, area.top + 8}, "Position", ChartText(14, Align::Left, true));
     for (int place = 1; place <= cars; ++place) {
         int y = yOf(place);
         canvas.DrawLine({left, y}, {right, y}, 1, kGrid);
         Text<8> p;
         Format(p, "%d", place);
-        canvas.DrawText({left - 10, y - 8}, p.View(), Style(13, Align::Right));
+        canvas.DrawText({left - 10, y - 8}, p.View(), ChartText(13, Align::Right));
     }
     int every = 1;
     while (passings > 1 && (right - left) * every / (passings - 1) < 26) {
@@ -212,10 +204,10 @@ void PaintPositionsChart(Canvas& canvas, const RunDetails& details, Rect area) {
         canvas.DrawLine({x, bottom + 6}, {x, bottom + 10}, 1, kBlack);
         Text<8> n;
         Format(n, "%d", j + 1);
-        canvas.DrawText({x, bottom + 12}, n.View(), Style(13, Align::Centre));
+        canvas.DrawText({x, bottom + 12}, n.View(), ChartText(13, Align::Centre));
     }
     canvas.DrawLine({left, bottom + 6}, {right, bottom + 6}, 1, kBlack);
-    canvas.DrawText({right, bottom + 30}, "Lap (passing)", Style(14, Align::Right, true));
+    canvas.DrawText({right, bottom + 30}, "Lap (passing)", ChartText(14, Align::Right, true));
     for (int c = 0; c < cars; ++c) {
         const RunCar& car = details.cars[std::size_t(c)];
         int n = PassingsOf(car);
@@ -229,7 +221,7 @@ void PaintPositionsChart(Canvas& canvas, const RunDetails& details, Rect area) {
             Text<8> lane;
             Format(lane, "L%d", details.lanes[std::size_t(c)]);
             canvas.DrawText({previous.x + 4, previous.y - 8}, lane.View(),
-                            Style(12, Align::Left, true, kCarColours[c]));
+                            ChartText(12, Align::Left, true, kCarColours[c]));
         }
     }
 }

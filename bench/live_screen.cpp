@@ -14,6 +14,7 @@
 #include <chrono>
 #include <vector>
 
+#include "bench/offscreen_app.h"
 #include "platform/qt/qt_canvas.h"
 #include "shell/heartbeat.h"
 #include "shell/live_screen.h"
@@ -21,15 +22,6 @@
 
 namespace velkaro {
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_live_screen";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // The projector look of docs/projector.scrn, as the display options would keep it.
 DisplaySettings Theme(int style) {
@@ -73,7 +65,7 @@ LiveRows TwentyRows() {
 // height, 1080 or 2160; range(2): 0 every layer painted (the first paint of a look), 1 the paint
 // after a counted passing (the backdrop kept from the paint before).
 void Paint(benchmark::State& state) {
-    App();
+    bench::OffscreenApp();
     DisplaySettings settings = Theme(int(state.range(0)));
     const int height = int(state.range(1));
     const bool afterPassing = state.range(2) != 0;
@@ -131,7 +123,7 @@ BENCHMARK(Paint)
 // reports are: 500 intervals measured under the dialog. With a plain QTimer (heartbeat:0) the
 // dialog's loop gets no beat at all; it is closed after 2 s and that one gap is what it shows.
 void TimerUnderModalDialog(benchmark::State& state) {
-    App();
+    bench::OffscreenApp();
     const bool heartbeat = state.range(0) != 0;
     std::vector<double> intervals;
     for (auto _ : state) {

@@ -10,23 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/offscreen_app.h"
 #include "common/report_frame.h"
 #include "platform/qt/qt_dialogs.h"
 
 namespace velkaro {
 namespace {
 
-QGuiApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_print_report";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QGuiApplication app(argc, argv);
-    return app;
-}
-
 void ReportToPdf(benchmark::State& state) {
-    App();
+    bench::OffscreenApp<QGuiApplication>();
     constexpr int kRows = 200;
     std::vector<std::string> names;
     for (int i = 0; i < kRows; ++i) names.push_back("Driver n\xB0" + std::to_string(i + 1));

@@ -12,20 +12,12 @@
 
 #include "analysis/forms/analysis_forms.h"
 #include "analysis/run_details.h"
+#include "bench/offscreen_app.h"
 #include "platform/fake/fake_messages.h"
 #include "platform/qt/qt_canvas.h"
 
 namespace velkaro {
 namespace {
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "bench_run_details";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication app(argc, argv);
-    return app;
-}
 
 // A scratch folder holding the file, made the current directory as the program's folder is.
 void WriteBusyRun() {
@@ -59,7 +51,7 @@ void BM_ReadAndPlace(benchmark::State& state) {
 BENCHMARK(BM_ReadAndPlace)->Unit(benchmark::kMillisecond);
 
 void BM_OpenFormAndFirstPaint(benchmark::State& state) {
-    App();
+    bench::OffscreenApp();
     WriteBusyRun();
     FakeMessages messages;
     for (auto _ : state) {
@@ -71,7 +63,7 @@ void BM_OpenFormAndFirstPaint(benchmark::State& state) {
 BENCHMARK(BM_OpenFormAndFirstPaint)->Unit(benchmark::kMillisecond);
 
 void BM_PositionsChart(benchmark::State& state) {
-    App();
+    bench::OffscreenApp();
     WriteBusyRun();
     RunDetails details;
     LoadRunDetails(details);

@@ -60,6 +60,13 @@ Text<160> DateFooter(std::string_view prefix, const LocalDateTime& now) {
     return footer;
 }
 
+void SetCategoryAndEvent(ReportHeader& header, std::string_view category,
+                         std::string_view eventName, std::string_view circuit) {
+    Format(header.category, "CATEGORY : %.*s", int(category.size()), category.data());
+    Format(header.event, "Event : %.*s - %.*s", int(eventName.size()), eventName.data(),
+           int(circuit.size()), circuit.data());
+}
+
 int ReportPageCount(int rows) {
     return rows <= 0 ? 0 : (rows - 1) / kReportRowsPerPage + 1;
 }
@@ -122,20 +129,36 @@ bool DrawReport(Canvas& canvas, const ReportHeader& header, const ReportTable& t
     return true;
 }
 
-PrintOutcome PrintReport(Dialogs& dialogs, Messages& messages, Clock& clock,
-                         std::string_view documentName, ReportHeader header,
-                         std::string_view footerPrefix, const ReportTable& table) {
+PrintOutcome PrintPages(
+    Dialogs& dialogs, Messages& messages, Clock& clock, std::string_view documentName,
+    std::string_view footerPrefix, int pages,
+    const std::function<void(Canvas& page, const Text<160>& footer, int index)>& draw) {
     std::unique_ptr<PrintJob> job = dialogs.Print(documentName, PageOrientation::Portrait);
     if (!job) return PrintOutcome::Cancelled;
-    if (ReportPageCount(table.rows) == 0) return PrintOutcome::Empty;
-    header.footer = DateFooter(footerPrefix, clock.Now());
-    bool drawn = DrawReport(job->Page(), header, table);
-    bool sent = job->Finish();
+    if (pages == 0) return PrintOutcome::Empty;
+    const Text<160> footer = DateFooter(footerPrefix, clock.Now());
+    bool drawn = true;
+    for (int p = 0; p < pages && drawn; ++p) {
+        if (p > 0) drawn = job->Page().NewPage();
+        if (drawn) draw(job->Page(), footer, p);
+    }
+    const bool sent = job->Finish();
     if (!drawn || !sent) {
         messages.Error(kPrintFailed);
         return PrintOutcome::Failed;
     }
     return PrintOutcome::Printed;
+}
+
+PrintOutcome PrintReport(Dialogs& dialogs, Messages& messages, Clock& clock,
+                         std::string_view documentName, ReportHeader header,
+                         std::string_view footerPrefix, const ReportTable& table) {
+    return PrintPages(dialogs, messages, clock, documentName, footerPrefix,
+                      ReportPageCount(table.rows),
+                      [&](Canvas& page, const Text<160>& footer, int index) {
+                          header.footer = footer;
+                          DrawReportPage(page, header, table, index);
+                      });
 }
 
 }  // namespace velkaro

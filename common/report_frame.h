@@ -72,6 +72,10 @@ struct ReportTable {
     std::function<ReportCell(int row, int column)> cell;
 };
 
+// The "CATEGORY : %s" and "Event : %s - %s" lines.
+void SetCategoryAndEvent(ReportHeader& header, std::string_view category,
+                         std::string_view eventName, std::string_view circuit);
+
 // 0 when there is nothing to print.
 int ReportPageCount(int rows);
 
@@ -83,9 +87,15 @@ bool DrawReport(Canvas& canvas, const ReportHeader& header, const ReportTable& t
 
 enum class PrintOutcome { Printed, Cancelled, Empty, Failed };
 
-// The print dialog, then the document: the date footer is taken once the printer is chosen.
-// A cancelled dialog or an empty table prints nothing and says nothing; a failing printer says
-// kPrintFailed once.
+// The print dialog, then `pages` pages, each drawn by `draw` (page from 0) with the date
+// footer taken once the printer is chosen. A cancelled dialog or no page prints nothing and
+// says nothing; a failing printer says kPrintFailed once.
+PrintOutcome PrintPages(
+    Dialogs& dialogs, Messages& messages, Clock& clock, std::string_view documentName,
+    std::string_view footerPrefix, int pages,
+    const std::function<void(Canvas& page, const Text<160>& footer, int index)>& draw);
+
+// PrintPages for a report laid out on this frame.
 PrintOutcome PrintReport(Dialogs& dialogs, Messages& messages, Clock& clock,
                          std::string_view documentName, ReportHeader header,
                          std::string_view footerPrefix, const ReportTable& table);

@@ -119,10 +119,8 @@ ReportTable ClosureReportTable(const ClosureTable& table, const ClosureTexts& te
 ReportHeader ClosureReportHeader(std::string_view categoryName, std::string_view eventName,
                                  std::string_view circuitName) {
     ReportHeader h;
-    std::string category(categoryName), event(eventName), circuit(circuitName);
-    Format(h.category, "CATEGORY : %s", category.c_str());
+    SetCategoryAndEvent(h, categoryName, eventName, circuitName);
     h.title = kClosureTitle;
-    Format(h.event, "Event : %s - %s", event.c_str(), circuit.c_str());
     h.footerX = 100;
     return h;
 }

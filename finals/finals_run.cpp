@@ -14,19 +14,6 @@ namespace velkaro {
 
 namespace {
 
-bool Abandon(RunEngine& e, std::string_view message) {
-    e.runLoaded = e.armed = e.fresh = e.everStarted = 0;
-    e.kind = RunKind::None;
-    e.messages->Error(message);
-    return false;
-}
-
-void ResetRun(RunTables& t) {
-    ResetRunCars(t.cars);
-    t.carsInUse = InitStandings(t.standings, t.cars);
-    InitLiveRows(t.rows, t.standings, t.carsInUse);
-}
-
 bool Written(FileOutcome outcome, Messages& messages, const Disk& disk) {
     if (outcome != FileOutcome::Unavailable) return outcome == FileOutcome::Done;
     if (disk.LastFault() == DiskFault::Missing) {
@@ -57,24 +44,10 @@ bool FinalsRunOfNode(int code, int& category, int& level, char& letter) {
 
 bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRun& event,
                    Disk& disk) {
-    if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
     if (c < 1 || c > kCategories || level < 0 || level > kFinalsLevels) return false;
     if (level == 0) letter = 'A';
+    if (!BeginLoading(e)) return false;
     RunTables& t = e.tables;
-
-    e.modifyResultsAllowed = true;
-    e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
-    ClearRunCars(t.cars);
-    ClearStandings(t.standings);
-    t.rows.fill(LiveRow{});
-    t.carsInUse = 0;
-    e.runTitle.Clear();
-    e.categoryHeader.Clear();
-    e.runHeader.Clear();
-    e.eventHeader.Clear();
-    e.trailer = RunTrailer{};
-    e.holdsResults = 0;
-    e.radioConflict = 0;
     e.finalsStatus = 0;
     e.options = RunOptions{};
     e.options.minimumLapSeconds = event.minimumLapSeconds;
@@ -84,10 +57,12 @@ bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRu
 
     Participants participants{};
     FileOutcome read = ReadParticipants(c, participants, disk);
-    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
-    if (read == FileOutcome::NoSection) return Abandon(e, kParticipantsTitleNotFound);
+    if (read == FileOutcome::Unavailable) return AbandonLoading(e, kRaceFileNotFound);
+    if (read == FileOutcome::NoSection) return AbandonLoading(e, kParticipantsTitleNotFound);
     EventHeader header;
-    if (ReadEventHeader(header, disk) != FileOutcome::Done) return Abandon(e, kRaceFileNotFound);
+    if (ReadEventHeader(header, disk) != FileOutcome::Done) {
+        return AbandonLoading(e, kRaceFileNotFound);
+    }
     const CategoryRecord& cat = header.categories[std::size_t(c - 1)];
     OverallClassification overall;
     read = ReadOverallClassification(c, cat.participants, overall, disk);
@@ -125,13 +100,9 @@ bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRu
     e.nodeCode = FinalsRunNode(c, level, letter);
     e.normalizedNode = 10000 + e.nodeCode % 10000;
 
-    std::string eventName(event.eventName);
-    std::string circuitName(event.circuitName);
-    std::string categoryName(event.categoryName);
     e.runTitle = FinalsRunTitleText(event.categoryName, level, letter);
-    Format(e.categoryHeader, "CATEGORY : %s", categoryName.c_str());
     e.runHeader = FinalsRunHeader(level, letter);
-    Format(e.eventHeader, "Event : %s - %s", eventName.c_str(), circuitName.c_str());
+    SetEventHeaders(e, event);
 
     RunNames names = PlaceFinalsRun(level, letter, levels, overall.names, orderedA, orderedB);
     for (int k = 0; k < kCarSlots; ++k) t.cars[std::size_t(k)].driverName = names[std::size_t(k)];
@@ -147,33 +118,8 @@ bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRu
         e.finalsStatus = status;
     }
 
-    if (event.personalChips) AssignPersonalTransponders(t.cars, participants);
-    e.radioConflict = CheckRadioConflict(t.cars, participants);
-    RebuildLiveOrder(t, e.options);
-
-    e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
-    if (e.holdsResults != 0) {
-        e.armed = 0;
-        e.fresh = 0;
-    } else {
-        e.armed = 1;
-        e.fresh = 1;
-        ResetRun(t);
-    }
     // Its result chose who drives a run above it: it can be looked at, not changed.
-    if (e.finalsStatus == 2) {
-        e.armed = e.fresh = e.everStarted = e.runLoaded = 0;
-        e.modifyResultsAllowed = false;
-    }
-
-    ResetClockTexts(e);
-    e.carButtons.fill(false);
-    for (int k = 0; k < std::clamp(t.carsInUse, 0, kCarSlots); ++k) {
-        int car = t.standings[std::size_t(k)].carNumber;
-        if (car >= 1 && car <= kCarSlots) e.carButtons[std::size_t(car - 1)] = true;
-    }
-    ++e.repaints;
-    RefreshPanel(e);
+    FinishLoading(e, participants, event, e.finalsStatus == 2);
     return true;
 }
 

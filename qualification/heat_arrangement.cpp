@@ -429,22 +429,10 @@ void DrawArrangementPage(Canvas& canvas, const Arrangement& a, const Text<160>& 
 
 PrintOutcome PrintArrangement(const Arrangement& a, Dialogs& dialogs, Messages& messages,
                               Clock& clock) {
-    std::unique_ptr<PrintJob> job = dialogs.Print(kArrangementDocument, PageOrientation::Portrait);
-    if (!job) return PrintOutcome::Cancelled;
-    const int pages = ArrangementPageCount(a);
-    if (pages == 0) return PrintOutcome::Empty;
-    const Text<160> footer = DateFooter("", clock.Now());
-    bool drawn = true;
-    for (int p = 0; p < pages && drawn; ++p) {
-        if (p > 0) drawn = job->Page().NewPage();
-        if (drawn) DrawArrangementPage(job->Page(), a, footer, p);
-    }
-    const bool sent = job->Finish();
-    if (!drawn || !sent) {
-        messages.Error(kPrintFailed);
-        return PrintOutcome::Failed;
-    }
-    return PrintOutcome::Printed;
+    return PrintPages(dialogs, messages, clock, kArrangementDocument, "", ArrangementPageCount(a),
+                      [&](Canvas& page, const Text<160>& footer, int index) {
+                          DrawArrangementPage(page, a, footer, index);
+                      });
 }
 
 }  // namespace velkaro

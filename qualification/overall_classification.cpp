@@ -214,20 +214,15 @@ void ParseStoredRound(LineReader& r, int wanted, std::array<RoundResult, kPartic
 
 void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out, Disk& disk) {
     out = StoredRounds{};
-    EventFile f;
-    if (!f.Open(disk)) return;
-    out.outcome = FileOutcome::Done;
     std::vector<SectionTitle> titles;
     for (int r = 1; r <= Clamp(rounds, 0, kRounds); ++r) {
         titles.push_back(RoundClassificationTitle(category, r));
     }
-    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
-    for (std::size_t r = 0; r < at.size(); ++r) {
-        if (!at[r].found) continue;
+    bool opened = ReadSectionsIn(titles, disk, [&](std::size_t r, LineReader& lines) {
         out.rounds[r].outcome = FileOutcome::Done;
-        LineReader lines(f.bytes, at[r].body);
         ParseStoredRound(lines, Clamp(participants, 0, kParticipants), out.lines[r], out.rounds[r]);
-    }
+    });
+    if (opened) out.outcome = FileOutcome::Done;
 }
 
 int ParticipantsOf(const OverallSheet& sheet) {
@@ -474,12 +469,9 @@ void DrawOverallScreen(Canvas& canvas, const OverallSheet& sheet, int scroll) {
 
 ReportHeader OverallReportHeader(const OverallSheet& sheet) {
     ReportHeader h;
-    std::string_view name = sheet.header.name.View();
-    std::string_view event = sheet.track.eventName.View(), circuit = sheet.track.circuit.View();
-    Format(h.category, "CATEGORY : %.*s", int(name.size()), name.data());
+    SetCategoryAndEvent(h, sheet.header.name.View(), sheet.track.eventName.View(),
+                        sheet.track.circuit.View());
     h.title = "Qualification : Overall classification";
-    Format(h.event, "Event : %.*s - %.*s", int(event.size()), event.data(), int(circuit.size()),
-           circuit.data());
     h.footerX = 60;
     return h;
 }

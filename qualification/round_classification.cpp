@@ -226,21 +226,29 @@ std::vector<SectionPosition> FindSectionsIn(std::string_view file,
     return found;
 }
 
+bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
+                    const std::function<void(std::size_t index, LineReader& lines)>& parse) {
+    EventFile f;
+    if (!f.Open(disk)) return false;
+    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        if (!at[i].found) continue;
+        LineReader lines(f.bytes, at[i].body);
+        parse(i, lines);
+    }
+    return true;
+}
+
 void ReadRoundHeats(int category, int round, int heats, int perHeat, RoundHeatsRead& out,
                     Disk& disk) {
-    EventFile f;
-    if (!f.Open(disk)) return;
-    out.outcome = FileOutcome::Done;
     int n = Clamp(heats, 0, kHeatsPerRound);
     std::vector<SectionTitle> titles;
     for (int h = 1; h <= n; ++h) titles.push_back(HeatTitle(category, round, h));
-    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
-    for (std::size_t h = 0; h < at.size(); ++h) {
-        if (!at[h].found) continue;
+    bool opened = ReadSectionsIn(titles, disk, [&](std::size_t h, LineReader& lines) {
         out.heats[h].outcome = FileOutcome::Done;
-        LineReader lines(f.bytes, at[h].body);
         ParseHeat(lines, Clamp(perHeat, 0, kCarSlots), out.lines[h], out.heats[h]);
-    }
+    });
+    if (opened) out.outcome = FileOutcome::Done;
 }
 
 int ParticipantsOf(const RoundSheet& sheet) {
@@ -485,12 +493,9 @@ void DrawRoundScreen(Canvas& canvas, const RoundSheet& sheet, int scroll) {
 
 ReportHeader RoundReportHeader(const RoundSheet& sheet) {
     ReportHeader h;
-    std::string_view name = sheet.header.name.View();
-    std::string_view event = sheet.track.eventName.View(), circuit = sheet.track.circuit.View();
-    Format(h.category, "CATEGORY : %.*s", int(name.size()), name.data());
+    SetCategoryAndEvent(h, sheet.header.name.View(), sheet.track.eventName.View(),
+                        sheet.track.circuit.View());
     Format(h.title, "Qualification : Classification Round%d", sheet.round);
-    Format(h.event, "Event : %.*s - %.*s", int(event.size()), event.data(), int(circuit.size()),
-           circuit.data());
     h.footerX = 100;
     return h;
 }

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -11,6 +12,7 @@
 #include "event/event_file.h"
 #include "event/section.h"
 #include "event/sections.h"
+#include "event/text_lines.h"
 #include "platform/canvas.h"
 #include "platform/text.h"
 
@@ -67,6 +69,11 @@ struct HeatRead {
 // a round's twenty heats cost one scan of the event, not twenty.
 std::vector<SectionPosition> FindSectionsIn(std::string_view file,
                                             std::span<const SectionTitle> titles);
+
+// Every section of `titles` found in one scan of the event file, handed to `parse` with its
+// index in `titles` and a reader at its first line. False when the file cannot be opened.
+bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
+                    const std::function<void(std::size_t index, LineReader& lines)>& parse);
 
 // The round's heats, 1 to `heats`, read from one opening of the file; `found[h - 1]` says
 // whether heat h has a section.

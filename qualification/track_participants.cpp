@@ -194,10 +194,8 @@ void BuildParticipantsReport(ParticipantsReport& report, std::string_view catego
     report.table = &work.table;
     report.rows = work.count;
     report.header.footerX = 140;
-    Format(report.header.category, "CATEGORY : %.*s", int(categoryName.size()),
-           categoryName.data());
+    SetCategoryAndEvent(report.header, categoryName, track.eventName.View(), track.circuit.View());
     Format(report.header.title, "List of participants (%d drivers)", work.count);
-    Format(report.header.event, "Event : %s - %s", track.eventName.CStr(), track.circuit.CStr());
     for (int i = 0; i < work.count; ++i) {
         const std::size_t r = static_cast<std::size_t>(i);
         Format(report.numbers[r], "%d", i + 1);
@@ -225,23 +223,13 @@ void DrawParticipantsPage(Canvas& canvas, const ParticipantsReport& report, int 
 
 PrintOutcome PrintParticipants(const ParticipantsReport& report, Dialogs& dialogs,
                                Messages& messages, Clock& clock) {
-    std::unique_ptr<PrintJob> job = dialogs.Print(kParticipantsDocument, PageOrientation::Portrait);
-    if (!job) return PrintOutcome::Cancelled;
-    const int pages = ReportPageCount(report.rows);
-    if (pages == 0) return PrintOutcome::Empty;
     ParticipantsReport dated = report;
-    dated.header.footer = DateFooter("", clock.Now());
-    bool drawn = true;
-    for (int p = 0; p < pages && drawn; ++p) {
-        if (p > 0) drawn = job->Page().NewPage();
-        if (drawn) DrawParticipantsPage(job->Page(), dated, p);
-    }
-    const bool sent = job->Finish();
-    if (!drawn || !sent) {
-        messages.Error(kPrintFailed);
-        return PrintOutcome::Failed;
-    }
-    return PrintOutcome::Printed;
+    return PrintPages(dialogs, messages, clock, kParticipantsDocument, "",
+                      ReportPageCount(report.rows),
+                      [&](Canvas& page, const Text<160>& footer, int index) {
+                          dated.header.footer = footer;
+                          DrawParticipantsPage(page, dated, index);
+                      });
 }
 
 }  // namespace velkaro

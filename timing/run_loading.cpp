@@ -34,8 +34,28 @@ void ApplyQualifOptions(RunOptions& o, const QualifOptions& q) {
     o.lapsEnd = q.endAtLaps;
 }
 
-// A load that stops half-way leaves no run to drive.
-bool Abandon(RunEngine& e, std::string_view message) {
+}  // namespace
+
+bool BeginLoading(RunEngine& e) {
+    if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
+    RunTables& t = e.tables;
+    e.modifyResultsAllowed = true;
+    e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
+    ClearRunCars(t.cars);
+    ClearStandings(t.standings);
+    t.rows.fill(LiveRow{});
+    t.carsInUse = 0;
+    e.runTitle.Clear();
+    e.categoryHeader.Clear();
+    e.runHeader.Clear();
+    e.eventHeader.Clear();
+    e.trailer = RunTrailer{};
+    e.holdsResults = 0;
+    e.radioConflict = 0;
+    return true;
+}
+
+bool AbandonLoading(RunEngine& e, std::string_view message) {
     e.runLoaded = e.armed = e.fresh = e.everStarted = 0;
     e.kind = RunKind::None;
     e.messages->Error(message);
@@ -48,42 +68,65 @@ void ResetRun(RunTables& t) {
     InitLiveRows(t.rows, t.standings, t.carsInUse);
 }
 
-}  // namespace
+void SetEventHeaders(RunEngine& e, const EventForRun& event) {
+    std::string categoryName(event.categoryName);
+    std::string eventName(event.eventName);
+    std::string circuitName(event.circuitName);
+    Format(e.categoryHeader, "CATEGORY : %s", categoryName.c_str());
+    Format(e.eventHeader, "Event : %s - %s", eventName.c_str(), circuitName.c_str());
+}
+
+void FinishLoading(RunEngine& e, const Participants& participants, const EventForRun& event,
+                   bool locked) {
+    RunTables& t = e.tables;
+    if (event.personalChips) AssignPersonalTransponders(t.cars, participants);
+    e.radioConflict = CheckRadioConflict(t.cars, participants);
+    RebuildLiveOrder(t, e.options);
+
+    e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
+    if (e.holdsResults != 0) {
+        e.armed = 0;  // shown as stored; "Clear" before it runs again
+        e.fresh = 0;
+    } else {
+        e.armed = 1;
+        e.fresh = 1;
+        ResetRun(t);
+    }
+    if (locked) {
+        e.armed = e.fresh = e.everStarted = e.runLoaded = 0;
+        e.modifyResultsAllowed = false;
+    }
+
+    ResetClockTexts(e);
+    e.carButtons.fill(false);
+    for (int k = 0; k < std::clamp(t.carsInUse, 0, kCarSlots); ++k) {
+        int car = t.standings[static_cast<std::size_t>(k)].carNumber;
+        if (car >= 1 && car <= kCarSlots) e.carButtons[static_cast<std::size_t>(car - 1)] = true;
+    }
+    ++e.repaints;
+    RefreshPanel(e);
+}
 
 bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk& disk) {
-    if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
     if (c < 1 || c > kCategories || r < 1 || r > kRounds || h < 1 || h > kHeatsPerRound) {
         return false;
     }
+    if (!BeginLoading(e)) return false;
     RunTables& t = e.tables;
-
-    e.modifyResultsAllowed = true;
-    e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
 
     Participants participants{};
     HeatSlotList slots;  // every slot empty
     StartingGrids grids;
-    ClearRunCars(t.cars);
-    ClearStandings(t.standings);
-    t.rows.fill(LiveRow{});
-    t.carsInUse = 0;
-    e.runTitle.Clear();
-    e.categoryHeader.Clear();
-    e.runHeader.Clear();
-    e.eventHeader.Clear();
-    e.trailer = RunTrailer{};
-    e.holdsResults = 0;
-    e.radioConflict = 0;
     e.options = HeatDefaults(event);
 
     FileOutcome read = ReadParticipants(c, participants, disk);
-    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
-    if (read == FileOutcome::NoSection) return Abandon(e, kParticipantsTitleNotFound);
+    if (read == FileOutcome::Unavailable) return AbandonLoading(e, kRaceFileNotFound);
+    if (read == FileOutcome::NoSection) return AbandonLoading(e, kParticipantsTitleNotFound);
     read = ReadHeatSlotList(c, slots, disk);
-    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
+    if (read == FileOutcome::Unavailable) return AbandonLoading(e, kRaceFileNotFound);
     if (read == FileOutcome::NoSection) e.messages->Error(kArrangementTitleNotFound);
     read = ReadStartingGrids(c, grids, disk);
-    if (read == FileOutcome::Unavailable) return Abandon(e, kRaceFileNotFound);
+    if (read == FileOutcome::Unavailable) return AbandonLoading(e, kRaceFileNotFound);
     if (read == FileOutcome::NoSection) e.messages->Error(kGridsTitleNotFound);
     QualifOptions qualif;
     if (ReadQualifOptions(c, qualif, disk) == FileOutcome::Done) {
@@ -98,12 +141,9 @@ bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk&
     e.normalizedNode = 10000 + e.nodeCode % 10000;
 
     std::string categoryName(event.categoryName);
-    std::string eventName(event.eventName);
-    std::string circuitName(event.circuitName);
     Format(e.runTitle, " %s - Round%d - Heat%d ", categoryName.c_str(), r, h);
-    Format(e.categoryHeader, "CATEGORY : %s", categoryName.c_str());
     Format(e.runHeader, "Qualification : Round%d - Heat%d", r, h);
-    Format(e.eventHeader, "Event : %s - %s", eventName.c_str(), circuitName.c_str());
+    SetEventHeaders(e, event);
 
     // Car k + 1 takes the driver of the heat slot its grid place points to. A place that points
     // nowhere in this heat (0: the round's grid was never stored) leaves the car empty.
@@ -127,32 +167,7 @@ bool LoadHeat(RunEngine& e, int c, int r, int h, const EventForRun& event, Disk&
     ResetRun(t);
     if (stored == FileOutcome::Done) ReadRunResult(e.sectionTitle.View(), t.cars, e.trailer, disk);
 
-    if (event.personalChips) AssignPersonalTransponders(t.cars, participants);
-    e.radioConflict = CheckRadioConflict(t.cars, participants);
-    RebuildLiveOrder(t, e.options);
-
-    e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
-    if (e.holdsResults != 0) {
-        e.armed = 0;  // shown as stored; "Clear" before it runs again
-        e.fresh = 0;
-    } else {
-        e.armed = 1;
-        e.fresh = 1;
-        ResetRun(t);
-    }
-    if (event.finalsState == 2) {
-        e.armed = e.fresh = e.everStarted = e.runLoaded = 0;
-        e.modifyResultsAllowed = false;
-    }
-
-    ResetClockTexts(e);
-    e.carButtons.fill(false);
-    for (int k = 0; k < std::clamp(t.carsInUse, 0, kCarSlots); ++k) {
-        int car = t.standings[static_cast<std::size_t>(k)].carNumber;
-        if (car >= 1 && car <= kCarSlots) e.carButtons[static_cast<std::size_t>(car - 1)] = true;
-    }
-    ++e.repaints;
-    RefreshPanel(e);
+    FinishLoading(e, participants, event, event.finalsState == 2);
     return true;
 }
 

@@ -32,6 +32,25 @@ struct EventForRun {
 bool LoadHeat(RunEngine& engine, int category, int round, int heat, const EventForRun& event,
               Disk& disk = SystemDisk());
 
+// The steps every run's loading shares (heats here, finals runs in finals/). The panel is
+// emptied and marked loaded, armed and fresh; false, with nothing touched, while a run or scan
+// is on.
+bool BeginLoading(RunEngine& engine);
+
+// A load that stops half-way leaves no run to drive: the message shown, false returned.
+bool AbandonLoading(RunEngine& engine, std::string_view message);
+
+// The cars as at the start, the standings and live rows rebuilt from them.
+void ResetRun(RunTables& tables);
+
+// The category and event lines of the panel's heading.
+void SetEventHeaders(RunEngine& engine, const EventForRun& event);
+
+// Once the stored result is read: transponders and radio check, live order, armed only when the
+// run holds no result, view-only when `locked`, and the panel refreshed.
+void FinishLoading(RunEngine& engine, const Participants& participants, const EventForRun& event,
+                   bool locked);
+
 // Every car takes the transponder of the participant of its name (the last one listed wins);
 // a car without one keeps its own.
 void AssignPersonalTransponders(RunCars& cars, const Participants& participants);

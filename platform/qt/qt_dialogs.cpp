@@ -107,20 +107,6 @@ std::optional<Rgb> QtDialogs::ChooseColour(Rgb initial, std::array<Rgb, 16>& cus
     return Rgb{std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue())};
 }
 
-std::optional<Font> QtDialogs::ChooseFont(const Font& initial) {
-    bool ok = false;
-    QFont f = QFontDialog::getFont(&ok, ToQFont(initial), parent_);
-    if (!ok) return std::nullopt;
-    Font out;
-    out.face = FromQString(f.family());
-    out.height = f.pixelSize() > 0 ? f.pixelSize() : f.pointSize() * 4 / 3;
-    out.weight = f.weight();
-    out.italic = f.italic();
-    out.underline = f.underline();
-    out.strikeOut = f.strikeOut();
-    return out;
-}
-
 namespace {
 
 Font FromQFont(const QFont& f) {
@@ -135,6 +121,13 @@ Font FromQFont(const QFont& f) {
 }
 
 }  // namespace
+
+std::optional<Font> QtDialogs::ChooseFont(const Font& initial) {
+    bool ok = false;
+    QFont f = QFontDialog::getFont(&ok, ToQFont(initial), parent_);
+    if (!ok) return std::nullopt;
+    return FromQFont(f);
+}
 
 // Qt's font chooser has underline and strike-out but no colour: it is shown inside a dialog of
 // our own with a colour button under it.

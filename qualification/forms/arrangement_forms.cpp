@@ -9,33 +9,13 @@
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
+#include "qualification/forms/form_parts.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/pictures.h"
 
 namespace velkaro {
 
 namespace {
-
-QLineEdit* NumberEdit(QWidget* form, int id, const QString& label, QRect where, int limit) {
-    auto* edit = Place(new QLineEdit(form), id, label, where);
-    edit->setFont(ProgramFont(15));
-    edit->setMaxLength(limit);
-    edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-    return edit;
-}
-
-QLabel* FormLabel(QWidget* form, int id, const QString& text, QRect where) {
-    auto* label = Place(new QLabel(text, form), id, text, where);
-    label->setFont(ProgramFont(15));
-    return label;
-}
-
-QPushButton* FormButton(QWidget* form, int id, const QString& text, QRect where) {
-    auto* button = Place(new QPushButton(text, form), id, text, where);
-    button->setFont(ProgramFont(15));
-    button->setAutoDefault(false);
-    return button;
-}
 
 // The table is painted in client pixels: the arrows' hit areas are given in them.
 constexpr QRect kScrollBarArea(704, 150, 16, 440);
@@ -62,14 +42,11 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
     name->setFont(ProgramFont(15));
     FormLabel(this, L + 2, "Nber drivers per heat", Dlu(28, 32, 110, 12));
     QLineEdit* perHeat =
-        NumberEdit(this, kDriversPerHeatEdit, "Nber drivers per heat", Dlu(140, 30, 25, 14), 2);
+        FormEdit(this, kDriversPerHeatEdit, "Nber drivers per heat", Dlu(140, 30, 25, 14), 2, true);
     FormLabel(this, L + 3, "Nber of rounds", Dlu(180, 32, 75, 12));
-    QLineEdit* rounds = NumberEdit(this, kRoundsEdit, "Nber of rounds", Dlu(258, 30, 20, 14), 1);
-    auto* print =
-        Place(new QPushButton(this), kPrintArrangementButton, "Print", Dlu(340, 10, 40, 40));
-    print->setIcon(QIcon(QString::fromStdString(FileSystemName(kPrintPicture))));
-    print->setIconSize(Dlu(0, 0, 40, 40).size() - QSize(8, 8));
-    print->setAutoDefault(false);
+    QLineEdit* rounds =
+        FormEdit(this, kRoundsEdit, "Nber of rounds", Dlu(258, 30, 20, 14), 1, true);
+    QPushButton* print = PrintButton(this, kPrintArrangementButton, Dlu(340, 10, 40, 40), 8);
     scrollBar_ =
         Place(new QScrollBar(Qt::Vertical, this), kArrangementScroll, "Heats", kScrollBarArea);
     scrollBar_->setTracking(false);

@@ -13,6 +13,7 @@
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
+#include "qualification/forms/form_parts.h"
 #include "shell/form_host.h"
 #include "shell/pictures.h"
 
@@ -21,14 +22,6 @@ namespace velkaro {
 namespace {
 
 constexpr int kFontPixels = 13;
-
-QPushButton* PrintButton(QWidget* parent, int id, QRect where) {
-    auto* b = Place(new QPushButton(parent), id, "Print", where);
-    b->setIcon(QIcon(QString::fromStdString(FileSystemName(kPrintPicture))));
-    b->setIconSize(where.size() - QSize(8, 8));
-    b->setAutoDefault(false);
-    return b;
-}
 
 // The confirming and the cancelling buttons, in the right-hand column.
 void Buttons(ModalForm* form, int x, int y, std::function<void()> validate,
@@ -115,7 +108,7 @@ RoundClassificationForm::RoundClassificationForm(int category, int round, ShellP
         scale_[std::size_t(i)] = edit;
     }
 
-    QPushButton* print = PrintButton(this, kRoundPrintButton, Dlu(486, 50, 28, 28));
+    QPushButton* print = PrintButton(this, kRoundPrintButton, Dlu(486, 50, 28, 28), 8);
     connect(print, &QPushButton::clicked, this,
             [this] { PrintRoundSheet(sheet_, platform_.dialogs, messages_, platform_.clock); });
     QPushButton* validate = nullptr;
@@ -202,7 +195,7 @@ OverallClassificationForm::OverallClassificationForm(int category, ShellPlatform
         update();
     });
 
-    QPushButton* print = PrintButton(this, kOverallPrintButton, Dlu(540, 50, 28, 28));
+    QPushButton* print = PrintButton(this, kOverallPrintButton, Dlu(540, 50, 28, 28), 8);
     connect(print, &QPushButton::clicked, this,
             [this] { PrintOverallSheet(sheet_, platform_.dialogs, messages_, platform_.clock); });
     QPushButton* validate = nullptr;

@@ -17,6 +17,7 @@
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
+#include "qualification/forms/form_parts.h"
 #include "shell/form_host.h"
 #include "shell/pictures.h"
 
@@ -24,43 +25,10 @@ namespace velkaro {
 
 namespace {
 
-QLabel* Label(QWidget* form, int id, const QString& text, QRect where) {
-    auto* label = Place(new QLabel(text, form), id, text, where);
-    label->setFont(ProgramFont(15));
-    return label;
-}
-
-QLineEdit* Edit(QWidget* form, int id, const QString& label, QRect where, int limit,
-                bool digits = false) {
-    auto* edit = Place(new QLineEdit(form), id, label, where);
-    edit->setFont(ProgramFont(15));
-    edit->setMaxLength(limit);
-    // A numeric edit takes digits only, as the system's numeric edits always did.
-    if (digits) {
-        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-    }
-    return edit;
-}
-
 QLineEdit* Shown(QWidget* form, int id, const QString& label, QRect where) {
-    QLineEdit* edit = Edit(form, id, label, where, 32767);
+    QLineEdit* edit = FormEdit(form, id, label, where, 32767);
     edit->setReadOnly(true);
     return edit;
-}
-
-QPushButton* Button(QWidget* form, int id, const QString& text, QRect where) {
-    auto* button = Place(new QPushButton(text, form), id, text, where);
-    button->setFont(ProgramFont(15));
-    button->setAutoDefault(false);
-    return button;
-}
-
-QPushButton* PrintButton(QWidget* form, int id, QRect where) {
-    auto* button = Place(new QPushButton(form), id, "Print", where);
-    button->setIcon(QIcon(QString::fromStdString(FileSystemName(kPrintPicture))));
-    button->setIconSize(where.size() - QSize(6, 6));
-    button->setAutoDefault(false);
-    return button;
 }
 
 QRadioButton* Radio(QWidget* form, QButtonGroup* group, int id, const QString& text, QRect where) {
@@ -94,9 +62,10 @@ TrackForm::TrackForm(Messages& messages, QWidget* parent, Disk& disk)
                             "Lenght :",       "Record Laptime :",  "by",        "Location :",
                             "Min. lap time :"};
     for (int i = 0; i < 9; ++i) {
-        Label(this, kTrackFormLabels + i + 1, labels[i], Dlu(10, 12 + 20 * i, 80, 12));
+        FormLabel(this, kTrackFormLabels + i + 1, labels[i], Dlu(10, 12 + 20 * i, 80, 12));
     }
-    QLineEdit* name = Edit(this, kEventNameEdit, labels[0], Dlu(92, 10, 185, 14), kEventNameLimit);
+    QLineEdit* name =
+        FormEdit(this, kEventNameEdit, labels[0], Dlu(92, 10, 185, 14), kEventNameLimit);
     auto* clubs = Place(new QComboBox(this), kClubList, labels[1], Dlu(92, 30, 185, 14));
     auto* circuits = Place(new QComboBox(this), kCircuitList, labels[2], Dlu(92, 50, 185, 14));
     clubs->setFont(ProgramFont(15));
@@ -106,12 +75,12 @@ TrackForm::TrackForm(Messages& messages, QWidget* parent, Disk& disk)
         circuitFields_[std::size_t(i)] =
             Shown(this, kFirstCircuitField + i, labels[3 + i], Dlu(92, 70 + 20 * i, widths[i], 14));
     }
-    Label(this, kTrackFormLabels + 10, "m", Dlu(136, 92, 20, 12));
+    FormLabel(this, kTrackFormLabels + 10, "m", Dlu(136, 92, 20, 12));
     minimumLap_ =
-        Edit(this, kMinimumLapEdit, labels[8], Dlu(92, 170, 30, 14), kMinimumLapDigits, true);
-    Label(this, kTrackFormLabels + 11, "s", Dlu(126, 172, 20, 12));
-    auto* enter = Button(this, kConfirmButton, "Enter", Dlu(160, 205, 55, 16));
-    auto* cancel = Button(this, kCancelButton, "Cancel", Dlu(222, 205, 55, 16));
+        FormEdit(this, kMinimumLapEdit, labels[8], Dlu(92, 170, 30, 14), kMinimumLapDigits, true);
+    FormLabel(this, kTrackFormLabels + 11, "s", Dlu(126, 172, 20, 12));
+    auto* enter = FormButton(this, kConfirmButton, "Enter", Dlu(160, 205, 55, 16));
+    auto* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(222, 205, 55, 16));
 
     track_.minLapTime = "2";
     TrackRecord stored = track_;
@@ -184,24 +153,24 @@ ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& di
       disk_(disk),
       drivers_(std::make_unique<DriverTable>()),
       work_(std::make_unique<ParticipantsWork>()) {
-    Label(this, kParticipantsFormLabels + 1, "List of participants :", Dlu(10, 10, 90, 12));
+    FormLabel(this, kParticipantsFormLabels + 1, "List of participants :", Dlu(10, 10, 90, 12));
     QLineEdit* name =
         Shown(this, kParticipantsCategory, "List of participants :", Dlu(102, 8, 120, 14));
-    Label(this, kParticipantsFormLabels + 2,
-          "Participants in the category :", Dlu(10, 28, 130, 12));
+    FormLabel(this, kParticipantsFormLabels + 2,
+              "Participants in the category :", Dlu(10, 28, 130, 12));
     count_ =
         Shown(this, kParticipantsCount, "Participants in the category :", Dlu(142, 26, 40, 14));
     participants_ =
         Place(new QListWidget(this), kParticipantsList, "Participants", Dlu(10, 46, 165, 220));
-    Label(this, kParticipantsFormLabels + 3, "DataBase :", Dlu(225, 30, 80, 12));
+    FormLabel(this, kParticipantsFormLabels + 3, "DataBase :", Dlu(225, 30, 80, 12));
     database_ = Place(new QListWidget(this), kDatabaseList, "DataBase :", Dlu(225, 46, 165, 220));
     participants_->setFont(ProgramFont(15));
     database_->setFont(ProgramFont(15));
-    QPushButton* add = Button(this, kAddParticipantButton, "<-", Dlu(182, 110, 36, 18));
-    QPushButton* remove = Button(this, kRemoveParticipantButton, "->", Dlu(182, 140, 36, 18));
-    QPushButton* print = PrintButton(this, kPrintParticipantsButton, Dlu(182, 200, 36, 30));
-    QPushButton* validate = Button(this, kConfirmButton, "Validate", Dlu(250, 276, 65, 16));
-    QPushButton* cancel = Button(this, kCancelButton, "Cancel", Dlu(325, 276, 65, 16));
+    QPushButton* add = FormButton(this, kAddParticipantButton, "<-", Dlu(182, 110, 36, 18));
+    QPushButton* remove = FormButton(this, kRemoveParticipantButton, "->", Dlu(182, 140, 36, 18));
+    QPushButton* print = PrintButton(this, kPrintParticipantsButton, Dlu(182, 200, 36, 30), 6);
+    QPushButton* validate = FormButton(this, kConfirmButton, "Validate", Dlu(250, 276, 65, 16));
+    QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(325, 276, 65, 16));
 
     if (ReadEventHeader(header_, disk_) == FileOutcome::Unavailable) {
         fileMissing_ = true;
@@ -273,7 +242,7 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, QWidget* 
       category_(category),
       disk_(disk) {
     const int L = kQualifOptionsFormLabels;
-    Label(this, L + 1, "Parameters of the qualifying heats : ", Dlu(10, 10, 165, 12));
+    FormLabel(this, L + 1, "Parameters of the qualifying heats : ", Dlu(10, 10, 165, 12));
     QLineEdit* name = Shown(this, kOptionsCategory,
                             "Parameters of the qualifying heats : ", Dlu(178, 8, 190, 14));
 
@@ -287,21 +256,21 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, QWidget* 
     duration_ = {Radio(this, duration, 4402, "Time", Dlu(20, 95, 60, 12)),
                  Radio(this, duration, 4403, "Nber laps", Dlu(20, 110, 60, 12))};
     QLineEdit* minutes =
-        Edit(this, kRunMinutesEdit, "Run time", Dlu(90, 94, 30, 14), kRunMinutesDigits, true);
+        FormEdit(this, kRunMinutesEdit, "Run time", Dlu(90, 94, 30, 14), kRunMinutesDigits, true);
     QLineEdit* laps =
-        Edit(this, kRunLapsEdit, "Number of laps", Dlu(90, 94, 30, 14), kRunLapsDigits, true);
-    durationEdits_ = {minutes, Label(this, 4419, "min", Dlu(124, 96, 30, 12)), laps,
-                      Label(this, 4420, "laps", Dlu(124, 96, 30, 12))};
+        FormEdit(this, kRunLapsEdit, "Number of laps", Dlu(90, 94, 30, 14), kRunLapsDigits, true);
+    durationEdits_ = {minutes, FormLabel(this, 4419, "min", Dlu(124, 96, 30, 12)), laps,
+                      FormLabel(this, 4420, "laps", Dlu(124, 96, 30, 12))};
 
     Group(this, L + 4, "Timing", Dlu(195, 80, 175, 50));
-    Label(this, L + 5, "Countdown", Dlu(205, 95, 95, 12));
+    FormLabel(this, L + 5, "Countdown", Dlu(205, 95, 95, 12));
     QLineEdit* countdown =
-        Edit(this, kCountdownEdit, "Countdown", Dlu(300, 94, 35, 14), kCountdownDigits, true);
-    Label(this, L + 6, "s", Dlu(340, 96, 20, 12));
-    Label(this, L + 7, "Delay between 2 runs", Dlu(205, 112, 95, 12));
-    QLineEdit* delay =
-        Edit(this, kDelayEdit, "Delay between 2 runs", Dlu(300, 111, 35, 14), kDelayDigits, true);
-    Label(this, L + 8, "min", Dlu(340, 113, 25, 12));
+        FormEdit(this, kCountdownEdit, "Countdown", Dlu(300, 94, 35, 14), kCountdownDigits, true);
+    FormLabel(this, L + 6, "s", Dlu(340, 96, 20, 12));
+    FormLabel(this, L + 7, "Delay between 2 runs", Dlu(205, 112, 95, 12));
+    QLineEdit* delay = FormEdit(this, kDelayEdit, "Delay between 2 runs", Dlu(300, 111, 35, 14),
+                                kDelayDigits, true);
+    FormLabel(this, L + 8, "min", Dlu(340, 113, 25, 12));
 
     Group(this, L + 9, "Start", Dlu(10, 135, 360, 75));
     auto* start = new QButtonGroup(this);
@@ -328,8 +297,9 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, QWidget* 
               Dlu(20, 283, 200, 12)),
         Radio(this, lapsEnd, 4418, "All drivers must carry out all of the laps",
               Dlu(20, 296, 200, 12))};
-    QPushButton* validate = Button(this, kConfirmButton, "Validate", Dlu(380 - 150, 312, 65, 15));
-    QPushButton* cancel = Button(this, kCancelButton, "Cancel", Dlu(380 - 78, 312, 65, 15));
+    QPushButton* validate =
+        FormButton(this, kConfirmButton, "Validate", Dlu(380 - 150, 312, 65, 15));
+    QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(380 - 78, 312, 65, 15));
 
     EventHeader header;
     if (OpenQualifOptions(category_, options_, disk_) == FileOutcome::Unavailable ||
