@@ -254,7 +254,7 @@ Fault RunOn(const Options& o, std::string bytes, std::string& out) {
 }
 
 bool WantsHelp(const std::vector<std::string>& args) {
-    return args.empty() || std::find(args.begin(), args.end(), "--help") != args.end() ||
+    return std::find(args.begin(), args.end(), "--help") != args.end() ||
            std::find(args.begin(), args.end(), "-h") != args.end();
 }
 
@@ -262,8 +262,8 @@ bool WantsHelp(const std::vector<std::string>& args) {
 
 int RunTool(const std::vector<std::string>& args, std::string& out, std::string& err) {
     if (WantsHelp(args)) {
-        (args.empty() ? err : out) += kUsage;
-        return args.empty() ? kExitUsage : kExitDone;
+        out += kUsage;
+        return kExitDone;
     }
     Options o;
     Fault f = ParseArgs(args, o);

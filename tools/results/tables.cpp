@@ -167,13 +167,12 @@ std::vector<Table> FinalsTables(const Event& event, int category, Disk& disk) {
     const CategoryRecord& record = event.header.categories[std::size_t(category - 1)];
     std::string name = CategoryName(event, category);
     auto cars = std::make_unique<RunCars>();
-    int start = -1;
-    for (int level = kFinalsLevels; level >= 0; --level) {
+    // Levels above the starting one have no runs: nothing is placed there.
+    const int start = StartLevelOf(record.finalsRuns);
+    for (int level = std::min(start, kFinalsLevels); level >= 0; --level) {
         for (char letter : {'A', 'B'}) {
             if (level == 0 && letter == 'B') continue;
             FinalsField field = PlaceStoredFinalsRun(category, record, level, letter, disk);
-            if (start < 0) start = field.levels.startLevel;
-            if (level > start) continue;
             Table t;
             t.id = "c" + std::to_string(category) + "-" + LevelId(level, letter);
             std::string runText = Utf8FromCp1252(FinalsLevelText(level, letter).View());
