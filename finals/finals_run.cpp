@@ -42,6 +42,28 @@ bool FinalsRunOfNode(int code, int& category, int& level, char& letter) {
     return true;
 }
 
+FinalsField PlaceStoredFinalsRun(int c, const CategoryRecord& cat, int level, char letter,
+                                 Disk& disk) {
+    FinalsField field;
+    if (level == 0) letter = 'A';
+    OverallClassification overall;
+    field.overall = ReadOverallClassification(c, cat.participants, overall, disk);
+    FinalsLadder ladder = DefaultFinalsLadder(cat.participants);
+    ReadFinalsLadder(c, ladder, disk);
+    field.levels = LevelsOf(ladder, cat.finalsRuns);
+    std::array<SectionTitle, 2> sourceTitles =
+        SourceTitles(c, level, letter, field.levels.startLevel);
+    std::array<FinalsSource, 2> sources{};
+    for (std::size_t i = 0; i < 2; ++i) {
+        if (!sourceTitles[i].Empty()) ReadFinalsSource(sourceTitles[i].View(), sources[i], disk);
+        sources[i] = OrderSourceResult(sources[i]);
+    }
+    // The Final's sources are the two 1/2 runs; a run's own source is the run below it.
+    const FinalsSource& orderedB = level == 0 ? sources[1] : sources[0];
+    field.names = PlaceFinalsRun(level, letter, field.levels, overall.names, sources[0], orderedB);
+    return field;
+}
+
 bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRun& event,
                    Disk& disk) {
     if (c < 1 || c > kCategories || level < 0 || level > kFinalsLevels) return false;
@@ -64,23 +86,11 @@ bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRu
         return AbandonLoading(e, kRaceFileNotFound);
     }
     const CategoryRecord& cat = header.categories[std::size_t(c - 1)];
-    OverallClassification overall;
-    read = ReadOverallClassification(c, cat.participants, overall, disk);
-    if (read == FileOutcome::NoSection) e.messages->Error(kOverallTitleNotFound);
-    FinalsLadder ladder = DefaultFinalsLadder(cat.participants);
-    ReadFinalsLadder(c, ladder, disk);
+    FinalsField field = PlaceStoredFinalsRun(c, cat, level, letter, disk);
+    if (field.overall == FileOutcome::NoSection) e.messages->Error(kOverallTitleNotFound);
     FinalsOptions finalsOptions;
     ReadFinalsOptions(c, finalsOptions, disk);
-    LevelValues levels = LevelsOf(ladder, cat.finalsRuns);
-    std::array<SectionTitle, 2> sourceTitles = SourceTitles(c, level, letter, levels.startLevel);
-    std::array<FinalsSource, 2> sources{};
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (!sourceTitles[i].Empty()) ReadFinalsSource(sourceTitles[i].View(), sources[i], disk);
-        sources[i] = OrderSourceResult(sources[i]);
-    }
-    // The Final's sources are the two 1/2 runs; a run's own source is the run below it.
-    const FinalsSource& orderedA = sources[0];
-    const FinalsSource& orderedB = level == 0 ? sources[1] : sources[0];
+    const LevelValues& levels = field.levels;
 
     int minutes = levels.duration[std::size_t(level)];
     e.options.durationTotalMinutes = minutes;
@@ -104,8 +114,8 @@ bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRu
     e.runHeader = FinalsRunHeader(level, letter);
     SetEventHeaders(e, event);
 
-    RunNames names = PlaceFinalsRun(level, letter, levels, overall.names, orderedA, orderedB);
-    for (int k = 0; k < kCarSlots; ++k) t.cars[std::size_t(k)].driverName = names[std::size_t(k)];
+    for (int k = 0; k < kCarSlots; ++k)
+        t.cars[std::size_t(k)].driverName = field.names[std::size_t(k)];
 
     e.sectionTitle = FinalsRunTitle(c, level, letter);
     std::int32_t status = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "event/event_model.h"
+#include "finals/arrangement.h"
 #include "platform/disk.h"
 #include "platform/messages.h"
 #include "timing/run_control.h"
@@ -15,6 +16,17 @@ namespace velkaro {
 int FinalsRunNode(int category, int level, char letter);
 // The run a node stands for; false for any other node.
 bool FinalsRunOfNode(int code, int& category, int& level, char& letter);
+
+// The field of a finals run as the ladder places it from what the event file holds: the stored
+// overall ranking, the ladder, and the ordered results of the source runs. `overall` says how
+// reading the ranking went (NoSection: the ranking was never validated).
+struct FinalsField {
+    FileOutcome overall = FileOutcome::Unavailable;
+    LevelValues levels;
+    RunNames names{};
+};
+FinalsField PlaceStoredFinalsRun(int category, const CategoryRecord& record, int level, char letter,
+                                 Disk& disk = SystemDisk());
 
 // Loads the run of `level` (0 the Final) and `letter` of category c: its drivers placed by the
 // ladder and matched to their transponders, the finals options, the level's duration and delay,

@@ -15,6 +15,7 @@
 #include "event/settings_files.h"
 #include "tests/event/crash_disk.h"
 #include "tests/event/event_fixtures.h"
+#include "tools/results/results_tool.h"
 
 namespace velkaro {
 namespace {
@@ -168,6 +169,22 @@ void ReadEverything(const std::string& bytes, std::mt19937& rng) {
         ReadFinalsRunResult(FinalsRunTitle(c, 0, 'A').View(), run->cars, status, run->trailer,
                             disk);
         CheckCars(run->cars);
+    }
+
+    // The command-line tool over the same bytes, on one file in ten (it opens whole sheets): a
+    // status it documents and at most one line.
+    const bool runTool = rng() % 10 == 0;
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"check", "EVENT"},
+             {"round", "EVENT", "--category", "1", "--round", "1"},
+             {"overall", "EVENT", "--category", "1"},
+             {"finals", "EVENT", "--category", "1"},
+             {"closure", "EVENT", "--category", "1"}}) {
+        if (!runTool) break;
+        std::string out, err;
+        int status = results::RunToolOnBytes(args, bytes, out, err);
+        ASSERT_TRUE(status == 0 || status == 2 || status == 3) << args[0] << " " << status;
+        ASSERT_LE(std::count(err.begin(), err.end(), '\n'), 1) << args[0] << " " << err;
     }
 
     // Whatever the file, a section written into it reads back as written.
