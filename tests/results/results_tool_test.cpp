@@ -6,7 +6,7 @@
 #include "event/section.h"
 #include "qualification/overall_classification.h"
 #include "qualification/round_classification.h"
-#include "tests/classification/classification_fixture.h"
+#include "tests/qualification/classification_fixture.h"
 #include "tests/event/event_fixtures.h"
 #include "tools/results/results_tool.h"
 
@@ -36,7 +36,7 @@ class ResultsTool : public test::EventFolderTest {
   protected:
     void SetUp() override {
         EventFolderTest::SetUp();
-        test::PrepareTwoHeats(messages_);
+        test::PrepareCategory(messages_);
         test::SetCategory(1, 0);
         EventHeader h;
         ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
