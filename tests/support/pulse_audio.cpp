@@ -114,7 +114,7 @@ bool EndHeard(const MonitorRecording& r, std::int64_t at, const PcmSound& ref) {
 }
 
 std::int64_t Find(const MonitorRecording& r, std::int64_t from, std::int64_t to,
-                  const PcmSound& ref) {
+                  const PcmSound& ref, bool byEnd) {
     // Its first loud 10 ms: a stall of the machine inside the quiet lead-in does not hide it.
     std::int64_t loud = 0;
     while (std::abs(ref.samples[std::size_t(loud)]) < 1000) ++loud;
@@ -122,6 +122,15 @@ std::int64_t Find(const MonitorRecording& r, std::int64_t from, std::int64_t to,
     const PcmSound head{"", {first, first + 10 * kSamplesPerMs}};
     for (std::int64_t at = std::max<std::int64_t>(from, 0); at < to; ++at) {
         if (Heard(r, at + loud, head) == 10 * kSamplesPerMs) return at;
+    }
+    if (!byEnd) return -1;
+    auto last = std::int64_t(ref.samples.size()) - 1;
+    while (std::abs(ref.samples[std::size_t(last)]) < 1000) --last;
+    const std::int64_t tailAt = last - 5 * kSamplesPerMs;
+    const auto tailFirst = ref.samples.begin() + tailAt;
+    const PcmSound tail{"", {tailFirst, tailFirst + 5 * kSamplesPerMs}};
+    for (std::int64_t at = std::max<std::int64_t>(from, 0); at < to + 50 * kSamplesPerMs; ++at) {
+        if (Heard(r, at + tailAt, tail) == 5 * kSamplesPerMs) return at;
     }
     return -1;
 }

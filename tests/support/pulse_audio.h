@@ -70,7 +70,9 @@ std::int64_t Heard(const MonitorRecording& r, std::int64_t at, const PcmSound& r
 // cut), give or take what the stalls of a loaded machine delay (heard as stutter, not a cut end).
 bool EndHeard(const MonitorRecording& r, std::int64_t at, const PcmSound& ref);
 // The first place in [from, to) where the sound starts, found by its first loud 10 ms; -1 if none.
+// With `byEnd`, a start whose first 10 ms a stall of the machine split is found by the sound's
+// last loud 5 ms instead (late by the stall, so still an upper bound of the delay).
 std::int64_t Find(const MonitorRecording& r, std::int64_t from, std::int64_t to,
-                  const PcmSound& ref);
+                  const PcmSound& ref, bool byEnd = false);
 
 }  // namespace velkaro::test
