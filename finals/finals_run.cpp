@@ -12,20 +12,6 @@
 
 namespace velkaro {
 
-namespace {
-
-bool Written(FileOutcome outcome, Messages& messages, const Disk& disk) {
-    if (outcome != FileOutcome::Unavailable) return outcome == FileOutcome::Done;
-    if (disk.LastFault() == DiskFault::Missing) {
-        messages.Error(kRaceFileNotFound);
-    } else {
-        messages.Error(CannotWrite(disk.LastFault(), kWorkingCopy) + std::string(kRunKept));
-    }
-    return false;
-}
-
-}  // namespace
-
 int FinalsRunNode(int category, int level, char letter) {
     int offset = level == 0 ? 0 : 2 * level - 1 + (letter == 'B' ? 1 : 0);
     return category * 10000 + node::kFinal + offset;
@@ -147,16 +133,16 @@ bool RecordLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, 
         SourceTitles(e.category, e.finalsLevel, e.finalsLetter, StartLevelOf(cat.finalsRuns));
     std::array<RelatedRun, 2> related{RelatedRun{sources[0].View(), 2},
                                       RelatedRun{sources[1].View(), 2}};
-    if (!Written(WriteFinalsRunResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), 1,
-                                      related, e.trailer, messages, disk),
-                 messages, disk)) {
+    if (!RunWritten(WriteFinalsRunResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(),
+                                         1, related, e.trailer, messages, disk),
+                    messages, disk)) {
         return false;
     }
     cat.finalsState = 2;
-    if (!Written(WriteEventHeader(model.header, disk), messages, disk)) return false;
+    if (!RunWritten(WriteEventHeader(model.header, disk), messages, disk)) return false;
     model.runDone.flags[c][std::size_t(FinalsFlagIndex(e.finalsLevel, e.finalsLetter))] =
         RunHoldsResult(e.tables.cars) ? 1 : 0;
-    if (!Written(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
+    if (!RunWritten(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
     e.holdsResults = 1;
     e.finalsStatus = 1;
     return true;

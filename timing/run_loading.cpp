@@ -207,11 +207,7 @@ bool RunToRecord(const RunEngine& e, const EventModel& model) {
     return RunHoldsResult(e.tables.cars);
 }
 
-namespace {
-
-// Whether a write went through; when the disk refused it, the user learns why, and that the
-// run waits in the panel for another try.
-bool Written(FileOutcome outcome, Messages& messages, const Disk& disk) {
+bool RunWritten(FileOutcome outcome, Messages& messages, const Disk& disk) {
     if (outcome != FileOutcome::Unavailable) return outcome == FileOutcome::Done;
     if (disk.LastFault() == DiskFault::Missing) {
         messages.Error(kRaceFileNotFound);
@@ -221,20 +217,18 @@ bool Written(FileOutcome outcome, Messages& messages, const Disk& disk) {
     return false;
 }
 
-}  // namespace
-
 bool RecordLoadedRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
     if (!RunToRecord(e, model)) return false;
-    if (!Written(WriteHeatResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(),
-                                 e.trailer, messages, disk),
-                 messages, disk)) {
+    if (!RunWritten(WriteHeatResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(),
+                                    e.trailer, messages, disk),
+                    messages, disk)) {
         return false;
     }
     std::size_t c = static_cast<std::size_t>(e.category - 1);
     model.header.categories[c].qualificationStarted = 1;
-    if (!Written(WriteEventHeader(model.header, disk), messages, disk)) return false;
+    if (!RunWritten(WriteEventHeader(model.header, disk), messages, disk)) return false;
     model.runDone.flags[c][static_cast<std::size_t>(HeatFlagIndex(e.round, e.heat))] = 1;
-    if (!Written(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
+    if (!RunWritten(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
     e.holdsResults = 1;
     return true;
 }

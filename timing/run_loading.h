@@ -67,6 +67,10 @@ inline constexpr std::string_view kRunKept =
     "\nThe results of the run are kept: they are recorded at the next \"Save\" or when the "
     "heat is left again.";
 
+// A write that records a run: false, the user told why, unless it was done; a run not written
+// stays in the panel.
+bool RunWritten(FileOutcome outcome, Messages& messages, const Disk& disk);
+
 // Stores the run in its heat's section, marks the category's qualification as started in the
 // header and the heat as run in the flags, in that order. False when there was nothing to
 // store or a write failed (the failure was reported, and why); the run is then still to be
