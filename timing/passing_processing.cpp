@@ -1,7 +1,7 @@
 #include "timing/passing_processing.h"
 
-#include "timing/classification.h"
 #include "common/time_format.h"
+#include "timing/classification.h"
 
 namespace velkaro {
 namespace {
@@ -72,22 +72,28 @@ void ClearRunCars(RunCars& cars) {
 void HandlePassing(RunContext& run, const Passing& passing) {
     RunTables& t = *run.tables;
     std::int32_t minimumLap = run.options->minimumLapSeconds * 1000;
+    const auto& taken = run.hooks.passingTaken;
+    bool anyCar = false;
     // Every car is looked at: a transponder given to two cars counts for both.
     for (int slot = 0; slot < kCarSlots; ++slot) {
         RunCar& car = t.cars[slot];
         if (car.finished != 0 || !(car.transponder == passing.transponder.View())) continue;
+        anyCar = true;
         StorePassing(car, passing.timeMs, passing.counter);
         bool first = car.passingCount == 0 && car.startReference == 0;
         if (car.currentLapTime > minimumLap || first) {
             CountLap(run, slot);
+            if (taken) taken(passing, slot, true);
             continue;
         }
+        if (taken) taken(passing, slot, false);
         if (run.lapBeep && car.sinceLastBuzz > kBuzzQuietMs &&
             car.currentLapTime > kBuzzShortestMs) {
             if (run.sounds) run.sounds->PlayAsync(kBuzz);
             car.lastBuzzTime = static_cast<std::int32_t>(passing.timeMs - car.startReference);
         }
     }
+    if (!anyCar && taken) taken(passing, -1, false);
 }
 
 bool ManualLap(RunContext& run, int slot) {

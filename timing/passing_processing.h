@@ -4,11 +4,11 @@
 #include <functional>
 
 #include "common/circuits.h"
+#include "common/run_car.h"
+#include "common/run_options.h"
 #include "platform/clock.h"
 #include "platform/sound_player.h"
 #include "timing/passing.h"
-#include "common/run_car.h"
-#include "common/run_options.h"
 
 namespace velkaro {
 
@@ -30,6 +30,9 @@ struct RunHooks {
     // The announcements of a counted lap (best lap, lap beep, car finished).
     std::function<void(int slot)> passingSounds;
     std::function<void()> repaint;
+    // Every passing once dealt with, for a log: once per car that took it, counted or not, or
+    // once with slot -1 when no unfinished car has its transponder.
+    std::function<void(const Passing&, int slot, bool counted)> passingTaken;
 };
 
 // Everything a passing works on. Tables, options, clock and time base must be set; circuit is

@@ -63,6 +63,7 @@ RunContext MakeContext(RunEngine& e) {
                            *engine->sound);
     };
     run.hooks.repaint = [engine] { Repaint(*engine); };
+    run.hooks.passingTaken = e.passingLog;
     return run;
 }
 
@@ -360,7 +361,8 @@ void StopCommand(RunEngine& e) {
         for (RunStanding& s : e.tables.standings) s.finished = 1;
         for (LiveRow& row : e.tables.rows) row.finished = 1;
         if (e.options.delayMinutes > 0) StartDelayCountdown(e, e.options.delayMinutes);
-        circuitsLost = !SaveCircuits(e.circuits);
+        // Only a run on the event's circuit can have set a record worth keeping.
+        circuitsLost = EventCircuit(e) != nullptr && !SaveCircuits(e.circuits);
     }
     if (e.armed == 0) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);

@@ -160,6 +160,9 @@ struct RunEngine {
     bool modifyResultsAllowed = true;
     std::array<bool, kCarSlots> carButtons{};
 
+    // Told of every passing the run deals with (see RunHooks::passingTaken); may be empty.
+    std::function<void(const Passing&, int slot, bool counted)> passingLog;
+
     // For the shell: re-apply `panel` when panelChanges moves, repaint when repaints moves.
     PanelEnables panel;
     std::uint32_t panelChanges = 0;

@@ -19,6 +19,8 @@ RunOptions HeatDefaults(const EventForRun& event) {
     return o;
 }
 
+}  // namespace
+
 void ApplyQualifOptions(RunOptions& o, const QualifOptions& q) {
     o.classification = q.placing;
     o.durationKind = q.durationKind;
@@ -33,8 +35,6 @@ void ApplyQualifOptions(RunOptions& o, const QualifOptions& q) {
     o.timeEnd = q.endAtTime;
     o.lapsEnd = q.endAtLaps;
 }
-
-}  // namespace
 
 bool BeginLoading(RunEngine& e) {
     if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;

@@ -25,6 +25,9 @@ struct EventForRun {
     bool personalChips = true;     // transponder mode "Personal chips"
 };
 
+// A category's qualifying options as the run's.
+void ApplyQualifOptions(RunOptions& options, const QualifOptions& qualif);
+
 // Loads heat h of round r of category c into the race panel: drivers in grid order, the
 // category's qualifying options, the stored result when there is one. Armed when the heat holds
 // no result; view-only once the category's final is recorded. False, with nothing loaded, when

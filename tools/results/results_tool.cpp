@@ -10,8 +10,11 @@
 #include <string_view>
 
 #include "event/event_file.h"
+#include "platform/cp1252.h"
+#include "qualification/qualif_options.h"
 #include "tools/results/check.h"
 #include "tools/results/render.h"
+#include "tools/results/replay.h"
 #include "tools/results/snapshot_disk.h"
 #include "tools/results/tables.h"
 
@@ -37,11 +40,30 @@ Commands:
   closure EVENT.race --category C      the closure table
   export EVENT.race --out DIR          every table of every category as CSV (one file a table),
                                        results.json, and a static HTML site (index.html)
+  replay CAPTURE --model mk1|mk2 [--car T[=NAME]]... [run options]
+                                       a decoder capture (the decoder simulator's record format)
+                                       read as the program reads its port, in reads of at most
+                                       255 bytes every 10 ms, through the run's own passing
+                                       processing from its clock zero: each passing counted,
+                                       rejected or ignored, the live order after each lap, then
+                                       the heat's result lines as the event file stores them
 
 Options:
   --category C     the category's number (from 1) or its name
-  --format F       text (default, aligned), csv or json
+  --format F       text (default, aligned), csv or json (not replay: its log is text)
   --help           this text
+
+Replay options (as the qualifying options form offers them; unset, those of a category without
+options of its own: 1 minute from the signal, every car finishing its lap):
+  --model M        mk1 or mk2; wins over the capture's own "model" line
+  --car T[=NAME]   a car with transponder T (0 to 65535), in grid order, up to 20; a shared
+                   transponder counts for every car that has it. None: one car per transponder
+                   of the capture, named by its number, in order of first appearance
+  --minutes M | --laps N     the run's length (1 to 60 minutes, 1 to 150 laps)
+  --start S        signal, staggered (each car's first crossing starts its clock) or first-car
+  --end E          signal, finish-lap or all-laps (laps runs), where the start leaves it open
+  --min-lap S      the circuit's minimum lap time in seconds (default 2)
+  --classification laps-time|best-lap
 
 Columns (times in milliseconds in CSV and JSON, as h:mm:ss.mmm / s.mmm in text and HTML; an
 empty cell or null is a value that does not exist):
@@ -58,7 +80,8 @@ Notes above a table carry what the form would show: "Round not completed (...)",
 have no points", damaged heats, drivers no longer among the participants.
 
 Exit status: 0 done, 2 usage (unknown command or option, no such category or round),
-3 a file that cannot be read, is empty, is not an event file, or is damaged (check).
+3 a file that cannot be read, is empty, is not an event file, or is damaged (check), or a
+capture that is not one or ends in the middle of a passing.
 )USAGE";
 
 namespace {
@@ -69,7 +92,11 @@ struct Options {
     std::string command, file, category, out;
     std::optional<int> round, best;
     Format format = Format::Text;
+    std::vector<std::pair<std::string, std::string>> replay;  // in the order given
 };
+
+constexpr std::string_view kReplayOptions[] = {
+    "--model", "--car", "--classification", "--minutes", "--laps", "--start", "--end", "--min-lap"};
 
 struct Fault {
     int status = kExitDone;
@@ -117,20 +144,26 @@ Fault ParseArgs(const std::vector<std::string>& args, Options& o) {
             }
         } else if (a == "--out") {
             if (!value(o.out)) return Usage("--out needs a folder");
+        } else if (std::find(std::begin(kReplayOptions), std::end(kReplayOptions), a) !=
+                   std::end(kReplayOptions)) {
+            if (!value(v)) return Usage(a + " needs a value");
+            o.replay.emplace_back(a, v);
         } else if (a.size() > 1 && a[0] == '-') {
             return Usage("unknown option \"" + a + "\"");
         } else {
             positional.push_back(a);
         }
     }
-    if (positional.size() != 2) return Usage("a command and one event file are needed");
+    if (positional.size() != 2) return Usage("a command and one file are needed");
     o.command = positional[0];
     o.file = positional[1];
-    static constexpr std::string_view kCommands[] = {"check",  "round",   "overall",
-                                                     "finals", "closure", "export"};
+    static constexpr std::string_view kCommands[] = {"check",   "round",  "overall", "finals",
+                                                     "closure", "export", "replay"};
     if (std::find(std::begin(kCommands), std::end(kCommands), o.command) == std::end(kCommands))
         return Usage("unknown command \"" + o.command + "\"");
-    bool needsCategory = o.command != "check" && o.command != "export";
+    if (o.command != "replay" && !o.replay.empty())
+        return Usage(o.replay.front().first + " is an option of replay");
+    bool needsCategory = o.command != "check" && o.command != "export" && o.command != "replay";
     if (needsCategory && o.category.empty()) return Usage(o.command + " needs --category");
     if (o.command == "round" && !o.round) return Usage("round needs --round");
     if (o.command == "export" && o.out.empty()) return Usage("export needs --out");
@@ -215,7 +248,99 @@ Fault Export(const Event& event, Disk& disk, const std::string& dir, std::string
     return {};
 }
 
+// The replay's settings from its options, checked as the qualifying options form checks them.
+Fault SetUpReplay(const Options& o, const sim::Record& capture, ReplaySetup& setup) {
+    std::optional<sim::Model> model = capture.model;
+    std::optional<std::string> minutes, laps, start, end;
+    QualifOptions& q = setup.options;
+    for (const auto& [name, v] : o.replay) {
+        int n = 0;
+        if (name == "--model") {
+            if (v != "mk1" && v != "mk2") return Usage("--model takes mk1 or mk2");
+            model = v == "mk1" ? sim::Model::Mk1 : sim::Model::Mk2;
+        } else if (name == "--car") {
+            std::size_t eq = v.find('=');
+            std::string number = v.substr(0, eq);
+            std::string car = Cp1252FromUtf8(eq == std::string::npos ? number : v.substr(eq + 1));
+            if (!ParseCount(number, n) || n < 0 || n > 65535)
+                return Usage("--car takes a transponder number from 0 to 65535, then =NAME");
+            if (car.empty() || car.size() >= 40)
+                return Usage("a car's name has 1 to 39 characters: \"" + v + "\"");
+            if (setup.cars.size() == std::size_t(kCarSlots))
+                return Usage("a run has 20 cars at most");
+            setup.cars.push_back({std::uint32_t(n), car});
+        } else if (name == "--classification") {
+            if (v != "laps-time" && v != "best-lap")
+                return Usage("--classification takes laps-time or best-lap");
+            q.placing =
+                v == "laps-time" ? Classification::ByLapsAndTime : Classification::ByBestLap;
+        } else if (name == "--min-lap") {
+            if (!ParseCount(v, n) || n < 0) return Usage("--min-lap takes seconds");
+            setup.minimumLapSeconds = n;
+        } else {
+            (name == "--minutes" ? minutes
+             : name == "--laps"  ? laps
+             : name == "--start" ? start
+                                 : end) = v;
+        }
+    }
+    if (!model) return Usage("replay needs --model mk1 or mk2: the capture names no model");
+    setup.model = *model;
+    if (minutes && laps) return Usage("a run lasts --minutes or --laps, not both");
+    if (minutes || laps) {
+        int n = 0;
+        if (!ParseCount(minutes ? *minutes : *laps, n) || n < 0)
+            return Usage(minutes ? "--minutes takes a number" : "--laps takes a number");
+        q.durationKind = minutes ? DurationKind::ByTime : DurationKind::ByLaps;
+        (minutes ? q.runMinutes : q.runLaps) =
+            (minutes ? TakeRunMinutes(*minutes) : TakeRunLaps(*laps)).value;
+    }
+    if (start) {
+        if (*start != "signal" && *start != "staggered" && *start != "first-car")
+            return Usage("--start takes signal, staggered or first-car");
+        ChooseStart(q, *start == "signal"      ? StartMode::AtSignal
+                       : *start == "staggered" ? StartMode::Staggered
+                                               : StartMode::FirstCar);
+    }
+    if (end) {
+        OptionsControls open = ControlsOf(q);
+        bool byTime = q.durationKind == DurationKind::ByTime;
+        bool taken = false;
+        if (*end == "signal") {
+            taken = byTime ? open.timeEndAtSignal : open.lapsEndAtSignal;
+            q.endAtTime = TimeEnd::AtSignal;
+            q.endAtLaps = LapsEnd::AtSignal;
+        } else if (*end == "finish-lap") {
+            taken = byTime || open.lapsEndFinishLap;
+            q.endAtTime = TimeEnd::FinishLap;
+            q.endAtLaps = LapsEnd::FinishLap;
+        } else if (*end == "all-laps") {
+            taken = !byTime && open.lapsEndAllLaps;
+            q.endAtLaps = LapsEnd::AllLaps;
+        } else {
+            return Usage("--end takes signal, finish-lap or all-laps");
+        }
+        if (!taken) return Usage("--end " + *end + " is not open to this start and duration");
+    }
+    return {};
+}
+
+Fault ReplayOn(const Options& o, std::string_view bytes, std::string& out) {
+    sim::Record capture;
+    std::string error;
+    if (!sim::ParseRecord(bytes, &capture, &error))
+        return Damaged(o.file + ": not a decoder capture: " + error);
+    ReplaySetup setup;
+    if (Fault f = SetUpReplay(o, capture, setup); f.status != kExitDone) return f;
+    setup.startedAt = SystemClock().Now();
+    ReplayOutcome replay = Replay(capture, setup);
+    out += replay.log;
+    if (!replay.fault.empty()) return Damaged(o.file + ": " + replay.fault);
+    return {};
+}
+
 Fault RunOn(const Options& o, std::string bytes, std::string& out) {
+    if (o.command == "replay") return ReplayOn(o, bytes, out);
     if (bytes.empty()) return Damaged(o.file + ": the file is empty");
     auto disk = std::make_unique<SnapshotDisk>(std::move(bytes));
     Event event;
