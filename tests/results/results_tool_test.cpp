@@ -6,8 +6,8 @@
 #include "event/section.h"
 #include "qualification/overall_classification.h"
 #include "qualification/round_classification.h"
-#include "tests/qualification/classification_fixture.h"
 #include "tests/event/event_fixtures.h"
+#include "tests/qualification/classification_fixture.h"
 #include "tools/results/results_tool.h"
 
 namespace velkaro {
@@ -104,6 +104,7 @@ TEST_F(ResultsTool, TablesAgreeWithTheFormsLogic) {
         {{"overall", event_, "--category", "1", "--best", "2", "--format", "csv"},
          [&] { return overallCsv(2); },
          1},
+        {{"finals", event_, "--category", "1", "--format", "csv"}, [] { return ""; }, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args.back());
