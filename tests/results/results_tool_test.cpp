@@ -204,6 +204,18 @@ TEST_F(ResultsTool, BadInputAndDamageAreToldInOneLine) {
          "check",
          3,
          "offset " + std::to_string(trackAt) + ": \"PisteCourse\" overflowing"},
+        {"lf, no reservations",
+         [] { return test::Golden("foreign_lf.race"); },
+         {},
+         "check",
+         3,
+         "2 damaged sections"},
+        {"ranked, finals not generated",
+         [] { return test::Golden("../results/qualification.race"); },
+         {},
+         "check",
+         0,
+         "sound: 1 categories"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
