@@ -291,6 +291,7 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     EXPECT_EQ(h.categories[0].finalsState, 1);
     EXPECT_EQ(w.State().event.header.categories[0].finalsState, 1);
 
+    test::KeepEventFile(kWorkingCopy);
     messages.Expect(MessageAnswer::No);
     w.close();
 }

@@ -6,8 +6,8 @@
 #include "event/section.h"
 #include "qualification/overall_classification.h"
 #include "qualification/round_classification.h"
-#include "tests/qualification/classification_fixture.h"
 #include "tests/event/event_fixtures.h"
+#include "tests/qualification/classification_fixture.h"
 #include "tools/results/results_tool.h"
 
 namespace velkaro {
@@ -104,6 +104,7 @@ TEST_F(ResultsTool, TablesAgreeWithTheFormsLogic) {
         {{"overall", event_, "--category", "1", "--best", "2", "--format", "csv"},
          [&] { return overallCsv(2); },
          1},
+        {{"finals", event_, "--category", "1", "--format", "csv"}, [] { return ""; }, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args[0] + " " + c.args.back());
@@ -191,6 +192,12 @@ TEST_F(ResultsTool, BadInputAndDamageAreToldInOneLine) {
          "check",
          3,
          "offset " + std::to_string(heat2At) + ": \"Cat\xC3\xA9gorie1M1S2\" cut short"},
+        {"heat cut at a line end",
+         [&] { return sound.substr(0, sound.find('\n', heat2At + 400) + 1); },
+         {},
+         "check",
+         3,
+         "\"Cat\xC3\xA9gorie1M1S2\" cut short ("},
         {"heat missing",
          [&] { return std::string(sound).replace(heat2At, heat2.size(), "Unrelated1M1S2"); },
          {},
@@ -203,6 +210,18 @@ TEST_F(ResultsTool, BadInputAndDamageAreToldInOneLine) {
          "check",
          3,
          "offset " + std::to_string(trackAt) + ": \"PisteCourse\" overflowing"},
+        {"lf, no reservations",
+         [] { return test::Golden("foreign_lf.race"); },
+         {},
+         "check",
+         3,
+         "2 damaged sections"},
+        {"ranked, finals not generated",
+         [] { return test::Golden("../results/qualification.race"); },
+         {},
+         "check",
+         0,
+         "sound: 1 categories"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

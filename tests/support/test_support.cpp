@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -47,6 +48,10 @@ void WriteWholeFile(const fs::path& file, const std::string& bytes) {
     fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out << bytes;
+}
+
+void KeepEventFile(const fs::path& file) {
+    if (const char* to = std::getenv("VELKARO_KEEP_EVENT")) WriteWholeFile(to, ReadWholeFile(file));
 }
 
 ScopedCurrentFolder::ScopedCurrentFolder(const fs::path& folder) : previous_(fs::current_path()) {

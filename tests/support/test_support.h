@@ -28,6 +28,10 @@ class TempFolder {
 std::string ReadWholeFile(const std::filesystem::path& file);
 void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes);
 
+// Copies an end-to-end run's event file to the absolute path VELKARO_KEEP_EVENT names, when it is
+// set: the golden inputs of the results tool come from such runs.
+void KeepEventFile(const std::filesystem::path& file);
+
 // Runs the rest of a test with the given folder as current directory.
 class ScopedCurrentFolder {
   public:

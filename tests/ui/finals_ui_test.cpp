@@ -357,6 +357,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
         EXPECT_EQ(Shown(form, {5702}), "200|");
         Find(form, 1)->click();
     });
+    test::KeepEventFile(kWorkingCopy);
     messages.Expect(MessageAnswer::No);
     w.close();
 }

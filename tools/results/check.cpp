@@ -22,6 +22,22 @@ std::size_t RegionBytes(int pairs) {
     return 2 * std::size_t(pairs) + 2;
 }
 
+// Only the end of the file cuts a section. One that another section follows holds all its writer
+// wrote, however short (a file from elsewhere: LF line ends, no reservation); the program reads
+// it whole and moves what follows when it rewrites it. At the end of the file a section is whole
+// when it ends with a line end and, short of its reservation, with the reservation's "1" TAB
+// filler that the program's writes leave after the content.
+bool CutByTheEnd(std::string_view bytes, std::size_t body, std::size_t size, std::size_t least) {
+    if (body + size != bytes.size()) return false;
+    if (size == 0 || !bytes.ends_with('\n')) return true;
+    if (size >= least) return false;
+    std::string_view section = bytes.substr(body, size - 1);
+    std::size_t nl = section.rfind('\n');
+    std::string_view last = nl == std::string_view::npos ? section : section.substr(nl + 1);
+    if (last.ends_with('\r')) last.remove_suffix(1);
+    return last.find_first_not_of("1\t") != std::string_view::npos;
+}
+
 }  // namespace
 
 std::vector<SectionIssue> CheckEvent(std::string_view bytes, const EventHeader& header,
@@ -37,7 +53,9 @@ std::vector<SectionIssue> CheckEvent(std::string_view bytes, const EventHeader& 
         const auto& f = flags.flags[std::size_t(c - 1)];
         bool anyHeat =
             std::any_of(f.begin(), f.begin() + kFinalFlag, [](auto v) { return v != 0; });
-        bool arranged = cat.finalsState >= 1;
+        // Validating the overall ranking sets the finals state; "Generate" counts the runs and
+        // writes the ladder, which until then takes its defaults.
+        bool arranged = cat.finalsState >= 1, generated = cat.finalsRuns >= 1;
         add(ParticipantsTitle(c).View(), kParticipantsPairs, kParticipantsPairs,
             cat.participants > 0);
         add(HeatSlotListTitle(c).View(), kHeatSlotListPairs, kHeatSlotListPairs, anyHeat);
@@ -55,7 +73,7 @@ std::vector<SectionIssue> CheckEvent(std::string_view bytes, const EventHeader& 
         add(OverallClassificationTitle(c).View(), OverallClassificationPairs(0),
             OverallClassificationPairs(kParticipants), arranged);
         add(FinalsOptionsTitle(c).View(), kFinalsOptionsPairs, kFinalsOptionsPairs, false);
-        add(FinalsLadderTitle(c).View(), kFinalsLadderPairs, kFinalsLadderPairs, arranged);
+        add(FinalsLadderTitle(c).View(), kFinalsLadderPairs, kFinalsLadderPairs, generated);
         for (int level = 0; level <= kFinalsLevels; ++level) {
             for (char letter : {'A', 'B'}) {
                 if (level == 0 && letter == 'B') continue;
@@ -70,7 +88,7 @@ std::vector<SectionIssue> CheckEvent(std::string_view bytes, const EventHeader& 
     std::vector<SectionIssue> issues;
     // The header line has its own reservation at the top of the file.
     std::size_t headerEnd = ExtentFrom(bytes, 0);  // a length from the start
-    if (headerEnd < RegionBytes(kHeaderPairs)) {
+    if (headerEnd == bytes.size() && headerEnd < RegionBytes(kHeaderPairs)) {
         issues.push_back(
             {"(header)", 0, SectionProblem::CutShort, headerEnd, RegionBytes(kHeaderPairs)});
     }
@@ -92,9 +110,7 @@ std::vector<SectionIssue> CheckEvent(std::string_view bytes, const EventHeader& 
             titleAt = nl == std::string_view::npos ? 0 : nl + 1;
         }
         std::size_t size = ExtentFrom(bytes, body);
-        // Every reservation ends with a line end: one that the end of the file cuts does not.
-        bool cutAtEnd = body + size == bytes.size() && !bytes.ends_with("\r\n");
-        if (size < RegionBytes(e.minPairs) || cutAtEnd) {
+        if (CutByTheEnd(bytes, body, size, RegionBytes(e.minPairs))) {
             issues.push_back(
                 {title, titleAt, SectionProblem::CutShort, size, RegionBytes(e.minPairs)});
         } else if (size > RegionBytes(e.maxPairs)) {

@@ -23,9 +23,10 @@ struct SectionIssue {
 
 // A section is expected where the header or the run-done flags say it exists: the participants
 // of a category that has some, the heat slot list and each heat of the category's rounds whose
-// flag is set, the overall ranking and the ladder once the finals are arranged, each finals run
-// of the ladder whose flag is set. Every section found, expected or not, is measured against its
-// reservation.
+// flag is set, the overall ranking once it is validated (the finals state), the ladder once the
+// finals runs are generated, each finals run of the ladder whose flag is set. Every section found,
+// expected or not, is measured against its reservation: more is overflowing; less is cut short
+// only where the file ends inside it.
 std::vector<SectionIssue> CheckEvent(std::string_view bytes, const EventHeader& header,
                                      const RunDoneFlags& flags);
 

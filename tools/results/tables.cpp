@@ -166,6 +166,9 @@ std::vector<Table> FinalsTables(const Event& event, int category, Disk& disk) {
     std::vector<Table> tables;
     const CategoryRecord& record = event.header.categories[std::size_t(category - 1)];
     std::string name = CategoryName(event, category);
+    // Until "Generate" has counted the runs there are none, not even the Final (the event
+    // tree shows no run node either).
+    if (record.finalsRuns < 1) return tables;
     auto cars = std::make_unique<RunCars>();
     // Levels above the starting one have no runs: nothing is placed there.
     const int start = StartLevelOf(record.finalsRuns);
