@@ -32,6 +32,7 @@
 #include "timing/announcements.h"
 #include "timing/run_control.h"
 #include "timing/run_printout.h"
+#include "tools/results/results_tool.h"
 
 namespace fs = std::filesystem;
 
@@ -132,6 +133,7 @@ class ShellRun : public ::testing::Test {
         std::vector<std::string> args{"--folder", folder.Path().string(), "--port", "1", "--model",
                                       "mk2"};
         if (quietSimulator) args.push_back("--quiet");
+        if (!record.empty()) args.insert(args.end(), {"--record", record});
         args.insert(args.end(), field.begin(), field.end());
         sim = std::make_unique<test::SimProcess>(VELKARO_DECODER_SIM, args);
         ASSERT_TRUE(sim->WaitFor("port entry"));
@@ -148,6 +150,7 @@ class ShellRun : public ::testing::Test {
 
     bool quietSimulator = true;  // false: it lists every passing it sends
     bool realSound = false;      // the program's own player instead of the fake
+    std::string record;          // where the simulator records what it sends
     int countdown = 1;
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
@@ -165,6 +168,7 @@ class ShellRun : public ::testing::Test {
 };
 
 TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
+    record = (folder.Path() / "heat.rec").string();
     Open(3, 3,
          {"--cars", "3", "--lap-mean", "1.3", "--lap-spread", "0.05", "--pace-spread", "0.1",
           "--seed", "7"});
@@ -248,6 +252,21 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     EXPECT_EQ(flags.flags[0][std::size_t(HeatFlagIndex(1, 1))], 1);
     EXPECT_EQ(heat->data(0, Qt::UserRole + 1).toInt(), 8);  // the run-done picture
     EXPECT_EQ(w.State().event.runDone.flags[0][std::size_t(HeatFlagIndex(1, 1))], 1);
+
+    // What the decoder sent, replayed by the results tool, gives the cars' lines the program
+    // stored live.
+    std::string out, err;
+    ASSERT_EQ(results::RunTool(
+                  {"replay", record, "--car", "1002=Driver 2", "--car", "1001=Driver 1", "--car",
+                   "1003=Driver 3", "--laps", "3", "--end", "signal", "--min-lap", "1"},
+                  out, err),
+              0)
+        << err;
+    std::string lines;
+    AppendRunContent(lines, stored, RunTrailer{});
+    std::erase(lines, '\r');
+    lines.resize(lines.rfind('\n', lines.size() - 2) + 1);  // the cars, not the trailer
+    EXPECT_NE(out.find("Result lines:\n" + lines), std::string::npos) << out << "\n" << lines;
 
     messages.Expect(MessageAnswer::No);
     w.close();
