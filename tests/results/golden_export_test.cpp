@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/cp1252.h"
 #include "tests/support/test_support.h"
 #include "tools/results/results_tool.h"
 
@@ -57,6 +58,34 @@ TEST(ResultsGolden, TheExportOfRealRunsIsTheStoredTree) {
             std::string want = test::ReadWholeFile(stored / file);
             ASSERT_TRUE(got == want) << file << " " << FirstDifference(got, want);
         }
+    }
+}
+
+// Each section of the real files, one at a time, with the file ending half-way through it: check
+// names that section, at its title's offset.
+TEST(ResultsGolden, CheckNamesEverySectionAFileEndsInside) {
+    for (std::string name : {"qualification", "finals"}) {
+        const std::string whole =
+            test::ReadWholeFile(fs::path(VELKARO_TEST_DATA) / "results" / (name + ".race"));
+        std::string out, err;
+        ASSERT_EQ(results::RunToolOnBytes({"check", "EVENT"}, whole, out, err), 0) << out;
+        int sections = 0;
+        for (std::size_t at = whole.find("\r\n\r\n"); at != std::string::npos;
+             at = whole.find("\r\n\r\n", at + 4)) {
+            std::size_t title = at + 4, next = whole.find("\r\n\r\n", title);
+            if (next == std::string::npos) next = whole.size();
+            std::string cut = whole.substr(0, title + (next - title) / 2);
+            std::string said =
+                "offset " + std::to_string(title) + ": \"" +
+                Utf8FromCp1252(whole.substr(title, whole.find('\t', title) - title)) +
+                "\" cut short";
+            out.clear();
+            err.clear();
+            EXPECT_EQ(results::RunToolOnBytes({"check", "EVENT"}, cut, out, err), 3) << said;
+            EXPECT_NE(out.find(said), std::string::npos) << said << "\n" << out;
+            ++sections;
+        }
+        EXPECT_GE(sections, 10) << name;
     }
 }
 
