@@ -229,33 +229,24 @@ TEST(Fuzz, FilesThatAreNoEventFiles) {
     }
 }
 
-// Captures of random bursts, mostly frames of a few transponders, at times that sometimes leap by
-// days: the replay ends, with a documented status and at most one line on standard error.
+// Captures of random bursts, a third of them frame heads of a few transponders, at times that
+// sometimes leap by days: the replay ends, with a documented status and at most one line said.
 TEST(Fuzz, ReplayedCapturesOfNoise) {
     std::mt19937 rng(1205);
-    const std::vector<std::vector<std::string>> options = {
-        {"--model", "mk2"},
-        {"--model", "mk1", "--start", "staggered", "--laps", "3"},
-        {"--model", "mk2", "--start", "first-car", "--min-lap", "0"},
-        {"--model", "mk2", "--car", "1=A", "--car", "1=B", "--minutes", "1", "--end", "signal"}};
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 100; ++i) {
         std::string capture;
-        std::int64_t at = 0;
-        for (int b = 0, n = 1 + int(rng() % 40); b < n; ++b) {
+        for (std::int64_t b = rng() % 40, at = 0; b >= 0; --b) {
             at += rng() % 97 == 0 ? 100'000'000'000LL : std::int64_t(rng() % 3000);
-            std::vector<std::uint8_t> bytes;
-            for (int k = 0, m = int(rng() % 30); k < m; ++k) {
-                if (rng() % 3 == 0) {
-                    bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF, 0xF0, 0, std::uint8_t(rng() % 4)});
-                } else {
-                    bytes.push_back(std::uint8_t(rng()));
-                }
+            std::vector<std::uint8_t> bytes{std::uint8_t(rng())};
+            for (int k = int(rng() % 30); k > 0; --k) {
+                if (rng() % 3 == 0) bytes.insert(bytes.end(), {0xFF, 0xFF, 0xFF, 0xF0, 0, 1});
+                bytes.push_back(std::uint8_t(rng() % 4));
             }
-            if (!bytes.empty()) capture += sim::RecordLine(at, bytes.data(), bytes.size());
+            capture += sim::RecordLine(at, bytes.data(), bytes.size());
         }
-        std::vector<std::string> args{"replay", "CAPTURE"};
-        const auto& o = options[std::size_t(i) % options.size()];
-        args.insert(args.end(), o.begin(), o.end());
+        std::vector<std::string> args{"replay",  "CAPTURE",
+                                      "--model", i % 2 ? "mk1" : "mk2",
+                                      "--start", i % 3 ? "staggered" : "first-car"};
         std::string out, err;
         int status = results::RunToolOnBytes(args, capture, out, err);
         ASSERT_TRUE(status == 0 || status == 3) << i << " " << err;

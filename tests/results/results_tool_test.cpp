@@ -124,25 +124,6 @@ TEST_F(ResultsTool, TablesAgreeWithTheFormsLogic) {
     EXPECT_EQ(WorkingCopy(), before);
 }
 
-// The export: every table once as CSV and HTML, the same figures as the table commands.
-TEST_F(ResultsTool, ExportWritesASelfContainedSite) {
-    fs::path site = folder_.Path() / "site";
-    ToolRun r = Tool({"export", event_, "--out", site.string()});
-    ASSERT_EQ(r.status, 0) << r.err;
-    for (const char* name : {"index.html", "c1.html", "c1-round1.html", "c1-round2.csv",
-                             "c1-overall.html", "results.json"}) {
-        EXPECT_TRUE(fs::exists(site / name)) << name;
-    }
-    EXPECT_EQ(test::ReadWholeFile(site / "c1-round1.csv"),
-              Tool({"round", event_, "--category", "1", "--round", "1", "--format", "csv"}).out);
-    std::string page = test::ReadWholeFile(site / "c1-round1.html");
-    EXPECT_EQ(page.find("<script"), std::string::npos);
-    EXPECT_EQ(page.find("http"), std::string::npos);
-    EXPECT_NE(page.find("name=\"viewport\""), std::string::npos);
-    EXPECT_NE(test::ReadWholeFile(site / "results.json").find("\"Vitesse \xC3\xA9t\xC3\xA9\""),
-              std::string::npos);
-}
-
 // Bad input and damaged files: the status, one line on standard error, the section named.
 TEST_F(ResultsTool, BadInputAndDamageAreToldInOneLine) {
     const std::string sound = WorkingCopy();
@@ -186,12 +167,6 @@ TEST_F(ResultsTool, BadInputAndDamageAreToldInOneLine) {
          2,
          "unknown format"},
         {"unknown command", [&] { return sound; }, {}, "publish", 2, "unknown command"},
-        {"heat cut short",
-         [&] { return sound.substr(0, heat2At + 4000); },
-         {},
-         "check",
-         3,
-         "offset " + std::to_string(heat2At) + ": \"Cat\xC3\xA9gorie1M1S2\" cut short"},
         {"heat cut at a line end",
          [&] { return sound.substr(0, sound.find('\n', heat2At + 400) + 1); },
          {},
