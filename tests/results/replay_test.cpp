@@ -98,6 +98,7 @@ TEST(Replay, CapturesGiveTheHandComputedRun) {
          {"--model", "mk1", "--start", "staggered", "--end", "signal"},
          2,
          {"--end signal is not open"}},
+        {"table option", "1000 0 1\n", {"--model", "mk1", "--format", "csv"}, 2, {"takes none"}},
         {"bad car", "1000 0 1\n", {"--model", "mk1", "--car", "70000"}, 2, {"--car takes"}},
     };
     for (const Case& c : cases) {

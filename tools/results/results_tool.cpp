@@ -163,6 +163,9 @@ Fault ParseArgs(const std::vector<std::string>& args, Options& o) {
         return Usage("unknown command \"" + o.command + "\"");
     if (o.command != "replay" && !o.replay.empty())
         return Usage(o.replay.front().first + " is an option of replay");
+    if (o.command == "replay" &&
+        (!o.category.empty() || o.round || o.best || !o.out.empty() || o.format != Format::Text))
+        return Usage("replay takes none of --category, --round, --best, --out, --format csv|json");
     bool needsCategory = o.command != "check" && o.command != "export" && o.command != "replay";
     if (needsCategory && o.category.empty()) return Usage(o.command + " needs --category");
     if (o.command == "round" && !o.round) return Usage("round needs --round");
