@@ -175,8 +175,10 @@ void ReadEverything(const std::string& bytes, std::mt19937& rng) {
     // The command-line tool over the same bytes, on one file in ten (it opens whole sheets): a
     // status it documents and at most one line.
     const bool runTool = rng() % 10 == 0;
+    test::TempFolder site;
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {"check", "EVENT"},
+             {"export", "EVENT", "--out", site / "site"},
              {"round", "EVENT", "--category", "1", "--round", "1"},
              {"overall", "EVENT", "--category", "1"},
              {"finals", "EVENT", "--category", "1"},

@@ -413,7 +413,7 @@ int RunToolOnBytes(const std::vector<std::string>& args, const std::string& even
                    std::string& out, std::string& err) {
     Options o;
     Fault f = ParseArgs(args, o);
-    if (f.status == kExitDone && o.command != "export") f = RunOn(o, eventBytes, out);
+    if (f.status == kExitDone) f = RunOn(o, eventBytes, out);
     err += f.message;
     return f.status;
 }
