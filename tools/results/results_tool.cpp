@@ -374,7 +374,9 @@ Fault RunOn(const Options& o, std::string bytes, std::string& out) {
     } else if (o.command == "overall") {
         out += Render(OverallTable(event, c, o.best.value_or(-1), *disk), o.format);
     } else if (o.command == "finals") {
-        out += RenderAll(FinalsTables(event, c, *disk), o.format);
+        std::vector<Table> runs = FinalsTables(event, c, *disk);
+        if (runs.empty() && o.format == Format::Text) out += "No finals runs: not generated yet\n";
+        out += RenderAll(runs, o.format);
     } else {
         out += Render(ClosureTableOf(event, c, *disk), o.format);
     }
