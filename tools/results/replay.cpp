@@ -58,7 +58,7 @@ class CapturePort final : public SerialPort {
     bool Write(const std::uint8_t* bytes, int count, int* written) override {
         *written = count;
         if (std::equal(bytes, bytes + count, kClockReset.begin(), kClockReset.end())) {
-            answer_.assign({0xFF, 0xFF, 0xFF, 0x02, 0x00, 0x00, 0x00});
+            answer_.assign(sim::kClockResetAnswer.begin(), sim::kClockResetAnswer.end());
         }
         return true;
     }
