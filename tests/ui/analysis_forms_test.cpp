@@ -17,19 +17,19 @@
 #include "platform/program_folder.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
 #include "tests/timing/engine_fixture.h"
 
 namespace velkaro {
 namespace {
 
+using test::WhileOpen;
+
 // The main window with heat 1 of a one-round category loaded, its first car on three laps.
-class AnalysisForms : public ::testing::Test {
+class AnalysisForms : public ::testing::Test, protected test::FakeShell {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
-        test::FailOnUnexpectedMessages(messages);
-        w = std::make_unique<MainWindow>(platform);
-        w->show();
+        ShowWindow(VELKARO_SHIPPED_DATA);
         test::PrepareEvent(2, 2, 1, messages);
         EventHeader h;
         ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
@@ -55,32 +55,10 @@ class AnalysisForms : public ::testing::Test {
 
     RunEngine& Engine() { return w->State().engine; }
     std::string File(const char* name) { return test::ReadWholeFile(folder.Path() / name); }
-    // Runs `inside` in the modal loop of the form that `open` shows.
-    template <typename Open, typename Inside>
-    void WhileOpen(Open open, Inside inside) {
-        bool ran = false;
-        QTimer::singleShot(0, [&] {
-            ASSERT_NE(QApplication::activeModalWidget(), nullptr);
-            inside(*QApplication::activeModalWidget());
-            ran = true;
-        });
-        open();
-        EXPECT_TRUE(ran);
-    }
     template <typename W = QWidget>
     static W* Find(QWidget& in, int id) {
         return in.findChild<W*>(QString::number(id));
     }
-
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here{folder.Path()};
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
-    FakeClock clock;
-    FakeSerialPort port;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
-    std::unique_ptr<MainWindow> w;
 };
 
 TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {

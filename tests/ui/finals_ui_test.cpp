@@ -30,6 +30,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_serial_port.h"
 #include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
 
@@ -39,6 +40,8 @@ namespace velkaro {
 namespace {
 
 using namespace std::chrono_literals;
+using test::FindNode;
+using test::WhileOpen;
 
 // 20 drivers with the simulator's transponders, two rounds of points, ranked by number.
 void PrepareCategory(Messages& messages, int drivers = 20) {
@@ -200,26 +203,6 @@ TEST_F(FinalsForms, OptionsAndTheClosureReportScroll) {
     EXPECT_EQ(std::count_if(ops.begin(), ops.end(),
                             [](const auto& op) { return op.text == "Page 2 /2"; }),
               1);  // 41 rows
-}
-
-QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
-    }
-    return nullptr;
-}
-
-template <typename Inside>
-void WhileOpen(MainWindow& w, int command, Inside inside) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* form = QApplication::activeModalWidget();
-        ASSERT_NE(form, nullptr);
-        inside(*form);
-        ran = true;
-    });
-    w.RunCommand(command);
-    EXPECT_TRUE(ran);
 }
 
 // Prints to a PDF file where the user would choose a printer.

@@ -23,34 +23,26 @@
 #include "shell/live_screen_cache.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_support.h"
 #include "timing/announcements.h"
 
 namespace velkaro {
 namespace {
 
-class OptionsForms : public ::testing::Test {
+class OptionsForms : public ::testing::Test, protected test::FakeShell {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
-        test::FailOnUnexpectedMessages(messages);
         port.failOpen = true;
-        w = std::make_unique<MainWindow>(platform);
-        w->show();
+        ShowWindow(VELKARO_SHIPPED_DATA);
     }
     void TearDown() override {
         messages.Expect(MessageAnswer::No);
         w->close();
     }
-    // Runs `inside` in the modal loop of the form the command opens.
     template <typename Inside>
     void WhileOpen(int command, Inside inside) {
-        QTimer::singleShot(0, [&] {
-            QWidget* form = QApplication::activeModalWidget();
-            ASSERT_NE(form, nullptr);
-            inside(*form);
-        });
-        w->RunCommand(command);
+        test::WhileOpen(*w, command, inside);
     }
     template <typename W = QAbstractButton>
     static W* Control(QWidget& form, int id) {
@@ -59,16 +51,6 @@ class OptionsForms : public ::testing::Test {
     std::string File(std::string_view name) { return test::ReadWholeFile(folder.Path() / name); }
     std::string Sounds() { return File("R\u00E9glagesSons.rg"); }
     std::string Display() { return File("Private/R\u00E9glagesAffichage.rgsc"); }
-
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here{folder.Path()};
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
-    FakeClock clock;
-    FakeSerialPort port;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
-    std::unique_ptr<MainWindow> w;
 };
 
 TEST_F(OptionsForms, TheCountdownSwitchedOffIsNoLongerCalledAndCancelWritesNothing) {

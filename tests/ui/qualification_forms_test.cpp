@@ -27,6 +27,7 @@
 #include "platform/program_folder.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -45,14 +46,11 @@ void Click(QWidget& form, int id) {
     Control<QAbstractButton>(form, id)->click();
 }
 
-class Preparation : public ::testing::Test {
+class Preparation : public ::testing::Test, protected test::FakeShell {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
-        test::FailOnUnexpectedMessages(messages);
         port.failOpen = true;
-        w = std::make_unique<MainWindow>(platform);
-        w->show();
+        ShowWindow(VELKARO_SHIPPED_DATA);
         messages.Expect(MessageAnswer::Ok);  // no decoder on this machine
         w->ConnectDecoder();
     }
@@ -88,16 +86,6 @@ class Preparation : public ::testing::Test {
     }
 
     std::string Working() { return test::ReadWholeFile(folder.Path() / "Private/Course.race"); }
-
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here{folder.Path()};
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
-    FakeClock clock;
-    FakeSerialPort port;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
-    std::unique_ptr<MainWindow> w;
 };
 
 // From an empty program folder: 30 drivers in the database, a new category, 23 of them taking

@@ -26,6 +26,7 @@
 #include "platform/qt/qt_sound_player.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/pulse_audio.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
@@ -107,13 +108,6 @@ struct StampedPlayer final : SoundPlayer {
     SoundPlayer* to;
     std::vector<std::pair<std::string, std::chrono::steady_clock::time_point>> requests;
 };
-
-QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
-    }
-    return nullptr;
-}
 
 // The program on a seeded folder with the simulator's cars on COM1 and the event loaded.
 class ShellRun : public ::testing::Test {

@@ -25,6 +25,7 @@
 #include "platform/fake/faulty_disk.h"
 #include "platform/program_folder.h"
 #include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_support.h"
 #include "tests/timing/engine_fixture.h"
 #include "timing/run_loading.h"
@@ -33,6 +34,8 @@ namespace fs = std::filesystem;
 
 namespace velkaro {
 namespace {
+
+using test::WhileOpen;
 
 constexpr const char* kStartUpMessage = "Could not open the COM port";
 
@@ -290,20 +293,6 @@ TEST_F(Shell, HelpOpensTheGuide) {
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(fs::exists(opened[0])) << opened[0];
     Quit(w);
-}
-
-// Runs `inside` in the modal loop of the form the command opens.
-template <typename Inside>
-void WhileOpen(MainWindow& w, int command, Inside inside) {
-    bool ran = false;
-    QTimer::singleShot(0, [&] {
-        QWidget* form = QApplication::activeModalWidget();
-        ASSERT_NE(form, nullptr);
-        inside(*form);
-        ran = true;
-    });
-    w.RunCommand(command);
-    EXPECT_TRUE(ran);
 }
 
 TEST_F(Shell, TheWindowTakesCircuitsAndSetsAfreshOnceTheirEditorsClose) {

@@ -1,0 +1,70 @@
+#pragma once
+
+// The main window over the fake platform in a program folder of its own, and the ways the window
+// tests reach into it: a form's modal loop and a node of the event tree.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QTreeWidget>
+#include <memory>
+
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_dialogs.h"
+#include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_serial_port.h"
+#include "platform/fake/fake_sound_player.h"
+#include "platform/program_folder.h"
+#include "shell/main_window.h"
+#include "tests/support/test_support.h"
+
+namespace velkaro::test {
+
+struct FakeShell {
+    // The shipped program folder seeded, any message box not expected a failure, the window up.
+    void ShowWindow(const char* shippedData) {
+        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), shippedData).ok);
+        FailOnUnexpectedMessages(messages);
+        w = std::make_unique<MainWindow>(platform);
+        w->show();
+    }
+
+    TempFolder folder;
+    ScopedCurrentFolder here{folder.Path()};
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    FakeClock clock;
+    FakeSerialPort port;
+    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    std::unique_ptr<MainWindow> w;
+};
+
+// Runs `inside` in the modal loop of the form that `open` shows.
+template <typename Open, typename Inside>
+void WhileOpen(Open open, Inside inside) {
+    bool ran = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* form = QApplication::activeModalWidget();
+        ASSERT_NE(form, nullptr);
+        inside(*form);
+        ran = true;
+    });
+    open();
+    EXPECT_TRUE(ran);
+}
+
+template <typename Inside>
+void WhileOpen(MainWindow& w, int command, Inside inside) {
+    WhileOpen([&] { w.RunCommand(command); }, inside);
+}
+
+inline QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
+    }
+    return nullptr;
+}
+
+}  // namespace velkaro::test
