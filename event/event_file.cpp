@@ -305,4 +305,53 @@ FileOutcome ReadFinalsRunResult(std::string_view title, RunCars& cars, std::int3
     });
 }
 
+std::vector<SectionPosition> FindSectionsIn(std::string_view file,
+                                            std::span<const SectionTitle> titles) {
+    std::vector<SectionPosition> found(titles.size());
+    std::size_t left = 0;
+    std::array<bool, 256> starts{};  // the first bytes of the titles: other lines are passed by
+    for (const SectionTitle& t : titles) {
+        if (t.Empty()) continue;
+        ++left;
+        starts[static_cast<unsigned char>(t.View()[0])] = true;
+    }
+    std::size_t line = 0;
+    while (left > 0 && line < file.size()) {
+        std::size_t lf = file.find('\n', line);
+        std::size_t end = lf == std::string_view::npos ? file.size() : lf;
+        // Only a line that could start a title is looked at closely; the search proper then
+        // decides from that line on, exactly as it would from the top.
+        for (std::size_t i = 0; starts[static_cast<unsigned char>(file[line])] && i < titles.size();
+             ++i) {
+            std::string_view title = titles[i].View();
+            if (found[i].found || title.empty() ||
+                file.compare(line, std::min(title.size(), end - line), title) != 0) {
+                continue;
+            }
+            SectionPosition at = FindSectionIn(
+                file.substr(line, end - line + (lf != std::string_view::npos)), title);
+            if (at.found) {
+                found[i] = {true, line + at.body};
+                --left;
+            }
+        }
+        if (lf == std::string_view::npos) break;
+        line = lf + 1;
+    }
+    return found;
+}
+
+bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
+                    const std::function<void(std::size_t index, LineReader& lines)>& parse) {
+    EventFile f;
+    if (!f.Open(disk)) return false;
+    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
+    for (std::size_t i = 0; i < at.size(); ++i) {
+        if (!at[i].found) continue;
+        LineReader lines(f.bytes, at[i].body);
+        parse(i, lines);
+    }
+    return true;
+}
+
 }  // namespace velkaro

@@ -2,15 +2,19 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/run_car.h"
 #include "event/event_model.h"
+#include "event/section.h"
 #include "event/text_lines.h"
 #include "platform/disk.h"
 #include "platform/messages.h"
-#include "common/run_car.h"
 
 namespace velkaro {
 
@@ -116,6 +120,16 @@ FileOutcome ReadSection(std::string_view title, Disk& disk, Parse&& parse) {
     parse(lines);
     return FileOutcome::Done;
 }
+
+// Where each title's section body starts, as FindSectionIn finds it, in one pass over the file:
+// a round's twenty heats cost one scan of the event, not twenty. An empty title is not looked for.
+std::vector<SectionPosition> FindSectionsIn(std::string_view file,
+                                            std::span<const SectionTitle> titles);
+
+// Every section of `titles` found in one scan of the event file, handed to `parse` with its
+// index in `titles` and a reader at its first line. False when the file cannot be opened.
+bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
+                    const std::function<void(std::size_t index, LineReader& lines)>& parse);
 
 // Run content as it stands in a heat or finals section: the 20 car lines and the trailer.
 void AppendRunContent(std::string& out, const RunCars& cars, const RunTrailer& trailer);

@@ -94,37 +94,6 @@ void BuildClosureTable(const ClosureInput& in, ClosureTable& table) {
 
 namespace {
 
-// The bodies of several sections found in one pass over the file, each where FindSection would
-// find it (the first line whose first field is the title): the report needs some twenty
-// sections of a file that may hold tens of megabytes.
-template <std::size_t N>
-std::array<std::size_t, N> FindSections(std::string_view file,
-                                        const std::array<SectionTitle, N>& titles) {
-    std::array<std::size_t, N> body;
-    body.fill(std::string_view::npos);
-    std::size_t left = 0;
-    for (const SectionTitle& t : titles) left += t.Empty() ? 0 : 1;
-    std::size_t pos = 0;
-    while (pos < file.size() && left > 0) {
-        std::size_t lf = file.find('\n', pos);
-        std::size_t lineEnd = lf == std::string_view::npos ? file.size() : lf;
-        if (file[pos] == 'C') {
-            std::size_t tab = file.find('\t', pos);
-            std::string_view field = file.substr(pos, std::min(tab, lineEnd) - pos);
-            for (std::size_t i = 0; i < N; ++i) {
-                if (body[i] == std::string_view::npos && !titles[i].Empty() &&
-                    titles[i].View() == field) {
-                    body[i] = lineEnd == file.size() ? file.size() : lineEnd + 1;
-                    --left;
-                }
-            }
-        }
-        if (lf == std::string_view::npos) break;
-        pos = lf + 1;
-    }
-    return body;
-}
-
 constexpr std::size_t kLadderAt = 0, kOverallAt = 1, kRoundsAt = 2, kRunsAt = kRoundsAt + kRounds;
 constexpr std::size_t kClosureSections = kRunsAt + 2 * (kFinalsLevels + 1);
 
@@ -157,11 +126,11 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
             titles[kRunsAt + 2 * std::size_t(level) + 1] = FinalsRunTitle(category, level, 'B');
         }
     }
-    const std::array<std::size_t, kClosureSections> at = FindSections(f.bytes, titles);
-    auto found = [&](std::size_t i) { return at[i] != std::string_view::npos; };
+    const std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
+    auto found = [&](std::size_t i) { return at[i].found; };
 
     if (found(kLadderAt)) {
-        FieldReader fields(LineReader(f.bytes, at[kLadderAt]).Next());
+        FieldReader fields(LineReader(f.bytes, at[kLadderAt].body).Next());
         in.participants = fields.NextInt();
         fields.NextInt();                              // drivers per run
         for (int k = 0; k < 9; ++k) fields.NextInt();  // durations and delays
@@ -169,7 +138,7 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
     }
     int best = 1;
     if (found(kOverallAt)) {
-        LineReader lines(f.bytes, at[kOverallAt]);
+        LineReader lines(f.bytes, at[kOverallAt].body);
         FieldReader first(lines.Next());
         first.Next();  // the equality keyword
         best = std::clamp(first.NextInt(), 0, kRounds);
@@ -182,7 +151,7 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
     std::array<std::array<std::int32_t, kRounds>, kParticipants> points{};
     for (int r = 1; r <= rounds; ++r) {
         if (!found(kRoundsAt + std::size_t(r - 1))) continue;
-        LineReader lines(f.bytes, at[kRoundsAt + std::size_t(r - 1)]);
+        LineReader lines(f.bytes, at[kRoundsAt + std::size_t(r - 1)].body);
         lines.Next();  // the keyword and the scale
         for (int i = 0; i < in.rankingCount && !lines.AtEnd(); ++i) {
             FieldReader fields(lines.Next());
@@ -211,7 +180,7 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
             if (titles[i].Empty() || !found(i)) continue;
             *cars = RunCars{};
             RunTrailer trailer;
-            LineReader lines(f.bytes, at[i]);
+            LineReader lines(f.bytes, at[i].body);
             if (!lines.AtEnd()) lines.Next();  // the status
             ReadRunContent(lines, *cars, trailer);
             FinalsSource source = SourceFromCars(*cars);

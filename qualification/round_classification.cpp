@@ -197,48 +197,6 @@ void ParseHeat(LineReader& r, int wanted, HeatLines& out, HeatRead& read) {
 
 }  // namespace
 
-std::vector<SectionPosition> FindSectionsIn(std::string_view file,
-                                            std::span<const SectionTitle> titles) {
-    std::vector<SectionPosition> found(titles.size());
-    std::size_t left = titles.size();
-    std::size_t line = 0;
-    while (left > 0 && line < file.size()) {
-        std::size_t lf = file.find('\n', line);
-        std::size_t end = lf == std::string_view::npos ? file.size() : lf;
-        // Only a line that could start a title is looked at closely; the search proper then
-        // decides from that line on, exactly as it would from the top.
-        for (std::size_t i = 0; i < titles.size(); ++i) {
-            std::string_view title = titles[i].View();
-            if (found[i].found ||
-                file.compare(line, std::min(title.size(), end - line), title) != 0) {
-                continue;
-            }
-            SectionPosition at = FindSectionIn(
-                file.substr(line, end - line + (lf != std::string_view::npos)), title);
-            if (at.found) {
-                found[i] = {true, line + at.body};
-                --left;
-            }
-        }
-        if (lf == std::string_view::npos) break;
-        line = lf + 1;
-    }
-    return found;
-}
-
-bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
-                    const std::function<void(std::size_t index, LineReader& lines)>& parse) {
-    EventFile f;
-    if (!f.Open(disk)) return false;
-    std::vector<SectionPosition> at = FindSectionsIn(f.bytes, titles);
-    for (std::size_t i = 0; i < at.size(); ++i) {
-        if (!at[i].found) continue;
-        LineReader lines(f.bytes, at[i].body);
-        parse(i, lines);
-    }
-    return true;
-}
-
 void ReadRoundHeats(int category, int round, int heats, int perHeat, RoundHeatsRead& out,
                     Disk& disk) {
     int n = Clamp(heats, 0, kHeatsPerRound);

@@ -65,16 +65,6 @@ struct HeatRead {
     int firstDamaged = 0;  // line number from 1, 0 when none
 };
 
-// Where each title's section body starts, as FindSectionIn finds it, in one pass over the file:
-// a round's twenty heats cost one scan of the event, not twenty.
-std::vector<SectionPosition> FindSectionsIn(std::string_view file,
-                                            std::span<const SectionTitle> titles);
-
-// Every section of `titles` found in one scan of the event file, handed to `parse` with its
-// index in `titles` and a reader at its first line. False when the file cannot be opened.
-bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
-                    const std::function<void(std::size_t index, LineReader& lines)>& parse);
-
 // The round's heats, 1 to `heats`, read from one opening of the file; `found[h - 1]` says
 // whether heat h has a section.
 struct RoundHeatsRead {
