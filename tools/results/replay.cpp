@@ -273,13 +273,15 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
     bool started = false;
     std::int64_t startedAt = 0;
     while (true) {
-        // Ticks with nothing to read and no end of the run's time in them are skipped.
+        // Once the clock is zeroed, ticks with nothing to read are skipped, up to the end of the
+        // run's time.
         std::int64_t next = clock.Ms() + kTickMs;
-        std::int64_t due = port.Exhausted() ? next : port.NextDue();
-        if (e.clockZeroed == 0 || (e.preStart == 0 && e.running == 0)) due = next;
-        std::int64_t limit = startedAt + e.raceLimitMs;
-        if (e.running != 0 && limit >= next) due = std::min(due, limit);
-        clock.MoveTo(std::max(next, due));
+        if (e.clockZeroed != 0 && !port.Exhausted()) {
+            std::int64_t due = port.NextDue(), limit = startedAt + e.raceLimitMs;
+            if (e.running != 0 && limit >= next) due = std::min(due, limit);
+            next = std::max(next, due);
+        }
+        clock.MoveTo(next);
         OnTimerTick(e);
         if (!started && e.running != 0) {
             started = true;
@@ -291,7 +293,7 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
                 log += Printf("%10s  start\n", Time(0).c_str());
             }
         }
-        std::string at = Time(clock.Ms() - startedAt);
+        const std::string at = Time(clock.Ms() - startedAt);
         if (started && e.running == 0) {
             log += Printf("%10s  stop: the run's rules end it", at.c_str());
             std::size_t unread = port.Unread();
