@@ -11,10 +11,6 @@ namespace velkaro {
 
 namespace {
 
-int Clamp(int v, int lo, int hi) {
-    return std::min(std::max(v, lo), hi);
-}
-
 std::size_t At(int i) {
     return static_cast<std::size_t>(i);
 }
@@ -76,7 +72,7 @@ std::vector<std::string> MergeRound(OverallEntries& entries, int participants, i
                                     std::span<const RoundResult> lines) {
     std::vector<std::string> strangers;
     if (round < 1 || round > kRounds) return strangers;
-    auto end = entries.begin() + Clamp(participants, 0, kParticipants);
+    auto end = entries.begin() + std::clamp(participants, 0, kParticipants);
     std::size_t slot = At(round - 1);
     for (const RoundResult& line : lines) {
         if (line.name.Empty()) continue;
@@ -114,8 +110,8 @@ void SortRoundValues(OverallEntry& e) {
 }
 
 void ComputeTotals(OverallEntries& entries, int participants, int bestRounds) {
-    int n = Clamp(bestRounds, 0, kRounds);
-    for (int i = 0; i < Clamp(participants, 0, kParticipants); ++i) {
+    int n = std::clamp(bestRounds, 0, kRounds);
+    for (int i = 0; i < std::clamp(participants, 0, kParticipants); ++i) {
         OverallEntry& e = entries[At(i)];
         std::int64_t sum = 0;
         for (int k = 0; k < n; ++k) sum += e.roundPoints[At(k)].points;
@@ -125,7 +121,7 @@ void ComputeTotals(OverallEntries& entries, int participants, int bestRounds) {
 
 int ClassifiedCount(const OverallEntries& entries, int participants) {
     int n = 0;
-    for (int i = 0; i < Clamp(participants, 0, kParticipants); ++i) {
+    for (int i = 0; i < std::clamp(participants, 0, kParticipants); ++i) {
         const OverallEntry& e = entries[At(i)];
         if (e.total != 0 || e.results[0].laps != 0 || e.results[0].totalTime != 0 ||
             e.bestLaps[0].bestLap != 0) {
@@ -137,7 +133,7 @@ int ClassifiedCount(const OverallEntries& entries, int participants) {
 
 OverallEntries RankOverall(const OverallEntries& entries, int participants,
                            Classification keyword) {
-    int n = Clamp(participants, 0, kParticipants);
+    int n = std::clamp(participants, 0, kParticipants);
     std::vector<RankKeys> copy;
     copy.reserve(At(n));
     for (int i = 0; i < n; ++i) copy.push_back(KeysOf(entries[At(i)]));
@@ -215,18 +211,19 @@ void ParseStoredRound(LineReader& r, int wanted, std::array<RoundResult, kPartic
 void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out, Disk& disk) {
     out = StoredRounds{};
     std::vector<SectionTitle> titles;
-    for (int r = 1; r <= Clamp(rounds, 0, kRounds); ++r) {
+    for (int r = 1; r <= std::clamp(rounds, 0, kRounds); ++r) {
         titles.push_back(RoundClassificationTitle(category, r));
     }
     bool opened = ReadSectionsIn(titles, disk, [&](std::size_t r, LineReader& lines) {
         out.rounds[r].outcome = FileOutcome::Done;
-        ParseStoredRound(lines, Clamp(participants, 0, kParticipants), out.lines[r], out.rounds[r]);
+        ParseStoredRound(lines, std::clamp(participants, 0, kParticipants), out.lines[r],
+                         out.rounds[r]);
     });
     if (opened) out.outcome = FileOutcome::Done;
 }
 
 int ParticipantsOf(const OverallSheet& sheet) {
-    return Clamp(sheet.header.participants, 0, kParticipants);
+    return std::clamp(sheet.header.participants, 0, kParticipants);
 }
 
 bool OverallSheetReadOnly(const OverallSheet& sheet) {
@@ -263,7 +260,7 @@ OverallSheet OpenOverallSheet(int category, OverallNotes& notes, Disk& disk) {
     OverallClassification stored;
     if (ReadOverallClassification(category, 0, stored, disk) == FileOutcome::Done) {
         sheet.keyword = stored.keyword;
-        sheet.bestRounds = Clamp(stored.bestRounds, 0, kRounds);
+        sheet.bestRounds = std::clamp(stored.bestRounds, 0, kRounds);
     }
     auto rounds = std::make_unique<StoredRounds>();
     ReadStoredRounds(category, sheet.header.rounds, p, *rounds, disk);
@@ -307,7 +304,7 @@ void ReportOverallNotes(const OverallNotes& notes, Messages& messages) {
 }
 
 void SetBestRounds(OverallSheet& sheet, std::int32_t bestRounds) {
-    sheet.bestRounds = Clamp(bestRounds, 0, kRounds);
+    sheet.bestRounds = std::clamp(bestRounds, 0, kRounds);
     Recompute(sheet);
 }
 
@@ -413,7 +410,7 @@ constexpr int kBestRight = 885;
 
 void DrawOverallScreen(Canvas& canvas, const OverallSheet& sheet, int scroll) {
     int p = ParticipantsOf(sheet);
-    int first = Clamp(scroll, 0, ScrollMaximum(p));
+    int first = std::clamp(scroll, 0, ScrollMaximum(p));
     int rows = std::min(kOverallScreenRows, p - first);
     int bottom = kRowsTop + kRowHeight * std::max(rows, 0);
 

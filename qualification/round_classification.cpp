@@ -12,10 +12,6 @@ namespace velkaro {
 
 namespace {
 
-int Clamp(int v, int lo, int hi) {
-    return std::min(std::max(v, lo), hi);
-}
-
 std::size_t At(int i) {
     return static_cast<std::size_t>(i);
 }
@@ -60,7 +56,7 @@ PointsScale DefaultPointsScale(int participants) {
 }
 
 int MergeHeats(std::span<const HeatLines> heatsRun, int driversPerHeat, RoundResults& entries) {
-    int perHeat = Clamp(driversPerHeat, 1, kCarSlots);
+    int perHeat = std::clamp(driversPerHeat, 1, kCarSlots);
     int pastTable = 0;
     for (std::size_t j = 0; j < heatsRun.size(); ++j) {
         for (int k = 0; k < perHeat; ++k) {
@@ -122,7 +118,7 @@ RoundResults SortRoundResults(const RoundResults& entries, Classification keywor
 
 void ComputeRoundPoints(RoundResults& entries, const PointsScale& scale, Classification keyword,
                         int participants) {
-    int n = Clamp(participants, 0, kHeatSlots);
+    int n = std::clamp(participants, 0, kHeatSlots);
     std::int64_t points = scale[0];
     for (int i = 0; i < n; ++i) {
         if (i > 0) points -= scale[At(std::min(i, 5))];
@@ -199,18 +195,18 @@ void ParseHeat(LineReader& r, int wanted, HeatLines& out, HeatRead& read) {
 
 void ReadRoundHeats(int category, int round, int heats, int perHeat, RoundHeatsRead& out,
                     Disk& disk) {
-    int n = Clamp(heats, 0, kHeatsPerRound);
+    int n = std::clamp(heats, 0, kHeatsPerRound);
     std::vector<SectionTitle> titles;
     for (int h = 1; h <= n; ++h) titles.push_back(HeatTitle(category, round, h));
     bool opened = ReadSectionsIn(titles, disk, [&](std::size_t h, LineReader& lines) {
         out.heats[h].outcome = FileOutcome::Done;
-        ParseHeat(lines, Clamp(perHeat, 0, kCarSlots), out.lines[h], out.heats[h]);
+        ParseHeat(lines, std::clamp(perHeat, 0, kCarSlots), out.lines[h], out.heats[h]);
     });
     if (opened) out.outcome = FileOutcome::Done;
 }
 
 int ParticipantsOf(const RoundSheet& sheet) {
-    return Clamp(sheet.header.participants, 0, kParticipants);
+    return std::clamp(sheet.header.participants, 0, kParticipants);
 }
 
 bool RoundSheetReadOnly(const RoundSheet& sheet) {
@@ -244,11 +240,11 @@ RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk
         c.keyword = stored.keyword;
         // Kept to what the edits can show: 3 digits for the winner, 2 for a gap.
         for (std::size_t i = 0; i < c.scale.size(); ++i) {
-            c.scale[i] = Clamp(stored.scale[i], 0, i == 0 ? 999 : 99);
+            c.scale[i] = std::clamp(stored.scale[i], 0, i == 0 ? 999 : 99);
         }
     }
 
-    int perHeat = Clamp(slots.driversPerHeat, 1, kCarSlots);
+    int perHeat = std::clamp(slots.driversPerHeat, 1, kCarSlots);
     std::vector<HeatLines> heatsRun;
     auto heats = std::make_unique<RoundHeatsRead>();
     ReadRoundHeats(category, round, sheet.header.heatsPerRound, perHeat, *heats, disk);
@@ -404,7 +400,7 @@ TextStyle ScreenText(int height, Align align = Align::Left, Rgb colour = kBlack)
 
 void DrawRoundScreen(Canvas& canvas, const RoundSheet& sheet, int scroll) {
     int participants = ParticipantsOf(sheet);
-    int first = Clamp(scroll, 0, ScrollMaximum(participants));
+    int first = std::clamp(scroll, 0, ScrollMaximum(participants));
     int rows = std::min(kScreenRows, participants - first);
     int bottom = kRowsTop + kRowHeight * std::max(rows, 0);
 
