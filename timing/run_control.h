@@ -7,6 +7,7 @@
 
 #include "common/circuits.h"
 #include "common/commands.h"
+#include "common/notices.h"
 #include "common/run_options.h"
 #include "event/event_model.h"
 #include "event/settings_files.h"
@@ -153,6 +154,9 @@ struct RunEngine {
     Text<128> runHeader;       // "Qualification : Round%d - Heat%d"
     Text<128> eventHeader;     // "Event : %s - %s"
     RunTrailer trailer;        // description, comment, track condition
+
+    // What the tick has to tell the director; the race panel shows the newest.
+    NoticeLog notices;
 
     // Set by the shell: "Save" is only offered once the event has a file of its own.
     bool saveAllowed = false;
