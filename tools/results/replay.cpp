@@ -274,10 +274,10 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
     std::int64_t startedAt = 0;
     while (true) {
         // Once the clock is zeroed, ticks with nothing to read are skipped, up to the end of the
-        // run's time.
+        // run's time: the first tick past the limit, where the race clock reads 0:00:00.
         std::int64_t next = clock.Ms() + kTickMs;
         if (e.clockZeroed != 0 && !port.Exhausted()) {
-            std::int64_t due = port.NextDue(), limit = startedAt + e.raceLimitMs;
+            std::int64_t due = port.NextDue(), limit = startedAt + e.raceLimitMs + kTickMs;
             if (e.running != 0 && limit >= next) due = std::min(due, limit);
             next = std::max(next, due);
         }
