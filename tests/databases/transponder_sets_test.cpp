@@ -27,7 +27,7 @@ class TransponderSetsFile : public ::testing::Test {
 
 TEST_F(TransponderSetsFile, ShortLfOnlyAndOverlongFilesLoadWhatTheyHold) {
     // Two sets, LF line ends, a seven-digit number and a set of one transponder.
-    Write("Red\t001001\t1234567\t\nBlue\t002002\t\n");
+    Write("Red\t1001\t1234567\t\nBlue\t002002\t\n");  // hand-written: 1001 is chip 001001
     TransponderSets sets{};
     ASSERT_TRUE(LoadTransponderSets(sets));
     EXPECT_EQ(sets[0].name, "Red");
