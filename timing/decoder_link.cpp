@@ -202,7 +202,9 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
                 st.restoring = 0;
             } else if (restoredPassings) {
                 // Kept by the decoder while the link was down: counted with its own time.
-                restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
+                Passing p = Mk2Passing(b, link.timeBase.runTimeOffset, clock);
+                OntoRunClock(link.timeBase, p);
+                restoredPassings(p);
             }
         });
     }
@@ -311,6 +313,9 @@ bool SyncDecoderClock(DecoderLink& link) {
                         zeroed = true;
                         base.perfFrequency = frequency;
                         base.perfStart = clock.Counter();
+                        base.decoderZeroed = 1;
+                        base.lastDecoderMs = 0;
+                        base.decoderShiftMs = 0;
                     }));
     }
     // The rest of the answer's read is dropped; the decoder's clock starts afresh.
@@ -332,15 +337,32 @@ int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOff
                 [&](const std::uint8_t* frame) { sink(Mk2Passing(frame, timeOffset, clock)); });
 }
 
+void OntoRunClock(RunTimeBase& base, Passing& p) {
+    if (base.decoderZeroed == 0) return;  // its times are nobody's clock yet
+    std::int64_t decoderMs = p.timeMs + base.runTimeOffset;
+    if (decoderMs < base.lastDecoderMs) {
+        std::int64_t arrival = (p.counter - base.perfStart) * 1000 / base.perfFrequency;
+        base.decoderShiftMs = arrival - decoderMs;
+        ++base.decoderRestarts;
+    }
+    base.lastDecoderMs = decoderMs;
+    p.timeMs += base.decoderShiftMs;
+}
+
 void PollDecoder(DecoderLink& link, const PassingSink& sink) {
     if (link.state.handingOn != 0) return;  // the bytes wait in the port for the next tick
     HandingOn handingOn(link.state);
-    const RunTimeBase& base = link.timeBase;
+    RunTimeBase& base = link.timeBase;
     if (IsMk2(link.settings)) {
         int n = ReadAfterPartial(link);
+        PassingSink onRunClock = [&base, &sink](const Passing& decoded) {
+            Passing p = decoded;
+            OntoRunClock(base, p);
+            sink(p);
+        };
         KeepPartial(
             link, n,
-            DecodeMk2Passings(link.receive.data(), n, base.runTimeOffset, *link.clock, sink));
+            DecodeMk2Passings(link.receive.data(), n, base.runTimeOffset, *link.clock, onRunClock));
         return;
     }
     ForgetPartial(link);

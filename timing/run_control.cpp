@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/time_format.h"
+#include "common/transponder.h"
 #include "databases/circuits_file.h"
 #include "event/run_results_files.h"
 #include "timing/classification.h"
@@ -154,7 +156,7 @@ bool WaitingForFirstCar(const RunEngine& e) {
 int SlotWithTransponder(const RunCars& cars, const Text<7>& transponder) {
     for (int slot = 0; slot < kCarSlots; ++slot) {
         const RunCar& car = cars[slot];
-        if (Used(car) && !car.transponder.Empty() && car.transponder == transponder) return slot;
+        if (Used(car) && SameTransponder(car.transponder.View(), transponder.View())) return slot;
     }
     return -1;
 }
@@ -247,6 +249,24 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
     }
 }
 
+// The passings of an MK2 that restarted are on the run's clock already; the director is told, as
+// the decoder may have lost power and may do it again.
+void NoticeDecoderRestart(RunEngine& e, std::uint32_t now) {
+    const RunTimeBase& base = e.link->timeBase;
+    if (base.decoderRestarts == e.decoderRestartsSeen) return;
+    e.decoderRestartsSeen = base.decoderRestarts;
+    if (e.running == 0) return;
+    TimeText at;
+    FormatRaceTime(at, SplitTime(static_cast<std::int32_t>(
+                           static_cast<std::uint32_t>(now - base.runStartTick) & 0x7FFFFFFFu)));
+    Text<256> text;
+    Format(text,
+           "The decoder's clock went back at %s (it restarted): its passings are timed on the "
+           "program's clock from there on.",
+           at.CStr());
+    PostNotice(e.notices, now, text.View());
+}
+
 void DelayStep(RunEngine& e, std::uint32_t now) {
     std::int64_t elapsed = static_cast<std::uint32_t>(now - e.delayStartTick);
     if (!DisplayDue(static_cast<std::int32_t>(elapsed % 1000), now, e.lastDelayUpdate)) return;
@@ -315,6 +335,7 @@ void OnTimerTick(RunEngine& e) {
         // Also while a signal of the scan is heard to its end: what crosses then is no car's.
         DiscardDecoderInput(link);
     }
+    NoticeDecoderRestart(e, now);
     RefreshPanel(e);
 }
 

@@ -157,6 +157,7 @@ struct RunEngine {
 
     // What the tick has to tell the director; the race panel shows the newest.
     NoticeLog notices;
+    std::uint32_t decoderRestartsSeen = 0;  // of link->timeBase.decoderRestarts
 
     // Set by the shell: "Save" is only offered once the event has a file of its own.
     bool saveAllowed = false;
