@@ -74,6 +74,7 @@ int ReadAfterPartial(DecoderLink& link) {
     std::memcpy(b, st.partial.data(), static_cast<std::size_t>(st.partialCount));
     int n = 0;
     if (!ReadBytes(*link.port, b + st.partialCount, kMaxRead, &n) || n < 0) n = 0;
+    if (n > 0) st.lastByteTick = link.clock->TickMs();
     return st.partialCount + n;
 }
 
@@ -369,6 +370,7 @@ void PollDecoder(DecoderLink& link, const PassingSink& sink) {
     int n = 0;
     std::uint8_t* b = link.receive.data();
     if (!ReadBytes(*link.port, b, kMaxRead, &n) || n <= 0) return;
+    link.state.lastByteTick = link.clock->TickMs();
     // An MK1 sends no time: the PC's counter dates each passing as it is decoded.
     for (int i = 0; n - i >= kMk1PassingSize; i += kMk1PassingSize) {
         Passing p;
@@ -384,6 +386,7 @@ void DiscardDecoderInput(DecoderLink& link) {
     ForgetPartial(link);
     int n = 0;
     ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
+    if (n > 0) link.state.lastByteTick = link.clock->TickMs();
 }
 
 void SuperviseLink(DecoderLink& link, Messages& messages, bool runRunning,

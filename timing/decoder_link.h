@@ -44,6 +44,7 @@ struct DecoderLinkState {
     // Forgotten whenever the input starts afresh: port reopened, input discarded, clock reset.
     std::array<std::uint8_t, kMaxPartial> partial{};
     std::int32_t partialCount = 0;
+    std::uint32_t lastByteTick = 0;  // the last read that brought anything
     // A read is being handed on passing by passing. A box opened from there runs ticks nested
     // in this one; they leave the port and the receive buffer alone until it is done.
     std::int32_t handingOn = 0;

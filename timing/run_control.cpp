@@ -140,6 +140,12 @@ void Go(RunEngine& e, std::uint32_t now, bool retakeCounter) {
     Repaint(e);
 }
 
+// A passing of the running run: counted for its cars, or kept as an unknown chip's.
+void TakePassing(RunEngine& e, RunContext& run, const Passing& p) {
+    HandlePassing(run, p);
+    NoteUnknownPassing(e.unknownChips, e.tables.cars, p);
+}
+
 void StartWithFirstCar(RunEngine& e, int slot, std::int64_t crossingMs, std::uint32_t now) {
     AnnounceStartSignal(e.soundSettings, *e.sound);
     e.link->timeBase.runTimeOffset = crossingMs;
@@ -179,7 +185,7 @@ void WaitForFirstCar(RunEngine& e, std::uint32_t now) {
         }
         if (e.running == 0) break;
         p.timeMs -= e.link->timeBase.runTimeOffset;
-        HandlePassing(run, p);
+        TakePassing(e, run, p);
     }
 }
 
@@ -237,7 +243,7 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
 
     RunContext run = MakeContext(e);
     PollDecoder(*e.link, [&e, &run](const Passing& p) {
-        if (e.running != 0) HandlePassing(run, p);
+        if (e.running != 0) TakePassing(e, run, p);
     });
     if (e.running == 0) return;
 
@@ -313,7 +319,7 @@ void OnTimerTick(RunEngine& e) {
         // Passings the decoder kept while its link was down arrive with their own times.
         RunContext run = MakeContext(e);
         SuperviseLink(link, *e.messages, true, [&e, &run](const Passing& p) {
-            if (e.running != 0) HandlePassing(run, p);
+            if (e.running != 0) TakePassing(e, run, p);
         });
     } else {
         SuperviseLink(link, *e.messages, false, PassingSink{});
@@ -365,6 +371,7 @@ void StartCommand(RunEngine& e) {
     e.announced = AnnouncementFlags{};
     e.timeUpSignalled = 0;
     e.tables.runBestLap = kRunBestLapStart;
+    ClearUnknownChips(e.unknownChips);
 }
 
 void StopCommand(RunEngine& e) {
@@ -439,6 +446,21 @@ bool CarButton(RunEngine& e, int slot) {
     }
     RefreshPanel(e);
     return acted;
+}
+
+bool AssignUnknownChipCommand(RunEngine& e, int index, int slot) {
+    if (e.preStart != 0 || e.scanMode != 0) return false;
+    RunContext run = MakeContext(e);
+    if (!AssignUnknownChip(run, e.unknownChips, index, slot)) return false;
+    if (e.running == 0) RebuildLiveOrder(e.tables, e.options);
+    Repaint(e);
+    RefreshPanel(e);
+    return true;
+}
+
+std::uint32_t DecoderSilence(const RunEngine& e, std::uint32_t now) {
+    if (e.running == 0) return 0;
+    return DecoderSilentMs(e.link->state.lastByteTick, e.link->timeBase.runStartTick, now);
 }
 
 bool QuitRefused(const RunEngine& e) {

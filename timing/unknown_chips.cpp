@@ -1,0 +1,102 @@
+#include "timing/unknown_chips.h"
+
+#include <algorithm>
+
+#include "common/transponder.h"
+
+namespace velkaro {
+namespace {
+
+bool Used(const RunCar& car) {
+    return !(car.driverName == kEmptySlotName);
+}
+
+}  // namespace
+
+void ClearUnknownChips(UnknownChips& unknown) {
+    std::uint32_t changes = unknown.changes + 1;
+    for (UnknownChip& chip : unknown.chips) {
+        chip.number = 0;
+        chip.passings = 0;
+        chip.lastSeenMs = 0;
+    }
+    unknown.count = 0;
+    unknown.otherPassings = 0;
+    unknown.changes = changes;
+}
+
+bool NoteUnknownPassing(UnknownChips& unknown, const RunCars& cars, const Passing& passing) {
+    std::string_view t = passing.transponder.View();
+    for (const RunCar& car : cars) {
+        if (Used(car) && SameTransponder(car.transponder.View(), t)) return false;
+    }
+    std::int32_t number = TransponderNumber(t);
+    if (number == kNoTransponder) return false;
+    auto end = unknown.chips.begin() + unknown.count;
+    auto chip = std::find_if(unknown.chips.begin(), end,
+                             [number](const UnknownChip& c) { return c.number == number; });
+    if (chip == end) {
+        if (unknown.count == kUnknownChips) {
+            ++unknown.otherPassings;
+            ++unknown.changes;
+            return false;
+        }
+        ++unknown.count;
+        chip->number = number;
+        chip->passings = 0;
+    }
+    if (chip->passings < kUnknownPassingsKept) {
+        chip->timesMs[static_cast<std::size_t>(chip->passings)] = passing.timeMs;
+        chip->counters[static_cast<std::size_t>(chip->passings)] = passing.counter;
+    }
+    ++chip->passings;
+    chip->lastSeenMs = passing.timeMs;
+    ++unknown.changes;
+    return true;
+}
+
+bool CanTakeChip(const RunCars& cars, int slot) {
+    if (slot < 0 || slot >= kCarSlots) return false;
+    const RunCar& car = cars[static_cast<std::size_t>(slot)];
+    return Used(car) && car.passingCount == 0 && car.startReference == 0;
+}
+
+bool AssignUnknownChip(RunContext& run, UnknownChips& unknown, int index, int slot) {
+    RunCars& cars = run.tables->cars;
+    if (index < 0 || index >= unknown.count || !CanTakeChip(cars, slot)) return false;
+    UnknownChip& chip = unknown.chips[static_cast<std::size_t>(index)];
+    RunCar& car = cars[static_cast<std::size_t>(slot)];
+    car.transponder = TransponderDigits(chip.number);
+    // Its counting is the run's own; only what would be heard or logged live is left out.
+    RunContext quiet = run;
+    quiet.sounds = nullptr;
+    quiet.hooks.passingSounds = nullptr;
+    quiet.hooks.passingTaken = nullptr;
+    std::int32_t wasFinished = car.finished;
+    car.finished = 0;
+    int kept = std::min(chip.passings, kUnknownPassingsKept);
+    for (int k = 0; k < kept; ++k) {
+        Passing p;
+        p.transponder = car.transponder;
+        p.timeMs = chip.timesMs[static_cast<std::size_t>(k)];
+        p.counter = chip.counters[static_cast<std::size_t>(k)];
+        HandlePassing(quiet, p);
+    }
+    if (wasFinished != 0) car.finished = 1;
+    for (int i = index; i + 1 < unknown.count; ++i) {
+        unknown.chips[static_cast<std::size_t>(i)] = unknown.chips[static_cast<std::size_t>(i + 1)];
+    }
+    --unknown.count;
+    ++unknown.changes;
+    return true;
+}
+
+std::uint32_t DecoderSilentMs(std::uint32_t lastByteTick, std::uint32_t runStartTick,
+                              std::uint32_t now) {
+    // The later of the two, on a tick that wraps.
+    std::uint32_t sinceByte = now - lastByteTick, sinceStart = now - runStartTick;
+    std::uint32_t silent = std::min(sinceByte, sinceStart);
+    return silent >= kDecoderSilentMs ? silent : 0;
+}
+
+}  // namespace velkaro
