@@ -458,9 +458,11 @@ bool AssignUnknownChipCommand(RunEngine& e, int index, int slot) {
     return true;
 }
 
-std::uint32_t DecoderSilence(const RunEngine& e, std::uint32_t now) {
-    if (e.running == 0) return 0;
-    return DecoderSilentMs(e.link->state.lastByteTick, e.link->timeBase.runStartTick, now);
+Text<64> DecoderSilenceText(const RunEngine& e, std::uint32_t now) {
+    if (e.running == 0) return {};
+    std::uint32_t last = e.link->state.lastByteTick, start = e.link->timeBase.runStartTick;
+    auto sinceStart = static_cast<std::int32_t>(last - start);
+    return DecoderSilentText(DecoderSilentMs(last, start, now), sinceStart < 0 ? -1 : sinceStart);
 }
 
 bool QuitRefused(const RunEngine& e) {

@@ -198,8 +198,8 @@ bool CarButton(RunEngine& engine, int slot);
 // AssignUnknownChip). False when refused.
 bool AssignUnknownChipCommand(RunEngine& engine, int index, int slot);
 
-// How long the decoder has sent nothing while the run is running; 0 when not worth saying.
-std::uint32_t DecoderSilence(const RunEngine& engine, std::uint32_t now);
+// That the decoder has sent nothing for a while, while the run is running; empty otherwise.
+Text<64> DecoderSilenceText(const RunEngine& engine, std::uint32_t now);
 
 // Closing the program is refused while a countdown, a run or a scan is on (the shell shows
 // kQuitRefusedText, title kQuitRefusedTitle, error icon).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/time_format.h"
 #include "common/transponder.h"
 
 namespace velkaro {
@@ -97,6 +98,45 @@ std::uint32_t DecoderSilentMs(std::uint32_t lastByteTick, std::uint32_t runStart
     std::uint32_t sinceByte = now - lastByteTick, sinceStart = now - runStartTick;
     std::uint32_t silent = std::min(sinceByte, sinceStart);
     return silent >= kDecoderSilentMs ? silent : 0;
+}
+
+Text<64> UnknownChipLine(const UnknownChip& chip) {
+    TimeText last;
+    FormatRaceTime(last, SplitTime(static_cast<std::int32_t>(
+                             std::clamp<std::int64_t>(chip.lastSeenMs, 0, kNoTime))));
+    Text<64> line;
+    Format(line, "%s   %d passing%s   last %s", TransponderDigits(chip.number).CStr(),
+           chip.passings, chip.passings == 1 ? "" : "s", last.CStr());
+    return line;
+}
+
+Text<64> OtherChipsLine(const UnknownChips& unknown) {
+    Text<64> line;
+    if (unknown.otherPassings > 0) {
+        Format(line, "and %d passings of other chips", unknown.otherPassings);
+    }
+    return line;
+}
+
+Text<64> DecoderSilentText(std::uint32_t silentMs, std::int64_t lastByteRunMs) {
+    Text<64> text;
+    if (silentMs == 0) return text;
+    std::uint32_t s = silentMs / 1000;
+    if (lastByteRunMs < 0) {
+        Format(text, "Decoder silent for %u:%02u: no byte since the start", s / 60, s % 60);
+        return text;
+    }
+    TimeText at;
+    FormatRaceTime(
+        at, SplitTime(static_cast<std::int32_t>(std::min<std::int64_t>(lastByteRunMs, kNoTime))));
+    Format(text, "Decoder silent for %u:%02u: no byte since %s", s / 60, s % 60, at.CStr());
+    return text;
+}
+
+Text<48> ChipTakerLine(const RunCar& car) {
+    Text<48> line;
+    Format(line, "%d  %s", car.carNumber, car.driverName.CStr());
+    return line;
 }
 
 }  // namespace velkaro

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "common/run_car.h"
+#include "platform/text.h"
 #include "timing/passing.h"
 #include "timing/passing_processing.h"
 
@@ -50,5 +51,12 @@ bool AssignUnknownChip(RunContext& run, UnknownChips& unknown, int index, int sl
 inline constexpr std::uint32_t kDecoderSilentMs = 10000;
 std::uint32_t DecoderSilentMs(std::uint32_t lastByteTick, std::uint32_t runStartTick,
                               std::uint32_t now);
+
+// What the race panel shows: a line per chip, "004242   3 passings   last 1:05.230"; the silence,
+// "Decoder silent for 0:12: no byte since 1:02.400"; a car that can take a chip, "3  Ann".
+Text<64> UnknownChipLine(const UnknownChip& chip);
+Text<64> OtherChipsLine(const UnknownChips& unknown);  // empty when every chip has its line
+Text<64> DecoderSilentText(std::uint32_t silentMs, std::int64_t lastByteRunMs);
+Text<48> ChipTakerLine(const RunCar& car);
 
 }  // namespace velkaro

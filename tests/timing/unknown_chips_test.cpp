@@ -41,6 +41,8 @@ TEST(UnknownChips, ChipsNoCarHasAreListedWithTheirPassings) {
         listed += Fields(c.number, c.passings, c.lastSeenMs) + " ";
     }
     EXPECT_EQ(listed, "7|3|5000 4242|1|1500 65535|1|3100 ");
+    EXPECT_EQ(UnknownChipLine(unknown.chips[0]).View(), "000007   3 passings   last 0:05.000");
+    EXPECT_EQ(UnknownChipLine(unknown.chips[1]).View(), "004242   1 passing   last 0:01.500");
 }
 
 // The chip's passings before it was given count as the rules would have counted them live.
@@ -104,6 +106,11 @@ TEST(UnknownChips, OnlyACarThatCountedNothingTakesAChip) {
 }
 
 TEST(UnknownChips, TheDecoderIsSilentAfterTenSecondsWithoutAByte) {
+    EXPECT_EQ(DecoderSilentText(0, 5000).View(), "");
+    EXPECT_EQ(DecoderSilentText(72500, 65230).View(),
+              "Decoder silent for 1:12: no byte since 1:05.230");
+    EXPECT_EQ(DecoderSilentText(10000, -1).View(),
+              "Decoder silent for 0:10: no byte since the start");
     EXPECT_EQ(DecoderSilentMs(1000, 500, 10999), 0u);
     EXPECT_EQ(DecoderSilentMs(1000, 500, 11000), 10000u);
     EXPECT_EQ(DecoderSilentMs(1000, 5000, 14999), 0u);  // counted from the run's start
