@@ -1,9 +1,11 @@
 #include "timing/unknown_chips.h"
 
 #include <algorithm>
+#include <memory>
 
 #include "common/time_format.h"
 #include "common/transponder.h"
+#include "event/sections.h"
 
 namespace velkaro {
 namespace {
@@ -98,6 +100,25 @@ std::uint32_t DecoderSilentMs(std::uint32_t lastByteTick, std::uint32_t runStart
     std::uint32_t sinceByte = now - lastByteTick, sinceStart = now - runStartTick;
     std::uint32_t silent = std::min(sinceByte, sinceStart);
     return silent >= kDecoderSilentMs ? silent : 0;
+}
+
+FileOutcome GiveParticipantChip(int category, std::string_view driverName, std::int32_t number,
+                                Messages& messages, Disk& disk) {
+    auto participants = std::make_unique<Participants>();
+    FileOutcome read = ReadParticipants(category, *participants, disk);
+    if (read == FileOutcome::NoSection) messages.Error(kParticipantsTitleNotFound);
+    if (!ReportUnavailable(read, messages) || read != FileOutcome::Done) return read;
+    bool found = false;
+    for (ParticipantRecord& p : *participants) {
+        if (p.name == driverName) {
+            p.transponder = TransponderDigits(number);
+            found = true;
+        }
+    }
+    if (!found) return FileOutcome::NoSection;
+    FileOutcome written = WriteParticipants(category, *participants, messages, disk);
+    ReportUnavailable(written, messages);
+    return written;
 }
 
 Text<64> UnknownChipLine(const UnknownChip& chip) {
