@@ -23,7 +23,7 @@ TransponderText TransponderDigits(std::int32_t number) {
 
 TransponderText NormalTransponder(std::string_view text) {
     std::int32_t n = TransponderNumber(text);
-    return n == kNoTransponder ? TransponderText(text) : TransponderDigits(n);
+    return TransponderDigits(n);
 }
 
 bool SameTransponder(std::string_view a, std::string_view b) {

@@ -23,8 +23,8 @@ std::int32_t TransponderNumber(std::string_view text);
 // The six digits of a number; an empty slot for kNoTransponder or a number out of range.
 TransponderText TransponderDigits(std::int32_t number);
 
-// The slot as the files hold it: a number becomes its six digits; an empty slot, or a text that
-// is no number, stays as it stands (it matches no passing).
+// The slot as the files hold it: a number becomes its six digits; anything else is no chip (an
+// empty slot), which reads back the same.
 TransponderText NormalTransponder(std::string_view text);
 
 // Both hold a number and it is the same.

@@ -306,7 +306,7 @@ void MainWindow::BuildPanel() {
             GiveUnknownChip(chip, slot, toParticipant);
         },
         live_);
-    unknownChips_->setGeometry(screenW_ - 470, 330 * screenH_ / 900, 450, 260 * screenH_ / 900);
+    unknownChips_->setGeometry(screenW_ - 470, 600 * screenH_ / 900 - 262, 450, 260);
 }
 
 void MainWindow::GiveUnknownChip(int chip, int slot, bool toParticipant) {

@@ -5,7 +5,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "platform/qt/form_kit.h"
 #include "platform/qt/qt_text.h"
@@ -17,9 +16,6 @@ UnknownChipsPanel::UnknownChipsPanel(std::function<void(int, int, bool)> given, 
     setObjectName("unknownChips");
     setAccessibleName("Unknown transponders");
     setAutoFillBackground(true);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(6, 4, 6, 4);
-    column->setSpacing(3);
     title_ = Name(new QLabel("Transponders no car of the run has", this), kUnknownChipsTitle,
                   "Transponders no car of the run has");
     QFont bold = title_->font();
@@ -35,10 +31,13 @@ UnknownChipsPanel::UnknownChipsPanel(std::function<void(int, int, bool)> given, 
     red.setColor(QPalette::WindowText, QColor(200, 0, 0));
     silent_->setPalette(red);
     silent_->setFont(bold);
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{title_, chips_, takers_, toParticipant_, give_, silent_}) {
-        column->addWidget(w);
-    }
+    // Placed once: the panel is hidden most of the time, and a layout only runs when shown.
+    title_->setGeometry(6, 4, 438, 20);
+    chips_->setGeometry(6, 26, 438, 120);
+    takers_->setGeometry(6, 152, 200, 26);
+    toParticipant_->setGeometry(214, 152, 230, 26);
+    give_->setGeometry(6, 184, 200, 28);
+    silent_->setGeometry(6, 218, 438, 36);
     connect(give_, &QPushButton::clicked, this, [this] {
         int chip = chips_->currentRow();
         int slot = takers_->currentData().isValid() ? takers_->currentData().toInt() : -1;

@@ -13,17 +13,12 @@ TEST(Transponder, OneChipHoweverItIsWritten) {
         bool typable;
     };
     const Case cases[] = {
-        {"1001", 1001, "001001", true},
-        {"001001", 1001, "001001", true},
-        {" 1001 ", 1001, "001001", false},
-        {"0", 0, "000000", true},
-        {"999999", 999999, "999999", true},
-        {"", kNoTransponder, "", true},
-        {"   ", kNoTransponder, "   ", false},
-        {"10a1", kNoTransponder, "10a1", false},
-        {"1234567", kNoTransponder, "123456", false},
-        {"-12", kNoTransponder, "-12", false},
-        {"1 2", kNoTransponder, "1 2", false},
+        {"1001", 1001, "001001", true},         {"001001", 1001, "001001", true},
+        {" 1001 ", 1001, "001001", false},      {"0", 0, "000000", true},
+        {"999999", 999999, "999999", true},     {"", kNoTransponder, "", true},
+        {"   ", kNoTransponder, "", false},     {"10a1", kNoTransponder, "", false},
+        {"1234567", kNoTransponder, "", false}, {"-12", kNoTransponder, "", false},
+        {"1 2", kNoTransponder, "", false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);

@@ -274,7 +274,9 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
 // them with their passings; one given to Driver 3's lane counts its passings so far, then on,
 // and the participant keeps it.
 TEST_F(ShellRun, ChipsNoCarHasAreShownAndOneGivenToALaneCounts) {
-    Open(3, 8, {"--cars", "5", "--transponders", "1001,1002,4001,4002,4003", "--lap-mean", "1.3"});
+    Open(3, 8,
+         {"--cars", "5", "--transponders", "1001,1002,4001,4002,4003", "--lap-mean", "1.3",
+          "--lap-spread", "0"});
     if (HasFatalFailure()) return;
     MainWindow& w = *this->w;
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));

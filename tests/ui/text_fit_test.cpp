@@ -91,6 +91,8 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     // The link-down line at its longest.
     auto* linkDown = window.PanelControl(2230);
     static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
+    window.findChild<QLabel*>("2245")->setText(
+        "Decoder silent for 99:59: no byte since 9:59:59.999");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
 }
 
