@@ -1,21 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "common/notice_line.h"
 #include "common/notices.h"
 
 namespace velkaro {
 namespace {
-
-TEST(Notices, TheLogKeepsTheNewestFirstAndDropsTheOldest) {
-    NoticeLog log;
-    for (int i = 0; i < int(kNoticesKept) + 3; ++i) PostNotice(log, 10u * i, std::to_string(i));
-    ASSERT_EQ(NoticeCount(log), kNoticesKept);
-    EXPECT_EQ(NoticeAt(log, 0).text, std::to_string(kNoticesKept + 2));
-    EXPECT_EQ(NoticeAt(log, kNoticesKept - 1).text, "3");
-    EXPECT_EQ(NoticeAt(log, kNoticesKept - 1).tick, 30u);
-}
 
 // Each notice as the panel and the log show it: the time of day it was posted, one line.
 TEST(Notices, ALineGivesTheTimeItWasPostedAndTheTextOnOneLine) {
