@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/transponder.h"
 #include "event/text_lines.h"
 
 namespace velkaro {
@@ -32,6 +33,9 @@ bool LoadRecords(Table& table, std::string_view name, Disk& disk) {
         if (lines.AtEnd()) break;
         FieldReader fields(lines.Next());
         Fields(record, [&](auto& slot) { fields.NextText(slot); });
+        if constexpr (requires { record.transponder; }) {
+            record.transponder = NormalTransponder(record.transponder.View());
+        }
     }
     return true;
 }
@@ -40,8 +44,11 @@ template <typename Table>
 bool SaveRecords(const Table& table, int count, std::string_view name, Disk& disk) {
     std::string out;
     for (int i = 0; i < count && i < static_cast<int>(table.size()); ++i) {
-        Fields(table[static_cast<std::size_t>(i)],
-               [&](const auto& slot) { AppendField(out, slot.View()); });
+        auto record = table[static_cast<std::size_t>(i)];
+        if constexpr (requires { record.transponder; }) {
+            record.transponder = NormalTransponder(record.transponder.View());
+        }
+        Fields(record, [&](const auto& slot) { AppendField(out, slot.View()); });
         EndLine(out);
     }
     return WriteTextFile(name, out, disk);

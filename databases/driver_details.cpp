@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/transponder.h"
+
 namespace velkaro {
 namespace {
 
@@ -11,13 +13,12 @@ constexpr std::int64_t kWindowLength = 20;
 
 }  // namespace
 
-std::string_view LimitTransponderField(std::string_view typed) {
-    return typed.substr(0, std::min<std::size_t>(typed.size(), kTransponderDigits));
-}
-
 bool TakeTransponderField(std::string_view field, Text<7>& transponder) {
-    if (field.size() != kTransponderDigits || transponder == field) return false;
-    transponder = field;
+    std::int32_t number = TransponderNumber(field);
+    if (number == kNoTransponder && !field.empty()) return false;
+    Text<7> taken = TransponderDigits(number);
+    if (taken == transponder) return false;
+    transponder = taken;
     return true;
 }
 

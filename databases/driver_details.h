@@ -10,11 +10,9 @@
 
 namespace velkaro {
 
-inline constexpr int kTransponderDigits = 6;
-
-// What the transponder field keeps of what was typed; a participant's transponder changes only
-// once the field holds all six characters. True when it changed.
-std::string_view LimitTransponderField(std::string_view typed);
+// The participant's transponder as the field now holds it: a number gives its six digits, an
+// empty field no chip; a field that is neither (typing refuses it) changes nothing. True when
+// it changed.
 bool TakeTransponderField(std::string_view field, Text<7>& transponder);
 
 // The lamp that shows a scan is on: four pictures in turn, each for a fifth of a second.

@@ -152,7 +152,7 @@ void RemoveName(Table& table, int position, int slotCount) {
 void ClearCircuitRecord(CircuitRecord& circuit);
 
 // The detail fields of a form, top to bottom.
-enum class FieldKind { Edit, ReadOnly, Country, Club };
+enum class FieldKind { Edit, ReadOnly, Country, Club, Transponder };
 template <typename Record>
 struct DetailField {
     std::string_view label;
@@ -193,7 +193,8 @@ inline constexpr std::array<DetailField<DriverRecord>, 11> kDriverFields{{
     {"Email :", 38, FieldKind::Edit, "", [](DriverRecord& r) { return RefOf(r.email); }},
     {"Birthday :", 18, FieldKind::Edit, "", [](DriverRecord& r) { return RefOf(r.birthday); }},
     {"Licence :", 18, FieldKind::Edit, "", [](DriverRecord& r) { return RefOf(r.licence); }},
-    {"Transponder :", 6, FieldKind::Edit, "", [](DriverRecord& r) { return RefOf(r.transponder); }},
+    {"Transponder :", 6, FieldKind::Transponder, "",
+     [](DriverRecord& r) { return RefOf(r.transponder); }},
     {"Club :", 49, FieldKind::Club, "", [](DriverRecord& r) { return RefOf(r.club); }},
 }};
 

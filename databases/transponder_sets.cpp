@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "common/transponder.h"
 #include "event/text_lines.h"
 
 namespace velkaro {
@@ -15,7 +16,7 @@ bool LoadTransponderSets(TransponderSets& sets, Disk& disk) {
         if (lines.AtEnd()) break;
         FieldReader fields(lines.Next());
         fields.NextText(set.name);
-        for (Text<7>& t : set.transponders) fields.NextText(t);
+        for (Text<7>& t : set.transponders) t = NormalTransponder(fields.Next());
     }
     return true;
 }
@@ -24,7 +25,8 @@ bool SaveTransponderSets(const TransponderSets& sets, Disk& disk) {
     std::string out;
     for (const TransponderSet& set : sets) {
         AppendField(out, set.name.View());
-        for (const Text<7>& t : set.transponders) AppendField(out, t.View());
+        for (const Text<7>& t : set.transponders)
+            AppendField(out, NormalTransponder(t.View()).View());
         EndLine(out);
     }
     return WriteTextFile(kTransponderSetsFile, out, disk);

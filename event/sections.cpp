@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <string>
 
+#include "common/transponder.h"
+
 namespace velkaro {
 
 namespace {
@@ -62,7 +64,7 @@ FileOutcome ReadParticipants(int category, Participants& participants, Disk& dis
             if (lines.AtEnd()) return;
             FieldReader fields(lines.Next());
             fields.NextText(p.name);
-            fields.NextText(p.transponder);
+            p.transponder = NormalTransponder(fields.Next());
             for (Text<7>& f : p.frequencies) fields.NextText(f);
         }
     });
@@ -74,7 +76,7 @@ FileOutcome WriteParticipants(int category, const Participants& participants, Me
     out.reserve(2 * kParticipantsPairs);
     for (const ParticipantRecord& p : participants) {
         AppendField(out, p.name.View());
-        AppendField(out, p.transponder.View());
+        AppendField(out, NormalTransponder(p.transponder.View()).View());
         for (const Text<7>& f : p.frequencies) AppendField(out, f.View());
         EndLine(out);
     }

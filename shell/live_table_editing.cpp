@@ -1,6 +1,7 @@
 #include "shell/live_table_editing.h"
 
 #include "common/commands.h"
+#include "common/transponder.h"
 
 namespace velkaro {
 
@@ -90,7 +91,10 @@ EditControls EditControlsFor(const LiveTableEditing& editing, const RunTables& t
         c.listRect = cell;
         for (int k = 0; k < kTranspondersPerSet; ++k) {
             c.choices[std::size_t(k)] = set.transponders[std::size_t(k)];
-            if (c.selected < 0 && set.transponders[std::size_t(k)] == s.transponder) c.selected = k;
+            if (c.selected < 0 &&
+                SameTransponder(set.transponders[std::size_t(k)].View(), s.transponder.View())) {
+                c.selected = k;
+            }
         }
         return c;
     }

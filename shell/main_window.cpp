@@ -45,6 +45,7 @@
 #include "shell/options_forms.h"
 #include "shell/pictures.h"
 #include "shell/race_panel.h"
+#include "shell/unknown_chips_panel.h"
 #include "timing/classification.h"
 #include "timing/forms/interface_form.h"
 #include "timing/interface_status.h"
@@ -306,6 +307,23 @@ void MainWindow::BuildPanel() {
     for (const TransponderSet& set : state_.transponderSets)
         sets->addItem(ToQString(set.name.View()));
     for (int k = 0; k < kCarSlots; ++k) panel_[kFirstCarButton + k]->setEnabled(false);
+    // Over the bottom of the live table, where a heat of few cars leaves it empty.
+    unknownChips_ = new UnknownChipsPanel(
+        [this](int chip, int slot, bool toParticipant) {
+            GiveUnknownChip(chip, slot, toParticipant);
+        },
+        live_);
+    unknownChips_->setGeometry(screenW_ - 470, 600 * screenH_ / 900 - 262, 450, 260);
+}
+
+void MainWindow::GiveUnknownChip(int chip, int slot, bool toParticipant) {
+    RunEngine& e = state_.engine;
+    if (chip < 0 || chip >= e.unknownChips.count || slot < 0 || slot >= kCarSlots) return;
+    const std::string driver(e.tables.cars[std::size_t(slot)].driverName.View());
+    std::int32_t number = e.unknownChips.chips[std::size_t(chip)].number;
+    if (!AssignUnknownChipCommand(e, chip, slot)) return;
+    if (toParticipant) GiveParticipantChip(e.category, driver, number, platform_.messages);
+    AfterRunChange();
 }
 
 QAction* MainWindow::Command(int id) const {
@@ -363,6 +381,7 @@ void MainWindow::AfterRunChange() {
         repaintsSeen_ = e.repaints;
         live_->UpdateRun();
     }
+    if (unknownChips_) unknownChips_->Follow(e, platform_.clock.TickMs());
 }
 
 // What the director must know without a box to click away: the decoder is gone or missing, the
@@ -388,6 +407,7 @@ void MainWindow::ShowAlerts() {
 // No run in the panel: after start-up, "New event" and "Load event".
 void MainWindow::ClearRunPanel() {
     velkaro::UnloadRun(state_.engine);
+    ClearUnknownChips(state_.engine.unknownChips);
     ApplyPanel(true);
     if (live_) {
         live_->Remeasure(0);
@@ -461,6 +481,7 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     } else {
         return;
     }
+    ClearUnknownChips(state_.engine.unknownChips);
     state_.engine.nodeCode = code;
     StopEditing(editing_);
     RemoveEditControls();

@@ -15,6 +15,7 @@ class QTreeWidgetItem;
 namespace velkaro {
 
 class LiveScreenWidget;
+class UnknownChipsPanel;
 
 // The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
 // start-up sequence as it is made; ConnectDecoder and StartTimer finish it once it is shown.
@@ -80,6 +81,7 @@ class MainWindow final : public QMainWindow {
     void OnTableClicked(int standing, int x, int y, bool ctrl);
     void ShowEditControls();
     void RemoveEditControls();
+    void GiveUnknownChip(int chip, int slot, bool toParticipant);
 
     ShellPlatform& platform_;
     AppState state_;
@@ -91,6 +93,7 @@ class MainWindow final : public QMainWindow {
     std::map<int, QAction*> actions_;
     CommandRegistry commands_;
     std::map<int, QWidget*> panel_;
+    UnknownChipsPanel* unknownChips_ = nullptr;
     Heartbeat heartbeat_;
     bool shutDown_ = false;
     bool fillingTree_ = false;

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/run_car.h"
 #include "event/settings_files.h"
 #include "platform/sound_player.h"
 #include "timing/race_clock.h"
-#include "common/run_car.h"
 
 // What the run plays, when, and under which sound option. Every file lies in "sons".
 

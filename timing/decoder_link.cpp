@@ -74,6 +74,7 @@ int ReadAfterPartial(DecoderLink& link) {
     std::memcpy(b, st.partial.data(), static_cast<std::size_t>(st.partialCount));
     int n = 0;
     if (!ReadBytes(*link.port, b + st.partialCount, kMaxRead, &n) || n < 0) n = 0;
+    if (n > 0) st.lastByteTick = link.clock->TickMs();
     return st.partialCount + n;
 }
 
@@ -185,7 +186,9 @@ void TryRestore(DecoderLink& link, NoticeLog& notices, bool runRunning,
             st.restoring = 0;
         } else if (restoredPassings) {
             // Kept by the decoder while the link was down: counted with its own time.
-            restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
+            Passing p = Mk2Passing(b, link.timeBase.runTimeOffset, clock);
+            OntoRunClock(link.timeBase, p);
+            restoredPassings(p);
         }
     });
 
@@ -294,6 +297,9 @@ bool SyncDecoderClock(DecoderLink& link) {
                         zeroed = true;
                         base.perfFrequency = frequency;
                         base.perfStart = clock.Counter();
+                        base.decoderZeroed = 1;
+                        base.lastDecoderMs = 0;
+                        base.decoderShiftMs = 0;
                     }));
     }
     // The rest of the answer's read is dropped; the decoder's clock starts afresh.
@@ -315,19 +321,37 @@ int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOff
                 [&](const std::uint8_t* frame) { sink(Mk2Passing(frame, timeOffset, clock)); });
 }
 
+void OntoRunClock(RunTimeBase& base, Passing& p) {
+    if (base.decoderZeroed == 0) return;  // its times are nobody's clock yet
+    std::int64_t decoderMs = p.timeMs + base.runTimeOffset;
+    if (decoderMs < base.lastDecoderMs) {
+        std::int64_t arrival = (p.counter - base.perfStart) * 1000 / base.perfFrequency;
+        base.decoderShiftMs = arrival - decoderMs;
+        ++base.decoderRestarts;
+    }
+    base.lastDecoderMs = decoderMs;
+    p.timeMs += base.decoderShiftMs;
+}
+
 void PollDecoder(DecoderLink& link, const PassingSink& sink) {
-    const RunTimeBase& base = link.timeBase;
+    RunTimeBase& base = link.timeBase;
     if (IsMk2(link.settings)) {
         int n = ReadAfterPartial(link);
+        PassingSink onRunClock = [&base, &sink](const Passing& decoded) {
+            Passing p = decoded;
+            OntoRunClock(base, p);
+            sink(p);
+        };
         KeepPartial(
             link, n,
-            DecodeMk2Passings(link.receive.data(), n, base.runTimeOffset, *link.clock, sink));
+            DecodeMk2Passings(link.receive.data(), n, base.runTimeOffset, *link.clock, onRunClock));
         return;
     }
     ForgetPartial(link);
     int n = 0;
     std::uint8_t* b = link.receive.data();
     if (!ReadBytes(*link.port, b, kMaxRead, &n) || n <= 0) return;
+    link.state.lastByteTick = link.clock->TickMs();
     // An MK1 sends no time: the PC's counter dates each passing as it is decoded.
     for (int i = 0; n - i >= kMk1PassingSize; i += kMk1PassingSize) {
         Passing p;
@@ -342,6 +366,7 @@ void DiscardDecoderInput(DecoderLink& link) {
     ForgetPartial(link);
     int n = 0;
     ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
+    if (n > 0) link.state.lastByteTick = link.clock->TickMs();
 }
 
 void SuperviseLink(DecoderLink& link, NoticeLog& notices, bool runRunning,

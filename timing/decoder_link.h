@@ -45,6 +45,7 @@ struct DecoderLinkState {
     // Forgotten whenever the input starts afresh: port reopened, input discarded, clock reset.
     std::array<std::uint8_t, kMaxPartial> partial{};
     std::int32_t partialCount = 0;
+    std::uint32_t lastByteTick = 0;  // the last read that brought anything
 };
 
 // The decoder on its serial port: one for the program's life.
@@ -90,6 +91,10 @@ void DiscardDecoderInput(DecoderLink& link);
 // scan went: what follows (fewer bytes than a frame) may begin a frame that more bytes complete.
 int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOffset, Clock& clock,
                       const PassingSink& sink);
+// An MK2 passing decoded with base.runTimeOffset, onto the run's clock. A time earlier than the
+// decoder's last one means that its clock restarted: that passing is dated at its arrival on
+// the run's clock, as an MK1's is, and the decoder's later times follow on from it.
+void OntoRunClock(RunTimeBase& base, Passing& passing);
 // The decoder time of an MK2 frame's H M S Ch Cl bytes, in ms.
 std::int64_t Mk2TimeMs(std::uint8_t h, std::uint8_t m, std::uint8_t s, std::uint8_t ch,
                        std::uint8_t cl);

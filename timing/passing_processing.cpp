@@ -1,6 +1,7 @@
 #include "timing/passing_processing.h"
 
 #include "common/time_format.h"
+#include "common/transponder.h"
 #include "timing/classification.h"
 
 namespace velkaro {
@@ -77,7 +78,8 @@ void HandlePassing(RunContext& run, const Passing& passing) {
     // Every car is looked at: a transponder given to two cars counts for both.
     for (int slot = 0; slot < kCarSlots; ++slot) {
         RunCar& car = t.cars[slot];
-        if (car.finished != 0 || !(car.transponder == passing.transponder.View())) continue;
+        if (car.finished != 0) continue;
+        if (!SameTransponder(car.transponder.View(), passing.transponder.View())) continue;
         anyCar = true;
         StorePassing(car, passing.timeMs, passing.counter);
         bool first = car.passingCount == 0 && car.startReference == 0;

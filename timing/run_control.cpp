@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "common/time_format.h"
+#include "common/transponder.h"
 #include "databases/circuits_file.h"
 #include "event/run_results_files.h"
 #include "timing/classification.h"
@@ -138,6 +140,12 @@ void Go(RunEngine& e, std::uint32_t now, bool retakeCounter) {
     Repaint(e);
 }
 
+// A passing of the running run: counted for its cars, or kept as an unknown chip's.
+void TakePassing(RunEngine& e, RunContext& run, const Passing& p) {
+    HandlePassing(run, p);
+    NoteUnknownPassing(e.unknownChips, e.tables.cars, p);
+}
+
 void StartWithFirstCar(RunEngine& e, int slot, std::int64_t crossingMs, std::uint32_t now) {
     AnnounceStartSignal(e.soundSettings, *e.sound);
     e.link->timeBase.runTimeOffset = crossingMs;
@@ -154,7 +162,7 @@ bool WaitingForFirstCar(const RunEngine& e) {
 int SlotWithTransponder(const RunCars& cars, const Text<7>& transponder) {
     for (int slot = 0; slot < kCarSlots; ++slot) {
         const RunCar& car = cars[slot];
-        if (Used(car) && !car.transponder.Empty() && car.transponder == transponder) return slot;
+        if (Used(car) && SameTransponder(car.transponder.View(), transponder.View())) return slot;
     }
     return -1;
 }
@@ -177,7 +185,7 @@ void WaitForFirstCar(RunEngine& e, std::uint32_t now) {
         }
         if (e.running == 0) break;
         p.timeMs -= e.link->timeBase.runTimeOffset;
-        HandlePassing(run, p);
+        TakePassing(e, run, p);
     }
 }
 
@@ -235,7 +243,7 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
 
     RunContext run = MakeContext(e);
     PollDecoder(*e.link, [&e, &run](const Passing& p) {
-        if (e.running != 0) HandlePassing(run, p);
+        if (e.running != 0) TakePassing(e, run, p);
     });
     if (e.running == 0) return;
 
@@ -245,6 +253,24 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
     } else if (AllFinished(e.tables.cars)) {
         StopCommand(e);
     }
+}
+
+// The passings of an MK2 that restarted are on the run's clock already; the director is told, as
+// the decoder may have lost power and may do it again.
+void NoticeDecoderRestart(RunEngine& e, std::uint32_t now) {
+    const RunTimeBase& base = e.link->timeBase;
+    if (base.decoderRestarts == e.decoderRestartsSeen) return;
+    e.decoderRestartsSeen = base.decoderRestarts;
+    if (e.running == 0) return;
+    TimeText at;
+    FormatRaceTime(at, SplitTime(static_cast<std::int32_t>(
+                           static_cast<std::uint32_t>(now - base.runStartTick) & 0x7FFFFFFFu)));
+    Text<256> text;
+    Format(text,
+           "The decoder's clock went back at %s (it restarted): its passings are timed on the "
+           "program's clock from there on.",
+           at.CStr());
+    PostNotice(e.notices, now, text.View());
 }
 
 void DelayStep(RunEngine& e, std::uint32_t now) {
@@ -293,7 +319,7 @@ void OnTimerTick(RunEngine& e) {
         // Passings the decoder kept while its link was down arrive with their own times.
         RunContext run = MakeContext(e);
         SuperviseLink(link, e.notices, true, [&e, &run](const Passing& p) {
-            if (e.running != 0) HandlePassing(run, p);
+            if (e.running != 0) TakePassing(e, run, p);
         });
     } else {
         SuperviseLink(link, e.notices, false, PassingSink{});
@@ -315,6 +341,7 @@ void OnTimerTick(RunEngine& e) {
         // Also while a signal of the scan is heard to its end: what crosses then is no car's.
         DiscardDecoderInput(link);
     }
+    NoticeDecoderRestart(e, now);
     RefreshPanel(e);
 }
 
@@ -344,6 +371,7 @@ void StartCommand(RunEngine& e) {
     e.announced = AnnouncementFlags{};
     e.timeUpSignalled = 0;
     e.tables.runBestLap = kRunBestLapStart;
+    ClearUnknownChips(e.unknownChips);
 }
 
 void StopCommand(RunEngine& e) {
@@ -418,6 +446,23 @@ bool CarButton(RunEngine& e, int slot) {
     }
     RefreshPanel(e);
     return acted;
+}
+
+bool AssignUnknownChipCommand(RunEngine& e, int index, int slot) {
+    if (e.preStart != 0 || e.scanMode != 0) return false;
+    RunContext run = MakeContext(e);
+    if (!AssignUnknownChip(run, e.unknownChips, index, slot)) return false;
+    if (e.running == 0) RebuildLiveOrder(e.tables, e.options);
+    Repaint(e);
+    RefreshPanel(e);
+    return true;
+}
+
+Text<64> DecoderSilenceText(const RunEngine& e, std::uint32_t now) {
+    if (e.running == 0) return {};
+    std::uint32_t last = e.link->state.lastByteTick, start = e.link->timeBase.runStartTick;
+    auto sinceStart = static_cast<std::int32_t>(last - start);
+    return DecoderSilentText(DecoderSilentMs(last, start, now), sinceStart < 0 ? -1 : sinceStart);
 }
 
 bool QuitRefused(const RunEngine& e) {

@@ -20,6 +20,7 @@
 #include "timing/decoder_link.h"
 #include "timing/passing_processing.h"
 #include "timing/race_clock.h"
+#include "timing/unknown_chips.h"
 
 // The run in the race panel from its countdown to its end: the timer tick, the "Start", "Stop"
 // and "Clear" buttons, the car buttons and the delay between two runs.
@@ -157,6 +158,9 @@ struct RunEngine {
 
     // What the tick has to tell the director; the race panel shows the newest.
     NoticeLog notices;
+    std::uint32_t decoderRestartsSeen = 0;  // of link->timeBase.decoderRestarts
+    // Transponders of the run's passings that none of its cars has; emptied at "Start".
+    UnknownChips unknownChips;
 
     // Set by the shell: "Save" is only offered once the event has a file of its own.
     bool saveAllowed = false;
@@ -189,6 +193,13 @@ void StartDelayCountdown(RunEngine& engine, int minutes);
 // A car button ("1" to "20", slot 0 to 19): a manual lap while running, or the first car's
 // crossing while a first-car start waits. False when it did nothing.
 bool CarButton(RunEngine& engine, int slot);
+
+// Gives the unknown chip `index` to the car in `slot`, during or after the run (see
+// AssignUnknownChip). False when refused.
+bool AssignUnknownChipCommand(RunEngine& engine, int index, int slot);
+
+// That the decoder has sent nothing for a while, while the run is running; empty otherwise.
+Text<64> DecoderSilenceText(const RunEngine& engine, std::uint32_t now);
 
 // Closing the program is refused while a countdown, a run or a scan is on (the shell shows
 // kQuitRefusedText, title kQuitRefusedTitle, error icon).

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "common/transponder.h"
 #include "timing/classification.h"
 
 namespace velkaro {
@@ -92,9 +93,7 @@ void CountCheckPassing(RunEngine& e, const Passing& p) {
     std::int64_t time = (p.counter - e.checkStart) * 1000 / e.checkFrequency;
     for (int slot = 0; slot < kCarSlots; ++slot) {
         RunCar& car = t.cars[slot];
-        if (!Used(car) || car.transponder.Empty() || !(car.transponder == p.transponder)) {
-            continue;
-        }
+        if (!Used(car) || !SameTransponder(car.transponder.View(), p.transponder.View())) continue;
         if (car.passingCount >= kMaxPassings) continue;
         std::int64_t lap = time - car.raceTimes[car.passingCount];
         if (lap <= kCheckShortestLapMs && car.passingCount != 0) continue;
@@ -159,7 +158,8 @@ void ScanStep(RunEngine& e) {
         for (int slot = 0; slot < kCarSlots; ++slot) {
             RunCar& car = t.cars[slot];
             if (car.checkSeen != 0) {
-                if (car.transponder == p.transponder) return;  // it stays with its car
+                // It stays with its car.
+                if (SameTransponder(car.transponder.View(), p.transponder.View())) return;
                 continue;
             }
             car.transponder = p.transponder.View();

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "databases/circuits_file.h"
+#include "databases/forms/transponder_field.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_text.h"
 
@@ -135,11 +136,14 @@ EditorForm<Table>::EditorForm(const EditorKind<Table>& kind, Messages& messages,
             auto* edit = Place(new QLineEdit(this), id, label, Dlu(246, y - 1, width, 14));
             edit->setMaxLength(f.maxChars);
             edit->setReadOnly(f.kind == FieldKind::ReadOnly);
-            connect(edit, &QLineEdit::textChanged, this, [this, i](const QString& text) {
+            const bool chip = f.kind == FieldKind::Transponder;
+            if (chip) MakeTransponderField(edit);
+            connect(edit, &QLineEdit::textChanged, this, [this, i, chip](const QString& text) {
                 if (showing_) return;
-                kind_.fields[i]
-                    .slot((*table_)[static_cast<std::size_t>(selected_)])
-                    .Assign(FromQString(text));
+                std::string typed = FromQString(text);
+                // "1001" is kept as the six digits of its number.
+                if (chip) typed = std::string(NormalTransponder(typed).View());
+                kind_.fields[i].slot((*table_)[static_cast<std::size_t>(selected_)]).Assign(typed);
             });
             control = edit;
         }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "databases/forms/editor_form.h"
+#include "databases/forms/transponder_field.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_text.h"
 #include "timing/decoder_link.h"
@@ -41,12 +42,12 @@ TranspondersForm::TranspondersForm(Messages& messages, QWidget* parent, Disk& di
         QLineEdit* edit =
             Place(new QLineEdit(this), kFirstSetTransponderId + k, label, Dlu(x + 68, y, 40, 14));
         edit->setFont(normal);
-        edit->setMaxLength(kTransponderDigits);
+        MakeTransponderField(edit);
         numbers_[static_cast<std::size_t>(k)] = edit;
         connect(edit, &QLineEdit::textChanged, this, [this, k](const QString& text) {
             if (showing_) return;
             sets_[static_cast<std::size_t>(selected_)].transponders[static_cast<std::size_t>(k)] =
-                FromQString(text);
+                NormalTransponder(FromQString(text));
         });
     }
     auto* ok = Place(new QPushButton("Ok", this), kOkId, "Ok", Dlu(210, 226, 50, 16));
@@ -115,7 +116,7 @@ DriverDetailsForm::DriverDetailsForm(int category, int slot, DecoderLink& link,
     label("Transpd.", kDriverTransponderId, 30);
     transponder_ =
         Place(new QLineEdit(this), kDriverTransponderId, "Transpd.", Dlu(57, 30, 50, 14));
-    transponder_->setMaxLength(kTransponderDigits);
+    MakeTransponderField(transponder_);
     scan_ = Place(new QPushButton("Scan", this), kScanId, "Scan", Dlu(112, 30, 45, 14));
     scan_->setCheckable(true);
     scan_->setAutoDefault(false);
@@ -162,8 +163,7 @@ DriverDetailsForm::DriverDetailsForm(int category, int slot, DecoderLink& link,
     }
 
     connect(transponder_, &QLineEdit::textChanged, this, [this](const QString& text) {
-        std::string typed = FromQString(text);
-        TakeTransponderField(LimitTransponderField(typed),
+        TakeTransponderField(FromQString(text),
                              (*participants_)[static_cast<std::size_t>(slot_)].transponder);
     });
     connect(scan_, &QPushButton::toggled, this, &DriverDetailsForm::SetScanning);

@@ -63,6 +63,16 @@ TEST_F(DatabaseFiles, DamagedDriverFilesLoadWhatTheyHold) {
     }
 }
 
+TEST_F(DatabaseFiles, ADriversTransponderTypedByHandIsSixDigitsOnceRead) {
+    Put(kDrivers, "Anne" + Repeat("\t", 10) + "1001\t\t\t\r\n");
+    auto table = std::make_unique<DriverTable>();
+    ASSERT_TRUE(LoadDrivers(*table));
+    EXPECT_EQ((*table)[0].transponder, "001001");
+    (*table)[0].transponder = "42";
+    ASSERT_TRUE(SaveDrivers(*table, 1));
+    EXPECT_EQ(Get(kDrivers), "Anne" + Repeat("\t", 10) + "000042\t\t\t\r\n");
+}
+
 TEST_F(DatabaseFiles, LoadersStopAtCapacityAndMissingFilesFail) {
     Put(kClubs, Repeat("Club\t\t\t\t\t\t\t\t\t\r\n", 130));
     Put(kDrivers, Repeat("D\t\r\n", 1200));

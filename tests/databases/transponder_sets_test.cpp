@@ -27,12 +27,12 @@ class TransponderSetsFile : public ::testing::Test {
 
 TEST_F(TransponderSetsFile, ShortLfOnlyAndOverlongFilesLoadWhatTheyHold) {
     // Two sets, LF line ends, a seven-digit number and a set of one transponder.
-    Write("Red\t001001\t1234567\t\nBlue\t002002\t\n");
+    Write("Red\t1001\t1234567\t\nBlue\t002002\t\n");  // hand-written: 1001 is chip 001001
     TransponderSets sets{};
     ASSERT_TRUE(LoadTransponderSets(sets));
     EXPECT_EQ(sets[0].name, "Red");
     EXPECT_EQ(sets[0].transponders[0], "001001");
-    EXPECT_EQ(sets[0].transponders[1], "123456");  // cut to the slot
+    EXPECT_TRUE(sets[0].transponders[1].Empty());  // seven digits are no transponder
     EXPECT_TRUE(sets[0].transponders[2].Empty());
     EXPECT_EQ(sets[1].transponders[0], "002002");
     EXPECT_TRUE(sets[2].name.Empty());

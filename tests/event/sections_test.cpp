@@ -50,6 +50,13 @@ TEST_F(SectionsTest, ParticipantsLayoutAndNames) {
         [&](const Participants& r) { return WriteParticipants(3, r, messages_); });
     EXPECT_EQ(Fields(p[0].name, p[0].transponder, p[0].frequencies[0], p[1].frequencies[4]),
               "ALPHA Anne|123456|2.4Ghz|27.145");
+    // A number written by hand or by an older version is the same chip as its six digits.
+    std::string file = WorkingCopy();
+    file.replace(file.find("123456"), 6, "1001");
+    SetWorkingCopy(file);
+    auto again = std::make_unique<Participants>();
+    ASSERT_EQ(ReadParticipants(3, *again), FileOutcome::Done);
+    EXPECT_EQ((*again)[0].transponder, "001001");
     ParticipantNames names;
     ASSERT_EQ(ReadParticipantNames(3, names), FileOutcome::Done);
     EXPECT_EQ(Fields(names[0], names[1], names[2]), "ALPHA Anne|B\xC9RANGER Luc|");
@@ -169,8 +176,9 @@ TEST_F(SectionsTest, FieldsBeyondTheirSlotsAreCutAndNonNumbersReadAsZero) {
                    "es\t\r\n12\tabc\t-7\t99999999999\t\r\n");
     Participants p{};
     ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    // Ten digits are no transponder: cut to six they would be another driver's chip.
     EXPECT_EQ(Fields(p[0].name, p[0].transponder, p[0].frequencies[0], p[0].frequencies[4]),
-              std::string(39, 'N') + "|123456|F1|F5");
+              std::string(39, 'N') + "||F1|F5");
     FinalsLadder l;
     ASSERT_EQ(ReadFinalsLadder(1, l), FileOutcome::Done);
     // The last value is beyond the line.

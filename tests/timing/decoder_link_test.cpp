@@ -175,6 +175,54 @@ TEST_F(Link, Mk2FramesCarryTheDecoderTime) {
     EXPECT_EQ(Poll(), "000258@65000");
 }
 
+// Each passing: the decoder's time, its arrival on the counter (ms since the clock zero), and
+// the run time it gets.
+TEST(Mk2Clock, ARestartIsRebasedOntoTheRunsClockAndALinkDropIsNot) {
+    struct Step {
+        std::int64_t decoderMs, arrivalMs, runMs;
+    };
+    struct Case {
+        const char* name;
+        std::int64_t offset;
+        std::vector<Step> steps;
+        std::uint32_t restarts;
+    };
+    const Case cases[] = {
+        {"steady", 0, {{10000, 10005, 10000}, {20000, 20004, 20000}}, 0},
+        {"kept while the link was down",
+         0,
+         {{10000, 10005, 10000}, {12000, 16000, 12000}, {14000, 16001, 14000}},
+         0},
+        {"restart",
+         0,
+         {{10000, 10005, 10000}, {1500, 31007, 31007}, {3700, 33210, 33207}, {3700, 33300, 33207}},
+         1},
+        {"restart after a first-car start",
+         400,
+         {{10400, 10405, 10000}, {900, 20806, 20406}, {3100, 23010, 22606}},
+         1},
+        {"two restarts",
+         0,
+         {{5000, 5003, 5000}, {100, 9004, 9004}, {50, 12000, 12000}, {2050, 14001, 14000}},
+         2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RunTimeBase base;
+        base.decoderZeroed = 1;
+        base.perfFrequency = 1000;
+        base.runTimeOffset = c.offset;
+        for (const Step& s : c.steps) {
+            Passing p;
+            p.timeMs = s.decoderMs - c.offset;
+            p.counter = s.arrivalMs;
+            OntoRunClock(base, p);
+            EXPECT_EQ(p.timeMs, s.runMs) << s.decoderMs;
+        }
+        EXPECT_EQ(base.decoderRestarts, c.restarts);
+    }
+}
+
 TEST_F(Link, AFullReadEndingInAPartialFrameHasItCompletedByTheNext) {
     OpenAs(kMk2Type);
     Bytes stream;

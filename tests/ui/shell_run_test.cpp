@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -30,6 +32,7 @@
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
 #include "shell/race_panel.h"
+#include "shell/unknown_chips_panel.h"
 #include "tests/support/fake_shell.h"
 #include "tests/support/pulse_audio.h"
 #include "tests/support/sim_process.h"
@@ -266,6 +269,63 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     lines.resize(lines.rfind('\n', lines.size() - 2) + 1);  // the cars, not the trailer
     EXPECT_NE(out.find("Result lines:\n" + lines), std::string::npos) << out << "\n" << lines;
 
+    messages.Expect(MessageAnswer::No);
+    w.close();
+}
+
+// Three chips that no car has cross with the field; Driver 3's own never does. The panel lists
+// them with their passings; one given to Driver 3's lane counts its passings so far, then on,
+// and the participant keeps it.
+TEST_F(ShellRun, ChipsNoCarHasAreShownAndOneGivenToALaneCounts) {
+    // Laps over the run's 2 s minimum: every passing counts.
+    Open(3, 5,
+         {"--cars", "5", "--transponders", "1001,1002,4001,4002,4003", "--lap-mean", "2.2",
+          "--lap-spread", "0", "--pace-spread", "0"});
+    if (HasFatalFailure()) return;
+    MainWindow& w = *this->w;
+    w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));
+    RunEngine& e = w.State().engine;
+    static_cast<QPushButton*>(w.PanelControl(2001))->click();
+    const UnknownChips& u = e.unknownChips;
+    test::Deadline end = test::In(30s);
+    auto twice = [&u] {
+        return u.count == 3 && std::all_of(u.chips.begin(), u.chips.begin() + 3,
+                                           [](const UnknownChip& c) { return c.passings >= 2; });
+    };
+    while (!twice() && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(e.running, 1);
+    auto* panel = w.findChild<QWidget*>("unknownChips");
+    auto* list = w.findChild<QListWidget*>(QString::number(kUnknownChipsList));
+    auto* lanes = w.findChild<QComboBox*>(QString::number(kChipTakerList));
+    ASSERT_TRUE(panel && list && lanes);
+    EXPECT_TRUE(panel->isVisible());
+    ASSERT_EQ(list->count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        const UnknownChip& chip = u.chips[std::size_t(i)];
+        EXPECT_EQ(chip.number, 4001 + i);
+        EXPECT_GE(chip.passings, 2);
+        EXPECT_EQ(list->item(i)->text().toStdString(), UnknownChipLine(chip).View());
+    }
+    // Only Driver 3 has counted nothing.
+    ASSERT_EQ(lanes->count(), 1);
+    int slot = lanes->itemData(0).toInt();
+    EXPECT_EQ(e.tables.cars[std::size_t(slot)].driverName, "Driver 3");
+    list->setCurrentRow(0);
+    w.findChild<QCheckBox*>(QString::number(kChipToParticipantCheck))->setChecked(true);
+    const int before = u.chips[0].passings;
+    w.findChild<QPushButton*>(QString::number(kGiveChipButton))->click();
+    const RunCar& car = e.tables.cars[std::size_t(slot)];
+    EXPECT_EQ(car.transponder, "004001");
+    EXPECT_EQ(car.passingCount, before);
+    EXPECT_EQ(u.count, 2);
+    while (e.running == 1 && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(e.running, 0);
+    EXPECT_GT(car.passingCount, before) << car.raceTimes[1] << " " << car.raceTimes[2] << " "
+                                        << e.tables.cars[0].passingCount;  // and on
+    for (int k = 2; k <= car.passingCount; ++k) EXPECT_GT(car.lapTimes[std::size_t(k)], 2000);
+    Participants p{};
+    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    EXPECT_EQ(p[2].transponder, "004001");
     messages.Expect(MessageAnswer::No);
     w.close();
 }

@@ -94,6 +94,8 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     // The link state at its longest: lost, and no decoder on its port.
     auto* linkDown = static_cast<QLabel*>(window.PanelControl(2230));
     linkDown->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
+    window.findChild<QLabel*>("2245")->setText(
+        "Decoder silent for 99:59: no byte since 9:59:59.999");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
     link.settings.port = "COM49";
     linkDown->setText(ToQString(LinkStateText(link, 0).View()));

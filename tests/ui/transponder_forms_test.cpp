@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <filesystem>
 #include <thread>
 
@@ -89,7 +90,9 @@ TEST_F(TransponderForms, TheSetsAreEditedAndOkAlwaysWritesTwentyLines) {
     {
         TranspondersForm form(messages);
         Control<QListWidget>(form, kSetListId)->setCurrentRow(1);
-        Control<QLineEdit>(form, kFirstSetTransponderId + 2)->setText("0004821");
+        // The letter is refused as it is typed; the number is kept as its six digits.
+        QTest::keyClicks(Control<QLineEdit>(form, kFirstSetTransponderId + 2), "48x2");
+        EXPECT_EQ(Control<QLineEdit>(form, kFirstSetTransponderId + 2)->text(), "482");
         Control<QPushButton>(form, kOkId)->click();
     }
     std::string expected = before;
@@ -113,9 +116,12 @@ TEST_F(TransponderForms, DriversDetailsShowAndRewriteTheParticipant) {
     EXPECT_EQ(Control<QComboBox>(form, kFirstFrequencyListId + 2)->currentText(), "40.665");
     EXPECT_EQ(Control<QComboBox>(form, kFirstFrequencyListId)->currentIndex(), -1);
     auto* transponder = Control<QLineEdit>(form, kDriverTransponderId);
-    transponder->setText("00424");
-    EXPECT_EQ(form.Participant().transponder, "001001");
-    transponder->setText("004242");
+    transponder->clear();
+    QTest::keyClicks(transponder, "42b4");
+    EXPECT_EQ(form.Participant().transponder, "000424");
+    QTest::keyClicks(transponder, "2777");  // a seventh digit is refused
+    EXPECT_EQ(transponder->text(), "424277");
+    transponder->setText("4242");
     EXPECT_EQ(form.Participant().transponder, "004242");
     auto* freq1 = Control<QComboBox>(form, kFirstFrequencyListId);
     freq1->setCurrentIndex(0);

@@ -73,10 +73,11 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             continue;
         }
         static constexpr std::string_view kWithValue[] = {
-            "--folder",     "--port",        "--model",  "--cars",   "--transponders", "--lap-mean",
-            "--lap-spread", "--pace-spread", "--miss",   "--double", "--double-gap",   "--stagger",
-            "--laps",       "--start",       "--replay", "--record", "--drop-at",      "--drop-for",
-            "--seed",       "--line-speed",  "--chunk"};
+            "--folder",     "--port",       "--model",       "--cars",  "--transponders",
+            "--lap-mean",   "--lap-spread", "--pace-spread", "--miss",  "--double",
+            "--double-gap", "--stagger",    "--laps",        "--start", "--replay",
+            "--record",     "--drop-at",    "--drop-for",    "--seed",  "--line-speed",
+            "--chunk",      "--reboot-at"};
         if (std::find(std::begin(kWithValue), std::end(kWithValue), arg) == std::end(kWithValue)) {
             *error = "unknown option " + arg;
             return false;
@@ -138,6 +139,8 @@ bool ParseOptions(const std::vector<std::string>& args, Options* o, std::string*
             ok = ToNumber(v, 0, 86400, &o->dropAtS);
         } else if (arg == "--drop-for") {
             ok = ToNumber(v, 0.1, 86400, &o->dropForS);
+        } else if (arg == "--reboot-at") {
+            ok = ToNumber(v, 0, 86400, &o->rebootAtS);
         } else if (arg == "--line-speed") {
             ok = ToInt(v, 0, 4000000, &n);
             o->lineBaud = static_cast<int>(n);
@@ -249,6 +252,9 @@ The link
   are lost, and the program does not notice the drop (press Connect in the
   Interface form once the link is back). Bytes still on the line when it
   drops are lost.
+  --reboot-at S       an MK2 restarts S seconds after the start, as one that
+                      loses power does: its clock starts again from 0 and
+                      its next passings carry times earlier than the last
 
 Other
   --quiet             do not list every passing
@@ -261,6 +267,7 @@ Commands, typed while it runs (then Enter)
   chip T              transponder T is detected now
   drop                drop the link
   restore             restore the link
+  reboot              an MK2's clock starts again from 0 now
   status              what the simulator is doing
   help                this list
   quit                end (Ctrl+C too)

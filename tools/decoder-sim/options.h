@@ -27,8 +27,9 @@ struct Options {
     std::string record;   // where to write what the decoder sends
     double dropAtS = -1;  // link drop, seconds after the start; negative: none
     double dropForS = 10;
-    int lineBaud = 0;  // 0: as fast as the pseudo-terminal takes the bytes
-    int chunkMin = 0;  // 0: no chunks
+    double rebootAtS = -1;  // MK2 clock restart, seconds after the start; negative: none
+    int lineBaud = 0;       // 0: as fast as the pseudo-terminal takes the bytes
+    int chunkMin = 0;       // 0: no chunks
     int chunkMax = 0;
     bool quiet = false;
     bool help = false;

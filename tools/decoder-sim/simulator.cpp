@@ -158,6 +158,7 @@ std::int64_t Simulator::NextEvent() const {
     consider(startAfter_);
     consider(dropAt_);
     consider(restoreAt_);
+    consider(rebootAt_);
     if (startedAt_ >= 0) {
         if (!options_.replay.empty()) {
             if (replayNext_ < replay_.bursts.size()) {
@@ -183,6 +184,9 @@ void Simulator::Start() {
         dropAt_ = startedAt_ + static_cast<std::int64_t>(options_.dropAtS * 1000);
         restoreAt_ = dropAt_ + static_cast<std::int64_t>(options_.dropForS * 1000);
     }
+    if (options_.rebootAtS >= 0) {
+        rebootAt_ = startedAt_ + static_cast<std::int64_t>(options_.rebootAtS * 1000);
+    }
 }
 
 void Simulator::Due(std::int64_t now) {
@@ -197,6 +201,10 @@ void Simulator::Due(std::int64_t now) {
     if (restoreAt_ >= 0 && now >= restoreAt_) {
         restoreAt_ = -1;
         RestoreLink();
+    }
+    if (rebootAt_ >= 0 && now >= rebootAt_) {
+        rebootAt_ = -1;
+        Reboot();
     }
     if (startedAt_ >= 0 && !options_.replay.empty()) {
         while (replayNext_ < replay_.bursts.size() &&
@@ -361,6 +369,16 @@ void Simulator::RestoreLink() {
     Log("link restored: COM%d is now %s", options_.port, link_.Device().c_str());
 }
 
+void Simulator::Reboot() {
+    if (options_.model == Model::Mk1) {
+        Log("an MK1 has no clock to restart");
+        return;
+    }
+    Log("reboot: the decoder clock starts again from 0 (it was at %lld ms)",
+        static_cast<long long>(Now() - decoderZero_));
+    decoderZero_ = Now();
+}
+
 void Simulator::Console() {
     char bytes[256];
     ssize_t n = ::read(STDIN_FILENO, bytes, sizeof bytes);
@@ -396,11 +414,14 @@ void Simulator::Command(const std::string& line) {
         DropLink();
     } else if (c == "restore" && w.size() == 1) {
         RestoreLink();
+    } else if (c == "reboot" && w.size() == 1) {
+        Reboot();
     } else if (c == "status" && w.size() == 1) {
         Status();
     } else if (c == "help" && w.size() == 1) {
         std::printf(
-            "  go | stop | car N (1-%d) | chip T (0-65535) | drop | restore | status | quit\n",
+            "  go | stop | car N (1-%d) | chip T (0-65535) | drop | restore | reboot | status | "
+            "quit\n",
             field_.Cars());
         std::fflush(stdout);
     } else if ((c == "quit" || c == "exit") && w.size() == 1) {

@@ -35,6 +35,7 @@ class Simulator {
     void Start();
     void DropLink();
     void RestoreLink();
+    void Reboot();
     void FromProgram();
     void Console();
     void Command(const std::string& line);
@@ -65,7 +66,7 @@ class Simulator {
     std::int64_t startedAt_ = -1;   // the field's (or replay's) time 0; -1: not started
     std::int64_t decoderZero_ = 0;  // when the MK2's clock was last reset
     std::size_t replayNext_ = 0;
-    std::int64_t dropAt_ = -1, restoreAt_ = -1;
+    std::int64_t dropAt_ = -1, restoreAt_ = -1, rebootAt_ = -1;
     std::int64_t startAfter_ = -1;
     bool holding_ = false;  // MK2: keep passings until the program asks for the decoder again
     std::deque<std::vector<std::uint8_t>> kept_;

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/time_format.h"
+#include "common/transponder.h"
 #include "event/event_file.h"
 #include "platform/cp1252.h"
 #include "timing/run_loading.h"
@@ -185,8 +186,9 @@ void LogLiveOrder(std::string& log, const RunTables& t) {
 void LogPassing(std::string& log, const RunEngine& e, const Passing& p, int slot, bool counted) {
     log += Printf("%10s  %s  ", Time(p.timeMs).c_str(), p.transponder.CStr());
     if (slot < 0) {
-        bool known = std::any_of(e.tables.cars.begin(), e.tables.cars.end(),
-                                 [&p](const RunCar& c) { return c.transponder == p.transponder; });
+        bool known = std::any_of(e.tables.cars.begin(), e.tables.cars.end(), [&p](const RunCar& c) {
+            return SameTransponder(c.transponder.View(), p.transponder.View());
+        });
         log += known ? "ignored: its car has finished\n" : "ignored: no car has it\n";
         return;
     }
@@ -272,17 +274,25 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
     port.ZeroAt(clock.Ms() + kTickMs);
     bool started = false;
     std::int64_t startedAt = 0;
+    std::uint32_t noticesLogged = 0;
     while (true) {
         // Once the clock is zeroed, ticks with nothing to read are skipped, up to the end of the
-        // run's time.
+        // run's time: the first tick past the limit, where the race clock reads 0:00:00.
         std::int64_t next = clock.Ms() + kTickMs;
         if (e.clockZeroed != 0 && !port.Exhausted()) {
-            std::int64_t due = port.NextDue(), limit = startedAt + e.raceLimitMs;
+            std::int64_t due = port.NextDue(), limit = startedAt + e.raceLimitMs + kTickMs;
             if (e.running != 0 && limit >= next) due = std::min(due, limit);
             next = std::max(next, due);
         }
         clock.MoveTo(next);
         OnTimerTick(e);
+        // What the program tells the director on the race panel goes into the log as it comes.
+        for (; noticesLogged < e.notices.posted; ++noticesLogged) {
+            std::size_t age = e.notices.posted - noticesLogged - 1;
+            if (age >= NoticeCount(e.notices)) continue;
+            log += Printf("%10s  notice: %s\n", Time(clock.Ms() - startedAt).c_str(),
+                          Utf8FromCp1252(NoticeAt(e.notices, age).text.View()).c_str());
+        }
         if (!started && e.running != 0) {
             started = true;
             startedAt = clock.Ms();
