@@ -12,8 +12,8 @@ class QListWidget;
 
 namespace velkaro {
 
-inline constexpr int kNoticeList = 2240;
-inline constexpr int kNoticeLogClose = 2241;
+inline constexpr int kNoticeList = 2250;
+inline constexpr int kNoticeLogClose = 2251;
 
 // The last notices, newest first, each with the time it came: what the race panel's line showed
 // and what went before it. Only read, so Close and Escape are the same.

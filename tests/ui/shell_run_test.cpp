@@ -31,6 +31,7 @@
 #include "platform/qt/qt_sound_player.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
+#include "shell/notice_log_form.h"
 #include "shell/race_panel.h"
 #include "shell/unknown_chips_panel.h"
 #include "tests/support/fake_shell.h"
@@ -398,7 +399,7 @@ TEST_F(ShellRun, ALinkLostAndRestoredDuringARunIsToldByNoticesNotBoxes) {
     QTimer::singleShot(1500, [&] {
         QWidget* form = QApplication::activeModalWidget();
         if (form == nullptr || form->objectName() != "NOTICES") return;
-        auto* list = form->findChild<QListWidget*>("2240");
+        auto* list = form->findChild<QListWidget*>(QString::number(kNoticeList));
         for (int i = 0; list && i < list->count(); ++i) logged << list->item(i)->text();
         longestUnderLog = w.Beat().LongestGapMs();
         form->close();
