@@ -10,20 +10,7 @@
 namespace velkaro {
 namespace {
 
-std::string RealFile(const std::string& name) {
-    return test::ReadWholeFile(std::string(VELKARO_TEST_DATA) + "/results/" + name);
-}
-
-// The file ending half-way through the section of `title`.
-std::string CutInside(const std::string& whole, std::string_view title) {
-    std::size_t at = whole.find("\r\n\r\n" + std::string(title) + "\t");
-    EXPECT_NE(at, std::string::npos) << title;
-    if (at == std::string::npos) return whole;
-    at += 4;
-    std::size_t next = whole.find("\r\n\r\n", at);
-    if (next == std::string::npos) next = whole.size();
-    return whole.substr(0, at + (next - at) / 2);
-}
+using test::CutInside;
 
 std::string FirstLine(const std::string& text) {
     return text.substr(0, text.find('\n'));
@@ -63,13 +50,13 @@ TEST(Damage, EveryKindOfSectionTheFileEndsInsideIsNamed) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
-        EventCheck check = CheckEventBytes(CutInside(RealFile(c.file), c.title.View()));
+        EventCheck check = CheckEventBytes(CutInside(test::RealEvent(c.file), c.title.View()));
         EXPECT_EQ(FirstLine(DamageLines(check)), c.line);
     }
 }
 
 TEST(Damage, WholeFilesAreSoundAndOtherDamageIsNamedToo) {
-    const std::string qualification = RealFile("qualification.race");
+    const std::string qualification = test::RealEvent("qualification.race");
     const std::string heat2(HeatTitle(1, 1, 2).View());
     const std::size_t heat2At = qualification.find(heat2 + "\t");
     const std::size_t trackAt = qualification.find(std::string(kTrackTitle) + "\t");
@@ -80,7 +67,7 @@ TEST(Damage, WholeFilesAreSoundAndOtherDamageIsNamedToo) {
     };
     const std::vector<Case> cases = {
         {"qualification", qualification, ""},
-        {"finals", RealFile("finals.race"), ""},
+        {"finals", test::RealEvent("finals.race"), ""},
         {"the program's blank event", test::Golden("new_event.race"), ""},
         {"a heat renamed",
          std::string(qualification).replace(heat2At, heat2.size(), "Unrelated1M1S2"),
@@ -125,10 +112,11 @@ class DamagedLoad : public test::EventFolderTest {};
 // loads the file as it is; a sound file is loaded without a question.
 TEST_F(DamagedLoad, TheDirectorChoosesBeforeTheWorkingCopyIsReplaced) {
     const std::string before = test::Golden("heat_recorded.race");
-    const std::string cut = CutInside(RealFile("qualification.race"), HeatTitle(1, 1, 2).View());
+    const std::string cut =
+        CutInside(test::RealEvent("qualification.race"), HeatTitle(1, 1, 2).View());
     SetWorkingCopy(before);
     test::WriteWholeFile(folder_.Path() / "cut.race", cut);
-    test::WriteWholeFile(folder_.Path() / "whole.race", RealFile("qualification.race"));
+    test::WriteWholeFile(folder_.Path() / "whole.race", test::RealEvent("qualification.race"));
 
     messages_.Expect(MessageAnswer::No);
     EXPECT_EQ(CopyIntoWorkingCopy("cut.race", messages_), FileOutcome::Declined);
@@ -150,9 +138,9 @@ TEST_F(DamagedLoad, TheDirectorChoosesBeforeTheWorkingCopyIsReplaced) {
 
 TEST(Damage, AtStartUpTheDirectorGoesOnWithWhatCanBeReadOrStartsBlank) {
     const std::string cut =
-        CutInside(RealFile("finals.race"), OverallClassificationTitle(1).View());
+        CutInside(test::RealEvent("finals.race"), OverallClassificationTitle(1).View());
     FakeMessages m;
-    EXPECT_EQ(CheckPreviousEvent(RealFile("finals.race"), "PcCrashRace.race", m),
+    EXPECT_EQ(CheckPreviousEvent(test::RealEvent("finals.race"), "PcCrashRace.race", m),
               PreviousEvent::Sound);
     m.Expect(MessageAnswer::Yes);
     m.Expect(MessageAnswer::No);
