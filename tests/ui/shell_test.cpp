@@ -280,6 +280,12 @@ TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
     EXPECT_EQ(Working(), cut);
     ASSERT_EQ(w->Tree()->topLevelItemCount(), 2);
     EXPECT_EQ(w->Tree()->topLevelItem(1)->text(0), "Touring");
+    // The cut heat opens with the cars its whole lines hold.
+    w->Tree()->setCurrentItem(FindNode(*w, 13102));
+    const RunCars& cars = w->State().engine.tables.cars;
+    EXPECT_EQ(test::Fields(w->State().engine.nodeCode, cars[0].driverName.View(), cars[0].laps,
+                           cars[2].driverName.View(), cars[2].laps),
+              "13102|D|3|F|2");
     Quit(w);
 }
 
