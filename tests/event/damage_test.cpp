@@ -106,36 +106,6 @@ TEST(Damage, ALongListIsCutAfterTenLines) {
     EXPECT_EQ(lines.substr(lines.find("Heat 10")), "Heat 10: missing\nand 2 more damaged sections");
 }
 
-class DamagedLoad : public test::EventFolderTest {};
-
-// The director is asked before the working copy is replaced: No leaves it byte for byte, Yes
-// loads the file as it is; a sound file is loaded without a question.
-TEST_F(DamagedLoad, TheDirectorChoosesBeforeTheWorkingCopyIsReplaced) {
-    const std::string before = test::Golden("heat_recorded.race");
-    const std::string cut =
-        CutInside(test::RealEvent("qualification.race"), HeatTitle(1, 1, 2).View());
-    SetWorkingCopy(before);
-    test::WriteWholeFile(folder_.Path() / "cut.race", cut);
-    test::WriteWholeFile(folder_.Path() / "whole.race", test::RealEvent("qualification.race"));
-
-    messages_.Expect(MessageAnswer::No);
-    EXPECT_EQ(CopyIntoWorkingCopy("cut.race", messages_), FileOutcome::Declined);
-    EXPECT_EQ(WorkingCopy(), before);
-    ASSERT_EQ(messages_.shown.size(), 1u);
-    EXPECT_EQ(messages_.shown[0].title, kDamagedTitle);
-    EXPECT_EQ(messages_.shown[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(messages_.shown[0].text,
-              "The event file is damaged:\nCategory \"Touring\", Round 1 - Heat 2" + kCut +
-                  "\nCategory \"Touring\", overall classification: missing\n\nLoad what can be "
-                  "read?\nNo keeps the event on screen as it was.");
-
-    messages_.Expect(MessageAnswer::Yes);
-    EXPECT_EQ(CopyIntoWorkingCopy("cut.race", messages_), FileOutcome::Done);
-    EXPECT_EQ(WorkingCopy(), cut);
-    EXPECT_EQ(CopyIntoWorkingCopy("whole.race", messages_), FileOutcome::Done);
-    EXPECT_EQ(messages_.shown.size(), 2u);
-}
-
 TEST(Damage, AtStartUpTheDirectorGoesOnWithWhatCanBeReadOrStartsBlank) {
     const std::string cut =
         CutInside(test::RealEvent("finals.race"), OverallClassificationTitle(1).View());

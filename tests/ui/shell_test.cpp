@@ -262,6 +262,7 @@ TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
         {"finals.race", FinalsRunTitle(1, 2, 'B'), touring + "Finals 1/4B: cut short"},
     };
     const fs::path file = folder.Path() / "cut.race";
+    std::string heatBox;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
         test::WriteWholeFile(file, test::CutInside(test::RealEvent(c.file), c.title.View()));
@@ -270,12 +271,18 @@ TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
         messages.Expect(MessageAnswer::No);  // keep the event on screen
         w->RunCommand(1002);
         EXPECT_EQ(messages.shown.back().title, kDamagedTitle);
+        if (heatBox.empty()) heatBox = messages.shown.back().text;
         EXPECT_NE(messages.shown.back().text.find(c.line), std::string::npos)
             << messages.shown.back().text;
         EXPECT_EQ(Working(), before);
         EXPECT_EQ(test::Fields(w->windowTitle().toStdString(), w->Tree()->topLevelItemCount()),
                   "Velkaro|3");
     }
+
+    EXPECT_EQ(heatBox, "The event file is damaged:\n" + touring +
+                           "Round 1 - Heat 2: cut short, the file ends inside it\n" + touring +
+                           "overall classification: missing\n\n"
+                           "Load what can be read?\nNo keeps the event on screen as it was.");
 
     const std::string cut =
         test::CutInside(test::RealEvent("qualification.race"), HeatTitle(1, 1, 2).View());
