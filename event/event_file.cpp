@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "event/damage.h"
 #include "event/journal.h"
 #include "event/section.h"
 
@@ -131,6 +132,7 @@ FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
         messages.Error(CannotRead(disk.LastFault(), sourceFile) + unchanged);
         return FileOutcome::Unavailable;
     }
+    if (!AcceptLoadedEvent(*bytes, messages)) return FileOutcome::Declined;
     if (ReplaceWorkingCopy(*bytes, disk) != FileOutcome::Done) {
         messages.Error(CannotWrite(disk.LastFault(), kWorkingCopy) + "\n\"" +
                        std::string(sourceFile) + "\" is not loaded." + unchanged);

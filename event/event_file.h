@@ -24,6 +24,7 @@ enum class FileOutcome {
                   // shows kRaceFileNotFound
     NoSection,    // a reader found no section (its targets are untouched), or a writer could
                   // not find its title after the reservation step (the writer said so)
+    Declined,     // told that the file is damaged, the user kept the working copy as it was
     Done,
 };
 
@@ -55,7 +56,8 @@ FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk = Syste
 
 // "Load event": the working copy becomes a copy of the user's file, which is only read, in one
 // step as above. Unavailable when the file cannot be read or the copy written: the user is
-// told which and why, and the working copy is as it was.
+// told which and why, and the working copy is as it was. A damaged file is told first, section
+// by section: Declined when the user then keeps the working copy as it was.
 FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
                                 Disk& disk = SystemDisk());
 

@@ -26,6 +26,7 @@
 #include "databases/circuits_file.h"
 #include "databases/forms/database_forms.h"
 #include "databases/transponder_sets.h"
+#include "event/damage.h"
 #include "event/event_file.h"
 #include "event/event_tree.h"
 #include "event/run_results_files.h"
@@ -75,6 +76,14 @@ class LimitedEditDelegate final : public QStyledItemDelegate {
     }
 };
 
+// A working copy that a fault left damaged is told before a start replaces it: true when the
+// director goes on with what can be read of it.
+bool GoOnWithDamagedEvent(Disk& disk, Messages& messages) {
+    std::optional<std::string> previous = ReadWholeFile(disk, kWorkingCopy);
+    return previous &&
+           CheckPreviousEvent(*previous, kCrashCopy, messages) == PreviousEvent::ReadWhatCan;
+}
+
 }  // namespace
 
 MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
@@ -104,9 +113,10 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
         platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
     }
 
-    // 6 and 7. A new event with one category.
+    // 6 and 7. A new event with one category, unless the director goes on with a damaged one.
+    const bool damagedKept = GoOnWithDamagedEvent(*platform_.disk, platform_.messages);
     ClearEvent();
-    if (CreateNewEventFile("CATEGORY 1") != FileOutcome::Done) {
+    if (!damagedKept && CreateNewEventFile("CATEGORY 1") != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     ReadEventBack();

@@ -17,6 +17,7 @@
 
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
+#include "event/damage.h"
 #include "event/event_file.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
@@ -220,7 +221,7 @@ TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
 TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
     auto w = Start();
     const fs::path club = folder.Path() / "club.race", gone = folder.Path() / "gone.race";
-    test::WriteWholeFile(club, test::Golden("heat_recorded.race"));
+    test::WriteWholeFile(club, test::Golden("new_event.race"));
     for (const fs::path& chosen : {club, gone}) {  // gone after it was chosen
         dialogs.openAnswers.push_back(chosen.string());
         messages.Expect(MessageAnswer::No);  // nothing to save first
@@ -237,6 +238,91 @@ TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
                            w->Tree()->topLevelItemCount(), h.categoryCount),
               test::Fields("Velkaro:   " + club.string(), club.string(), 3, 2));
     Quit(w);
+}
+
+// Real events that end inside one of their sections, loaded through the menu: the director is
+// told which section before anything changes; No leaves the working copy byte for byte, Yes
+// loads what can be read.
+TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
+    auto w = Start();
+    w->RunCommand(1051);  // the event on screen has two categories
+    const std::string before = Working();
+    const std::string touring = "Category \"Touring\", ";
+    struct Case {
+        const char* file;
+        SectionTitle title;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"qualification.race", HeatTitle(1, 1, 2), touring + "Round 1 - Heat 2: cut short"},
+        {"qualification.race", ParticipantsTitle(1), touring + "list of participants: cut short"},
+        {"qualification.race", SectionTitle(kTrackTitle), "\nTrack for the race: cut short"},
+        {"finals.race", OverallClassificationTitle(1), touring + "overall classification: cut"},
+        {"finals.race", FinalsLadderTitle(1), touring + "finals ladder: cut short"},
+        {"finals.race", FinalsRunTitle(1, 2, 'B'), touring + "Finals 1/4B: cut short"},
+    };
+    const fs::path file = folder.Path() / "cut.race";
+    std::string heatBox;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        test::WriteWholeFile(file, test::CutInside(test::RealEvent(c.file), c.title.View()));
+        dialogs.openAnswers.push_back(file.string());
+        messages.Expect(MessageAnswer::No);  // nothing to save first
+        messages.Expect(MessageAnswer::No);  // keep the event on screen
+        w->RunCommand(1002);
+        EXPECT_EQ(messages.shown.back().title, kDamagedTitle);
+        if (heatBox.empty()) heatBox = messages.shown.back().text;
+        EXPECT_NE(messages.shown.back().text.find(c.line), std::string::npos)
+            << messages.shown.back().text;
+        EXPECT_EQ(Working(), before);
+        EXPECT_EQ(test::Fields(w->windowTitle().toStdString(), w->Tree()->topLevelItemCount()),
+                  "Velkaro|3");
+    }
+
+    EXPECT_EQ(heatBox, "The event file is damaged:\n" + touring +
+                           "Round 1 - Heat 2: cut short, the file ends inside it\n" + touring +
+                           "overall classification: missing\n\n"
+                           "Load what can be read?\nNo keeps the event on screen as it was.");
+
+    const std::string cut =
+        test::CutInside(test::RealEvent("qualification.race"), HeatTitle(1, 1, 2).View());
+    test::WriteWholeFile(file, cut);
+    dialogs.openAnswers.push_back(file.string());
+    messages.Expect(MessageAnswer::No);
+    messages.Expect(MessageAnswer::Yes);
+    w->RunCommand(1002);
+    EXPECT_EQ(Working(), cut);
+    ASSERT_EQ(w->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(w->Tree()->topLevelItem(1)->text(0), "Touring");
+    // The cut heat opens with the cars its whole lines hold.
+    w->Tree()->setCurrentItem(FindNode(*w, 13102));
+    const RunCars& cars = w->State().engine.tables.cars;
+    EXPECT_EQ(test::Fields(w->State().engine.nodeCode, cars[0].driverName.View(), cars[0].laps,
+                           cars[2].driverName.View(), cars[2].laps),
+              "13102|D|3|F|2");
+    Quit(w);
+}
+
+// At a start, a working copy that a fault left damaged is told; the director goes on with what
+// can be read of it or starts a blank event, and the crash copy keeps it either way.
+TEST_F(Shell, AWorkingCopyLeftDamagedIsToldAtStartUp) {
+    const std::string cut =
+        test::CutInside(test::RealEvent("finals.race"), FinalsRunTitle(1, 1, 'B').View());
+    for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        test::WriteWholeFile(folder.Path() / "Private" / "Course.race", cut);
+        messages.shown.clear();
+        messages.Expect(answer);
+        auto w = Start();
+        ASSERT_EQ(messages.shown.size(), 1u);  // the damage, before any other box
+        EXPECT_NE(messages.shown[0].text.find("Category \"Touring\", Finals 1/2B: cut short"),
+                  std::string::npos)
+            << messages.shown[0].text;
+        EXPECT_EQ(test::ReadWholeFile(folder.Path() / "PcCrashRace.race"), cut);
+        EXPECT_EQ(Working() == cut, answer == MessageAnswer::Yes);
+        EXPECT_EQ(w->Tree()->topLevelItem(1)->text(0),
+                  answer == MessageAnswer::Yes ? "Touring" : "CATEGORY 1");
+        Quit(w);
+    }
 }
 
 TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
