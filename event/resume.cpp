@@ -98,6 +98,14 @@ CrashCopy KeepCrashCopy(const LocalDateTime& now, Disk& disk) {
     return CrashCopy::Kept;
 }
 
+Text<256> ResumedNotice(std::string_view eventName, const LocalDateTime& changed) {
+    Text<256> t;
+    std::string name(eventName);
+    Format(t, "Resumed %s, last changed %02d/%02d/%04d at %d:%02d", name.c_str(), changed.day,
+           changed.month, changed.year, changed.hour, changed.minute);
+    return t;
+}
+
 RecentEvents ReadRecentEvents(Disk& disk) {
     RecentEvents recent;
     std::optional<std::string> bytes = ReadWholeFile(disk, kRecentEventsFile);

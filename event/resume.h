@@ -45,6 +45,9 @@ struct CrashCopies {
 };
 CrashCopies ReadCrashCopies(Disk& disk);
 
+// What the director is told at a start that reopened the previous event.
+Text<256> ResumedNotice(std::string_view eventName, const LocalDateTime& lastChanged);
+
 // The event files the director loaded or saved, newest first, and the one the working copy came
 // from (empty after "New event"), so that a resumed event keeps its title and its "Save".
 inline constexpr std::string_view kRecentEventsFile = "Private/RecentEvents.txt";
