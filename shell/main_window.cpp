@@ -20,7 +20,6 @@
 #include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScreen>
-#include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
@@ -205,7 +204,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
         if (name.empty()) name = state_.event.header.categories[0].name.View();
         Text<256> notice = ResumedNotice(name, changed);
         PostNotice(state_.engine.notices, platform_.clock.TickMs(), notice.View());
-        statusBar()->showMessage(ToQString(notice.View()));
+        ShowAlerts();
     }
     ApplyTitle();
     live_->Remeasure(0);
