@@ -37,6 +37,7 @@ struct ShellPlatform {
     Disk* disk = &SystemDisk();
 };
 
+// The last working copy that held an event, beside the dated copies of kCrashFolder.
 inline constexpr std::string_view kCrashCopy = "PcCrashRace.race";
 inline constexpr std::string_view kHelpFile = "Guides/HelpRaceManagementGB.pdf";
 inline constexpr std::string_view kRaceFilter = "Race file (.race)";
@@ -46,7 +47,7 @@ inline constexpr int kDefaultMinimumLapSeconds = 2;
 // The shell's one application state: the event being worked on and the settings around it.
 struct AppState {
     std::string programFolder;  // Windows-1252, as the current directory was made
-    std::string eventPath;      // the user's ".race" file; empty after start-up and "New event"
+    std::string eventPath;      // the user's ".race" file; empty after "New event" or a blank start
     EventModel event;
     TrackRecord track;
     std::int32_t minimumLapSeconds = kDefaultMinimumLapSeconds;

@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -29,6 +31,7 @@
 #include "event/damage.h"
 #include "event/event_file.h"
 #include "event/event_tree.h"
+#include "event/resume.h"
 #include "event/run_results_files.h"
 #include "finals/finals_run.h"
 #include "finals/forms/finals_forms.h"
@@ -76,14 +79,6 @@ class LimitedEditDelegate final : public QStyledItemDelegate {
     }
 };
 
-// A working copy that a fault left damaged is told before a start replaces it: true when the
-// director goes on with what can be read of it.
-bool GoOnWithDamagedEvent(Disk& disk, Messages& messages) {
-    std::optional<std::string> previous = ReadWholeFile(disk, kWorkingCopy);
-    return previous &&
-           CheckPreviousEvent(*previous, kCrashCopy, messages) == PreviousEvent::ReadWhatCan;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
@@ -107,16 +102,45 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
         screenH_ = screen->geometry().height();
     }
 
-    // 4. The event worked on before this start survives in the crash copy.
-    RecoverWorkingCopy();
-    if (SystemDisk().Exists(kWorkingCopy) && !CopyFileReplacing(kWorkingCopy, kCrashCopy)) {
-        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
+    // 4. The event worked on before this start survives in a dated crash copy and is reopened;
+    // a blank one is neither kept nor resumed, so that a second start never loses the event.
+    Disk& disk = *platform_.disk;
+    RecoverWorkingCopy(disk);
+    std::optional<std::string> previous = ReadWholeFile(disk, kWorkingCopy);
+    const bool holds = previous && HoldsAnEvent(*previous);
+    LocalDateTime changed;
+    if (holds) {
+        QDateTime at =
+            QFileInfo(QString::fromStdString(FileSystemName(kWorkingCopy))).lastModified();
+        changed = {at.date().year(),
+                   at.date().month(),
+                   at.date().day(),
+                   at.time().hour(),
+                   at.time().minute(),
+                   at.time().second(),
+                   0,
+                   at.date().dayOfWeek() % 7};
+        QDir().mkpath(QString::fromStdString(FileSystemName(kCrashFolder)));
+        if (KeepCrashCopy(platform_.clock.Now(), disk) == CrashCopy::Failed) {
+            platform_.messages.Error(
+                CannotWrite(disk.LastFault(), CrashCopyName(platform_.clock.Now())));
+        }
+        if (!CopyFileReplacing(kWorkingCopy, kCrashCopy)) {
+            platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
+        }
     }
+    // A copy that a fault left damaged is told first: the director may go on with what can be
+    // read of it or start blank, the damaged file kept either way.
+    const bool resume = holds && CheckPreviousEvent(*previous, kCrashCopy, platform_.messages) !=
+                                     PreviousEvent::Blank;
+    recent_ = ReadRecentEvents(disk);
+    FillRecentMenu();
 
-    // 6 and 7. A new event with one category, unless the director goes on with a damaged one.
-    const bool damagedKept = GoOnWithDamagedEvent(*platform_.disk, platform_.messages);
+    // 6 and 7. The previous event, or a new one with one category.
     ClearEvent();
-    if (!damagedKept && CreateNewEventFile("CATEGORY 1") != FileOutcome::Done) {
+    if (resume) {
+        state_.eventPath = recent_.current.View();
+    } else if (CreateNewEventFile("CATEGORY 1", disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     ReadEventBack();
@@ -177,6 +201,17 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     ShowAlerts();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
+    if (resume) {
+        ReadEventBack();  // the event's own minimum lap time and circuit over the defaults
+        std::string name(state_.track.eventName.View());
+        if (name.empty() && !state_.eventPath.empty()) {
+            name = FromQString(QFileInfo(ToQString(state_.eventPath)).completeBaseName());
+        }
+        if (name.empty()) name = state_.event.header.categories[0].name.View();
+        Text<256> notice = ResumedNotice(name, changed);
+        PostNotice(state_.engine.notices, platform_.clock.TickMs(), notice.View());
+        ShowAlerts();
+    }
     ApplyTitle();
     live_->Remeasure(0);
 
@@ -209,6 +244,17 @@ void MainWindow::BuildMenuBar() {
             }
             connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             actions_[e.id] = a;
+        }
+        // The event files loaded or saved, between the two separators above "Quit".
+        if (auto quit = actions_.find(kQuitCommand); quit != actions_.end() && !recentMenu_) {
+            QList<QAction*> entries = menu->actions();
+            qsizetype at = entries.indexOf(quit->second);
+            if (at >= 1) {
+                recentMenu_ = new QMenu("Recent events", menu);
+                recentMenu_->setObjectName("Recent events");
+                recentMenu_->menuAction()->setObjectName("Recent events");
+                menu->insertMenu(entries[at - 1], recentMenu_);
+            }
         }
     }
 }
@@ -662,6 +708,7 @@ void MainWindow::NewEvent() {
     if (a == MessageAnswer::Cancel) return;
     if (a == MessageAnswer::Yes && !SaveBeforeLeaving()) return;
     state_.eventPath.clear();
+    NoteEventFile();
     ApplyTitle();
     ClearEvent();
     SetCurrentFolder(state_.programFolder);
@@ -676,7 +723,10 @@ void MainWindow::LoadEvent() {
     std::optional<std::string> chosen =
         platform_.dialogs.OpenFile(state_.programFolder, {kRaceFilter, kRacePattern});
     SetCurrentFolder(state_.programFolder);
-    if (!chosen) return;
+    if (chosen) LoadEventFile(*chosen);
+}
+
+void MainWindow::LoadEventFile(const std::string& chosen) {
     if (platform_.messages.Show("Be careful", "Do you want to save the current race?",
                                 MessageButtons::YesNo,
                                 MessageIcon::Question) == MessageAnswer::Yes &&
@@ -685,10 +735,11 @@ void MainWindow::LoadEvent() {
     }
     SetCurrentFolder(state_.programFolder);
     // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
-    if (CopyIntoWorkingCopy(*chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
+    if (CopyIntoWorkingCopy(chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
         return;
     }
-    state_.eventPath = *chosen;
+    state_.eventPath = chosen;
+    NoteEventFile();
     ApplyTitle();
     ClearEvent();
     ReadEventBack();
@@ -704,6 +755,7 @@ bool MainWindow::Save() {
     }
     bool copied = SaveWorkingCopyAs(state_.eventPath, platform_.messages, *platform_.disk) ==
                   FileOutcome::Done;
+    if (copied) NoteEventFile();
     state_.engine.saveAllowed = true;
     RefreshPanel(state_.engine);
     ApplyPanel(true);
@@ -726,6 +778,28 @@ bool MainWindow::SaveAs() {
     state_.eventPath = WithRaceExtension(*name);
     ApplyTitle();
     return Save();
+}
+
+// The recent files only help: a list that cannot be written costs no work, and says nothing.
+void MainWindow::NoteEventFile() {
+    NoteRecentEvent(recent_, state_.eventPath);
+    WriteRecentEvents(recent_, *platform_.disk);
+    FillRecentMenu();
+}
+
+void MainWindow::FillRecentMenu() {
+    if (recentMenu_ == nullptr) return;
+    recentMenu_->clear();
+    for (int i = 0; i < recent_.count; ++i) {
+        std::string path(recent_.files[std::size_t(i)].View());
+        QAction* a = recentMenu_->addAction(ToQString(path));
+        a->setObjectName(QString("recent%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, path] {
+            SetCurrentFolder(state_.programFolder);
+            LoadEventFile(path);
+        });
+    }
+    recentMenu_->setEnabled(recent_.count > 0);
 }
 
 void MainWindow::NewCategory() {

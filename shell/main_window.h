@@ -3,12 +3,14 @@
 #include <QMainWindow>
 #include <map>
 
+#include "event/resume.h"
 #include "shell/app_state.h"
 #include "shell/form_host.h"
 #include "shell/heartbeat.h"
 #include "shell/live_table_editing.h"
 
 class QAction;
+class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -63,6 +65,9 @@ class MainWindow final : public QMainWindow {
     void ReadEventBack();
     void NewEvent();
     void LoadEvent();
+    void LoadEventFile(const std::string& chosen);
+    void NoteEventFile();
+    void FillRecentMenu();
     bool Save();
     bool SaveBeforeLeaving();
     bool SaveAs();
@@ -91,6 +96,8 @@ class MainWindow final : public QMainWindow {
     LiveScreenWidget* live_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     std::map<int, QAction*> actions_;
+    QMenu* recentMenu_ = nullptr;
+    RecentEvents recent_;
     CommandRegistry commands_;
     std::map<int, QWidget*> panel_;
     UnknownChipsPanel* unknownChips_ = nullptr;

@@ -29,6 +29,7 @@
 #include "platform/program_folder.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_serial_port.h"
+#include "qualification/overall_classification.h"
 #include "shell/main_window.h"
 #include "tests/support/fake_shell.h"
 #include "tests/support/sim_process.h"
@@ -203,6 +204,38 @@ TEST_F(FinalsForms, OptionsAndTheClosureReportScroll) {
     EXPECT_EQ(std::count_if(ops.begin(), ops.end(),
                             [](const auto& op) { return op.text == "Page 2 /2"; }),
               1);  // 41 rows
+}
+
+// Round 2 stored again after the overall was validated: the window and the paper rank by the
+// rounds as they stand now, as the overall form does, not by the stored order.
+TEST_F(FinalsForms, TheClosureReportRanksByTheRoundsAsTheyStand) {
+    RoundClassification round;
+    for (std::size_t i = 0; i < 20; ++i) {
+        Format(round.entries[i].name, "Driver %d", int(i) + 1);
+        round.entries[i].points = 3 * std::int32_t(i);
+    }
+    ASSERT_EQ(WriteRoundClassification(1, 2, 20, round, messages), FileOutcome::Done);
+    OverallNotes notes;
+    auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
+    ClosureReportForm form(1, state, dialogs, clock, messages);
+    ASSERT_EQ(form.Print(), PrintOutcome::Printed);
+    std::string printed = "|";
+    for (const auto& op : dialogs.printed[0]->canvas.ops) {
+        if (!op.text.empty()) printed += op.text + "|";
+    }
+    ASSERT_EQ(form.Table().count, 20);
+    for (int i = 0; i < 20; ++i) {
+        const ClosureRow& row = form.Table().rows[std::size_t(i)];
+        const OverallEntry& e = overall->ranked[std::size_t(i)];
+        EXPECT_EQ(std::string(row.name.View()) + " " + std::to_string(row.qualifPoints),
+                  std::string(e.name.View()) + " " + std::to_string(e.total));
+        std::string line = "|" + std::to_string(i + 1) + "|" + std::string(e.name.View()) + "|Q|" +
+                           std::to_string(i + 1) + "|" + std::to_string(e.total) + "|";
+        EXPECT_NE(printed.find(line), std::string::npos) << line;
+    }
+    // 25 - 19 in round 1 and 3 x 19 in round 2.
+    EXPECT_EQ(form.Table().rows[0].name.View(), "Driver 20");
+    EXPECT_EQ(form.Table().rows[0].qualifPoints, 63);
 }
 
 // Prints to a PDF file where the user would choose a printer.

@@ -124,7 +124,8 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
     }
     EXPECT_EQ(menus, (QStringList{"File", "Database", "Planning of race", "Settings", "?"}));
     EXPECT_EQ(lines[0].toStdString(),
-              "1001=New event 1002=Load event - 1003=Save 1004=Save as... - - 1005=Quit");
+              "1001=New event 1002=Load event - 1003=Save 1004=Save as... - Recent events=Recent "
+              "events - 1005=Quit");
     EXPECT_EQ(lines[1].toStdString(),
               "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
     EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
@@ -136,15 +137,62 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
     Quit(w);
 }
 
-TEST_F(Shell, StartingTwiceKeepsTheFirstStartsEventInTheCrashCopy) {
+// A start after the program ended reopens the event, under its file's name, and says so; the
+// event stays through a second start, its dated copy is kept once, and the blank event of "New
+// event" never replaces it. "Recent events" brings the saved file back.
+TEST_F(Shell, ARestartResumesTheEventAndABlankNeverReplacesItsCopy) {
     auto w = Start();
-    w->RunCommand(1051);  // the first start's event now has two categories
-    std::string first = Working();
+    const fs::path saved = folder.Path() / "club day.race";
+    dialogs.saveAnswers.push_back(saved.string());
+    w->RunCommand(1051);  // a second category, saved
+    w->RunCommand(1004);
+    w->RunCommand(1051);  // a third, not saved
+    const std::string event = Working();
     Quit(w);
-    ASSERT_EQ(Working(), first);
+    auto copies = [&] {
+        std::string kept;
+        for (const auto& e : fs::directory_iterator(folder.Path() / "Private/Crash")) {
+            if (e.path().extension() == ".race") kept += test::ReadWholeFile(e.path()) + "|";
+        }
+        return kept + test::ReadWholeFile(folder.Path() / "PcCrashRace.race");
+    };
+    auto resumed = [&] {
+        const NoticeLog& notices = w->State().engine.notices;
+        std::string said;
+        for (std::size_t i = 0; i < NoticeCount(notices); ++i) {
+            std::string_view text = NoticeAt(notices, i).text.View();
+            if (text.starts_with("Resumed ")) said += std::string(text.substr(0, 31)) + "|";
+        }
+        return said;
+    };
+    for (int start = 0; start < 2; ++start) {
+        w = Start();
+        EXPECT_EQ(
+            test::Fields(w->Tree()->topLevelItemCount(), w->windowTitle().toStdString(), resumed()),
+            test::Fields(4, "Velkaro:   " + saved.string(), "Resumed club day, last changed |"));
+        EXPECT_TRUE(Working() == event);
+        Quit(w);
+    }
+    EXPECT_TRUE(copies() == event + "|" + event);
+
     w = Start();
-    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "PcCrashRace.race"), first);
-    EXPECT_NE(Working(), first);
+    messages.Expect(MessageAnswer::No);  // "Be careful": do not save the current one
+    w->RunCommand(1001);
+    Quit(w);
+    w = Start();
+    EXPECT_EQ(
+        test::Fields(w->Tree()->topLevelItemCount(), w->windowTitle().toStdString(), resumed()),
+        test::Fields(2, "Velkaro", ""));
+    EXPECT_TRUE(copies() == event + "|" + event);
+
+    auto* recent = w->findChild<QMenu*>("Recent events");
+    ASSERT_NE(recent, nullptr);
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text().toStdString(), saved.string());
+    messages.Expect(MessageAnswer::No);  // nothing to save first
+    recent->actions()[0]->trigger();
+    EXPECT_EQ(test::Fields(w->State().event.header.categoryCount, w->windowTitle().toStdString()),
+              test::Fields(2, "Velkaro:   " + saved.string()));
     Quit(w);
 }
 
