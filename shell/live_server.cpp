@@ -18,6 +18,8 @@ constexpr int kPublishMs = 20;
 constexpr qint64 kTablesMs = 5000;
 constexpr char kSeen[] = "velkaroSeen";
 constexpr char kFeed[] = "velkaroFeed";
+constexpr char kPending[] = "velkaroPending";  // bytes received since the last whole request
+constexpr qint64 kMostRequestBytes = 16 * 1024;
 
 const char* StatusText(int status) {
     switch (status) {
@@ -31,6 +33,8 @@ const char* StatusText(int status) {
             return "Method Not Allowed";
         case 429:
             return "Too Many Requests";
+        case 431:
+            return "Request Header Fields Too Large";
         default:
             return "Error";
     }
@@ -65,6 +69,13 @@ class LiveGate final : public QTcpServer {
         ++mine;
         ++total_;
         socket->setProperty(kSeen, uptime_.elapsed());
+        // Connected before the server's own reader: a request that grows past the limit is cut
+        // before its bytes are parsed or kept.
+        connect(socket, &QTcpSocket::readyRead, this, [socket] {
+            qint64 pending = socket->property(kPending).toLongLong() + socket->bytesAvailable();
+            socket->setProperty(kPending, pending);
+            if (pending > kMostRequestBytes) socket->abort();
+        });
         connect(socket, &QObject::destroyed, this, [this, peer] {
             --total_;
             if (--perPeer_[peer] <= 0) perPeer_.remove(peer);
@@ -142,7 +153,7 @@ QString LiveServer::Address() const {
 
 int LiveServer::FeedClients() const {
     int n = 0;
-    for (const auto& s : feeds_) n += s.isNull() ? 0 : 1;
+    for (const auto& s : feeds_) n += !s.isNull() && s->state() == QAbstractSocket::ConnectedState;
     return n;
 }
 
@@ -173,10 +184,15 @@ void LiveServer::Reply(QTcpSocket* socket, int status, const char* type, const s
 
 bool LiveServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* socket) {
     socket->setProperty(kSeen, uptime_.elapsed());
+    socket->setProperty(kPending, 0);
     QString peer = socket->peerAddress().toString();
     if (windows_.size() > 4 * kMostConnections) windows_.clear();
     if (!RequestAllowed(windows_[peer], static_cast<std::uint32_t>(uptime_.elapsed()))) {
         Reply(socket, 429, "text/plain", "Too many requests\n");
+        return true;
+    }
+    if (request.headers().size() > kMostHeaders) {
+        Reply(socket, 431, "text/plain", "Refused\n");
         return true;
     }
     const char* method = request.method() == QHttpServerRequest::Method::Get ? "GET" : "OTHER";
@@ -234,8 +250,8 @@ const std::string& LiveServer::DeckJson() {
     std::int32_t node = engine_.kind == RunKind::Heat ? engine_.nodeCode : 0;
     if (node != deckNode_) {
         deckNode_ = node;
-        deck_ = node == 0 ? "[]"
-                          : OnDeckJson(NextHeats(engine_.category, engine_.round, engine_.heat));
+        deck_ =
+            node == 0 ? "[]" : OnDeckJson(NextHeats(engine_.category, engine_.round, engine_.heat));
     }
     return deck_;
 }
@@ -251,7 +267,9 @@ void LiveServer::Publish() {
     lastOrder_ = std::move(order);
     ++sequence_;
     lastMessage_ = QByteArray::fromStdString(Message());
-    feeds_.removeIf([](const QPointer<QTcpSocket>& s) { return s.isNull(); });
+    feeds_.removeIf([](const QPointer<QTcpSocket>& s) {
+        return s.isNull() || s->state() != QAbstractSocket::ConnectedState;
+    });
     for (const auto& s : feeds_) {
         if (s->state() == QAbstractSocket::ConnectedState) Send(s, lastMessage_);
     }
@@ -278,8 +296,8 @@ std::string LiveServer::ResultsPage(const LiveRoute& route, int& status) {
         Disk& disk = SystemDisk();
         event_ = {};
         eventRead_ = results::ReadEvent(disk, event_);
-        tables_ = eventRead_ ? results::AllTables(event_, disk)
-                             : std::vector<results::CategoryTables>{};
+        tables_ =
+            eventRead_ ? results::AllTables(event_, disk) : std::vector<results::CategoryTables>{};
     }
     if (!eventRead_) {
         status = 404;
@@ -302,9 +320,9 @@ std::string LiveServer::ResultsPage(const LiveRoute& route, int& status) {
     for (const results::CategoryTables& c : all) {
         for (const results::Table& t : c.tables) {
             if (t.id == route.tableId) {
-                return results::HtmlPage(event, t.title,
-                                         "<nav><a href=\"/results\">Results</a></nav>\n" +
-                                             results::HtmlTable(t));
+                return results::HtmlPage(
+                    event, t.title,
+                    "<nav><a href=\"/results\">Results</a></nav>\n" + results::HtmlTable(t));
             }
         }
     }

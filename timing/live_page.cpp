@@ -80,8 +80,8 @@ std::string LiveOrderJson(const RunEngine& engine, std::uint32_t sequence) {
     return out + "]}";
 }
 
-OnDeck NextHeatsOf(int round, int heat, const Participants& participants,
-                   const HeatSlotList& slots, const StartingGrids& grids) {
+OnDeck NextHeatsOf(int round, int heat, const Participants& participants, const HeatSlotList& slots,
+                   const StartingGrids& grids) {
     OnDeck deck;
     int perHeat = std::clamp(grids.driversPerHeat, 0, kCarSlots);
     int rounds = std::clamp(grids.rounds, 0, kRounds);
@@ -198,7 +198,7 @@ std::string_view LivePageHtml() {
 <style>
 :root{--fg:#111;--bg:#fff;--line:#ccc;--head:#ffff96;--alt:#ffffc8;--mark:#960000}
 @media (prefers-color-scheme:dark){:root{--fg:#eee;--bg:#111;--line:#444;--head:#333;--alt:#1c1c1c;--mark:#ff8080}}
-body{font-family:sans-serif;margin:0.5em;color:var(--fg);background:var(--bg)}
+body{font-family:sans-serif;max-width:56em;margin:0 auto;padding:0.5em;color:var(--fg);background:var(--bg)}
 h1{font-size:1.15em;margin:0.2em 0}h2{font-size:1em;margin:0.8em 0 0.2em}
 .clock{font-size:1.6em;font-weight:bold;font-variant-numeric:tabular-nums}
 .wrap{overflow-x:auto}table{border-collapse:collapse;width:100%;font-size:0.95em}
@@ -231,7 +231,9 @@ function showDeck(deck){
   var box=document.getElementById("deck");var all=document.createDocumentFragment();
   deck.forEach(function(run){var h=document.createElement("h2");
     h.textContent="Round "+run.round+" - Heat "+run.heat;all.appendChild(h);
-    var t=document.createElement("table");run.cars.forEach(function(c){var tr=document.createElement("tr");
+    var t=document.createElement("table");var head=document.createElement("tr");
+    ["Car","Driver","Frequency"].forEach(function(x){var th=document.createElement("th");th.textContent=x;head.appendChild(th);});
+    head.firstChild.className="n";t.appendChild(head);run.cars.forEach(function(c){var tr=document.createElement("tr");
       cell(tr,c.lane,true);cell(tr,c.driver,false);cell(tr,c.frequency,false);t.appendChild(tr);});
     all.appendChild(t);});
   if(!deck.length){var p=document.createElement("p");p.textContent="No heat waiting";all.appendChild(p);}

@@ -41,8 +41,8 @@ struct OnDeck {
 // the round's last), with nobody in them skipped; fewer at the end of the qualification.
 OnDeck NextHeats(int category, int round, int heat, Disk& disk = SystemDisk());
 // The same as read from the sections themselves (what NextHeats reads from the disk).
-OnDeck NextHeatsOf(int round, int heat, const Participants& participants,
-                   const HeatSlotList& slots, const StartingGrids& grids);
+OnDeck NextHeatsOf(int round, int heat, const Participants& participants, const HeatSlotList& slots,
+                   const StartingGrids& grids);
 std::string OnDeckJson(const OnDeck& deck);
 
 // The one page: its own style and script, dark or light as the phone asks, nothing from
@@ -72,6 +72,7 @@ LiveRoute RouteOf(std::string_view method, std::string_view target);
 // refused without any work done for it.
 inline constexpr int kRequestsPerSecond = 20;
 inline constexpr int kConnectionsPerClient = 8;
+inline constexpr int kMostHeaders = 48;  // a browser sends about a dozen
 struct RequestWindow {
     std::uint32_t start = 0;  // ms
     std::int32_t count = 0;
