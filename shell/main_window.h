@@ -8,6 +8,8 @@
 #include "shell/heartbeat.h"
 #include "shell/live_table_editing.h"
 
+class QLabel;
+
 class QAction;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -15,6 +17,7 @@ class QTreeWidgetItem;
 namespace velkaro {
 
 class LiveScreenWidget;
+class LiveServer;
 
 // The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
 // start-up sequence as it is made; ConnectDecoder and StartTimer finish it once it is shown.
@@ -50,6 +53,7 @@ class MainWindow final : public QMainWindow {
     void BuildMenuBar();
     void BuildPanel();
     void RegisterCommands();
+    void StartLivePage();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
     void OnTick();
@@ -91,6 +95,8 @@ class MainWindow final : public QMainWindow {
     CommandRegistry commands_;
     std::map<int, QWidget*> panel_;
     Heartbeat heartbeat_;
+    LiveServer* liveServer_ = nullptr;  // off unless the director turned it on
+    QLabel* liveAddress_ = nullptr;
     bool shutDown_ = false;
     bool fillingTree_ = false;
     std::string linkDownShown_;

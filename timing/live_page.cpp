@@ -185,6 +185,42 @@ bool RequestAllowed(RequestWindow& window, std::uint32_t nowMs) {
     return true;
 }
 
+std::int32_t TakeLivePort(std::string_view typed) {
+    if (typed.empty() || typed.size() > 5) return 0;
+    std::int32_t port = 0;
+    for (char ch : typed) {
+        if (ch < '0' || ch > '9') return 0;
+        port = port * 10 + (ch - '0');
+    }
+    return port >= 1024 && port <= 65535 ? port : 0;
+}
+
+LiveSettings ParseLiveSettings(std::string_view text) {
+    LiveSettings s;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.remove_suffix(1);
+    std::size_t space = text.find(' ');
+    if (space == std::string_view::npos) return s;
+    std::string_view state = text.substr(0, space);
+    std::int32_t port = TakeLivePort(text.substr(space + 1));
+    if ((state != "on" && state != "off") || port == 0) return s;
+    s.on = state == "on";
+    s.port = port;
+    return s;
+}
+
+std::string LiveSettingsText(const LiveSettings& s) {
+    return std::string(s.on ? "on " : "off ") + std::to_string(s.port) + "\r\n";
+}
+
+LiveSettings ReadLiveSettings(Disk& disk) {
+    std::optional<std::string> text = ReadWholeFile(disk, kLiveSettingsFile);
+    return text ? ParseLiveSettings(*text) : LiveSettings{};
+}
+
+bool WriteLiveSettings(const LiveSettings& settings, Disk& disk) {
+    return ReplaceWholeFile(disk, kLiveSettingsFile, LiveSettingsText(settings));
+}
+
 std::string LiveAddress(std::string_view host, int port) {
     return "http://" + std::string(host) + ":" + std::to_string(port) + "/";
 }

@@ -82,6 +82,25 @@ bool RequestAllowed(RequestWindow& window, std::uint32_t nowMs);
 // A client whose unread bytes pass this is dropped, never waited for.
 inline constexpr std::int64_t kMostUnsentBytes = 256 * 1024;
 
+// Whether the director opened the live page, and on which port; off until then. Kept in the
+// program folder as one line: "on 8080" or "off 8080".
+inline constexpr std::string_view kLiveSettingsFile = "LivePage.txt";
+inline constexpr int kDefaultLivePort = 8080;
+struct LiveSettings {
+    bool on = false;
+    std::int32_t port = kDefaultLivePort;
+    friend bool operator==(const LiveSettings&, const LiveSettings&) = default;
+};
+// Anything not understood leaves the defaults: a damaged line never opens the port.
+LiveSettings ParseLiveSettings(std::string_view text);
+std::string LiveSettingsText(const LiveSettings& settings);
+// A typed port: digits only, 1024 to 65535 (those below belong to the system); 0 when refused.
+std::int32_t TakeLivePort(std::string_view typed);
+inline constexpr std::string_view kLivePortRefused =
+    "The port must be a number from 1024 to 65535.";
+LiveSettings ReadLiveSettings(Disk& disk = SystemDisk());
+bool WriteLiveSettings(const LiveSettings& settings, Disk& disk = SystemDisk());
+
 // "http://address:port/" as the race panel shows it.
 std::string LiveAddress(std::string_view host, int port);
 

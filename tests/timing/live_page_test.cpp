@@ -76,6 +76,33 @@ TEST(LivePage, OrderIsUtf8JsonThatNoNameCanBreak) {
               "\"bestLap\":\"\",\"gap\":\"1 Lap\",\"finished\":false}]}");
 }
 
+TEST(LivePage, SettingsAreOffUnlessTheLineSaysOn) {
+    struct Case {
+        const char* text;
+        bool on;
+        int port;
+    };
+    const Case cases[] = {
+        {"on 8080\r\n", true, 8080},
+        {"off 9000\n", false, 9000},
+        {"on 1024", true, 1024},
+        {"on 1023", false, kDefaultLivePort},
+        {"on 65536", false, kDefaultLivePort},
+        {"on 80a", false, kDefaultLivePort},
+        {"yes 8080", false, kDefaultLivePort},
+        {"on", false, kDefaultLivePort},
+        {"", false, kDefaultLivePort},
+        {"on  8080", false, kDefaultLivePort},
+    };
+    for (const Case& c : cases) {
+        LiveSettings s = ParseLiveSettings(c.text);
+        EXPECT_EQ(s.on, c.on) << c.text;
+        EXPECT_EQ(s.port, c.port) << c.text;
+        if (c.on) EXPECT_EQ(ParseLiveSettings(LiveSettingsText(s)), s);
+    }
+    EXPECT_EQ(LiveSettingsText({true, 8081}), "on 8081\r\n");
+}
+
 // Three heats of three in round 1, two heats in round 2; the grids put the slots in reverse.
 TEST(LivePage, OnDeckAreTheNextTwoHeatsAcrossRounds) {
     Participants participants{};

@@ -120,7 +120,8 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
     EXPECT_EQ(lines[1].toStdString(),
               "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
     EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
-    EXPECT_EQ(lines[3].toStdString(), "1013=Sounds - 1014=Display - 1015=Interface");
+    EXPECT_EQ(lines[3].toStdString(),
+              "1013=Sounds - 1014=Display - 1015=Interface - 1018=Live page");
     EXPECT_EQ(lines[4].toStdString(), "1017=Help");
     // Entries with a picture have one, the others none.
     EXPECT_FALSE(w->Command(1001)->icon().isNull());
