@@ -98,7 +98,7 @@ TEST(LivePage, SettingsAreOffUnlessTheLineSaysOn) {
         LiveSettings s = ParseLiveSettings(c.text);
         EXPECT_EQ(s.on, c.on) << c.text;
         EXPECT_EQ(s.port, c.port) << c.text;
-        if (c.on) EXPECT_EQ(ParseLiveSettings(LiveSettingsText(s)), s);
+        EXPECT_EQ(ParseLiveSettings(LiveSettingsText(s)), s) << c.text;
     }
     EXPECT_EQ(LiveSettingsText({true, 8081}), "on 8081\r\n");
 }

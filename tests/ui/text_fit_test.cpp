@@ -18,6 +18,7 @@
 #include "platform/program_folder.h"
 #include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
+#include "shell/live_options.h"
 #include "shell/main_window.h"
 #include "shell/options_forms.h"
 #include "tests/support/test_support.h"
@@ -73,10 +74,11 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     CommentForm comment(messages);
     SoundOptionsForm soundOptions(messages);
     DisplayOptionsForm displayOptions(dialogs, messages, folder.Path().string());
+    LiveOptionsForm liveOptions(messages, "http://255.255.255.255:65535/");
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
              &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
-             &analysis, &runDetails, &comment, &soundOptions, &displayOptions}) {
+             &analysis, &runDetails, &comment, &soundOptions, &displayOptions, &liveOptions}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
@@ -91,6 +93,8 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     // The link-down line at its longest.
     auto* linkDown = window.PanelControl(2230);
     static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
+    window.findChild<QLabel*>(QString::number(kLiveAddressPanelText))
+        ->setText("Live page: http://255.255.255.255:65535/");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
 }
 
