@@ -52,7 +52,7 @@ inline constexpr std::array kSettingsMenu{
     MenuEntry{kSoundsCommand, "Sounds", true},       kSeparator,
     MenuEntry{kDisplayCommand, "Display", true},     kSeparator,
     MenuEntry{kInterfaceCommand, "Interface", true}, kSeparator,
-    MenuEntry{kLivePageCommand, "Live page", true},
+    MenuEntry{kLivePageCommand, "Live page", false},
 };
 inline constexpr std::array kHelpMenu{MenuEntry{kHelpCommand, "Help", false}};
 
