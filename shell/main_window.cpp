@@ -43,6 +43,7 @@
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
+#include "shell/live_options.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
 #include "shell/notice_log_form.h"
@@ -197,6 +198,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
     BuildPanel();
     RegisterCommands();
+    StartLivePage();
     ClearRunPanel();
     ShowAlerts();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
@@ -662,6 +664,18 @@ void MainWindow::RegisterCommands() {
     RegisterAnalysisForms(c, host_);
     RegisterShellForms(c, host_);
     RegisterClassificationForms(c, host_);
+}
+
+void MainWindow::StartLivePage() {
+    liveServer_ = new LiveServer(state_.engine, this);
+    QWidget* sound = PanelControl(kSoundOffText);
+    liveAddress_ = Name(new QLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
+    QRect r = sound->geometry();
+    liveAddress_->setGeometry(r.translated(0, r.height() + 2));
+    liveAddress_->setFont(sound->font());
+    liveAddress_->show();
+    RegisterLiveForms(commands_, host_, *liveServer_, *liveAddress_);
+    ApplyLiveSettings(*liveServer_, ReadLiveSettings(), *liveAddress_);
 }
 
 void MainWindow::RunCommand(int id) {

@@ -9,6 +9,8 @@
 #include "shell/heartbeat.h"
 #include "shell/live_table_editing.h"
 
+class QLabel;
+
 class QAction;
 class QMenu;
 class QTreeWidget;
@@ -18,6 +20,7 @@ namespace velkaro {
 
 class LiveScreenWidget;
 class UnknownChipsPanel;
+class LiveServer;
 
 // The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
 // start-up sequence as it is made; ConnectDecoder and StartTimer finish it once it is shown.
@@ -54,6 +57,7 @@ class MainWindow final : public QMainWindow {
     void BuildMenuBar();
     void BuildPanel();
     void RegisterCommands();
+    void StartLivePage();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
     void OnTick();
@@ -102,6 +106,8 @@ class MainWindow final : public QMainWindow {
     std::map<int, QWidget*> panel_;
     UnknownChipsPanel* unknownChips_ = nullptr;
     Heartbeat heartbeat_;
+    LiveServer* liveServer_ = nullptr;  // off unless the director turned it on
+    QLabel* liveAddress_ = nullptr;
     bool shutDown_ = false;
     bool fillingTree_ = false;
     std::string linkDownShown_;
