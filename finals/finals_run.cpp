@@ -152,6 +152,16 @@ FileOutcome StoreLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& mess
     return out;
 }
 
+bool RecordEndedRun(RunEngine& e, EventModel& model, Disk& disk) {
+    const bool finals = e.kind == RunKind::FinalsRun;
+    if (finals ? !FinalsRunToRecord(e) : !RunToRecord(e, model)) return false;
+    NoticeMessages quiet(e);
+    FileOutcome out = finals ? StoreLoadedFinalsRun(e, model, quiet, disk)
+                             : StoreLoadedRun(e, model, quiet, disk);
+    if (out == FileOutcome::Unavailable) NoteRunHeld(e, disk);
+    return out == FileOutcome::Done;
+}
+
 bool RecordLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
     if (!FinalsRunToRecord(e)) return false;
     return RunWritten(StoreLoadedFinalsRun(e, model, messages, disk), messages, disk);

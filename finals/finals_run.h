@@ -45,6 +45,11 @@ bool FinalsRunToRecord(const RunEngine& engine);
 // then waits for another try.
 bool RecordLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages,
                            Disk& disk = SystemDisk());
+// The run that has just ended, heat or finals run, recorded there and then (from the tick, so
+// nothing opens a box): true when it was written. What could not be is held in the panel and
+// told as a notice, to be written at the next chance.
+bool RecordEndedRun(RunEngine& engine, EventModel& model, Disk& disk);
+
 // The same change for a run FinalsRunToRecord accepts, the failure left to the caller to tell.
 FileOutcome StoreLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages,
                                  Disk& disk);

@@ -130,13 +130,7 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // A run is recorded the moment it ends, inside the tick: what the disk refuses stays in the
     // panel for the next chance, and a notice says so.
     engine.runEnded = [this](RunEngine& e) {
-        const bool finals = e.kind == RunKind::FinalsRun;
-        if (finals ? !FinalsRunToRecord(e) : !RunToRecord(e, state_.event)) return;
-        NoticeMessages quiet(e);
-        FileOutcome out = finals ? StoreLoadedFinalsRun(e, state_.event, quiet, *platform_.disk)
-                                 : StoreLoadedRun(e, state_.event, quiet, *platform_.disk);
-        if (out == FileOutcome::Unavailable) NoteRunHeld(e, *platform_.disk);
-        if (out != FileOutcome::Done) return;
+        if (!RecordEndedRun(e, state_.event, *platform_.disk)) return;
         for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
             if ((*it)->data(0, kCodeRole).toInt() != e.nodeCode) continue;
             (*it)->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
