@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "event/event_file.h"
 #include "event/section.h"
@@ -33,17 +34,15 @@ void Transaction::Materialize() {
     after_.assign(before_);
     std::vector<Patch> pending = std::move(patches_);
     patches_.clear();
-    for (Patch& p : pending) Apply(std::move(p), false);
+    for (Patch& p : pending) {
+        bool grows = p.offset + p.bytes.size() > before_.size();
+        Apply(std::move(p), grows);
+    }
 }
 
 // Writes over the bytes as they will be, extending them when the patch runs past their end. A
 // patch that grows the file runs to its new end, so it covers every change made after it.
 void Transaction::Apply(Patch patch, bool growsToEnd) {
-    if (!materialized_ && patches_.empty()) {
-        patches_.push_back(std::move(patch));
-        return;
-    }
-    Materialize();
     const std::size_t at = patch.offset;
     const std::size_t end = at + patch.bytes.size();
     if (end > after_.size()) after_.resize(end);
@@ -54,23 +53,50 @@ void Transaction::Apply(Patch patch, bool growsToEnd) {
     dirty_.emplace_back(at, end);
 }
 
+// The bytes before the first change are those of the file as it will be. A plan made over them
+// alone that lands wholly before that change, moving nothing, is the plan the whole would give:
+// the search found its title there, and the room it measured ended there. Puts made from the
+// bottom of the file up (a heat, then the flags, then the header) so spare the copy of the file.
+template <typename Plan>
+bool Transaction::Lay(Plan&& plan) {
+    if (!materialized_) {
+        std::size_t firstChange = before_.size();
+        for (const Patch& p : patches_) firstChange = std::min<std::size_t>(firstChange, p.offset);
+        std::optional<RegionWrite> w = plan(before_.substr(0, firstChange));
+        if (patches_.empty() ||
+            (w && w->shift == 0 && w->patch.offset + w->patch.bytes.size() < firstChange)) {
+            if (!w) return false;
+            patches_.push_back(std::move(w->patch));
+            return true;
+        }
+        Materialize();
+    }
+    std::optional<RegionWrite> w = plan(std::string_view(after_));
+    if (!w) return false;
+    Apply(std::move(w->patch), w->shift != 0);
+    return true;
+}
+
 bool Transaction::PutSection(std::string_view title, int pairs, std::string_view content,
                              std::string_view notFound, Messages& messages, bool mayCreate) {
     if (Outcome() != FileOutcome::Done) return false;
-    SectionWrite w = PlanSectionWrite(Bytes(), title, pairs, content, mayCreate);
-    if (!w.written) {
+    bool laid = Lay([&](std::string_view bytes) -> std::optional<RegionWrite> {
+        SectionWrite w = PlanSectionWrite(bytes, title, pairs, content, mayCreate);
+        if (!w.written) return std::nullopt;
+        return std::move(w.region);
+    });
+    if (!laid) {
         messages.Error(notFound);
         spoiled_ = true;
-        return false;
     }
-    Apply(std::move(w.region.patch), w.region.shift != 0);
-    return true;
+    return laid;
 }
 
 void Transaction::PutTop(int pairs, std::string_view content) {
     if (Outcome() != FileOutcome::Done) return;
-    RegionWrite w = PlaceRegion(Bytes(), 0, pairs, content, true);
-    Apply(std::move(w.patch), w.shift != 0);
+    Lay([&](std::string_view bytes) -> std::optional<RegionWrite> {
+        return PlaceRegion(bytes, 0, pairs, content, true);
+    });
 }
 
 void Transaction::Overwrite(std::size_t offset, std::string_view bytes) {

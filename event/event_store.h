@@ -63,6 +63,8 @@ class Transaction {
     Disk& disk() const { return *disk_; }
 
   private:
+    template <typename Plan>
+    bool Lay(Plan&& plan);
     void Apply(Patch patch, bool growsToEnd);
     void Materialize();
 

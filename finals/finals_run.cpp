@@ -141,8 +141,8 @@ FileOutcome StoreLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& mess
     Transaction t{EventStore{disk}};
     PutFinalsRunResult(t, e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), 1, related,
                        e.trailer, messages);
-    PutEventHeader(t, header);
     PutRunDoneFlags(t, *flags, messages);
+    PutEventHeader(t, header);
     FileOutcome out = t.Commit();
     if (out != FileOutcome::Done) return out;
     model.header = header;

@@ -160,8 +160,8 @@ FinalsLadder LadderToStore(const FinalsLadder& ladder) {
 FileOutcome SaveFinalsArrangement(int category, const EventHeader& header,
                                   const FinalsLadder& ladder, Messages& messages, Disk& disk) {
     Transaction t{EventStore{disk}};
-    PutEventHeader(t, header);
     PutFinalsLadder(t, category, LadderToStore(ladder), messages);
+    PutEventHeader(t, header);
     return t.Commit();
 }
 

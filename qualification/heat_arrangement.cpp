@@ -245,8 +245,8 @@ bool Generate(Arrangement& a, Messages& messages, Disk& disk) {
     for (std::size_t s = 0; s < a.heatSlots.size(); ++s) list->places[s] = a.heatSlots[s].name;
     // The counts and the heats they count change together.
     Transaction t{EventStore{disk}};
-    PutEventHeader(t, header);
     PutHeatSlotList(t, a.category, *list, false, messages);
+    PutEventHeader(t, header);
     FileOutcome out = t.Commit();
     if (out == FileOutcome::Done) a.header = header;
     ReportUnavailable(out, messages);

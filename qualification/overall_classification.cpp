@@ -328,11 +328,11 @@ FileOutcome SaveOverallSheet(const OverallSheet& sheet, Messages& messages, Disk
     for (int i = 0; i < p; ++i) c.names[At(i)] = sheet.ranked[At(i)].name;
     // The ranking and the state that opens the finals to it are stored together.
     Transaction t{EventStore{disk}};
+    PutOverallClassification(t, sheet.category, p, c, messages);
     if (sheet.category >= 1 && sheet.category <= header.categoryCount) {
         header.categories[At(sheet.category - 1)].finalsState = 1;
         PutEventHeader(t, header);
     }
-    PutOverallClassification(t, sheet.category, p, c, messages);
     out = t.Commit();
     ReportUnavailable(out, messages);
     return out;

@@ -139,9 +139,9 @@ bool SaveParticipants(int category, const ParticipantsWork& work, EventHeader& h
     cat.heatsPerRound = 0;
     // The count in the header, the list and its heat slots go to the file together.
     Transaction t{EventStore{disk}};
-    PutEventHeader(t, header);
     PutParticipants(t, category, work.table, messages);
-    PutHeatSlotList(t, category, work.heatSlots, true, messages);
+    PutHeatSlotList(t, category, work.heatSlots, true, messages);  // appended after the list
+    PutEventHeader(t, header);
     FileOutcome written = t.Commit();
     ReportUnavailable(written, messages);
     return written == FileOutcome::Done;

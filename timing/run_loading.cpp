@@ -227,8 +227,8 @@ FileOutcome StoreLoadedRun(RunEngine& e, EventModel& model, Messages& messages, 
     // A heat whose result is stored is run and its category started, or none of it is.
     Transaction t{EventStore{disk}};
     PutHeatResult(t, e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), e.trailer, messages);
-    PutEventHeader(t, header);
     PutRunDoneFlags(t, *flags, messages);
+    PutEventHeader(t, header);
     FileOutcome out = t.Commit();
     if (out != FileOutcome::Done) return out;
     model.header = header;
