@@ -149,6 +149,7 @@ FileOutcome StoreLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& mess
     model.runDone = *flags;
     e.holdsResults = 1;
     e.finalsStatus = 1;
+    e.resultHeld = false;
     return out;
 }
 

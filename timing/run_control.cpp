@@ -396,7 +396,7 @@ void StopCommand(RunEngine& e) {
     if (e.armed == 0) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
     RefreshPanel(e);
-    if (ended && e.runEnded) e.runEnded(e);
+    if ((ended || e.resultHeld) && e.runEnded) e.runEnded(e);
     // The end rules stop the run from inside the tick: told without a box, like the link.
     if (circuitsLost) PostNotice(e.notices, e.clockSource->TickMs(), kCircuitsFileNotFound);
 }
@@ -410,6 +410,7 @@ void ClearCommand(RunEngine& e) {
     e.armed = 1;
     e.fresh = 1;
     e.holdsResults = 0;
+    e.resultHeld = false;  // the director chose to erase it
     RunTables& t = e.tables;
     ResetRunCars(t.cars);
     t.carsInUse = InitStandings(t.standings, t.cars);

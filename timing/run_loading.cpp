@@ -41,6 +41,7 @@ bool BeginLoading(RunEngine& e) {
     if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
     RunTables& t = e.tables;
     e.modifyResultsAllowed = true;
+    e.resultHeld = false;
     e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
     ClearRunCars(t.cars);
     ClearStandings(t.standings);
@@ -234,6 +235,7 @@ FileOutcome StoreLoadedRun(RunEngine& e, EventModel& model, Messages& messages, 
     model.header = header;
     model.runDone = *flags;
     e.holdsResults = 1;
+    e.resultHeld = false;
     return out;
 }
 
@@ -249,6 +251,7 @@ MessageAnswer NoticeMessages::Show(std::string_view, std::string_view text, Mess
 }
 
 void NoteRunHeld(RunEngine& e, const Disk& disk) {
+    e.resultHeld = true;
     std::string why;
     switch (disk.LastFault()) {
         case DiskFault::Full:
@@ -276,6 +279,7 @@ void UnloadRun(RunEngine& e) {
     ResetRunCars(e.tables.cars);
     e.kind = RunKind::None;
     e.runLoaded = e.armed = e.fresh = e.everStarted = e.holdsResults = e.radioConflict = 0;
+    e.resultHeld = false;
     e.carButtons.fill(false);
     e.runTitle.Clear();
     e.sectionTitle.Clear();

@@ -85,8 +85,11 @@ TEST_F(RunEngineEndToEnd, AHeatIsRecordedTheMomentItEndsOrHeldUntilTheDiskTakesI
         if (full) {
             EXPECT_EQ(NoticeAt(engine_.notices, 0).text,
                       "Result of Heat 1 not yet written: the disk is full");
-            disk.full = false;  // room again: leaving the node writes what was held
-            ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_, disk));
+            StopCommand(engine_);  // still full: held, told again
+            EXPECT_EQ(engine_.notices.posted - notices, 2u);
+            disk.full = false;  // room again: the next Stop writes what was held
+            StopCommand(engine_);
+            EXPECT_FALSE(engine_.resultHeld);
         }
         EXPECT_EQ(Kept(test::ReadRun("Cat\xE9gorie1M2S1").cars), Kept(engine_.tables.cars));
         engine_.runEnded = nullptr;
