@@ -152,6 +152,16 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     engine.clockSource = &platform_.clock;
     engine.sound = &platform_.sounds;
     engine.messages = &platform_.messages;
+    // A run is recorded the moment it ends, inside the tick: what the disk refuses stays in the
+    // panel for the next chance, and a notice says so.
+    engine.runEnded = [this](RunEngine& e) {
+        if (!RecordEndedRun(e, state_.event, *platform_.disk)) return;
+        for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+            if ((*it)->data(0, kCodeRole).toInt() != e.nodeCode) continue;
+            (*it)->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
+            (*it)->setData(0, kImageRole, int(kImageRunDone));
+        }
+    };
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
     if (!LoadCircuits(engine.circuits)) platform_.messages.Error(kCircuitsFileNotFound);

@@ -234,12 +234,8 @@ bool FinalsArrangementForm::Write() {
     EventHeader header = state_.event.header;
     header.categories[std::size_t(category_ - 1)].finalsRuns =
         RunsOfLevel(ComputeFinalsStart(ladder_).level);
-    if (WriteEventHeader(header, disk_) != FileOutcome::Done) {
-        messages_.Error(kRaceFileNotFound);
-        return false;
-    }
-    state_.event.header = header;
-    FileOutcome written = WriteFinalsLadder(category_, LadderToStore(ladder_), messages_, disk_);
+    FileOutcome written = SaveFinalsArrangement(category_, header, ladder_, messages_, disk_);
+    if (written == FileOutcome::Done) state_.event.header = header;
     if (written == FileOutcome::Unavailable) messages_.Error(kRaceFileNotFound);
     return written != FileOutcome::Unavailable;
 }
