@@ -3,8 +3,8 @@
 #include <QMainWindow>
 #include <map>
 
+#include "forms_kit/form_host.h"
 #include "shell/app_state.h"
-#include "shell/form_host.h"
 #include "shell/heartbeat.h"
 #include "shell/live_table_editing.h"
 
@@ -22,7 +22,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    MainWindow(ShellPlatform& platform, QWidget* parent = nullptr);
+    MainWindow(AppPlatform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Reads the interface settings and looks for the decoder on its port (start-up messages).
@@ -80,7 +80,7 @@ class MainWindow final : public QMainWindow {
     void ShowEditControls();
     void RemoveEditControls();
 
-    ShellPlatform& platform_;
+    AppPlatform& platform_;
     AppState state_;
     FormHost host_;
     int screenW_ = 1600;

@@ -12,11 +12,11 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include "forms_kit/form_host.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "shell/display_options.h"
-#include "shell/form_host.h"
 #include "shell/live_screen.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
@@ -290,21 +290,19 @@ void DisplayOptionsForm::done(int result) {
     ModalForm::done(result);
 }
 
-void RegisterShellForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kSoundsCommand, [&host] {
+void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state) {
+    commands.Add(kSoundsCommand, [&host, &state] {
         {
             SoundOptionsForm form(host.platform.messages, host.window);
             form.Run();
         }
-        AppState& state = host.state;
         state.sound = SoundSettings{};
         if (!ReadSoundSettings(state.sound))
             host.platform.messages.Error(kSoundSettingsFileNotFound);
         state.engine.soundSettings = state.sound;
         host.platform.sounds.Reload();  // the calls of another language
     });
-    commands.Add(kDisplayCommand, [&host] {
-        AppState& state = host.state;
+    commands.Add(kDisplayCommand, [&host, &state] {
         bool confirmed = false;
         {
             DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "event/settings_files.h"
+#include "forms_kit/form_kit.h"
 #include "platform/dialogs.h"
-#include "platform/qt/form_kit.h"
 
 class QComboBox;
 class QLineEdit;
@@ -60,10 +60,11 @@ class DisplayOptionsForm final : public ModalForm {
     QRadioButton* gradient_;
 };
 
+struct AppState;
 struct FormHost;
 class CommandRegistry;
 // "Sounds" and "Display" of the Settings menu. After either form closes the window takes the
 // settings file again, whatever the form wrote: the next call follows it.
-void RegisterShellForms(CommandRegistry& commands, FormHost& host);
+void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state);
 
 }  // namespace velkaro

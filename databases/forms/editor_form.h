@@ -9,9 +9,9 @@
 
 #include "databases/database_files.h"
 #include "databases/editor.h"
+#include "forms_kit/form_kit.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
-#include "platform/qt/form_kit.h"
 
 class QComboBox;
 class QLineEdit;

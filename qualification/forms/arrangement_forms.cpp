@@ -6,12 +6,12 @@
 #include <QRegularExpressionValidator>
 
 #include "common/commands.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/form_parts.h"
 #include "qualification/forms/preparation_forms.h"
-#include "shell/pictures.h"
 
 namespace velkaro {
 

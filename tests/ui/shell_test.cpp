@@ -81,10 +81,10 @@ class Shell : public ::testing::Test {
     FakeClock clock;
     FakeSerialPort port;
     std::vector<std::string> opened;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
-                               opened.emplace_back(f);
-                               return true;
-                           }};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
+                             opened.emplace_back(f);
+                             return true;
+                         }};
 };
 
 TEST_F(Shell, AFirstStartOnTheShippedFolderShowsOnlyTheDecoderStatus) {

@@ -42,7 +42,7 @@ class TextFit : public ::testing::Test {
     FakeSoundPlayer sounds;
     SystemClock clock;
     FakeSerialPort port;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
 };
 
 TEST_F(TextFit, EveryFormAndTheRacePanel) {
@@ -60,9 +60,9 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     AppState finalsState;
     finalsState.event.header.categoryCount = 1;
     finalsState.event.header.categories[0].name = std::string(53, 'W');
-    FinalsArrangementForm finalsArrangement(1, finalsState, messages);
-    FinalsOptionsForm finalsOptions(1, finalsState, messages);
-    ClosureReportForm closure(1, finalsState, dialogs, clock, messages);
+    FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages);
+    FinalsOptionsForm finalsOptions(1, finalsState.event.header, messages);
+    ClosureReportForm closure(1, finalsState.track, dialogs, clock, messages);
     PlanningMemory planning;
     planning.qualification.category = std::string(53, 'W');
     QualifPlanningForm qualifPlanning(planning, messages);

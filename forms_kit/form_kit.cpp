@@ -1,4 +1,4 @@
-#include "platform/qt/form_kit.h"
+#include "forms_kit/form_kit.h"
 
 #include <QApplication>
 
