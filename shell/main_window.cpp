@@ -884,8 +884,9 @@ void MainWindow::ShutDown() {
     WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
     state_.display.columnWidths = state_.widths;
     heartbeat_.Stop();
-    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
-        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kDisplaySettingsFile));
+    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,
+                              *platform_.disk)) {
+        platform_.messages.Error(CannotWrite(platform_.disk->LastFault(), kDisplaySettingsFile));
     }
     if (state_.link.port) ClosePort(*state_.link.port);
 }

@@ -62,8 +62,8 @@ const Caption kCaptions[] = {
 
 }  // namespace
 
-SoundOptionsForm::SoundOptionsForm(Messages& messages, QWidget* parent)
-    : ModalForm("OPTIONSSONS", "Sound options", QSize(230, 240), messages, parent) {
+SoundOptionsForm::SoundOptionsForm(Messages& messages, Disk& disk, QWidget* parent)
+    : ModalForm("OPTIONSSONS", "Sound options", QSize(230, 240), messages, parent), disk_(disk) {
     QFont font = ProgramFont(16);
     setFont(font);
     if (!ReadSoundSettings(settings_)) messages_.Error(kSoundSettingsFileNotFound);
@@ -109,14 +109,15 @@ SoundOptionsForm::SoundOptionsForm(Messages& messages, QWidget* parent)
 }
 
 bool SoundOptionsForm::Write() {
-    if (!WriteSoundSettings(settings_)) messages_.Error(kSoundSettingsFileNotFound);
-    return true;  // closes all the same: the window re-reads what the file holds
+    WriteWatch watch(messages_, disk_, kSoundSettingsFile, kSoundSettingsFileNotFound);
+    return watch.Written(WriteSoundSettings(settings_, disk_));
 }
 
-DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages,
+DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Disk& disk,
                                        std::string programFolder, QWidget* parent)
     : ModalForm("AFFICHAGE", "Display options", QSize(245, 370), messages, parent),
       dialogs_(dialogs),
+      disk_(disk),
       programFolder_(std::move(programFolder)),
       openedIn_(CurrentFolder()) {
     setFont(ProgramFont(15));
@@ -272,17 +273,15 @@ void DisplayOptionsForm::Save() {
         dialogs_.SaveFile(initial, {kDisplayFileFilter, kDisplayFilePattern});
     SetCurrentFolder(programFolder_);
     if (!chosen || *chosen == initial) return;
-    if (!WriteDisplaySettings(WithDisplayExtension(*chosen), settings_, custom_)) {
-        messages_.Error(kDisplaySettingsFileNotFound);
-    }
+    const std::string file = WithDisplayExtension(*chosen);
+    WriteWatch watch(messages_, disk_, file, kDisplaySettingsFileNotFound);
+    watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_));
 }
 
 bool DisplayOptionsForm::Write() {
     SetCurrentFolder(openedIn_);
-    if (!WriteDisplaySettings(kDisplaySettingsFile, settings_, custom_)) {
-        messages_.Error(kDisplaySettingsFileNotFound);
-    }
-    return true;
+    WriteWatch watch(messages_, disk_, kDisplaySettingsFile, kDisplaySettingsFileNotFound);
+    return watch.Written(WriteDisplaySettings(kDisplaySettingsFile, settings_, custom_, disk_));
 }
 
 void DisplayOptionsForm::done(int result) {
@@ -293,7 +292,7 @@ void DisplayOptionsForm::done(int result) {
 void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state) {
     commands.Add(kSoundsCommand, [&host, &state] {
         {
-            SoundOptionsForm form(host.platform.messages, host.window);
+            SoundOptionsForm form(host.platform.messages, *host.platform.disk, host.window);
             form.Run();
         }
         state.sound = SoundSettings{};
@@ -306,7 +305,7 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
         bool confirmed = false;
         {
             DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,
-                                    state.programFolder, host.window);
+                                    *host.platform.disk, state.programFolder, host.window);
             confirmed = form.Run() == QDialog::Accepted;
         }
         if (!confirmed) return;

@@ -228,8 +228,9 @@ void RunDetailsForm::Show(DetailsView view) {
 
 // ---------------------------------------------------------------------------------------------
 
-CommentForm::CommentForm(Messages& messages, QWidget* parent)
-    : ModalForm("COMMENTAIRE", "Comment about the run", QSize(330, 110), messages, parent) {
+CommentForm::CommentForm(Messages& messages, Disk& disk, QWidget* parent)
+    : ModalForm("COMMENTAIRE", "Comment about the run", QSize(330, 110), messages, parent),
+      disk_(disk) {
     if (!ReadRunComment(condition_, comment_)) messages_.Error(kCommentFileNotFound);
     Place(new QGroupBox("Track condition", this), 7017, "Track condition", Dlu(10, 5, 310, 32))
         ->setFont(ProgramFont(15, true));
@@ -258,10 +259,8 @@ CommentForm::CommentForm(Messages& messages, QWidget* parent)
 }
 
 bool CommentForm::Write() {
-    if (!WriteRunComment(condition_.View(), comment_.View())) {
-        messages_.Error(kCommentFileNotFound);
-    }
-    return true;
+    WriteWatch watch(messages_, disk_, kRunCommentFile, kCommentFileNotFound);
+    return watch.Written(WriteRunComment(condition_.View(), comment_.View(), disk_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -284,11 +283,11 @@ void RegisterAnalysisForms(CommandRegistry& commands, const FormHost& host,
     commands.Add(kAddCommentCommand, [&host, context] {
         RunTrailer& t = context.engine.trailer;
         SetCurrentFolder(context.programFolder);
-        if (!WriteRunComment(t.condition.View(), t.comment.View())) {
+        if (!WriteRunComment(t.condition.View(), t.comment.View(), *host.platform.disk)) {
             host.platform.messages.Error(kCommentFileNotFound);
         }
         {
-            CommentForm form(host.platform.messages, host.window);
+            CommentForm form(host.platform.messages, *host.platform.disk, host.window);
             form.Run();
         }
         // What the form confirmed is the run's own, stored with it when the run is recorded.

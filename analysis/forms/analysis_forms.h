@@ -84,12 +84,13 @@ class RunDetailsForm final : public ModalForm {
 // "Comment about the run": the track condition and a comment, handed back in their file.
 class CommentForm final : public ModalForm {
   public:
-    CommentForm(Messages& messages, QWidget* parent = nullptr);
+    CommentForm(Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
   protected:
     bool Write() override;
 
   private:
+    Disk& disk_;
     Text<6> condition_;
     Text<100> comment_;
 };

@@ -230,17 +230,18 @@ void FinalsArrangementForm::Refreshed() {
 
 bool FinalsArrangementForm::Write() {
     if (!GenerateAllowed(ladder_)) return false;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
     EventHeader header = header_;
     header.categories[std::size_t(category_ - 1)].finalsRuns =
         RunsOfLevel(ComputeFinalsStart(ladder_).level);
     if (WriteEventHeader(header, disk_) != FileOutcome::Done) {
-        messages_.Error(kRaceFileNotFound);
+        watch.Error(kRaceFileNotFound);
         return false;
     }
     header_ = header;
-    FileOutcome written = WriteFinalsLadder(category_, LadderToStore(ladder_), messages_, disk_);
-    if (written == FileOutcome::Unavailable) messages_.Error(kRaceFileNotFound);
-    return written != FileOutcome::Unavailable;
+    FileOutcome written = WriteFinalsLadder(category_, LadderToStore(ladder_), watch, disk_);
+    if (written == FileOutcome::Unavailable) watch.Error(kRaceFileNotFound);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -308,9 +309,9 @@ void FinalsOptionsForm::Show() {
 }
 
 bool FinalsOptionsForm::Write() {
-    FileOutcome written = WriteFinalsOptions(category_, options_, messages_, disk_);
-    if (written == FileOutcome::Unavailable) messages_.Error(kRaceFileNotFound);
-    return written != FileOutcome::Unavailable;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteFinalsOptions(category_, options_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -139,8 +139,9 @@ void RoundClassificationForm::paintEvent(QPaintEvent* event) {
 }
 
 bool RoundClassificationForm::Write() {
-    SaveRoundSheet(sheet_, messages_, *platform_.disk);
-    return true;  // a failure has been told; the form closes as after a save
+    WriteWatch watch(messages_, *platform_.disk, kWorkingCopy, kRaceFileNotFound);
+    SaveRoundSheet(sheet_, watch, *platform_.disk);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -219,7 +220,9 @@ void OverallClassificationForm::paintEvent(QPaintEvent* event) {
 }
 
 bool OverallClassificationForm::Write() {
-    FileOutcome out = SaveOverallSheet(sheet_, messages_, *platform_.disk);
+    WriteWatch watch(messages_, *platform_.disk, kWorkingCopy, kRaceFileNotFound);
+    FileOutcome out = SaveOverallSheet(sheet_, watch, *platform_.disk);
+    if (watch.Failed()) return false;
     // Without participants there is nothing to store: told, and the form stays for Cancel.
     return out != FileOutcome::NoSection || ParticipantsOf(sheet_) > 0;
 }

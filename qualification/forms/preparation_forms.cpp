@@ -137,8 +137,9 @@ void TrackForm::ShowCircuit() {
 
 bool TrackForm::Write() {
     if (fileMissing_) return true;
-    ReportUnavailable(WriteTrack(track_, messages_, disk_), messages_);
-    return true;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteTrack(track_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -224,13 +225,13 @@ void ParticipantsForm::Print() {
 bool ParticipantsForm::Write() {
     if (fileMissing_ || work_->readOnly) return true;
     // The header as it stands now: only this category's counts change.
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
     EventHeader header;
     if (ReadEventHeader(header, disk_) != FileOutcome::Done) {
-        messages_.Error(kRaceFileNotFound);
-        return true;
+        watch.Error(kRaceFileNotFound);
+        return false;
     }
-    SaveParticipants(category_, *work_, header, messages_, disk_);
-    return true;
+    return SaveParticipants(category_, *work_, header, watch, disk_) && !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -383,8 +384,9 @@ void QualifOptionsForm::Show() {
 }
 
 bool QualifOptionsForm::Write() {
-    ReportUnavailable(WriteQualifOptions(category_, options_, messages_, disk_), messages_);
-    return true;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteQualifOptions(category_, options_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -70,9 +70,9 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     int analysisView = 0;
     DriverAnalysisForm analysis(analysisView, platform);
     RunDetailsForm runDetails(messages);
-    CommentForm comment(messages);
-    SoundOptionsForm soundOptions(messages);
-    DisplayOptionsForm displayOptions(dialogs, messages, folder.Path().string());
+    CommentForm comment(messages, SystemDisk());
+    SoundOptionsForm soundOptions(messages, SystemDisk());
+    DisplayOptionsForm displayOptions(dialogs, messages, SystemDisk(), folder.Path().string());
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
              &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
