@@ -9,12 +9,12 @@ namespace velkaro {
 
 // The 10 ms beat that drives the timing, whatever box or form is open and whoever opened it.
 //
-// A QTimer never fires again while its own slot is still running, so a message box opened from
-// inside a beat would stop the race clock until somebody pressed OK. Each beat therefore re-arms
-// the timer before it does its work: to the event dispatcher the re-armed timer is a new one, and
-// the modal loop of a box opened by the beat keeps delivering beats, as a message box's loop
-// keeps dispatching timer messages. Such a beat runs nested in the one that opened the box; the
-// timing is written for that (a tick shows its boxes last, once its state is settled).
+// A box or form the user opens runs its own loop, which delivers the beat like any timer. The
+// beat itself opens no box (it posts notices), but the scan waits for its signal to be heard
+// inside the beat, in a loop of the sound player's. A QTimer never fires again while its own
+// slot is still running, so each beat re-arms the timer before it does its work: to the event
+// dispatcher the re-armed timer is a new one, and that loop keeps delivering beats, which run
+// nested in the one that waits (the scan leaves the decoder alone meanwhile).
 class Heartbeat final : public QObject {
   public:
     Heartbeat(int intervalMs, std::function<void()> beat, QObject* parent = nullptr);
@@ -23,7 +23,7 @@ class Heartbeat final : public QObject {
     void Stop();
     bool IsActive() const { return timer_.isActive(); }
 
-    // Beats on the stack right now: above 1 inside a loop that a beat opened.
+    // Beats on the stack right now: above 1 inside a loop that a beat runs.
     int Depth() const { return depth_; }
     int DeepestSoFar() const { return deepest_; }
     // The longest time between two beats since Start or the last reset, in milliseconds.

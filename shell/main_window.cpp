@@ -42,6 +42,7 @@
 #include "qualification/forms/preparation_forms.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
+#include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
 #include "shell/race_panel.h"
 #include "timing/classification.h"
@@ -272,6 +273,12 @@ void MainWindow::BuildPanel() {
                 w = l;
                 break;
             }
+            case ControlKind::NoticeLine: {
+                auto* l = new QLabel(live_);
+                l->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+                w = l;
+                break;
+            }
         }
         if (c.id == 0) {
             w->setObjectName("carButtons");
@@ -358,8 +365,8 @@ void MainWindow::AfterRunChange() {
     }
 }
 
-// What the director must know without a box to click away: the decoder is gone, the calls are
-// off. Each line is set only when its text changes.
+// What the director must know without a box to click away: the decoder is gone or missing, the
+// calls are off, the newest notice. Each line is set only when its text changes.
 void MainWindow::ShowAlerts() {
     auto show = [this](int id, std::string_view text, std::string& shown) {
         auto* label = static_cast<QLabel*>(PanelControl(id));
@@ -368,8 +375,11 @@ void MainWindow::ShowAlerts() {
         label->setText(ToQString(text));
         label->setVisible(!text.empty());
     };
-    show(kLinkDownText, LinkDownText(state_.link.state, platform_.clock.TickMs()).View(),
+    show(kLinkDownText, LinkStateText(state_.link, platform_.clock.TickMs()).View(),
          linkDownShown_);
+    if (auto* line = static_cast<QLabel*>(PanelControl(kNoticeLine))) {
+        ShowNewestNotice(*line, state_.engine.notices, noticesSeen_, platform_.clock);
+    }
     std::string_view why = platform_.sounds.Status();
     show(kSoundOffText, why.empty() ? std::string() : "Sound off: " + std::string(why),
          soundOffShown_);
@@ -555,6 +565,9 @@ void MainWindow::RegisterCommands() {
         RemoveEditControls();
     });
     c.Add(kResultsButton, [this] { ShowRunPopup(); });
+    c.Add(kNoticesButton, [this] {
+        NoticeLogForm(state_.engine.notices, platform_.clock, platform_.messages, this).Run();
+    });
     c.Add(kScanButton, [this] {
         ScanToggle(state_.engine,
                    static_cast<QPushButton*>(PanelControl(kScanButton))->isChecked());
@@ -699,7 +712,8 @@ void MainWindow::NewCategory() {
 
 void MainWindow::ConnectDecoder() {
     SetCurrentFolder(state_.programFolder);
-    ConnectDecoderAtStartUp(state_.link, platform_.messages);
+    ConnectDecoderAtStartUp(state_.link, platform_.messages, state_.engine.notices);
+    ShowAlerts();
 }
 
 void MainWindow::StartTimer() {

@@ -25,7 +25,8 @@ class MainWindow final : public QMainWindow {
     MainWindow(AppPlatform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    // Reads the interface settings and looks for the decoder on its port (start-up messages).
+    // Reads the interface settings and looks for the decoder on its port (start-up messages; no
+    // decoder is said on the race panel).
     void ConnectDecoder();
     void StartTimer();
 
@@ -95,6 +96,7 @@ class MainWindow final : public QMainWindow {
     bool fillingTree_ = false;
     std::string linkDownShown_;
     std::string soundOffShown_;
+    std::uint32_t noticesSeen_ = 0;
 
     std::uint32_t panelSeen_ = ~0u;
     std::uint32_t repaintsSeen_ = 0;

@@ -47,6 +47,10 @@ std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
          At(D + 550, 705 * H / 900, W - D - 570, 56 * H / 900)},
         {kSoundOffText, ControlKind::AlertText, "Sound",
          At(D + 550, 763 * H / 900, W - D - 570, 22 * H / 900)},
+        {kNoticeLine, ControlKind::NoticeLine, "Newest notice",
+         At(D + 200, 666 * H / 900, W - D - 310, 24 * H / 900)},
+        {kNoticesButton, ControlKind::PushButton, "Notices",
+         At(W - 100, 665 * H / 900, 80, 26 * H / 900)},
     }};
     for (int k = 1; k <= 20; ++k) {
         c[std::size_t(kPanelControls - 21 + k)] = {

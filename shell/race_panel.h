@@ -18,8 +18,13 @@ enum class ControlKind {
     DropDown,
     PushLikeCheck,
     BorderedText,
-    AlertText,  // red, hidden while it has nothing to say
+    AlertText,   // red, hidden while it has nothing to say
+    NoticeLine,  // the newest notice, cut to its width; the log holds it whole
 };
+
+// The newest notice and the button that opens the log of the last ones.
+inline constexpr int kNoticeLine = 2232;
+inline constexpr int kNoticesButton = 2233;
 
 struct PanelControlDef {
     int id;  // 0 for the unnamed frame around the car buttons
@@ -28,7 +33,7 @@ struct PanelControlDef {
     Rect rect;
 };
 
-inline constexpr int kPanelControls = 20 + 20;
+inline constexpr int kPanelControls = 22 + 20;
 
 // The race panel's controls, placed from the screen size (w x h) as the window is created.
 std::array<PanelControlDef, kPanelControls> RacePanelLayout(int w, int h);

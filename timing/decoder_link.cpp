@@ -127,7 +127,7 @@ TimeText ReportTime(const DecoderLink& link, std::uint32_t now) {
 
 constexpr std::string_view kSettingsFileMissing = "Error: COM port file not found";
 
-void DeclareLoss(DecoderLink& link, Messages& messages, bool runRunning, std::uint32_t now) {
+void DeclareLoss(DecoderLink& link, NoticeLog& notices, bool runRunning, std::uint32_t now) {
     DecoderLinkState& st = link.state;
     ClosePort(*link.port);
     link.settings.ready = 0;
@@ -142,26 +142,12 @@ void DeclareLoss(DecoderLink& link, Messages& messages, bool runRunning, std::ui
     if (runRunning) {
         Format(st.linkReport, "Failure of the decoder MK2 connection at %s.\n",
                ReportTime(link, now).CStr());
+        PostNotice(notices, now, st.linkReport.View());
     } else {
         st.linkReport.Clear();
     }
-    // Boxes come last: their modal loop keeps ticking, and the state must be settled by then.
-    if (!saved) messages.Error(kSettingsFileMissing);
+    if (!saved) PostNotice(notices, now, kSettingsFileMissing);
 }
-
-// The receive buffer is in use while its passings are handed on. A passing that stops the run
-// may show a box, whose loop runs ticks nested in this one: they must neither read into the
-// buffer nor take the kept start of a message, and leave the bytes in the port for later.
-class HandingOn {
-  public:
-    explicit HandingOn(DecoderLinkState& st) : flag_(st.handingOn) { flag_ = 1; }
-    ~HandingOn() { flag_ = 0; }
-    HandingOn(const HandingOn&) = delete;
-    HandingOn& operator=(const HandingOn&) = delete;
-
-  private:
-    std::int32_t& flag_;
-};
 
 // Sends the presence query, then scans what comes in the next 100 ms until the decoder is found
 // ready.
@@ -178,10 +164,9 @@ void AskPresence(DecoderLink& link, At at, Found found) {
     }
 }
 
-void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
+void TryRestore(DecoderLink& link, NoticeLog& notices, bool runRunning,
                 const PassingSink& restoredPassings, std::uint32_t now) {
     DecoderLinkState& st = link.state;
-    if (st.handingOn != 0) return;  // tried again from the next tick
     Clock& clock = *link.clock;
     st.lossTick = now;
     if (!Reopen(link, link.settings.port.View())) return;
@@ -192,20 +177,17 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
     };
     // The decoder's kept passings follow its answer; those the reads of the wait do not bring are
     // polled on the next ticks, the first of them completing a frame cut here.
-    {
-        HandingOn handingOn(st);
-        AskPresence(link, answerOrPassing, [&](const std::uint8_t* b) {
-            if (b[3] == kAnswerStart[3]) {
-                link.settings.ready = 1;
-                st.settingsLoaded = 0;
-                st.watchdogOn = 0;
-                st.restoring = 0;
-            } else if (restoredPassings) {
-                // Kept by the decoder while the link was down: counted with its own time.
-                restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
-            }
-        });
-    }
+    AskPresence(link, answerOrPassing, [&](const std::uint8_t* b) {
+        if (b[3] == kAnswerStart[3]) {
+            link.settings.ready = 1;
+            st.settingsLoaded = 0;
+            st.watchdogOn = 0;
+            st.restoring = 0;
+        } else if (restoredPassings) {
+            // Kept by the decoder while the link was down: counted with its own time.
+            restoredPassings(Mk2Passing(b, link.timeBase.runTimeOffset, clock));
+        }
+    });
 
     if (link.settings.ready == 1 && st.settingsLoaded == 0) {
         bool saved = WriteInterfaceSettings(link.settings);
@@ -215,14 +197,11 @@ void TryRestore(DecoderLink& link, Messages& messages, bool runRunning,
             line += '.';
             AppendLinkReport(st.linkReport, line);
         }
-        if (!saved) messages.Error(kSettingsFileMissing);
-        if (runRunning) {
-            messages.Show("Message", st.linkReport.View(), MessageButtons::Ok,
-                          MessageIcon::Information);
-        }
+        if (!saved) PostNotice(notices, now, kSettingsFileMissing);
+        if (runRunning) PostNotice(notices, now, st.linkReport.View());
     } else {
         AppendLinkReport(st.linkReport, "Error : Connection not restored.");
-        messages.Error(st.linkReport.View());
+        PostNotice(notices, now, st.linkReport.View());
     }
 }
 
@@ -272,7 +251,7 @@ DetectResult DetectDecoder(DecoderLink& link, std::string_view port) {
     return DetectResult::Mk1;
 }
 
-DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages) {
+DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages, NoticeLog& notices) {
     bool found = ReadInterfaceSettings(link.settings);
     if (!found) messages.Error(kSettingsFileMissing);
     Text<6> port = link.settings.port;
@@ -283,7 +262,11 @@ DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages) {
                                   "to operate"
                             : result == DetectResult::Mk2 ? "Interface Velkaro MK2 ready to operate"
                                                           : "Could not open the COM port";
-    messages.Show("Message", text, MessageButtons::Ok, MessageIcon::Information);
+    if (result == DetectResult::PortNotOpened) {
+        PostNotice(notices, link.clock->TickMs(), text);
+    } else {
+        messages.Show("Message", text, MessageButtons::Ok, MessageIcon::Information);
+    }
     return result;
 }
 
@@ -333,8 +316,6 @@ int DecodeMk2Passings(const std::uint8_t* bytes, int count, std::int64_t timeOff
 }
 
 void PollDecoder(DecoderLink& link, const PassingSink& sink) {
-    if (link.state.handingOn != 0) return;  // the bytes wait in the port for the next tick
-    HandingOn handingOn(link.state);
     const RunTimeBase& base = link.timeBase;
     if (IsMk2(link.settings)) {
         int n = ReadAfterPartial(link);
@@ -358,13 +339,12 @@ void PollDecoder(DecoderLink& link, const PassingSink& sink) {
 }
 
 void DiscardDecoderInput(DecoderLink& link) {
-    if (link.state.handingOn != 0) return;
     ForgetPartial(link);
     int n = 0;
     ReadBytes(*link.port, link.receive.data(), kMaxRead, &n);
 }
 
-void SuperviseLink(DecoderLink& link, Messages& messages, bool runRunning,
+void SuperviseLink(DecoderLink& link, NoticeLog& notices, bool runRunning,
                    const PassingSink& restoredPassings) {
     DecoderLinkState& st = link.state;
     Clock& clock = *link.clock;
@@ -376,7 +356,7 @@ void SuperviseLink(DecoderLink& link, Messages& messages, bool runRunning,
             st.missedWrites = 0;
             st.lastKeepAliveTick = clock.TickMs();
         }
-        if (!found) messages.Error(kSettingsFileMissing);
+        if (!found) PostNotice(notices, clock.TickMs(), kSettingsFileMissing);
     }
 
     std::uint32_t now = clock.TickMs();
@@ -387,7 +367,7 @@ void SuperviseLink(DecoderLink& link, Messages& messages, bool runRunning,
         if (written >= 1) {
             st.missedWrites = 0;
         } else if (st.missedWrites > 0) {
-            DeclareLoss(link, messages, runRunning, now);
+            DeclareLoss(link, notices, runRunning, now);
             return;
         } else {
             ++st.missedWrites;
@@ -396,7 +376,7 @@ void SuperviseLink(DecoderLink& link, Messages& messages, bool runRunning,
 
     if (IsMk2(link.settings) && link.settings.ready == 0 && st.restoring == 1 &&
         now - st.lossTick > kRestoreEveryMs) {
-        TryRestore(link, messages, runRunning, restoredPassings, now);
+        TryRestore(link, notices, runRunning, restoredPassings, now);
     }
 }
 

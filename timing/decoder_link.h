@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/notices.h"
 #include "platform/clock.h"
 #include "platform/messages.h"
 #include "platform/serial_port.h"
@@ -44,9 +45,6 @@ struct DecoderLinkState {
     // Forgotten whenever the input starts afresh: port reopened, input discarded, clock reset.
     std::array<std::uint8_t, kMaxPartial> partial{};
     std::int32_t partialCount = 0;
-    // A read is being handed on passing by passing. A box opened from there runs ticks nested
-    // in this one; they leave the port and the receive buffer alone until it is done.
-    std::int32_t handingOn = 0;
 };
 
 // The decoder on its serial port: one for the program's life.
@@ -72,8 +70,9 @@ enum class DetectResult { PortNotOpened, Mk1, Mk2 };
 DetectResult DetectDecoder(DecoderLink& link, std::string_view port);
 
 // At start-up: reads the settings file, detects the decoder on its port, rewrites the file and
-// tells the user what was found.
-DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages);
+// tells the user what was found. No decoder is no question to click away: the race panel's link
+// state says so, and the log keeps the notice.
+DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages, NoticeLog& notices);
 
 // Zeroes the run's clock: at once for an MK1; an MK2 must confirm its clock reset within 10 ms,
 // else false and the caller tries again on the next tick.
@@ -99,7 +98,8 @@ std::int64_t Mk2TimeMs(std::uint8_t h, std::uint8_t m, std::uint8_t s, std::uint
 // declares the link lost after two keep-alives that wrote nothing, and tries to restore it every
 // 4.5 s. Passings the decoder kept meanwhile go to restoredPassings, which is empty when nothing
 // is being timed. runRunning says whether a run is in its running state (it gets the reports).
-void SuperviseLink(DecoderLink& link, Messages& messages, bool runRunning,
+// What the director must know goes to notices: this runs inside the tick, which never waits.
+void SuperviseLink(DecoderLink& link, NoticeLog& notices, bool runRunning,
                    const PassingSink& restoredPassings);
 
 // The Interface form takes the port over while it is open, then the link re-reads its settings.

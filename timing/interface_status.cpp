@@ -32,4 +32,18 @@ Text<80> LinkDownText(const DecoderLinkState& state, std::uint32_t now) {
     return text;
 }
 
+Text<120> LinkStateText(const DecoderLink& link, std::uint32_t now) {
+    Text<120> text;
+    if (link.state.restoring != 0) {
+        text = LinkDownText(link.state, now).View();
+    } else if (link.settings.ready == 0) {
+        // A first start has no decoder yet: the way on is the Interface form, or the simulator.
+        Format(text,
+               "No decoder on %s\nSet its port in Settings > Interface,\nor start the decoder "
+               "simulator",
+               link.settings.port.Empty() ? "its port" : link.settings.port.CStr());
+    }
+    return text;
+}
+
 }  // namespace velkaro

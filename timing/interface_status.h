@@ -18,6 +18,10 @@ std::string_view ConnectStatus(DetectResult result);
 // once it is back (or was never lost).
 Text<80> LinkDownText(const DecoderLinkState& state, std::uint32_t now);
 
+// The race panel's link state: the link lost, or no decoder on the port and what to do about it;
+// empty while the decoder is there.
+Text<120> LinkStateText(const DecoderLink& link, std::uint32_t now);
+
 // The status light of the form.
 inline constexpr const char* kReadyLight = "images/voyantVert.bmp";
 inline constexpr const char* kNotReadyLight = "images/voyantRouge.bmp";

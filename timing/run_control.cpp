@@ -292,11 +292,11 @@ void OnTimerTick(RunEngine& e) {
     if (e.running != 0) {
         // Passings the decoder kept while its link was down arrive with their own times.
         RunContext run = MakeContext(e);
-        SuperviseLink(link, *e.messages, true, [&e, &run](const Passing& p) {
+        SuperviseLink(link, e.notices, true, [&e, &run](const Passing& p) {
             if (e.running != 0) HandlePassing(run, p);
         });
     } else {
-        SuperviseLink(link, *e.messages, false, PassingSink{});
+        SuperviseLink(link, e.notices, false, PassingSink{});
     }
 
     std::uint32_t now = e.clockSource->TickMs();
@@ -367,8 +367,8 @@ void StopCommand(RunEngine& e) {
     if (e.armed == 0) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
     RefreshPanel(e);
-    // Last: the box's modal loop goes on ticking, over a run already settled.
-    if (circuitsLost) e.messages->Error(kCircuitsFileNotFound);
+    // The end rules stop the run from inside the tick: told without a box, like the link.
+    if (circuitsLost) PostNotice(e.notices, e.clockSource->TickMs(), kCircuitsFileNotFound);
 }
 
 void ClearCommand(RunEngine& e) {

@@ -164,24 +164,6 @@ TEST_F(Link, Mk1PairsAreDatedByThePcAndAnOddByteIsDropped) {
     EXPECT_EQ(Poll(), "065535@2000 000256@2000");
 }
 
-// A passing that stops the run may open a box, and the box's loop runs ticks nested in the one
-// handing the read on: they read nothing, and the read goes on whole.
-TEST_F(Link, TicksNestedInAPassingLeaveTheReadAlone) {
-    OpenAs(kMk2Type);
-    const Bytes third = Frame(3, 3);
-    port.QueueRead(Join({Frame(1, 1), Frame(2, 2), Bytes(third.begin(), third.begin() + 5)}));
-    std::string nested, out;
-    PollDecoder(link, [&](const Passing& p) {
-        out += (out.empty() ? "" : " ") + Fields(p.transponder);
-        if (p.transponder != "000001") return;
-        port.QueueRead(Bytes(third.begin() + 5, third.end()));
-        nested = Poll();
-        DiscardDecoderInput(link);
-    });
-    EXPECT_EQ(Fields(out, nested), "000001 000002|");
-    EXPECT_EQ(Poll(), "000003@3000");  // the kept start completed by what the port held
-}
-
 TEST_F(Link, Mk2FramesCarryTheDecoderTime) {
     EXPECT_EQ(Mk2TimeMs(0, 0, 0, 0x48, 0xE5), 0);        // 18661, the second's first count
     EXPECT_EQ(Mk2TimeMs(0, 0, 0, 0xFF, 0xFF), 999);      // 65535

@@ -41,7 +41,15 @@ class Supervision : public ::testing::Test {
     std::string Settings() const { return test::ReadWholeFile(folder.Path() / kOnDisk); }
     void Tick(std::uint32_t afterMs, bool running = true) {
         clock.AdvanceMs(afterMs);
-        SuperviseLink(link, messages, running, sink);
+        SuperviseLink(link, notices, running, sink);
+    }
+    // Every notice posted so far, oldest first, separated by '|'.
+    std::string Notices() const {
+        std::string all;
+        for (std::size_t i = NoticeCount(notices); i-- > 0;) {
+            all += std::string(NoticeAt(notices, i).text.View()) + (i > 0 ? "|" : "");
+        }
+        return all;
     }
     int KeepAlives() const {
         return static_cast<int>(
@@ -73,7 +81,8 @@ class Supervision : public ::testing::Test {
     test::ScopedCurrentFolder here{folder.Path()};
     FakeSerialPort port;
     FakeClock clock;
-    FakeMessages messages;
+    FakeMessages messages;  // any box fails the test: the tick tells through notices
+    NoticeLog notices;
     DecoderLink link;
     std::vector<std::string> restored;
     PassingSink sink = [this](const Passing& p) {
@@ -115,8 +124,11 @@ TEST_F(Supervision, OneFailedKeepAliveIsToleratedTwoInARowAreALoss) {
     EXPECT_EQ(Fields(port.IsOpen(), link.settings.ready, link.state.watchdogOn,
                      link.state.linkReport, Settings()),
               "0|0|0|" + kLoss + "|COM3\t0\tVelkaro\r\n");
+    EXPECT_EQ(Notices(), kLoss);
+    EXPECT_EQ(NoticeAt(notices, 0).tick, clock.TickMs());
 }
 
+// Every outcome is a notice posted by the tick that saw it; no box ever waits for a click.
 TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     clock.now.hour = 14;
     clock.now.minute = 3;
@@ -128,17 +140,16 @@ TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     Tick(4500);
     EXPECT_EQ(port.openCount, opens);
     Tick(1);  // a port that cannot be opened: silence
-    EXPECT_EQ(port.openCount, opens + 1);
+    EXPECT_EQ(Fields(port.openCount, notices.posted), Fields(opens + 1, 1));
 
     port.failOpen = false;
-    messages.Expect(MessageAnswer::Ok);
     Tick(4501);  // opens, but nobody answers
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text),
-              "Error|" + kLoss + kNotRestored);
+    EXPECT_EQ(Notices(), kLoss + "|" + kLoss + kNotRestored);
     EXPECT_EQ(port.writes.back(), kQueryBytes);
     // Meanwhile the race panel says since when the link is down.
     EXPECT_EQ(LinkDownText(link.state, clock.TickMs() + 60000),
+              "Decoder link lost at 14:03:07\nDown 1:09, retrying");
+    EXPECT_EQ(LinkStateText(link, clock.TickMs() + 60000),
               "Decoder link lost at 14:03:07\nDown 1:09, retrying");
 
     // The decoder kept two passings while the link was down and sends them around its answer:
@@ -146,15 +157,14 @@ TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
     AnswerWithKeptPassings({kKept1001}, {kKept1002});
     link.timeBase.runTimeOffset = 1000;
     link.timeBase.runStartTick = clock.TickMs() + 4501 - 78950;
-    messages.Expect(MessageAnswer::Ok);
+    const std::uint32_t attempt = clock.TickMs() + 4501;  // the tick that tried, not its wait
     Tick(4501);
     EXPECT_EQ(restored, (std::vector<std::string>{"001001@64005", "001002@66000"}));
-    ASSERT_EQ(messages.shown.size(), 2u);
     // No room for all three lines: the loss line stays with the newest.
-    EXPECT_EQ(Fields(messages.shown[1].title, messages.shown[1].text),
-              "Message|" + kLoss + "Connection of the decoder MK2 restored at 1:18.900.");
+    EXPECT_EQ(Fields(notices.posted, NoticeAt(notices, 0).text, NoticeAt(notices, 0).tick),
+              Fields(3, kLoss + "Connection of the decoder MK2 restored at 1:18.900.", attempt));
     EXPECT_EQ(Fields(Settings(), link.state.restoring), "COM3\t1\tVelkaroMK2\r\n|0");
-    EXPECT_EQ(LinkDownText(link.state, clock.TickMs()), "");
+    EXPECT_EQ(LinkStateText(link, clock.TickMs()), "");
 
     // The next tick reads the settings again and supervises the link as before.
     port.onWrite = nullptr;
@@ -168,15 +178,14 @@ TEST_F(Supervision, RestorationTriesEvery4500MsAndReportsEachOutcome) {
 TEST_F(Supervision, OutsideARunOnlyFailuresAreShownAndKeptPassingsAreDropped) {
     LoseTheLink(false);
     EXPECT_TRUE(link.state.linkReport.Empty());
-    messages.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(notices.posted, 0u);
     Tick(4501, false);
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].text, kNotRestored);
+    EXPECT_EQ(Notices(), kNotRestored);
 
     AnswerWithKeptPassings({kKept1001}, {});
     clock.AdvanceMs(4501);
-    SuperviseLink(link, messages, false, PassingSink{});
-    EXPECT_EQ(Fields(messages.shown.size(), link.settings.ready, Settings()),
+    SuperviseLink(link, notices, false, PassingSink{});
+    EXPECT_EQ(Fields(notices.posted, link.settings.ready, Settings()),
               "1|1|COM3\t1\tVelkaroMK2\r\n");
 }
 
@@ -200,33 +209,40 @@ TEST_F(Supervision, StartUpDetectsOnTheFilesPortRewritesItAndSaysWhatItFound) {
     AnswerWithKeptPassings({}, {});
     Settings("COM9\t0\tVelkaro\n");
     messages.Expect(MessageAnswer::Ok);
-    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::Mk2);
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages, notices), DetectResult::Mk2);
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(Fields(port.openedName, Settings(), messages.shown[0].title, messages.shown[0].text),
               "COM9|COM9\t1\tVelkaroMK2\r\n|Message|Interface Velkaro MK2 ready to operate");
 
     port.onWrite = nullptr;
     messages.Expect(MessageAnswer::Ok);
-    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::Mk1);
-    EXPECT_EQ(Fields(messages.shown[1].text, Settings()),
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages, notices), DetectResult::Mk1);
+    EXPECT_EQ(Fields(messages.shown[1].text, Settings(), LinkStateText(link, 0)),
               "COM port opened correctly, OK !\n Interface Velkaro MK1 ready to operate|"
-              "COM9\t1\tVelkaro\r\n");
+              "COM9\t1\tVelkaro\r\n|");
+
+    // No decoder: no box over the empty window, the panel's link state says what to do.
+    port.failOpen = true;
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages, notices), DetectResult::PortNotOpened);
+    EXPECT_EQ(Fields(messages.shown.size(), Notices(), LinkStateText(link, 0)),
+              "2|Could not open the COM port|No decoder on COM9\nSet its port in Settings > "
+              "Interface,\nor start the decoder simulator");
 }
 
 TEST_F(Supervision, WithoutASettingsFileStartUpAndTicksReportItAndNothingIsSupervised) {
     std::filesystem::remove(folder.Path() / kOnDisk);
-    messages.Expect(MessageAnswer::Ok);
     Tick(0);
     Tick(1000);
     EXPECT_TRUE(port.writes.empty());
+    EXPECT_EQ(Notices(), "Error: COM port file not found");  // from the tick: no box
     messages.Expect(MessageAnswer::Ok);
-    messages.Expect(MessageAnswer::Ok);
-    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages), DetectResult::PortNotOpened);
-    ASSERT_EQ(messages.shown.size(), 3u);
-    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text, messages.shown[1].text,
-                     messages.shown[2].title, messages.shown[2].text, Settings()),
-              "Error|Error: COM port file not found|Error: COM port file not found|Message|"
-              "Could not open the COM port|\t0\tVelkaro\r\n");
+    EXPECT_EQ(ConnectDecoderAtStartUp(link, messages, notices), DetectResult::PortNotOpened);
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(Fields(messages.shown[0].title, messages.shown[0].text, Notices(), Settings(),
+                     LinkStateText(link, 0).View().substr(0, 24)),
+              "Error|Error: COM port file not found|"
+              "Error: COM port file not found|Could not open the COM port|\t0\tVelkaro\r\n|"
+              "No decoder on its port\nS");
 }
 
 TEST_F(Supervision, IdleReadsThrowAwayOneReadsWorth) {

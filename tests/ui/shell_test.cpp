@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -25,6 +26,7 @@
 #include "platform/fake/faulty_disk.h"
 #include "platform/program_folder.h"
 #include "shell/main_window.h"
+#include "shell/race_panel.h"
 #include "tests/support/fake_shell.h"
 #include "tests/support/test_support.h"
 #include "tests/timing/engine_fixture.h"
@@ -37,8 +39,6 @@ namespace {
 
 using test::WhileOpen;
 
-constexpr const char* kStartUpMessage = "Could not open the COM port";
-
 class Shell : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -47,11 +47,10 @@ class Shell : public ::testing::Test {
         port.failOpen = true;  // no decoder on this machine
     }
 
-    // Starts the program as main() does; the decoder's absence is the one message expected.
+    // Starts the program as main() does; the decoder's absence opens no box.
     std::unique_ptr<MainWindow> Start() {
         auto w = std::make_unique<MainWindow>(platform);
         w->show();
-        messages.Expect(MessageAnswer::Ok);
         w->ConnectDecoder();
         return w;
     }
@@ -87,11 +86,19 @@ class Shell : public ::testing::Test {
                          }};
 };
 
-TEST_F(Shell, AFirstStartOnTheShippedFolderShowsOnlyTheDecoderStatus) {
+// No box over the empty window: the race panel says there is no decoder and what to do.
+TEST_F(Shell, AFirstStartOnTheShippedFolderOpensNoBoxAndSaysThereIsNoDecoder) {
     auto w = Start();
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Message");
-    EXPECT_EQ(messages.shown[0].text, kStartUpMessage);
+    EXPECT_EQ(messages.shown.size(), 0u);
+    auto* linkState = static_cast<QLabel*>(w->PanelControl(kLinkDownText));
+    EXPECT_TRUE(linkState->isVisible());
+    EXPECT_EQ(linkState->text().toStdString(),
+              "No decoder on COM1\nSet its port in Settings > Interface,\nor start the decoder "
+              "simulator");
+    auto* newest = static_cast<QLabel*>(w->PanelControl(kNoticeLine));
+    EXPECT_TRUE(newest->toolTip().endsWith("  Could not open the COM port"))
+        << newest->toolTip().toStdString();
+    EXPECT_LE(newest->fontMetrics().horizontalAdvance(newest->text()), newest->width());
     EXPECT_EQ(w->windowTitle(), "Velkaro");
     EXPECT_FALSE(w->Command(1003)->isEnabled());
     // The new event: the track, one category named for a first start, its subtree.

@@ -16,13 +16,16 @@
 #include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
+#include "platform/qt/qt_text.h"
 #include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/main_window.h"
+#include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
 #include "timing/forms/interface_form.h"
+#include "timing/interface_status.h"
 
 namespace velkaro {
 namespace {
@@ -88,10 +91,15 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     ASSERT_NE(soundOff, nullptr);
     EXPECT_TRUE(soundOff->isVisibleTo(&window));
     EXPECT_EQ(soundOff->text().toStdString(), "Sound off: output does not open");
-    // The link-down line at its longest.
-    auto* linkDown = window.PanelControl(2230);
-    static_cast<QLabel*>(linkDown)->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
+    // The link state at its longest: lost, and no decoder on its port.
+    auto* linkDown = static_cast<QLabel*>(window.PanelControl(2230));
+    linkDown->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
+    link.settings.port = "COM49";
+    linkDown->setText(ToQString(LinkStateText(link, 0).View()));
+    EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
+    NoticeLogForm log(NoticeLog{}, clock, messages);
+    EXPECT_EQ(test::ClippedTexts(log).join("\n").toStdString(), "");
 }
 
 TEST_F(TextFit, QualificationForms) {
