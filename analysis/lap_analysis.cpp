@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "common/plain_words.h"
 #include "common/report_frame.h"
 
 namespace velkaro {
@@ -197,7 +198,7 @@ AnalysisTitles AnalysisTitlesOf(std::string_view runLabel, std::string_view driv
     t.track = " Track : ";
     t.track.Append(track);
     t.track.Append("   (");
-    t.track.Append(description);
+    t.track.Append(RunDescriptionInWords(description).View());
     t.track.Append(") ");
     return t;
 }

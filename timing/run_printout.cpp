@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "common/plain_words.h"
 #include "timing/classification.h"
 
 namespace velkaro {
@@ -97,8 +98,9 @@ void DrawRunPrintout(Canvas& c, const RunPrintout& p) {
     c.DrawText({156, 936}, "Comment:", left);
     c.DrawText({338, 936}, p.comment, left);
 
-    Text<128> footer;
-    Format(footer, "%.*s - %.*s", int(p.description.size()), p.description.data(),
+    Text<224> footer;
+    Text<160> described = RunDescriptionInWords(p.description);
+    Format(footer, "%.*s - %.*s", int(described.View().size()), described.View().data(),
            int(p.condition.size()), p.condition.data());
     c.DrawText({156, 234}, footer.View(), ReportText(kFooterFontHeight));
 }
