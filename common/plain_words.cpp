@@ -73,17 +73,25 @@ Text<160> DocumentName(std::string_view eventName, std::string_view category,
     return out;
 }
 
-Text<160> DocumentFileName(std::string_view documentName) {
-    std::string_view name = Trimmed(documentName);
-    while (!name.empty() && name.front() == '.') name.remove_prefix(1);
-    Text<160> out;
-    for (char c : name) {
-        const bool odd = c == '/' || c == '\\' || c == ':' || c == '*' || c == '?' || c == '"' ||
-                         c == '<' || c == '>' || c == '|' || static_cast<unsigned char>(c) < 32;
-        const char shown[2] = {odd ? '-' : c, 0};
-        out.Append(std::string_view(shown, 1));
-    }
-    return out;
+namespace {
+
+// What follows the line's "label : ", or the line when it has none.
+std::string_view AfterLabel(std::string_view line) {
+    std::size_t colon = line.find(" : ");
+    return colon == std::string_view::npos ? line : line.substr(colon + 3);
+}
+
+}  // namespace
+
+Text<160> RunDocumentName(std::string_view eventLine, std::string_view categoryLine,
+                          std::string_view runLine) {
+    std::string_view event = AfterLabel(eventLine);
+    std::size_t circuit = event.rfind(" - ");
+    if (circuit != std::string_view::npos) event = event.substr(0, circuit);
+    Text<96> what;
+    what = Trimmed(AfterLabel(runLine));
+    what.Append(what.Empty() ? "Run results" : " results");
+    return DocumentName(event, AfterLabel(categoryLine), what.View());
 }
 
 }  // namespace velkaro

@@ -19,8 +19,10 @@ Text<160> RunDescriptionInWords(std::string_view stored);
 Text<160> DocumentName(std::string_view eventName, std::string_view category,
                        std::string_view document);
 
-// The document's name as a file name: characters that folders or shells would take for
-// something else become "-", blanks at either end go.
-Text<160> DocumentFileName(std::string_view documentName);
+// The run sheet's name from the panel's three heading lines ("Event : Winter Cup - Lille",
+// "CATEGORY : Touring", "Qualification : Round1 - Heat2"): "Winter Cup - Touring -
+// Round1 - Heat2 results". The circuit is left out, as the reports leave it out of theirs.
+Text<160> RunDocumentName(std::string_view eventLine, std::string_view categoryLine,
+                          std::string_view runLine);
 
 }  // namespace velkaro

@@ -112,7 +112,9 @@ PrintOutcome PrintRunResults(RunEngine& e, Dialogs& dialogs, Messages& messages)
         RebuildLiveOrder(e.tables, e.options);
         ++e.repaints;
     }
-    std::unique_ptr<PrintJob> job = dialogs.Print(kRunPrintoutDocument, PageOrientation::Landscape);
+    const Text<160> name =
+        RunDocumentName(e.eventHeader.View(), e.categoryHeader.View(), e.runHeader.View());
+    std::unique_ptr<PrintJob> job = dialogs.Print(name.View(), PageOrientation::Landscape);
     if (!job) return PrintOutcome::Cancelled;
     int cars = std::clamp(e.tables.carsInUse, 0, kCarSlots);
     if (cars == 0) return PrintOutcome::Empty;

@@ -1,4 +1,5 @@
 #include "common/plain_words.h"
+#include "platform/dialogs.h"
 
 #include <gtest/gtest.h>
 
@@ -39,6 +40,11 @@ TEST(PlainWords, DocumentsAreNamedByWhatTheyAre) {
               "Winter Cup - Touring - Closure report");
     EXPECT_EQ(DocumentName(" ", "Touring ", "Closure report").View(), "Touring - Closure report");
     EXPECT_EQ(DocumentName("", "", "Run results").View(), "Run results");
+    EXPECT_EQ(RunDocumentName("Event : Winter Cup - Lille", "CATEGORY : Touring",
+                              "Qualification : Round1 - Heat2")
+                  .View(),
+              "Winter Cup - Touring - Round1 - Heat2 results");
+    EXPECT_EQ(RunDocumentName("", "", "").View(), "Run results");
     struct Case {
         std::string name, file;
     } files[] = {
