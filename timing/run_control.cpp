@@ -382,7 +382,8 @@ void StopCommand(RunEngine& e) {
     e.panelLocked = 0;
     e.preStart = 0;
     bool circuitsLost = false;
-    if (e.running != 0) {
+    const bool ended = e.running != 0;
+    if (ended) {
         e.running = 0;
         AnnounceRunStopped(e.soundSettings, *e.sound);
         for (RunCar& car : e.tables.cars) car.finished = 1;
@@ -395,6 +396,7 @@ void StopCommand(RunEngine& e) {
     if (e.armed == 0) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
     RefreshPanel(e);
+    if ((ended || e.resultHeld) && e.runEnded) e.runEnded(e);
     // The end rules stop the run from inside the tick: told without a box, like the link.
     if (circuitsLost) PostNotice(e.notices, e.clockSource->TickMs(), kCircuitsFileNotFound);
 }
@@ -408,6 +410,7 @@ void ClearCommand(RunEngine& e) {
     e.armed = 1;
     e.fresh = 1;
     e.holdsResults = 0;
+    e.resultHeld = false;  // the director chose to erase it
     RunTables& t = e.tables;
     ResetRunCars(t.cars);
     t.carsInUse = InitStandings(t.standings, t.cars);

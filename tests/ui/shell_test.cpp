@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -26,6 +29,7 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/fake/faulty_disk.h"
 #include "platform/program_folder.h"
+#include "shell/live_options.h"
 #include "shell/main_window.h"
 #include "shell/race_panel.h"
 #include "tests/support/fake_shell.h"
@@ -81,10 +85,10 @@ class Shell : public ::testing::Test {
     FakeClock clock;
     FakeSerialPort port;
     std::vector<std::string> opened;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
-                               opened.emplace_back(f);
-                               return true;
-                           }};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
+                             opened.emplace_back(f);
+                             return true;
+                         }};
 };
 
 // No box over the empty window: the race panel says there is no decoder and what to do.
@@ -129,7 +133,8 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
     EXPECT_EQ(lines[1].toStdString(),
               "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
     EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
-    EXPECT_EQ(lines[3].toStdString(), "1013=Sounds - 1014=Display - 1015=Interface");
+    EXPECT_EQ(lines[3].toStdString(),
+              "1013=Sounds - 1014=Display - 1015=Interface - 1018=Live page");
     EXPECT_EQ(lines[4].toStdString(), "1017=Help");
     // Entries with a picture have one, the others none.
     EXPECT_FALSE(w->Command(1001)->icon().isNull());
@@ -495,6 +500,71 @@ TEST_F(Shell, ADriversScanIsTheOnlyReaderOfThePort) {
     EXPECT_FALSE(port.ReadsPending());
     ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
     EXPECT_EQ(p[0].transponder, "000482");
+    Quit(w);
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// Whether something answers "/" on the port of this machine.
+bool PageServed(quint16 port) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(2000)) return false;
+    s.write("GET / HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray got;
+    for (int i = 0; i < 100 && !got.contains("</html>"); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        s.waitForReadyRead(20);
+        got += s.readAll();
+    }
+    return got.startsWith("HTTP/1.1 200") && got.contains("</html>");
+}
+
+TEST_F(Shell, TheLivePageIsOffUntilTurnedOnAndItsPortClosesWhenTurnedOff) {
+    quint16 port = 0;
+    {
+        QTcpServer free;  // a port nobody uses
+        ASSERT_TRUE(free.listen(QHostAddress::Any));
+        port = free.serverPort();
+    }
+    auto w = Start();
+    auto* shown = w->findChild<QLabel*>(QString::number(kLiveAddressPanelText));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->text().isEmpty());
+    EXPECT_FALSE(PageServed(port));
+
+    auto turn = [&](bool on, const QString& typedPort) {
+        WhileOpen(*w, kLivePageCommand, [&](QWidget& form) {
+            form.findChild<QCheckBox*>(QString::number(kLiveOnCheck))->setChecked(on);
+            auto* edit = form.findChild<QLineEdit*>(QString::number(kLivePortEdit));
+            edit->setText("80");  // a port of the system's is refused, the form stays open
+            messages.Expect(MessageAnswer::Ok);
+            form.findChild<QPushButton*>("1")->click();
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(messages.shown.back().text, kLivePortRefused);
+            edit->setText(typedPort);
+            form.findChild<QPushButton*>("1")->click();
+        });
+    };
+    turn(true, QString::number(port));
+    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "LivePage.txt"),
+              "on " + std::to_string(port) + "\r\n");
+    EXPECT_TRUE(shown->text().endsWith(QString(":%1/").arg(port))) << shown->text().toStdString();
+    EXPECT_TRUE(PageServed(port));
+
+    turn(false, QString::number(port));
+    EXPECT_TRUE(shown->text().isEmpty());
+    EXPECT_FALSE(PageServed(port));
+    Quit(w);
+
+    // Left on, it is on again at the next start.
+    test::WriteWholeFile(folder.Path() / "LivePage.txt", "on " + std::to_string(port) + "\r\n");
+    w = Start();
+    EXPECT_TRUE(PageServed(port));
     Quit(w);
 }
 
