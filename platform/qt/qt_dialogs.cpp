@@ -174,13 +174,18 @@ std::unique_ptr<PrintJob> QtDialogs::Print(std::string_view documentName,
     if (!QDir(folder).exists()) folder = QDir::homePath();  // the dialog refuses a missing folder
     printer->setOutputFileName(QDir(folder).filePath(
         (fileName.Empty() ? QString("Document") : ToQString(fileName.View())) + ".pdf"));
-    if (!lastToFile_) printer->setOutputFormat(QPrinter::NativeFormat);
-    if (!lastPrinter_.isEmpty()) printer->setPrinterName(lastPrinter_);
+    if (!lastToFile_) {
+        printer->setOutputFormat(QPrinter::NativeFormat);
+        if (!lastPrinter_.isEmpty()) printer->setPrinterName(lastPrinter_);
+    }
     QPrintDialog dialog(printer.get(), parent_);
     dialog.setMinMax(1, 1);
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     lastToFile_ = printer->outputFormat() == QPrinter::PdfFormat;
-    if (!lastToFile_) lastPrinter_ = printer->printerName();
+    if (!lastToFile_) {
+        lastPrinter_ = printer->printerName();
+        printer->setOutputFileName(QString());  // a printer's job goes to the printer, not the file
+    }
     return std::make_unique<QtPrintJob>(std::move(printer));
 }
 
