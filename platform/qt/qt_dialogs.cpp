@@ -1,6 +1,7 @@
 #include "platform/qt/qt_dialogs.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -180,6 +182,16 @@ std::unique_ptr<PrintJob> QtDialogs::Print(std::string_view documentName,
     }
     QPrintDialog dialog(printer.get(), parent_);
     dialog.setMinMax(1, 1);
+    if (lastToFile_) {
+        // The dialog opens on a printer whatever the format: its last entry is the file, chosen
+        // once the dialog is up, since showing it selects the printer again.
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            auto* devices = dialog.findChild<QComboBox*>("printers");
+            if (devices != nullptr && devices->count() > 0) {
+                devices->setCurrentIndex(devices->count() - 1);
+            }
+        });
+    }
     if (dialog.exec() != QDialog::Accepted) return nullptr;
     lastToFile_ = printer->outputFormat() == QPrinter::PdfFormat;
     if (!lastToFile_) {
