@@ -9,6 +9,7 @@
 
 #include "platform/cp1252.h"
 #include "tests/timing/engine_fixture.h"
+#include "timing/start_refusal.h"
 
 namespace velkaro {
 namespace {
@@ -355,6 +356,29 @@ TEST_F(RunControlTest, TheRunDescriptionAndClockTextsFollowTheOptions) {
     EXPECT_EQ(Fields(engine_.trailer.description, engine_.clock.elapsed, engine_.clock.remaining),
               "Duration 10 laps - STARTStaggered - ENDCompleteAllLaps - Start 05/12/2026 "
               "14:07|0:00:02|");
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// Start that does nothing says why only where the panel does not already show it.
+TEST_F(RunControlTest, StartSaysWhyItDoesNotStartAFinishedRunOrNoRun) {
+    EXPECT_EQ(StartRefusal(engine_), kNoRunToStart);
+    Arm({0, 1});
+    EXPECT_EQ(StartRefusal(engine_), "");
+    StartAndGo();
+    EXPECT_EQ(StartRefusal(engine_), "");
+    PassAt(3000, {0});
+    StopCommand(engine_);
+    EXPECT_EQ(StartRefusal(engine_), kRunAlreadyRun);
+    StartCommand(engine_);
+    EXPECT_EQ(engine_.preStart, 0);
+    messages_.Expect(MessageAnswer::Yes);
+    ClearCommand(engine_);
+    EXPECT_EQ(StartRefusal(engine_), "");
 }
 
 }  // namespace
