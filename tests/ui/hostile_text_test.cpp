@@ -9,7 +9,10 @@
 #include <QPushButton>
 #include <QStringEncoder>
 
+#include <memory>
+
 #include "analysis/forms/analysis_forms.h"
+#include "databases/database_files.h"
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
 #include "finals/forms/finals_forms.h"
@@ -61,7 +64,7 @@ class HostileText : public ::testing::Test {
             if (edit->isReadOnly()) continue;
             ASSERT_NE(edit->validator(), nullptr)
                 << name << " " << edit->objectName().toStdString();
-            const auto* guard = qobject_cast<const TextGuard*>(edit->validator());
+            const auto* guard = dynamic_cast<const TextGuard*>(edit->validator());
             if (guard == nullptr) continue;  // a number field, with its own rules
             ++guarded;
             const int limit = guard->Limit();
@@ -125,17 +128,13 @@ TEST_F(HostileText, EveryTextFieldOfEveryForm) {
     CircuitsForm circuits(kCircuitsEditor, messages, dialogs);
     DriversForm drivers(kDriversEditor, messages, dialogs);
     FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs);
-    AppState finalsState;
-    finalsState.event.header.categoryCount = 1;
-    FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages);
     PlanningMemory planning;
     QualifPlanningForm qualifPlanning(planning, messages);
     FinalsPlanningForm finalsPlanning(planning, messages);
     CommentForm comment(messages, SystemDisk());
-    ArrangementForm arrangement(1, messages, dialogs, clock, sounds);
-    for (QWidget* form : std::initializer_list<QWidget*>{&clubs, &circuits, &drivers, &frequencies,
-                                                         &finalsArrangement, &qualifPlanning,
-                                                         &finalsPlanning, &comment, &arrangement}) {
+    for (QWidget* form :
+         std::initializer_list<QWidget*>{&clubs, &circuits, &drivers, &frequencies, &qualifPlanning,
+                                         &finalsPlanning, &comment}) {
         Check(*form);
     }
 }
@@ -152,6 +151,9 @@ TEST_F(HostileText, ADuplicateIsToldNotSkipped) {
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "\"ZZYZX TESTER\" is already in the list.");
 
+    auto table = std::make_unique<DriverTable>();
+    (*table)[0].name = Text<40>("ZZYZX TESTER");
+    ASSERT_TRUE(SaveDrivers(*table, 1));
     ASSERT_EQ(CreateNewEventFile("TOURING"), FileOutcome::Done);
     ParticipantsForm participants(1, messages, dialogs, clock);
     auto* database = participants.findChild<QListWidget*>(QString::number(kDatabaseList));
