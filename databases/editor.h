@@ -113,6 +113,18 @@ int NameCount(const Table& table, int slotCount = static_cast<int>(std::tuple_si
 
 // Adds the typed name and sorts: the new name's position, or -1 when refused (empty, beginning
 // with a space, of the wrong length, a duplicate, a reserved word, or the list full).
+// Whether a record already holds the typed name, as AddName compares names.
+template <typename Table>
+bool NameTaken(const Table& table, std::string_view typed, const AddRules& rules) {
+    using Name = decltype(table[0].name);
+    Name name(typed.substr(0, std::min<std::size_t>(typed.size(), Name::kCapacity)));
+    Name key = SortKey(name);
+    for (const auto& record : table) {
+        if (rules.caseInsensitive ? SortKey(record.name) == key : record.name == name) return true;
+    }
+    return false;
+}
+
 template <typename Table>
 int AddName(Table& table, std::string_view typed, const AddRules& rules) {
     using Name = decltype(table[0].name);
@@ -120,11 +132,8 @@ int AddName(Table& table, std::string_view typed, const AddRules& rules) {
     if (typed.empty() || typed[0] == ' ') return -1;
     if (rules.exactLength != 0 && static_cast<int>(typed.size()) != rules.exactLength) return -1;
     if (rules.refuseEventWords && IsEventWord(typed)) return -1;
+    if (NameTaken(table, typed, rules)) return -1;
     Name name(typed);
-    Name key = SortKey(name);
-    for (const auto& record : table) {
-        if (rules.caseInsensitive ? SortKey(record.name) == key : record.name == name) return -1;
-    }
     int count = NameCount(table, rules.capacity);
     if (count >= rules.capacity) return -1;
     table[static_cast<std::size_t>(count)].name = name;

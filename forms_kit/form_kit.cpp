@@ -1,6 +1,12 @@
 #include "forms_kit/form_kit.h"
 
 #include <QApplication>
+#include <QEvent>
+#include <QLineEdit>
+
+#include <string>
+
+#include "platform/typed_text.h"
 
 namespace velkaro {
 
@@ -25,6 +31,39 @@ ModalForm::ModalForm(const char* objectName, const QString& title, QSize sizeDlu
 
 void ModalForm::Confirm() {
     if (Write()) accept();
+}
+
+bool ModalForm::event(QEvent* e) {
+    if (e->type() == QEvent::Polish) GuardTextFields(*this, messages_);
+    return QDialog::event(e);
+}
+
+namespace {
+// An edit's maximum length when nobody set one.
+constexpr int kUnlimited = 32767;
+}  // namespace
+
+TextGuard::TextGuard(QLineEdit& edit, Messages& messages)
+    : QValidator(&edit),
+      messages_(messages),
+      limit_(edit.maxLength() == kUnlimited ? 0 : edit.maxLength()) {
+    edit.setMaxLength(kUnlimited);
+}
+
+QValidator::State TextGuard::validate(QString& input, int&) const {
+    const std::u32string text = input.toStdU32String();
+    const std::string why = RefusalOfTypedText(text, static_cast<std::size_t>(limit_));
+    if (why.empty()) return Acceptable;
+    messages_.Show("Text not accepted", why, MessageButtons::Ok, MessageIcon::Warning);
+    return Invalid;
+}
+
+void GuardTextFields(QWidget& form, Messages& messages) {
+    for (QLineEdit* edit : form.findChildren<QLineEdit*>()) {
+        if (edit->validator() == nullptr && !edit->isReadOnly()) {
+            edit->setValidator(new TextGuard(*edit, messages));
+        }
+    }
 }
 
 WriteWatch::WriteWatch(Messages& under, Disk& disk, std::string_view file,

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QRect>
 #include <QString>
+#include <QValidator>
 
 #include <string_view>
 
@@ -11,6 +12,7 @@
 #include "platform/messages.h"
 
 class QApplication;
+class QLineEdit;
 
 namespace velkaro {
 
@@ -56,11 +58,35 @@ class ModalForm : public QDialog {
     // Writes what the form holds; false (after telling the user why) keeps the form open with
     // what the user typed, so that Ok works again once the cause is gone.
     virtual bool Write() { return true; }
+    // Guards the form's text fields (see TextGuard) once they all exist, before it first shows.
+    bool event(QEvent* e) override;
     // For the confirming button: writes, then closes on success.
     void Confirm();
 
     Messages& messages_;
 };
+
+// A text field takes only what its file can hold: a character without a Windows-1252 byte, a tab
+// or a line break, or a text longer than the field's slot is refused as it is typed or pasted,
+// whole, and the user is told why (with the nearest letter where there is one), so that nothing
+// is cut or changed when it is written. The slot's length is the edit's maximum length when the
+// guard is installed; the guard takes that limit over so that an over-long paste is told rather
+// than silently cut.
+class TextGuard final : public QValidator {
+  public:
+    TextGuard(QLineEdit& edit, Messages& messages);
+
+    int Limit() const { return limit_; }
+    State validate(QString& input, int& pos) const override;
+
+  private:
+    Messages& messages_;
+    int limit_;
+};
+
+// Guards every editable text field under `form` that has no validator of its own (numbers have
+// theirs).
+void GuardTextFields(QWidget& form, Messages& messages);
 
 // The messages of one confirmed write, standing in for the form's own. The writers tell any
 // failure with the file's "not found" text; unless the file or its folder is indeed missing, the

@@ -247,8 +247,15 @@ void EditorForm<Table>::ShowRecord() {
 
 template <typename Table>
 void EditorForm<Table>::Add() {
-    int position = AddName(*table_, FromQString(new_->text()), kind_.rules);
-    if (position < 0) return;
+    const std::string typed = FromQString(new_->text());
+    int position = AddName(*table_, typed, kind_.rules);
+    if (position < 0) {
+        if (!typed.empty() && NameTaken(*table_, typed, kind_.rules)) {
+            messages_.Show("Add", "\"" + typed + "\" is already in the list.", MessageButtons::Ok,
+                           MessageIcon::Information);
+        }
+        return;
+    }
     new_->clear();
     Refill();
     Select(position);

@@ -194,8 +194,16 @@ ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& di
         const int row = database_->currentRow();
         if (row < 0) return;
         const DriverRecord& d = (*drivers_)[std::size_t(row)];
-        if (AddParticipant(*work_, d.name.View(), d.transponder.View()) == AddOutcome::Added) {
-            Refill();
+        const AddOutcome added = AddParticipant(*work_, d.name.View(), d.transponder.View());
+        if (added == AddOutcome::Added) Refill();
+        if (added == AddOutcome::AlreadyIn) {
+            messages_.Show("Participants",
+                           "\"" + std::string(d.name.View()) + "\" is already a participant.",
+                           MessageButtons::Ok, MessageIcon::Information);
+        }
+        if (added == AddOutcome::Full) {
+            messages_.Show("Participants", "The list of participants is full.", MessageButtons::Ok,
+                           MessageIcon::Information);
         }
     });
     connect(remove, &QPushButton::clicked, this, [this] {

@@ -66,15 +66,18 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
     Engine().trailer.condition = "Wet";
     const std::string cut = "Ice\t" + std::string(98, 'c') + "\t\r\n";
     WhileOpen([&] { w->RunCommand(kAddCommentCommand); },
-              [](QWidget& form) {
+              [&](QWidget& form) {
                   EXPECT_TRUE(Find<QRadioButton>(form, kWetRadio)->isChecked());
-                  QTest::keyClicks(Find<QLineEdit>(form, kCommentField), QString(120, 'c'));
+                  messages.Expect(MessageAnswer::Ok);  // the 99th character is refused
+                  QTest::keyClicks(Find<QLineEdit>(form, kCommentField), QString(99, 'c'));
                   Find<QRadioButton>(form, kIceRadio)->click();
                   Find<QPushButton>(form, 1)->click();
               });
     EXPECT_EQ(File("CommentaireSerie.res"), cut);
     WhileOpen([&] { w->RunCommand(kAddCommentCommand); },
-              [](QWidget& form) {
+              [&](QWidget& form) {
+                  messages.Expect(MessageAnswer::Ok);  // the comment is full: both refused
+                  messages.Expect(MessageAnswer::Ok);
                   QTest::keyClicks(Find<QLineEdit>(form, kCommentField), "zz");
                   Find<QRadioButton>(form, kDryRadio)->click();
                   Find<QPushButton>(form, 2)->click();  // Cancel: nothing written, nothing taken

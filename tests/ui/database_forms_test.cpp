@@ -62,10 +62,13 @@ class DatabaseForms : public ::testing::Test {
 
 TEST_F(DatabaseForms, AddsAreSortedAndRefusedAndOkWritesTheListWithItsAccents) {
     DriversForm form(kDriversEditor, messages, dialogs);
+    messages.Expect(MessageAnswer::Ok);  // "alpha" is "Alpha" to the drivers list
     for (const char* name : {"zeta", "Alpha", "alpha", "(NA)", "\u00C9mile Z\u00F6e", " x"}) {
         Add(form, name);
     }
     EXPECT_EQ(Listed(form), (QStringList{"Alpha", "zeta", "\u00C9mile Z\u00F6e"}));
+    ASSERT_EQ(messages.shown.size(), 1u);
+    EXPECT_EQ(messages.shown[0].text, "\"alpha\" is already in the list.");
     EXPECT_EQ(Id(form), "3");
     Control<QPushButton>(form, kOkId)->click();
     const std::string rest(12, '\t');
