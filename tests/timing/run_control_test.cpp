@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/cp1252.h"
 #include "tests/timing/engine_fixture.h"
+#include "timing/scan_check.h"
 
 namespace velkaro {
 namespace {
@@ -356,6 +358,43 @@ TEST_F(RunControlTest, TheRunDescriptionAndClockTextsFollowTheOptions) {
     EXPECT_EQ(Fields(engine_.trailer.description, engine_.clock.elapsed, engine_.clock.remaining),
               "Duration 10 laps - STARTStaggered - ENDCompleteAllLaps - Start 05/12/2026 "
               "14:07|0:00:02|");
+}
+
+// What each command makes of each phase: "Start", "Stop", "Clear" ("?" when it asks, answered
+// no), the "Scan" button on then off, and car button 1.
+TEST_F(RunControlTest, EachCommandMovesEachPhaseOnlyWhereItMay) {
+    using P = RunPhase;
+    const std::vector<std::pair<P, std::string>> cases = {
+        {P::NoRun, "no run|no run|no run|no run|no run|no run"},
+        {P::Armed, "countdown|armed|armed?|scan signal|armed|armed"},
+        {P::GetReady, "get ready|armed|get ready|get ready|get ready|get ready"},
+        {P::Countdown, "countdown|armed|countdown|countdown|countdown|countdown"},
+        {P::FirstCar, "first car|armed|first car|first car|first car|running"},
+        {P::Running, "running|over|running|running|running|running"},
+        {P::Over, "over|over|over?|over|over|over"},
+        {P::ScanSignal, "scan signal|scan signal|scan signal|scan signal|armed|scan signal"},
+        {P::Scanning, "scanning|scanning|scanning|scanning|armed|scanning"},
+        {P::CheckSignal, "check signal|check signal|check signal|check signal|over|check signal"},
+        {P::Checking, "checking|checking|checking|checking|over|checking"},
+    };
+    messages_.allowAny = true;
+    const std::vector<std::function<void()>> commands = {
+        [this] { StartCommand(engine_); },      [this] { StopCommand(engine_); },
+        [this] { ClearCommand(engine_); },      [this] { ScanToggle(engine_, true); },
+        [this] { ScanToggle(engine_, false); }, [this] { CarButton(engine_, 0); },
+    };
+    for (const auto& [from, expected] : cases) {
+        std::string got;
+        for (const auto& command : commands) {
+            Arm({0, 1});
+            engine_.phase = from;
+            std::size_t asked = messages_.shown.size();
+            command();
+            got += (got.empty() ? "" : "|") + std::string(PhaseName(engine_.phase)) +
+                   (messages_.shown.size() > asked ? "?" : "");
+        }
+        EXPECT_EQ(got, expected) << PhaseName(from);
+    }
 }
 
 }  // namespace
