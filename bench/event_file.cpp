@@ -1,7 +1,7 @@
 // The event file at its largest (see largest_event.h), heats of 20 cars. The section search, the
 // recording of a heat (run section, header and flags, each through the rollback journal and
-// flushed to the disk) and the reading of one back, beside a plain memchr scan of the same
-// bytes.
+// flushed to the disk, then the three in one change) and the reading of one back, beside a
+// plain memchr scan of the same bytes.
 
 #include <benchmark/benchmark.h>
 
@@ -121,6 +121,31 @@ void BM_RecordHeatResult(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RecordHeatResult)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same three sections as the program records them: one transaction, one journal commit.
+void BM_RecordHeatInOneChange(benchmark::State& state) {
+    Event();
+    const SectionTitle title = HeatTitle(9, 9, 20);
+    RunCars runs[2] = {FullRun(9, 190, kCarSlots, 150, 1), FullRun(9, 190, kCarSlots, 149, 2)};
+    EventHeader header;
+    header.selectedNode = 93100 + 800 + 20;
+    header.categoryCount = 9;
+    for (CategoryRecord& c : header.categories) c = {Text<56>("CATEGORY"), 200, 1, 1, 9, 20, 9};
+    RunDoneFlags flags;
+    FakeMessages messages;
+    int i = 0;
+    for (auto _ : state) {
+        Transaction t{EventStore{SystemDisk()}};
+        PutHeatResult(t, runs[i++ % 2], kCarSlots, title.View(), Trailer(), messages);
+        PutRunDoneFlags(t, flags, messages);
+        PutEventHeader(t, header);
+        if (t.Commit() != FileOutcome::Done) state.SkipWithError("recording failed");
+    }
+    if (fs::file_size("Private/Course.race") != Event().bytes.size()) {
+        state.SkipWithError("the file changed size");
+    }
+}
+BENCHMARK(BM_RecordHeatInOneChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ReadHeatResult(benchmark::State& state) {
     Event();

@@ -25,6 +25,7 @@ inline constexpr int kSoundsCommand = 1013;
 inline constexpr int kDisplayCommand = 1014;
 inline constexpr int kInterfaceCommand = 1015;
 inline constexpr int kHelpCommand = 1017;
+inline constexpr int kLivePageCommand = 1018;
 
 // The event tree's pop-ups.
 inline constexpr int kNewCategoryCommand = 1051;

@@ -1,11 +1,14 @@
 #include "event/event_file.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <vector>
 
+#include "event/damage.h"
 #include "event/journal.h"
 #include "event/section.h"
+#include "platform/text.h"
 
 namespace velkaro {
 
@@ -53,11 +56,6 @@ void AppendCarLine(std::string& out, const RunCar& car) {
     AppendIntField(out, car.bestLap);
     for (int i = 0; i <= n; ++i) AppendIntField(out, car.raceTimes[static_cast<std::size_t>(i)]);
     EndLine(out);
-}
-
-FileOutcome Commit(EventFile& f, std::vector<Patch>& patches) {
-    return CommitPatches(*f.disk, f.name, *f.file, f.bytes, patches) ? FileOutcome::Done
-                                                                     : FileOutcome::Unavailable;
 }
 
 }  // namespace
@@ -131,6 +129,7 @@ FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
         messages.Error(CannotRead(disk.LastFault(), sourceFile) + unchanged);
         return FileOutcome::Unavailable;
     }
+    if (!AcceptLoadedEvent(*bytes, messages)) return FileOutcome::Declined;
     if (ReplaceWorkingCopy(*bytes, disk) != FileOutcome::Done) {
         messages.Error(CannotWrite(disk.LastFault(), kWorkingCopy) + "\n\"" +
                        std::string(sourceFile) + "\" is not loaded." + unchanged);
@@ -152,12 +151,12 @@ FileOutcome SaveWorkingCopyAs(std::string_view targetFile, Messages& messages, D
     return FileOutcome::Done;
 }
 
+void PutEventHeader(Transaction& t, const EventHeader& header) {
+    t.PutTop(kHeaderPairs, HeaderFields(header));
+}
+
 FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk) {
-    EventFile f;
-    if (!f.Open(disk)) return FileOutcome::Unavailable;
-    std::vector<Patch> patches;
-    patches.push_back(PlaceRegion(f.bytes, 0, kHeaderPairs, HeaderFields(header), true).patch);
-    return Commit(f, patches);
+    return WriteAlone(disk, [&](Transaction& t) { PutEventHeader(t, header); });
 }
 
 FileOutcome ReadEventHeader(EventHeader& header, Disk& disk) {
@@ -184,21 +183,18 @@ FileOutcome ReadEventHeader(EventHeader& header, Disk& disk) {
 FileOutcome WriteSection(std::string_view title, int pairs, std::string_view content,
                          std::string_view notFoundMessage, Messages& messages, Disk& disk,
                          bool mayCreate) {
-    EventFile f;
-    if (!f.Open(disk)) return FileOutcome::Unavailable;
-    SectionWrite w = PlanSectionWrite(f.bytes, title, pairs, content, mayCreate);
-    if (!w.written) {
-        messages.Error(notFoundMessage);
-        return FileOutcome::NoSection;
-    }
-    std::vector<Patch> patches;
-    patches.push_back(std::move(w.region.patch));
-    return Commit(f, patches);
+    return WriteAlone(disk, [&](Transaction& t) {
+        t.PutSection(title, pairs, content, notFoundMessage, messages, mayCreate);
+    });
+}
+
+bool PutRunDoneFlags(Transaction& t, const RunDoneFlags& flags, Messages& messages) {
+    return t.PutSection(kRunDoneFlagsTitle, kRunDoneFlagsPairs, FlagsContent(flags),
+                        kFlagsTitleNotFound, messages);
 }
 
 FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages, Disk& disk) {
-    return WriteSection(kRunDoneFlagsTitle, kRunDoneFlagsPairs, FlagsContent(flags),
-                        kFlagsTitleNotFound, messages, disk);
+    return WriteAlone(disk, [&](Transaction& t) { PutRunDoneFlags(t, flags, messages); });
 }
 
 FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk) {
@@ -230,19 +226,43 @@ void AppendRunContent(std::string& out, const RunCars& cars, const RunTrailer& t
     EndLine(out);
 }
 
+namespace {
+
+// The field's number, whatever it holds; `whole` stays true only while every field is a number
+// in its range.
+std::int32_t NumberIn(FieldReader& fields, std::int32_t lo, std::int32_t hi, bool& whole) {
+    std::string_view field = fields.Next();
+    std::int32_t value = ParseInt(field);
+    whole = whole && StartsWithNumber(field) && value >= lo && value <= hi;
+    return value;
+}
+
+}  // namespace
+
+bool ReadCarLine(std::string_view line, RunCar& car) {
+    FieldReader fields(line);
+    fields.NextText(car.driverName);
+    bool whole = !car.driverName.Empty();
+    // However many passings the line claims, the histories hold 301 entries.
+    int n = Clamp(NumberIn(fields, 0, kMaxPassings, whole), 0, kMaxPassings);
+    car.passingCount = n;
+    car.laps = NumberIn(fields, 0, kMaxPassings, whole);
+    car.totalTime = NumberIn(fields, 0, kNoTime, whole);
+    car.lapTimes[static_cast<std::size_t>(n)] =
+        NumberIn(fields, std::numeric_limits<std::int32_t>::min(), kNoTime, whole);
+    car.bestLap = NumberIn(fields, 0, kNoTime, whole);
+    for (int i = 0; i <= n; ++i) {
+        car.raceTimes[static_cast<std::size_t>(i)] =
+            NumberIn(fields, std::numeric_limits<std::int32_t>::min(),
+                     std::numeric_limits<std::int32_t>::max(), whole);
+    }
+    return whole;
+}
+
 void ReadRunContent(LineReader& lines, RunCars& cars, RunTrailer& trailer) {
     for (RunCar& car : cars) {
         if (lines.AtEnd()) return;
-        FieldReader fields(lines.Next());
-        fields.NextText(car.driverName);
-        // However many passings the line claims, the histories hold 301 entries.
-        int n = Clamp(fields.NextInt(), 0, kMaxPassings);
-        car.passingCount = n;
-        car.laps = fields.NextInt();
-        car.totalTime = fields.NextInt();
-        car.lapTimes[static_cast<std::size_t>(n)] = fields.NextInt();
-        car.bestLap = fields.NextInt();
-        for (int i = 0; i <= n; ++i) car.raceTimes[static_cast<std::size_t>(i)] = fields.NextInt();
+        ReadCarLine(lines.Next(), car);
     }
     if (lines.AtEnd()) return;
     FieldReader fields(lines.Next());
@@ -252,43 +272,50 @@ void ReadRunContent(LineReader& lines, RunCars& cars, RunTrailer& trailer) {
     if (!condition.empty()) trailer.condition.Assign(condition);
 }
 
-FileOutcome WriteHeatResult(const RunCars& cars, int carCount, std::string_view title,
-                            const RunTrailer& trailer, Messages& messages, Disk& disk) {
+bool PutHeatResult(Transaction& t, const RunCars& cars, int carCount, std::string_view title,
+                   const RunTrailer& trailer, Messages& messages) {
     std::string content;
     content.reserve(2 * static_cast<std::size_t>(HeatResultPairs(carCount)));
     AppendRunContent(content, cars, trailer);
-    return WriteSection(title, HeatResultPairs(carCount), content, kHeatTitleNotFound, messages,
-                        disk);
+    return t.PutSection(title, HeatResultPairs(carCount), content, kHeatTitleNotFound, messages);
 }
 
-FileOutcome WriteFinalsRunResult(const RunCars& cars, int carCount, std::string_view title,
-                                 std::int32_t status, const std::array<RelatedRun, 2>& related,
-                                 const RunTrailer& trailer, Messages& messages, Disk& disk) {
-    EventFile f;
-    if (!f.Open(disk)) return FileOutcome::Unavailable;
+FileOutcome WriteHeatResult(const RunCars& cars, int carCount, std::string_view title,
+                            const RunTrailer& trailer, Messages& messages, Disk& disk) {
+    return WriteAlone(
+        disk, [&](Transaction& t) { PutHeatResult(t, cars, carCount, title, trailer, messages); });
+}
+
+bool PutFinalsRunResult(Transaction& t, const RunCars& cars, int carCount, std::string_view title,
+                        std::int32_t status, const std::array<RelatedRun, 2>& related,
+                        const RunTrailer& trailer, Messages& messages) {
     std::string content;
     content.reserve(2 * static_cast<std::size_t>(FinalsRunPairs(carCount)));
     AppendIntField(content, status);
     EndLine(content);
     AppendRunContent(content, cars, trailer);
-    SectionWrite w = PlanSectionWrite(f.bytes, title, FinalsRunPairs(carCount), content, true);
-    if (!w.written) {
-        messages.Error(kFinalsRunTitleNotFound);
-        return FileOutcome::NoSection;
+    if (!t.PutSection(title, FinalsRunPairs(carCount), content, kFinalsRunTitleNotFound,
+                      messages)) {
+        return false;
     }
-    // One change for the run and the status lines of its related runs, so that a crash never
-    // leaves one without the others.
-    std::vector<Patch> patches;
-    patches.push_back(w.region.patch);
+    // In the same change as the run, so that a crash never leaves one without the others.
     for (const RelatedRun& r : related) {
         if (r.title.empty()) continue;
-        SectionPosition pos = FindSectionIn(f.bytes, r.title);
-        if (!pos.found || pos.body >= f.bytes.size()) continue;
+        SectionPosition pos = FindSectionIn(t.Bytes(), r.title);
+        if (!pos.found || pos.body >= t.Bytes().size()) continue;
         std::string line;
         AppendIntField(line, r.status);
-        OverwriteAfter(patches, w, pos.body, line);
+        t.Overwrite(pos.body, line);
     }
-    return Commit(f, patches);
+    return true;
+}
+
+FileOutcome WriteFinalsRunResult(const RunCars& cars, int carCount, std::string_view title,
+                                 std::int32_t status, const std::array<RelatedRun, 2>& related,
+                                 const RunTrailer& trailer, Messages& messages, Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) {
+        PutFinalsRunResult(t, cars, carCount, title, status, related, trailer, messages);
+    });
 }
 
 FileOutcome ReadRunResult(std::string_view title, RunCars& cars, RunTrailer& trailer, Disk& disk) {

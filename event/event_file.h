@@ -11,6 +11,7 @@
 
 #include "common/run_car.h"
 #include "event/event_model.h"
+#include "event/event_store.h"
 #include "event/section.h"
 #include "event/text_lines.h"
 #include "platform/disk.h"
@@ -24,6 +25,7 @@ enum class FileOutcome {
                   // shows kRaceFileNotFound
     NoSection,    // a reader found no section (its targets are untouched), or a writer could
                   // not find its title after the reservation step (the writer said so)
+    Declined,     // told that the file is damaged, the user kept the working copy as it was
     Done,
 };
 
@@ -55,7 +57,8 @@ FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk = Syste
 
 // "Load event": the working copy becomes a copy of the user's file, which is only read, in one
 // step as above. Unavailable when the file cannot be read or the copy written: the user is
-// told which and why, and the working copy is as it was.
+// told which and why, and the working copy is as it was. A damaged file is told first, section
+// by section: Declined when the user then keeps the working copy as it was.
 FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
                                 Disk& disk = SystemDisk());
 
@@ -64,10 +67,22 @@ FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
 FileOutcome SaveWorkingCopyAs(std::string_view targetFile, Messages& messages,
                               Disk& disk = SystemDisk());
 
+// A change of one section alone: `put` puts it on a transaction that is then committed.
+template <typename Put>
+FileOutcome WriteAlone(Disk& disk, Put&& put) {
+    Transaction t{EventStore{disk}};
+    put(t);
+    return t.Commit();
+}
+
+// Each Put below lays its section on a transaction, to be committed with others; false when
+// the section's title could not be found (the user was told, and the transaction is spoiled).
+void PutEventHeader(Transaction& t, const EventHeader& header);
 FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk = SystemDisk());
 // Clears the header first; counts beyond the table are cut to it.
 FileOutcome ReadEventHeader(EventHeader& header, Disk& disk = SystemDisk());
 
+bool PutRunDoneFlags(Transaction& t, const RunDoneFlags& flags, Messages& messages);
 FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages,
                               Disk& disk = SystemDisk());
 FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk = SystemDisk());
@@ -76,6 +91,8 @@ FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk = SystemDisk());
 FileOutcome ReadParticipantNames(int category, ParticipantNames& names, Disk& disk = SystemDisk());
 
 // A qualifying heat's result, `carCount` being the number of cars in the heat.
+bool PutHeatResult(Transaction& t, const RunCars& cars, int carCount, std::string_view title,
+                   const RunTrailer& trailer, Messages& messages);
 FileOutcome WriteHeatResult(const RunCars& cars, int carCount, std::string_view title,
                             const RunTrailer& trailer, Messages& messages,
                             Disk& disk = SystemDisk());
@@ -87,6 +104,9 @@ struct RelatedRun {
     std::int32_t status = 2;
 };
 
+bool PutFinalsRunResult(Transaction& t, const RunCars& cars, int carCount, std::string_view title,
+                        std::int32_t status, const std::array<RelatedRun, 2>& related,
+                        const RunTrailer& trailer, Messages& messages);
 FileOutcome WriteFinalsRunResult(const RunCars& cars, int carCount, std::string_view title,
                                  std::int32_t status, const std::array<RelatedRun, 2>& related,
                                  const RunTrailer& trailer, Messages& messages,
@@ -134,5 +154,10 @@ bool ReadSectionsIn(std::span<const SectionTitle> titles, Disk& disk,
 // Run content as it stands in a heat or finals section: the 20 car lines and the trailer.
 void AppendRunContent(std::string& out, const RunCars& cars, const RunTrailer& trailer);
 void ReadRunContent(LineReader& lines, RunCars& cars, RunTrailer& trailer);
+
+// The one reader of a car line: name, passing count n, laps, total time, the last lap, best
+// lap, then n + 1 race times, all read into `car` (n cut to the histories). True when every
+// field is there and in its range, which the classifications demand of a line they count.
+bool ReadCarLine(std::string_view line, RunCar& car);
 
 }  // namespace velkaro

@@ -56,6 +56,11 @@ constexpr int FinalsFlagIndex(int level, char letter) {
     return level == 0 ? kFinalFlag : kFinalFlag - 1 + 2 * level + (letter == 'B' ? 1 : 0);
 }
 
+// The starting level a category's finals runs count gives.
+constexpr int StartLevelOf(int finalsRuns) {
+    return finalsRuns / 2;
+}
+
 using ParticipantNames = std::array<Text<40>, kParticipants>;
 
 // The event as the shell holds it between two operations on the file.

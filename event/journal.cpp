@@ -22,10 +22,12 @@ namespace velkaro {
 // idempotent, so a crash during a roll-back is undone by the next one. The bytes the file
 // ends with are exactly those the in-place writes give: the journal adds none to the file.
 //
-// The journal file stays once made, so a change flushes neither its folder nor a truncation.
-// What an earlier journal left behind can never pass for a complete one: its head was zeroed,
-// and each journal carries a fresh nonce with no zero byte under its checksum, so a new journal
-// cut short over an old one matches neither.
+// Once the change is settled, made or undone, the journal is removed: nothing is left beside the
+// file between changes. The removal is not flushed; a journal that a power cut brings back has
+// its head zeroed and is removed at the next opening. What an earlier journal left behind can
+// never pass for a complete one: its head was zeroed, and each journal carries a fresh nonce
+// with no zero byte under its checksum, so a new journal cut short over an old one matches
+// neither.
 
 namespace {
 
@@ -152,7 +154,11 @@ bool CommitPatches(Disk& disk, std::string_view name, DiskFile& file, std::strin
     // flushed at worst puts back the bytes the file still holds.
     if (!journal || !journal->Write(0, saved) || !journal->Sync() ||
         (!existed && !disk.SyncFolder(journalName))) {
-        return false;
+        // The file is untouched: what reached the journal can go.
+        const DiskFault cause = disk.LastFault();
+        journal.reset();
+        disk.Remove(journalName);
+        return disk.Fail(cause);
     }
 
     bool applied = true;
@@ -162,14 +168,21 @@ bool CommitPatches(Disk& disk, std::string_view name, DiskFile& file, std::strin
             break;
         }
     }
-    if (applied && file.Sync() && Settle(*journal)) return true;
+    if (applied && file.Sync() && Settle(*journal)) {
+        journal.reset();
+        disk.Remove(journalName);
+        return true;
+    }
 
     // A failed write (a full disk, say): undo now rather than at the next opening. Should the
     // undo fail too, the journal stays complete and the next opening plays it back. The user
     // learns why the write failed, not how the undo went.
     const DiskFault cause = disk.LastFault();
     std::optional<Journal> parsed = ParseJournal(saved);
-    if (parsed && Restore(file, *parsed)) Settle(*journal);
+    if (parsed && Restore(file, *parsed) && Settle(*journal)) {
+        journal.reset();
+        disk.Remove(journalName);
+    }
     return disk.Fail(cause);
 }
 
@@ -179,12 +192,18 @@ bool RollBackInterruptedChange(Disk& disk, std::string_view name) {
     std::unique_ptr<DiskFile> journal = disk.Open(journalName, OpenMode::Existing);
     if (!journal) return false;
     std::optional<Journal> parsed = ParseJournal(journal->Contents());
-    if (!parsed) return true;
-    // Without the file there is nothing to put back.
-    if (std::unique_ptr<DiskFile> file = disk.Open(name, OpenMode::Existing)) {
-        if (!Restore(*file, *parsed)) return false;
+    if (parsed) {
+        // Without the file there is nothing to put back.
+        if (std::unique_ptr<DiskFile> file = disk.Open(name, OpenMode::Existing)) {
+            if (!Restore(*file, *parsed)) return false;
+        }
+        if (!Settle(*journal)) return false;
     }
-    return Settle(*journal);
+    // Settled, or never complete: nothing in it is wanted any more. Should the removal fail,
+    // what stays is harmless.
+    journal.reset();
+    disk.Remove(journalName);
+    return true;
 }
 
 bool ChangePending(Disk& disk, std::string_view name) {

@@ -203,20 +203,4 @@ SectionWrite PlanSectionWrite(std::string_view file, std::string_view title, int
     return w;
 }
 
-void OverwriteAfter(std::vector<Patch>& patches, const SectionWrite& main, std::size_t oldOffset,
-                    std::string_view bytes) {
-    const RegionWrite& r = main.region;
-    if (oldOffset >= r.patch.offset && oldOffset < r.replacedEnd) return;
-    std::uint64_t at = oldOffset >= r.replacedEnd ? oldOffset + r.shift : oldOffset;
-    for (Patch& p : patches) {
-        std::uint64_t pEnd = p.offset + p.bytes.size();
-        if (at >= p.offset && at + bytes.size() <= pEnd) {
-            p.bytes.replace(at - p.offset, bytes.size(), bytes);
-            return;
-        }
-        if (at < pEnd && at + bytes.size() > p.offset) return;  // would straddle a patch
-    }
-    patches.push_back({at, std::string(bytes)});
-}
-
 }  // namespace velkaro

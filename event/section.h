@@ -58,9 +58,4 @@ struct SectionWrite {
 SectionWrite PlanSectionWrite(std::string_view file, std::string_view title, int pairs,
                               std::string_view content, bool mayCreate);
 
-// Overwrites bytes of the file as it will be after `main`, for a position found in the file as
-// it was. Positions inside the bytes `main` rewrites are left alone. Adds to `patches`.
-void OverwriteAfter(std::vector<Patch>& patches, const SectionWrite& main, std::size_t oldOffset,
-                    std::string_view bytes);
-
 }  // namespace velkaro

@@ -48,14 +48,18 @@ FileOutcome ReadTrack(TrackRecord& track, Disk& disk) {
     });
 }
 
-FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk) {
+bool PutTrack(Transaction& t, const TrackRecord& track, Messages& messages) {
     std::string out;
     AppendField(out, track.eventName.View());
     AppendField(out, track.club.View());
     AppendField(out, track.circuit.View());
     AppendField(out, track.minLapTime.View());
     EndLine(out);
-    return WriteSection(kTrackTitle, kTrackPairs, out, kTrackTitleNotFound, messages, disk);
+    return t.PutSection(kTrackTitle, kTrackPairs, out, kTrackTitleNotFound, messages);
+}
+
+FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) { PutTrack(t, track, messages); });
 }
 
 FileOutcome ReadParticipants(int category, Participants& participants, Disk& disk) {
@@ -70,8 +74,8 @@ FileOutcome ReadParticipants(int category, Participants& participants, Disk& dis
     });
 }
 
-FileOutcome WriteParticipants(int category, const Participants& participants, Messages& messages,
-                              Disk& disk) {
+bool PutParticipants(Transaction& t, int category, const Participants& participants,
+                     Messages& messages) {
     std::string out;
     out.reserve(2 * kParticipantsPairs);
     for (const ParticipantRecord& p : participants) {
@@ -80,8 +84,14 @@ FileOutcome WriteParticipants(int category, const Participants& participants, Me
         for (const Text<7>& f : p.frequencies) AppendField(out, f.View());
         EndLine(out);
     }
-    return WriteSection(ParticipantsTitle(category).View(), kParticipantsPairs, out,
-                        kParticipantsTitleNotFound, messages, disk);
+    return t.PutSection(ParticipantsTitle(category).View(), kParticipantsPairs, out,
+                        kParticipantsTitleNotFound, messages);
+}
+
+FileOutcome WriteParticipants(int category, const Participants& participants, Messages& messages,
+                              Disk& disk) {
+    return WriteAlone(
+        disk, [&](Transaction& t) { PutParticipants(t, category, participants, messages); });
 }
 
 HeatSlotList DefaultHeatSlotList() {
@@ -103,8 +113,8 @@ FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk) {
     });
 }
 
-FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCreate,
-                              Messages& messages, Disk& disk) {
+bool PutHeatSlotList(Transaction& t, int category, const HeatSlotList& list, bool mayCreate,
+                     Messages& messages) {
     std::string out;
     out.reserve(2 * kHeatSlotListPairs);
     AppendIntField(out, list.qualificationStarted);
@@ -115,8 +125,14 @@ FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCr
         AppendField(out, slot.View());
         EndLine(out);
     }
-    return WriteSection(HeatSlotListTitle(category).View(), kHeatSlotListPairs, out,
-                        kArrangementTitleNotFound, messages, disk, mayCreate);
+    return t.PutSection(HeatSlotListTitle(category).View(), kHeatSlotListPairs, out,
+                        kArrangementTitleNotFound, messages, mayCreate);
+}
+
+FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCreate,
+                              Messages& messages, Disk& disk) {
+    return WriteAlone(
+        disk, [&](Transaction& t) { PutHeatSlotList(t, category, list, mayCreate, messages); });
 }
 
 FileOutcome ReadQualifOptions(int category, QualifOptions& o, Disk& disk) {
@@ -135,8 +151,7 @@ FileOutcome ReadQualifOptions(int category, QualifOptions& o, Disk& disk) {
     });
 }
 
-FileOutcome WriteQualifOptions(int category, const QualifOptions& o, Messages& messages,
-                               Disk& disk) {
+bool PutQualifOptions(Transaction& t, int category, const QualifOptions& o, Messages& messages) {
     std::string out;
     AppendField(out, o.placing.View());
     AppendField(out, o.durationKind.View());
@@ -149,8 +164,13 @@ FileOutcome WriteQualifOptions(int category, const QualifOptions& o, Messages& m
     AppendField(out, o.endAtTime.View());
     AppendField(out, o.endAtLaps.View());
     EndLine(out);
-    return WriteSection(QualifOptionsTitle(category).View(), kQualifOptionsPairs, out,
-                        kQualifParametersTitleNotFound, messages, disk);
+    return t.PutSection(QualifOptionsTitle(category).View(), kQualifOptionsPairs, out,
+                        kQualifParametersTitleNotFound, messages);
+}
+
+FileOutcome WriteQualifOptions(int category, const QualifOptions& o, Messages& messages,
+                               Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) { PutQualifOptions(t, category, o, messages); });
 }
 
 FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk) {
@@ -171,8 +191,8 @@ FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk) {
     });
 }
 
-FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Messages& messages,
-                               Disk& disk) {
+bool PutStartingGrids(Transaction& t, int category, const StartingGrids& grids,
+                      Messages& messages) {
     std::string out;
     AppendIntField(out, grids.qualificationStarted);
     AppendIntField(out, grids.driversPerHeat);
@@ -187,8 +207,14 @@ FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Message
         }
         EndLine(out);
     }
-    return WriteSection(StartingGridsTitle(category).View(), kStartingGridsPairs, out,
-                        kGridsTitleNotFound, messages, disk);
+    return t.PutSection(StartingGridsTitle(category).View(), kStartingGridsPairs, out,
+                        kGridsTitleNotFound, messages);
+}
+
+FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Messages& messages,
+                               Disk& disk) {
+    return WriteAlone(disk,
+                      [&](Transaction& t) { PutStartingGrids(t, category, grids, messages); });
 }
 
 FileOutcome ReadRoundClassification(int category, int round, int participants,
@@ -211,8 +237,8 @@ FileOutcome ReadRoundClassification(int category, int round, int participants,
                        });
 }
 
-FileOutcome WriteRoundClassification(int category, int round, int participants,
-                                     const RoundClassification& c, Messages& messages, Disk& disk) {
+bool PutRoundClassification(Transaction& t, int category, int round, int participants,
+                            const RoundClassification& c, Messages& messages) {
     int lines = Clamp(participants, 0, kParticipants);
     std::string out;
     AppendField(out, c.keyword.View());
@@ -227,9 +253,16 @@ FileOutcome WriteRoundClassification(int category, int round, int participants,
         AppendIntField(out, e.points);
         EndLine(out);
     }
-    return WriteSection(RoundClassificationTitle(category, round).View(),
+    return t.PutSection(RoundClassificationTitle(category, round).View(),
                         RoundClassificationPairs(participants), out,
-                        kRoundClassificationTitleNotFound, messages, disk);
+                        kRoundClassificationTitleNotFound, messages);
+}
+
+FileOutcome WriteRoundClassification(int category, int round, int participants,
+                                     const RoundClassification& c, Messages& messages, Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) {
+        PutRoundClassification(t, category, round, participants, c, messages);
+    });
 }
 
 FileOutcome ReadOverallClassification(int category, int participants, OverallClassification& c,
@@ -245,9 +278,8 @@ FileOutcome ReadOverallClassification(int category, int participants, OverallCla
     });
 }
 
-FileOutcome WriteOverallClassification(int category, int participants,
-                                       const OverallClassification& c, Messages& messages,
-                                       Disk& disk) {
+bool PutOverallClassification(Transaction& t, int category, int participants,
+                              const OverallClassification& c, Messages& messages) {
     int lines = Clamp(participants, 0, kParticipants);
     std::string out;
     AppendField(out, c.keyword.View());
@@ -257,9 +289,17 @@ FileOutcome WriteOverallClassification(int category, int participants,
         AppendField(out, c.names[static_cast<std::size_t>(i)].View());
         EndLine(out);
     }
-    return WriteSection(OverallClassificationTitle(category).View(),
+    return t.PutSection(OverallClassificationTitle(category).View(),
                         OverallClassificationPairs(participants), out, kOverallTitleNotFound,
-                        messages, disk);
+                        messages);
+}
+
+FileOutcome WriteOverallClassification(int category, int participants,
+                                       const OverallClassification& c, Messages& messages,
+                                       Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) {
+        PutOverallClassification(t, category, participants, c, messages);
+    });
 }
 
 FileOutcome ReadFinalsOptions(int category, FinalsOptions& o, Disk& disk) {
@@ -271,15 +311,19 @@ FileOutcome ReadFinalsOptions(int category, FinalsOptions& o, Disk& disk) {
     });
 }
 
-FileOutcome WriteFinalsOptions(int category, const FinalsOptions& o, Messages& messages,
-                               Disk& disk) {
+bool PutFinalsOptions(Transaction& t, int category, const FinalsOptions& o, Messages& messages) {
     std::string out;
     AppendField(out, o.start.View());
     AppendField(out, o.endAtTime.View());
     AppendIntField(out, o.countdownSeconds);
     EndLine(out);
-    return WriteSection(FinalsOptionsTitle(category).View(), kFinalsOptionsPairs, out,
-                        kFinalsParametersTitleNotFound, messages, disk);
+    return t.PutSection(FinalsOptionsTitle(category).View(), kFinalsOptionsPairs, out,
+                        kFinalsParametersTitleNotFound, messages);
+}
+
+FileOutcome WriteFinalsOptions(int category, const FinalsOptions& o, Messages& messages,
+                               Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) { PutFinalsOptions(t, category, o, messages); });
 }
 
 FileOutcome ReadFinalsLadder(int category, FinalsLadder& l, Disk& disk) {
@@ -294,7 +338,7 @@ FileOutcome ReadFinalsLadder(int category, FinalsLadder& l, Disk& disk) {
     });
 }
 
-FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& messages, Disk& disk) {
+bool PutFinalsLadder(Transaction& t, int category, const FinalsLadder& l, Messages& messages) {
     std::string out;
     AppendIntField(out, l.participants);
     AppendIntField(out, l.driversPerRun);
@@ -303,8 +347,12 @@ FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& mes
     AppendInts(out, l.direct);
     AppendInts(out, l.goUp);
     EndLine(out);
-    return WriteSection(FinalsLadderTitle(category).View(), kFinalsLadderPairs, out,
-                        kFinalsArrangementTitleNotFound, messages, disk);
+    return t.PutSection(FinalsLadderTitle(category).View(), kFinalsLadderPairs, out,
+                        kFinalsArrangementTitleNotFound, messages);
+}
+
+FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& messages, Disk& disk) {
+    return WriteAlone(disk, [&](Transaction& t) { PutFinalsLadder(t, category, l, messages); });
 }
 
 }  // namespace velkaro

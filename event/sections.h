@@ -19,6 +19,7 @@ struct TrackRecord {
     Text<4> minLapTime;  // whole seconds, kept as typed
 };
 FileOutcome ReadTrack(TrackRecord& track, Disk& disk = SystemDisk());
+bool PutTrack(Transaction& t, const TrackRecord& track, Messages& messages);
 FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk = SystemDisk());
 
 // "Cat\xE9gorie%dListeParticipants": 200 slots; an unused one has an empty name.
@@ -29,6 +30,8 @@ struct ParticipantRecord {
 };
 using Participants = std::array<ParticipantRecord, kParticipants>;
 FileOutcome ReadParticipants(int category, Participants& participants, Disk& disk = SystemDisk());
+bool PutParticipants(Transaction& t, int category, const Participants& participants,
+                     Messages& messages);
 FileOutcome WriteParticipants(int category, const Participants& participants, Messages& messages,
                               Disk& disk = SystemDisk());
 
@@ -44,6 +47,8 @@ HeatSlotList DefaultHeatSlotList();
 FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk = SystemDisk());
 // The arrangement form only rewrites a list that exists: with `mayCreate` false a missing
 // section is reported and nothing is written.
+bool PutHeatSlotList(Transaction& t, int category, const HeatSlotList& list, bool mayCreate,
+                     Messages& messages);
 FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCreate,
                               Messages& messages, Disk& disk = SystemDisk());
 
@@ -61,6 +66,7 @@ struct QualifOptions {
     Keyword<LapsEnd> endAtLaps;
 };
 FileOutcome ReadQualifOptions(int category, QualifOptions& options, Disk& disk = SystemDisk());
+bool PutQualifOptions(Transaction& t, int category, const QualifOptions& o, Messages& messages);
 FileOutcome WriteQualifOptions(int category, const QualifOptions& options, Messages& messages,
                                Disk& disk = SystemDisk());
 
@@ -72,6 +78,7 @@ struct StartingGrids {
     std::array<std::array<std::int32_t, kCarSlots>, kRounds> lanes{};
 };
 FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk = SystemDisk());
+bool PutStartingGrids(Transaction& t, int category, const StartingGrids& grids, Messages& messages);
 FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Messages& messages,
                                Disk& disk = SystemDisk());
 
@@ -91,6 +98,8 @@ struct RoundClassification {
 // `participants` lines are read or written (the category's participant count).
 FileOutcome ReadRoundClassification(int category, int round, int participants,
                                     RoundClassification& classification, Disk& disk = SystemDisk());
+bool PutRoundClassification(Transaction& t, int category, int round, int participants,
+                            const RoundClassification& c, Messages& messages);
 FileOutcome WriteRoundClassification(int category, int round, int participants,
                                      const RoundClassification& classification, Messages& messages,
                                      Disk& disk = SystemDisk());
@@ -104,6 +113,8 @@ struct OverallClassification {
 FileOutcome ReadOverallClassification(int category, int participants,
                                       OverallClassification& classification,
                                       Disk& disk = SystemDisk());
+bool PutOverallClassification(Transaction& t, int category, int participants,
+                              const OverallClassification& c, Messages& messages);
 FileOutcome WriteOverallClassification(int category, int participants,
                                        const OverallClassification& classification,
                                        Messages& messages, Disk& disk = SystemDisk());
@@ -115,6 +126,7 @@ struct FinalsOptions {
     std::int32_t countdownSeconds = kDefaultCountdownSeconds;
 };
 FileOutcome ReadFinalsOptions(int category, FinalsOptions& options, Disk& disk = SystemDisk());
+bool PutFinalsOptions(Transaction& t, int category, const FinalsOptions& o, Messages& messages);
 FileOutcome WriteFinalsOptions(int category, const FinalsOptions& options, Messages& messages,
                                Disk& disk = SystemDisk());
 
@@ -130,6 +142,7 @@ struct FinalsLadder {
     std::array<std::int32_t, 4> goUp{};
 };
 FileOutcome ReadFinalsLadder(int category, FinalsLadder& ladder, Disk& disk = SystemDisk());
+bool PutFinalsLadder(Transaction& t, int category, const FinalsLadder& l, Messages& messages);
 FileOutcome WriteFinalsLadder(int category, const FinalsLadder& ladder, Messages& messages,
                               Disk& disk = SystemDisk());
 

@@ -48,11 +48,6 @@ struct LevelValues {
 };
 LevelValues LevelsOf(const FinalsLadder& ladder, int finalsRuns);
 
-// The starting level a category's runs count gives.
-inline int StartLevelOf(int finalsRuns) {
-    return finalsRuns / 2;
-}
-
 using QualifRanking = std::array<Text<40>, kParticipants>;
 using RunNames = std::array<Text<40>, kCarSlots>;
 

@@ -1,8 +1,9 @@
 #include "finals/closure.h"
 
 #include <algorithm>
-#include <functional>
 #include <memory>
+
+#include "qualification/overall_classification.h"
 
 namespace velkaro {
 
@@ -94,7 +95,7 @@ void BuildClosureTable(const ClosureInput& in, ClosureTable& table) {
 
 namespace {
 
-constexpr std::size_t kLadderAt = 0, kOverallAt = 1, kRoundsAt = 2, kRunsAt = kRoundsAt + kRounds;
+constexpr std::size_t kLadderAt = 0, kRunsAt = 1;
 constexpr std::size_t kClosureSections = kRunsAt + 2 * (kFinalsLevels + 1);
 
 }  // namespace
@@ -107,7 +108,6 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
     in.rankingCount = std::clamp(cat.participants, 0, kParticipants);
     in.participants = in.rankingCount;
     in.startLevel = std::clamp(StartLevelOf(cat.finalsRuns), 0, kFinalsLevels);
-    int rounds = std::clamp(cat.rounds, 0, kRounds);
 
     EventFile f;
     if (!f.Open(disk)) {
@@ -116,10 +116,6 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
     }
     std::array<SectionTitle, kClosureSections> titles{};
     titles[kLadderAt] = FinalsLadderTitle(category);
-    titles[kOverallAt] = OverallClassificationTitle(category);
-    for (int r = 1; r <= rounds; ++r) {
-        titles[kRoundsAt + std::size_t(r - 1)] = RoundClassificationTitle(category, r);
-    }
     for (int level = 0; level <= in.startLevel; ++level) {
         titles[kRunsAt + 2 * std::size_t(level)] = FinalsRunTitle(category, level, 'A');
         if (level > 0) {
@@ -136,41 +132,14 @@ bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& in,
         for (int k = 0; k < 9; ++k) fields.NextInt();  // durations and delays
         for (std::int32_t& d : in.direct) d = fields.NextInt();
     }
-    int best = 1;
-    if (found(kOverallAt)) {
-        LineReader lines(f.bytes, at[kOverallAt].body);
-        FieldReader first(lines.Next());
-        first.Next();  // the equality keyword
-        best = std::clamp(first.NextInt(), 0, kRounds);
-        for (int i = 0; i < in.rankingCount && !lines.AtEnd(); ++i) {
-            FieldReader(lines.Next()).NextText(in.ranking[std::size_t(i)]);
-        }
-    }
-
-    // Each driver's points in his best rounds, as the overall ranking summed them.
-    std::array<std::array<std::int32_t, kRounds>, kParticipants> points{};
-    for (int r = 1; r <= rounds; ++r) {
-        if (!found(kRoundsAt + std::size_t(r - 1))) continue;
-        LineReader lines(f.bytes, at[kRoundsAt + std::size_t(r - 1)].body);
-        lines.Next();  // the keyword and the scale
-        for (int i = 0; i < in.rankingCount && !lines.AtEnd(); ++i) {
-            FieldReader fields(lines.Next());
-            Text<40> name;
-            fields.NextText(name);
-            for (int k = 0; k < 3; ++k) fields.NextInt();  // laps, total time, best lap
-            std::int32_t score = fields.NextInt();
-            if (name.Empty()) continue;
-            for (int pos = 0; pos < in.rankingCount; ++pos) {
-                if (in.ranking[std::size_t(pos)] == name) {
-                    points[std::size_t(pos)][std::size_t(r - 1)] = score;
-                }
-            }
-        }
-    }
+    // The ranking as the overall form computes it now: a round validated again since the
+    // overall classification was stored must move the drivers here as it does there.
+    OverallNotes notes;
+    auto sheet = std::make_unique<OverallSheet>(OpenOverallSheet(category, notes, disk));
     for (int pos = 0; pos < in.rankingCount; ++pos) {
-        std::array<std::int32_t, kRounds>& p = points[std::size_t(pos)];
-        std::sort(p.begin(), p.end(), std::greater<>());
-        for (int k = 0; k < best; ++k) in.points[std::size_t(pos)] += p[std::size_t(k)];
+        const OverallEntry& entry = sheet->ranked[std::size_t(pos)];
+        in.ranking[std::size_t(pos)] = entry.name;
+        in.points[std::size_t(pos)] = entry.total;
     }
 
     auto cars = std::make_unique<RunCars>();

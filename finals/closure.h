@@ -55,9 +55,10 @@ struct ClosureInput {
 
 void BuildClosureTable(const ClosureInput& input, ClosureTable& table);
 
-// Gathers the input from the event file: the stored overall ranking, each driver's points in
-// his best rounds from the stored round classifications, the ladder, and the finals runs
-// (a missing run counts as not run). False when the event file cannot be read (reported).
+// Gathers the input from the event file: the overall ranking and its totals as the overall form
+// computes them from the stored round classifications (with the stored keyword and number of
+// best rounds), the ladder, and the finals runs (a missing run counts as not run). False when
+// the event file cannot be read (reported).
 bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& input,
                       Messages& messages, Disk& disk = SystemDisk());
 

@@ -1,6 +1,7 @@
 #include "finals/finals_run.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "event/event_file.h"
@@ -125,27 +126,46 @@ bool FinalsRunToRecord(const RunEngine& e) {
     return RunHoldsResult(e.tables.cars);
 }
 
-bool RecordLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
-    if (!FinalsRunToRecord(e)) return false;
+FileOutcome StoreLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
     std::size_t c = std::size_t(e.category - 1);
-    CategoryRecord& cat = model.header.categories[c];
+    EventHeader header = model.header;
+    CategoryRecord& cat = header.categories[c];
     std::array<SectionTitle, 2> sources =
         SourceTitles(e.category, e.finalsLevel, e.finalsLetter, StartLevelOf(cat.finalsRuns));
     std::array<RelatedRun, 2> related{RelatedRun{sources[0].View(), 2},
                                       RelatedRun{sources[1].View(), 2}};
-    if (!RunWritten(WriteFinalsRunResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(),
-                                         1, related, e.trailer, messages, disk),
-                    messages, disk)) {
-        return false;
-    }
     cat.finalsState = 2;
-    if (!RunWritten(WriteEventHeader(model.header, disk), messages, disk)) return false;
-    model.runDone.flags[c][std::size_t(FinalsFlagIndex(e.finalsLevel, e.finalsLetter))] =
+    auto flags = std::make_unique<RunDoneFlags>(model.runDone);
+    flags->flags[c][std::size_t(FinalsFlagIndex(e.finalsLevel, e.finalsLetter))] =
         RunHoldsResult(e.tables.cars) ? 1 : 0;
-    if (!RunWritten(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
+    Transaction t{EventStore{disk}};
+    PutFinalsRunResult(t, e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), 1, related,
+                       e.trailer, messages);
+    PutRunDoneFlags(t, *flags, messages);
+    PutEventHeader(t, header);
+    FileOutcome out = t.Commit();
+    if (out != FileOutcome::Done) return out;
+    model.header = header;
+    model.runDone = *flags;
     e.holdsResults = 1;
     e.finalsStatus = 1;
-    return true;
+    e.resultHeld = false;
+    return out;
+}
+
+bool RecordEndedRun(RunEngine& e, EventModel& model, Disk& disk) {
+    const bool finals = e.kind == RunKind::FinalsRun;
+    if (finals ? !FinalsRunToRecord(e) : !RunToRecord(e, model)) return false;
+    NoticeMessages quiet(e);
+    FileOutcome out = finals ? StoreLoadedFinalsRun(e, model, quiet, disk)
+                             : StoreLoadedRun(e, model, quiet, disk);
+    if (out == FileOutcome::Unavailable) NoteRunHeld(e, disk);
+    return out == FileOutcome::Done;
+}
+
+bool RecordLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
+    if (!FinalsRunToRecord(e)) return false;
+    return RunWritten(StoreLoadedFinalsRun(e, model, messages, disk), messages, disk);
 }
 
 }  // namespace velkaro

@@ -40,9 +40,18 @@ bool LoadFinalsRun(RunEngine& engine, int category, int level, char letter,
 bool FinalsRunToRecord(const RunEngine& engine);
 
 // Stores the run (status 1) and marks the runs it was filled from (status 2), sets the
-// category's finals state to 2 in the header and the run as run in the flags. False when there
-// was nothing to store or a write failed (reported); the run then waits for another try.
+// category's finals state to 2 in the header and the run as run in the flags, in one change of
+// the event file. False when there was nothing to store or the write failed (reported); the run
+// then waits for another try.
 bool RecordLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages,
                            Disk& disk = SystemDisk());
+// The run that has just ended, heat or finals run, recorded there and then (from the tick, so
+// nothing opens a box): true when it was written. What could not be is held in the panel and
+// told as a notice, to be written at the next chance.
+bool RecordEndedRun(RunEngine& engine, EventModel& model, Disk& disk);
+
+// The same change for a run FinalsRunToRecord accepts, the failure left to the caller to tell.
+FileOutcome StoreLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages,
+                                 Disk& disk);
 
 }  // namespace velkaro

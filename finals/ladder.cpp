@@ -157,6 +157,14 @@ FinalsLadder LadderToStore(const FinalsLadder& ladder) {
     return l;
 }
 
+FileOutcome SaveFinalsArrangement(int category, const EventHeader& header,
+                                  const FinalsLadder& ladder, Messages& messages, Disk& disk) {
+    Transaction t{EventStore{disk}};
+    PutFinalsLadder(t, category, LadderToStore(ladder), messages);
+    PutEventHeader(t, header);
+    return t.Commit();
+}
+
 void ChooseFinalsStart(FinalsOptions& o, StartMode start) {
     o.start = start;
     if (start == StartMode::Staggered) o.endAtTime = TimeEnd::FinishLap;

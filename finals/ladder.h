@@ -79,6 +79,10 @@ bool GenerateAllowed(const FinalsLadder& ladder);
 bool LadderStructureLocked(int finalsState);
 // What is stored: a duration of 0 becomes 1.
 FinalsLadder LadderToStore(const FinalsLadder& ladder);
+// "Generate": the ladder as stored and the header giving the category's finals runs, in one
+// change of the event file.
+FileOutcome SaveFinalsArrangement(int category, const EventHeader& header,
+                                  const FinalsLadder& ladder, Messages& messages, Disk& disk);
 
 // The finals options: choosing the staggered start forces the drivers to finish their lap and
 // takes the sound-signal end away; the other starts give it back.

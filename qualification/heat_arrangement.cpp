@@ -238,17 +238,18 @@ bool Generate(Arrangement& a, Messages& messages, Disk& disk) {
     if (cat == nullptr) return true;
     cat->rounds = a.rounds;
     cat->heatsPerRound = a.heats;
-    if (WriteEventHeader(header, disk) != FileOutcome::Done) {
-        messages.Error(kRaceFileNotFound);
-        return true;
-    }
-    a.header = header;
     auto list = std::make_unique<HeatSlotList>();
     list->qualificationStarted = cat->qualificationStarted;
     list->driversPerHeat = a.driversPerHeat;
     list->rounds = a.rounds;
     for (std::size_t s = 0; s < a.heatSlots.size(); ++s) list->places[s] = a.heatSlots[s].name;
-    ReportUnavailable(WriteHeatSlotList(a.category, *list, false, messages, disk), messages);
+    // The counts and the heats they count change together.
+    Transaction t{EventStore{disk}};
+    PutHeatSlotList(t, a.category, *list, false, messages);
+    PutEventHeader(t, header);
+    FileOutcome out = t.Commit();
+    if (out == FileOutcome::Done) a.header = header;
+    ReportUnavailable(out, messages);
     return true;
 }
 

@@ -321,16 +321,19 @@ FileOutcome SaveOverallSheet(const OverallSheet& sheet, Messages& messages, Disk
     }
     EventHeader header;
     FileOutcome out = ReadEventHeader(header, disk);
-    if (out == FileOutcome::Done && sheet.category >= 1 && sheet.category <= header.categoryCount) {
-        header.categories[At(sheet.category - 1)].finalsState = 1;
-        out = WriteEventHeader(header, disk);
-    }
     if (!ReportUnavailable(out, messages)) return out;
     OverallClassification c;
     c.keyword = sheet.keyword;
     c.bestRounds = sheet.bestRounds;
     for (int i = 0; i < p; ++i) c.names[At(i)] = sheet.ranked[At(i)].name;
-    out = WriteOverallClassification(sheet.category, p, c, messages, disk);
+    // The ranking and the state that opens the finals to it are stored together.
+    Transaction t{EventStore{disk}};
+    PutOverallClassification(t, sheet.category, p, c, messages);
+    if (sheet.category >= 1 && sheet.category <= header.categoryCount) {
+        header.categories[At(sheet.category - 1)].finalsState = 1;
+        PutEventHeader(t, header);
+    }
+    out = t.Commit();
     ReportUnavailable(out, messages);
     return out;
 }

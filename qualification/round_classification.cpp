@@ -151,36 +151,17 @@ void ClassifyRound(RoundClassification& c, int participants) {
 
 namespace {
 
-bool InRange(std::string_view field, std::int32_t lo, std::int32_t hi, std::int32_t& value) {
-    if (!StartsWithNumber(field)) return false;
-    value = ParseInt(field);
-    return value >= lo && value <= hi;
-}
-
-// A car line as the run control writes it: name, passing count n, laps, total time, the last
-// lap, best lap, then n + 1 race times. False when any of it is missing or out of range.
-bool ParseCarLine(std::string_view text, RoundResult& line) {
-    FieldReader fields(text);
-    fields.NextText(line.name);
-    std::int32_t passings = 0, lastLap = 0;
-    bool whole =
-        !line.name.Empty() && InRange(fields.Next(), 0, kMaxPassings, passings) &&
-        InRange(fields.Next(), 0, kMaxPassings, line.laps) &&
-        InRange(fields.Next(), 0, kNoTime, line.totalTime) &&
-        InRange(fields.Next(), std::numeric_limits<std::int32_t>::min(), kNoTime, lastLap) &&
-        InRange(fields.Next(), 0, kNoTime, line.bestLap);
-    for (int i = 0; whole && i <= passings; ++i) whole = StartsWithNumber(fields.Next());
-    return whole;
-}
-
-}  // namespace
-
-namespace {
-
 void ParseHeat(LineReader& r, int wanted, HeatLines& out, HeatRead& read) {
+    auto car = std::make_unique<RunCar>();
     for (int k = 0; k < wanted; ++k) {
         RoundResult& line = out[At(k)];
-        if (ParseCarLine(r.Next(), line) || line.name.View() == kEmptySlotName) continue;
+        *car = RunCar{};
+        bool whole = ReadCarLine(r.Next(), *car);
+        line.name = car->driverName;
+        line.laps = car->laps;
+        line.totalTime = car->totalTime;
+        line.bestLap = car->bestLap;
+        if (whole || line.name.View() == kEmptySlotName) continue;
         // Shown as a driver who ran without a time: placed, counted, no points.
         Text<40> name = line.name;
         line = RoundResult{};

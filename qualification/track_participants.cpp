@@ -137,16 +137,12 @@ bool SaveParticipants(int category, const ParticipantsWork& work, EventHeader& h
     cat.participants = work.count;
     cat.rounds = 0;
     cat.heatsPerRound = 0;
-    if (WriteEventHeader(header, disk) != FileOutcome::Done) {
-        messages.Error(kRaceFileNotFound);
-        return false;
-    }
-    FileOutcome written = WriteParticipants(category, work.table, messages, disk);
-    if (written != FileOutcome::Done) {
-        ReportUnavailable(written, messages);
-        return false;
-    }
-    written = WriteHeatSlotList(category, work.heatSlots, true, messages, disk);
+    // The count in the header, the list and its heat slots go to the file together.
+    Transaction t{EventStore{disk}};
+    PutParticipants(t, category, work.table, messages);
+    PutHeatSlotList(t, category, work.heatSlots, true, messages);  // appended after the list
+    PutEventHeader(t, header);
+    FileOutcome written = t.Commit();
     ReportUnavailable(written, messages);
     return written == FileOutcome::Done;
 }

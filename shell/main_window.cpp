@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCursor>
+#include <QDateTime>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -26,24 +28,27 @@
 #include "databases/circuits_file.h"
 #include "databases/forms/database_forms.h"
 #include "databases/transponder_sets.h"
+#include "event/damage.h"
 #include "event/event_file.h"
 #include "event/event_tree.h"
+#include "event/resume.h"
 #include "event/run_results_files.h"
 #include "finals/finals_run.h"
 #include "finals/forms/finals_forms.h"
+#include "forms_kit/form_kit.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/disk.h"
 #include "platform/program_folder.h"
-#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
+#include "shell/live_options.h"
 #include "shell/live_screen_widget.h"
 #include "shell/menus.h"
 #include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
-#include "shell/pictures.h"
 #include "shell/race_panel.h"
 #include "shell/unknown_chips_panel.h"
 #include "timing/classification.h"
@@ -77,10 +82,10 @@ class LimitedEditDelegate final : public QStyledItemDelegate {
 
 }  // namespace
 
-MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
+MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     : QMainWindow(parent),
       platform_(platform),
-      host_{this, platform, state_, [this] { RebuildTree(); }},
+      host_{this, platform, [this] { RebuildTree(); }},
       heartbeat_(10, [this] { OnTick(); }) {
     // 1. Menus; 2. the window.
     setObjectName("classeF");
@@ -98,15 +103,45 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
         screenH_ = screen->geometry().height();
     }
 
-    // 4. The event worked on before this start survives in the crash copy.
-    RecoverWorkingCopy();
-    if (SystemDisk().Exists(kWorkingCopy) && !CopyFileReplacing(kWorkingCopy, kCrashCopy)) {
-        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
+    // 4. The event worked on before this start survives in a dated crash copy and is reopened;
+    // a blank one is neither kept nor resumed, so that a second start never loses the event.
+    Disk& disk = *platform_.disk;
+    RecoverWorkingCopy(disk);
+    std::optional<std::string> previous = ReadWholeFile(disk, kWorkingCopy);
+    const bool holds = previous && HoldsAnEvent(*previous);
+    LocalDateTime changed;
+    if (holds) {
+        QDateTime at =
+            QFileInfo(QString::fromStdString(FileSystemName(kWorkingCopy))).lastModified();
+        changed = {at.date().year(),
+                   at.date().month(),
+                   at.date().day(),
+                   at.time().hour(),
+                   at.time().minute(),
+                   at.time().second(),
+                   0,
+                   at.date().dayOfWeek() % 7};
+        QDir().mkpath(QString::fromStdString(FileSystemName(kCrashFolder)));
+        if (KeepCrashCopy(platform_.clock.Now(), disk) == CrashCopy::Failed) {
+            platform_.messages.Error(
+                CannotWrite(disk.LastFault(), CrashCopyName(platform_.clock.Now())));
+        }
+        if (!CopyFileReplacing(kWorkingCopy, kCrashCopy)) {
+            platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
+        }
     }
+    // A copy that a fault left damaged is told first: the director may go on with what can be
+    // read of it or start blank, the damaged file kept either way.
+    const bool resume = holds && CheckPreviousEvent(*previous, kCrashCopy, platform_.messages) !=
+                                     PreviousEvent::Blank;
+    recent_ = ReadRecentEvents(disk);
+    FillRecentMenu();
 
-    // 6 and 7. A new event with one category.
+    // 6 and 7. The previous event, or a new one with one category.
     ClearEvent();
-    if (CreateNewEventFile("CATEGORY 1") != FileOutcome::Done) {
+    if (resume) {
+        state_.eventPath = recent_.current.View();
+    } else if (CreateNewEventFile("CATEGORY 1", disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     ReadEventBack();
@@ -117,6 +152,16 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     engine.clockSource = &platform_.clock;
     engine.sound = &platform_.sounds;
     engine.messages = &platform_.messages;
+    // A run is recorded the moment it ends, inside the tick: what the disk refuses stays in the
+    // panel for the next chance, and a notice says so.
+    engine.runEnded = [this](RunEngine& e) {
+        if (!RecordEndedRun(e, state_.event, *platform_.disk)) return;
+        for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+            if ((*it)->data(0, kCodeRole).toInt() != e.nodeCode) continue;
+            (*it)->setIcon(0, Picture(kTreeIcons[kImageRunDone]));
+            (*it)->setData(0, kImageRole, int(kImageRunDone));
+        }
+    };
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
     if (!LoadCircuits(engine.circuits)) platform_.messages.Error(kCircuitsFileNotFound);
@@ -163,10 +208,22 @@ MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
     // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
     BuildPanel();
     RegisterCommands();
+    StartLivePage();
     ClearRunPanel();
     ShowAlerts();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
     state_.circuitIndex = kNoCircuit;
+    if (resume) {
+        ReadEventBack();  // the event's own minimum lap time and circuit over the defaults
+        std::string name(state_.track.eventName.View());
+        if (name.empty() && !state_.eventPath.empty()) {
+            name = FromQString(QFileInfo(ToQString(state_.eventPath)).completeBaseName());
+        }
+        if (name.empty()) name = state_.event.header.categories[0].name.View();
+        Text<256> notice = ResumedNotice(name, changed);
+        PostNotice(state_.engine.notices, platform_.clock.TickMs(), notice.View());
+        ShowAlerts();
+    }
     ApplyTitle();
     live_->Remeasure(0);
 
@@ -199,6 +256,17 @@ void MainWindow::BuildMenuBar() {
             }
             connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
             actions_[e.id] = a;
+        }
+        // The event files loaded or saved, between the two separators above "Quit".
+        if (auto quit = actions_.find(kQuitCommand); quit != actions_.end() && !recentMenu_) {
+            QList<QAction*> entries = menu->actions();
+            qsizetype at = entries.indexOf(quit->second);
+            if (at >= 1) {
+                recentMenu_ = new QMenu("Recent events", menu);
+                recentMenu_->setObjectName("Recent events");
+                recentMenu_->menuAction()->setObjectName("Recent events");
+                menu->insertMenu(entries[at - 1], recentMenu_);
+            }
         }
     }
 }
@@ -599,13 +667,29 @@ void MainWindow::RegisterCommands() {
     for (int k = 0; k < kCarSlots; ++k) {
         c.Add(kFirstCarButton + k, [this, k] { CarButton(state_.engine, k); });
     }
-    RegisterTimingForms(c, host_);
-    RegisterDatabaseForms(c, host_);
-    RegisterFinalsForms(c, host_);
-    RegisterQualificationForms(c, host_);
-    RegisterAnalysisForms(c, host_);
-    RegisterShellForms(c, host_);
-    RegisterClassificationForms(c, host_);
+    // Each subsystem's forms see only the part of the state that is theirs.
+    AppState& s = state_;
+    RegisterTimingForms(c, host_, {s.link, s.engine});
+    RegisterDatabaseForms(
+        c, host_, {s.engine, s.circuitIndex, s.track, s.transponderSets, s.event.header, s.link});
+    RegisterFinalsForms(c, host_, {s.event.header, s.track});
+    RegisterQualificationForms(
+        c, host_, {s.event, s.track, s.minimumLapSeconds, s.circuitIndex, s.engine.circuits});
+    RegisterAnalysisForms(c, host_, {s.programFolder, s.engine});
+    RegisterShellForms(c, host_, s);
+    RegisterClassificationForms(c, host_, s.event.header);
+}
+
+void MainWindow::StartLivePage() {
+    liveServer_ = new LiveServer(state_.engine, this);
+    QWidget* sound = PanelControl(kSoundOffText);
+    liveAddress_ = Name(new QLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
+    QRect r = sound->geometry();
+    liveAddress_->setGeometry(r.translated(0, r.height() + 2));
+    liveAddress_->setFont(sound->font());
+    liveAddress_->show();
+    RegisterLiveForms(commands_, host_, *liveServer_, *liveAddress_);
+    ApplyLiveSettings(*liveServer_, ReadLiveSettings(), *liveAddress_);
 }
 
 void MainWindow::RunCommand(int id) {
@@ -652,6 +736,7 @@ void MainWindow::NewEvent() {
     if (a == MessageAnswer::Cancel) return;
     if (a == MessageAnswer::Yes && !SaveBeforeLeaving()) return;
     state_.eventPath.clear();
+    NoteEventFile();
     ApplyTitle();
     ClearEvent();
     SetCurrentFolder(state_.programFolder);
@@ -666,7 +751,10 @@ void MainWindow::LoadEvent() {
     std::optional<std::string> chosen =
         platform_.dialogs.OpenFile(state_.programFolder, {kRaceFilter, kRacePattern});
     SetCurrentFolder(state_.programFolder);
-    if (!chosen) return;
+    if (chosen) LoadEventFile(*chosen);
+}
+
+void MainWindow::LoadEventFile(const std::string& chosen) {
     if (platform_.messages.Show("Be careful", "Do you want to save the current race?",
                                 MessageButtons::YesNo,
                                 MessageIcon::Question) == MessageAnswer::Yes &&
@@ -675,10 +763,11 @@ void MainWindow::LoadEvent() {
     }
     SetCurrentFolder(state_.programFolder);
     // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
-    if (CopyIntoWorkingCopy(*chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
+    if (CopyIntoWorkingCopy(chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
         return;
     }
-    state_.eventPath = *chosen;
+    state_.eventPath = chosen;
+    NoteEventFile();
     ApplyTitle();
     ClearEvent();
     ReadEventBack();
@@ -694,6 +783,7 @@ bool MainWindow::Save() {
     }
     bool copied = SaveWorkingCopyAs(state_.eventPath, platform_.messages, *platform_.disk) ==
                   FileOutcome::Done;
+    if (copied) NoteEventFile();
     state_.engine.saveAllowed = true;
     RefreshPanel(state_.engine);
     ApplyPanel(true);
@@ -716,6 +806,28 @@ bool MainWindow::SaveAs() {
     state_.eventPath = WithRaceExtension(*name);
     ApplyTitle();
     return Save();
+}
+
+// The recent files only help: a list that cannot be written costs no work, and says nothing.
+void MainWindow::NoteEventFile() {
+    NoteRecentEvent(recent_, state_.eventPath);
+    WriteRecentEvents(recent_, *platform_.disk);
+    FillRecentMenu();
+}
+
+void MainWindow::FillRecentMenu() {
+    if (recentMenu_ == nullptr) return;
+    recentMenu_->clear();
+    for (int i = 0; i < recent_.count; ++i) {
+        std::string path(recent_.files[std::size_t(i)].View());
+        QAction* a = recentMenu_->addAction(ToQString(path));
+        a->setObjectName(QString("recent%1").arg(i + 1));
+        connect(a, &QAction::triggered, this, [this, path] {
+            SetCurrentFolder(state_.programFolder);
+            LoadEventFile(path);
+        });
+    }
+    recentMenu_->setEnabled(recent_.count > 0);
 }
 
 void MainWindow::NewCategory() {
@@ -915,8 +1027,9 @@ void MainWindow::ShutDown() {
     WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
     state_.display.columnWidths = state_.widths;
     heartbeat_.Stop();
-    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
-        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kDisplaySettingsFile));
+    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,
+                              *platform_.disk)) {
+        platform_.messages.Error(CannotWrite(platform_.disk->LastFault(), kDisplaySettingsFile));
     }
     if (state_.link.port) ClosePort(*state_.link.port);
 }

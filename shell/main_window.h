@@ -3,12 +3,16 @@
 #include <QMainWindow>
 #include <map>
 
+#include "event/resume.h"
+#include "forms_kit/form_host.h"
 #include "shell/app_state.h"
-#include "shell/form_host.h"
 #include "shell/heartbeat.h"
 #include "shell/live_table_editing.h"
 
+class QLabel;
+
 class QAction;
+class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -16,6 +20,7 @@ namespace velkaro {
 
 class LiveScreenWidget;
 class UnknownChipsPanel;
+class LiveServer;
 
 // The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
 // start-up sequence as it is made; ConnectDecoder and StartTimer finish it once it is shown.
@@ -23,7 +28,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    MainWindow(ShellPlatform& platform, QWidget* parent = nullptr);
+    MainWindow(AppPlatform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Reads the interface settings and looks for the decoder on its port (start-up messages; no
@@ -52,6 +57,7 @@ class MainWindow final : public QMainWindow {
     void BuildMenuBar();
     void BuildPanel();
     void RegisterCommands();
+    void StartLivePage();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
     void OnTick();
@@ -63,6 +69,9 @@ class MainWindow final : public QMainWindow {
     void ReadEventBack();
     void NewEvent();
     void LoadEvent();
+    void LoadEventFile(const std::string& chosen);
+    void NoteEventFile();
+    void FillRecentMenu();
     bool Save();
     bool SaveBeforeLeaving();
     bool SaveAs();
@@ -83,7 +92,7 @@ class MainWindow final : public QMainWindow {
     void RemoveEditControls();
     void GiveUnknownChip(int chip, int slot, bool toParticipant);
 
-    ShellPlatform& platform_;
+    AppPlatform& platform_;
     AppState state_;
     FormHost host_;
     int screenW_ = 1600;
@@ -91,10 +100,14 @@ class MainWindow final : public QMainWindow {
     LiveScreenWidget* live_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     std::map<int, QAction*> actions_;
+    QMenu* recentMenu_ = nullptr;
+    RecentEvents recent_;
     CommandRegistry commands_;
     std::map<int, QWidget*> panel_;
     UnknownChipsPanel* unknownChips_ = nullptr;
     Heartbeat heartbeat_;
+    LiveServer* liveServer_ = nullptr;  // off unless the director turned it on
+    QLabel* liveAddress_ = nullptr;
     bool shutDown_ = false;
     bool fillingTree_ = false;
     std::string linkDownShown_;

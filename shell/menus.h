@@ -51,7 +51,8 @@ inline constexpr std::array kPlanningMenu{
 inline constexpr std::array kSettingsMenu{
     MenuEntry{kSoundsCommand, "Sounds", true},       kSeparator,
     MenuEntry{kDisplayCommand, "Display", true},     kSeparator,
-    MenuEntry{kInterfaceCommand, "Interface", true},
+    MenuEntry{kInterfaceCommand, "Interface", true}, kSeparator,
+    MenuEntry{kLivePageCommand, "Live page", false},
 };
 inline constexpr std::array kHelpMenu{MenuEntry{kHelpCommand, "Help", false}};
 

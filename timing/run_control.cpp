@@ -414,7 +414,8 @@ void StopCommand(RunEngine& e) {
     // A countdown abandoned leaves the run armed.
     if (RunInProgress(e.phase) && e.phase != RunPhase::Running) e.phase = RunPhase::Armed;
     bool circuitsLost = false;
-    if (e.phase == RunPhase::Running) {
+    const bool ended = e.phase == RunPhase::Running;
+    if (ended) {
         e.phase = RunPhase::Over;
         AnnounceRunStopped(e.soundSettings, *e.sound);
         for (RunCar& car : e.tables.cars) car.finished = 1;
@@ -427,6 +428,7 @@ void StopCommand(RunEngine& e) {
     if (e.phase != RunPhase::Armed) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
     RefreshPanel(e);
+    if ((ended || e.resultHeld) && e.runEnded) e.runEnded(e);
     // The end rules stop the run from inside the tick: told without a box, like the link.
     if (circuitsLost) PostNotice(e.notices, e.clockSource->TickMs(), kCircuitsFileNotFound);
 }
@@ -439,6 +441,7 @@ void ClearCommand(RunEngine& e) {
     }
     e.phase = RunPhase::Armed;
     e.holdsResults = 0;
+    e.resultHeld = false;  // the director chose to erase it
     RunTables& t = e.tables;
     ResetRunCars(t.cars);
     t.carsInUse = InitStandings(t.standings, t.cars);

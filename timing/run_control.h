@@ -181,6 +181,10 @@ struct RunEngine {
 
     // Told of every passing the run deals with (see RunHooks::passingTaken); may be empty.
     std::function<void(const Passing&, int slot, bool counted)> passingLog;
+    // Told the moment a run ends (Stop, or its end rules), its cars settled, and at a Stop while
+    // an ended run is still held unwritten: the shell records it there and then. May be empty.
+    std::function<void(RunEngine&)> runEnded;
+    bool resultHeld = false;  // the run ended, the disk refused it: written at the next chance
 
     // For the shell: re-apply `panel` when panelChanges moves, repaint when repaints moves.
     PanelEnables panel;

@@ -1,6 +1,7 @@
 #include "timing/run_loading.h"
 
 #include <algorithm>
+#include <memory>
 #include <string>
 
 #include "event/event_file.h"
@@ -40,6 +41,7 @@ bool BeginLoading(RunEngine& e) {
     if (RunInProgress(e.phase) || ScanOn(e.phase)) return false;
     RunTables& t = e.tables;
     e.modifyResultsAllowed = true;
+    e.resultHeld = false;
     e.phase = RunPhase::Armed;
     ClearRunCars(t.cars);
     ClearStandings(t.standings);
@@ -215,20 +217,58 @@ bool RunWritten(FileOutcome outcome, Messages& messages, const Disk& disk) {
     return false;
 }
 
+FileOutcome StoreLoadedRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
+    std::size_t c = static_cast<std::size_t>(e.category - 1);
+    EventHeader header = model.header;
+    header.categories[c].qualificationStarted = 1;
+    auto flags = std::make_unique<RunDoneFlags>(model.runDone);
+    flags->flags[c][static_cast<std::size_t>(HeatFlagIndex(e.round, e.heat))] = 1;
+    // A heat whose result is stored is run and its category started, or none of it is.
+    Transaction t{EventStore{disk}};
+    PutHeatResult(t, e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), e.trailer, messages);
+    PutRunDoneFlags(t, *flags, messages);
+    PutEventHeader(t, header);
+    FileOutcome out = t.Commit();
+    if (out != FileOutcome::Done) return out;
+    model.header = header;
+    model.runDone = *flags;
+    e.holdsResults = 1;
+    e.resultHeld = false;
+    return out;
+}
+
 bool RecordLoadedRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
     if (!RunToRecord(e, model)) return false;
-    if (!RunWritten(WriteHeatResult(e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(),
-                                    e.trailer, messages, disk),
-                    messages, disk)) {
-        return false;
+    return RunWritten(StoreLoadedRun(e, model, messages, disk), messages, disk);
+}
+
+MessageAnswer NoticeMessages::Show(std::string_view, std::string_view text, MessageButtons,
+                                   MessageIcon) {
+    PostNotice(engine_.notices, engine_.clockSource ? engine_.clockSource->TickMs() : 0, text);
+    return MessageAnswer::Ok;
+}
+
+void NoteRunHeld(RunEngine& e, const Disk& disk) {
+    e.resultHeld = true;
+    std::string why;
+    switch (disk.LastFault()) {
+        case DiskFault::Full:
+            why = "the disk is full";
+            break;
+        case DiskFault::Denied:
+            why = "the file is read-only";
+            break;
+        case DiskFault::Missing:
+            why = "the event file is missing";
+            break;
+        default:
+            why = "the disk reported an error";
+            break;
     }
-    std::size_t c = static_cast<std::size_t>(e.category - 1);
-    model.header.categories[c].qualificationStarted = 1;
-    if (!RunWritten(WriteEventHeader(model.header, disk), messages, disk)) return false;
-    model.runDone.flags[c][static_cast<std::size_t>(HeatFlagIndex(e.round, e.heat))] = 1;
-    if (!RunWritten(WriteRunDoneFlags(model.runDone, messages, disk), messages, disk)) return false;
-    e.holdsResults = 1;
-    return true;
+    std::string run = e.kind == RunKind::FinalsRun ? std::string(e.runHeader.View())
+                                                   : "Heat " + std::to_string(e.heat);
+    NoticeMessages(e).Show({}, "Result of " + run + " not yet written: " + why, MessageButtons::Ok,
+                           MessageIcon::Information);
 }
 
 void UnloadRun(RunEngine& e) {
@@ -238,6 +278,7 @@ void UnloadRun(RunEngine& e) {
     e.kind = RunKind::None;
     e.phase = RunPhase::NoRun;
     e.holdsResults = e.radioConflict = 0;
+    e.resultHeld = false;
     e.carButtons.fill(false);
     e.runTitle.Clear();
     e.sectionTitle.Clear();

@@ -75,11 +75,28 @@ inline constexpr std::string_view kRunKept =
 bool RunWritten(FileOutcome outcome, Messages& messages, const Disk& disk);
 
 // Stores the run in its heat's section, marks the category's qualification as started in the
-// header and the heat as run in the flags, in that order. False when there was nothing to
-// store or a write failed (the failure was reported, and why); the run is then still to be
-// recorded, and another call tries again.
+// header and the heat as run in the flags, in one change of the event file. False when there
+// was nothing to store or the write failed (the failure was reported, and why); the run is then
+// still to be recorded, and another call tries again.
 bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages,
                      Disk& disk = SystemDisk());
+// The same change for a run RunToRecord accepts, the failure left to the caller to tell.
+FileOutcome StoreLoadedRun(RunEngine& engine, EventModel& model, Messages& messages, Disk& disk);
+
+// What a write made inside the tick has to say, posted as a notice of the engine, never a box.
+class NoticeMessages final : public Messages {
+  public:
+    explicit NoticeMessages(RunEngine& engine) : engine_(engine) {}
+    MessageAnswer Show(std::string_view title, std::string_view text, MessageButtons buttons,
+                       MessageIcon icon) override;
+
+  private:
+    RunEngine& engine_;
+};
+
+// A run that ended but could not be written is held in the panel, to be written at the next
+// chance (the next Stop, leaving its node, "Save"); the notice says which and why.
+void NoteRunHeld(RunEngine& engine, const Disk& disk);
 
 // No run in the panel (after start-up, "New event" and "Load event"): empty slots, nothing armed,
 // no title, clocks blank.

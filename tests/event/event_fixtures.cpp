@@ -17,6 +17,20 @@ std::string Golden(const std::string& name) {
     return ReadWholeFile(std::string(VELKARO_TEST_DATA) + "/event/" + name);
 }
 
+std::string RealEvent(const std::string& name) {
+    return ReadWholeFile(std::string(VELKARO_TEST_DATA) + "/results/" + name);
+}
+
+std::string CutInside(const std::string& whole, std::string_view title) {
+    std::size_t at = whole.find("\r\n\r\n" + std::string(title) + "\t");
+    EXPECT_NE(at, std::string::npos) << title;
+    if (at == std::string::npos) return whole;
+    at += 4;
+    std::size_t next = whole.find("\r\n\r\n", at);
+    if (next == std::string::npos) next = whole.size();
+    return whole.substr(0, at + (next - at) / 2);
+}
+
 RunCars EmptyRun() {
     RunCars cars{};
     for (int i = 0; i < kCarSlots; ++i) {

@@ -5,11 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "common/run_car.h"
 #include "event/event_file.h"
 #include "platform/fake/fake_messages.h"
 #include "tests/event/fields.h"
 #include "tests/support/test_support.h"
-#include "common/run_car.h"
 
 namespace velkaro::test {
 
@@ -29,6 +29,11 @@ class EventFolderTest : public ::testing::Test {
 
 // The contents of a file of tests/data/event.
 std::string Golden(const std::string& name);
+
+// An event file kept from an end-to-end run (tests/data/results), and the same file ending
+// half-way through the section of `title`.
+std::string RealEvent(const std::string& name);
+std::string CutInside(const std::string& whole, std::string_view title);
 
 // Cars as the run engine leaves them: every slot reset, unused slots named "(NA)" with all
 // their times absent.

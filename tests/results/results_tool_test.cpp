@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "event/section.h"
+#include "finals/closure.h"
 #include "qualification/overall_classification.h"
 #include "qualification/round_classification.h"
 #include "tests/event/event_fixtures.h"
@@ -124,6 +125,113 @@ TEST_F(ResultsTool, TablesAgreeWithTheFormsLogic) {
                   .out.find("Round not completed (6 drivers didn't race)"),
               std::string::npos);
     EXPECT_EQ(WorkingCopy(), before);
+}
+
+// The overall validated, a Final run, then round 2 validated again with another scale: the
+// closure takes its qualification rows, places and points from the ranking as the overall form
+// computes it now, in the table the window and the printout show and in the export; the Final's
+// rows stay as they were.
+TEST_F(ResultsTool, TheClosureRanksTheQualificationAsItStandsNow) {
+    test::WriteHeat(2, 1,
+                    {{"C", 11, 300000, 27000}, {"B", 10, 301000, 29000}, {"A", 9, 300000, 30000}},
+                    messages_);
+    test::WriteHeat(2, 2,
+                    {{"F", 11, 299000, 26000}, {"E", 10, 303000, 29000}, {"D", 9, 302000, 30000}},
+                    messages_);
+    auto validateRound = [&](int round, std::int32_t winner, std::int32_t secondsGap) {
+        RoundNotes notes;
+        RoundSheet sheet = OpenRoundSheet(1, round, notes);
+        SetScaleValue(sheet, 0, winner);
+        SetScaleValue(sheet, 1, secondsGap);
+        ASSERT_EQ(SaveRoundSheet(sheet, messages_), FileOutcome::Done);
+    };
+    validateRound(1, 11, 2);
+    validateRound(2, 11, 2);
+    OverallNotes notes;
+    auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
+    SetBestRounds(*overall, 2);
+    ASSERT_EQ(SaveOverallSheet(*overall, messages_), FileOutcome::Done);
+
+    // A Final of the first four of that ranking.
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    h.categories[0].finalsRuns = 1;
+    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    FinalsLadder ladder;
+    ladder.participants = 4;
+    ladder.direct = {4, 4, 4, 4, 4};
+    ASSERT_EQ(WriteFinalsLadder(1, ladder, messages_), FileOutcome::Done);
+    RunCars final = test::EmptyRun();
+    for (std::size_t i = 0; i < 4; ++i) {
+        final[i].driverName = overall->ranked[3 - i].name;
+        final[i].passingCount = final[i].laps = 12;
+        final[i].totalTime = 300000 + 1000 * std::int32_t(i);
+    }
+    ASSERT_EQ(WriteFinalsRunResult(final, 4, FinalsRunTitle(1, 0, 'A').View(), 1, {}, RunTrailer{},
+                                   messages_),
+              FileOutcome::Done);
+
+    auto closure = [&] {
+        auto in = std::make_unique<ClosureInput>();
+        auto table = std::make_unique<ClosureTable>();
+        EventHeader header;
+        EXPECT_EQ(ReadEventHeader(header), FileOutcome::Done);
+        EXPECT_TRUE(ReadClosureInput(1, header, *in, messages_));
+        BuildClosureTable(*in, *table);
+        return table;
+    };
+    auto finalsRows = [](const ClosureTable& t) {
+        std::string out;
+        for (int r = 0; r < t.count; ++r) {
+            const ClosureRow& row = t.rows[std::size_t(r)];
+            if (row.FromQualification()) continue;
+            out += std::string(row.rank.View()) + ":" + std::string(row.name.View()) + ":" +
+                   std::string(row.level.View()) + ":" + std::to_string(row.place) + ":" +
+                   std::to_string(row.laps) + ":" + std::to_string(row.totalTime) + " ";
+        }
+        return out;
+    };
+    const std::string finalsBefore = finalsRows(*closure());
+    ASSERT_EQ(std::count(finalsBefore.begin(), finalsBefore.end(), ' '), 4) << finalsBefore;
+
+    validateRound(2, 60, 20);
+    overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
+    OverallClassification stored;
+    ASSERT_EQ(ReadOverallClassification(1, 6, stored), FileOutcome::Done);
+    std::string storedOrder, order;
+    for (std::size_t i = 0; i < 6; ++i) {
+        storedOrder += std::string(stored.names[i].View());
+        order += std::string(overall->ranked[i].name.View());
+    }
+    ASSERT_NE(order.substr(4), storedOrder.substr(4));  // the scene moves the qualification rows
+
+    auto table = closure();
+    EXPECT_EQ(finalsRows(*table), finalsBefore);
+    ASSERT_EQ(table->count, 6);
+    std::string csv = "Rank,Driver,Level,Place,Laps,Racetime (ms),Qualif place,Qualif points\r\n";
+    for (int r = 0; r < table->count; ++r) {
+        const ClosureRow& row = table->rows[std::size_t(r)];
+        SCOPED_TRACE(row.name.View());
+        int at = int(order.find(row.name.View()));
+        EXPECT_EQ(row.qualifPlace, at + 1);
+        EXPECT_EQ(row.qualifPoints, overall->ranked[std::size_t(at)].total);
+        if (r >= 4) {
+            EXPECT_EQ(row.name.View(), overall->ranked[std::size_t(r)].name.View());
+        }
+        std::string finals = row.FromQualification()
+                                 ? ",,"
+                                 : std::to_string(row.place) + "," + std::to_string(row.laps) +
+                                       "," + std::to_string(row.totalTime);
+        csv += std::string(row.rank.View()) + "," + std::string(row.name.View()) + "," +
+               std::string(row.level.View()) + "," + finals + "," + std::to_string(at + 1) + "," +
+               std::to_string(row.qualifPoints) + "\r\n";
+    }
+    // A won round 1 (11) and was 5th of round 2 on the new scale (60 - 20 - 1 - 1 - 1).
+    EXPECT_EQ(table->rows[3].name.View(), "A");
+    EXPECT_EQ(table->rows[3].qualifPoints, 48);
+    ToolRun r = Tool({"closure", event_, "--category", "1", "--format", "csv"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, csv);
 }
 
 // Bad input and damaged files: the status, one line on standard error, the section named.

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "event/event_file.h"
+#include "finals/finals_run.h"
+#include "platform/fake/faulty_disk.h"
 #include "tests/timing/engine_fixture.h"
 #include "timing/run_loading.h"
 
@@ -59,6 +61,39 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
     EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.tables.rows[0].driverName), "over|Driver 1");
     EXPECT_EQ(Kept(engine_.tables.cars), Kept(run));
+}
+
+TEST_F(RunEngineEndToEnd, AHeatIsRecordedTheMomentItEndsOrHeldUntilTheDiskTakesIt) {
+    for (bool full : {false, true}) {
+        SCOPED_TRACE(full ? "full disk" : "disk with room");
+        test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
+        EventModel model;
+        ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
+        FaultyDisk disk(SystemDisk());
+        disk.full = full;
+        engine_.runEnded = [&](RunEngine& e) { RecordEndedRun(e, model, disk); };
+        ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, EventForRun{}));
+        const std::uint32_t notices = engine_.notices.posted;
+        StartAndGo();
+        Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
+        ASSERT_EQ(PhaseName(engine_.phase), "over");  // ended by its rule, inside the tick
+
+        RunDoneFlags flags;
+        ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+        EXPECT_EQ(flags.flags[0][HeatFlagIndex(2, 1)], full ? 0 : 1);
+        EXPECT_EQ(engine_.notices.posted - notices, full ? 1u : 0u);
+        if (full) {
+            EXPECT_EQ(NoticeAt(engine_.notices, 0).text,
+                      "Result of Heat 1 not yet written: the disk is full");
+            StopCommand(engine_);  // still full: held, told again
+            EXPECT_EQ(engine_.notices.posted - notices, 2u);
+            disk.full = false;  // room again: the next Stop writes what was held
+            StopCommand(engine_);
+            EXPECT_FALSE(engine_.resultHeld);
+        }
+        EXPECT_EQ(Kept(test::ReadRun("Cat\xE9gorie1M2S1").cars), Kept(engine_.tables.cars));
+        engine_.runEnded = nullptr;
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -10,6 +11,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -17,6 +20,7 @@
 
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
+#include "event/damage.h"
 #include "event/event_file.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
@@ -25,6 +29,7 @@
 #include "platform/fake/fake_sound_player.h"
 #include "platform/fake/faulty_disk.h"
 #include "platform/program_folder.h"
+#include "shell/live_options.h"
 #include "shell/main_window.h"
 #include "shell/race_panel.h"
 #include "tests/support/fake_shell.h"
@@ -80,10 +85,10 @@ class Shell : public ::testing::Test {
     FakeClock clock;
     FakeSerialPort port;
     std::vector<std::string> opened;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
-                               opened.emplace_back(f);
-                               return true;
-                           }};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
+                             opened.emplace_back(f);
+                             return true;
+                         }};
 };
 
 // No box over the empty window: the race panel says there is no decoder and what to do.
@@ -123,11 +128,13 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
     }
     EXPECT_EQ(menus, (QStringList{"File", "Database", "Planning of race", "Settings", "?"}));
     EXPECT_EQ(lines[0].toStdString(),
-              "1001=New event 1002=Load event - 1003=Save 1004=Save as... - - 1005=Quit");
+              "1001=New event 1002=Load event - 1003=Save 1004=Save as... - Recent events=Recent "
+              "events - 1005=Quit");
     EXPECT_EQ(lines[1].toStdString(),
               "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
     EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
-    EXPECT_EQ(lines[3].toStdString(), "1013=Sounds - 1014=Display - 1015=Interface");
+    EXPECT_EQ(lines[3].toStdString(),
+              "1013=Sounds - 1014=Display - 1015=Interface - 1018=Live page");
     EXPECT_EQ(lines[4].toStdString(), "1017=Help");
     // Entries with a picture have one, the others none.
     EXPECT_FALSE(w->Command(1001)->icon().isNull());
@@ -135,15 +142,62 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
     Quit(w);
 }
 
-TEST_F(Shell, StartingTwiceKeepsTheFirstStartsEventInTheCrashCopy) {
+// A start after the program ended reopens the event, under its file's name, and says so; the
+// event stays through a second start, its dated copy is kept once, and the blank event of "New
+// event" never replaces it. "Recent events" brings the saved file back.
+TEST_F(Shell, ARestartResumesTheEventAndABlankNeverReplacesItsCopy) {
     auto w = Start();
-    w->RunCommand(1051);  // the first start's event now has two categories
-    std::string first = Working();
+    const fs::path saved = folder.Path() / "club day.race";
+    dialogs.saveAnswers.push_back(saved.string());
+    w->RunCommand(1051);  // a second category, saved
+    w->RunCommand(1004);
+    w->RunCommand(1051);  // a third, not saved
+    const std::string event = Working();
     Quit(w);
-    ASSERT_EQ(Working(), first);
+    auto copies = [&] {
+        std::string kept;
+        for (const auto& e : fs::directory_iterator(folder.Path() / "Private/Crash")) {
+            if (e.path().extension() == ".race") kept += test::ReadWholeFile(e.path()) + "|";
+        }
+        return kept + test::ReadWholeFile(folder.Path() / "PcCrashRace.race");
+    };
+    auto resumed = [&] {
+        const NoticeLog& notices = w->State().engine.notices;
+        std::string said;
+        for (std::size_t i = 0; i < NoticeCount(notices); ++i) {
+            std::string_view text = NoticeAt(notices, i).text.View();
+            if (text.starts_with("Resumed ")) said += std::string(text.substr(0, 31)) + "|";
+        }
+        return said;
+    };
+    for (int start = 0; start < 2; ++start) {
+        w = Start();
+        EXPECT_EQ(
+            test::Fields(w->Tree()->topLevelItemCount(), w->windowTitle().toStdString(), resumed()),
+            test::Fields(4, "Velkaro:   " + saved.string(), "Resumed club day, last changed |"));
+        EXPECT_TRUE(Working() == event);
+        Quit(w);
+    }
+    EXPECT_TRUE(copies() == event + "|" + event);
+
     w = Start();
-    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "PcCrashRace.race"), first);
-    EXPECT_NE(Working(), first);
+    messages.Expect(MessageAnswer::No);  // "Be careful": do not save the current one
+    w->RunCommand(1001);
+    Quit(w);
+    w = Start();
+    EXPECT_EQ(
+        test::Fields(w->Tree()->topLevelItemCount(), w->windowTitle().toStdString(), resumed()),
+        test::Fields(2, "Velkaro", ""));
+    EXPECT_TRUE(copies() == event + "|" + event);
+
+    auto* recent = w->findChild<QMenu*>("Recent events");
+    ASSERT_NE(recent, nullptr);
+    ASSERT_EQ(recent->actions().size(), 1);
+    EXPECT_EQ(recent->actions()[0]->text().toStdString(), saved.string());
+    messages.Expect(MessageAnswer::No);  // nothing to save first
+    recent->actions()[0]->trigger();
+    EXPECT_EQ(test::Fields(w->State().event.header.categoryCount, w->windowTitle().toStdString()),
+              test::Fields(2, "Velkaro:   " + saved.string()));
     Quit(w);
 }
 
@@ -220,7 +274,7 @@ TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
 TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
     auto w = Start();
     const fs::path club = folder.Path() / "club.race", gone = folder.Path() / "gone.race";
-    test::WriteWholeFile(club, test::Golden("heat_recorded.race"));
+    test::WriteWholeFile(club, test::Golden("new_event.race"));
     for (const fs::path& chosen : {club, gone}) {  // gone after it was chosen
         dialogs.openAnswers.push_back(chosen.string());
         messages.Expect(MessageAnswer::No);  // nothing to save first
@@ -237,6 +291,91 @@ TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
                            w->Tree()->topLevelItemCount(), h.categoryCount),
               test::Fields("Velkaro:   " + club.string(), club.string(), 3, 2));
     Quit(w);
+}
+
+// Real events that end inside one of their sections, loaded through the menu: the director is
+// told which section before anything changes; No leaves the working copy byte for byte, Yes
+// loads what can be read.
+TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
+    auto w = Start();
+    w->RunCommand(1051);  // the event on screen has two categories
+    const std::string before = Working();
+    const std::string touring = "Category \"Touring\", ";
+    struct Case {
+        const char* file;
+        SectionTitle title;
+        std::string line;
+    };
+    const std::vector<Case> cases = {
+        {"qualification.race", HeatTitle(1, 1, 2), touring + "Round 1 - Heat 2: cut short"},
+        {"qualification.race", ParticipantsTitle(1), touring + "list of participants: cut short"},
+        {"qualification.race", SectionTitle(kTrackTitle), "\nTrack for the race: cut short"},
+        {"finals.race", OverallClassificationTitle(1), touring + "overall classification: cut"},
+        {"finals.race", FinalsLadderTitle(1), touring + "finals ladder: cut short"},
+        {"finals.race", FinalsRunTitle(1, 2, 'B'), touring + "Finals 1/4B: cut short"},
+    };
+    const fs::path file = folder.Path() / "cut.race";
+    std::string heatBox;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        test::WriteWholeFile(file, test::CutInside(test::RealEvent(c.file), c.title.View()));
+        dialogs.openAnswers.push_back(file.string());
+        messages.Expect(MessageAnswer::No);  // nothing to save first
+        messages.Expect(MessageAnswer::No);  // keep the event on screen
+        w->RunCommand(1002);
+        EXPECT_EQ(messages.shown.back().title, kDamagedTitle);
+        if (heatBox.empty()) heatBox = messages.shown.back().text;
+        EXPECT_NE(messages.shown.back().text.find(c.line), std::string::npos)
+            << messages.shown.back().text;
+        EXPECT_EQ(Working(), before);
+        EXPECT_EQ(test::Fields(w->windowTitle().toStdString(), w->Tree()->topLevelItemCount()),
+                  "Velkaro|3");
+    }
+
+    EXPECT_EQ(heatBox, "The event file is damaged:\n" + touring +
+                           "Round 1 - Heat 2: cut short, the file ends inside it\n" + touring +
+                           "overall classification: missing\n\n"
+                           "Load what can be read?\nNo keeps the event on screen as it was.");
+
+    const std::string cut =
+        test::CutInside(test::RealEvent("qualification.race"), HeatTitle(1, 1, 2).View());
+    test::WriteWholeFile(file, cut);
+    dialogs.openAnswers.push_back(file.string());
+    messages.Expect(MessageAnswer::No);
+    messages.Expect(MessageAnswer::Yes);
+    w->RunCommand(1002);
+    EXPECT_EQ(Working(), cut);
+    ASSERT_EQ(w->Tree()->topLevelItemCount(), 2);
+    EXPECT_EQ(w->Tree()->topLevelItem(1)->text(0), "Touring");
+    // The cut heat opens with the cars its whole lines hold.
+    w->Tree()->setCurrentItem(FindNode(*w, 13102));
+    const RunCars& cars = w->State().engine.tables.cars;
+    EXPECT_EQ(test::Fields(w->State().engine.nodeCode, cars[0].driverName.View(), cars[0].laps,
+                           cars[2].driverName.View(), cars[2].laps),
+              "13102|D|3|F|2");
+    Quit(w);
+}
+
+// At a start, a working copy that a fault left damaged is told; the director goes on with what
+// can be read of it or starts a blank event, and the crash copy keeps it either way.
+TEST_F(Shell, AWorkingCopyLeftDamagedIsToldAtStartUp) {
+    const std::string cut =
+        test::CutInside(test::RealEvent("finals.race"), FinalsRunTitle(1, 1, 'B').View());
+    for (MessageAnswer answer : {MessageAnswer::Yes, MessageAnswer::No}) {
+        test::WriteWholeFile(folder.Path() / "Private" / "Course.race", cut);
+        messages.shown.clear();
+        messages.Expect(answer);
+        auto w = Start();
+        ASSERT_EQ(messages.shown.size(), 1u);  // the damage, before any other box
+        EXPECT_NE(messages.shown[0].text.find("Category \"Touring\", Finals 1/2B: cut short"),
+                  std::string::npos)
+            << messages.shown[0].text;
+        EXPECT_EQ(test::ReadWholeFile(folder.Path() / "PcCrashRace.race"), cut);
+        EXPECT_EQ(Working() == cut, answer == MessageAnswer::Yes);
+        EXPECT_EQ(w->Tree()->topLevelItem(1)->text(0),
+                  answer == MessageAnswer::Yes ? "Touring" : "CATEGORY 1");
+        Quit(w);
+    }
 }
 
 TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
@@ -346,6 +485,71 @@ TEST_F(Shell, ADriversScanIsTheOnlyReaderOfThePort) {
     EXPECT_FALSE(port.ReadsPending());
     ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
     EXPECT_EQ(p[0].transponder, "000482");
+    Quit(w);
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// Whether something answers "/" on the port of this machine.
+bool PageServed(quint16 port) {
+    QTcpSocket s;
+    s.connectToHost(QHostAddress::LocalHost, port);
+    if (!s.waitForConnected(2000)) return false;
+    s.write("GET / HTTP/1.1\r\nHost: x\r\n\r\n");
+    QByteArray got;
+    for (int i = 0; i < 100 && !got.contains("</html>"); ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        s.waitForReadyRead(20);
+        got += s.readAll();
+    }
+    return got.startsWith("HTTP/1.1 200") && got.contains("</html>");
+}
+
+TEST_F(Shell, TheLivePageIsOffUntilTurnedOnAndItsPortClosesWhenTurnedOff) {
+    quint16 port = 0;
+    {
+        QTcpServer free;  // a port nobody uses
+        ASSERT_TRUE(free.listen(QHostAddress::Any));
+        port = free.serverPort();
+    }
+    auto w = Start();
+    auto* shown = w->findChild<QLabel*>(QString::number(kLiveAddressPanelText));
+    ASSERT_NE(shown, nullptr);
+    EXPECT_TRUE(shown->text().isEmpty());
+    EXPECT_FALSE(PageServed(port));
+
+    auto turn = [&](bool on, const QString& typedPort) {
+        WhileOpen(*w, kLivePageCommand, [&](QWidget& form) {
+            form.findChild<QCheckBox*>(QString::number(kLiveOnCheck))->setChecked(on);
+            auto* edit = form.findChild<QLineEdit*>(QString::number(kLivePortEdit));
+            edit->setText("80");  // a port of the system's is refused, the form stays open
+            messages.Expect(MessageAnswer::Ok);
+            form.findChild<QPushButton*>("1")->click();
+            EXPECT_TRUE(form.isVisible());
+            EXPECT_EQ(messages.shown.back().text, kLivePortRefused);
+            edit->setText(typedPort);
+            form.findChild<QPushButton*>("1")->click();
+        });
+    };
+    turn(true, QString::number(port));
+    EXPECT_EQ(test::ReadWholeFile(folder.Path() / "LivePage.txt"),
+              "on " + std::to_string(port) + "\r\n");
+    EXPECT_TRUE(shown->text().endsWith(QString(":%1/").arg(port))) << shown->text().toStdString();
+    EXPECT_TRUE(PageServed(port));
+
+    turn(false, QString::number(port));
+    EXPECT_TRUE(shown->text().isEmpty());
+    EXPECT_FALSE(PageServed(port));
+    Quit(w);
+
+    // Left on, it is on again at the next start.
+    test::WriteWholeFile(folder.Path() / "LivePage.txt", "on " + std::to_string(port) + "\r\n");
+    w = Start();
+    EXPECT_TRUE(PageServed(port));
     Quit(w);
 }
 

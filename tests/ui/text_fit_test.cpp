@@ -19,6 +19,7 @@
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/classification_forms.h"
 #include "qualification/forms/preparation_forms.h"
+#include "shell/live_options.h"
 #include "shell/main_window.h"
 #include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
@@ -45,7 +46,7 @@ class TextFit : public ::testing::Test {
     FakeSoundPlayer sounds;
     SystemClock clock;
     FakeSerialPort port;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
 };
 
 TEST_F(TextFit, EveryFormAndTheRacePanel) {
@@ -63,9 +64,9 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     AppState finalsState;
     finalsState.event.header.categoryCount = 1;
     finalsState.event.header.categories[0].name = std::string(53, 'W');
-    FinalsArrangementForm finalsArrangement(1, finalsState, messages);
-    FinalsOptionsForm finalsOptions(1, finalsState, messages);
-    ClosureReportForm closure(1, finalsState, dialogs, clock, messages);
+    FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages);
+    FinalsOptionsForm finalsOptions(1, finalsState.event.header, messages);
+    ClosureReportForm closure(1, finalsState.track, dialogs, clock, messages);
     PlanningMemory planning;
     planning.qualification.category = std::string(53, 'W');
     QualifPlanningForm qualifPlanning(planning, messages);
@@ -73,13 +74,14 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     int analysisView = 0;
     DriverAnalysisForm analysis(analysisView, platform);
     RunDetailsForm runDetails(messages);
-    CommentForm comment(messages);
-    SoundOptionsForm soundOptions(messages);
-    DisplayOptionsForm displayOptions(dialogs, messages, folder.Path().string());
+    CommentForm comment(messages, SystemDisk());
+    SoundOptionsForm soundOptions(messages, SystemDisk());
+    DisplayOptionsForm displayOptions(dialogs, messages, SystemDisk(), folder.Path().string());
+    LiveOptionsForm liveOptions(messages, "http://255.255.255.255:65535/");
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
              &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
-             &analysis, &runDetails, &comment, &soundOptions, &displayOptions}) {
+             &analysis, &runDetails, &comment, &soundOptions, &displayOptions, &liveOptions}) {
         EXPECT_EQ(test::ClippedTexts(*form).join("\n").toStdString(), "")
             << form->objectName().toStdString();
     }
@@ -96,6 +98,8 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     linkDown->setText("Decoder link lost at 23:59:59\nDown 999:59, retrying");
     window.findChild<QLabel*>("2245")->setText(
         "Decoder silent for 99:59: no byte since 9:59:59.999");
+    window.findChild<QLabel*>(QString::number(kLiveAddressPanelText))
+        ->setText("Live page: http://255.255.255.255:65535/");
     EXPECT_EQ(test::ClippedTexts(window).join("\n").toStdString(), "");
     link.settings.port = "COM49";
     linkDown->setText(ToQString(LinkStateText(link, 0).View()));

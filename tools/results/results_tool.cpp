@@ -9,13 +9,13 @@
 #include <optional>
 #include <string_view>
 
+#include "event/damage.h"
 #include "event/event_file.h"
+#include "event/snapshot_disk.h"
 #include "platform/cp1252.h"
 #include "qualification/qualif_options.h"
-#include "tools/results/check.h"
 #include "tools/results/render.h"
 #include "tools/results/replay.h"
-#include "tools/results/snapshot_disk.h"
 #include "tools/results/tables.h"
 
 namespace velkaro::results {
@@ -340,6 +340,25 @@ Fault ReplayOn(const Options& o, std::string_view bytes, std::string& out) {
     out += replay.log;
     if (!replay.fault.empty()) return Damaged(o.file + ": " + replay.fault);
     return {};
+}
+
+// The section by its title, where it is in the file, and the bytes that make it damaged.
+std::string DescribeIssue(const SectionIssue& issue) {
+    std::string at =
+        "offset " + std::to_string(issue.offset) + ": \"" +
+        (issue.kind == SectionKind::Header ? "(header)" : Utf8FromCp1252(issue.title)) + "\" ";
+    switch (issue.problem) {
+        case SectionProblem::Missing:
+            return at + "missing";
+        case SectionProblem::CutShort:
+            if (issue.size >= issue.expected) return at + "cut short (the file ends inside it)";
+            return at + "cut short (" + std::to_string(issue.size) + " bytes of at least " +
+                   std::to_string(issue.expected) + ")";
+        case SectionProblem::Overflowing:
+            return at + "overflowing its reservation (" + std::to_string(issue.size) +
+                   " bytes of at most " + std::to_string(issue.expected) + ")";
+    }
+    return at;
 }
 
 Fault RunOn(const Options& o, std::string bytes, std::string& out) {

@@ -1,4 +1,4 @@
-#include "tools/results/snapshot_disk.h"
+#include "event/snapshot_disk.h"
 
 #include "event/event_model.h"
 
