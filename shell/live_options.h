@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include "common/commands.h"
-#include "platform/qt/form_kit.h"
-#include "shell/form_host.h"
+#include "forms_kit/form_kit.h"
+#include "forms_kit/form_host.h"
 #include "shell/live_server.h"
 
 class QCheckBox;
