@@ -81,7 +81,7 @@ enum class RunPhase : std::uint8_t {
     GetReady,     // "Start" given, its signal being heard
     Countdown,    // then, at zero, the wait for the decoder to zero its clock
     FirstCar,     // clock zeroed: the run starts when the first car crosses
-    Running,      //
+    Running,      // the race clock runs, passings count
     Over,         // run, or loaded with results: "Clear" before it runs again
     ScanSignal,   // the scan's opening signal being heard: what crosses is nobody's
     Scanning,     // new transponders go to the cars without one
