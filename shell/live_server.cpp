@@ -5,8 +5,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
-#include "tools/results/render.h"
-#include "tools/results/tables.h"
+#include "analysis/results_pages.h"
+#include "analysis/results_tables.h"
 
 namespace velkaro {
 

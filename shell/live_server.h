@@ -10,8 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "analysis/results_tables.h"
 #include "timing/live_page.h"
-#include "tools/results/tables.h"
 
 class QTcpSocket;
 

@@ -217,7 +217,7 @@ TEST_F(FinalsForms, TheClosureReportRanksByTheRoundsAsTheyStand) {
     ASSERT_EQ(WriteRoundClassification(1, 2, 20, round, messages), FileOutcome::Done);
     OverallNotes notes;
     auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
-    ClosureReportForm form(1, state, dialogs, clock, messages);
+    ClosureReportForm form(1, state.track, dialogs, clock, messages);
     ASSERT_EQ(form.Print(), PrintOutcome::Printed);
     std::string printed = "|";
     for (const auto& op : dialogs.printed[0]->canvas.ops) {

@@ -14,9 +14,9 @@
 #include "event/snapshot_disk.h"
 #include "platform/cp1252.h"
 #include "qualification/qualif_options.h"
-#include "tools/results/render.h"
+#include "analysis/results_pages.h"
 #include "tools/results/replay.h"
-#include "tools/results/tables.h"
+#include "analysis/results_tables.h"
 
 namespace velkaro::results {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/results/tables.h"
+#include "analysis/results_tables.h"
 
 // A table as text for a terminal, CSV, JSON, or an HTML page. Times are milliseconds in CSV and
 // JSON and the program's time format in text and HTML.

@@ -8,8 +8,9 @@
 #include "event/event_model.h"
 #include "platform/disk.h"
 
-// The tables the tool prints and publishes, each filled from the functions the forms call. Texts
-// are UTF-8 here: the Windows-1252 of the event file is converted once, when a table is filled.
+// The tables the results tool prints and the live page serves, each filled from the functions the
+// forms call. Texts are UTF-8 here: the Windows-1252 of the event file is converted once, when a
+// table is filled.
 
 namespace velkaro::results {
 

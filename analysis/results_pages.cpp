@@ -1,4 +1,4 @@
-#include "tools/results/render.h"
+#include "analysis/results_pages.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tools/results/tables.h"
+#include "analysis/results_tables.h"
 
 #include <algorithm>
 #include <charconv>
