@@ -4,6 +4,7 @@
 #include <cmath>
 #include <memory>
 
+#include "common/plain_words.h"
 #include "common/report_frame.h"
 
 namespace velkaro {
@@ -197,7 +198,7 @@ AnalysisTitles AnalysisTitlesOf(std::string_view runLabel, std::string_view driv
     t.track = " Track : ";
     t.track.Append(track);
     t.track.Append("   (");
-    t.track.Append(description);
+    t.track.Append(RunDescriptionInWords(description).View());
     t.track.Append(") ");
     return t;
 }
@@ -406,7 +407,12 @@ void DrawAnalysisPage(Canvas& canvas, const AnalysisPrint& print, std::string_vi
 }
 
 bool PrintAnalysis(Dialogs& dialogs, Messages& messages, Clock& clock, const AnalysisPrint& print) {
-    std::unique_ptr<PrintJob> job = dialogs.Print(kAnalysisDocument, PageOrientation::Portrait);
+    // The run label and the driver, as the first title line joins them with " : ".
+    std::string_view run = print.titles.run.View();
+    const std::size_t colon = run.rfind(" : ");
+    const std::string_view driver = colon == std::string_view::npos ? "" : run.substr(colon + 3);
+    const Text<160> name = DocumentName(run.substr(0, colon), driver, "Lap analysis");
+    std::unique_ptr<PrintJob> job = dialogs.Print(name.View(), PageOrientation::Portrait);
     if (!job) return true;
     DrawAnalysisPage(job->Page(), print, DateFooter("", clock.Now()).View());
     if (job->Finish()) return true;

@@ -114,7 +114,6 @@ void PaintLapStrip(Canvas& canvas, const RunCar& car, int scroll, Point at);
 
 // The printout of the view shown, on the common page frame.
 enum class AnalysisView { Data = 0, Histo = 1, Curve = 2 };
-inline constexpr std::string_view kAnalysisDocument = "SUMMARY RUN : Printing...";
 struct AnalysisPrint {
     AnalysisView view = AnalysisView::Data;
     const RunCar* car = nullptr;

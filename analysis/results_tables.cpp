@@ -4,6 +4,7 @@
 #include <charconv>
 #include <memory>
 
+#include "common/plain_words.h"
 #include "event/event_file.h"
 #include "event/section.h"
 #include "event/sections.h"
@@ -200,7 +201,7 @@ std::vector<Table> FinalsTables(const Event& event, int category, Disk& disk) {
                                               status, trailer, disk) == FileOutcome::Done;
             FinalsSource source = SourceFromCars(*cars);
             if (stored && SourceWasRun(source)) {
-                AddNote(result, trailer.description.View());
+                AddNote(result, RunDescriptionInWords(trailer.description.View()).View());
                 if (!trailer.comment.Empty()) AddNote(result, trailer.comment.View());
                 FinalsSource ordered = OrderSourceResult(source);
                 int place = 0;

@@ -94,25 +94,34 @@ void BM_MemchrScanOfTheFile(benchmark::State& state) {
 }
 BENCHMARK(BM_MemchrScanOfTheFile)->Unit(benchmark::kMillisecond);
 
-// What leaving a heat's node costs: its section, the header and the flags rewritten, each
-// journaled and flushed. The heat is the last of category 9, near the end of the file.
-void BM_RecordHeatResult(benchmark::State& state) {
-    Event();
-    const SectionTitle title = HeatTitle(9, 9, 20);
+// The last heat of category 9, near the end of the file, and what recording it rewrites; two
+// results taken in turn so that every write changes the bytes.
+struct HeatToRecord {
+    SectionTitle title = HeatTitle(9, 9, 20);
     RunCars runs[2] = {FullRun(9, 190, kCarSlots, 150, 1), FullRun(9, 190, kCarSlots, 149, 2)};
     EventHeader header;
-    header.selectedNode = 93100 + 800 + 20;
-    header.categoryCount = 9;
-    for (CategoryRecord& c : header.categories) c = {Text<56>("CATEGORY"), 200, 1, 1, 9, 20, 9};
     RunDoneFlags flags;
     FakeMessages messages;
     int i = 0;
+
+    HeatToRecord() {
+        Event();
+        header.selectedNode = 93100 + 800 + 20;
+        header.categoryCount = 9;
+        for (CategoryRecord& c : header.categories) c = {Text<56>("CATEGORY"), 200, 1, 1, 9, 20, 9};
+    }
+    const RunCars& Next() { return runs[i++ % 2]; }
+};
+
+// What leaving a heat's node cost before transactions: its section, the header and the flags
+// rewritten, each journaled and flushed.
+void BM_RecordHeatResult(benchmark::State& state) {
+    auto h = std::make_unique<HeatToRecord>();
     for (auto _ : state) {
-        const RunCars& cars = runs[i++ % 2];
-        if (WriteHeatResult(cars, kCarSlots, title.View(), Trailer(), messages) !=
+        if (WriteHeatResult(h->Next(), kCarSlots, h->title.View(), Trailer(), h->messages) !=
                 FileOutcome::Done ||
-            WriteEventHeader(header) != FileOutcome::Done ||
-            WriteRunDoneFlags(flags, messages) != FileOutcome::Done) {
+            WriteEventHeader(h->header) != FileOutcome::Done ||
+            WriteRunDoneFlags(h->flags, h->messages) != FileOutcome::Done) {
             state.SkipWithError("recording failed");
         }
     }
@@ -124,21 +133,12 @@ BENCHMARK(BM_RecordHeatResult)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same three sections as the program records them: one transaction, one journal commit.
 void BM_RecordHeatInOneChange(benchmark::State& state) {
-    Event();
-    const SectionTitle title = HeatTitle(9, 9, 20);
-    RunCars runs[2] = {FullRun(9, 190, kCarSlots, 150, 1), FullRun(9, 190, kCarSlots, 149, 2)};
-    EventHeader header;
-    header.selectedNode = 93100 + 800 + 20;
-    header.categoryCount = 9;
-    for (CategoryRecord& c : header.categories) c = {Text<56>("CATEGORY"), 200, 1, 1, 9, 20, 9};
-    RunDoneFlags flags;
-    FakeMessages messages;
-    int i = 0;
+    auto h = std::make_unique<HeatToRecord>();
     for (auto _ : state) {
         Transaction t{EventStore{SystemDisk()}};
-        PutHeatResult(t, runs[i++ % 2], kCarSlots, title.View(), Trailer(), messages);
-        PutRunDoneFlags(t, flags, messages);
-        PutEventHeader(t, header);
+        PutHeatResult(t, h->Next(), kCarSlots, h->title.View(), Trailer(), h->messages);
+        PutRunDoneFlags(t, h->flags, h->messages);
+        PutEventHeader(t, h->header);
         if (t.Commit() != FileOutcome::Done) state.SkipWithError("recording failed");
     }
     if (fs::file_size("Private/Course.race") != Event().bytes.size()) {

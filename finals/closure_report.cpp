@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "common/plain_words.h"
+
 namespace velkaro {
 
 namespace {
@@ -129,7 +131,8 @@ PrintOutcome PrintClosureReport(Dialogs& dialogs, Messages& messages, Clock& clo
                                 const ClosureTable& table, const ClosureTexts& texts,
                                 std::string_view categoryName, std::string_view eventName,
                                 std::string_view circuitName) {
-    return PrintReport(dialogs, messages, clock, kClosureDocument,
+    return PrintReport(dialogs, messages, clock,
+                       DocumentName(eventName, categoryName, "Closure report").View(),
                        ClosureReportHeader(categoryName, eventName, circuitName), "",
                        ClosureReportTable(table, texts));
 }

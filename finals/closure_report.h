@@ -15,7 +15,6 @@
 namespace velkaro {
 
 inline constexpr int kClosureScreenRows = 20;
-inline constexpr std::string_view kClosureDocument = "CLOSURE REPORT : Printing...";
 inline constexpr std::string_view kClosureTitle = "Finals : Closure report";
 
 // The scroll bar: shown past 20 rows, over rows - 20 positions.

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/canvas.h"
+#include "platform/text.h"
 
 namespace velkaro {
 
@@ -55,5 +56,9 @@ class Dialogs {
     virtual std::unique_ptr<PrintJob> Print(std::string_view documentName,
                                             PageOrientation orientation) = 0;
 };
+
+// The document's name as a file name: characters that folders or shells would take for
+// something else become "-", blanks at either end go.
+Text<160> DocumentFileName(std::string_view documentName);
 
 }  // namespace velkaro

@@ -4,6 +4,7 @@
 #include <memory>
 #include <utility>
 
+#include "common/plain_words.h"
 #include "qualification/track_participants.h"
 
 namespace velkaro {
@@ -430,7 +431,9 @@ void DrawArrangementPage(Canvas& canvas, const Arrangement& a, const Text<160>& 
 
 PrintOutcome PrintArrangement(const Arrangement& a, Dialogs& dialogs, Messages& messages,
                               Clock& clock) {
-    return PrintPages(dialogs, messages, clock, kArrangementDocument, "", ArrangementPageCount(a),
+    const Text<160> name = DocumentName(a.track.eventName.View(), a.categoryName.View(),
+                                        "Qualifying heats arrangement");
+    return PrintPages(dialogs, messages, clock, name.View(), "", ArrangementPageCount(a),
                       [&](Canvas& page, const Text<160>& footer, int index) {
                           DrawArrangementPage(page, a, footer, index);
                       });

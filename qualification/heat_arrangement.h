@@ -111,7 +111,6 @@ bool Generate(Arrangement& a, Messages& messages, Disk& disk = SystemDisk());
 void DrawArrangementTable(Canvas& canvas, const Arrangement& a, int scroll);
 
 // The printout: heats in blocks, as many a page as 40 rows hold.
-inline constexpr std::string_view kArrangementDocument = "ARRANGEMENT QUALIF : Printing...";
 int ArrangementPageCount(const Arrangement& a);
 void DrawArrangementPage(Canvas& canvas, const Arrangement& a, const Text<160>& footer, int page);
 PrintOutcome PrintArrangement(const Arrangement& a, Dialogs& dialogs, Messages& messages,

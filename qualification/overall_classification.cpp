@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "common/int_text.h"
+#include "common/plain_words.h"
 #include "common/time_format.h"
 #include "qualification/round_classification.h"
 
@@ -341,6 +342,20 @@ FileOutcome SaveOverallSheet(const OverallSheet& sheet, Messages& messages, Disk
 // ---------------------------------------------------------------------------------------------
 // Texts and drawings.
 
+int OverallRoundColumns(const OverallSheet& sheet, int most) {
+    return std::clamp(int(sheet.header.rounds), 1, most);
+}
+
+Text<32> BestRoundsHead(int columns) {
+    Text<32> t;
+    if (columns <= 1) {
+        t = "the best round";
+    } else {
+        Format(t, "the %d best rounds", columns);
+    }
+    return t;
+}
+
 Text<128> OverallTitleText(std::string_view categoryName) {
     Text<128> t;
     Format(t, "%.*s : Qualif - Overall classification", int(categoryName.size()),
@@ -427,13 +442,14 @@ void DrawOverallScreen(Canvas& canvas, const OverallSheet& sheet, int scroll) {
     canvas.FillRect({kLeft, kHeadsTop, kRight, kRowsTop}, kHeadsYellow);
     TextStyle head = ReportText(16), headRight = ReportText(16, Align::Right);
     int headY = kHeadsTop + 26;
-    canvas.DrawText({(kRoundRights[0] - 40 + kRoundRights[4]) / 2, kHeadsTop + 4},
-                    "the 5 best rounds", ReportText(16, Align::Centre));
+    const std::size_t shown = static_cast<std::size_t>(OverallRoundColumns(sheet, 5));
+    canvas.DrawText({(kRoundRights[0] - 40 + kRoundRights[shown - 1]) / 2, kHeadsTop + 4},
+                    BestRoundsHead(int(shown)).View(), ReportText(16, Align::Centre));
     canvas.DrawText({kPlaceRight, headY}, "Place", headRight);
     canvas.DrawText({kNameLeft, headY}, "Driver", head);
     canvas.DrawText({kTotalRight, headY}, "Points", headRight);
     constexpr std::array<std::string_view, 5> kRoundHeads{"best", "2nd", "3rd", "4th", "5th"};
-    for (std::size_t k = 0; k < kRoundHeads.size(); ++k) {
+    for (std::size_t k = 0; k < shown; ++k) {
         canvas.DrawText({kRoundRights[k], headY}, kRoundHeads[k], headRight);
     }
     canvas.DrawText({kLapsRight, headY}, "Laps", headRight);
@@ -454,7 +470,7 @@ void DrawOverallScreen(Canvas& canvas, const OverallSheet& sheet, int scroll) {
         canvas.DrawText({kNameLeft, y}, e.name.View(),
                         FittedText(canvas, e.name.View(), left, kTotalRight - 50 - kNameLeft));
         canvas.DrawText({kTotalRight, y}, t.total.View(), right);
-        for (std::size_t k = 0; k < kRoundRights.size(); ++k) {
+        for (std::size_t k = 0; k < shown; ++k) {
             canvas.DrawText({kRoundRights[k], y}, t.points[k].View(), right);
             canvas.DrawText({kRoundRights[k], under}, t.rounds[k].View(), small);
         }
@@ -497,7 +513,7 @@ constexpr std::array<ReportColumn, 16> kOverallColumns{{
     {"Laps", 800, Align::Right, 0, 280},
     {"Racetime", 930, Align::Right, 0, 280},
     {"Best lap", 1060, Align::Right, 0, 280},
-    {"the 4 best rounds", 725, Align::Right, 0, 255},
+    {"", 725, Align::Right, 0, 255},  // over the round columns: BestRoundsHead
     {"best result", 960, Align::Right, 0, 255},
     {"", 575, Align::Right, 0, 0, kSmallPrint},
     {"", 630, Align::Right, 0, 0, kSmallPrint},
@@ -508,15 +524,22 @@ constexpr std::array<ReportColumn, 16> kOverallColumns{{
 struct OverallReport {
     std::vector<OverallRowTexts> texts;
     const OverallSheet* sheet;
+    int shown = 4;  // round columns of the category's rounds
+    Text<32> roundsHead;
+    std::array<ReportColumn, 16> columns = kOverallColumns;
     ReportTable table;
 
     explicit OverallReport(const OverallSheet& s) : sheet(&s) {
+        shown = OverallRoundColumns(s, 4);
+        roundsHead = BestRoundsHead(shown);
+        columns[10].head = roundsHead.View();
+        for (std::size_t k = std::size_t(shown); k < 4; ++k) columns[3 + k].head = {};
         int rows = ParticipantsOf(s);
         for (int i = 0; i < rows; ++i) texts.push_back(TextsOf(s.ranked[At(i)], i + 1));
         table.left = 40;
         table.right = 1075;
         table.rules = kOverallRules;
-        table.columns = kOverallColumns;
+        table.columns = columns;
         table.rows = rows;
         table.cell = [this](int row, int column) {
             const OverallRowTexts& t = texts[At(row)];
@@ -531,6 +554,7 @@ struct OverallReport {
                 case 4:
                 case 5:
                 case 6:
+                    if (column - 3 >= shown) return ReportCell{};
                     return ReportCell{t.points[At(column - 3)].View()};
                 case 7:
                     return ReportCell{t.laps.View()};
@@ -542,6 +566,7 @@ struct OverallReport {
                 case 13:
                 case 14:
                 case 15:
+                    if (column - 12 >= shown) return ReportCell{};
                     return ReportCell{t.rounds[At(column - 12)].View()};
                 default:
                     return ReportCell{};
@@ -560,7 +585,9 @@ bool DrawOverallReport(Canvas& canvas, const OverallSheet& sheet, const ReportHe
 PrintOutcome PrintOverallSheet(const OverallSheet& sheet, Dialogs& dialogs, Messages& messages,
                                Clock& clock) {
     OverallReport report(sheet);
-    return PrintReport(dialogs, messages, clock, kOverallPrintDocument, OverallReportHeader(sheet),
+    const Text<160> name = DocumentName(sheet.track.eventName.View(), sheet.header.name.View(),
+                                        "Overall classification");
+    return PrintReport(dialogs, messages, clock, name.View(), OverallReportHeader(sheet),
                        OverallFooterPrefix(sheet.bestRounds).View(), report.table);
 }
 

@@ -129,7 +129,12 @@ FileOutcome SaveOverallSheet(const OverallSheet& sheet, Messages& messages,
 Text<128> OverallTitleText(std::string_view categoryName);
 Text<64> NoPointsText(int participants, int classified);  // empty when everyone has some
 
-inline constexpr std::string_view kOverallPrintDocument = "CLASSIFICATION QUALIF : Printing...";
+// A column per round of the category, up to `most` (the screen has room for 5, the sheet for
+// 4): a category of two rounds shows no three columns of zeros.
+int OverallRoundColumns(const OverallSheet& sheet, int most);
+// "the 4 best rounds" over those columns.
+Text<32> BestRoundsHead(int columns);
+
 inline constexpr int kOverallScreenRows = 20;
 void DrawOverallScreen(Canvas& canvas, const OverallSheet& sheet, int scroll);
 

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/int_text.h"
+#include "common/plain_words.h"
 #include "common/time_format.h"
 #include "event/section.h"
 
@@ -497,7 +498,11 @@ bool DrawRoundReport(Canvas& canvas, const RoundSheet& sheet, const ReportHeader
 PrintOutcome PrintRoundSheet(const RoundSheet& sheet, Dialogs& dialogs, Messages& messages,
                              Clock& clock) {
     RoundReport report(sheet);
-    return PrintReport(dialogs, messages, clock, kRoundPrintDocument, RoundReportHeader(sheet),
+    Text<32> what;
+    Format(what, "Round %d classification", sheet.round);
+    const Text<160> name =
+        DocumentName(sheet.track.eventName.View(), sheet.header.name.View(), what.View());
+    return PrintReport(dialogs, messages, clock, name.View(), RoundReportHeader(sheet),
                        RoundFooterPrefix(sheet.classification.keyword.Value()), report.table);
 }
 

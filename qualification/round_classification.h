@@ -129,7 +129,6 @@ Text<128> RoundTitleText(std::string_view categoryName, int round);
 // Empty when every participant raced.
 Text<64> RoundNotCompletedText(int participants, int raced);
 
-inline constexpr std::string_view kRoundPrintDocument = "CLASSIFICATION ROUND : Printing...";
 inline constexpr Rgb kDarkRed{150, 0, 0};
 inline constexpr Rgb kTableBackground{230, 230, 220};
 inline constexpr Rgb kHeadsYellow{255, 255, 150};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "common/plain_words.h"
 #include "databases/editor.h"
 
 namespace velkaro {
@@ -192,6 +193,7 @@ void BuildParticipantsReport(ParticipantsReport& report, std::string_view catego
     report.header.footerX = 140;
     SetCategoryAndEvent(report.header, categoryName, track.eventName.View(), track.circuit.View());
     Format(report.header.title, "List of participants (%d drivers)", work.count);
+    report.documentName = DocumentName(track.eventName.View(), categoryName, "Participants");
     for (int i = 0; i < work.count; ++i) {
         const std::size_t r = static_cast<std::size_t>(i);
         Format(report.numbers[r], "%d", i + 1);
@@ -220,7 +222,7 @@ void DrawParticipantsPage(Canvas& canvas, const ParticipantsReport& report, int 
 PrintOutcome PrintParticipants(const ParticipantsReport& report, Dialogs& dialogs,
                                Messages& messages, Clock& clock) {
     ParticipantsReport dated = report;
-    return PrintPages(dialogs, messages, clock, kParticipantsDocument, "",
+    return PrintPages(dialogs, messages, clock, report.documentName.View(), "",
                       ReportPageCount(report.rows),
                       [&](Canvas& page, const Text<160>& footer, int index) {
                           dated.header.footer = footer;

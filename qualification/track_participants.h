@@ -82,13 +82,13 @@ bool SaveParticipants(int category, const ParticipantsWork& work, EventHeader& h
                       Messages& messages, Disk& disk = SystemDisk());
 
 // The printout of the list: one row per participant, licence and club from the database.
-inline constexpr std::string_view kParticipantsDocument = "LIST OF DRIVERS : Printing...";
 struct ParticipantsReport {
     ReportHeader header;
     std::array<Text<8>, kParticipants> numbers;
     std::array<const DriverRecord*, kParticipants> drivers{};
     const Participants* table = nullptr;
     int rows = 0;
+    Text<160> documentName;  // what the printer and a PDF file call it
     ReportTable Table() const;
 };
 // `report` must outlive the table it gives; the database is only pointed at.

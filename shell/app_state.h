@@ -29,6 +29,8 @@ inline constexpr std::string_view kRacePattern = "*.race";
 struct AppState {
     std::string programFolder;  // Windows-1252, as the current directory was made
     std::string eventPath;      // the user's ".race" file; empty after "New event" or a blank start
+    // The working copy's fingerprint when the event was last loaded, saved or created.
+    std::uint64_t savedFingerprint = 0;
     EventModel event;
     TrackRecord track;
     std::int32_t minimumLapSeconds = kDefaultMinimumLapSeconds;

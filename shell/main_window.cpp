@@ -31,6 +31,7 @@
 #include "event/damage.h"
 #include "event/event_file.h"
 #include "event/event_tree.h"
+#include "event/fingerprint.h"
 #include "event/resume.h"
 #include "event/run_results_files.h"
 #include "finals/finals_run.h"
@@ -56,6 +57,7 @@
 #include "timing/interface_status.h"
 #include "timing/run_loading.h"
 #include "timing/scan_check.h"
+#include "timing/start_refusal.h"
 
 namespace velkaro {
 
@@ -225,6 +227,10 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
         ShowAlerts();
     }
     ApplyTitle();
+    // A resumed event is unchanged while it matches the user's file; work left unsaved by the
+    // previous session counts as a change.
+    NoteEventSaved(resume && !state_.eventPath.empty() ? std::string_view(state_.eventPath)
+                                                       : kWorkingCopy);
     live_->Remeasure(0);
 
     // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
@@ -642,7 +648,15 @@ void MainWindow::RegisterCommands() {
     c.Add(kRenameCategoryCommand, [this] {
         if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
     });
-    c.Add(kStartButton, [this] { StartCommand(state_.engine); });
+    c.Add(kStartButton, [this] {
+        // Pressed by the director: a start that cannot be says why, once, in a box.
+        std::string_view refusal = StartRefusal(state_.engine);
+        if (!refusal.empty()) {
+            platform_.messages.Show(kStartRefusedTitle, refusal, MessageButtons::Ok,
+                                    MessageIcon::Information);
+        }
+        StartCommand(state_.engine);
+    });
     c.Add(kStopButton, [this] { StopCommand(state_.engine); });
     c.Add(kClearButton, [this] {
         ClearCommand(state_.engine);
@@ -745,6 +759,7 @@ void MainWindow::NewEvent() {
     }
     ReadEventBack();
     RebuildTree();
+    NoteEventSaved(kWorkingCopy);
 }
 
 void MainWindow::LoadEvent() {
@@ -755,11 +770,13 @@ void MainWindow::LoadEvent() {
 }
 
 void MainWindow::LoadEventFile(const std::string& chosen) {
-    if (platform_.messages.Show("Be careful", "Do you want to save the current race?",
-                                MessageButtons::YesNo,
-                                MessageIcon::Question) == MessageAnswer::Yes &&
-        !SaveBeforeLeaving()) {
-        return;
+    SetCurrentFolder(state_.programFolder);
+    if (EventChanged()) {
+        MessageAnswer a =
+            platform_.messages.Show("Be careful", "Do you want to save the current race?",
+                                    MessageButtons::YesNoCancel, MessageIcon::Question);
+        if (a == MessageAnswer::Cancel) return;
+        if (a == MessageAnswer::Yes && !SaveBeforeLeaving()) return;
     }
     SetCurrentFolder(state_.programFolder);
     // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
@@ -772,6 +789,15 @@ void MainWindow::LoadEventFile(const std::string& chosen) {
     ClearEvent();
     ReadEventBack();
     RebuildTree();
+    NoteEventSaved(kWorkingCopy);
+}
+
+void MainWindow::NoteEventSaved(std::string_view file) {
+    state_.savedFingerprint = FileFingerprint(file, *platform_.disk);
+}
+
+bool MainWindow::EventChanged() {
+    return FileFingerprint(kWorkingCopy, *platform_.disk) != state_.savedFingerprint;
 }
 
 bool MainWindow::Save() {
@@ -783,7 +809,10 @@ bool MainWindow::Save() {
     }
     bool copied = SaveWorkingCopyAs(state_.eventPath, platform_.messages, *platform_.disk) ==
                   FileOutcome::Done;
-    if (copied) NoteEventFile();
+    if (copied) {
+        NoteEventFile();
+        NoteEventSaved(kWorkingCopy);
+    }
     state_.engine.saveAllowed = true;
     RefreshPanel(state_.engine);
     ApplyPanel(true);

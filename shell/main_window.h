@@ -74,6 +74,9 @@ class MainWindow final : public QMainWindow {
     void FillRecentMenu();
     bool Save();
     bool SaveBeforeLeaving();
+    // Whether the working copy differs from the event as last loaded, saved or created.
+    void NoteEventSaved(std::string_view file);
+    bool EventChanged();
     bool SaveAs();
     void NewCategory();
     void ShutDown();

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 
+#include "common/plain_words.h"
 #include "timing/classification.h"
 
 namespace velkaro {
@@ -97,8 +98,9 @@ void DrawRunPrintout(Canvas& c, const RunPrintout& p) {
     c.DrawText({156, 936}, "Comment:", left);
     c.DrawText({338, 936}, p.comment, left);
 
-    Text<128> footer;
-    Format(footer, "%.*s - %.*s", int(p.description.size()), p.description.data(),
+    Text<224> footer;
+    Text<160> described = RunDescriptionInWords(p.description);
+    Format(footer, "%.*s - %.*s", int(described.View().size()), described.View().data(),
            int(p.condition.size()), p.condition.data());
     c.DrawText({156, 234}, footer.View(), ReportText(kFooterFontHeight));
 }
@@ -110,7 +112,9 @@ PrintOutcome PrintRunResults(RunEngine& e, Dialogs& dialogs, Messages& messages)
         RebuildLiveOrder(e.tables, e.options);
         ++e.repaints;
     }
-    std::unique_ptr<PrintJob> job = dialogs.Print(kRunPrintoutDocument, PageOrientation::Landscape);
+    const Text<160> name =
+        RunDocumentName(e.eventHeader.View(), e.categoryHeader.View(), e.runHeader.View());
+    std::unique_ptr<PrintJob> job = dialogs.Print(name.View(), PageOrientation::Landscape);
     if (!job) return PrintOutcome::Cancelled;
     int cars = std::clamp(e.tables.carsInUse, 0, kCarSlots);
     if (cars == 0) return PrintOutcome::Empty;

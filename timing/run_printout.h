@@ -13,7 +13,6 @@
 
 namespace velkaro {
 
-inline constexpr std::string_view kRunPrintoutDocument = "RUN RESULTS : Printing...";
 inline constexpr int kRunPageWidth = 1600;
 inline constexpr int kRunPageHeight = 900;
 

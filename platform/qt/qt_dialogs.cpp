@@ -1,14 +1,18 @@
 #include "platform/qt/qt_dialogs.h"
 
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFontDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -165,9 +169,35 @@ std::optional<Dialogs::FontAndColour> QtDialogs::ChooseFontAndColour(const FontA
 std::unique_ptr<PrintJob> QtDialogs::Print(std::string_view documentName,
                                            PageOrientation orientation) {
     std::unique_ptr<QPrinter> printer = NewPrinter(documentName, orientation);
+    // "Print to File" proposes the document's own name in the user's documents, whichever
+    // device the dialog opens on: the printer chosen last, or the system's default one.
+    const Text<160> fileName = DocumentFileName(documentName);
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!QDir(folder).exists()) folder = QDir::homePath();  // the dialog refuses a missing folder
+    printer->setOutputFileName(QDir(folder).filePath(
+        (fileName.Empty() ? QString("Document") : ToQString(fileName.View())) + ".pdf"));
+    if (!lastToFile_) {
+        printer->setOutputFormat(QPrinter::NativeFormat);
+        if (!lastPrinter_.isEmpty()) printer->setPrinterName(lastPrinter_);
+    }
     QPrintDialog dialog(printer.get(), parent_);
     dialog.setMinMax(1, 1);
+    if (lastToFile_) {
+        // The dialog opens on a printer whatever the format: its last entry is the file, chosen
+        // once the dialog is up, since showing it selects the printer again.
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            auto* devices = dialog.findChild<QComboBox*>("printers");
+            if (devices != nullptr && devices->count() > 0) {
+                devices->setCurrentIndex(devices->count() - 1);
+            }
+        });
+    }
     if (dialog.exec() != QDialog::Accepted) return nullptr;
+    lastToFile_ = printer->outputFormat() == QPrinter::PdfFormat;
+    if (!lastToFile_) {
+        lastPrinter_ = printer->printerName();
+        printer->setOutputFileName(QString());  // a printer's job goes to the printer, not the file
+    }
     return std::make_unique<QtPrintJob>(std::move(printer));
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "platform/dialogs.h"
 
 class QWidget;
@@ -21,6 +23,9 @@ class QtDialogs final : public Dialogs {
 
   private:
     QWidget* parent_;
+    // The device of the last print, proposed for the next one while the program runs.
+    QString lastPrinter_;
+    bool lastToFile_ = false;
 };
 
 // The print jobs of the dialog without the dialog: straight to a PDF file, or to a printer of

@@ -168,7 +168,7 @@ TEST(LapChartsTest, OnePrintedPageOfTheViewShownOrAFailureSaidOnce) {
     FakeClock clock;
     ASSERT_TRUE(PrintAnalysis(dialogs, messages, clock, p));
     ASSERT_EQ(dialogs.printed.size(), 1u);
-    EXPECT_EQ(dialogs.printed[0]->name, "SUMMARY RUN : Printing...");
+    EXPECT_EQ(dialogs.printed[0]->name, "CAT - Heat2 - ALPHA Anne - Lap analysis");
     EXPECT_NE(
         Drawn(dialogs.printed[0]->canvas)
             .find("\n CAT - Heat2  : ALPHA Anne\nEvolution of the lap times from lap 2 to "

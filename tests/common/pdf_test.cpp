@@ -5,8 +5,13 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
 #include <QPageLayout>
 #include <QPrinter>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -323,7 +328,7 @@ TEST(PdfFile, ARunOfTwentyCarsPrintsEveryTextWhereItsCoordinatesMap) {
     test::TempFolder folder;
     fs::path pdf = PdfPath(folder, "run-20.pdf");
     LiveRows rows = FieldOf(20);
-    auto job = PrintToPdfFile(kRunPrintoutDocument, PageOrientation::Landscape, pdf.string());
+    auto job = PrintToPdfFile("Run results", PageOrientation::Landscape, pdf.string());
     DrawRunPrintout(job->Page(), RunOf(rows, 20));
     ASSERT_TRUE(job->Finish());
     PdfText t = ReadPdf(pdf);
@@ -340,7 +345,51 @@ TEST(PrintDialog, CancelGivesNoJob) {
         if (QWidget* dialog = QApplication::activeModalWidget()) dialog->close();
     });
     QtDialogs dialogs;
-    EXPECT_EQ(dialogs.Print(kRunPrintoutDocument, PageOrientation::Landscape), nullptr);
+    EXPECT_EQ(dialogs.Print("Run results", PageOrientation::Landscape), nullptr);
+}
+
+// "Print to File" proposes the document's name in the user's documents, and the device chosen
+// is the one the next print opens on.
+TEST(PrintDialog, ProposesTheDocumentsNameAndKeepsTheDeviceChosen) {
+    test::TempFolder home;
+    fs::create_directories(home.Path() / "Documents");
+    const std::string realHome = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
+    ::setenv("HOME", home.Path().c_str(), 1);
+    const QString expected =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+            .filePath("Winter Cup - Touring - Closure report.pdf");
+    QtDialogs dialogs;
+    struct Seen {
+        QString file, device;
+    };
+    auto answer = [](Seen& seen, bool accept) {
+        QTimer::singleShot(200, [&seen, accept] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            if (dialog == nullptr) return;
+            if (auto* file = dialog->findChild<QLineEdit*>("filename")) seen.file = file->text();
+            auto* devices = dialog->findChild<QComboBox*>("printers");
+            if (devices != nullptr && accept) devices->setCurrentIndex(devices->count() - 1);
+            if (devices != nullptr) seen.device = devices->currentText();
+            if (accept) {
+                static_cast<QDialog*>(dialog)->accept();
+            } else {
+                dialog->close();
+            }
+        });
+    };
+    Seen first, second;
+    answer(first, true);
+    auto job = dialogs.Print("Winter Cup - Touring - Closure report", PageOrientation::Portrait);
+    ASSERT_NE(job, nullptr);
+    job.reset();
+    answer(second, false);
+    EXPECT_EQ(dialogs.Print("Winter Cup - Touring - Closure report", PageOrientation::Portrait),
+              nullptr);
+    EXPECT_EQ(first.file, expected);
+    EXPECT_EQ(second.file, expected);
+    EXPECT_EQ(second.device, first.device);
+    EXPECT_FALSE(second.device.isEmpty());
+    ::setenv("HOME", realHome.c_str(), 1);
 }
 
 // CUPS with its PDF printer: the scheduler is started when none runs, the printer added when

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/fake/faulty_disk.h"
+#include "platform/fake/recording_canvas.h"
 #include "qualification/overall_classification.h"
 #include "tests/qualification/classification_fixture.h"
 
@@ -381,6 +383,49 @@ TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
     EXPECT_EQ(messages_.shown.back().text,
               "Error: Some lines of the round classifications cannot be read and are left "
               "out:\nRound1: 1 line(s)");
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// The screen and the sheet head one round column per round of the category, as far as they have
+// room, and leave the others out rather than fill them with zeros.
+TEST(OverallClassification, RoundColumnsFollowTheCategorysRounds) {
+    struct Case {
+        int rounds, screenColumns, sheetColumns;
+        std::string screenHead, sheetHead;
+    } cases[] = {
+        {0, 1, 1, "the best round", "the best round"},
+        {2, 2, 2, "the 2 best rounds", "the 2 best rounds"},
+        {4, 4, 4, "the 4 best rounds", "the 4 best rounds"},
+        {9, 5, 4, "the 5 best rounds", "the 4 best rounds"},
+    };
+    const std::vector<std::string> heads{"best", "2nd", "3rd", "4th", "5th"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rounds);
+        auto sheet = std::make_unique<OverallSheet>();
+        sheet->header.rounds = c.rounds;
+        sheet->header.participants = 1;
+        sheet->ranked[0].name = "ALPHA Anne";
+        auto count = [&](const RecordingCanvas& canvas, const std::string& head) {
+            return std::count_if(canvas.ops.begin(), canvas.ops.end(),
+                                 [&](const RecordingCanvas::Op& op) { return op.text == head; });
+        };
+        RecordingCanvas screen;
+        DrawOverallScreen(screen, *sheet, 0);
+        RecordingCanvas page({4800, 6800});
+        ASSERT_TRUE(DrawOverallReport(page, *sheet, OverallReportHeader(*sheet)));
+        EXPECT_EQ(count(screen, c.screenHead), 1);
+        EXPECT_EQ(count(page, c.sheetHead), 1);
+        for (std::size_t k = 0; k < heads.size(); ++k) {
+            EXPECT_EQ(count(screen, heads[k]), int(k) < c.screenColumns ? 1 : 0) << heads[k];
+            const int onSheet = k < 4 && int(k) < c.sheetColumns ? 1 : 0;
+            EXPECT_EQ(count(page, heads[k]), onSheet) << heads[k];
+        }
+    }
 }
 
 }  // namespace

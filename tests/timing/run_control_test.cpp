@@ -11,6 +11,7 @@
 #include "platform/cp1252.h"
 #include "tests/timing/engine_fixture.h"
 #include "timing/scan_check.h"
+#include "timing/start_refusal.h"
 
 namespace velkaro {
 namespace {
@@ -395,6 +396,29 @@ TEST_F(RunControlTest, EachCommandMovesEachPhaseOnlyWhereItMay) {
         }
         EXPECT_EQ(got, expected) << PhaseName(from);
     }
+}
+
+}  // namespace
+}  // namespace velkaro
+
+namespace velkaro {
+namespace {
+
+// Start that does nothing says why only where the panel does not already show it.
+TEST_F(RunControlTest, StartSaysWhyItDoesNotStartAFinishedRunOrNoRun) {
+    EXPECT_EQ(StartRefusal(engine_), kNoRunToStart);
+    Arm({0, 1});
+    EXPECT_EQ(StartRefusal(engine_), "");
+    StartAndGo();
+    EXPECT_EQ(StartRefusal(engine_), "");
+    PassAt(3000, {0});
+    StopCommand(engine_);
+    EXPECT_EQ(StartRefusal(engine_), kRunAlreadyRun);
+    StartCommand(engine_);
+    EXPECT_EQ(PhaseName(engine_.phase), "over");
+    messages_.Expect(MessageAnswer::Yes);
+    ClearCommand(engine_);
+    EXPECT_EQ(StartRefusal(engine_), "");
 }
 
 }  // namespace

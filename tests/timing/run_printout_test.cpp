@@ -180,7 +180,7 @@ TEST_F(RunPrintoutTest, WhatThePrintButtonSends) {
         }
         ASSERT_EQ(dialogs_.printed.size(), 1u);
         const FakeDialogs::Printed& doc = *dialogs_.printed[0];
-        EXPECT_EQ(doc.name, "RUN RESULTS : Printing...");
+        EXPECT_EQ(doc.name, "Run results");
         EXPECT_EQ(doc.orientation, PageOrientation::Landscape);
         if (c.outcome == PrintOutcome::Empty) {
             EXPECT_TRUE(doc.canvas.ops.empty());

@@ -67,6 +67,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     std::string file = folder / "scan.race";
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file));
     dialogs.openAnswers.push_back(file);
+    messages.Expect(MessageAnswer::No);  // the event prepared above is not saved
     w.RunCommand(kLoadEventCommand);
 
     static_cast<QRadioButton*>(w.PanelControl(kMixedScanRadio))->click();

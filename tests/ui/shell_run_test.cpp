@@ -205,7 +205,7 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     ASSERT_TRUE(w.PanelControl(kPrintButton)->isEnabled());
     static_cast<QPushButton*>(w.PanelControl(kPrintButton))->click();
     ASSERT_EQ(dialogs.printed.size(), 1u);
-    EXPECT_EQ(dialogs.printed[0]->name, kRunPrintoutDocument);
+    EXPECT_EQ(dialogs.printed[0]->name, "Club day - Touring - Round1 - Heat1 results");
     bool leaderFirst = false;
     for (const RecordingCanvas::Op& op : dialogs.printed[0]->canvas.ops) {
         leaderFirst |= op.at == Point{286, 335} && op.text == e.tables.rows[0].driverName.View();
