@@ -186,7 +186,7 @@ struct Heat {
         engine.options.circuitIndex = kNoCircuit;
         Format(engine.runTitle, "%s", " Bench - Round1 - Heat1 ");
         bench::TwentyCars(engine.tables);
-        engine.runLoaded = engine.armed = engine.fresh = engine.everStarted = 1;
+        engine.phase = RunPhase::Armed;
         port.size = 0;  // the decoder is quiet: the laps come from the car buttons
         StartCommand(engine);
         clock.AdvanceMs(10);

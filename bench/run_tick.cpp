@@ -56,10 +56,9 @@ struct Heat {
 
     // A fresh run, started: the race clock runs.
     void Start() {
-        engine.running = 0;  // not "Stop": it would write the circuits file
+        engine.phase = RunPhase::Armed;  // not "Stop": it would write the circuits file
         RunTables& t = engine.tables;
         bench::TwentyCars(t);
-        engine.runLoaded = engine.armed = engine.fresh = engine.everStarted = 1;
         int size = port.size;
         port.size = 0;
         StartCommand(engine);
@@ -83,7 +82,7 @@ void RunTick(benchmark::State& state, int readSize) {
     heat.Start();
     std::int64_t laps = 0;
     for (auto _ : state) {
-        if (heat.ticks == kTicksPerRun || heat.engine.running == 0) {
+        if (heat.ticks == kTicksPerRun || heat.engine.phase != RunPhase::Running) {
             state.PauseTiming();
             heat.Start();
             state.ResumeTiming();

@@ -122,7 +122,7 @@ bool LoadFinalsRun(RunEngine& e, int c, int level, char letter, const EventForRu
 
 bool FinalsRunToRecord(const RunEngine& e) {
     if (e.kind != RunKind::FinalsRun || e.category < 1 || e.category > kCategories) return false;
-    if (e.preStart != 0 || e.running != 0 || e.finalsStatus == 2) return false;
+    if (RunInProgress(e.phase) || e.finalsStatus == 2) return false;
     return RunHoldsResult(e.tables.cars);
 }
 

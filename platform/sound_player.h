@@ -12,6 +12,10 @@ class SoundPlayer {
     virtual void PlayAsync(std::string_view file) = 0;
     // Returns when the sound has finished.
     virtual void PlayAndWait(std::string_view file) = 0;
+    // Starts a sound whose end is asked for with Heard(), for a wait that must not block.
+    virtual void PlayWatched(std::string_view file) { PlayAsync(file); }
+    // Whether the last PlayWatched sound has been heard to its end, or never will be.
+    virtual bool Heard() { return true; }
     // Empty while sounds can be heard; otherwise a few words on why not, for the race panel.
     virtual std::string_view Status() const { return {}; }
     // Reads the sound files again, for when they may have changed (another language).

@@ -25,11 +25,7 @@ void Heartbeat::Beat() {
     auto now = std::chrono::steady_clock::now();
     longestGap_ = std::max(longestGap_, std::chrono::duration<double, std::milli>(now - last_));
     last_ = now;
-    timer_.start();  // re-armed first: see the class comment
-    ++depth_;
-    deepest_ = std::max(deepest_, depth_);
     beat_();
-    --depth_;
 }
 
 }  // namespace velkaro

@@ -189,8 +189,7 @@ Text<8> FieldChanged(LiveTableEditing& editing, RunEngine& engine, int id, std::
         }
         if (first == kBestLapFields) car.bestLap = value;
     }
-    engine.armed = 0;
-    engine.fresh = 0;
+    if (engine.phase == RunPhase::Armed) engine.phase = RunPhase::Over;
     // The order follows the corrected results; the fields follow their car.
     RebuildLiveOrder(t, engine.options);
     for (int k = 0; k < t.carsInUse; ++k) {

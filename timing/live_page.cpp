@@ -50,9 +50,10 @@ std::string LiveOrderJson(const RunEngine& engine, std::uint32_t sequence) {
     out += ',';
     AppendField(out, "remaining", engine.clock.remaining.View());
     out += ',';
-    AppendField(out, "countdown", engine.preStart ? engine.clock.countdown.View() : "");
+    const bool counting = engine.phase == RunPhase::Countdown || engine.phase == RunPhase::FirstCar;
+    AppendField(out, "countdown", counting ? engine.clock.countdown.View() : "");
     out += ",\"running\":";
-    out += engine.running ? "true" : "false";
+    out += engine.phase == RunPhase::Running ? "true" : "false";
     out += ",\"rows\":[";
     bool first = true;
     for (const LiveRow& row : engine.tables.rows) {

@@ -55,7 +55,8 @@ RunContext MakeContext(RunEngine& e) {
     run.lapBeep = e.soundSettings.passing == kPassingOn;
     RunEngine* engine = &e;
     run.hooks.automaticStops = [engine](int slot) {
-        if (engine->running != 0 && StopsTheRun(engine->options, engine->tables.cars[slot])) {
+        if (engine->phase == RunPhase::Running &&
+            StopsTheRun(engine->options, engine->tables.cars[slot])) {
             StopCommand(*engine);
         }
     };
@@ -126,10 +127,7 @@ void Go(RunEngine& e, std::uint32_t now, bool retakeCounter) {
         base.perfStart = e.clockSource->Counter();
         base.runTimeOffset = 0;
     }
-    e.armed = 0;
-    e.fresh = 0;
-    e.preStart = 0;
-    e.running = 1;
+    e.phase = RunPhase::Running;
     e.lastClockUpdate = now;
     e.raceClock = RaceClock{};
     e.raceClock.remainingSeconds = 1;
@@ -150,13 +148,7 @@ void StartWithFirstCar(RunEngine& e, int slot, std::int64_t crossingMs, std::uin
     AnnounceStartSignal(e.soundSettings, *e.sound);
     e.link->timeBase.runTimeOffset = crossingMs;
     e.tables.cars[slot].passingTime = 0;  // the crossing itself is no lap
-    e.firstCarSeen = 1;
     Go(e, now, false);
-}
-
-bool WaitingForFirstCar(const RunEngine& e) {
-    return e.preStart != 0 && e.countdownRemaining <= 0 && e.clockZeroed != 0 &&
-           e.options.startMode == StartMode::FirstCar && e.firstCarSeen == 0;
 }
 
 int SlotWithTransponder(const RunCars& cars, const Text<7>& transponder) {
@@ -178,19 +170,19 @@ void WaitForFirstCar(RunEngine& e, std::uint32_t now) {
     RunContext run = MakeContext(e);
     for (int i = 0; i < count; ++i) {
         Passing p = read[static_cast<std::size_t>(i)];
-        if (e.firstCarSeen == 0) {
+        if (e.phase == RunPhase::FirstCar) {
             int slot = SlotWithTransponder(e.tables.cars, p.transponder);
             if (slot >= 0) StartWithFirstCar(e, slot, p.timeMs, now);
             continue;
         }
-        if (e.running == 0) break;
+        if (e.phase != RunPhase::Running) break;
         p.timeMs -= e.link->timeBase.runTimeOffset;
         TakePassing(e, run, p);
     }
 }
 
 void PreStartStep(RunEngine& e, std::uint32_t now) {
-    if (e.countdownRemaining > 0) {
+    if (e.phase == RunPhase::Countdown && e.countdownRemaining > 0) {
         RaceClock c = ReadClock(e.countdownStartTick, now, e.options.countdownSeconds * 1000LL);
         e.countdownRemaining =
             c.remainingHours * 3600 + c.remainingMinutes * 60 + c.remainingSeconds;
@@ -204,13 +196,15 @@ void PreStartStep(RunEngine& e, std::uint32_t now) {
     if (e.countdownRemaining > 0) return;
 
     // An MK2 that does not answer holds the run at zero; the next tick asks again.
-    if (e.clockZeroed == 0 && SyncDecoderClock(*e.link)) {
-        e.clockZeroed = 1;
+    bool zeroed = e.phase != RunPhase::Countdown;
+    if (!zeroed && SyncDecoderClock(*e.link)) {
+        zeroed = true;
         e.link->timeBase.runTimeOffset = 0;
+        if (e.options.startMode == StartMode::FirstCar) e.phase = RunPhase::FirstCar;
     }
     BuildRunDescription(e);
-    if (e.clockZeroed == 0) return;
-    if (e.options.startMode == StartMode::FirstCar) {
+    if (!zeroed) return;
+    if (e.phase == RunPhase::FirstCar) {
         WaitForFirstCar(e, now);
         return;
     }
@@ -223,7 +217,6 @@ bool AllFinished(const RunCars& cars) {
 }
 
 void RunningStep(RunEngine& e, std::uint32_t now) {
-    e.everStarted = 1;
     if (e.raceClock.Counting()) {
         e.raceClock = ReadClock(e.link->timeBase.runStartTick, now, e.raceLimitMs);
         // The clock stops at zero: that last change is shown whenever it comes.
@@ -243,9 +236,9 @@ void RunningStep(RunEngine& e, std::uint32_t now) {
 
     RunContext run = MakeContext(e);
     PollDecoder(*e.link, [&e, &run](const Passing& p) {
-        if (e.running != 0) TakePassing(e, run, p);
+        if (e.phase == RunPhase::Running) TakePassing(e, run, p);
     });
-    if (e.running == 0) return;
+    if (e.phase != RunPhase::Running) return;
 
     bool atZero = e.raceClock.AtZero();
     if (atZero && (LapKind(e.options) || e.options.timeEnd == TimeEnd::AtSignal)) {
@@ -261,7 +254,7 @@ void NoticeDecoderRestart(RunEngine& e, std::uint32_t now) {
     const RunTimeBase& base = e.link->timeBase;
     if (base.decoderRestarts == e.decoderRestartsSeen) return;
     e.decoderRestartsSeen = base.decoderRestarts;
-    if (e.running == 0) return;
+    if (e.phase != RunPhase::Running) return;
     TimeText at;
     FormatRaceTime(at, SplitTime(static_cast<std::int32_t>(
                            static_cast<std::uint32_t>(now - base.runStartTick) & 0x7FFFFFFFu)));
@@ -300,6 +293,34 @@ void DelayStep(RunEngine& e, std::uint32_t now) {
 
 }  // namespace
 
+std::string_view PhaseName(RunPhase phase) {
+    switch (phase) {
+        case RunPhase::NoRun:
+            return "no run";
+        case RunPhase::Armed:
+            return "armed";
+        case RunPhase::GetReady:
+            return "get ready";
+        case RunPhase::Countdown:
+            return "countdown";
+        case RunPhase::FirstCar:
+            return "first car";
+        case RunPhase::Running:
+            return "running";
+        case RunPhase::Over:
+            return "over";
+        case RunPhase::ScanSignal:
+            return "scan signal";
+        case RunPhase::Scanning:
+            return "scanning";
+        case RunPhase::CheckSignal:
+            return "check signal";
+        case RunPhase::Checking:
+            return "checking";
+    }
+    return "?";
+}
+
 bool IsEnabled(const PanelEnables& panel, int id) {
     for (const IdEnabled& c : panel.commands) {
         if (c.id == id) return c.enabled;
@@ -315,11 +336,11 @@ bool IsEnabled(const PanelEnables& panel, int id) {
 
 void OnTimerTick(RunEngine& e) {
     DecoderLink& link = *e.link;
-    if (e.running != 0) {
+    if (e.phase == RunPhase::Running) {
         // Passings the decoder kept while its link was down arrive with their own times.
         RunContext run = MakeContext(e);
         SuperviseLink(link, e.notices, true, [&e, &run](const Passing& p) {
-            if (e.running != 0) TakePassing(e, run, p);
+            if (e.phase == RunPhase::Running) TakePassing(e, run, p);
         });
     } else {
         SuperviseLink(link, e.notices, false, PassingSink{});
@@ -327,26 +348,39 @@ void OnTimerTick(RunEngine& e) {
 
     std::uint32_t now = e.clockSource->TickMs();
     if (e.delayActive != 0) DelayStep(e, now);
-    if (e.preStart != 0) {
-        PreStartStep(e, now);
-    } else if (e.running != 0) {
-        RunningStep(e, now);
-    } else if (e.scanMode != 0 && e.scanWaiting == 0) {
-        if (e.scanPhase != 0) {
+    switch (e.phase) {
+        case RunPhase::Countdown:
+        case RunPhase::FirstCar:
+            PreStartStep(e, now);
+            break;
+        case RunPhase::Running:
+            RunningStep(e, now);
+            break;
+        case RunPhase::Scanning:
             ScanStep(e);
-        } else if (e.checkPhase != 0) {
+            break;
+        case RunPhase::Checking:
             CheckStep(e);
-        }
-    } else if (!e.transpondersFormOpen) {
-        // Also while a signal of the scan is heard to its end: what crosses then is no car's.
-        DiscardDecoderInput(link);
+            break;
+        case RunPhase::ScanSignal:
+        case RunPhase::CheckSignal:
+            // What crosses while the signal is heard is no car's.
+            DiscardDecoderInput(link);
+            ScanSignalStep(e);
+            break;
+        case RunPhase::NoRun:
+        case RunPhase::Armed:
+        case RunPhase::GetReady:
+        case RunPhase::Over:
+            if (!e.transpondersFormOpen) DiscardDecoderInput(link);
+            break;
     }
     NoticeDecoderRestart(e, now);
     RefreshPanel(e);
 }
 
 void StartCommand(RunEngine& e) {
-    if (e.armed == 0 || e.preStart != 0 || e.running != 0 || e.scanMode != 0) {
+    if (e.phase != RunPhase::Armed) {
         RebuildLiveOrder(e.tables, e.options);
         Repaint(e);
         return;
@@ -356,7 +390,7 @@ void StartCommand(RunEngine& e) {
     e.clock.delay.Clear();
     e.clock.delayOverrun = false;
     Repaint(e);
-    e.panelLocked = 1;
+    e.phase = RunPhase::GetReady;
     RefreshPanel(e);
     DiscardDecoderInput(*e.link);
     AnnounceStartPressed(e.soundSettings, e.options.countdownSeconds, *e.sound);
@@ -364,9 +398,7 @@ void StartCommand(RunEngine& e) {
     std::uint32_t now = e.clockSource->TickMs();  // after the signal, which took its time
     e.countdownStartTick = now;
     e.lastCountdownUpdate = now - 1000;  // the full countdown shows at once
-    e.preStart = 1;
-    e.clockZeroed = 0;
-    e.firstCarSeen = 0;
+    e.phase = RunPhase::Countdown;
     e.countdownRemaining = 1;
     e.announced = AnnouncementFlags{};
     e.timeUpSignalled = 0;
@@ -375,16 +407,16 @@ void StartCommand(RunEngine& e) {
 }
 
 void StopCommand(RunEngine& e) {
-    if (e.runLoaded == 0) {
+    if (e.phase == RunPhase::NoRun) {
         Repaint(e);
         return;
     }
-    e.panelLocked = 0;
-    e.preStart = 0;
+    // A countdown abandoned leaves the run armed.
+    if (RunInProgress(e.phase) && e.phase != RunPhase::Running) e.phase = RunPhase::Armed;
     bool circuitsLost = false;
-    const bool ended = e.running != 0;
+    const bool ended = e.phase == RunPhase::Running;
     if (ended) {
-        e.running = 0;
+        e.phase = RunPhase::Over;
         AnnounceRunStopped(e.soundSettings, *e.sound);
         for (RunCar& car : e.tables.cars) car.finished = 1;
         for (RunStanding& s : e.tables.standings) s.finished = 1;
@@ -393,7 +425,7 @@ void StopCommand(RunEngine& e) {
         // Only a run on the event's circuit can have set a record worth keeping.
         circuitsLost = EventCircuit(e) != nullptr && !SaveCircuits(e.circuits);
     }
-    if (e.armed == 0) RebuildLiveOrder(e.tables, e.options);
+    if (e.phase != RunPhase::Armed) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
     RefreshPanel(e);
     if ((ended || e.resultHeld) && e.runEnded) e.runEnded(e);
@@ -402,13 +434,12 @@ void StopCommand(RunEngine& e) {
 }
 
 void ClearCommand(RunEngine& e) {
-    if (e.everStarted == 0 || e.preStart != 0 || e.running != 0 || e.scanMode != 0) return;
+    if (e.phase != RunPhase::Armed && e.phase != RunPhase::Over) return;
     if (e.messages->Show("Velkaro", kClearQuestion, MessageButtons::YesNo, MessageIcon::Question) !=
         MessageAnswer::Yes) {
         return;
     }
-    e.armed = 1;
-    e.fresh = 1;
+    e.phase = RunPhase::Armed;
     e.holdsResults = 0;
     e.resultHeld = false;  // the director chose to erase it
     RunTables& t = e.tables;
@@ -436,10 +467,10 @@ void StartDelayCountdown(RunEngine& e, int minutes) {
 bool CarButton(RunEngine& e, int slot) {
     if (slot < 0 || slot >= kCarSlots) return false;
     bool acted = false;
-    if (e.running != 0) {
+    if (e.phase == RunPhase::Running) {
         RunContext run = MakeContext(e);
         acted = ManualLap(run, slot);
-    } else if (WaitingForFirstCar(e) && Used(e.tables.cars[slot])) {
+    } else if (e.phase == RunPhase::FirstCar && Used(e.tables.cars[slot])) {
         const RunTimeBase& base = e.link->timeBase;
         std::int64_t counter = e.clockSource->Counter();
         e.tables.cars[slot].perfCounterAtPassing = counter;
@@ -452,24 +483,24 @@ bool CarButton(RunEngine& e, int slot) {
 }
 
 bool AssignUnknownChipCommand(RunEngine& e, int index, int slot) {
-    if (e.preStart != 0 || e.scanMode != 0) return false;
+    if ((RunInProgress(e.phase) && e.phase != RunPhase::Running) || ScanOn(e.phase)) return false;
     RunContext run = MakeContext(e);
     if (!AssignUnknownChip(run, e.unknownChips, index, slot)) return false;
-    if (e.running == 0) RebuildLiveOrder(e.tables, e.options);
+    if (e.phase != RunPhase::Running) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
     RefreshPanel(e);
     return true;
 }
 
 Text<64> DecoderSilenceText(const RunEngine& e, std::uint32_t now) {
-    if (e.running == 0) return {};
+    if (e.phase != RunPhase::Running) return {};
     std::uint32_t last = e.link->state.lastByteTick, start = e.link->timeBase.runStartTick;
     auto sinceStart = static_cast<std::int32_t>(last - start);
     return DecoderSilentText(DecoderSilentMs(last, start, now), sinceStart < 0 ? -1 : sinceStart);
 }
 
 bool QuitRefused(const RunEngine& e) {
-    return e.preStart != 0 || e.running != 0 || e.scanMode != 0;
+    return RunInProgress(e.phase) || ScanOn(e.phase);
 }
 
 void RebuildLiveOrder(RunTables& t, const RunOptions& o) {
@@ -493,8 +524,8 @@ void ResetClockTexts(RunEngine& e) {
 
 PanelEnables ComputePanelEnables(const RunEngine& e) {
     PanelEnables p;
-    bool scanning = e.scanMode != 0;
-    bool free = e.panelLocked == 0 && !scanning;
+    bool scanning = ScanOn(e.phase);
+    bool free = !RunInProgress(e.phase) && !scanning;
     for (std::size_t i = 0; i < kRunLockedCommands.size(); ++i) {
         int id = kRunLockedCommands[i];
         bool enabled = free;

@@ -74,6 +74,32 @@ bool IsEnabled(const PanelEnables& panel, int id);
 
 enum class RunKind { None, Heat, FinalsRun };
 
+// Where the loaded run stands; the commands move it on, the tick does what it says.
+enum class RunPhase : std::uint8_t {
+    NoRun,        // nothing to drive ("Stop" and "Clear" do nothing)
+    Armed,        // loaded or cleared and not run since: "Start" begins the countdown
+    GetReady,     // "Start" given, its signal being heard
+    Countdown,    // then, at zero, the wait for the decoder to zero its clock
+    FirstCar,     // clock zeroed: the run starts when the first car crosses
+    Running,      // the race clock runs, passings count
+    Over,         // run, or loaded with results: "Clear" before it runs again
+    ScanSignal,   // the scan's opening signal being heard: what crosses is nobody's
+    Scanning,     // new transponders go to the cars without one
+    CheckSignal,  // the check's opening signal being heard
+    Checking,     // the cars lap again in car order
+};
+
+std::string_view PhaseName(RunPhase phase);
+// From "Start" to "Stop": the panel is greyed, closing is refused.
+constexpr bool RunInProgress(RunPhase p) {
+    return p == RunPhase::GetReady || p == RunPhase::Countdown || p == RunPhase::FirstCar ||
+           p == RunPhase::Running;
+}
+constexpr bool ScanOn(RunPhase p) {
+    return p == RunPhase::ScanSignal || p == RunPhase::Scanning || p == RunPhase::CheckSignal ||
+           p == RunPhase::Checking;
+}
+
 inline constexpr std::string_view kQuitRefusedTitle = "Velkaro";
 inline constexpr std::string_view kQuitRefusedText =
     "A race or a scan is in progress!\r\nYou can't quit the application !";
@@ -95,30 +121,15 @@ struct RunEngine {
     SoundSettings soundSettings;
     CircuitTable circuits{};  // options.circuitIndex is the event's circuit (kNoCircuit: none)
 
-    // Run state.
-    std::int32_t delayActive = 0;
-    std::int32_t preStart = 0;  // counting down, or waiting for the first car
-    std::int32_t running = 0;
-    std::int32_t armed = 0;        // "Start" may begin the countdown
-    std::int32_t fresh = 0;        // not run since it was loaded or cleared
-    std::int32_t everStarted = 0;  // "Clear" asks and erases; the shell resets it with no run
-    std::int32_t clockZeroed = 0;
-    std::int32_t firstCarSeen = 0;
-    std::int32_t runLoaded = 0;  // "Stop" drives the loaded run
-    std::int32_t holdsResults = 0;
+    RunPhase phase = RunPhase::NoRun;
+    // Facts that hold whatever the phase.
+    std::int32_t delayActive = 0;   // the delay between two runs counts down
+    std::int32_t holdsResults = 0;  // the loaded run's results are on file
     std::int32_t radioConflict = 0;
     std::int32_t timeUpSignalled = 0;
-    std::int32_t panelLocked = 0;  // what "Start" greys stays greyed until "Stop"
 
-    // The transponder scan and check (timing/scan_check.h): while scanMode, its step takes the
-    // tick.
-    std::int32_t scanMode = 0;
-    std::int32_t scanPhase = 0;
-    std::int32_t checkPhase = 0;
-    std::int32_t seenCount = 0;  // car slots seen by the scan or the check
-    // A signal of the scan is being heard to its end: the ticks of that wait leave the decoder
-    // alone, its bytes are dealt with once the wait is over.
-    std::int32_t scanWaiting = 0;
+    // The transponder scan and check (timing/scan_check.h).
+    std::int32_t seenCount = 0;       // car slots seen by the scan or the check
     std::int64_t checkFrequency = 1;  // the check's time zero on the high-resolution counter
     std::int64_t checkStart = 0;
     std::string_view scanStatus;

@@ -38,11 +38,11 @@ void ApplyQualifOptions(RunOptions& o, const QualifOptions& q) {
 }
 
 bool BeginLoading(RunEngine& e) {
-    if (e.preStart != 0 || e.running != 0 || e.scanMode != 0) return false;
+    if (RunInProgress(e.phase) || ScanOn(e.phase)) return false;
     RunTables& t = e.tables;
     e.modifyResultsAllowed = true;
     e.resultHeld = false;
-    e.runLoaded = e.armed = e.fresh = e.everStarted = 1;
+    e.phase = RunPhase::Armed;
     ClearRunCars(t.cars);
     ClearStandings(t.standings);
     t.rows.fill(LiveRow{});
@@ -58,7 +58,7 @@ bool BeginLoading(RunEngine& e) {
 }
 
 bool AbandonLoading(RunEngine& e, std::string_view message) {
-    e.runLoaded = e.armed = e.fresh = e.everStarted = 0;
+    e.phase = RunPhase::NoRun;
     e.kind = RunKind::None;
     e.messages->Error(message);
     return false;
@@ -87,15 +87,13 @@ void FinishLoading(RunEngine& e, const Participants& participants, const EventFo
 
     e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
     if (e.holdsResults != 0) {
-        e.armed = 0;  // shown as stored; "Clear" before it runs again
-        e.fresh = 0;
+        e.phase = RunPhase::Over;  // shown as stored; "Clear" before it runs again
     } else {
-        e.armed = 1;
-        e.fresh = 1;
+        e.phase = RunPhase::Armed;
         ResetRun(t);
     }
     if (locked) {
-        e.armed = e.fresh = e.everStarted = e.runLoaded = 0;
+        e.phase = RunPhase::NoRun;
         e.modifyResultsAllowed = false;
     }
 
@@ -202,7 +200,7 @@ int CheckRadioConflict(const RunCars& cars, const Participants& participants) {
 
 bool RunToRecord(const RunEngine& e, const EventModel& model) {
     if (e.kind != RunKind::Heat || e.category < 1 || e.category > kCategories) return false;
-    if (e.preStart != 0 || e.running != 0) return false;
+    if (RunInProgress(e.phase)) return false;
     if (model.header.categories[static_cast<std::size_t>(e.category - 1)].finalsState == 2) {
         return false;
     }
@@ -278,7 +276,8 @@ void UnloadRun(RunEngine& e) {
     for (RunCar& car : e.tables.cars) car.driverName = kEmptySlotName;
     ResetRunCars(e.tables.cars);
     e.kind = RunKind::None;
-    e.runLoaded = e.armed = e.fresh = e.everStarted = e.holdsResults = e.radioConflict = 0;
+    e.phase = RunPhase::NoRun;
+    e.holdsResults = e.radioConflict = 0;
     e.resultHeld = false;
     e.carButtons.fill(false);
     e.runTitle.Clear();

@@ -108,7 +108,7 @@ void DrawRunPrintout(Canvas& c, const RunPrintout& p) {
 PrintOutcome PrintRunResults(RunEngine& e, Dialogs& dialogs, Messages& messages) {
     ComputeBestLapFromTimes(e.tables.cars, e.options.startMode.Value());
     // An armed run shows what was loaded; any other is classified afresh for the sheet.
-    if (e.armed == 0) {
+    if (e.phase != RunPhase::Armed) {
         RebuildLiveOrder(e.tables, e.options);
         ++e.repaints;
     }

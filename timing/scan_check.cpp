@@ -23,24 +23,13 @@ void MarkOnlyEmptySlotsSeen(RunCars& cars) {
     for (RunCar& car : cars) car.checkSeen = Used(car) ? 0 : 1;
 }
 
-// A signal heard to its end. The player keeps the program's timer ticking meanwhile; those
-// ticks must not take the scan's next step before this one is over (they throw the decoder's
-// bytes away instead).
-void WaitForSignal(RunEngine& e) {
-    ++e.scanWaiting;
-    e.sound->PlayAndWait(kScanSignalSound);
-    --e.scanWaiting;
-}
-
 void Repaint(RunEngine& e) {
     ++e.repaints;
 }
 
-// What crosses the line while the signal plays is thrown away by the ticks of the wait.
+// The scan proper begins once its signal has been heard (ScanSignalStep).
 void BeginScan(RunEngine& e) {
-    e.scanMode = 1;  // greys the panel; no step is taken before the signal has been heard
-    e.scanPhase = 0;
-    e.checkPhase = 0;
+    e.phase = RunPhase::ScanSignal;
     RefreshPanel(e);
     DiscardDecoderInput(*e.link);
     RunTables& t = e.tables;
@@ -51,22 +40,27 @@ void BeginScan(RunEngine& e) {
     for (RunStanding& s : t.standings) s.transponder.Clear();
     for (LiveRow& row : t.rows) row.transponder.Clear();
     Repaint(e);
-    WaitForSignal(e);
-    e.scanPhase = 1;
+    e.sound->PlayWatched(kScanSignalSound);
+}
+
+void ScanHeard(RunEngine& e) {
+    e.phase = RunPhase::Scanning;
     e.scanStatus = kScanInProgress;
-    e.seenCount = CountSeen(t.cars);
+    e.seenCount = CountSeen(e.tables.cars);
     RefreshPanel(e);
 }
 
-// Cars with a transponder of their own: the run's clock texts and its order start afresh.
+// Cars with a transponder of their own: the check begins once its signal has been heard.
 void BeginCheck(RunEngine& e) {
-    e.armed = 0;
-    e.fresh = 0;
-    e.scanPhase = 0;
-    e.checkPhase = 1;
+    e.phase = RunPhase::CheckSignal;  // the run is no longer fresh
     e.scanStatus = kCheckInProgress;
     RefreshPanel(e);
-    WaitForSignal(e);
+    e.sound->PlayWatched(kScanSignalSound);
+}
+
+// The run's clock texts and its order start afresh.
+void CheckHeard(RunEngine& e) {
+    e.phase = RunPhase::Checking;
     e.checkFrequency = std::max<std::int64_t>(1, e.clockSource->Frequency());
     e.checkStart = e.clockSource->Counter();
     DiscardDecoderInput(*e.link);
@@ -121,8 +115,7 @@ bool CrossedInCarOrder(const RunTables& t) {
 }
 
 void EndCheck(RunEngine& e) {
-    e.scanMode = 0;
-    e.checkPhase = 0;
+    e.phase = RunPhase::Over;
     DiscardDecoderInput(*e.link);
     e.scanStatus = kCheckCompleted;
     RefreshPanel(e);
@@ -130,21 +123,22 @@ void EndCheck(RunEngine& e) {
     e.sound->PlayAsync(CrossedInCarOrder(e.tables) ? kScanSignalSound : kOrderWrongSound);
 }
 
+// Transponders given stay given; a run the check had begun on is no longer fresh.
 void CancelScan(RunEngine& e) {
-    e.scanMode = e.scanPhase = e.checkPhase = 0;
+    bool checking = e.phase == RunPhase::CheckSignal || e.phase == RunPhase::Checking;
+    e.phase = checking ? RunPhase::Over : RunPhase::Armed;
     e.scanStatus = kScanOff;
     RefreshPanel(e);
     Repaint(e);
-    WaitForSignal(e);
+    e.sound->PlayAsync(kScanSignalSound);
 }
 
 }  // namespace
 
 void ScanToggle(RunEngine& e, bool checked) {
-    bool idle = e.preStart == 0 && e.running == 0;
-    if (checked && e.scanMode == 0 && idle && e.runLoaded != 0 && e.fresh != 0) {
+    if (checked && e.phase == RunPhase::Armed) {
         BeginScan(e);
-    } else if (!checked && e.scanMode != 0 && e.scanWaiting == 0) {
+    } else if (!checked && ScanOn(e.phase)) {
         CancelScan(e);
     }
     // A refused click puts the button back as the scan is.
@@ -176,6 +170,12 @@ void ScanStep(RunEngine& e) {
     });
     e.seenCount = CountSeen(t.cars);
     if (e.seenCount == kCarSlots) BeginCheck(e);
+}
+
+void ScanSignalStep(RunEngine& e) {
+    if (!e.sound->Heard()) return;
+    if (e.phase == RunPhase::ScanSignal) ScanHeard(e);
+    if (e.phase == RunPhase::CheckSignal) CheckHeard(e);
 }
 
 void CheckStep(RunEngine& e) {

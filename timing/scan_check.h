@@ -27,6 +27,9 @@ inline constexpr std::int64_t kCheckShortestLapMs = 2000;
 // then follows the engine's panel.scanChecked again.
 void ScanToggle(RunEngine& engine, bool checked);
 
+// One tick while a signal of the scan or the check is heard: once it is over, the scan or the
+// check proper begins.
+void ScanSignalStep(RunEngine& engine);
 // One tick of the scan: new transponders go to the cars still without one.
 void ScanStep(RunEngine& engine);
 // One tick of the check: laps on the PC's counter, and the order test at its end.

@@ -91,7 +91,7 @@ namespace {
 
 // One reader of the port at a time: a run, its countdown or the race panel's scan keep it.
 bool RunHoldsPort(const RunEngine& e) {
-    return e.running != 0 || e.preStart != 0 || e.scanMode != 0;
+    return RunInProgress(e.phase) || ScanOn(e.phase);
 }
 
 }  // namespace

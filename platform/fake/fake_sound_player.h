@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,21 @@ class FakeSoundPlayer final : public SoundPlayer {
     void PlayAsync(std::string_view file) override { played.push_back({std::string(file), false}); }
     void PlayAndWait(std::string_view file) override {
         played.push_back({std::string(file), true});
-        if (whileWaiting) whileWaiting(std::string(file));
+    }
+
+    void PlayWatched(std::string_view file) override {
+        played.push_back({std::string(file), true});
+        pollsLeft_ = pollsPerSignal;
+    }
+    bool Heard() override {
+        ++polls;
+        if (pollsLeft_ == 0) return true;
+        --pollsLeft_;
+        return false;
     }
 
     std::string_view Status() const override { return status; }
     void Reload() override { ++reloads; }
-
-    // Runs while a sound is waited for: the real player's wait keeps the program's timer
-    // ticking, and a test puts those ticks here.
-    std::function<void(const std::string&)> whileWaiting;
 
     // Just the file names, in order.
     std::vector<std::string> Files() const {
@@ -36,9 +41,16 @@ class FakeSoundPlayer final : public SoundPlayer {
         return files;
     }
 
+    // A watched sound is heard after this many polls of Heard(); `polls` counts them all.
+    int pollsPerSignal = 0;
+    int polls = 0;
+
     std::vector<Played> played;
     std::string status;
     int reloads = 0;
+
+  private:
+    int pollsLeft_ = 0;
 };
 
 }  // namespace velkaro

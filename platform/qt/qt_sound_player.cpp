@@ -199,30 +199,41 @@ void QtSoundPlayer::PlayAsync(std::string_view file) {
     }
 }
 
-void QtSoundPlayer::PlayAndWait(std::string_view file) {
+void QtSoundPlayer::PlayWatched(std::string_view file) {
+    watching_ = false;
     auto sound = Find(file);
     if (!sound) return;
     const auto frames = std::int64_t(sound->samples.size()) / format_.channels;
-    std::uint64_t ticket = 0;
     {
         std::lock_guard hold(shared_.lock);
-        ticket = shared_.mixer->Start(std::move(sound), AskedUs());
+        watchTicket_ = shared_.mixer->Start(std::move(sound), AskedUs());
     }
-    const qint64 bound = frames * 1000 / format_.rate + kWaitSlackMs;
-    QElapsedTimer waited;
-    waited.start();
+    watchBoundMs_ = frames * 1000 / format_.rate + kWaitSlackMs;
+    watched_.start();
+    watching_ = true;
+}
+
+bool QtSoundPlayer::Heard() {
+    if (!watching_) return true;
+    std::optional<std::int64_t> end;
+    {
+        std::lock_guard hold(shared_.lock);
+        end = shared_.mixer->EndFrame(watchTicket_);
+    }
+    if ((end && FramesPlayed() >= *end) || watched_.elapsed() > watchBoundMs_ || shared_.failed) {
+        watching_ = false;
+    }
+    return !watching_;
+}
+
+void QtSoundPlayer::PlayAndWait(std::string_view file) {
+    PlayWatched(file);
+    if (Heard()) return;
     QEventLoop loop;
     QTimer poll;
     poll.setTimerType(Qt::PreciseTimer);
     QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
-        std::optional<std::int64_t> end;
-        {
-            std::lock_guard hold(shared_.lock);
-            end = shared_.mixer->EndFrame(ticket);
-        }
-        if ((end && FramesPlayed() >= *end) || waited.elapsed() > bound || shared_.failed) {
-            loop.quit();
-        }
+        if (Heard()) loop.quit();
     });
     poll.start(2);
     loop.exec(QEventLoop::ExcludeUserInputEvents);

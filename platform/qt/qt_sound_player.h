@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QThread>
 #include <atomic>
 #include <map>
@@ -29,6 +30,9 @@ class QtSoundPlayer final : public SoundPlayer {
     // Waits in a local event loop that takes no user input (the program's timer keeps ticking),
     // until the device has played the last sample, or a second past the sound's length.
     void PlayAndWait(std::string_view file) override;
+    // Heard once the device has played the last sample, or a second past the sound's length.
+    void PlayWatched(std::string_view file) override;
+    bool Heard() override;
     std::string_view Status() const override;
     void Reload() override;
 
@@ -53,6 +57,12 @@ class QtSoundPlayer final : public SoundPlayer {
     Shared shared_;
     QThread thread_;
     QObject* feeder_ = nullptr;  // lives in thread_
+
+    // The watched sound.
+    bool watching_ = false;
+    std::uint64_t watchTicket_ = 0;
+    qint64 watchBoundMs_ = 0;
+    QElapsedTimer watched_;
 };
 
 }  // namespace velkaro

@@ -58,12 +58,13 @@ TEST_F(FinalsRunTest, TheLadderAndOptionsGovernTheRun) {
     ASSERT_TRUE(Load(2, 'A'));
     EXPECT_EQ(Names(), "Driver 15,Driver 17,Driver 19,");
     const RunOptions& o = engine_.options;
-    EXPECT_EQ(Fields(engine_.runTitle, engine_.runHeader, engine_.sectionTitle, engine_.nodeCode,
-                     Car(0).transponder, o.durationTotalMinutes, o.delayMinutes, o.passingLimit,
-                     o.startMode, o.countdownSeconds, engine_.armed, engine_.clock.duration),
-              " CAT A - Finals 1/4A |Finals : 1/4A|Cat\xE9gorie1Remont\xE9"
-              "es4A|14103|001015|"
-              "1|3|300|DEPARTDecale|0|1|0:01:00");
+    EXPECT_EQ(
+        Fields(engine_.runTitle, engine_.runHeader, engine_.sectionTitle, engine_.nodeCode,
+               Car(0).transponder, o.durationTotalMinutes, o.delayMinutes, o.passingLimit,
+               o.startMode, o.countdownSeconds, PhaseName(engine_.phase), engine_.clock.duration),
+        " CAT A - Finals 1/4A |Finals : 1/4A|Cat\xE9gorie1Remont\xE9"
+        "es4A|14103|001015|"
+        "1|3|300|DEPARTDecale|0|armed|0:01:00");
 }
 
 TEST_F(FinalsRunTest, MissingSectionsAreToldAndLoadWhatThereIs) {
@@ -72,8 +73,8 @@ TEST_F(FinalsRunTest, MissingSectionsAreToldAndLoadWhatThereIs) {
     ASSERT_TRUE(Load(0, 'A'));
     EXPECT_EQ(messages_.shown.back().text,
               "Error: Title of qualification overall classification not found");
-    EXPECT_EQ(Fields(Names(), engine_.runTitle, engine_.runHeader, engine_.armed),
-              "| CAT A - Final |Finals : Final|1");
+    EXPECT_EQ(Fields(Names(), engine_.runTitle, engine_.runHeader, PhaseName(engine_.phase)),
+              "| CAT A - Final |Finals : Final|armed");
 
     // A source run stored only in part moves up what it holds; a damaged ladder places nobody;
     // neither changes the file.
@@ -99,7 +100,7 @@ TEST_F(FinalsRunTest, MissingSectionsAreToldAndLoadWhatThereIs) {
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_FALSE(Load(1, 'B'));
     EXPECT_EQ(messages_.shown.back().text, "Error: Title of participants list not found");
-    EXPECT_EQ(Fields(engine_.runLoaded, engine_.armed), "0|0");
+    EXPECT_EQ(PhaseName(engine_.phase), "no run");
     EXPECT_FALSE(Load(12, 'A'));
 }
 

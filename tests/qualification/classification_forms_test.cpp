@@ -247,12 +247,12 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     RunEngine& e = w.State().engine;
     for (int heat : {13101, 13102}) {
         w.Tree()->setCurrentItem(FindNode(w.Tree(), heat));
-        ASSERT_EQ(e.armed, 1) << heat;
+        ASSERT_EQ(PhaseName(e.phase), "armed") << heat;
         static_cast<QPushButton*>(w.PanelControl(kStartButton))->click();
         test::Deadline end = test::In(30s);
-        while (e.running == 0 && test::Before(end)) QTest::qWait(20);
-        while (e.running == 1 && test::Before(end)) QTest::qWait(20);
-        ASSERT_EQ(e.running, 0) << heat << ": the run never ended";
+        while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
+        while (e.phase == RunPhase::Running && test::Before(end)) QTest::qWait(20);
+        ASSERT_EQ(PhaseName(e.phase), "over") << heat << ": the run never ended";
     }
     // Leaving heat 2 for the round's node records it, then the form opens.
     ASSERT_TRUE(SelectAndValidate(w, 13951));

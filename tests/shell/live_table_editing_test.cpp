@@ -93,7 +93,7 @@ TEST_F(LiveTableEditingTest, TypedTimesGoIntoTheDriversCarsAndMoveTheOrder) {
 
     // An edited run cannot start before "Clear".
     StartCommand(engine_);
-    EXPECT_EQ(engine_.armed + engine_.preStart + engine_.running, 0);
+    EXPECT_EQ(PhaseName(engine_.phase), "over");
 }
 
 TEST_F(LiveTableEditingTest, AClubChipChosenCountsTheNextPassingForItsCar) {

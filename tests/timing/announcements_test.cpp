@@ -16,7 +16,7 @@ class AnnouncementsTest : public test::EngineTest {
     // Each sound of the running run, "name@ms" with the race time it was asked for.
     std::string Listen(std::uint32_t untilMs) {
         std::string heard;
-        while (engine_.running != 0 && RaceMs() < untilMs) {
+        while (engine_.phase == RunPhase::Running && RaceMs() < untilMs) {
             std::size_t before = sounds_.played.size();
             Wait(10);
             if (sounds_.played.size() > before)
@@ -32,7 +32,7 @@ TEST_F(AnnouncementsTest, AOneSecondCountdownStartsWithoutTheSignal) {
     engine_.soundSettings.start = kStartOff;
     StartCommand(engine_);
     Wait(1010);
-    EXPECT_EQ(engine_.running, 1);
+    EXPECT_EQ(PhaseName(engine_.phase), "running");
     EXPECT_EQ(Sounds(), "unGB");
 }
 
@@ -93,7 +93,7 @@ TEST_F(AnnouncementsTest, AFinishedCarIsCalledInItsLanguage) {
     StartAndGo();
     PassAt(30000, {6});
     PassAt(61000, {6});
-    EXPECT_EQ(engine_.running, 0);  // its only car has finished
+    EXPECT_EQ(PhaseName(engine_.phase), "over");  // its only car has finished
     EXPECT_EQ(Sounds(), "foghorn FinCourseVoiture7GB");
 }
 

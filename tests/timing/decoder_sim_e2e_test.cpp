@@ -315,12 +315,11 @@ TEST_F(DecoderOnAPty, ARunEngineHeatIsTimedFromTheDecoderAndRecorded) {
     ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event));
 
     StartCommand(engine);
-    for (test::Deadline end = test::In(20s);
-         (engine.preStart != 0 || engine.running != 0) && test::Before(end);) {
+    for (test::Deadline end = test::In(20s); RunInProgress(engine.phase) && test::Before(end);) {
         OnTimerTick(engine);
         std::this_thread::sleep_for(2ms);
     }
-    ASSERT_EQ(Fields(engine.everStarted, engine.running), "1|0");  // every car did its laps
+    ASSERT_EQ(PhaseName(engine.phase), "over");  // every car did its laps
     ASSERT_TRUE(sim->WaitFor("clock reset"));
 
     // Timed by the decoder from its reset: a third of a lap to the line, a grid gap between
@@ -364,7 +363,7 @@ class HeatFromTheSimulator : public DecoderOnAPty {
         ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event));
         StartCommand(engine);
         for (test::Deadline end = test::In(20s);
-             (engine.preStart != 0 || engine.running != 0) && test::Before(end);) {
+             RunInProgress(engine.phase) && test::Before(end);) {
             OnTimerTick(engine);
             std::this_thread::sleep_for(2ms);
         }
@@ -373,7 +372,7 @@ class HeatFromTheSimulator : public DecoderOnAPty {
     // arrival, the run's clock at the clock reset's: it is off by the difference of their
     // latencies on the line, a few ms.
     void ExpectEveryLapCounted(int laps, int offBy) {
-        EXPECT_EQ(Fields(engine.everStarted, engine.running), "1|0");
+        EXPECT_EQ(PhaseName(engine.phase), "over");
         std::int32_t furthest = 0;
         for (int slot = 0; slot < 3; ++slot) {
             SCOPED_TRACE(slot);

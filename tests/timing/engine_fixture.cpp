@@ -40,7 +40,7 @@ void EngineTest::Arm(std::initializer_list<int> usedSlots, int countdownSeconds)
     t.carsInUse = InitStandings(t.standings, t.cars);
     InitLiveRows(t.rows, t.standings, t.carsInUse);
     engine_.kind = RunKind::Heat;
-    engine_.runLoaded = engine_.armed = engine_.fresh = engine_.everStarted = 1;
+    engine_.phase = RunPhase::Armed;
     engine_.options.countdownSeconds = countdownSeconds;
     ResetClockTexts(engine_);
     RefreshPanel(engine_);
@@ -61,15 +61,15 @@ void EngineTest::Wait(std::uint32_t ms, std::uint32_t step) {
 
 bool EngineTest::WaitForStop(std::uint32_t limit, std::uint32_t step) {
     std::uint32_t start = clock_.TickMs();
-    while (engine_.running != 0 && clock_.TickMs() - start < limit) Wait(step, step);
-    return engine_.running == 0;
+    while (engine_.phase == RunPhase::Running && clock_.TickMs() - start < limit) Wait(step, step);
+    return engine_.phase != RunPhase::Running;
 }
 
 void EngineTest::StartAndGo() {
     StartCommand(engine_);
     std::uint32_t start = clock_.TickMs();
-    while (engine_.running == 0 && clock_.TickMs() - start < 3700000) Wait(10);
-    ASSERT_EQ(engine_.running, 1);
+    while (engine_.phase != RunPhase::Running && clock_.TickMs() - start < 3700000) Wait(10);
+    ASSERT_EQ(PhaseName(engine_.phase), "running");
 }
 
 void EngineTest::Cross(std::initializer_list<int> slots) {
@@ -88,7 +88,7 @@ void EngineTest::PassAt(std::uint32_t raceMs, std::initializer_list<int> slots) 
 }
 
 void EngineTest::Laps(std::vector<Pace> paces, std::uint32_t untilMs) {
-    while (engine_.running != 0) {
+    while (engine_.phase == RunPhase::Running) {
         std::uint32_t next = UINT32_MAX;
         for (const Pace& p : paces) next = std::min(next, p.firstMs);
         if (next > untilMs) return;

@@ -57,7 +57,7 @@ TEST(LivePage, OrderIsUtf8JsonThatNoNameCanBreak) {
     RunEngine engine;
     engine.runTitle = " Touring - Round1 - Heat2 ";
     engine.clock.elapsed = "0:01:05";
-    engine.running = 1;
+    engine.phase = RunPhase::Running;
     for (LiveRow& row : engine.tables.rows) row.driverName = kEmptySlotName;
     engine.tables.rows[0].driverName = "Ren\xE9 \"R\" </script>";
     engine.tables.rows[0].position = "1";

@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "platform/cp1252.h"
 #include "tests/timing/engine_fixture.h"
+#include "timing/scan_check.h"
 #include "timing/start_refusal.h"
 
 namespace velkaro {
@@ -41,9 +43,9 @@ TEST_F(RunControlTest, AFiveSecondCountdownShowsAndCallsEachSecondOnceThenTheClo
     std::uint32_t start = clock_.TickMs();
     EXPECT_EQ(Watch(engine_.clock.countdown, 5010),
               "5s@10 4s@1010 3s@2010 2s@3010 1s@4010 0s@5010");
-    EXPECT_EQ(Fields(engine_.running, link_.timeBase.runStartTick - start, engine_.armed,
-                     engine_.fresh, engine_.preStart, engine_.tables.rows[0].totalTime),
-              "1|5010|0|0|0|00:00.000");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), link_.timeBase.runStartTick - start,
+                     engine_.tables.rows[0].totalTime),
+              "running|5010|00:00.000");
     // The start signal heard to its end, a call a second, the horn at zero.
     EXPECT_EQ(Sounds(), "nokia-sms* cinq quatre trois deux un foghorn");
 }
@@ -55,9 +57,9 @@ TEST_F(RunControlTest, StopDuringTheCountdownKeepsTheRunArmedAndStartCountsAgain
     Wait(2000);
     EXPECT_TRUE(QuitRefused(engine_));
     StopCommand(engine_);
-    EXPECT_EQ(Fields(engine_.preStart, engine_.armed, QuitRefused(engine_)), "0|1|0");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), QuitRefused(engine_)), "armed|0");
     Wait(10000);
-    EXPECT_EQ(engine_.running, 0);
+    EXPECT_EQ(PhaseName(engine_.phase), "armed");
     EXPECT_EQ(engine_.tables.rows[0].driverName, "Driver 1");  // armed: as loaded
     StartAndGo();
     EXPECT_EQ(Car(0).laps, 0);
@@ -85,9 +87,10 @@ TEST_F(RunControlTest, ATimeRunWhereEachCarFinishesItsLapStopsWithTheLastCar) {
     StartAndGo();
     Laps({{0, 11000, 11000}, {1, 13000, 13000}}, 65000);
     EXPECT_EQ(Sounds(), "foghorn");  // at 1:00
-    EXPECT_EQ(Fields(Car(1).finished, Car(1).laps, Car(0).finished, engine_.running), "1|5|0|1");
+    EXPECT_EQ(Fields(Car(1).finished, Car(1).laps, Car(0).finished, PhaseName(engine_.phase)),
+              "1|5|0|running");
     PassAt(66000, {0});
-    EXPECT_EQ(Fields(engine_.running, Car(0).laps, Car(0).totalTime), "0|6|66000");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), Car(0).laps, Car(0).totalTime), "over|6|66000");
 }
 
 TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheHornUncut) {
@@ -114,8 +117,8 @@ TEST_F(RunControlTest, LapRunsEndByTheirRuleAndThePassingThatStopsThemLeavesTheH
         StartAndGo();
         const std::size_t from = sounds_.played.size();
         Laps({{0, 10000, 10000}, {1, 17000, 17000}}, 100000);
-        EXPECT_EQ(Fields(engine_.running, RaceMs(), Car(0).laps, Car(1).laps),
-                  Fields(0, c.stopsAt, 3, c.slowCarLaps));
+        EXPECT_EQ(Fields(PhaseName(engine_.phase), RaceMs(), Car(0).laps, Car(1).laps),
+                  Fields("over", c.stopsAt, 3, c.slowCarLaps));
         EXPECT_EQ(Sounds(from), c.sounds);
     }
 }
@@ -135,8 +138,8 @@ TEST_F(RunControlTest, ATimeRunStopsAtThePassingLimit) {
     engine_.options.durationTotalMinutes = 60;
     StartAndGo();
     Laps({{0, 2500, 2500}, {1, 2600, 2600}}, 3600000);
-    EXPECT_EQ(Fields(engine_.running, RaceMs(), Car(0).passingCount, Car(1).passingCount),
-              "0|375000|150|144");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), RaceMs(), Car(0).passingCount, Car(1).passingCount),
+              "over|375000|150|144");
 }
 
 TEST_F(RunControlTest, AStaggeredStartTimesEachCarFromItsOwnCrossing) {
@@ -153,7 +156,7 @@ TEST_F(RunControlTest, AStaggeredStartTimesEachCarFromItsOwnCrossing) {
     EXPECT_EQ(engine_.clock.remaining, "0:00:00");
     EXPECT_TRUE(sounds_.played.empty());  // no horn at zero: each car has its own minute
     PassAt(62000, {0});
-    EXPECT_EQ(Fields(Car(0).finished, engine_.running), "1|1");  // 60 s of its own
+    EXPECT_EQ(Fields(Car(0).finished, PhaseName(engine_.phase)), "1|running");  // 60 s of its own
 }
 
 TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingOrButtonTimeZeroForEveryCar) {
@@ -166,7 +169,7 @@ TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingOrButtonTimeZeroForEveryCar
         EXPECT_FALSE(CarButton(engine_, 0));  // the countdown runs
         Cross({0});                           // before zero: dropped
         Wait(1500);
-        EXPECT_EQ(Fields(engine_.preStart, engine_.running), "1|0");
+        EXPECT_EQ(PhaseName(engine_.phase), "first car");
         EXPECT_FALSE(CarButton(engine_, 5));  // no car in that slot
         if (button) {
             EXPECT_TRUE(CarButton(engine_, 0));
@@ -174,7 +177,7 @@ TEST_F(RunControlTest, AFirstCarStartMakesItsCrossingOrButtonTimeZeroForEveryCar
             Cross({0});
             Wait(10);
         }
-        ASSERT_EQ(Fields(engine_.running, engine_.firstCarSeen), "1|1");
+        ASSERT_EQ(PhaseName(engine_.phase), "running");
         EXPECT_EQ(Fields(Car(0).laps, Car(0).passingTime), "0|0");  // its crossing is no lap
         PassAt(400, {1});
         PassAt(12000, {0});
@@ -192,7 +195,7 @@ TEST_F(RunControlTest, ARunOfEmptySlotsStopsOnItsFirstRunningTick) {
     Arm({});
     StartAndGo();
     Wait(10);
-    EXPECT_EQ(Fields(engine_.running, engine_.everStarted), "0|1");
+    EXPECT_EQ(PhaseName(engine_.phase), "over");
 }
 
 TEST_F(RunControlTest, AnMk2ThatDoesNotAnswerTheClockResetHoldsTheRunAtZero) {
@@ -208,11 +211,11 @@ TEST_F(RunControlTest, AnMk2ThatDoesNotAnswerTheClockResetHoldsTheRunAtZero) {
     Arm({0}, 1);
     StartCommand(engine_);
     Wait(5000);
-    EXPECT_EQ(Fields(engine_.preStart, engine_.running, engine_.countdownRemaining), "1|0|0");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.countdownRemaining), "countdown|0");
     EXPECT_GT(resets, 10);  // asked again on every tick
     answer = true;
     Wait(10);
-    EXPECT_EQ(Fields(engine_.running, engine_.clockZeroed), "1|1");
+    EXPECT_EQ(PhaseName(engine_.phase), "running");
 }
 
 // The tick never waits on a box (the fixture fails on any): what it must tell is a notice, and
@@ -228,8 +231,8 @@ TEST_F(RunControlTest, WhatATickMustTellIsANoticeAndTheRunGoesOn) {
     PassAt(6000, {0});
     ASSERT_EQ(NoticeCount(engine_.notices), 1u);
     EXPECT_EQ(Fields(NoticeAt(engine_.notices, 0).text, NoticeAt(engine_.notices, 0).tick,
-                     Car(0).passingCount, Car(1).passingCount, engine_.running),
-              Fields("Error: COM port file not found", told, 2, 1, 1));
+                     Car(0).passingCount, Car(1).passingCount, PhaseName(engine_.phase)),
+              Fields("Error: COM port file not found", told, 2, 1, "running"));
 }
 
 TEST_F(RunControlTest, TheDelayBetweenRunsCountsDownThenShowsItsOverrun) {
@@ -256,15 +259,15 @@ TEST_F(RunControlTest, TheDelayBetweenRunsCountsDownThenShowsItsOverrun) {
 
 TEST_F(RunControlTest, ClearAsksThenPutsTheRunBackAsLoaded) {
     Arm({0});
-    engine_.everStarted = 0;
+    engine_.phase = RunPhase::NoRun;
     ClearCommand(engine_);  // no run: not even a question
-    engine_.everStarted = 1;
+    engine_.phase = RunPhase::Armed;
     StartAndGo();
     PassAt(3000, {0});
     StopCommand(engine_);
     engine_.trailer.comment = "Wet start";
     StartCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 0);  // run: not armed
+    EXPECT_FALSE(RunInProgress(engine_.phase));  // run: not armed
 
     messages_.Expect(MessageAnswer::No);
     ClearCommand(engine_);
@@ -272,14 +275,14 @@ TEST_F(RunControlTest, ClearAsksThenPutsTheRunBackAsLoaded) {
     const FakeMessages::Shown& asked = messages_.shown[0];
     EXPECT_EQ(Fields(asked.title, asked.text, asked.buttons == MessageButtons::YesNo),
               Fields("Velkaro", kClearQuestion, 1));
-    EXPECT_EQ(Fields(Car(0).laps, engine_.armed), "1|0");
+    EXPECT_EQ(Fields(Car(0).laps, PhaseName(engine_.phase)), "1|over");
 
     messages_.Expect(MessageAnswer::Yes);
     ClearCommand(engine_);
-    EXPECT_EQ(Fields(engine_.armed, engine_.fresh, Car(0).laps, Car(0).finished,
-                     engine_.trailer.description, engine_.trailer.comment, engine_.clock.elapsed,
-                     engine_.clock.countdown),
-              "1|1|0|0|.||0:00:00|0s");
+    EXPECT_EQ(
+        Fields(PhaseName(engine_.phase), Car(0).laps, Car(0).finished, engine_.trailer.description,
+               engine_.trailer.comment, engine_.clock.elapsed, engine_.clock.countdown),
+        "armed|0|0|.||0:00:00|0s");
     std::string details = "CLASSEMENTToursTemps\t\r\nDriver 1\t0\t\r\n";
     for (int i = 0; i < 19; ++i) details += "(NA)\t0\t\r\n";
     EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "DetailResultats.res"), details);
@@ -309,8 +312,8 @@ TEST_F(RunControlTest, StopKeepsTheTrackRecordInTheCircuitsFile) {
     StopCommand(engine_);
     ASSERT_EQ(NoticeCount(engine_.notices), 1u);
     EXPECT_EQ(Fields(NoticeAt(engine_.notices, 0).text, NoticeAt(engine_.notices, 0).tick,
-                     engine_.running),
-              Fields("Error: Circuits database file not found", clock_.TickMs(), 0));
+                     PhaseName(engine_.phase)),
+              Fields("Error: Circuits database file not found", clock_.TickMs(), "over"));
 }
 
 TEST_F(RunControlTest, TheRunGreysWhatCouldChangeTheEventUntilStop) {
@@ -358,6 +361,43 @@ TEST_F(RunControlTest, TheRunDescriptionAndClockTextsFollowTheOptions) {
               "14:07|0:00:02|");
 }
 
+// What each command makes of each phase: "Start", "Stop", "Clear" ("?" when it asks, answered
+// no), the "Scan" button on then off, and car button 1.
+TEST_F(RunControlTest, EachCommandMovesEachPhaseOnlyWhereItMay) {
+    using P = RunPhase;
+    const std::vector<std::pair<P, std::string>> cases = {
+        {P::NoRun, "no run|no run|no run|no run|no run|no run"},
+        {P::Armed, "countdown|armed|armed?|scan signal|armed|armed"},
+        {P::GetReady, "get ready|armed|get ready|get ready|get ready|get ready"},
+        {P::Countdown, "countdown|armed|countdown|countdown|countdown|countdown"},
+        {P::FirstCar, "first car|armed|first car|first car|first car|running"},
+        {P::Running, "running|over|running|running|running|running"},
+        {P::Over, "over|over|over?|over|over|over"},
+        {P::ScanSignal, "scan signal|scan signal|scan signal|scan signal|armed|scan signal"},
+        {P::Scanning, "scanning|scanning|scanning|scanning|armed|scanning"},
+        {P::CheckSignal, "check signal|check signal|check signal|check signal|over|check signal"},
+        {P::Checking, "checking|checking|checking|checking|over|checking"},
+    };
+    messages_.allowAny = true;
+    const std::vector<std::function<void()>> commands = {
+        [this] { StartCommand(engine_); },      [this] { StopCommand(engine_); },
+        [this] { ClearCommand(engine_); },      [this] { ScanToggle(engine_, true); },
+        [this] { ScanToggle(engine_, false); }, [this] { CarButton(engine_, 0); },
+    };
+    for (const auto& [from, expected] : cases) {
+        std::string got;
+        for (const auto& command : commands) {
+            Arm({0, 1});
+            engine_.phase = from;
+            std::size_t asked = messages_.shown.size();
+            command();
+            got += (got.empty() ? "" : "|") + std::string(PhaseName(engine_.phase)) +
+                   (messages_.shown.size() > asked ? "?" : "");
+        }
+        EXPECT_EQ(got, expected) << PhaseName(from);
+    }
+}
+
 }  // namespace
 }  // namespace velkaro
 
@@ -375,7 +415,7 @@ TEST_F(RunControlTest, StartSaysWhyItDoesNotStartAFinishedRunOrNoRun) {
     StopCommand(engine_);
     EXPECT_EQ(StartRefusal(engine_), kRunAlreadyRun);
     StartCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 0);
+    EXPECT_EQ(PhaseName(engine_.phase), "over");
     messages_.Expect(MessageAnswer::Yes);
     ClearCommand(engine_);
     EXPECT_EQ(StartRefusal(engine_), "");

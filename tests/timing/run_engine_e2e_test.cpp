@@ -23,13 +23,13 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     EventForRun event;
     event.categoryName = "CAT A";
     ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
-    ASSERT_EQ(engine_.armed, 1);
+    ASSERT_EQ(PhaseName(engine_.phase), "armed");
 
     StartAndGo();
     // Cars 1 and 3 cross together at 33 s: car 1 finishes its fourth lap first, so car 3
     // finishes with its third.
     Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
-    ASSERT_EQ(engine_.running, 0);
+    ASSERT_EQ(PhaseName(engine_.phase), "over");
     EXPECT_EQ(Fields(RaceMs(), Car(0).laps, Car(1).laps, Car(2).laps, Car(2).totalTime,
                      engine_.tables.rows[0].driverName, engine_.tables.rows[2].driverName),
               "37000|4|4|3|33000|Driver 1|Driver 3");
@@ -59,7 +59,7 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     // Selected again, the heat shows what was run.
     const RunCars run = engine_.tables.cars;
     ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
-    EXPECT_EQ(Fields(engine_.armed, engine_.tables.rows[0].driverName), "0|Driver 1");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.tables.rows[0].driverName), "over|Driver 1");
     EXPECT_EQ(Kept(engine_.tables.cars), Kept(run));
 }
 
@@ -76,7 +76,7 @@ TEST_F(RunEngineEndToEnd, AHeatIsRecordedTheMomentItEndsOrHeldUntilTheDiskTakesI
         const std::uint32_t notices = engine_.notices.posted;
         StartAndGo();
         Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
-        ASSERT_EQ(engine_.running, 0);  // ended by its rule, inside the tick
+        ASSERT_EQ(PhaseName(engine_.phase), "over");  // ended by its rule, inside the tick
 
         RunDoneFlags flags;
         ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);

@@ -24,10 +24,7 @@ class RunLoadingTest : public test::EngineTest {
         for (int i = 0; i < count; ++i) names += Fields(engine_.tables.cars[i].driverName) + ",";
         return names;
     }
-    std::string State() {
-        return Fields(engine_.runLoaded, engine_.armed, engine_.fresh, engine_.everStarted,
-                      engine_.holdsResults);
-    }
+    std::string State() { return Fields(PhaseName(engine_.phase), engine_.holdsResults); }
 };
 
 TEST_F(RunLoadingTest, TheGridPlacesTheHeatsDriversOnTheirCars) {
@@ -44,7 +41,7 @@ TEST_F(RunLoadingTest, TheGridPlacesTheHeatsDriversOnTheirCars) {
               "(NA),");
     EXPECT_EQ(Fields(Car(0).transponder, Car(8).transponder, engine_.tables.carsInUse,
                      engine_.tables.rows[0].driverName, State()),
-              "001011||8|Driver 11|1|1|1|1|0");
+              "001011||8|Driver 11|armed|0");
     EXPECT_EQ(Fields(engine_.sectionTitle, engine_.nodeCode, engine_.runTitle,
                      engine_.categoryHeader, engine_.runHeader, engine_.eventHeader),
               "Cat\xE9gorie1M3S2|13302| CAT A - Round3 - Heat2 |CATEGORY : CAT A|"
@@ -95,7 +92,7 @@ TEST_F(RunLoadingTest, AStoredEmptyHeatLoadsArmedOneWithALapIsShownAndWaitsForCl
     };
     store();
     ASSERT_TRUE(Load(1, 1));
-    EXPECT_EQ(State(), "1|1|1|1|0");
+    EXPECT_EQ(State(), "armed|0");
 
     cars[0].driverName = "Driver 2";
     cars[1].driverName = "Driver 1";
@@ -109,13 +106,13 @@ TEST_F(RunLoadingTest, AStoredEmptyHeatLoadsArmedOneWithALapIsShownAndWaitsForCl
     EXPECT_EQ(Fields(State(), Car(1).totalTime, Car(1).transponder, engine_.trailer.comment,
                      engine_.tables.carsInUse, engine_.tables.rows[0].driverName,
                      engine_.tables.rows[0].totalTime),
-              "1|0|0|1|1|4200|001001|fine|2|Driver 1|0:04.200");
+              "over|1|4200|001001|fine|2|Driver 1|0:04.200");
     StartCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 0);
+    EXPECT_EQ(PhaseName(engine_.phase), "over");
     messages_.Expect(MessageAnswer::Yes);
     ClearCommand(engine_);
     StartCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 1);
+    EXPECT_EQ(PhaseName(engine_.phase), "countdown");
 }
 
 TEST_F(RunLoadingTest, OnceTheFinalIsRecordedAHeatCanOnlyBeLookedAt) {
@@ -123,16 +120,16 @@ TEST_F(RunLoadingTest, OnceTheFinalIsRecordedAHeatCanOnlyBeLookedAt) {
     ASSERT_TRUE(Load(1, 1, 2));
     EXPECT_EQ(
         Fields(State(), IsEnabled(engine_.panel, kModifyRunResultsCommand), Car(0).driverName),
-        "0|0|0|0|0|0|Driver 1");
+        "no run|0|0|Driver 1");
     StartCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 0);
+    EXPECT_FALSE(RunInProgress(engine_.phase));
     ClearCommand(engine_);  // asks nothing
     ASSERT_TRUE(Load(1, 1));
     EXPECT_TRUE(IsEnabled(engine_.panel, kModifyRunResultsCommand));
     // Unloaded, as after "New event": nothing left of the heat.
     UnloadRun(engine_);
     EXPECT_EQ(Fields(State(), engine_.runTitle, Car(0).driverName, engine_.tables.carsInUse),
-              "0|0|0|0|0||(NA)|0");
+              "no run|0||(NA)|0");
 }
 
 TEST_F(RunLoadingTest, MissingSectionsAreReported) {
@@ -141,9 +138,8 @@ TEST_F(RunLoadingTest, MissingSectionsAreReported) {
     ASSERT_EQ(CreateNewEventFile("CAT A"), FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_FALSE(Load(1, 1));
-    EXPECT_EQ(engine_.runLoaded, 0);
     StartCommand(engine_);
-    EXPECT_EQ(engine_.preStart, 0);
+    EXPECT_EQ(PhaseName(engine_.phase), "no run");
 
     ASSERT_EQ(WriteParticipants(1, test::NumberedParticipants(5), messages_), FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
@@ -156,7 +152,8 @@ TEST_F(RunLoadingTest, MissingSectionsAreReported) {
                                         "Error: Title of participants list not found",
                                         "Error: Title of qualification arrangement not found",
                                         "Error: Title of qualification starting grids not found"}));
-    EXPECT_EQ(Fields(Names(2), engine_.tables.carsInUse, engine_.armed), "(NA),(NA),|0|1");
+    EXPECT_EQ(Fields(Names(2), engine_.tables.carsInUse, PhaseName(engine_.phase)),
+              "(NA),(NA),|0|armed");
 }
 
 TEST_F(RunLoadingTest, PersonalTranspondersAndRadioConflicts) {

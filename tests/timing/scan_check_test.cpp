@@ -55,13 +55,15 @@ TEST_F(ScanCheckTest, FourCarsScannedInOrderThenCheckedInOrderOrNot) {
         SCOPED_TRACE(c.endSound);
         sounds_.played.clear();
         Arm({0, 1, 2, 3});
-        // A car on the line while the opening signal plays is nobody's.
-        sounds_.whileWaiting = [this](const std::string&) {
-            Cross({3});
-            Wait(500);
-        };
+        // A car on the line while the opening signal plays is nobody's; the ticks go on.
+        sounds_.pollsPerSignal = 50;
         ScanToggle(engine_, true);
-        sounds_.whileWaiting = nullptr;
+        Cross({3});
+        Wait(400);
+        EXPECT_EQ(Fields(PhaseName(engine_.phase), Cars(), Enabled()),
+                  "scan signal|- - - - 1234|0000000000 111");
+        Wait(110);  // the 51st poll hears it
+        sounds_.pollsPerSignal = 0;
         EXPECT_EQ(Fields(engine_.scanStatus, Cars(), engine_.panel.scanChecked,
                          QuitRefused(engine_), Enabled()),
                   " Scan in progress|- - - - 1234|1|1|0000000000 111");
@@ -69,15 +71,15 @@ TEST_F(ScanCheckTest, FourCarsScannedInOrderThenCheckedInOrderOrNot) {
         EXPECT_EQ(Fields(Cars(), engine_.tables.rows[1].transponder),
                   "001001 001002 001003 - 1234|001002");
         Cross({3});
-        Wait(10);
-        EXPECT_EQ(Fields(engine_.scanStatus, engine_.checkPhase, engine_.armed, engine_.fresh,
-                         engine_.tables.rows[0].totalTime),
-                  " Check in progress|1|0|0|00:00.000");
+        Wait(20);  // the tick that takes the last car, then the one that hears the signal
+        EXPECT_EQ(
+            Fields(engine_.scanStatus, PhaseName(engine_.phase), engine_.tables.rows[0].totalTime),
+            " Check in progress|checking|00:00.000");
 
         CrossInTurn(c.checkOrder, 1000);
-        EXPECT_EQ(Fields(engine_.scanMode, engine_.scanStatus, engine_.panel.scanChecked, Cars(),
-                         Enabled()),
-                  Fields(0, " Check completed", 0, "001001 001002 001003 001004 " + c.order,
+        EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.scanStatus, engine_.panel.scanChecked,
+                         Cars(), Enabled()),
+                  Fields("over", " Check completed", 0, "001001 001002 001003 001004 " + c.order,
                          "1111111111 111 tree"));
         // The check's times run from its own zero, a second apart.
         EXPECT_EQ(Fields(engine_.tables.cars[c.checkOrder[0]].totalTime,
@@ -88,7 +90,7 @@ TEST_F(ScanCheckTest, FourCarsScannedInOrderThenCheckedInOrderOrNot) {
             "nokia-sms* beep1 beep1 beep1 beep1 nokia-sms* beep1 beep1 beep1 beep1 " + c.endSound);
         // A checked run is not armed: "Start" does nothing until "Clear".
         StartCommand(engine_);
-        EXPECT_EQ(engine_.preStart, 0);
+        EXPECT_EQ(PhaseName(engine_.phase), "over");
     }
 }
 
@@ -98,40 +100,41 @@ TEST_F(ScanCheckTest, RepeatedAndSurplusTranspondersAndDoubleDetectionsAreIgnore
     Cross({0, 0});
     Wait(10);
     CrossInTurn({0, 1});
-    EXPECT_EQ(Fields(Cars(), engine_.scanPhase), "001001 001002 - 126|1");
+    EXPECT_EQ(Fields(Cars(), PhaseName(engine_.phase)), "001001 001002 - 126|scanning");
     // More transponders in one read than cars without one: the first is given, the check begins
     // and throws the rest away.
     Cross({4, 6, 7});
-    Wait(10);
-    EXPECT_EQ(Fields(Cars(), engine_.checkPhase), "001001 001002 001005 126|1");
+    Wait(20);
+    EXPECT_EQ(Fields(Cars(), PhaseName(engine_.phase)), "001001 001002 001005 126|checking");
     // A car seen twice within 2 s counts once.
     CrossInTurn({0}, 1500);
     CrossInTurn({0, 1, 4}, 1000);
-    EXPECT_EQ(Fields(engine_.checkPhase, Cars(), engine_.tables.cars[0].laps),
-              "0|001001 001002 001005 126|1");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), Cars(), engine_.tables.cars[0].laps),
+              "over|001001 001002 001005 126|1");
     EXPECT_EQ(Sounds(), "nokia-sms* beep1 beep1 beep1 nokia-sms* beep1 beep1 beep1 nokia-sms");
 }
 
 TEST_F(ScanCheckTest, OnlyAFreshRunIsScannedAndACancelKeepsTheTranspondersGiven) {
     // A run already run: the click is refused and the button pops back.
     Arm({0, 1, 2, 3});
-    engine_.fresh = 0;
+    engine_.phase = RunPhase::Over;
     std::uint32_t changes = engine_.panelChanges;
     ScanToggle(engine_, true);
-    EXPECT_EQ(Fields(engine_.scanMode, engine_.panel.scanChecked, Sounds()), "0|0|");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.panel.scanChecked, Sounds()), "over|0|");
     EXPECT_GT(engine_.panelChanges, changes);
 
-    engine_.fresh = 1;
+    engine_.phase = RunPhase::Armed;
     ScanToggle(engine_, true);
     Wait(60000, 100);  // a decoder that sends nothing
     CrossInTurn({0, 1});
     ScanToggle(engine_, true);  // a second "on" changes nothing
     ScanToggle(engine_, false);
     CrossInTurn({2});
-    EXPECT_EQ(Fields(engine_.scanMode, engine_.scanPhase, engine_.scanStatus,
-                     engine_.panel.scanChecked, Cars(), engine_.armed, Enabled()),
-              "0|0| Off|0|001001 001002 - - 1234|1|1111111111 111 tree");
-    EXPECT_EQ(Sounds(), "nokia-sms* beep1 beep1 nokia-sms*");
+    EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.scanStatus, engine_.panel.scanChecked,
+                     Cars(), Enabled()),
+              "armed| Off|0|001001 001002 - - 1234|1111111111 111 tree");
+    // Nothing waits for the cancel's signal.
+    EXPECT_EQ(Sounds(), "nokia-sms* beep1 beep1 nokia-sms");
 }
 
 }  // namespace

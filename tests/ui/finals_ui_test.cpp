@@ -305,15 +305,15 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     for (int code : {14103, 14104, 14101, 14102, 14100}) {
         w.Tree()->setCurrentItem(FindNode(w.Tree(), code));
         ASSERT_EQ(e.kind, RunKind::FinalsRun) << code;
-        ASSERT_EQ(e.armed, 1) << code;
+        ASSERT_EQ(PhaseName(e.phase), "armed") << code;
         // The 1/2 runs: after their 7 direct drivers, the 1/4 run's first 3 as they finished.
         for (int k = 0; k < 3 && (code == 14101 || code == 14102); ++k) {
             EXPECT_EQ(e.tables.cars[std::size_t(7 + k)].driverName.View(), order[code + 2][k]);
         }
         static_cast<QPushButton*>(w.PanelControl(kStartButton))->click();
         test::Deadline end = test::In(30s);
-        while (e.running == 0 && test::Before(end)) QTest::qWait(20);
-        ASSERT_EQ(e.running, 1) << code << " never started";
+        while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
+        ASSERT_EQ(PhaseName(e.phase), "running") << code << " never started";
         int least = 0;  // every car in the run does a few laps
         while (least < 2 && test::Before(end)) {
             QTest::qWait(50);
@@ -323,7 +323,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
             }
         }
         static_cast<QPushButton*>(w.PanelControl(kStopButton))->click();
-        ASSERT_EQ(e.running, 0);
+        ASSERT_EQ(PhaseName(e.phase), "over");
         ASSERT_GE(least, 2) << code;
         for (int k = 0; k < e.tables.carsInUse; ++k) {
             int car = e.tables.standings[std::size_t(k)].carNumber;
@@ -334,7 +334,8 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     // Leaving the Final records it; a run whose drivers moved up is then only shown.
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 14103));
     EXPECT_EQ(w.State().event.header.categories[0].finalsState, 2);
-    EXPECT_EQ(e.finalsStatus * 10 + e.armed, 20);
+    EXPECT_EQ(e.finalsStatus, 2);
+    EXPECT_NE(e.phase, RunPhase::Armed);
     EXPECT_EQ(w.State().event.runDone.flags[0][std::size_t(FinalsFlagIndex(0, 'A'))], 1);
     EXPECT_EQ(FindNode(w.Tree(), 14100)->data(0, Qt::UserRole + 1).toInt(), 8);  // run done
     const std::vector<std::string>& finalOrder = order[14100];

@@ -78,12 +78,15 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     ASSERT_NE(heat, nullptr);
     w.Tree()->setCurrentItem(heat);
     RunEngine& e = w.State().engine;
-    ASSERT_EQ(e.fresh, 1);
+    ASSERT_EQ(e.phase, RunPhase::Armed);
 
-    // The signals are heard to their end in the window's own loop, as the real player does.
-    sounds.whileWaiting = [](const std::string&) { QTest::qWait(300); };
+    // Each signal is heard over 30 ticks, which the beat polls without waiting.
+    sounds.pollsPerSignal = 30;
     auto* scan = static_cast<QPushButton*>(w.PanelControl(kScanButton));
     scan->click();
+    EXPECT_EQ(e.phase, RunPhase::ScanSignal);
+    test::Deadline heard = test::In(5s);
+    while (e.phase == RunPhase::ScanSignal && test::Before(heard)) QTest::qWait(10);
     auto* status = static_cast<QLabel*>(w.PanelControl(kScanStatus));
     EXPECT_EQ(status->text(), QString(" Scan in progress"));
     EXPECT_TRUE(scan->isChecked() && !w.Tree()->isEnabled() &&
@@ -102,16 +105,16 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
         EXPECT_EQ(e.tables.cars[car - 1].transponder, "00471" + std::to_string(car));
     }
     test::Deadline end = test::In(5s);
-    while (e.checkPhase == 0 && test::Before(end)) QTest::qWait(10);
+    while (e.phase != RunPhase::Checking && test::Before(end)) QTest::qWait(10);
     ASSERT_EQ(status->text(), QString(" Check in progress"));
-    EXPECT_GE(w.Beat().DeepestSoFar(), 2) << "no beat while the signal was heard";
+    EXPECT_GE(sounds.polls, 62) << "the beat did not poll the signals to their end";
 
     for (int car : c.checkOrder) {
         ASSERT_TRUE(crossAndWait(car, [&] { return e.tables.cars[car - 1].laps == 1; }))
             << "car " << car << " never checked";
     }
     end = test::In(5s);
-    while (e.scanMode != 0 && test::Before(end)) QTest::qWait(10);
+    while (ScanOn(e.phase) && test::Before(end)) QTest::qWait(10);
     EXPECT_EQ(status->text(), QString(" Check completed"));
     EXPECT_TRUE(!scan->isChecked() && w.Tree()->isEnabled() &&
                 w.PanelControl(kClearButton)->isEnabled());

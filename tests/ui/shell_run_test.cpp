@@ -180,7 +180,7 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     ASSERT_NE(heat, nullptr);
     w.Tree()->setCurrentItem(heat);
     RunEngine& e = w.State().engine;
-    ASSERT_EQ(e.armed, 1);
+    ASSERT_EQ(PhaseName(e.phase), "armed");
     EXPECT_EQ(e.tables.cars[0].driverName, "Driver 2");  // the grid's order
     EXPECT_EQ(e.tables.cars[1].transponder, "001001");   // personal chips
 
@@ -195,10 +195,11 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     EXPECT_TRUE(w.isVisible());
 
     test::Deadline end = test::In(30s);
-    while (e.running == 0 && e.preStart != 0 && test::Before(end)) QTest::qWait(20);
-    ASSERT_EQ(e.running, 1) << "the run never started";
-    while (e.running == 1 && test::Before(end)) QTest::qWait(20);
-    ASSERT_EQ(e.running, 0) << "the end rule never stopped the run";
+    while (RunInProgress(e.phase) && e.phase != RunPhase::Running && test::Before(end))
+        QTest::qWait(20);
+    ASSERT_EQ(PhaseName(e.phase), "running") << "the run never started";
+    while (e.phase == RunPhase::Running && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(PhaseName(e.phase), "over") << "the end rule never stopped the run";
     EXPECT_TRUE(w.Tree()->isEnabled());
     // "Print" sends the finished run's sheet, its leader on the first row.
     ASSERT_TRUE(w.PanelControl(kPrintButton)->isEnabled());
@@ -294,7 +295,7 @@ TEST_F(ShellRun, ChipsNoCarHasAreShownAndOneGivenToALaneCounts) {
                                            [](const UnknownChip& c) { return c.passings >= 2; });
     };
     while (!twice() && test::Before(end)) QTest::qWait(20);
-    ASSERT_EQ(e.running, 1);
+    ASSERT_EQ(PhaseName(e.phase), "running");
     auto* panel = w.findChild<QWidget*>("unknownChips");
     auto* list = w.findChild<QListWidget*>(QString::number(kUnknownChipsList));
     auto* lanes = w.findChild<QComboBox*>(QString::number(kChipTakerList));
@@ -319,8 +320,8 @@ TEST_F(ShellRun, ChipsNoCarHasAreShownAndOneGivenToALaneCounts) {
     EXPECT_EQ(car.transponder, "004001");
     EXPECT_EQ(car.passingCount, before);
     EXPECT_EQ(u.count, 2);
-    while (e.running == 1 && test::Before(end)) QTest::qWait(20);
-    ASSERT_EQ(e.running, 0);
+    while (e.phase == RunPhase::Running && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(PhaseName(e.phase), "over");
     EXPECT_GT(car.passingCount, before) << car.raceTimes[1] << " " << car.raceTimes[2] << " "
                                         << e.tables.cars[0].passingCount;  // and on
     for (int k = 2; k <= car.passingCount; ++k) EXPECT_GT(car.lapTimes[std::size_t(k)], 2000);
@@ -347,8 +348,8 @@ TEST_F(ShellRun, ALinkLostAndRestoredDuringARunIsToldByNoticesNotBoxes) {
     RunEngine& e = w.State().engine;
     static_cast<QPushButton*>(w.PanelControl(2001))->click();
     test::Deadline end = test::In(20s);
-    while (e.running == 0 && test::Before(end)) QTest::qWait(20);
-    ASSERT_EQ(e.running, 1) << "the run never started";
+    while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
+    ASSERT_EQ(PhaseName(e.phase), "running") << "the run never started";
     const std::size_t boxes = messages.shown.size();
 
     auto* linkState = static_cast<QLabel*>(w.PanelControl(kLinkDownText));
@@ -469,8 +470,8 @@ TEST_F(ShellRun, EverySoundOfAHeatIsHeardWholeAndOnTime) {
     RunEngine& e = w.State().engine;
     sounds.requests.clear();
     static_cast<QPushButton*>(w.PanelControl(2001))->click();
-    for (auto end = In(20s); e.running == 0 && Before(end);) QTest::qWait(5);
-    ASSERT_EQ(e.running, 1) << "the run never started";
+    for (auto end = In(20s); e.phase != RunPhase::Running && Before(end);) QTest::qWait(5);
+    ASSERT_EQ(PhaseName(e.phase), "running") << "the run never started";
     const SteadyTime zero{std::chrono::nanoseconds(e.link->timeBase.perfStart)};
     QTest::qWait(7000);
     const SteadyTime stopped = std::chrono::steady_clock::now();
@@ -577,7 +578,7 @@ TEST_F(ShellRun, Screenshot) {
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 13101));
     static_cast<QPushButton*>(w.PanelControl(2001))->click();
     QTest::qWait(13000);
-    ASSERT_EQ(w.State().engine.running, 1);
+    ASSERT_EQ(PhaseName(w.State().engine.phase), "running");
     ASSERT_TRUE(w.grab().save(QString::fromLocal8Bit(target)));
     StopCommand(w.State().engine);
 }

@@ -166,11 +166,11 @@ TEST_F(TransponderForms, TheScanDecodesMk1PairsAndMk2FramesAndLeavesARunsBytesAl
         EXPECT_EQ(form.Participant().transponder, c.shown);
 
         // A running heat owns the port: the form leaves its bytes to it.
-        engine.running = 1;
+        engine.phase = RunPhase::Running;
         port.QueueRead({0x00, 0x09});
         form.Tick();
         EXPECT_TRUE(port.ReadsPending());
-        engine.running = 0;
+        engine.phase = RunPhase::Armed;
         scan->click();
         EXPECT_EQ(Control<QLabel>(form, kScanStatusId)->text(), "Off");
         form.Tick();  // scanning off: what comes is thrown away

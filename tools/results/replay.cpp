@@ -262,7 +262,7 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
     }
     PlaceCars(e.tables.cars, cars);
     e.kind = RunKind::Heat;
-    e.runLoaded = e.armed = e.fresh = 1;
+    e.phase = RunPhase::Armed;
     ResetRun(e.tables);
     ResetClockTexts(e);
     e.passingLog = [&log, &e](const Passing& p, int slot, bool counted) {
@@ -279,9 +279,9 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
         // Once the clock is zeroed, ticks with nothing to read are skipped, up to the end of the
         // run's time: the first tick past the limit, where the race clock reads 0:00:00.
         std::int64_t next = clock.Ms() + kTickMs;
-        if (e.clockZeroed != 0 && !port.Exhausted()) {
+        if ((e.phase == RunPhase::FirstCar || e.phase == RunPhase::Running) && !port.Exhausted()) {
             std::int64_t due = port.NextDue(), limit = startedAt + e.raceLimitMs + kTickMs;
-            if (e.running != 0 && limit >= next) due = std::min(due, limit);
+            if (e.phase == RunPhase::Running && limit >= next) due = std::min(due, limit);
             next = std::max(next, due);
         }
         clock.MoveTo(next);
@@ -293,7 +293,7 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
             log += Printf("%10s  notice: %s\n", Time(clock.Ms() - startedAt).c_str(),
                           Utf8FromCp1252(NoticeAt(e.notices, age).text.View()).c_str());
         }
-        if (!started && e.running != 0) {
+        if (!started && e.phase == RunPhase::Running) {
             started = true;
             startedAt = clock.Ms();
             if (e.options.startMode == StartMode::FirstCar) {
@@ -304,7 +304,7 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
             }
         }
         const std::string at = Time(clock.Ms() - startedAt);
-        if (started && e.running == 0) {
+        if (started && e.phase != RunPhase::Running) {
             log += Printf("%10s  stop: the run's rules end it", at.c_str());
             std::size_t unread = port.Unread();
             log += unread > 0 ? "; " + std::to_string(unread) + " bytes of the capture not read\n"
