@@ -735,7 +735,6 @@ void MainWindow::NewEvent() {
     NoteEventFile();
     ApplyTitle();
     ClearEvent();
-    SetCurrentFolder(state_.programFolder);
     if (CreateNewEventFile("CATEGORIE 1") != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
@@ -746,7 +745,6 @@ void MainWindow::NewEvent() {
 void MainWindow::LoadEvent() {
     std::optional<std::string> chosen =
         platform_.dialogs.OpenFile(state_.programFolder, {kRaceFilter, kRacePattern});
-    SetCurrentFolder(state_.programFolder);
     if (chosen) LoadEventFile(*chosen);
 }
 
@@ -757,7 +755,6 @@ void MainWindow::LoadEventFile(const std::string& chosen) {
         !SaveBeforeLeaving()) {
         return;
     }
-    SetCurrentFolder(state_.programFolder);
     // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
     if (CopyIntoWorkingCopy(chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
         return;
@@ -771,7 +768,6 @@ void MainWindow::LoadEventFile(const std::string& chosen) {
 }
 
 bool MainWindow::Save() {
-    SetCurrentFolder(state_.programFolder);
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if ((*it)->data(0, kCodeRole).toInt() == state_.engine.nodeCode && !RecordRunIfAny(*it)) {
             return false;
@@ -797,7 +793,6 @@ bool MainWindow::SaveAs() {
     std::string initial = state_.programFolder + "/" + std::string(kRacePattern);
     std::optional<std::string> name =
         platform_.dialogs.SaveFile(initial, {kRaceFilter, kRacePattern});
-    SetCurrentFolder(state_.programFolder);
     if (!name || *name == initial) return false;
     state_.eventPath = WithRaceExtension(*name);
     ApplyTitle();
@@ -819,7 +814,6 @@ void MainWindow::FillRecentMenu() {
         QAction* a = recentMenu_->addAction(ToQString(path));
         a->setObjectName(QString("recent%1").arg(i + 1));
         connect(a, &QAction::triggered, this, [this, path] {
-            SetCurrentFolder(state_.programFolder);
             LoadEventFile(path);
         });
     }
@@ -836,7 +830,6 @@ void MainWindow::NewCategory() {
 }
 
 void MainWindow::ConnectDecoder() {
-    SetCurrentFolder(state_.programFolder);
     ConnectDecoderAtStartUp(state_.link, platform_.messages, state_.engine.notices);
     ShowAlerts();
 }
@@ -976,7 +969,6 @@ void MainWindow::OnRowClicked(int standing, bool ctrl) {
     std::string_view circuit = state_.circuitIndex < kCircuitRecords
                                    ? e.circuits[std::size_t(state_.circuitIndex)].name.View()
                                    : std::string_view{};
-    SetCurrentFolder(state_.programFolder);
     WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
                        e.trailer.description.View(), platform_.messages);
     RunCommand(kDriverAnalysisCommand);
@@ -1014,7 +1006,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    SetCurrentFolder(state_.programFolder);
     // The detailed results never carry the last run into the next start.
     RunCars empty;
     ClearRunCars(empty);

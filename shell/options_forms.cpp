@@ -117,10 +117,9 @@ DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages,
                                        std::string programFolder, QWidget* parent)
     : ModalForm("AFFICHAGE", "Display options", QSize(245, 370), messages, parent),
       dialogs_(dialogs),
-      programFolder_(std::move(programFolder)),
-      openedIn_(CurrentFolder()) {
+      programFolder_(std::move(programFolder)) {
     setFont(ProgramFont(15));
-    if (!ReadDisplaySettings(kDisplaySettingsFile, settings_, custom_)) {
+    if (!ReadDisplaySettings(SettingsFile(), settings_, custom_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
     }
     auto* heading = Place(new QLabel("Colors and display font", this), 3809,
@@ -250,7 +249,6 @@ void DisplayOptionsForm::mousePressEvent(QMouseEvent* event) {
 void DisplayOptionsForm::Load() {
     std::optional<std::string> chosen =
         dialogs_.OpenFile(programFolder_, {kDisplayFileFilter, kDisplayFilePattern});
-    SetCurrentFolder(programFolder_);
     if (!chosen) return;
     std::string why;
     switch (ReadDisplayFileChecked(*chosen, settings_, custom_, why)) {
@@ -270,24 +268,21 @@ void DisplayOptionsForm::Save() {
     std::string initial = programFolder_ + "/" + std::string(kDisplayFilePattern);
     std::optional<std::string> chosen =
         dialogs_.SaveFile(initial, {kDisplayFileFilter, kDisplayFilePattern});
-    SetCurrentFolder(programFolder_);
     if (!chosen || *chosen == initial) return;
     if (!WriteDisplaySettings(WithDisplayExtension(*chosen), settings_, custom_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
     }
 }
 
+std::string DisplayOptionsForm::SettingsFile() const {
+    return programFolder_ + "/" + std::string(kDisplaySettingsFile);
+}
+
 bool DisplayOptionsForm::Write() {
-    SetCurrentFolder(openedIn_);
-    if (!WriteDisplaySettings(kDisplaySettingsFile, settings_, custom_)) {
+    if (!WriteDisplaySettings(SettingsFile(), settings_, custom_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
     }
     return true;
-}
-
-void DisplayOptionsForm::done(int result) {
-    SetCurrentFolder(openedIn_);
-    ModalForm::done(result);
 }
 
 void RegisterShellForms(CommandRegistry& commands, FormHost& host) {
@@ -313,7 +308,8 @@ void RegisterShellForms(CommandRegistry& commands, FormHost& host) {
         }
         if (!confirmed) return;
         for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
-        if (!ReadDisplaySettings(kDisplaySettingsFile, state.display, state.customColours)) {
+        if (!ReadDisplaySettings(state.programFolder + "/" + std::string(kDisplaySettingsFile),
+                                 state.display, state.customColours)) {
             host.platform.messages.Error(kDisplaySettingsFileNotFound);
         }
         state.widths = state.display.columnWidths;

@@ -269,20 +269,17 @@ bool CommentForm::Write() {
 void RegisterAnalysisForms(CommandRegistry& commands, FormHost& host) {
     auto viewMode = std::make_shared<int>(0);  // the view chosen last, for the program's life
     commands.Add(kDriverAnalysisCommand, [&host, viewMode] {
-        SetCurrentFolder(host.state.programFolder);
         DriverAnalysisForm form(*viewMode, host.platform, host.window);
         form.Run();
     });
     commands.Add(kRunDetailsCommand, [&host] {
         RunEngine& e = host.state.engine;
-        SetCurrentFolder(host.state.programFolder);
         WriteRunDetails(e.tables.cars, e.options.classification.View(), host.platform.messages);
         RunDetailsForm form(host.platform.messages, host.window);
         form.Run();
     });
     commands.Add(kAddCommentCommand, [&host] {
         RunTrailer& t = host.state.engine.trailer;
-        SetCurrentFolder(host.state.programFolder);
         if (!WriteRunComment(t.condition.View(), t.comment.View())) {
             host.platform.messages.Error(kCommentFileNotFound);
         }
