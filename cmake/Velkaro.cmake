@@ -26,8 +26,8 @@ function(velkaro_add_gtest name)
   set(env "${VELKARO_TEST_ENV}")
   if(ARG_OFFSCREEN)
     add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/tests/support/qt_gtest_main.cpp)
-    target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} Qt6::Widgets
-                          Qt6::Test GTest::gtest)
+    target_link_libraries(${name} PRIVATE velkaro_test_support ${ARG_LIBS} velkaro_forms_kit
+                          Qt6::Widgets Qt6::Test GTest::gtest)
     if(ARG_SCREEN)
       list(APPEND env "QT_QPA_PLATFORM=offscreen:configfile=${ARG_SCREEN}")
     else()

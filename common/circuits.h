@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 #include "platform/text.h"
 
@@ -29,5 +30,16 @@ struct CircuitRecord {
 };
 
 using CircuitTable = std::array<CircuitRecord, kCircuitSlots>;
+
+// The index of the last circuit slot named like the event's circuit, kNoCircuit when the name
+// is empty or unknown.
+inline std::int32_t FindCircuit(const CircuitTable& circuits, std::string_view name) {
+    std::int32_t found = kNoCircuit;
+    if (name.empty()) return found;
+    for (int i = 0; i < kCircuitRecords; ++i) {
+        if (circuits[std::size_t(i)].name == name) found = i;
+    }
+    return found;
+}
 
 }  // namespace velkaro

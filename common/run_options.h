@@ -131,6 +131,8 @@ inline constexpr std::int32_t kDefaultRunMinutes = 1;
 inline constexpr std::int32_t kDefaultRunLaps = 1;
 inline constexpr std::int32_t kDefaultCountdownSeconds = 5;
 inline constexpr std::int32_t kDefaultDelayMinutes = 0;
+// Shorter laps are not counted, unless the track sets its own minimum.
+inline constexpr std::int32_t kDefaultMinimumLapSeconds = 2;
 
 // The options of the run in the race panel, set when a heat or final is loaded.
 struct RunOptions {
@@ -146,7 +148,7 @@ struct RunOptions {
     std::int32_t laps = kDefaultRunLaps;
     std::int32_t countdownSeconds = kDefaultCountdownSeconds;
     std::int32_t delayMinutes = kDefaultDelayMinutes;  // between this run and the next
-    std::int32_t minimumLapSeconds = 2;
+    std::int32_t minimumLapSeconds = kDefaultMinimumLapSeconds;
     std::int32_t circuitIndex = kNoCircuit;
     std::int32_t passingLimit = 150;  // 300 for a final
     std::int32_t safetyHours = 2;     // longest a lap-limited run may last; 3 for a final

@@ -95,12 +95,12 @@ bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword) {
     return true;
 }
 
-bool WriteRunComment(std::string_view condition, std::string_view comment) {
+bool WriteRunComment(std::string_view condition, std::string_view comment, Disk& disk) {
     std::string out;
     AppendField(out, condition);
     AppendField(out, comment);
     EndLine(out);
-    return WriteTextFile(kRunCommentFile, out);
+    return WriteTextFile(kRunCommentFile, out, disk);
 }
 
 bool ReadRunComment(Text<6>& condition, Text<100>& comment) {

@@ -2,10 +2,11 @@
 
 #include <string_view>
 
-#include "platform/messages.h"
-#include "platform/text.h"
 #include "common/run_car.h"
 #include "common/run_options.h"
+#include "platform/disk.h"
+#include "platform/messages.h"
+#include "platform/text.h"
 
 // The files that hand a run's results from the main window to the results forms and back,
 // each overwritten whole in the program folder.
@@ -44,7 +45,7 @@ bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& me
 bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword);
 
 // Track condition and comment, on one line. Failing is reported by the caller when it needs.
-bool WriteRunComment(std::string_view condition, std::string_view comment);
+bool WriteRunComment(std::string_view condition, std::string_view comment, Disk& disk);
 bool ReadRunComment(Text<6>& condition, Text<100>& comment);
 
 }  // namespace velkaro

@@ -44,7 +44,7 @@ bool ReadSoundSettings(SoundSettings& s) {
     return true;
 }
 
-bool WriteSoundSettings(const SoundSettings& s) {
+bool WriteSoundSettings(const SoundSettings& s, Disk& disk) {
     std::string out;
     for (std::string_view keyword :
          {s.language.View(), s.countdown.View(), s.start.View(), s.passing.View(), s.bestLap.View(),
@@ -52,7 +52,7 @@ bool WriteSoundSettings(const SoundSettings& s) {
         out.append(keyword);
         EndLine(out);
     }
-    return WriteTextFile(kSoundSettingsFile, out);
+    return WriteTextFile(kSoundSettingsFile, out, disk);
 }
 
 bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomColours& custom) {
@@ -79,7 +79,7 @@ bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomCo
 }
 
 bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& s,
-                          const CustomColours& custom) {
+                          const CustomColours& custom, Disk& disk) {
     std::string out;
     AppendIntField(out, s.style);
     EndLine(out);
@@ -99,7 +99,7 @@ bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& s,
     EndLine(out);
     for (std::uint32_t c : custom) AppendIntField(out, c);
     EndLine(out);
-    return WriteTextFile(fileName, out);
+    return WriteTextFile(fileName, out, disk);
 }
 
 Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen) {

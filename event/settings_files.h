@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/drawing.h"
+#include "platform/disk.h"
 #include "platform/text.h"
 
 // Settings that outlive an event: which sounds are played, and how the live screen looks.
@@ -52,7 +53,7 @@ inline constexpr std::string_view kCarFinishOff = "SONFINVOITUREnon";
 // Eight words separated by white space; settings beyond the words found keep their values.
 // False, with nothing changed, when the file cannot be opened.
 bool ReadSoundSettings(SoundSettings& settings);
-bool WriteSoundSettings(const SoundSettings& settings);
+bool WriteSoundSettings(const SoundSettings& settings, Disk& disk);
 
 struct TextStyleSetting {
     Text<32> faceName;
@@ -80,7 +81,7 @@ using CustomColours = std::array<std::uint32_t, 16>;
 bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& settings,
                          CustomColours& custom);
 bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& settings,
-                          const CustomColours& custom);
+                          const CustomColours& custom, Disk& disk);
 
 // The font of text style `style` (0 to 7) on a screen of this size.
 Font StyleFont(const DisplaySettings& settings, int style, const ScreenSize& screen);

@@ -7,15 +7,6 @@ std::string WindowTitle(const AppState& state) {
     return "Velkaro:   " + state.eventPath;
 }
 
-std::int32_t FindCircuit(const CircuitTable& circuits, std::string_view name) {
-    std::int32_t found = kNoCircuit;
-    if (name.empty()) return found;
-    for (int i = 0; i < kCircuitRecords; ++i) {
-        if (circuits[std::size_t(i)].name == name) found = i;
-    }
-    return found;
-}
-
 std::string WithRaceExtension(std::string name) {
     if (name.find(".race") == std::string::npos) name += ".race";
     return name;

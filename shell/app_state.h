@@ -11,12 +11,7 @@
 #include "event/event_model.h"
 #include "event/sections.h"
 #include "event/settings_files.h"
-#include "platform/clock.h"
-#include "platform/dialogs.h"
-#include "platform/disk.h"
-#include "platform/messages.h"
-#include "platform/serial_port.h"
-#include "platform/sound_player.h"
+#include "forms_kit/form_host.h"
 #include "shell/live_screen.h"
 #include "timing/decoder_link.h"
 #include "timing/run_control.h"
@@ -24,25 +19,11 @@
 
 namespace velkaro {
 
-// What the shell needs of the machine; the program passes the real ones, tests the fakes.
-struct ShellPlatform {
-    Messages& messages;
-    Dialogs& dialogs;
-    SoundPlayer& sounds;
-    Clock& clock;
-    SerialPort& port;
-    // Opens a document with its associated program; false when nothing could.
-    std::function<bool(std::string_view)> openDocument;
-    // Where loading, saving and recording a run write.
-    Disk* disk = &SystemDisk();
-};
-
 // The last working copy that held an event, beside the dated copies of kCrashFolder.
 inline constexpr std::string_view kCrashCopy = "PcCrashRace.race";
 inline constexpr std::string_view kHelpFile = "Guides/HelpRaceManagementGB.pdf";
 inline constexpr std::string_view kRaceFilter = "Race file (.race)";
 inline constexpr std::string_view kRacePattern = "*.race";
-inline constexpr int kDefaultMinimumLapSeconds = 2;
 
 // The shell's one application state: the event being worked on and the settings around it.
 struct AppState {
@@ -64,10 +45,6 @@ struct AppState {
 
 // "Velkaro", or "Velkaro:   " and the event's path once it has one.
 std::string WindowTitle(const AppState& state);
-
-// The index of the last circuit slot named like the event's circuit, kNoCircuit when the name
-// is empty or unknown.
-std::int32_t FindCircuit(const CircuitTable& circuits, std::string_view name);
 
 // Save-as names get the extension when they lack it.
 std::string WithRaceExtension(std::string name);

@@ -2,9 +2,9 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include "forms_kit/form_kit.h"
 #include "platform/clock.h"
 #include "platform/program_folder.h"
-#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_messages.h"
 #include "platform/qt/qt_serial_port.h"
@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     velkaro::QtSoundPlayer sounds;
     velkaro::SystemClock clock;
     velkaro::QtSerialPort port(folder);
-    velkaro::ShellPlatform platform{messages, dialogs, sounds,
-                                    clock,    port,    velkaro::OpenWithAssociatedProgram};
+    velkaro::AppPlatform platform{messages, dialogs, sounds,
+                                  clock,    port,    velkaro::OpenWithAssociatedProgram};
 
     velkaro::MainWindow window(platform);
     messages.SetParent(&window);

@@ -35,10 +35,11 @@
 #include "event/run_results_files.h"
 #include "finals/finals_run.h"
 #include "finals/forms/finals_forms.h"
+#include "forms_kit/form_kit.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/disk.h"
 #include "platform/program_folder.h"
-#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/classification_forms.h"
@@ -48,7 +49,6 @@
 #include "shell/menus.h"
 #include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
-#include "shell/pictures.h"
 #include "shell/race_panel.h"
 #include "shell/unknown_chips_panel.h"
 #include "timing/classification.h"
@@ -82,10 +82,10 @@ class LimitedEditDelegate final : public QStyledItemDelegate {
 
 }  // namespace
 
-MainWindow::MainWindow(ShellPlatform& platform, QWidget* parent)
+MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     : QMainWindow(parent),
       platform_(platform),
-      host_{this, platform, state_, [this] { RebuildTree(); }},
+      host_{this, platform, [this] { RebuildTree(); }},
       heartbeat_(10, [this] { OnTick(); }) {
     // 1. Menus; 2. the window.
     setObjectName("classeF");
@@ -667,13 +667,17 @@ void MainWindow::RegisterCommands() {
     for (int k = 0; k < kCarSlots; ++k) {
         c.Add(kFirstCarButton + k, [this, k] { CarButton(state_.engine, k); });
     }
-    RegisterTimingForms(c, host_);
-    RegisterDatabaseForms(c, host_);
-    RegisterFinalsForms(c, host_);
-    RegisterQualificationForms(c, host_);
-    RegisterAnalysisForms(c, host_);
-    RegisterShellForms(c, host_);
-    RegisterClassificationForms(c, host_);
+    // Each subsystem's forms see only the part of the state that is theirs.
+    AppState& s = state_;
+    RegisterTimingForms(c, host_, {s.link, s.engine});
+    RegisterDatabaseForms(
+        c, host_, {s.engine, s.circuitIndex, s.track, s.transponderSets, s.event.header, s.link});
+    RegisterFinalsForms(c, host_, {s.event.header, s.track});
+    RegisterQualificationForms(
+        c, host_, {s.event, s.track, s.minimumLapSeconds, s.circuitIndex, s.engine.circuits});
+    RegisterAnalysisForms(c, host_, {s.programFolder, s.engine});
+    RegisterShellForms(c, host_, s);
+    RegisterClassificationForms(c, host_, s.event.header);
 }
 
 void MainWindow::StartLivePage() {
@@ -1014,8 +1018,9 @@ void MainWindow::ShutDown() {
     WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
     state_.display.columnWidths = state_.widths;
     heartbeat_.Stop();
-    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
-        platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kDisplaySettingsFile));
+    if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,
+                              *platform_.disk)) {
+        platform_.messages.Error(CannotWrite(platform_.disk->LastFault(), kDisplaySettingsFile));
     }
     if (state_.link.port) ClosePort(*state_.link.port);
 }

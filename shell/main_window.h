@@ -4,8 +4,8 @@
 #include <map>
 
 #include "event/resume.h"
+#include "forms_kit/form_host.h"
 #include "shell/app_state.h"
-#include "shell/form_host.h"
 #include "shell/heartbeat.h"
 #include "shell/live_table_editing.h"
 
@@ -28,7 +28,7 @@ class MainWindow final : public QMainWindow {
     Q_OBJECT
 
   public:
-    MainWindow(ShellPlatform& platform, QWidget* parent = nullptr);
+    MainWindow(AppPlatform& platform, QWidget* parent = nullptr);
     ~MainWindow() override;
 
     // Reads the interface settings and looks for the decoder on its port (start-up messages; no
@@ -92,7 +92,7 @@ class MainWindow final : public QMainWindow {
     void RemoveEditControls();
     void GiveUnknownChip(int chip, int slot, bool toParticipant);
 
-    ShellPlatform& platform_;
+    AppPlatform& platform_;
     AppState state_;
     FormHost host_;
     int screenW_ = 1600;

@@ -4,8 +4,8 @@
 #include <cstdint>
 
 #include "common/notices.h"
+#include "forms_kit/form_kit.h"
 #include "platform/clock.h"
-#include "platform/qt/form_kit.h"
 
 class QLabel;
 class QListWidget;

@@ -12,11 +12,11 @@
 #include <QRadioButton>
 #include <QTreeWidget>
 
+#include "forms_kit/form_host.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "shell/display_options.h"
-#include "shell/form_host.h"
 #include "shell/live_screen.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
@@ -62,8 +62,8 @@ const Caption kCaptions[] = {
 
 }  // namespace
 
-SoundOptionsForm::SoundOptionsForm(Messages& messages, QWidget* parent)
-    : ModalForm("OPTIONSSONS", "Sound options", QSize(230, 240), messages, parent) {
+SoundOptionsForm::SoundOptionsForm(Messages& messages, Disk& disk, QWidget* parent)
+    : ModalForm("OPTIONSSONS", "Sound options", QSize(230, 240), messages, parent), disk_(disk) {
     QFont font = ProgramFont(16);
     setFont(font);
     if (!ReadSoundSettings(settings_)) messages_.Error(kSoundSettingsFileNotFound);
@@ -109,15 +109,16 @@ SoundOptionsForm::SoundOptionsForm(Messages& messages, QWidget* parent)
 }
 
 bool SoundOptionsForm::Write() {
-    if (!WriteSoundSettings(settings_)) messages_.Error(kSoundSettingsFileNotFound);
-    return true;  // closes all the same: the window re-reads what the file holds
+    WriteWatch watch(messages_, disk_, kSoundSettingsFile, kSoundSettingsFileNotFound);
+    return watch.Written(WriteSoundSettings(settings_, disk_));
 }
 
-DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages,
+DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Disk& disk,
                                        std::string programFolder, QWidget* parent)
     : ModalForm("AFFICHAGE", "Display options", QSize(245, 370), messages, parent),
       dialogs_(dialogs),
-      programFolder_(std::move(programFolder)) {
+      disk_(disk),
+      programFolder_(std::move(programFolder))) {
     setFont(ProgramFont(15));
     if (!ReadDisplaySettings(SettingsFile(), settings_, custom_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
@@ -269,9 +270,9 @@ void DisplayOptionsForm::Save() {
     std::optional<std::string> chosen =
         dialogs_.SaveFile(initial, {kDisplayFileFilter, kDisplayFilePattern});
     if (!chosen || *chosen == initial) return;
-    if (!WriteDisplaySettings(WithDisplayExtension(*chosen), settings_, custom_)) {
-        messages_.Error(kDisplaySettingsFileNotFound);
-    }
+    const std::string file = WithDisplayExtension(*chosen);
+    WriteWatch watch(messages_, disk_, file, kDisplaySettingsFileNotFound);
+    watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_));
 }
 
 std::string DisplayOptionsForm::SettingsFile() const {
@@ -279,31 +280,28 @@ std::string DisplayOptionsForm::SettingsFile() const {
 }
 
 bool DisplayOptionsForm::Write() {
-    if (!WriteDisplaySettings(SettingsFile(), settings_, custom_)) {
-        messages_.Error(kDisplaySettingsFileNotFound);
-    }
-    return true;
+    const std::string file = SettingsFile();
+    WriteWatch watch(messages_, disk_, file, kDisplaySettingsFileNotFound);
+    return watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_));
 }
 
-void RegisterShellForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kSoundsCommand, [&host] {
+void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state) {
+    commands.Add(kSoundsCommand, [&host, &state] {
         {
-            SoundOptionsForm form(host.platform.messages, host.window);
+            SoundOptionsForm form(host.platform.messages, *host.platform.disk, host.window);
             form.Run();
         }
-        AppState& state = host.state;
         state.sound = SoundSettings{};
         if (!ReadSoundSettings(state.sound))
             host.platform.messages.Error(kSoundSettingsFileNotFound);
         state.engine.soundSettings = state.sound;
         host.platform.sounds.Reload();  // the calls of another language
     });
-    commands.Add(kDisplayCommand, [&host] {
-        AppState& state = host.state;
+    commands.Add(kDisplayCommand, [&host, &state] {
         bool confirmed = false;
         {
             DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,
-                                    state.programFolder, host.window);
+                                    *host.platform.disk, state.programFolder, host.window);
             confirmed = form.Run() == QDialog::Accepted;
         }
         if (!confirmed) return;

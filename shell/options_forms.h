@@ -4,8 +4,8 @@
 #include <string>
 
 #include "event/settings_files.h"
+#include "forms_kit/form_kit.h"
 #include "platform/dialogs.h"
-#include "platform/qt/form_kit.h"
 
 class QComboBox;
 class QLineEdit;
@@ -17,7 +17,7 @@ namespace velkaro {
 // sound settings file.
 class SoundOptionsForm final : public ModalForm {
   public:
-    SoundOptionsForm(Messages& messages, QWidget* parent = nullptr);
+    SoundOptionsForm(Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
     const SoundSettings& Settings() const { return settings_; }
 
@@ -25,6 +25,7 @@ class SoundOptionsForm final : public ModalForm {
     bool Write() override;
 
   private:
+    Disk& disk_;
     SoundSettings settings_;  // the form's own copy
 };
 
@@ -32,7 +33,7 @@ class SoundOptionsForm final : public ModalForm {
 // swatches and samples, kept as the program's display settings or in display files.
 class DisplayOptionsForm final : public ModalForm {
   public:
-    DisplayOptionsForm(Dialogs& dialogs, Messages& messages, std::string programFolder,
+    DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Disk& disk, std::string programFolder,
                        QWidget* parent = nullptr);
 
     const DisplaySettings& Settings() const { return settings_; }
@@ -50,6 +51,7 @@ class DisplayOptionsForm final : public ModalForm {
     std::string SettingsFile() const;
 
     Dialogs& dialogs_;
+    Disk& disk_;
     std::string programFolder_;
     DisplaySettings settings_;
     CustomColours custom_{};
@@ -59,10 +61,11 @@ class DisplayOptionsForm final : public ModalForm {
     QRadioButton* gradient_;
 };
 
+struct AppState;
 struct FormHost;
 class CommandRegistry;
 // "Sounds" and "Display" of the Settings menu. After either form closes the window takes the
 // settings file again, whatever the form wrote: the next call follows it.
-void RegisterShellForms(CommandRegistry& commands, FormHost& host);
+void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state);
 
 }  // namespace velkaro

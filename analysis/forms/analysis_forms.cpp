@@ -11,11 +11,11 @@
 #include <QScrollBar>
 #include <memory>
 
+#include "forms_kit/form_host.h"
 #include "platform/cp1252.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
-#include "shell/form_host.h"
 
 namespace velkaro {
 
@@ -47,7 +47,7 @@ void CanvasView::paintEvent(QPaintEvent*) {
 
 // ---------------------------------------------------------------------------------------------
 
-DriverAnalysisForm::DriverAnalysisForm(int& viewMode, ShellPlatform& platform, QWidget* parent)
+DriverAnalysisForm::DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWidget* parent)
     : ModalForm("ANALYSEPILOTE", "Driver results Analysis", QSize(420, 400), platform.messages,
                 parent),
       viewMode_(viewMode),
@@ -228,8 +228,9 @@ void RunDetailsForm::Show(DetailsView view) {
 
 // ---------------------------------------------------------------------------------------------
 
-CommentForm::CommentForm(Messages& messages, QWidget* parent)
-    : ModalForm("COMMENTAIRE", "Comment about the run", QSize(330, 110), messages, parent) {
+CommentForm::CommentForm(Messages& messages, Disk& disk, QWidget* parent)
+    : ModalForm("COMMENTAIRE", "Comment about the run", QSize(330, 110), messages, parent),
+      disk_(disk) {
     if (!ReadRunComment(condition_, comment_)) messages_.Error(kCommentFileNotFound);
     Place(new QGroupBox("Track condition", this), 7017, "Track condition", Dlu(10, 5, 310, 32))
         ->setFont(ProgramFont(15, true));
@@ -258,33 +259,32 @@ CommentForm::CommentForm(Messages& messages, QWidget* parent)
 }
 
 bool CommentForm::Write() {
-    if (!WriteRunComment(condition_.View(), comment_.View())) {
-        messages_.Error(kCommentFileNotFound);
-    }
-    return true;
+    WriteWatch watch(messages_, disk_, kRunCommentFile, kCommentFileNotFound);
+    return watch.Written(WriteRunComment(condition_.View(), comment_.View(), disk_));
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void RegisterAnalysisForms(CommandRegistry& commands, FormHost& host) {
+void RegisterAnalysisForms(CommandRegistry& commands, const FormHost& host,
+                           AnalysisFormsContext context) {
     auto viewMode = std::make_shared<int>(0);  // the view chosen last, for the program's life
-    commands.Add(kDriverAnalysisCommand, [&host, viewMode] {
+    commands.Add(kDriverAnalysisCommand, [&host, context, viewMode] {
         DriverAnalysisForm form(*viewMode, host.platform, host.window);
         form.Run();
     });
-    commands.Add(kRunDetailsCommand, [&host] {
-        RunEngine& e = host.state.engine;
+    commands.Add(kRunDetailsCommand, [&host, context] {
+        RunEngine& e = context.engine;
         WriteRunDetails(e.tables.cars, e.options.classification.View(), host.platform.messages);
         RunDetailsForm form(host.platform.messages, host.window);
         form.Run();
     });
-    commands.Add(kAddCommentCommand, [&host] {
-        RunTrailer& t = host.state.engine.trailer;
-        if (!WriteRunComment(t.condition.View(), t.comment.View())) {
+    commands.Add(kAddCommentCommand, [&host, context] {
+        RunTrailer& t = context.engine.trailer;
+        if (!WriteRunComment(t.condition.View(), t.comment.View(), *host.platform.disk)) {
             host.platform.messages.Error(kCommentFileNotFound);
         }
         {
-            CommentForm form(host.platform.messages, host.window);
+            CommentForm form(host.platform.messages, *host.platform.disk, host.window);
             form.Run();
         }
         // What the form confirmed is the run's own, stored with it when the run is recorded.

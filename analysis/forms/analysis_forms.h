@@ -2,11 +2,13 @@
 
 #include <QWidget>
 #include <functional>
+#include <string>
 
 #include "analysis/lap_analysis.h"
 #include "analysis/run_details.h"
 #include "event/run_results_files.h"
-#include "platform/qt/form_kit.h"
+#include "forms_kit/form_kit.h"
+#include "timing/run_control.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -14,7 +16,7 @@ class QScrollBar;
 
 namespace velkaro {
 
-struct ShellPlatform;
+struct AppPlatform;
 
 // A surface the logic's display lists are painted on.
 class CanvasView final : public QWidget {
@@ -32,7 +34,7 @@ class CanvasView final : public QWidget {
 // viewMode (0 "Data", 1 "Histo", 2 "Curve") outlives the form.
 class DriverAnalysisForm final : public ModalForm {
   public:
-    DriverAnalysisForm(int& viewMode, ShellPlatform& platform, QWidget* parent = nullptr);
+    DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWidget* parent = nullptr);
 
     CanvasView* View() const { return view_; }
     const RunCar& Car() const { return car_; }
@@ -48,7 +50,7 @@ class DriverAnalysisForm final : public ModalForm {
     void Print();
 
     int& viewMode_;
-    ShellPlatform& platform_;
+    AppPlatform& platform_;
     RunCar car_;
     DriverResultsHeading heading_;
     AnalysisTitles titles_;
@@ -82,20 +84,29 @@ class RunDetailsForm final : public ModalForm {
 // "Comment about the run": the track condition and a comment, handed back in their file.
 class CommentForm final : public ModalForm {
   public:
-    CommentForm(Messages& messages, QWidget* parent = nullptr);
+    CommentForm(Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
   protected:
     bool Write() override;
 
   private:
+    Disk& disk_;
     Text<6> condition_;
     Text<100> comment_;
+};
+
+// What the analysis forms read and change of the application: the run in the panel, and the
+// program folder its files are in.
+struct AnalysisFormsContext {
+    const std::string& programFolder;
+    RunEngine& engine;
 };
 
 struct FormHost;
 class CommandRegistry;
 // The driver analysis (Ctrl and a click on a driver's row), and the results pop-up's "Run
 // detailed results" and "Add a comment", which hand the run in the panel over through their files.
-void RegisterAnalysisForms(CommandRegistry& commands, FormHost& host);
+void RegisterAnalysisForms(CommandRegistry& commands, const FormHost& host,
+                           AnalysisFormsContext context);
 
 }  // namespace velkaro

@@ -6,15 +6,15 @@
 #include "databases/circuits_file.h"
 #include "databases/forms/editor_form.h"
 #include "databases/forms/transponder_forms.h"
+#include "forms_kit/form_host.h"
 #include "platform/qt/qt_text.h"
-#include "shell/form_host.h"
 
 namespace velkaro {
 
 namespace {
 
 template <typename Table>
-void Edit(const EditorKind<Table>& kind, FormHost& host) {
+void Edit(const EditorKind<Table>& kind, const FormHost& host) {
     EditorForm<Table> form(kind, host.platform.messages, host.platform.dialogs, host.window,
                            *host.platform.disk);
     form.Run();
@@ -22,24 +22,25 @@ void Edit(const EditorKind<Table>& kind, FormHost& host) {
 
 }  // namespace
 
-void RegisterDatabaseForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kCircuitsCommand, [&host] {
+void RegisterDatabaseForms(CommandRegistry& commands, const FormHost& host,
+                           DatabaseFormsContext context) {
+    commands.Add(kCircuitsCommand, [&host, context] {
         Edit(kCircuitsEditor, host);
         // The event's circuit may have moved, or gone.
-        CircuitTable& circuits = host.state.engine.circuits;
+        CircuitTable& circuits = context.engine.circuits;
         circuits = {};
         if (!LoadCircuits(circuits, *host.platform.disk)) {
             host.platform.messages.Error(kCircuitsFileNotFound);
         }
-        host.state.circuitIndex = FindCircuit(circuits, host.state.track.circuit.View());
+        context.circuitIndex = FindCircuit(circuits, context.track.circuit.View());
     });
-    commands.Add(kClubsCommand, [&host] { Edit(kClubsEditor, host); });
-    commands.Add(kDriversCommand, [&host] { Edit(kDriversEditor, host); });
-    commands.Add(kFrequenciesCommand, [&host] { Edit(kFrequenciesEditor, host); });
-    commands.Add(kTranspondersCommand, [&host] {
+    commands.Add(kClubsCommand, [&host, context] { Edit(kClubsEditor, host); });
+    commands.Add(kDriversCommand, [&host, context] { Edit(kDriversEditor, host); });
+    commands.Add(kFrequenciesCommand, [&host, context] { Edit(kFrequenciesEditor, host); });
+    commands.Add(kTranspondersCommand, [&host, context] {
         TranspondersForm form(host.platform.messages, host.window, *host.platform.disk);
         form.Run();
-        TransponderSets& sets = host.state.transponderSets;
+        TransponderSets& sets = context.transponderSets;
         sets = {};
         if (!LoadTransponderSets(sets, *host.platform.disk)) {
             host.platform.messages.Error(kTransponderSetsFileNotFound);
@@ -52,14 +53,14 @@ void RegisterDatabaseForms(CommandRegistry& commands, FormHost& host) {
         for (const TransponderSet& set : sets) list->addItem(ToQString(set.name.View()));
         list->setCurrentIndex(chosen);
     });
-    commands.Add(kDriverDetailsCommand, [&host] {
-        DriverNode node = DriverNodeOf(host.state.event.header.selectedNode);
+    commands.Add(kDriverDetailsCommand, [&host, context] {
+        DriverNode node = DriverNodeOf(context.header.selectedNode);
         if (node.category < 1 || node.slot < 0 || node.slot >= kParticipants) return;
-        RunEngine& engine = host.state.engine;
+        RunEngine& engine = context.engine;
         // The form reads the decoder itself: the idle tick of the main window, which would
         // throw the bytes away, leaves the port alone meanwhile.
         engine.transpondersFormOpen = true;
-        DriverDetailsForm form(node.category, node.slot, host.state.link, engine,
+        DriverDetailsForm form(node.category, node.slot, context.link, engine,
                                host.platform.messages, host.window, *host.platform.disk);
         form.Run();
         engine.transpondersFormOpen = false;

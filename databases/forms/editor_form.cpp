@@ -48,13 +48,15 @@ const EditorKind<CircuitTable> kCircuitsEditor{"CIRCUITS",
                                                kCircuitPicture,
                                                [](CircuitRecord& r) { return RefOf(r.image); },
                                                true,
+                                               kCircuitsFile,
                                                kCircuitsFileNotFound,
                                                LoadCircuitsFrom,
                                                SaveCircuitsTo};
 const EditorKind<ClubTable> kClubsEditor{
     "CLUBS",    "Database : Clubs", "Clubs  (100 max)", 440,
     kClubRules, kClubFields,        std::nullopt,       nullptr,
-    false,      kClubsFileNotFound, LoadClubs,          SaveClubs};
+    false,      kClubsFile,         kClubsFileNotFound, LoadClubs,
+    SaveClubs};
 const EditorKind<DriverTable> kDriversEditor{"PILOTES",
                                              "Database : Drivers",
                                              "Drivers  (1000 max)",
@@ -64,15 +66,23 @@ const EditorKind<DriverTable> kDriversEditor{"PILOTES",
                                              kDriverPicture,
                                              [](DriverRecord& r) { return RefOf(r.image); },
                                              false,
+                                             kDriversFile,
                                              kDriversFileNotFound,
                                              LoadDrivers,
                                              SaveDrivers};
-const EditorKind<FrequencyTable> kFrequenciesEditor{"FREQUENCES",    "Database : Frequencies",
-                                                    "Frequencies",   180,
-                                                    kFrequencyRules, {},
-                                                    std::nullopt,    nullptr,
-                                                    false,           kFrequenciesFileNotFound,
-                                                    LoadFrequencies, SaveFrequencies};
+const EditorKind<FrequencyTable> kFrequenciesEditor{"FREQUENCES",
+                                                    "Database : Frequencies",
+                                                    "Frequencies",
+                                                    180,
+                                                    kFrequencyRules,
+                                                    {},
+                                                    std::nullopt,
+                                                    nullptr,
+                                                    false,
+                                                    kFrequenciesFile,
+                                                    kFrequenciesFileNotFound,
+                                                    LoadFrequencies,
+                                                    SaveFrequencies};
 
 template <typename Table>
 EditorForm<Table>::EditorForm(const EditorKind<Table>& kind, Messages& messages, Dialogs& dialogs,
@@ -254,11 +264,8 @@ void EditorForm<Table>::Remove() {
 
 template <typename Table>
 bool EditorForm<Table>::Write() {
-    // A file that cannot be written is reported and the form closes all the same.
-    if (!kind_.save(*table_, NameCount(*table_, kind_.rules.capacity), disk_)) {
-        messages_.Error(kind_.notFound);
-    }
-    return true;
+    WriteWatch watch(messages_, disk_, kind_.file, kind_.notFound);
+    return watch.Written(kind_.save(*table_, NameCount(*table_, kind_.rules.capacity), disk_));
 }
 
 template <typename Table>

@@ -9,9 +9,9 @@
 
 #include "databases/database_files.h"
 #include "databases/editor.h"
+#include "forms_kit/form_kit.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
-#include "platform/qt/form_kit.h"
 
 class QComboBox;
 class QLineEdit;
@@ -46,7 +46,8 @@ struct EditorKind {
     std::optional<PictureArea> picture;  // with image() the record's picture
     TextRef (*image)(Record&);
     bool clearRecord;  // circuits: "Clear" erases the track record
-    std::string_view notFound;
+    std::string_view file;
+    std::string_view notFound;  // told when the file is missing
     bool (*load)(Table&, Disk&);
     bool (*save)(const Table&, int count, Disk&);
 };

@@ -80,8 +80,8 @@ void TranspondersForm::ShowSet(int set) {
 }
 
 bool TranspondersForm::Write() {
-    if (!SaveTransponderSets(sets_, disk_)) messages_.Error(kTransponderSetsFileNotFound);
-    return true;
+    WriteWatch watch(messages_, disk_, kTransponderSetsFile, kTransponderSetsFileNotFound);
+    return watch.Written(SaveTransponderSets(sets_, disk_));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -216,8 +216,9 @@ void DriverDetailsForm::paintEvent(QPaintEvent* event) {
 }
 
 bool DriverDetailsForm::Write() {
-    ReportUnavailable(WriteParticipants(category_, *participants_, messages_, disk_), messages_);
-    return true;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteParticipants(category_, *participants_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 void DriverDetailsForm::done(int result) {

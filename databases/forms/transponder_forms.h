@@ -7,8 +7,8 @@
 #include "databases/driver_details.h"
 #include "databases/transponder_sets.h"
 #include "event/sections.h"
+#include "forms_kit/form_kit.h"
 #include "platform/messages.h"
-#include "platform/qt/form_kit.h"
 
 class QComboBox;
 class QLabel;

@@ -12,11 +12,10 @@
 #include <memory>
 
 #include "event/event_file.h"
+#include "forms_kit/form_host.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
-#include "shell/app_state.h"
-#include "shell/form_host.h"
 
 namespace velkaro {
 
@@ -115,9 +114,9 @@ QPushButton* Button(QWidget* form, int id, const QString& text, QRect where) {
     return b;
 }
 
-int CategoryOf(const AppState& state) {
-    int c = state.event.header.selectedNode / 10000;
-    return std::clamp(c, 1, std::max(1, std::min(state.event.header.categoryCount, kCategories)));
+int CategoryOf(const EventHeader& header) {
+    int c = header.selectedNode / 10000;
+    return std::clamp(c, 1, std::max(1, std::min(header.categoryCount, kCategories)));
 }
 
 }  // namespace
@@ -199,19 +198,19 @@ void LadderForm::Refresh() {
 
 // ---------------------------------------------------------------------------------------------
 
-FinalsArrangementForm::FinalsArrangementForm(int category, AppState& state, Messages& messages,
+FinalsArrangementForm::FinalsArrangementForm(int category, EventHeader& header, Messages& messages,
                                              QWidget* parent, Disk& disk)
     : LadderForm("CATEGORIEREMONTEESREPARTITION", "Arrangement of the finals", 0, messages, parent),
       category_(category),
-      state_(state),
+      header_(header),
       disk_(disk) {
-    EventHeader header;
-    if (ReadEventHeader(header, disk_) == FileOutcome::Done) {
-        state_.event.header = header;
+    EventHeader read;
+    if (ReadEventHeader(read, disk_) == FileOutcome::Done) {
+        header_ = read;
     } else {
         messages_.Error(kRaceFileNotFound);
     }
-    const CategoryRecord& cat = state_.event.header.categories[std::size_t(category_ - 1)];
+    const CategoryRecord& cat = header_.categories[std::size_t(category_ - 1)];
     FitName(Label(this, 5001, ToQString(cat.name.View()), Dlu(10, 8, 330, 14), true));
     FinalsLadder ladder = DefaultFinalsLadder(cat.participants);
     if (ReadFinalsLadder(category_, ladder, disk_) == FileOutcome::Unavailable) {
@@ -231,24 +230,25 @@ void FinalsArrangementForm::Refreshed() {
 
 bool FinalsArrangementForm::Write() {
     if (!GenerateAllowed(ladder_)) return false;
-    EventHeader header = state_.event.header;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    EventHeader header = header_;
     header.categories[std::size_t(category_ - 1)].finalsRuns =
         RunsOfLevel(ComputeFinalsStart(ladder_).level);
-    FileOutcome written = SaveFinalsArrangement(category_, header, ladder_, messages_, disk_);
-    if (written == FileOutcome::Done) state_.event.header = header;
-    if (written == FileOutcome::Unavailable) messages_.Error(kRaceFileNotFound);
-    return written != FileOutcome::Unavailable;
+    FileOutcome written = SaveFinalsArrangement(category_, header, ladder_, watch, disk_);
+    if (written == FileOutcome::Done) header_ = header;
+    if (written == FileOutcome::Unavailable) watch.Error(kRaceFileNotFound);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-FinalsOptionsForm::FinalsOptionsForm(int category, const AppState& state, Messages& messages,
+FinalsOptionsForm::FinalsOptionsForm(int category, const EventHeader& header, Messages& messages,
                                      QWidget* parent, Disk& disk)
     : ModalForm("CATEGORIEREMONTEESPARAMETRES", "Options of finals", QSize(330, 200), messages,
                 parent),
       category_(category),
       disk_(disk) {
-    const CategoryRecord& cat = state.event.header.categories[std::size_t(category - 1)];
+    const CategoryRecord& cat = header.categories[std::size_t(category - 1)];
     FitName(Label(this, 4901, ToQString(cat.name.View()), Dlu(10, 8, 310, 14), true));
     Label(this, Caption(60), "Start :", Dlu(10, 28, 100, 12), true);
     const char* texts[5] = {
@@ -305,14 +305,14 @@ void FinalsOptionsForm::Show() {
 }
 
 bool FinalsOptionsForm::Write() {
-    FileOutcome written = WriteFinalsOptions(category_, options_, messages_, disk_);
-    if (written == FileOutcome::Unavailable) messages_.Error(kRaceFileNotFound);
-    return written != FileOutcome::Unavailable;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteFinalsOptions(category_, options_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-ClosureReportForm::ClosureReportForm(int category, const AppState& state, Dialogs& dialogs,
+ClosureReportForm::ClosureReportForm(int category, const TrackRecord& track, Dialogs& dialogs,
                                      Clock& clock, Messages& messages, QWidget* parent, Disk& disk)
     : ModalForm("RAPPORTCLOTURE", "Closure report", QSize(430, 350), messages, parent),
       table_(std::make_unique<ClosureTable>()),
@@ -330,8 +330,8 @@ ClosureReportForm::ClosureReportForm(int category, const AppState& state, Dialog
         }
         category_ = header.categories[std::size_t(category - 1)].name;
     }
-    event_ = state.track.eventName;
-    circuit_ = state.track.circuit;
+    event_ = track.eventName;
+    circuit_ = track.circuit;
 
     scroll_ = Place(new QScrollBar(Qt::Vertical, this), 5102, "Rows",
                     QRect(720, 170, 18, 20 * kClosureScreenRows));
@@ -451,19 +451,20 @@ void FinalsPlanningForm::Refreshed() {
 
 // ---------------------------------------------------------------------------------------------
 
-void RegisterFinalsForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kFinalsParametersCommand, [&host] {
-        FinalsOptionsForm form(CategoryOf(host.state), host.state, host.platform.messages,
+void RegisterFinalsForms(CommandRegistry& commands, const FormHost& host,
+                         FinalsFormsContext context) {
+    commands.Add(kFinalsParametersCommand, [&host, context] {
+        FinalsOptionsForm form(CategoryOf(context.header), context.header, host.platform.messages,
                                host.window, *host.platform.disk);
         form.Run();
     });
-    commands.Add(kFinalsArrangementCommand, [&host] {
-        FinalsArrangementForm form(CategoryOf(host.state), host.state, host.platform.messages,
-                                   host.window, *host.platform.disk);
+    commands.Add(kFinalsArrangementCommand, [&host, context] {
+        FinalsArrangementForm form(CategoryOf(context.header), context.header,
+                                   host.platform.messages, host.window, *host.platform.disk);
         if (form.Run() == QDialog::Accepted && host.eventChanged) host.eventChanged();
     });
-    commands.Add(kClosureReportCommand, [&host] {
-        ClosureReportForm form(CategoryOf(host.state), host.state, host.platform.dialogs,
+    commands.Add(kClosureReportCommand, [&host, context] {
+        ClosureReportForm form(CategoryOf(context.header), context.track, host.platform.dialogs,
                                host.platform.clock, host.platform.messages, host.window,
                                *host.platform.disk);
         form.Run();

@@ -2,15 +2,16 @@
 
 #include <array>
 
+#include "event/event_model.h"
 #include "event/sections.h"
 #include "finals/closure.h"
 #include "finals/closure_report.h"
 #include "finals/ladder.h"
+#include "forms_kit/form_kit.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/disk.h"
 #include "platform/messages.h"
-#include "platform/qt/form_kit.h"
 
 class QLabel;
 class QLineEdit;
@@ -20,9 +21,15 @@ class QScrollBar;
 
 namespace velkaro {
 
-struct AppState;
 struct FormHost;
 class CommandRegistry;
+
+// What the finals forms read and change of the application: the event's header (the selected
+// node, the categories) and its track.
+struct FinalsFormsContext {
+    EventHeader& header;
+    const TrackRecord& track;
+};
 
 inline constexpr int kLadderFieldCount = 15;
 
@@ -57,7 +64,7 @@ class LadderForm : public ModalForm {
 // runs, which the event tree shows.
 class FinalsArrangementForm final : public LadderForm {
   public:
-    FinalsArrangementForm(int category, AppState& state, Messages& messages,
+    FinalsArrangementForm(int category, EventHeader& header, Messages& messages,
                           QWidget* parent = nullptr, Disk& disk = SystemDisk());
 
   protected:
@@ -66,7 +73,7 @@ class FinalsArrangementForm final : public LadderForm {
 
   private:
     int category_;
-    AppState& state_;
+    EventHeader& header_;
     Disk& disk_;
     QPushButton* generate_ = nullptr;
 };
@@ -74,7 +81,7 @@ class FinalsArrangementForm final : public LadderForm {
 // "Options of finals": start and end modes and the countdown of the category's finals.
 class FinalsOptionsForm final : public ModalForm {
   public:
-    FinalsOptionsForm(int category, const AppState& state, Messages& messages,
+    FinalsOptionsForm(int category, const EventHeader& header, Messages& messages,
                       QWidget* parent = nullptr, Disk& disk = SystemDisk());
 
   protected:
@@ -93,7 +100,7 @@ class FinalsOptionsForm final : public ModalForm {
 // "Closure report": the category's drivers by how far they got, 20 rows at a time, and printed.
 class ClosureReportForm final : public ModalForm {
   public:
-    ClosureReportForm(int category, const AppState& state, Dialogs& dialogs, Clock& clock,
+    ClosureReportForm(int category, const TrackRecord& track, Dialogs& dialogs, Clock& clock,
                       Messages& messages, QWidget* parent = nullptr, Disk& disk = SystemDisk());
 
     const ClosureTable& Table() const { return *table_; }
@@ -148,6 +155,7 @@ class FinalsPlanningForm final : public LadderForm {
 
 // "Finals runs Parameters", "Finals runs Arrangement", "Show the report" and the two planning
 // calculators.
-void RegisterFinalsForms(CommandRegistry& commands, FormHost& host);
+void RegisterFinalsForms(CommandRegistry& commands, const FormHost& host,
+                         FinalsFormsContext context);
 
 }  // namespace velkaro

@@ -12,6 +12,7 @@ class FaultyFile final : public DiskFile {
     std::string_view Contents() override { return under_->Contents(); }
 
     bool Write(std::uint64_t offset, std::string_view bytes) override {
+        if (disk_.noSpace) return disk_.Fail(DiskFault::Full);
         std::uint64_t size = under_->Contents().size();
         if (disk_.full && offset + bytes.size() > size) {
             if (offset < size) disk_.Pass(under_->Write(offset, bytes.substr(0, size - offset)));

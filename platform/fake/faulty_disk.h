@@ -16,6 +16,9 @@ class FaultyDisk final : public Disk {
     explicit FaultyDisk(Disk& under) : under_(under) {}
 
     bool full = false;
+    // Stricter than full: every write fails for want of space, even over bytes a file already
+    // has, so that each writer meets the failure whatever the size of what it writes.
+    bool noSpace = false;
     std::set<std::string> writeProtected;
 
     std::unique_ptr<DiskFile> Open(std::string_view name, OpenMode mode) override;

@@ -6,12 +6,12 @@
 #include <QRegularExpressionValidator>
 
 #include "common/commands.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/form_parts.h"
 #include "qualification/forms/preparation_forms.h"
-#include "shell/pictures.h"
 
 namespace velkaro {
 
@@ -121,7 +121,8 @@ void ArrangementForm::mousePressEvent(QMouseEvent* event) {
 }
 
 bool ArrangementForm::Write() {
-    return Generate(*work_, messages_, disk_);
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    return Generate(*work_, watch, disk_) && !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -157,7 +158,8 @@ GridsForm::GridsForm(int category, Messages& messages, QWidget* parent, Disk& di
 }
 
 bool GridsForm::Write() {
-    return ConfirmGrids(category_, work_, messages_, disk_);
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    return ConfirmGrids(category_, work_, watch, disk_) && !watch.Failed();
 }
 
 void GridsForm::done(int result) {

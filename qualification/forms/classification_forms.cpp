@@ -10,12 +10,12 @@
 #include <QScrollBar>
 
 #include "event/event_tree.h"
+#include "forms_kit/form_host.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/form_parts.h"
-#include "shell/form_host.h"
-#include "shell/pictures.h"
 
 namespace velkaro {
 
@@ -61,7 +61,7 @@ std::int32_t Digits(QLineEdit* edit, int maxDigits) {
 
 // ---------------------------------------------------------------------------------------------
 
-RoundClassificationForm::RoundClassificationForm(int category, int round, ShellPlatform& platform,
+RoundClassificationForm::RoundClassificationForm(int category, int round, AppPlatform& platform,
                                                  QWidget* parent)
     : ModalForm("CLASSEMENTMANCHE", "Qualifying rounds classification", QSize(600, 365),
                 platform.messages, parent),
@@ -139,13 +139,14 @@ void RoundClassificationForm::paintEvent(QPaintEvent* event) {
 }
 
 bool RoundClassificationForm::Write() {
-    SaveRoundSheet(sheet_, messages_, *platform_.disk);
-    return true;  // a failure has been told; the form closes as after a save
+    WriteWatch watch(messages_, *platform_.disk, kWorkingCopy, kRaceFileNotFound);
+    SaveRoundSheet(sheet_, watch, *platform_.disk);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
 
-OverallClassificationForm::OverallClassificationForm(int category, ShellPlatform& platform,
+OverallClassificationForm::OverallClassificationForm(int category, AppPlatform& platform,
                                                      QWidget* parent)
     : ModalForm("CLASSEMENTFINALQUALIFS", "Overall Classification of Qualification",
                 QSize(640, 424), platform.messages, parent),
@@ -219,32 +220,35 @@ void OverallClassificationForm::paintEvent(QPaintEvent* event) {
 }
 
 bool OverallClassificationForm::Write() {
-    FileOutcome out = SaveOverallSheet(sheet_, messages_, *platform_.disk);
+    WriteWatch watch(messages_, *platform_.disk, kWorkingCopy, kRaceFileNotFound);
+    FileOutcome out = SaveOverallSheet(sheet_, watch, *platform_.disk);
+    if (watch.Failed()) return false;
     // Without participants there is nothing to store: told, and the form stays for Cancel.
     return out != FileOutcome::NoSection || ParticipantsOf(sheet_) > 0;
 }
 
 // ---------------------------------------------------------------------------------------------
 
-void RegisterClassificationForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kRoundClassificationCommand, [&host] {
-        int code = host.state.event.header.selectedNode;
+void RegisterClassificationForms(CommandRegistry& commands, const FormHost& host,
+                                 EventHeader& header) {
+    commands.Add(kRoundClassificationCommand, [&host, &header] {
+        int code = header.selectedNode;
         int category = code / 10000, round = code - 10000 * category - node::kClassifications;
-        if (category < 1 || category > host.state.event.header.categoryCount) return;
+        if (category < 1 || category > header.categoryCount) return;
         if (round < 1 || round > kRounds) return;
         RoundClassificationForm form(category, round, host.platform, host.window);
         form.Run();
     });
-    commands.Add(kOverallClassificationCommand, [&host] {
-        int category = host.state.event.header.selectedNode / 10000;
-        if (category < 1 || category > host.state.event.header.categoryCount) return;
+    commands.Add(kOverallClassificationCommand, [&host, &header] {
+        int category = header.selectedNode / 10000;
+        if (category < 1 || category > header.categoryCount) return;
         OverallClassificationForm form(category, host.platform, host.window);
         if (form.Run() == QDialog::Accepted) {
             // The finals state changed: the tree's pop-ups follow the header.
-            EventHeader header;
-            if (ReadEventHeader(header, *host.platform.disk) == FileOutcome::Done) {
-                header.selectedNode = host.state.event.header.selectedNode;
-                host.state.event.header = header;
+            EventHeader read;
+            if (ReadEventHeader(read, *host.platform.disk) == FileOutcome::Done) {
+                read.selectedNode = header.selectedNode;
+                header = read;
             }
         }
     });

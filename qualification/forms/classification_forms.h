@@ -2,7 +2,8 @@
 
 #include <array>
 
-#include "platform/qt/form_kit.h"
+#include "event/event_model.h"
+#include "forms_kit/form_kit.h"
 #include "qualification/overall_classification.h"
 #include "qualification/round_classification.h"
 
@@ -13,7 +14,7 @@ class QScrollBar;
 
 namespace velkaro {
 
-struct ShellPlatform;
+struct AppPlatform;
 
 // "Qualifying rounds classification": the round's heats merged, sorted and given points; the
 // organiser picks the sort and the scale, prints, and validates.
@@ -21,7 +22,7 @@ class RoundClassificationForm final : public ModalForm {
     Q_OBJECT
 
   public:
-    RoundClassificationForm(int category, int round, ShellPlatform& platform,
+    RoundClassificationForm(int category, int round, AppPlatform& platform,
                             QWidget* parent = nullptr);
 
     const RoundSheet& Sheet() const { return sheet_; }
@@ -33,7 +34,7 @@ class RoundClassificationForm final : public ModalForm {
   private:
     void ShowSort();
 
-    ShellPlatform& platform_;
+    AppPlatform& platform_;
     RoundSheet sheet_;
     QRadioButton* byLaps_;
     QRadioButton* byBestLap_;
@@ -47,7 +48,7 @@ class OverallClassificationForm final : public ModalForm {
     Q_OBJECT
 
   public:
-    OverallClassificationForm(int category, ShellPlatform& platform, QWidget* parent = nullptr);
+    OverallClassificationForm(int category, AppPlatform& platform, QWidget* parent = nullptr);
 
     const OverallSheet& Sheet() const { return sheet_; }
 
@@ -56,7 +57,7 @@ class OverallClassificationForm final : public ModalForm {
     bool Write() override;
 
   private:
-    ShellPlatform& platform_;
+    AppPlatform& platform_;
     OverallSheet sheet_;
     QLineEdit* bestRounds_;
     QRadioButton* byLaps_;
@@ -66,7 +67,9 @@ class OverallClassificationForm final : public ModalForm {
 
 struct FormHost;
 class CommandRegistry;
-// The classification nodes of the event tree: the selected node says the category and round.
-void RegisterClassificationForms(CommandRegistry& commands, FormHost& host);
+// The classification nodes of the event tree: the selected node of the event's header says the
+// category and round; the header is read back once the overall classification changed it.
+void RegisterClassificationForms(CommandRegistry& commands, const FormHost& host,
+                                 EventHeader& header);
 
 }  // namespace velkaro

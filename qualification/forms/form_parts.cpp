@@ -3,9 +3,9 @@
 #include <QIcon>
 #include <QRegularExpressionValidator>
 
+#include "forms_kit/form_kit.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
-#include "platform/qt/form_kit.h"
-#include "shell/pictures.h"
 
 namespace velkaro {
 

@@ -14,12 +14,12 @@
 #include <QRegularExpressionValidator>
 
 #include "databases/circuits_file.h"
+#include "forms_kit/form_host.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_text.h"
 #include "qualification/forms/form_parts.h"
-#include "shell/form_host.h"
-#include "shell/pictures.h"
 
 namespace velkaro {
 
@@ -137,8 +137,9 @@ void TrackForm::ShowCircuit() {
 
 bool TrackForm::Write() {
     if (fileMissing_) return true;
-    ReportUnavailable(WriteTrack(track_, messages_, disk_), messages_);
-    return true;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteTrack(track_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -224,13 +225,13 @@ void ParticipantsForm::Print() {
 bool ParticipantsForm::Write() {
     if (fileMissing_ || work_->readOnly) return true;
     // The header as it stands now: only this category's counts change.
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
     EventHeader header;
     if (ReadEventHeader(header, disk_) != FileOutcome::Done) {
-        messages_.Error(kRaceFileNotFound);
-        return true;
+        watch.Error(kRaceFileNotFound);
+        return false;
     }
-    SaveParticipants(category_, *work_, header, messages_, disk_);
-    return true;
+    return SaveParticipants(category_, *work_, header, watch, disk_) && !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -383,8 +384,9 @@ void QualifOptionsForm::Show() {
 }
 
 bool QualifOptionsForm::Write() {
-    ReportUnavailable(WriteQualifOptions(category_, options_, messages_, disk_), messages_);
-    return true;
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    ReportUnavailable(WriteQualifOptions(category_, options_, watch, disk_), watch);
+    return !watch.Failed();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -392,52 +394,50 @@ bool QualifOptionsForm::Write() {
 
 namespace {
 
-int SelectedCategory(const FormHost& host) {
-    const int category = host.state.event.header.selectedNode / 10000;
-    return category >= 1 && category <= host.state.event.header.categoryCount ? category : 0;
+int SelectedCategory(const EventHeader& header) {
+    const int category = header.selectedNode / 10000;
+    return category >= 1 && category <= header.categoryCount ? category : 0;
 }
 
 // What the shell keeps of the event, read again after a form changed it.
-void ReadHeaderBack(FormHost& host) {
+void ReadHeaderBack(EventHeader& kept, Disk& disk) {
     EventHeader header;
-    if (ReadEventHeader(header, *host.platform.disk) == FileOutcome::Done) {
-        host.state.event.header = header;
-    }
+    if (ReadEventHeader(header, disk) == FileOutcome::Done) kept = header;
 }
 
 }  // namespace
 
-void RegisterQualificationForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kTrackCommand, [&host] {
+void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
+                                QualificationFormsContext context) {
+    commands.Add(kTrackCommand, [&host, context] {
         TrackForm form(host.platform.messages, host.window, *host.platform.disk);
         if (form.Run() != QDialog::Accepted) return;
         // The panel's next run takes the new minimum lap time and circuit.
-        AppState& s = host.state;
-        ReadTrack(s.track, *host.platform.disk);
-        const std::int32_t minimum = NumberOf(s.track.minLapTime.View());
-        s.minimumLapSeconds = minimum > 0 ? minimum : kDefaultMinimumLapSeconds;
-        s.circuitIndex = FindCircuit(s.engine.circuits, s.track.circuit.View());
+        ReadTrack(context.track, *host.platform.disk);
+        const std::int32_t minimum = NumberOf(context.track.minLapTime.View());
+        context.minimumLapSeconds = minimum > 0 ? minimum : kDefaultMinimumLapSeconds;
+        context.circuitIndex = FindCircuit(context.circuits, context.track.circuit.View());
     });
-    commands.Add(kParticipantsCommand, [&host] {
-        const int category = SelectedCategory(host);
+    commands.Add(kParticipantsCommand, [&host, context] {
+        const int category = SelectedCategory(context.event.header);
         if (category == 0) return;
         ParticipantsForm form(category, host.platform.messages, host.platform.dialogs,
                               host.platform.clock, host.window, *host.platform.disk);
         form.Run();
-        ReadHeaderBack(host);
-        ParticipantNames& names = host.state.event.participantNames[std::size_t(category - 1)];
+        ReadHeaderBack(context.event.header, *host.platform.disk);
+        ParticipantNames& names = context.event.participantNames[std::size_t(category - 1)];
         names = {};
         ReadParticipantNames(category, names, *host.platform.disk);
         host.eventChanged();
     });
-    commands.Add(kQualifParametersCommand, [&host] {
-        const int category = SelectedCategory(host);
+    commands.Add(kQualifParametersCommand, [&host, context] {
+        const int category = SelectedCategory(context.event.header);
         if (category == 0) return;
         QualifOptionsForm form(category, host.platform.messages, host.window, *host.platform.disk);
         form.Run();
     });
-    commands.Add(kQualifArrangementCommand, [&host] {
-        const int category = SelectedCategory(host);
+    commands.Add(kQualifArrangementCommand, [&host, context] {
+        const int category = SelectedCategory(context.event.header);
         if (category == 0) return;
         {
             ArrangementForm form(category, host.platform.messages, host.platform.dialogs,
@@ -445,8 +445,8 @@ void RegisterQualificationForms(CommandRegistry& commands, FormHost& host) {
                                  *host.platform.disk);
             form.Run();
         }
-        ReadHeaderBack(host);
-        if (host.state.event.header.categories[std::size_t(category - 1)].rounds >= 1) {
+        ReadHeaderBack(context.event.header, *host.platform.disk);
+        if (context.event.header.categories[std::size_t(category - 1)].rounds >= 1) {
             GridsForm grids(category, host.platform.messages, host.window, *host.platform.disk);
             grids.Run();
         }

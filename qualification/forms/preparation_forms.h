@@ -4,11 +4,14 @@
 #include <array>
 #include <memory>
 
+#include "common/circuits.h"
 #include "databases/database_files.h"
+#include "event/event_model.h"
+#include "event/sections.h"
+#include "forms_kit/form_kit.h"
 #include "platform/clock.h"
 #include "platform/dialogs.h"
 #include "platform/messages.h"
-#include "platform/qt/form_kit.h"
 #include "platform/sound_player.h"
 #include "qualification/heat_arrangement.h"
 #include "qualification/qualif_options.h"
@@ -167,10 +170,22 @@ class GridsForm final : public ModalForm {
     GridsWork work_;
 };
 
+// What the preparation forms read and change of the application: the event (its header and
+// names are read back after a form changed them), the track, and what the next run takes from
+// the track.
+struct QualificationFormsContext {
+    EventModel& event;
+    TrackRecord& track;
+    std::int32_t& minimumLapSeconds;
+    std::int32_t& circuitIndex;
+    const CircuitTable& circuits;
+};
+
 struct FormHost;
 class CommandRegistry;
 // The tree's track, participants, qualifying parameters and arrangement commands; after the
 // arrangement the starting grids, and the tree is rebuilt from the file.
-void RegisterQualificationForms(CommandRegistry& commands, FormHost& host);
+void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
+                                QualificationFormsContext context);
 
 }  // namespace velkaro

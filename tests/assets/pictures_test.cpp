@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "shell/pictures.h"
+#include "forms_kit/pictures.h"
 #include "tests/assets/assets_support.h"
 
 namespace fs = std::filesystem;

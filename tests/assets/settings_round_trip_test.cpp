@@ -35,7 +35,7 @@ TEST_F(ShippedSettings, SoundsReadAndWriteBackByteForByte) {
     ASSERT_TRUE(ReadSoundSettings(s));
     EXPECT_TRUE(s.language == kLanguageEnglish || s.language == kLanguageFrench);
     EXPECT_FALSE(s.carFinish.Empty());
-    ASSERT_TRUE(WriteSoundSettings(s));
+    ASSERT_TRUE(WriteSoundSettings(s, SystemDisk()));
     EXPECT_EQ(Written("R\u00E9glagesSons.rg"), Shipped("R\u00E9glagesSons.rg"));
 }
 
@@ -48,7 +48,7 @@ TEST_F(ShippedSettings, DisplayReadsWhole) {
         EXPECT_GT(t.size, 0);
     }
     for (std::int32_t w : d.columnWidths) EXPECT_GT(w, 0);
-    ASSERT_TRUE(WriteDisplaySettings(kDisplaySettingsFile, d, custom));
+    ASSERT_TRUE(WriteDisplaySettings(kDisplaySettingsFile, d, custom, SystemDisk()));
     EXPECT_EQ(Written("Private/R\u00E9glagesAffichage.rgsc"),
               Shipped("Private/R\u00E9glagesAffichage.rgsc"));
 }

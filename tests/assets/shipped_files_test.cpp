@@ -4,15 +4,15 @@
 #include <filesystem>
 #include <set>
 
+#include "common/run_car.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/fake/fake_messages.h"
 #include "platform/program_folder.h"
 #include "shell/menus.h"
-#include "shell/pictures.h"
 #include "tests/assets/assets_support.h"
 #include "tests/assets/source_scan.h"
 #include "tests/support/test_support.h"
-#include "common/run_car.h"
 
 namespace fs = std::filesystem;
 

@@ -146,8 +146,9 @@ std::optional<std::string> ShippedName(std::string_view literal) {
 
 std::vector<NameUse> ShippedNamesInSources(const std::filesystem::path& root) {
     namespace fs = std::filesystem;
-    static constexpr std::array<const char*, 8> kFolders{
-        "event", "timing", "databases", "qualification", "finals", "analysis", "shell", "platform"};
+    static constexpr std::array<const char*, 9> kFolders{"event",         "timing",    "databases",
+                                                         "qualification", "finals",    "analysis",
+                                                         "shell",         "forms_kit", "platform"};
     std::vector<fs::path> files;
     for (const char* folder : kFolders) {
         fs::path dir = root / folder;

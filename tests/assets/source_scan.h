@@ -31,8 +31,8 @@ struct NameUse {
     std::string where;  // file:line
 };
 
-// Every shipped name the program's sources under `root` ask for: the logic folders, shell/ and
-// platform/ (its fakes excepted).
+// Every shipped name the program's sources under `root` ask for: the logic folders, shell/,
+// forms_kit/ and platform/ (its fakes excepted).
 std::vector<NameUse> ShippedNamesInSources(const std::filesystem::path& root);
 
 // The source with its comments and the insides of its string and character literals blanked;

@@ -55,9 +55,9 @@ TEST_F(ExchangeFilesTest, RunDetailsSkipPassingZeroAndReadBackShifted) {
 }
 
 TEST_F(ExchangeFilesTest, CommentKeepsBothTabsWhenEmpty) {
-    ASSERT_TRUE(WriteRunComment("Dry", ""));
+    ASSERT_TRUE(WriteRunComment("Dry", "", SystemDisk()));
     EXPECT_EQ(File("CommentaireSerie.res"), Golden("comment_empty.res"));
-    ASSERT_TRUE(WriteRunComment("Wet", "Rain from lap 3"));
+    ASSERT_TRUE(WriteRunComment("Wet", "Rain from lap 3", SystemDisk()));
     Text<6> condition;
     Text<100> comment;
     ASSERT_TRUE(ReadRunComment(condition, comment));
@@ -83,7 +83,7 @@ TEST_F(ExchangeFilesTest, MissingFilesFailAndWriteFailuresAreReported) {
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_FALSE(WriteDriverResults(test::TwoCarHeat(), 0, "t", "c", "d", messages_));
     EXPECT_FALSE(WriteRunDetails(test::TwoCarHeat(), "k", messages_));
-    EXPECT_FALSE(WriteRunComment("Dry", "x"));
+    EXPECT_FALSE(WriteRunComment("Dry", "x", SystemDisk()));
     ASSERT_EQ(messages_.shown.size(), 2u);
     EXPECT_EQ(messages_.shown[0].text, "Error: Driver's detailed results file not found");
     EXPECT_EQ(messages_.shown[1].title + "|" + messages_.shown[1].text,
@@ -102,7 +102,7 @@ TEST_F(SettingsFilesTest, SoundSettingsAreEightWordsInFileOrder) {
     EXPECT_EQ(Fields(s.language, s.countdown, s.start, s.bestLap, s.carFinish),
               "SONLANGUEFrancais|SONDECOMPTEnon|SONDEPARToui|SONMEILLEURTOURnon|SONFINVOITUREnon");
     // Written back, the file is the same; its name reaches the disk in UTF-8.
-    ASSERT_TRUE(WriteSoundSettings(s));
+    ASSERT_TRUE(WriteSoundSettings(s, SystemDisk()));
     EXPECT_EQ(File(onDisk), Golden("sounds.rg"));
 
     // A short file keeps what it does not hold; a word is cut to its slot.
@@ -119,19 +119,19 @@ TEST_F(SettingsFilesTest, DisplaySettingsRoundTrip) {
     DisplaySettings d;
     CustomColours custom{};
     ASSERT_TRUE(ReadDisplaySettings("empty_faces.scrn", d, custom));
-    ASSERT_TRUE(WriteDisplaySettings("again.scrn", d, custom));
+    ASSERT_TRUE(WriteDisplaySettings("again.scrn", d, custom, SystemDisk()));
     EXPECT_EQ(File("again.scrn"), Golden("display_empty_faces.scrn"));
 
     // Face names, in the program's own file.
     for (int i = 0; i < 12; ++i) d.textStyles[i].faceName = i % 2 ? "Arial" : "Liberation Sans";
-    ASSERT_TRUE(WriteDisplaySettings(kDisplaySettingsFile, d, custom));
+    ASSERT_TRUE(WriteDisplaySettings(kDisplaySettingsFile, d, custom, SystemDisk()));
     const std::string file = File("Private/R\xC3\xA9glagesAffichage.rgsc");
     EXPECT_EQ(file.substr(0, file.find("\r\n", 4) + 2),
               "1\t\r\nLiberation Sans\tArial\tLiberation Sans\tArial\tLiberation Sans\tArial\t"
               "Liberation Sans\tArial\tLiberation Sans\tArial\tLiberation Sans\tArial\t\r\n");
     DisplaySettings read;
     ASSERT_TRUE(ReadDisplaySettings(kDisplaySettingsFile, read, custom));
-    ASSERT_TRUE(WriteDisplaySettings("again.scrn", read, custom));
+    ASSERT_TRUE(WriteDisplaySettings("again.scrn", read, custom, SystemDisk()));
     EXPECT_EQ(File("again.scrn"), file);
     EXPECT_FALSE(ReadDisplaySettings("missing.scrn", read, custom));
 }

@@ -65,7 +65,7 @@ class ClassificationForms : public test::EventFolderTest {
     FakeSoundPlayer sounds;
     FakeClock clock;
     FakeSerialPort port;
-    ShellPlatform platform{messages_, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages_, dialogs, sounds, clock, port, nullptr};
 };
 
 TEST_F(ClassificationForms, RoundFormRecomputesAsTypedAndValidatesOnceStarted) {
@@ -226,7 +226,7 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     FakeSoundPlayer sounds;
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
     fs::path eventFile = folder.Path() / "club day.race";
     PrepareEvent(messages, eventFile);
     if (::testing::Test::HasFatalFailure()) return;

@@ -4,7 +4,7 @@
 
 #include <QApplication>
 
-#include "platform/qt/form_kit.h"
+#include "forms_kit/form_kit.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

@@ -133,7 +133,7 @@ class FinalsForms : public ::testing::Test {
 TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
     const std::string before = File();
     {
-        FinalsArrangementForm form(1, state, messages);
+        FinalsArrangementForm form(1, state.event.header, messages);
         EXPECT_EQ(Shown(form, {5001, 5002, 5022, 5023, 5024}), "Touring|20|1/4 final|5|2h30min|");
         Type(form, 5006, "200");
         Type(form, 5003, "9");
@@ -145,7 +145,7 @@ TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
     }
     EXPECT_EQ(File(), before);
 
-    FinalsArrangementForm form(1, state, messages);
+    FinalsArrangementForm form(1, state.event.header, messages);
     Type(form, 5012, "4");
     EXPECT_EQ(Shown(form, {5009}), "12|");
     Type(form, 5007, "0");
@@ -163,20 +163,20 @@ TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
     // Once a finals result is stored the structure is locked, the times are not.
     state.event.header.categories[0].finalsState = 2;
     ASSERT_EQ(WriteEventHeader(state.event.header), FileOutcome::Done);
-    FinalsArrangementForm locked(1, state, messages);
+    FinalsArrangementForm locked(1, state.event.header, messages);
     EXPECT_EQ(Enabled(locked, {5003, 5020, 5018}), "001");
 }
 
 TEST_F(FinalsForms, OptionsAndTheClosureReportScroll) {
     const std::string before = File();
     {
-        FinalsOptionsForm form(1, state, messages);
+        FinalsOptionsForm form(1, state.event.header, messages);
         Find(form, 4904)->click();
         EXPECT_EQ(Enabled(form, {4906}) + std::to_string(Find(form, 4907)->isChecked()), "01");
         Find(form, 2)->click();
     }
     EXPECT_EQ(File(), before);
-    FinalsOptionsForm form(1, state, messages);
+    FinalsOptionsForm form(1, state.event.header, messages);
     Find(form, 4905)->click();
     Find(form, 4906)->click();
     Type(form, 4902, "9999");
@@ -188,13 +188,13 @@ TEST_F(FinalsForms, OptionsAndTheClosureReportScroll) {
               "DEPARTPremiereVoiture|FINTEMPSSignalSonore|3600");
 
     // 20 drivers from the qualification alone fit the screen; 21 need the scroll bar.
-    ClosureReportForm twenty(1, state, dialogs, clock, messages);
+    ClosureReportForm twenty(1, state.track, dialogs, clock, messages);
     EXPECT_EQ(twenty.Table().count, 20);
     EXPECT_FALSE(Find<QScrollBar>(twenty, 5102)->isVisibleTo(&twenty));
     EXPECT_EQ(twenty.Table().rows[0].qualifPoints, 49);  // 25 + 24 over the two best rounds
     PrepareCategory(messages, 41);
     ASSERT_EQ(ReadEventHeader(state.event.header), FileOutcome::Done);
-    ClosureReportForm more(1, state, dialogs, clock, messages);
+    ClosureReportForm more(1, state.track, dialogs, clock, messages);
     QScrollBar* bar = Find<QScrollBar>(more, 5102);
     EXPECT_TRUE(bar->isVisibleTo(&more));
     EXPECT_EQ(bar->maximum(), 21);
@@ -263,7 +263,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     FakeSoundPlayer sounds;
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
     test::FailOnUnexpectedMessages(messages);
     PrepareCategory(messages);
     fs::path eventFile = folder.Path() / "finals.race";
@@ -342,7 +342,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
 
     fs::path pdf = folder.Path() / "closure.pdf";
     PdfDialogs printer(pdf.string());
-    ClosureReportForm report(1, w.State(), printer, clock, messages);
+    ClosureReportForm report(1, w.State().track, printer, clock, messages);
     const ClosureTable& t = report.Table();
     // The Final in its own finishing order (who else ranks where the closure's own tests hold).
     for (std::size_t k = 0; k < finalOrder.size(); ++k) {

@@ -46,7 +46,7 @@ class TextFit : public ::testing::Test {
     FakeSoundPlayer sounds;
     SystemClock clock;
     FakeSerialPort port;
-    ShellPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
 };
 
 TEST_F(TextFit, EveryFormAndTheRacePanel) {
@@ -64,9 +64,9 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     AppState finalsState;
     finalsState.event.header.categoryCount = 1;
     finalsState.event.header.categories[0].name = std::string(53, 'W');
-    FinalsArrangementForm finalsArrangement(1, finalsState, messages);
-    FinalsOptionsForm finalsOptions(1, finalsState, messages);
-    ClosureReportForm closure(1, finalsState, dialogs, clock, messages);
+    FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages);
+    FinalsOptionsForm finalsOptions(1, finalsState.event.header, messages);
+    ClosureReportForm closure(1, finalsState.track, dialogs, clock, messages);
     PlanningMemory planning;
     planning.qualification.category = std::string(53, 'W');
     QualifPlanningForm qualifPlanning(planning, messages);
@@ -74,9 +74,9 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     int analysisView = 0;
     DriverAnalysisForm analysis(analysisView, platform);
     RunDetailsForm runDetails(messages);
-    CommentForm comment(messages);
-    SoundOptionsForm soundOptions(messages);
-    DisplayOptionsForm displayOptions(dialogs, messages, folder.Path().string());
+    CommentForm comment(messages, SystemDisk());
+    SoundOptionsForm soundOptions(messages, SystemDisk());
+    DisplayOptionsForm displayOptions(dialogs, messages, SystemDisk(), folder.Path().string());
     LiveOptionsForm liveOptions(messages, "http://255.255.255.255:65535/");
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,

@@ -9,10 +9,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "forms_kit/form_host.h"
+#include "forms_kit/form_kit.h"
 #include "platform/cp1252.h"
-#include "platform/qt/form_kit.h"
 #include "platform/qt/qt_text.h"
-#include "shell/form_host.h"
 #include "timing/interface_status.h"
 #include "timing/run_printout.h"
 
@@ -95,15 +95,16 @@ void InterfaceForm::paintEvent(QPaintEvent* event) {
     if (!light.isNull()) painter.drawPixmap(280, 370, light);
 }
 
-void RegisterTimingForms(CommandRegistry& commands, FormHost& host) {
-    commands.Add(kInterfaceCommand, [&host] {
-        SuspendLinkSupervision(host.state.link);
-        InterfaceForm form(host.state.link, host.platform.messages, host.window);
+void RegisterTimingForms(CommandRegistry& commands, const FormHost& host,
+                         TimingFormsContext context) {
+    commands.Add(kInterfaceCommand, [&host, context] {
+        SuspendLinkSupervision(context.link);
+        InterfaceForm form(context.link, host.platform.messages, host.window);
         form.Run();
-        ReloadLinkSettings(host.state.link);
+        ReloadLinkSettings(context.link);
     });
-    commands.Add(kPrintButton, [&host] {
-        PrintRunResults(host.state.engine, host.platform.dialogs, host.platform.messages);
+    commands.Add(kPrintButton, [&host, context] {
+        PrintRunResults(context.engine, host.platform.dialogs, host.platform.messages);
     });
 }
 

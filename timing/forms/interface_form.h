@@ -1,8 +1,9 @@
 #pragma once
 
+#include "forms_kit/form_kit.h"
 #include "platform/messages.h"
-#include "platform/qt/form_kit.h"
 #include "timing/decoder_link.h"
+#include "timing/run_control.h"
 
 class QComboBox;
 class QLabel;
@@ -36,10 +37,17 @@ class InterfaceForm final : public ModalForm {
     QComboBox* ports_;
 };
 
+// What the timing forms read and change of the application.
+struct TimingFormsContext {
+    DecoderLink& link;
+    RunEngine& engine;
+};
+
 struct FormHost;
 class CommandRegistry;
 // "Interface" (Settings menu): the link's watchdog rests while the form is open, and the link
 // re-reads the settings file at the next tick. "Print" of the race panel: the run's sheet.
-void RegisterTimingForms(CommandRegistry& commands, FormHost& host);
+void RegisterTimingForms(CommandRegistry& commands, const FormHost& host,
+                         TimingFormsContext context);
 
 }  // namespace velkaro

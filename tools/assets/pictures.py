@@ -317,7 +317,7 @@ MENU_ICONS = {
     1015: decoder(),                             # Interface
 }
 
-# In the image-list order of the event tree (the names are in shell/pictures.h).
+# In the image-list order of the event tree (the names are in forms_kit/pictures.h).
 TREE_ICONS = [
     ("arbreGroupe", folder()),
     ("arbrePiste", track()),

@@ -5,6 +5,9 @@
 #include <QRect>
 #include <QString>
 
+#include <string_view>
+
+#include "platform/disk.h"
 #include "platform/messages.h"
 
 class QApplication;
@@ -50,12 +53,37 @@ class ModalForm : public QDialog {
     ModalForm(const char* objectName, const QString& title, QSize sizeDlu, Messages& messages,
               QWidget* parent);
 
-    // Writes what the form holds; false (after telling the user why) keeps the form open.
+    // Writes what the form holds; false (after telling the user why) keeps the form open with
+    // what the user typed, so that Ok works again once the cause is gone.
     virtual bool Write() { return true; }
     // For the confirming button: writes, then closes on success.
     void Confirm();
 
     Messages& messages_;
+};
+
+// The messages of one confirmed write, standing in for the form's own. The writers tell any
+// failure with the file's "not found" text; unless the file or its folder is indeed missing, the
+// user reads instead which file failed and why, in the disk's words (full, write-protected...).
+// Either way the form learns that its write failed, and stays open.
+class WriteWatch final : public Messages {
+  public:
+    WriteWatch(Messages& under, Disk& disk, std::string_view file, std::string_view notFound);
+
+    MessageAnswer Show(std::string_view title, std::string_view text, MessageButtons buttons,
+                       MessageIcon icon) override;
+
+    bool Failed() const { return failed_; }
+    // For a writer that returns whether it wrote: a failure is told as above. True when
+    // everything was written.
+    bool Written(bool ok);
+
+  private:
+    Messages& under_;
+    Disk& disk_;
+    std::string_view file_;
+    std::string_view notFound_;
+    bool failed_ = false;
 };
 
 }  // namespace velkaro
