@@ -118,7 +118,7 @@ DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Dis
     : ModalForm("AFFICHAGE", "Display options", QSize(245, 370), messages, parent),
       dialogs_(dialogs),
       disk_(disk),
-      programFolder_(std::move(programFolder))) {
+      programFolder_(std::move(programFolder)) {
     setFont(ProgramFont(15));
     if (!ReadDisplaySettings(SettingsFile(), settings_, custom_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
