@@ -151,6 +151,7 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     engine.link = &state_.link;
     engine.clockSource = &platform_.clock;
     engine.sound = &platform_.sounds;
+    engine.disk = platform_.disk;
     engine.messages = &platform_.messages;
     // A run is recorded the moment it ends, inside the tick: what the disk refuses stays in the
     // panel for the next chance, and a notice says so.
@@ -164,16 +165,19 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     };
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
-    if (!LoadCircuits(engine.circuits)) platform_.messages.Error(kCircuitsFileNotFound);
-    if (!LoadTransponderSets(state_.transponderSets)) {
+    if (!LoadCircuits(engine.circuits, *platform_.disk))
+        platform_.messages.Error(kCircuitsFileNotFound);
+    if (!LoadTransponderSets(state_.transponderSets, *platform_.disk)) {
         platform_.messages.Error(kTransponderSetsFileNotFound);
     }
     // 9. Sounds.
-    if (!ReadSoundSettings(state_.sound)) platform_.messages.Error(kSoundSettingsFileNotFound);
+    if (!ReadSoundSettings(state_.sound, *platform_.disk))
+        platform_.messages.Error(kSoundSettingsFileNotFound);
     engine.soundSettings = state_.sound;
     // 10. The look of the live screen.
     for (TextStyleSetting& t : state_.display.textStyles) t.faceName.Clear();
-    if (!ReadDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
+    if (!ReadDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,
+                             *platform_.disk)) {
         platform_.messages.Error(kDisplaySettingsFileNotFound);
     }
     state_.widths = state_.display.columnWidths;
@@ -390,7 +394,8 @@ void MainWindow::GiveUnknownChip(int chip, int slot, bool toParticipant) {
     const std::string driver(e.tables.cars[std::size_t(slot)].driverName.View());
     std::int32_t number = e.unknownChips.chips[std::size_t(chip)].number;
     if (!AssignUnknownChipCommand(e, chip, slot)) return;
-    if (toParticipant) GiveParticipantChip(e.category, driver, number, platform_.messages);
+    if (toParticipant)
+        GiveParticipantChip(e.category, driver, number, platform_.messages, *platform_.disk);
     AfterRunChange();
 }
 
@@ -543,9 +548,9 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     char letter = 'A';
     state_.engine.soundSettings = state_.sound;
     if (FinalsRunOfNode(code, c, level, letter)) {
-        LoadFinalsRun(state_.engine, c, level, letter, EventForRunOf(state_, c));
+        LoadFinalsRun(state_.engine, c, level, letter, EventForRunOf(state_, c), *platform_.disk);
     } else if (HeatOfNode(code, c, r, h)) {
-        LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c));
+        LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c), *platform_.disk);
     } else {
         return;
     }
@@ -569,9 +574,9 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
     int code = current->data(0, kCodeRole).toInt();
     // The header is read afresh, so that what the forms wrote is kept, and records the node.
     EventHeader header;
-    if (ReadEventHeader(header) == FileOutcome::Done) state_.event.header = header;
+    if (ReadEventHeader(header, *platform_.disk) == FileOutcome::Done) state_.event.header = header;
     state_.event.header.selectedNode = code;
-    if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
+    if (WriteEventHeader(state_.event.header, *platform_.disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     switch (KindOf(code)) {
@@ -618,7 +623,8 @@ void MainWindow::OnItemEdited(QTreeWidgetItem* item) {
     fillingTree_ = true;
     item->setText(0, ToQString(h.categories[std::size_t(code / 10000 - 1)].name.View()));
     fillingTree_ = false;
-    if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
+    if (WriteEventHeader(h, *platform_.disk) != FileOutcome::Done)
+        platform_.messages.Error(kRaceFileNotFound);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -689,7 +695,7 @@ void MainWindow::StartLivePage() {
     liveAddress_->setFont(sound->font());
     liveAddress_->show();
     RegisterLiveForms(commands_, host_, *liveServer_, *liveAddress_);
-    ApplyLiveSettings(*liveServer_, ReadLiveSettings(), *liveAddress_);
+    ApplyLiveSettings(*liveServer_, ReadLiveSettings(*platform_.disk), *liveAddress_);
 }
 
 void MainWindow::RunCommand(int id) {
@@ -715,17 +721,17 @@ void MainWindow::ClearEvent() {
 
 // The model as the working copy holds it: header, names, track, flags.
 void MainWindow::ReadEventBack() {
-    if (ReadEventHeader(state_.event.header) == FileOutcome::Unavailable) {
+    if (ReadEventHeader(state_.event.header, *platform_.disk) == FileOutcome::Unavailable) {
         platform_.messages.Error(kRaceFileNotFound);
         return;
     }
     for (int c = 1; c <= state_.event.header.categoryCount; ++c) {
-        ReadParticipantNames(c, state_.event.participantNames[std::size_t(c - 1)]);
+        ReadParticipantNames(c, state_.event.participantNames[std::size_t(c - 1)], *platform_.disk);
     }
-    ReadTrack(state_.track);
+    ReadTrack(state_.track, *platform_.disk);
     int minimum = std::atoi(std::string(state_.track.minLapTime.View()).c_str());
     if (minimum > 0) state_.minimumLapSeconds = minimum;
-    ReadRunDoneFlags(state_.event.runDone);
+    ReadRunDoneFlags(state_.event.runDone, *platform_.disk);
     state_.circuitIndex = FindCircuit(state_.engine.circuits, state_.track.circuit.View());
 }
 
@@ -739,7 +745,7 @@ void MainWindow::NewEvent() {
     NoteEventFile();
     ApplyTitle();
     ClearEvent();
-    if (CreateNewEventFile("CATEGORIE 1") != FileOutcome::Done) {
+    if (CreateNewEventFile("CATEGORIE 1", *platform_.disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     ReadEventBack();
@@ -817,9 +823,7 @@ void MainWindow::FillRecentMenu() {
         std::string path(recent_.files[std::size_t(i)].View());
         QAction* a = recentMenu_->addAction(ToQString(path));
         a->setObjectName(QString("recent%1").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, path] {
-            LoadEventFile(path);
-        });
+        connect(a, &QAction::triggered, this, [this, path] { LoadEventFile(path); });
     }
     recentMenu_->setEnabled(recent_.count > 0);
 }
@@ -827,7 +831,8 @@ void MainWindow::FillRecentMenu() {
 void MainWindow::NewCategory() {
     EventHeader& h = state_.event.header;
     if (!AddCategory(h)) return;
-    if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
+    if (WriteEventHeader(h, *platform_.disk) != FileOutcome::Done)
+        platform_.messages.Error(kRaceFileNotFound);
     fillingTree_ = true;
     AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
     fillingTree_ = false;
@@ -974,7 +979,7 @@ void MainWindow::OnRowClicked(int standing, bool ctrl) {
                                    ? e.circuits[std::size_t(state_.circuitIndex)].name.View()
                                    : std::string_view{};
     WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
-                       e.trailer.description.View(), platform_.messages);
+                       e.trailer.description.View(), platform_.messages, *platform_.disk);
     RunCommand(kDriverAnalysisCommand);
 }
 
@@ -1015,7 +1020,7 @@ void MainWindow::ShutDown() {
     ClearRunCars(empty);
     for (RunCar& car : empty) car.driverName = kEmptySlotName;
     ResetRunCars(empty);
-    WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
+    WriteRunDetails(empty, kByLapsAndTime, platform_.messages, *platform_.disk);
     state_.display.columnWidths = state_.widths;
     heartbeat_.Stop();
     if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,

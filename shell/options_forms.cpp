@@ -66,7 +66,7 @@ SoundOptionsForm::SoundOptionsForm(Messages& messages, Disk& disk, QWidget* pare
     : ModalForm("OPTIONSSONS", "Sound options", QSize(230, 240), messages, parent), disk_(disk) {
     QFont font = ProgramFont(16);
     setFont(font);
-    if (!ReadSoundSettings(settings_)) messages_.Error(kSoundSettingsFileNotFound);
+    if (!ReadSoundSettings(settings_, disk_)) messages_.Error(kSoundSettingsFileNotFound);
 
     Place(new QLabel("Sound options", this), 3710, "Sound options", Dlu(10, 6, 200, 14))
         ->setFont(ProgramFont(16, true));
@@ -120,7 +120,7 @@ DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Dis
       disk_(disk),
       programFolder_(std::move(programFolder)) {
     setFont(ProgramFont(15));
-    if (!ReadDisplaySettings(SettingsFile(), settings_, custom_)) {
+    if (!ReadDisplaySettings(SettingsFile(), settings_, custom_, disk_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
     }
     auto* heading = Place(new QLabel("Colors and display font", this), 3809,
@@ -252,7 +252,7 @@ void DisplayOptionsForm::Load() {
         dialogs_.OpenFile(programFolder_, {kDisplayFileFilter, kDisplayFilePattern});
     if (!chosen) return;
     std::string why;
-    switch (ReadDisplayFileChecked(*chosen, settings_, custom_, why)) {
+    switch (ReadDisplayFileChecked(*chosen, settings_, custom_, why, disk_)) {
         case DisplayFileRead::Taken:
             ShowAll();
             break;
@@ -292,7 +292,7 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
             form.Run();
         }
         state.sound = SoundSettings{};
-        if (!ReadSoundSettings(state.sound))
+        if (!ReadSoundSettings(state.sound, *host.platform.disk))
             host.platform.messages.Error(kSoundSettingsFileNotFound);
         state.engine.soundSettings = state.sound;
         host.platform.sounds.Reload();  // the calls of another language
@@ -307,7 +307,7 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
         if (!confirmed) return;
         for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
         if (!ReadDisplaySettings(state.programFolder + "/" + std::string(kDisplaySettingsFile),
-                                 state.display, state.customColours)) {
+                                 state.display, state.customColours, *host.platform.disk)) {
             host.platform.messages.Error(kDisplaySettingsFileNotFound);
         }
         state.widths = state.display.columnWidths;

@@ -6,7 +6,7 @@
 #include <QListWidget>
 #include <QPushButton>
 
-#include "platform/qt/form_kit.h"
+#include "forms_kit/form_kit.h"
 #include "platform/qt/qt_text.h"
 
 namespace velkaro {

@@ -178,7 +178,7 @@ TEST_F(AnalysisForms, ChartsOfATenCarRunAndOfADriver) {
         auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
         return std::count(pixels, pixels + image.width() * image.height(), colour);
     };
-    RunDetailsForm run(messages);
+    RunDetailsForm run(messages, SystemDisk());
     Find<QRadioButton>(run, kPositionsRadio)->click();
     EXPECT_GT(shot(run, "positions-10-cars.png", qRgb(230, 25, 75)), 200);  // lane 1's line
     DriverAnalysisForm analysis(mode, platform);
