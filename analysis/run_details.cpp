@@ -26,11 +26,11 @@ int PassingsOf(const RunCar& car) {
 
 }  // namespace
 
-bool LoadRunDetails(RunDetails& details) {
+bool LoadRunDetails(RunDetails& details, Disk& disk) {
     details.mode = Keyword<Classification>();
     for (RunCar& car : details.cars) car = RunCar{};
     details.lanes.fill(0);
-    details.fileRead = ReadRunDetails(details.cars, details.mode);
+    details.fileRead = ReadRunDetails(details.cars, details.mode, disk);
     if (!details.fileRead) {
         for (RunCar& car : details.cars) car = RunCar{};
         details.mode = Keyword<Classification>::Parse("");

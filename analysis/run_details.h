@@ -7,6 +7,7 @@
 #include "common/run_car.h"
 #include "common/run_options.h"
 #include "platform/canvas.h"
+#include "platform/disk.h"
 #include "platform/text.h"
 
 // A whole run passing by passing, as "Run detailed results" shows it: every car's race and lap
@@ -30,7 +31,7 @@ struct RunDetails {
 
 // Clears the records, reads the detailed results file, derives laps and places and compacts the
 // cars. False when the file could not be read: the records stay empty.
-bool LoadRunDetails(RunDetails& details);
+bool LoadRunDetails(RunDetails& details, Disk& disk);
 
 // lap[0] = cum[0], lap[i] = cum[i] - cum[i - 1].
 void DeriveLapTimes(RunCars& cars);

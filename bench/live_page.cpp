@@ -178,6 +178,7 @@ struct Heat {
         engine.link = &link;
         engine.clockSource = &clock;
         engine.sound = &silent;
+        engine.disk = &SystemDisk();
         engine.messages = &silent;
         engine.options.durationHours = 24;
         engine.options.durationTotalMinutes = 24 * 60;

@@ -55,7 +55,7 @@ void BM_ArrangementFormOpens(benchmark::State& state) {
     FakeClock clock;
     FakeSoundPlayer sounds;
     for (auto _ : state) {
-        ArrangementForm form(9, messages, dialogs, clock, sounds);
+        ArrangementForm form(9, messages, dialogs, clock, sounds, SystemDisk());
         QPixmap shown = form.grab();
         benchmark::DoNotOptimize(shown.width());
         if (form.Work().heats != 20) state.SkipWithError("the category did not open as built");

@@ -44,7 +44,7 @@ void BM_ReadAndPlace(benchmark::State& state) {
     WriteBusyRun();
     RunDetails details;
     for (auto _ : state) {
-        LoadRunDetails(details);
+        LoadRunDetails(details, SystemDisk());
         benchmark::DoNotOptimize(details.cars[19].positions[299]);
     }
 }
@@ -55,7 +55,7 @@ void BM_OpenFormAndFirstPaint(benchmark::State& state) {
     WriteBusyRun();
     FakeMessages messages;
     for (auto _ : state) {
-        RunDetailsForm form(messages);
+        RunDetailsForm form(messages, SystemDisk());
         QImage image = form.grab().toImage();
         benchmark::DoNotOptimize(image.bits());
     }
@@ -66,7 +66,7 @@ void BM_PositionsChart(benchmark::State& state) {
     bench::OffscreenApp();
     WriteBusyRun();
     RunDetails details;
-    LoadRunDetails(details);
+    LoadRunDetails(details, SystemDisk());
     QImage image(1030, 650, QImage::Format_RGB32);
     for (auto _ : state) {
         QPainter painter(&image);

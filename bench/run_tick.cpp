@@ -36,6 +36,7 @@ struct Heat {
         engine.link = &link;
         engine.clockSource = &clock;
         engine.sound = &silent;
+        engine.disk = &SystemDisk();
         engine.messages = &silent;
         SoundSettings& s = engine.soundSettings;
         s.language = kLanguageFrench;

@@ -15,10 +15,10 @@ inline constexpr std::string_view kCircuitsFileNotFound = "Error: Circuits datab
 // Reads the records in file order into slots 0, 1, ... (at most kCircuitRecords), over a table
 // the caller has cleared; a record with an empty name still takes its slot. The record time's
 // split is derived as it is read. False when the file cannot be opened.
-bool LoadCircuits(CircuitTable& table, Disk& disk = SystemDisk());
+bool LoadCircuits(CircuitTable& table, Disk& disk);
 
 // Replaces the file whole: every slot whose name is not empty, in slot order. A crash leaves
 // the old file or the new one. False when the file cannot be written.
-bool SaveCircuits(const CircuitTable& table, Disk& disk = SystemDisk());
+bool SaveCircuits(const CircuitTable& table, Disk& disk);
 
 }  // namespace velkaro

@@ -86,17 +86,17 @@ using ClubChoices = Choices<50, kClubRecords>;
 // Loaders read records in file order into slots 0, 1, ... of a table the caller has cleared,
 // never past its capacity nor a slot's width; a record with an empty name keeps its slot. False
 // when the file cannot be opened.
-bool LoadClubs(ClubTable& table, Disk& disk = SystemDisk());
-bool LoadDrivers(DriverTable& table, Disk& disk = SystemDisk());
-bool LoadFrequencies(FrequencyTable& table, Disk& disk = SystemDisk());
+bool LoadClubs(ClubTable& table, Disk& disk);
+bool LoadDrivers(DriverTable& table, Disk& disk);
+bool LoadFrequencies(FrequencyTable& table, Disk& disk);
 // The first field of every line (the countries file), of every record (the clubs file).
-bool FillCountryChoices(CountryChoices& choices, Disk& disk = SystemDisk());
-bool FillClubChoices(ClubChoices& choices, Disk& disk = SystemDisk());
+bool FillCountryChoices(CountryChoices& choices, Disk& disk);
+bool FillClubChoices(ClubChoices& choices, Disk& disk);
 
 // Savers replace the file whole with the first `count` records (the names the form lists). A
 // crash leaves the old file or the new one. False when the file cannot be written.
-bool SaveClubs(const ClubTable& table, int count, Disk& disk = SystemDisk());
-bool SaveDrivers(const DriverTable& table, int count, Disk& disk = SystemDisk());
-bool SaveFrequencies(const FrequencyTable& table, int count, Disk& disk = SystemDisk());
+bool SaveClubs(const ClubTable& table, int count, Disk& disk);
+bool SaveDrivers(const DriverTable& table, int count, Disk& disk);
+bool SaveFrequencies(const FrequencyTable& table, int count, Disk& disk);
 
 }  // namespace velkaro

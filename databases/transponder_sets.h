@@ -25,9 +25,9 @@ using TransponderSets = std::array<TransponderSet, kTransponderSets>;
 
 // Reads the sets in file order over a table the caller has cleared. False when the file cannot
 // be opened.
-bool LoadTransponderSets(TransponderSets& sets, Disk& disk = SystemDisk());
+bool LoadTransponderSets(TransponderSets& sets, Disk& disk);
 // Replaces the file with all 20 sets, empty fields included; a crash leaves the old file or
 // the new one. False when the file cannot be written.
-bool SaveTransponderSets(const TransponderSets& sets, Disk& disk = SystemDisk());
+bool SaveTransponderSets(const TransponderSets& sets, Disk& disk);
 
 }  // namespace velkaro

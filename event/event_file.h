@@ -49,23 +49,21 @@ bool FindSection(EventFile& file, std::string_view title);
 
 // Puts back, at start-up and before the crash copy is taken, any change of the working copy
 // that a crash interrupted.
-bool RecoverWorkingCopy(Disk& disk = SystemDisk());
+bool RecoverWorkingCopy(Disk& disk);
 
 // A new working copy: the header with selected node 10000 and one category of that name, then
 // the run-done flags, all 0. It replaces the previous one in one step.
-FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk = SystemDisk());
+FileOutcome CreateNewEventFile(std::string_view categoryName, Disk& disk);
 
 // "Load event": the working copy becomes a copy of the user's file, which is only read, in one
 // step as above. Unavailable when the file cannot be read or the copy written: the user is
 // told which and why, and the working copy is as it was. A damaged file is told first, section
 // by section: Declined when the user then keeps the working copy as it was.
-FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages,
-                                Disk& disk = SystemDisk());
+FileOutcome CopyIntoWorkingCopy(std::string_view sourceFile, Messages& messages, Disk& disk);
 
 // "Save": the user's file becomes a copy of the working copy, replaced in one step. Unavailable,
 // told to the user, when it cannot be written; the file is then as it was.
-FileOutcome SaveWorkingCopyAs(std::string_view targetFile, Messages& messages,
-                              Disk& disk = SystemDisk());
+FileOutcome SaveWorkingCopyAs(std::string_view targetFile, Messages& messages, Disk& disk);
 
 // A change of one section alone: `put` puts it on a transaction that is then committed.
 template <typename Put>
@@ -78,24 +76,22 @@ FileOutcome WriteAlone(Disk& disk, Put&& put) {
 // Each Put below lays its section on a transaction, to be committed with others; false when
 // the section's title could not be found (the user was told, and the transaction is spoiled).
 void PutEventHeader(Transaction& t, const EventHeader& header);
-FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk = SystemDisk());
+FileOutcome WriteEventHeader(const EventHeader& header, Disk& disk);
 // Clears the header first; counts beyond the table are cut to it.
-FileOutcome ReadEventHeader(EventHeader& header, Disk& disk = SystemDisk());
+FileOutcome ReadEventHeader(EventHeader& header, Disk& disk);
 
 bool PutRunDoneFlags(Transaction& t, const RunDoneFlags& flags, Messages& messages);
-FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages,
-                              Disk& disk = SystemDisk());
-FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk = SystemDisk());
+FileOutcome WriteRunDoneFlags(const RunDoneFlags& flags, Messages& messages, Disk& disk);
+FileOutcome ReadRunDoneFlags(RunDoneFlags& flags, Disk& disk);
 
 // The first field of each of the 200 lines of "Cat\xE9gorie%dListeParticipants".
-FileOutcome ReadParticipantNames(int category, ParticipantNames& names, Disk& disk = SystemDisk());
+FileOutcome ReadParticipantNames(int category, ParticipantNames& names, Disk& disk);
 
 // A qualifying heat's result, `carCount` being the number of cars in the heat.
 bool PutHeatResult(Transaction& t, const RunCars& cars, int carCount, std::string_view title,
                    const RunTrailer& trailer, Messages& messages);
 FileOutcome WriteHeatResult(const RunCars& cars, int carCount, std::string_view title,
-                            const RunTrailer& trailer, Messages& messages,
-                            Disk& disk = SystemDisk());
+                            const RunTrailer& trailer, Messages& messages, Disk& disk);
 
 // One of the two finals runs whose status line is rewritten after a finals run is recorded;
 // an empty title stands for none.
@@ -109,16 +105,14 @@ bool PutFinalsRunResult(Transaction& t, const RunCars& cars, int carCount, std::
                         const RunTrailer& trailer, Messages& messages);
 FileOutcome WriteFinalsRunResult(const RunCars& cars, int carCount, std::string_view title,
                                  std::int32_t status, const std::array<RelatedRun, 2>& related,
-                                 const RunTrailer& trailer, Messages& messages,
-                                 Disk& disk = SystemDisk());
+                                 const RunTrailer& trailer, Messages& messages, Disk& disk);
 
 // The stored run back into the car records: name, passing count (at most 300), laps, total,
 // the lap time of the last passing, best lap, cumulative times. The condition is only replaced
 // when the trailer has one.
-FileOutcome ReadRunResult(std::string_view title, RunCars& cars, RunTrailer& trailer,
-                          Disk& disk = SystemDisk());
+FileOutcome ReadRunResult(std::string_view title, RunCars& cars, RunTrailer& trailer, Disk& disk);
 FileOutcome ReadFinalsRunResult(std::string_view title, RunCars& cars, std::int32_t& status,
-                                RunTrailer& trailer, Disk& disk = SystemDisk());
+                                RunTrailer& trailer, Disk& disk);
 
 // Reservation sizes, in pairs.
 inline constexpr int kHeaderPairs = 330;

@@ -18,7 +18,7 @@ int PassingCount(int n) {
 
 bool WriteDriverResults(const RunCars& cars, int carIndex, std::string_view runTitle,
                         std::string_view circuitName, std::string_view description,
-                        Messages& messages) {
+                        Messages& messages, Disk& disk) {
     std::string out;
     if (carIndex >= 0 && carIndex < kCarSlots) {
         const RunCar& car = cars[static_cast<std::size_t>(carIndex)];
@@ -33,13 +33,13 @@ bool WriteDriverResults(const RunCars& cars, int carIndex, std::string_view runT
     AppendField(out, circuitName);
     AppendField(out, description);
     EndLine(out);
-    if (WriteTextFile(kDriverResultsFile, out)) return true;
+    if (WriteTextFile(kDriverResultsFile, out, disk)) return true;
     messages.Error(kDriverResultsFileNotFound);
     return false;
 }
 
-bool ReadDriverResults(RunCar& car, DriverResultsHeading& heading) {
-    std::optional<std::string> bytes = ReadTextFile(kDriverResultsFile);
+bool ReadDriverResults(RunCar& car, DriverResultsHeading& heading, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(kDriverResultsFile, disk);
     if (!bytes) return false;
     LineReader lines(*bytes);
     FieldReader first(lines.Next());
@@ -56,7 +56,8 @@ bool ReadDriverResults(RunCar& car, DriverResultsHeading& heading) {
     return true;
 }
 
-bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& messages) {
+bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& messages,
+                     Disk& disk) {
     std::string out;
     AppendField(out, keyword);
     EndLine(out);
@@ -68,13 +69,13 @@ bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& me
             AppendIntField(out, car.raceTimes[static_cast<std::size_t>(i)]);
         EndLine(out);
     }
-    if (WriteTextFile(kRunDetailsFile, out)) return true;
+    if (WriteTextFile(kRunDetailsFile, out, disk)) return true;
     messages.Error(kRunDetailsFileNotFound);
     return false;
 }
 
-bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword) {
-    std::optional<std::string> bytes = ReadTextFile(kRunDetailsFile);
+bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(kRunDetailsFile, disk);
     if (!bytes) return false;
     for (RunCar& car : cars) {
         car.driverName.Clear();
@@ -103,8 +104,8 @@ bool WriteRunComment(std::string_view condition, std::string_view comment, Disk&
     return WriteTextFile(kRunCommentFile, out, disk);
 }
 
-bool ReadRunComment(Text<6>& condition, Text<100>& comment) {
-    std::optional<std::string> bytes = ReadTextFile(kRunCommentFile);
+bool ReadRunComment(Text<6>& condition, Text<100>& comment, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(kRunCommentFile, disk);
     if (!bytes) return false;
     LineReader lines(*bytes);
     FieldReader fields(lines.Next());

@@ -34,18 +34,18 @@ struct DriverResultsHeading {
 // title, circuit and run description. A failure is reported; the caller goes on.
 bool WriteDriverResults(const RunCars& cars, int carIndex, std::string_view runTitle,
                         std::string_view circuitName, std::string_view description,
-                        Messages& messages);
+                        Messages& messages, Disk& disk);
 // Sets the car's name, passing count (at most 300) and cumulative times 0 to n.
-bool ReadDriverResults(RunCar& car, DriverResultsHeading& heading);
+bool ReadDriverResults(RunCar& car, DriverResultsHeading& heading, Disk& disk);
 
 // The classification keyword, then every car slot: name, count, the times of passings 1 to n.
-bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& messages);
+bool WriteRunDetails(const RunCars& cars, std::string_view keyword, Messages& messages, Disk& disk);
 // Clears the names and the three histories, then stores the times of passings 1 to n at
 // indices 0 to n - 1.
-bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword);
+bool ReadRunDetails(RunCars& cars, Keyword<Classification>& keyword, Disk& disk);
 
 // Track condition and comment, on one line. Failing is reported by the caller when it needs.
 bool WriteRunComment(std::string_view condition, std::string_view comment, Disk& disk);
-bool ReadRunComment(Text<6>& condition, Text<100>& comment);
+bool ReadRunComment(Text<6>& condition, Text<100>& comment, Disk& disk);
 
 }  // namespace velkaro

@@ -18,9 +18,9 @@ struct TrackRecord {
     Text<40> circuit;
     Text<4> minLapTime;  // whole seconds, kept as typed
 };
-FileOutcome ReadTrack(TrackRecord& track, Disk& disk = SystemDisk());
+FileOutcome ReadTrack(TrackRecord& track, Disk& disk);
 bool PutTrack(Transaction& t, const TrackRecord& track, Messages& messages);
-FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk = SystemDisk());
+FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk);
 
 // "Cat\xE9gorie%dListeParticipants": 200 slots; an unused one has an empty name.
 struct ParticipantRecord {
@@ -29,11 +29,11 @@ struct ParticipantRecord {
     std::array<Text<7>, 5> frequencies;
 };
 using Participants = std::array<ParticipantRecord, kParticipants>;
-FileOutcome ReadParticipants(int category, Participants& participants, Disk& disk = SystemDisk());
+FileOutcome ReadParticipants(int category, Participants& participants, Disk& disk);
 bool PutParticipants(Transaction& t, int category, const Participants& participants,
                      Messages& messages);
 FileOutcome WriteParticipants(int category, const Participants& participants, Messages& messages,
-                              Disk& disk = SystemDisk());
+                              Disk& disk);
 
 // "Cat\xE9gorie%dR\xE9partitionQualifs": the heat slot list.
 struct HeatSlotList {
@@ -44,13 +44,13 @@ struct HeatSlotList {
 };
 // 10 drivers per heat, 1 round, every slot free.
 HeatSlotList DefaultHeatSlotList();
-FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk = SystemDisk());
+FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk);
 // The arrangement form only rewrites a list that exists: with `mayCreate` false a missing
 // section is reported and nothing is written.
 bool PutHeatSlotList(Transaction& t, int category, const HeatSlotList& list, bool mayCreate,
                      Messages& messages);
 FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCreate,
-                              Messages& messages, Disk& disk = SystemDisk());
+                              Messages& messages, Disk& disk);
 
 // "Cat\xE9gorie%dQualifsParam\xE8tres"; the defaults are those of a category without the section.
 struct QualifOptions {
@@ -65,10 +65,10 @@ struct QualifOptions {
     Keyword<TimeEnd> endAtTime;
     Keyword<LapsEnd> endAtLaps;
 };
-FileOutcome ReadQualifOptions(int category, QualifOptions& options, Disk& disk = SystemDisk());
+FileOutcome ReadQualifOptions(int category, QualifOptions& options, Disk& disk);
 bool PutQualifOptions(Transaction& t, int category, const QualifOptions& o, Messages& messages);
 FileOutcome WriteQualifOptions(int category, const QualifOptions& options, Messages& messages,
-                               Disk& disk = SystemDisk());
+                               Disk& disk);
 
 // "Cat\xE9gorie%dGrilleD\xE9partQualifs": per round, the lane of each start position.
 struct StartingGrids {
@@ -77,10 +77,10 @@ struct StartingGrids {
     std::int32_t rounds = 0;
     std::array<std::array<std::int32_t, kCarSlots>, kRounds> lanes{};
 };
-FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk = SystemDisk());
+FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk);
 bool PutStartingGrids(Transaction& t, int category, const StartingGrids& grids, Messages& messages);
 FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Messages& messages,
-                               Disk& disk = SystemDisk());
+                               Disk& disk);
 
 // "Cat\xE9gorie%dM%dClassement": one line per participant, in classification order.
 struct RoundResult {
@@ -97,12 +97,12 @@ struct RoundClassification {
 };
 // `participants` lines are read or written (the category's participant count).
 FileOutcome ReadRoundClassification(int category, int round, int participants,
-                                    RoundClassification& classification, Disk& disk = SystemDisk());
+                                    RoundClassification& classification, Disk& disk);
 bool PutRoundClassification(Transaction& t, int category, int round, int participants,
                             const RoundClassification& c, Messages& messages);
 FileOutcome WriteRoundClassification(int category, int round, int participants,
                                      const RoundClassification& classification, Messages& messages,
-                                     Disk& disk = SystemDisk());
+                                     Disk& disk);
 
 // "Cat\xE9gorie%dClassementFinalQualifs": the names in overall order.
 struct OverallClassification {
@@ -111,13 +111,12 @@ struct OverallClassification {
     std::array<Text<40>, kParticipants> names;
 };
 FileOutcome ReadOverallClassification(int category, int participants,
-                                      OverallClassification& classification,
-                                      Disk& disk = SystemDisk());
+                                      OverallClassification& classification, Disk& disk);
 bool PutOverallClassification(Transaction& t, int category, int participants,
                               const OverallClassification& c, Messages& messages);
 FileOutcome WriteOverallClassification(int category, int participants,
                                        const OverallClassification& classification,
-                                       Messages& messages, Disk& disk = SystemDisk());
+                                       Messages& messages, Disk& disk);
 
 // "Cat\xE9gorie%dRemont\xE9esParam\xE8tres".
 struct FinalsOptions {
@@ -125,10 +124,10 @@ struct FinalsOptions {
     Keyword<TimeEnd> endAtTime;
     std::int32_t countdownSeconds = kDefaultCountdownSeconds;
 };
-FileOutcome ReadFinalsOptions(int category, FinalsOptions& options, Disk& disk = SystemDisk());
+FileOutcome ReadFinalsOptions(int category, FinalsOptions& options, Disk& disk);
 bool PutFinalsOptions(Transaction& t, int category, const FinalsOptions& o, Messages& messages);
 FileOutcome WriteFinalsOptions(int category, const FinalsOptions& options, Messages& messages,
-                               Disk& disk = SystemDisk());
+                               Disk& disk);
 
 // "Cat\xE9gorie%dR\xE9partitionRemont\xE9es": the 20 values of the finals ladder. Index 0 of the
 // durations is the Final, 1 the 1/2 finals, ..., 4 the 1/16 finals and below; delays and
@@ -141,10 +140,10 @@ struct FinalsLadder {
     std::array<std::int32_t, 5> direct{};
     std::array<std::int32_t, 4> goUp{};
 };
-FileOutcome ReadFinalsLadder(int category, FinalsLadder& ladder, Disk& disk = SystemDisk());
+FileOutcome ReadFinalsLadder(int category, FinalsLadder& ladder, Disk& disk);
 bool PutFinalsLadder(Transaction& t, int category, const FinalsLadder& l, Messages& messages);
 FileOutcome WriteFinalsLadder(int category, const FinalsLadder& ladder, Messages& messages,
-                              Disk& disk = SystemDisk());
+                              Disk& disk);
 
 // Reservation sizes, in pairs.
 inline constexpr int kTrackPairs = 75;

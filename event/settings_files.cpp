@@ -33,8 +33,8 @@ bool NextColour(WordReader& words, std::uint32_t& value) {
 
 }  // namespace
 
-bool ReadSoundSettings(SoundSettings& s) {
-    std::optional<std::string> bytes = ReadTextFile(kSoundSettingsFile);
+bool ReadSoundSettings(SoundSettings& s, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(kSoundSettingsFile, disk);
     if (!bytes) return false;
     WordReader words(*bytes);
     (void)(NextWord(words, s.language) && NextWord(words, s.countdown) &&
@@ -55,8 +55,9 @@ bool WriteSoundSettings(const SoundSettings& s, Disk& disk) {
     return WriteTextFile(kSoundSettingsFile, out, disk);
 }
 
-bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomColours& custom) {
-    std::optional<std::string> bytes = ReadTextFile(fileName);
+bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& s, CustomColours& custom,
+                         Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(fileName, disk);
     if (!bytes) return false;
     LineReader lines(*bytes);
     s.style = FieldReader(lines.Next()).NextInt();

@@ -52,7 +52,7 @@ inline constexpr std::string_view kCarFinishOff = "SONFINVOITUREnon";
 
 // Eight words separated by white space; settings beyond the words found keep their values.
 // False, with nothing changed, when the file cannot be opened.
-bool ReadSoundSettings(SoundSettings& settings);
+bool ReadSoundSettings(SoundSettings& settings, Disk& disk);
 bool WriteSoundSettings(const SoundSettings& settings, Disk& disk);
 
 struct TextStyleSetting {
@@ -79,7 +79,7 @@ using CustomColours = std::array<std::uint32_t, 16>;
 // Also the display files "*.scrn". Values beyond what the file holds keep theirs; the caller
 // clears the face names first.
 bool ReadDisplaySettings(std::string_view fileName, DisplaySettings& settings,
-                         CustomColours& custom);
+                         CustomColours& custom, Disk& disk);
 bool WriteDisplaySettings(std::string_view fileName, const DisplaySettings& settings,
                           const CustomColours& custom, Disk& disk);
 

@@ -69,8 +69,8 @@ bool StartsWithNumber(std::string_view field);
 // Small text files read and written whole (Windows-1252 names): nullopt when the file cannot
 // be read; false when it cannot be written, the disk's LastFault saying why. A file is
 // replaced in one step, so a crash leaves the old one or the new one.
-std::optional<std::string> ReadTextFile(std::string_view name, Disk& disk = SystemDisk());
-bool WriteTextFile(std::string_view name, std::string_view bytes, Disk& disk = SystemDisk());
+std::optional<std::string> ReadTextFile(std::string_view name, Disk& disk);
+bool WriteTextFile(std::string_view name, std::string_view bytes, Disk& disk);
 
 // Writing: every field followed by a TAB, every line by CR LF. Text fields never hold a TAB
 // or a line end, so any that slips in becomes a space rather than break the layout.

@@ -64,8 +64,7 @@ RunNames PlaceFinalsRun(int level, char letter, const LevelValues& levels,
 std::array<SectionTitle, 2> SourceTitles(int category, int level, char letter, int startLevel);
 
 // A stored finals run as the ladder reads it; a missing section leaves `source` untouched.
-FileOutcome ReadFinalsSource(std::string_view title, FinalsSource& source,
-                             Disk& disk = SystemDisk());
+FileOutcome ReadFinalsSource(std::string_view title, FinalsSource& source, Disk& disk);
 
 // " %s - Finals 1/%dA " / " %s - Final "; "Finals : 1/%dA" / "Finals : Final".
 Text<105> FinalsRunTitleText(std::string_view category, int level, char letter);

@@ -60,7 +60,7 @@ void BuildClosureTable(const ClosureInput& input, ClosureTable& table);
 // best rounds), the ladder, and the finals runs (a missing run counts as not run). False when
 // the event file cannot be read (reported).
 bool ReadClosureInput(int category, const EventHeader& header, ClosureInput& input,
-                      Messages& messages, Disk& disk = SystemDisk());
+                      Messages& messages, Disk& disk);
 
 // "%dL in %d:%02d.%03d", or with hours once the time reaches an hour; "" for a "Q" row.
 Text<32> ClosureResultText(const ClosureRow& row);

@@ -26,7 +26,7 @@ struct FinalsField {
     RunNames names{};
 };
 FinalsField PlaceStoredFinalsRun(int category, const CategoryRecord& record, int level, char letter,
-                                 Disk& disk = SystemDisk());
+                                 Disk& disk);
 
 // Loads the run of `level` (0 the Final) and `letter` of category c: its drivers placed by the
 // ladder and matched to their transponders, the finals options, the level's duration and delay,
@@ -34,7 +34,7 @@ FinalsField PlaceStoredFinalsRun(int category, const CategoryRecord& record, int
 // shown, not run again. False, with nothing loaded, when the event file or its participants
 // cannot be read, or while a run or scan is on.
 bool LoadFinalsRun(RunEngine& engine, int category, int level, char letter,
-                   const EventForRun& event, Disk& disk = SystemDisk());
+                   const EventForRun& event, Disk& disk);
 
 // A finals run with a timed car, not being run, whose status still lets it be recorded.
 bool FinalsRunToRecord(const RunEngine& engine);
@@ -43,8 +43,7 @@ bool FinalsRunToRecord(const RunEngine& engine);
 // category's finals state to 2 in the header and the run as run in the flags, in one change of
 // the event file. False when there was nothing to store or the write failed (reported); the run
 // then waits for another try.
-bool RecordLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages,
-                           Disk& disk = SystemDisk());
+bool RecordLoadedFinalsRun(RunEngine& engine, EventModel& model, Messages& messages, Disk& disk);
 // The run that has just ended, heat or finals run, recorded there and then (from the tick, so
 // nothing opens a box): true when it was written. What could not be is held in the panel and
 // told as a notice, to be written at the next chance.

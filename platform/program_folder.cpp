@@ -69,9 +69,18 @@ SeedResult SeedProgramFolder(const std::string& folder, const std::string& skele
     return result;
 }
 
+namespace {
+
+// Only start-up moves the process: every name used later is built on the program folder.
+bool SetCurrentFolder(const std::string& folder) {
+    return ::chdir(folder.c_str()) == 0;
+}
+
+}  // namespace
+
 bool PrepareProgramFolder(const std::string& folder, const std::string& skeleton,
                           Messages& messages) {
-    if (!SeedProgramFolder(folder, skeleton).ok || !SetCurrentFolder(Cp1252FromUtf8(folder))) {
+    if (!SeedProgramFolder(folder, skeleton).ok || !SetCurrentFolder(folder)) {
         std::string text = "Error: The program folder \"" + Cp1252FromUtf8(folder) +
                            "\" cannot be created or written.\nThe program will close.";
         messages.Error(text);
@@ -113,10 +122,6 @@ bool CopyFileReplacing(std::string_view from, std::string_view to) {
 std::string CurrentFolder() {
     std::error_code ec;
     return Cp1252FromUtf8(fs::current_path(ec).string());
-}
-
-bool SetCurrentFolder(std::string_view cp1252Path) {
-    return ::chdir(FileSystemName(cp1252Path).c_str()) == 0;
 }
 
 }  // namespace velkaro

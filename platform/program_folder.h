@@ -24,8 +24,8 @@ struct SeedResult {
 // further, when the folder cannot be created or written.
 SeedResult SeedProgramFolder(const std::string& folder, const std::string& skeleton);
 
-// Seeds the folder and makes it the current directory. On failure tells the user which folder
-// is unusable and returns false: the program must then end.
+// Seeds the folder and makes it the current directory, once and for the program's life. On failure
+// tells the user which folder is unusable and returns false: the program must then end.
 bool PrepareProgramFolder(const std::string& folder, const std::string& skeleton,
                           Messages& messages);
 
@@ -42,8 +42,7 @@ int ComPortNumber(std::string_view comName);
 // or absolute); false when the source cannot be read or the target written.
 bool CopyFileReplacing(std::string_view from, std::string_view to);
 
-// The current directory in Windows-1252.
+// The current directory in Windows-1252. It is the program folder from start-up on.
 std::string CurrentFolder();
-bool SetCurrentFolder(std::string_view cp1252Path);
 
 }  // namespace velkaro

@@ -86,7 +86,7 @@ bool ArrangementLocked(const HeatResultsPresent& results, int rounds, int heats,
 
 // Reads everything the form shows. Each missing section has been told; false when the event
 // file itself cannot be opened (also told).
-bool OpenArrangement(int category, Arrangement& a, Messages& messages, Disk& disk = SystemDisk());
+bool OpenArrangement(int category, Arrangement& a, Messages& messages, Disk& disk);
 
 // The visible table: 20 rows of 22 units, the first one's top at y 154.
 inline constexpr int kVisibleRows = 20;
@@ -105,7 +105,7 @@ GenerateRefusal CheckGenerate(const Arrangement& a);
 Text<64> HeatCountMismatch(int required);
 // "Generate": refused with its message, or the header and the heat slot list written (the list
 // only where it exists). True when the form may close.
-bool Generate(Arrangement& a, Messages& messages, Disk& disk = SystemDisk());
+bool Generate(Arrangement& a, Messages& messages, Disk& disk);
 
 // The table as the form paints it, scrolled by `scroll` rows.
 void DrawArrangementTable(Canvas& canvas, const Arrangement& a, int scroll);

@@ -84,8 +84,7 @@ struct StoredRounds {
     std::array<StoredRound, kRounds> rounds{};
     std::array<std::array<RoundResult, kParticipants>, kRounds> lines{};
 };
-void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out,
-                      Disk& disk = SystemDisk());
+void ReadStoredRounds(int category, int rounds, int participants, StoredRounds& out, Disk& disk);
 
 struct OverallNotes {
     bool raceFileMissing = false;
@@ -110,7 +109,7 @@ struct OverallSheet {
 int ParticipantsOf(const OverallSheet& sheet);
 bool OverallSheetReadOnly(const OverallSheet& sheet);
 
-OverallSheet OpenOverallSheet(int category, OverallNotes& notes, Disk& disk = SystemDisk());
+OverallSheet OpenOverallSheet(int category, OverallNotes& notes, Disk& disk);
 void ReportOverallNotes(const OverallNotes& notes, Messages& messages);
 
 // N typed (one digit, cut to 0..9) or the keyword chosen: totals and ranking at once.
@@ -121,8 +120,7 @@ void SetOverallKeyword(OverallSheet& sheet, Classification keyword);
 // participants has nothing to rank: told, nothing written (NoSection).
 inline constexpr std::string_view kNothingToRank =
     "Error: This category has no participants: there is nothing to classify";
-FileOutcome SaveOverallSheet(const OverallSheet& sheet, Messages& messages,
-                             Disk& disk = SystemDisk());
+FileOutcome SaveOverallSheet(const OverallSheet& sheet, Messages& messages, Disk& disk);
 
 // --- Texts and drawings -----------------------------------------------------------------------
 

@@ -48,6 +48,6 @@ OptionsControls ControlsOf(const QualifOptions& options);
 void ChooseStart(QualifOptions& options, StartMode start);
 
 // Reads the category's options over the defaults, the staggered rule applied.
-FileOutcome OpenQualifOptions(int category, QualifOptions& options, Disk& disk = SystemDisk());
+FileOutcome OpenQualifOptions(int category, QualifOptions& options, Disk& disk);
 
 }  // namespace velkaro

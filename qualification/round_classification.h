@@ -73,7 +73,7 @@ struct RoundHeatsRead {
     std::array<HeatRead, kHeatsPerRound> heats{};
 };
 void ReadRoundHeats(int category, int round, int heats, int perHeat, RoundHeatsRead& out,
-                    Disk& disk = SystemDisk());
+                    Disk& disk);
 
 // What opening a round found amiss, to be told to the user; the classification goes on with what
 // could be read.
@@ -104,7 +104,7 @@ bool RoundSheetReadOnly(const RoundSheet& sheet);
 
 // The opening: header, track, drivers per heat, the stored keyword and scale (the stored lines
 // are not read back), the heats merged, sorted and given points.
-RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk = SystemDisk());
+RoundSheet OpenRoundSheet(int category, int round, RoundNotes& notes, Disk& disk);
 
 // Names one a line, the first 15 of them, then how many more: a box the screen can hold.
 std::string NameLines(const std::vector<std::string>& names);
@@ -121,7 +121,7 @@ std::string TypedDigits(std::string_view typed, int maxDigits);
 
 // "Validate": stored only once the category's qualification has started. Done also when there
 // was nothing to store; Unavailable and NoSection have been told to the user.
-FileOutcome SaveRoundSheet(const RoundSheet& sheet, Messages& messages, Disk& disk = SystemDisk());
+FileOutcome SaveRoundSheet(const RoundSheet& sheet, Messages& messages, Disk& disk);
 
 // --- Texts and drawings -----------------------------------------------------------------------
 

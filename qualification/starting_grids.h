@@ -39,17 +39,16 @@ struct GridsWork {
 void SetDefaultGrids(GridsWork& work);
 // Options, heat slot list and stored grids; stored grids of another size are ignored. False
 // when the event file cannot be opened (told); a missing heat slot list is told too.
-bool OpenGrids(int category, GridsWork& work, Messages& messages, Disk& disk = SystemDisk());
+bool OpenGrids(int category, GridsWork& work, Messages& messages, Disk& disk);
 
 // The "OK" check: empty when every grid is right, else the message to show.
 Text<256> CheckGrids(const GridsWork& work);
 // Writes the grids as they are.
-bool StoreGrids(int category, const GridsWork& work, Messages& messages, Disk& disk = SystemDisk());
+bool StoreGrids(int category, const GridsWork& work, Messages& messages, Disk& disk);
 // "OK": checks, then stores; false (told) keeps the form open.
-bool ConfirmGrids(int category, const GridsWork& work, Messages& messages,
-                  Disk& disk = SystemDisk());
+bool ConfirmGrids(int category, const GridsWork& work, Messages& messages, Disk& disk);
 // Any other way of closing: the default grids are stored when none were, so that a heat always
 // finds its grid; otherwise nothing is written.
-void CloseGrids(int category, GridsWork& work, Messages& messages, Disk& disk = SystemDisk());
+void CloseGrids(int category, GridsWork& work, Messages& messages, Disk& disk);
 
 }  // namespace velkaro

@@ -75,11 +75,11 @@ bool RemoveParticipant(ParticipantsWork& work, std::string_view name);
 // Reads the category's participants and heat slot list into `work`; the outcome of reading the
 // participants (Unavailable when the event file cannot be opened).
 FileOutcome OpenParticipants(int category, ParticipantsWork& work, const EventHeader& header,
-                             Disk& disk = SystemDisk());
+                             Disk& disk);
 // "Validate": the header with the new count and no heats yet, then the list, then the slots.
 // Stops at the first failure, which has been told.
 bool SaveParticipants(int category, const ParticipantsWork& work, EventHeader& header,
-                      Messages& messages, Disk& disk = SystemDisk());
+                      Messages& messages, Disk& disk);
 
 // The printout of the list: one row per participant, licence and club from the database.
 struct ParticipantsReport {

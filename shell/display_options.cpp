@@ -108,8 +108,8 @@ struct Checker {
 }  // namespace
 
 DisplayFileRead ReadDisplayFileChecked(std::string_view fileName, DisplaySettings& settings,
-                                       CustomColours& custom, std::string& why) {
-    std::optional<std::string> bytes = ReadTextFile(fileName);
+                                       CustomColours& custom, std::string& why, Disk& disk) {
+    std::optional<std::string> bytes = ReadTextFile(fileName, disk);
     if (!bytes) return DisplayFileRead::NotFound;
     Checker c{{}, why};
     LineReader reader(*bytes);

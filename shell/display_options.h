@@ -75,6 +75,6 @@ std::string WithDisplayExtension(std::string name);
 // settings are untouched.
 enum class DisplayFileRead { Taken, NotFound, Refused };
 DisplayFileRead ReadDisplayFileChecked(std::string_view fileName, DisplaySettings& settings,
-                                       CustomColours& custom, std::string& why);
+                                       CustomColours& custom, std::string& why, Disk& disk);
 
 }  // namespace velkaro

@@ -9,10 +9,11 @@
 
 namespace velkaro {
 
-LiveOptionsForm::LiveOptionsForm(Messages& messages, const QString& address, QWidget* parent)
-    : ModalForm("OPTIONSLIVE", "Live page", QSize(230, 106), messages, parent) {
+LiveOptionsForm::LiveOptionsForm(Messages& messages, Disk& disk, const QString& address,
+                                 QWidget* parent)
+    : ModalForm("OPTIONSLIVE", "Live page", QSize(230, 106), messages, parent), disk_(disk) {
     setFont(ProgramFont(16));
-    settings_ = ReadLiveSettings();
+    settings_ = ReadLiveSettings(disk_);
     const QString onLabel = "Serve the live page on the local network";
     on_ = Place(new QCheckBox(onLabel, this), kLiveOnCheck, onLabel, Dlu(10, 8, 210, 12));
     on_->setChecked(settings_.on);
@@ -39,8 +40,8 @@ bool LiveOptionsForm::Write() {
     }
     settings_.on = on_->isChecked();
     settings_.port = port;
-    if (!WriteLiveSettings(settings_)) {
-        messages_.Error(CannotWrite(SystemDisk().LastFault(), kLiveSettingsFile));
+    if (!WriteLiveSettings(settings_, disk_)) {
+        messages_.Error(CannotWrite(disk_.LastFault(), kLiveSettingsFile));
         return false;
     }
     return true;
@@ -64,7 +65,8 @@ void RegisterLiveForms(CommandRegistry& commands, FormHost& host, LiveServer& se
     commands.Add(kLivePageCommand, [&host, &server, &shown] {
         LiveSettings settings;
         {
-            LiveOptionsForm form(host.platform.messages, server.Address(), host.window);
+            LiveOptionsForm form(host.platform.messages, *host.platform.disk, server.Address(),
+                                 host.window);
             if (form.Run() != QDialog::Accepted) return;
             settings = form.Settings();
         }

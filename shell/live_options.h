@@ -3,8 +3,8 @@
 #include <QWidget>
 
 #include "common/commands.h"
-#include "forms_kit/form_kit.h"
 #include "forms_kit/form_host.h"
+#include "forms_kit/form_kit.h"
 #include "shell/live_server.h"
 
 class QCheckBox;
@@ -21,12 +21,14 @@ inline constexpr int kLiveAddressPanelText = 2234;  // under the sound's alert o
 // "Live page": whether phones on the local network may follow the race, and on which port.
 class LiveOptionsForm final : public ModalForm {
   public:
-    LiveOptionsForm(Messages& messages, const QString& address, QWidget* parent = nullptr);
+    LiveOptionsForm(Messages& messages, Disk& disk, const QString& address,
+                    QWidget* parent = nullptr);
     const LiveSettings& Settings() const { return settings_; }
 
   private:
     bool Write() override;
 
+    Disk& disk_;
     LiveSettings settings_;
     QCheckBox* on_ = nullptr;
     QLineEdit* port_ = nullptr;

@@ -250,8 +250,9 @@ const std::string& LiveServer::DeckJson() {
     std::int32_t node = engine_.kind == RunKind::Heat ? engine_.nodeCode : 0;
     if (node != deckNode_) {
         deckNode_ = node;
-        deck_ =
-            node == 0 ? "[]" : OnDeckJson(NextHeats(engine_.category, engine_.round, engine_.heat));
+        deck_ = node == 0 ? "[]"
+                          : OnDeckJson(NextHeats(engine_.category, engine_.round, engine_.heat,
+                                                 *engine_.disk));
     }
     return deck_;
 }
@@ -293,7 +294,7 @@ std::string LiveServer::ResultsPage(const LiveRoute& route, int& status) {
     qint64 now = uptime_.elapsed();
     if (tablesRead_ < 0 || now - tablesRead_ > kTablesMs) {
         tablesRead_ = now;
-        Disk& disk = SystemDisk();
+        Disk& disk = *engine_.disk;
         event_ = {};
         eventRead_ = results::ReadEvent(disk, event_);
         tables_ =

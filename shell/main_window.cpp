@@ -153,6 +153,7 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     engine.link = &state_.link;
     engine.clockSource = &platform_.clock;
     engine.sound = &platform_.sounds;
+    engine.disk = platform_.disk;
     engine.messages = &platform_.messages;
     // A run is recorded the moment it ends, inside the tick: what the disk refuses stays in the
     // panel for the next chance, and a notice says so.
@@ -166,16 +167,19 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     };
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
-    if (!LoadCircuits(engine.circuits)) platform_.messages.Error(kCircuitsFileNotFound);
-    if (!LoadTransponderSets(state_.transponderSets)) {
+    if (!LoadCircuits(engine.circuits, *platform_.disk))
+        platform_.messages.Error(kCircuitsFileNotFound);
+    if (!LoadTransponderSets(state_.transponderSets, *platform_.disk)) {
         platform_.messages.Error(kTransponderSetsFileNotFound);
     }
     // 9. Sounds.
-    if (!ReadSoundSettings(state_.sound)) platform_.messages.Error(kSoundSettingsFileNotFound);
+    if (!ReadSoundSettings(state_.sound, *platform_.disk))
+        platform_.messages.Error(kSoundSettingsFileNotFound);
     engine.soundSettings = state_.sound;
     // 10. The look of the live screen.
     for (TextStyleSetting& t : state_.display.textStyles) t.faceName.Clear();
-    if (!ReadDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours)) {
+    if (!ReadDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,
+                             *platform_.disk)) {
         platform_.messages.Error(kDisplaySettingsFileNotFound);
     }
     state_.widths = state_.display.columnWidths;
@@ -396,7 +400,8 @@ void MainWindow::GiveUnknownChip(int chip, int slot, bool toParticipant) {
     const std::string driver(e.tables.cars[std::size_t(slot)].driverName.View());
     std::int32_t number = e.unknownChips.chips[std::size_t(chip)].number;
     if (!AssignUnknownChipCommand(e, chip, slot)) return;
-    if (toParticipant) GiveParticipantChip(e.category, driver, number, platform_.messages);
+    if (toParticipant)
+        GiveParticipantChip(e.category, driver, number, platform_.messages, *platform_.disk);
     AfterRunChange();
 }
 
@@ -549,9 +554,9 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     char letter = 'A';
     state_.engine.soundSettings = state_.sound;
     if (FinalsRunOfNode(code, c, level, letter)) {
-        LoadFinalsRun(state_.engine, c, level, letter, EventForRunOf(state_, c));
+        LoadFinalsRun(state_.engine, c, level, letter, EventForRunOf(state_, c), *platform_.disk);
     } else if (HeatOfNode(code, c, r, h)) {
-        LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c));
+        LoadHeat(state_.engine, c, r, h, EventForRunOf(state_, c), *platform_.disk);
     } else {
         return;
     }
@@ -575,9 +580,9 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
     int code = current->data(0, kCodeRole).toInt();
     // The header is read afresh, so that what the forms wrote is kept, and records the node.
     EventHeader header;
-    if (ReadEventHeader(header) == FileOutcome::Done) state_.event.header = header;
+    if (ReadEventHeader(header, *platform_.disk) == FileOutcome::Done) state_.event.header = header;
     state_.event.header.selectedNode = code;
-    if (WriteEventHeader(state_.event.header) != FileOutcome::Done) {
+    if (WriteEventHeader(state_.event.header, *platform_.disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     switch (KindOf(code)) {
@@ -624,7 +629,8 @@ void MainWindow::OnItemEdited(QTreeWidgetItem* item) {
     fillingTree_ = true;
     item->setText(0, ToQString(h.categories[std::size_t(code / 10000 - 1)].name.View()));
     fillingTree_ = false;
-    if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
+    if (WriteEventHeader(h, *platform_.disk) != FileOutcome::Done)
+        platform_.messages.Error(kRaceFileNotFound);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -703,7 +709,7 @@ void MainWindow::StartLivePage() {
     liveAddress_->setFont(sound->font());
     liveAddress_->show();
     RegisterLiveForms(commands_, host_, *liveServer_, *liveAddress_);
-    ApplyLiveSettings(*liveServer_, ReadLiveSettings(), *liveAddress_);
+    ApplyLiveSettings(*liveServer_, ReadLiveSettings(*platform_.disk), *liveAddress_);
 }
 
 void MainWindow::RunCommand(int id) {
@@ -729,17 +735,17 @@ void MainWindow::ClearEvent() {
 
 // The model as the working copy holds it: header, names, track, flags.
 void MainWindow::ReadEventBack() {
-    if (ReadEventHeader(state_.event.header) == FileOutcome::Unavailable) {
+    if (ReadEventHeader(state_.event.header, *platform_.disk) == FileOutcome::Unavailable) {
         platform_.messages.Error(kRaceFileNotFound);
         return;
     }
     for (int c = 1; c <= state_.event.header.categoryCount; ++c) {
-        ReadParticipantNames(c, state_.event.participantNames[std::size_t(c - 1)]);
+        ReadParticipantNames(c, state_.event.participantNames[std::size_t(c - 1)], *platform_.disk);
     }
-    ReadTrack(state_.track);
+    ReadTrack(state_.track, *platform_.disk);
     int minimum = std::atoi(std::string(state_.track.minLapTime.View()).c_str());
     if (minimum > 0) state_.minimumLapSeconds = minimum;
-    ReadRunDoneFlags(state_.event.runDone);
+    ReadRunDoneFlags(state_.event.runDone, *platform_.disk);
     state_.circuitIndex = FindCircuit(state_.engine.circuits, state_.track.circuit.View());
 }
 
@@ -753,8 +759,7 @@ void MainWindow::NewEvent() {
     NoteEventFile();
     ApplyTitle();
     ClearEvent();
-    SetCurrentFolder(state_.programFolder);
-    if (CreateNewEventFile("CATEGORIE 1") != FileOutcome::Done) {
+    if (CreateNewEventFile("CATEGORIE 1", *platform_.disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
     ReadEventBack();
@@ -765,7 +770,6 @@ void MainWindow::NewEvent() {
 void MainWindow::LoadEvent() {
     std::optional<std::string> chosen =
         platform_.dialogs.OpenFile(state_.programFolder, {kRaceFilter, kRacePattern});
-    SetCurrentFolder(state_.programFolder);
     if (chosen) LoadEventFile(*chosen);
 }
 
@@ -778,7 +782,6 @@ void MainWindow::LoadEventFile(const std::string& chosen) {
         if (a == MessageAnswer::Cancel) return;
         if (a == MessageAnswer::Yes && !SaveBeforeLeaving()) return;
     }
-    SetCurrentFolder(state_.programFolder);
     // A copy that fails says why and changes nothing: the event on screen stays the one worked on.
     if (CopyIntoWorkingCopy(chosen, platform_.messages, *platform_.disk) != FileOutcome::Done) {
         return;
@@ -801,7 +804,6 @@ bool MainWindow::EventChanged() {
 }
 
 bool MainWindow::Save() {
-    SetCurrentFolder(state_.programFolder);
     for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
         if ((*it)->data(0, kCodeRole).toInt() == state_.engine.nodeCode && !RecordRunIfAny(*it)) {
             return false;
@@ -830,7 +832,6 @@ bool MainWindow::SaveAs() {
     std::string initial = state_.programFolder + "/" + std::string(kRacePattern);
     std::optional<std::string> name =
         platform_.dialogs.SaveFile(initial, {kRaceFilter, kRacePattern});
-    SetCurrentFolder(state_.programFolder);
     if (!name || *name == initial) return false;
     state_.eventPath = WithRaceExtension(*name);
     ApplyTitle();
@@ -851,10 +852,7 @@ void MainWindow::FillRecentMenu() {
         std::string path(recent_.files[std::size_t(i)].View());
         QAction* a = recentMenu_->addAction(ToQString(path));
         a->setObjectName(QString("recent%1").arg(i + 1));
-        connect(a, &QAction::triggered, this, [this, path] {
-            SetCurrentFolder(state_.programFolder);
-            LoadEventFile(path);
-        });
+        connect(a, &QAction::triggered, this, [this, path] { LoadEventFile(path); });
     }
     recentMenu_->setEnabled(recent_.count > 0);
 }
@@ -862,14 +860,14 @@ void MainWindow::FillRecentMenu() {
 void MainWindow::NewCategory() {
     EventHeader& h = state_.event.header;
     if (!AddCategory(h)) return;
-    if (WriteEventHeader(h) != FileOutcome::Done) platform_.messages.Error(kRaceFileNotFound);
+    if (WriteEventHeader(h, *platform_.disk) != FileOutcome::Done)
+        platform_.messages.Error(kRaceFileNotFound);
     fillingTree_ = true;
     AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
     fillingTree_ = false;
 }
 
 void MainWindow::ConnectDecoder() {
-    SetCurrentFolder(state_.programFolder);
     ConnectDecoderAtStartUp(state_.link, platform_.messages, state_.engine.notices);
     ShowAlerts();
 }
@@ -1009,9 +1007,8 @@ void MainWindow::OnRowClicked(int standing, bool ctrl) {
     std::string_view circuit = state_.circuitIndex < kCircuitRecords
                                    ? e.circuits[std::size_t(state_.circuitIndex)].name.View()
                                    : std::string_view{};
-    SetCurrentFolder(state_.programFolder);
     WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
-                       e.trailer.description.View(), platform_.messages);
+                       e.trailer.description.View(), platform_.messages, *platform_.disk);
     RunCommand(kDriverAnalysisCommand);
 }
 
@@ -1047,13 +1044,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    SetCurrentFolder(state_.programFolder);
     // The detailed results never carry the last run into the next start.
     RunCars empty;
     ClearRunCars(empty);
     for (RunCar& car : empty) car.driverName = kEmptySlotName;
     ResetRunCars(empty);
-    WriteRunDetails(empty, kByLapsAndTime, platform_.messages);
+    WriteRunDetails(empty, kByLapsAndTime, platform_.messages, *platform_.disk);
     state_.display.columnWidths = state_.widths;
     heartbeat_.Stop();
     if (!WriteDisplaySettings(kDisplaySettingsFile, state_.display, state_.customColours,

@@ -66,7 +66,7 @@ SoundOptionsForm::SoundOptionsForm(Messages& messages, Disk& disk, QWidget* pare
     : ModalForm("OPTIONSSONS", "Sound options", QSize(230, 240), messages, parent), disk_(disk) {
     QFont font = ProgramFont(16);
     setFont(font);
-    if (!ReadSoundSettings(settings_)) messages_.Error(kSoundSettingsFileNotFound);
+    if (!ReadSoundSettings(settings_, disk_)) messages_.Error(kSoundSettingsFileNotFound);
 
     Place(new QLabel("Sound options", this), 3710, "Sound options", Dlu(10, 6, 200, 14))
         ->setFont(ProgramFont(16, true));
@@ -118,10 +118,9 @@ DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Dis
     : ModalForm("AFFICHAGE", "Display options", QSize(245, 370), messages, parent),
       dialogs_(dialogs),
       disk_(disk),
-      programFolder_(std::move(programFolder)),
-      openedIn_(CurrentFolder()) {
+      programFolder_(std::move(programFolder)) {
     setFont(ProgramFont(15));
-    if (!ReadDisplaySettings(kDisplaySettingsFile, settings_, custom_)) {
+    if (!ReadDisplaySettings(SettingsFile(), settings_, custom_, disk_)) {
         messages_.Error(kDisplaySettingsFileNotFound);
     }
     auto* heading = Place(new QLabel("Colors and display font", this), 3809,
@@ -251,10 +250,9 @@ void DisplayOptionsForm::mousePressEvent(QMouseEvent* event) {
 void DisplayOptionsForm::Load() {
     std::optional<std::string> chosen =
         dialogs_.OpenFile(programFolder_, {kDisplayFileFilter, kDisplayFilePattern});
-    SetCurrentFolder(programFolder_);
     if (!chosen) return;
     std::string why;
-    switch (ReadDisplayFileChecked(*chosen, settings_, custom_, why)) {
+    switch (ReadDisplayFileChecked(*chosen, settings_, custom_, why, disk_)) {
         case DisplayFileRead::Taken:
             ShowAll();
             break;
@@ -271,22 +269,20 @@ void DisplayOptionsForm::Save() {
     std::string initial = programFolder_ + "/" + std::string(kDisplayFilePattern);
     std::optional<std::string> chosen =
         dialogs_.SaveFile(initial, {kDisplayFileFilter, kDisplayFilePattern});
-    SetCurrentFolder(programFolder_);
     if (!chosen || *chosen == initial) return;
     const std::string file = WithDisplayExtension(*chosen);
     WriteWatch watch(messages_, disk_, file, kDisplaySettingsFileNotFound);
     watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_));
 }
 
-bool DisplayOptionsForm::Write() {
-    SetCurrentFolder(openedIn_);
-    WriteWatch watch(messages_, disk_, kDisplaySettingsFile, kDisplaySettingsFileNotFound);
-    return watch.Written(WriteDisplaySettings(kDisplaySettingsFile, settings_, custom_, disk_));
+std::string DisplayOptionsForm::SettingsFile() const {
+    return programFolder_ + "/" + std::string(kDisplaySettingsFile);
 }
 
-void DisplayOptionsForm::done(int result) {
-    SetCurrentFolder(openedIn_);
-    ModalForm::done(result);
+bool DisplayOptionsForm::Write() {
+    const std::string file = SettingsFile();
+    WriteWatch watch(messages_, disk_, file, kDisplaySettingsFileNotFound);
+    return watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_));
 }
 
 void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state) {
@@ -296,7 +292,7 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
             form.Run();
         }
         state.sound = SoundSettings{};
-        if (!ReadSoundSettings(state.sound))
+        if (!ReadSoundSettings(state.sound, *host.platform.disk))
             host.platform.messages.Error(kSoundSettingsFileNotFound);
         state.engine.soundSettings = state.sound;
         host.platform.sounds.Reload();  // the calls of another language
@@ -310,7 +306,8 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
         }
         if (!confirmed) return;
         for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
-        if (!ReadDisplaySettings(kDisplaySettingsFile, state.display, state.customColours)) {
+        if (!ReadDisplaySettings(state.programFolder + "/" + std::string(kDisplaySettingsFile),
+                                 state.display, state.customColours, *host.platform.disk)) {
             host.platform.messages.Error(kDisplaySettingsFileNotFound);
         }
         state.widths = state.display.columnWidths;

@@ -42,18 +42,17 @@ class DisplayOptionsForm final : public ModalForm {
     bool Write() override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
-    void done(int result) override;
 
   private:
     void ShowColumn();
     void ShowAll();
     void Load();
     void Save();
+    std::string SettingsFile() const;
 
     Dialogs& dialogs_;
     Disk& disk_;
     std::string programFolder_;
-    std::string openedIn_;  // the current directory when the form opened
     DisplaySettings settings_;
     CustomColours custom_{};
     QComboBox* columns_;

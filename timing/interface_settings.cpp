@@ -10,7 +10,7 @@ namespace velkaro {
 bool ReadInterfaceSettings(InterfaceSettings& settings) {
     settings.port.Clear();
     settings.interfaceType.Clear();
-    std::optional<std::string> bytes = ReadTextFile(kInterfaceSettingsFile);
+    std::optional<std::string> bytes = ReadTextFile(kInterfaceSettingsFile, SystemDisk());
     if (!bytes) return false;
     WordReader words(*bytes);
     std::string_view word;
@@ -28,7 +28,7 @@ bool WriteInterfaceSettings(const InterfaceSettings& settings) {
     AppendIntField(out, settings.ready);
     out.append(settings.ready == 0 ? kMk1Type : settings.interfaceType.View());  // no TAB after it
     EndLine(out);
-    return WriteTextFile(kInterfaceSettingsFile, out);
+    return WriteTextFile(kInterfaceSettingsFile, out, SystemDisk());
 }
 
 }  // namespace velkaro

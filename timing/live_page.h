@@ -39,7 +39,7 @@ struct OnDeck {
 
 // The two heats of the category that follow round r heat h (the next round's first heats after
 // the round's last), with nobody in them skipped; fewer at the end of the qualification.
-OnDeck NextHeats(int category, int round, int heat, Disk& disk = SystemDisk());
+OnDeck NextHeats(int category, int round, int heat, Disk& disk);
 // The same as read from the sections themselves (what NextHeats reads from the disk).
 OnDeck NextHeatsOf(int round, int heat, const Participants& participants, const HeatSlotList& slots,
                    const StartingGrids& grids);
@@ -98,8 +98,8 @@ std::string LiveSettingsText(const LiveSettings& settings);
 std::int32_t TakeLivePort(std::string_view typed);
 inline constexpr std::string_view kLivePortRefused =
     "The port must be a number from 1024 to 65535.";
-LiveSettings ReadLiveSettings(Disk& disk = SystemDisk());
-bool WriteLiveSettings(const LiveSettings& settings, Disk& disk = SystemDisk());
+LiveSettings ReadLiveSettings(Disk& disk);
+bool WriteLiveSettings(const LiveSettings& settings, Disk& disk);
 
 // "http://address:port/" as the race panel shows it.
 std::string LiveAddress(std::string_view host, int port);

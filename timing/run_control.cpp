@@ -423,7 +423,7 @@ void StopCommand(RunEngine& e) {
         for (LiveRow& row : e.tables.rows) row.finished = 1;
         if (e.options.delayMinutes > 0) StartDelayCountdown(e, e.options.delayMinutes);
         // Only a run on the event's circuit can have set a record worth keeping.
-        circuitsLost = EventCircuit(e) != nullptr && !SaveCircuits(e.circuits);
+        circuitsLost = EventCircuit(e) != nullptr && !SaveCircuits(e.circuits, *e.disk);
     }
     if (e.phase != RunPhase::Armed) RebuildLiveOrder(e.tables, e.options);
     Repaint(e);
@@ -451,7 +451,8 @@ void ClearCommand(RunEngine& e) {
     ResetClockTexts(e);
     Repaint(e);
     RefreshPanel(e);
-    WriteRunDetails(t.cars, e.options.classification.View(), *e.messages);  // reports a failure
+    WriteRunDetails(t.cars, e.options.classification.View(), *e.messages,
+                    *e.disk);  // reports a failure
 }
 
 void StartDelayCountdown(RunEngine& e, int minutes) {

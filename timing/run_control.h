@@ -114,6 +114,7 @@ struct RunEngine {
     DecoderLink* link = nullptr;
     Clock* clockSource = nullptr;
     SoundPlayer* sound = nullptr;
+    Disk* disk = nullptr;  // where the circuits' records go when a run ends
     Messages* messages = nullptr;
 
     RunTables tables;

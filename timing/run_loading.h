@@ -33,7 +33,7 @@ void ApplyQualifOptions(RunOptions& options, const QualifOptions& qualif);
 // no result; view-only once the category's final is recorded. False, with nothing loaded, when
 // the event file or its participants cannot be read, or while a run or scan is on.
 bool LoadHeat(RunEngine& engine, int category, int round, int heat, const EventForRun& event,
-              Disk& disk = SystemDisk());
+              Disk& disk);
 
 // The steps every run's loading shares (heats here, finals runs in finals/). The panel is
 // emptied and marked loaded, armed and fresh; false, with nothing touched, while a run or scan
@@ -78,8 +78,7 @@ bool RunWritten(FileOutcome outcome, Messages& messages, const Disk& disk);
 // header and the heat as run in the flags, in one change of the event file. False when there
 // was nothing to store or the write failed (the failure was reported, and why); the run is then
 // still to be recorded, and another call tries again.
-bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages,
-                     Disk& disk = SystemDisk());
+bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages, Disk& disk);
 // The same change for a run RunToRecord accepts, the failure left to the caller to tell.
 FileOutcome StoreLoadedRun(RunEngine& engine, EventModel& model, Messages& messages, Disk& disk);
 

@@ -56,7 +56,7 @@ std::uint32_t DecoderSilentMs(std::uint32_t lastByteTick, std::uint32_t runStart
 // On request, the participant of that name in the category keeps the chip for the runs to come.
 // The messages say why when the event file cannot be read or written.
 FileOutcome GiveParticipantChip(int category, std::string_view driverName, std::int32_t number,
-                                Messages& messages, Disk& disk = SystemDisk());
+                                Messages& messages, Disk& disk);
 
 // What the race panel shows: a line per chip, "004242   3 passings   last 1:05.230"; the silence,
 // "Decoder silent for 0:12: no byte since 1:02.400"; a car that can take a chip, "3  Ann".

@@ -52,7 +52,7 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWi
                 parent),
       viewMode_(viewMode),
       platform_(platform) {
-    if (!ReadDriverResults(car_, heading_)) {
+    if (!ReadDriverResults(car_, heading_, *platform.disk)) {
         car_ = RunCar{};
         messages_.Error(kDriverResultsFileNotFound);
     }
@@ -183,9 +183,9 @@ void DriverAnalysisForm::Print() {
 
 // ---------------------------------------------------------------------------------------------
 
-RunDetailsForm::RunDetailsForm(Messages& messages, QWidget* parent)
+RunDetailsForm::RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("DETAILRESULTATS", "Run detailed results", QSize(610, 420), messages, parent) {
-    if (!LoadRunDetails(details_)) messages_.Error(kRunDetailsFileNotFound);
+    if (!LoadRunDetails(details_, disk)) messages_.Error(kRunDetailsFileNotFound);
     auto* views = new QButtonGroup(this);
     Radio(this, kRaceTimeRadio, "race time", QRect(270, 15, 120, 22), views)->setChecked(true);
     Radio(this, kLapTimeRadio, "lap time", QRect(400, 15, 120, 22), views);
@@ -231,7 +231,7 @@ void RunDetailsForm::Show(DetailsView view) {
 CommentForm::CommentForm(Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("COMMENTAIRE", "Comment about the run", QSize(330, 110), messages, parent),
       disk_(disk) {
-    if (!ReadRunComment(condition_, comment_)) messages_.Error(kCommentFileNotFound);
+    if (!ReadRunComment(condition_, comment_, disk)) messages_.Error(kCommentFileNotFound);
     Place(new QGroupBox("Track condition", this), 7017, "Track condition", Dlu(10, 5, 310, 32))
         ->setFont(ProgramFont(15, true));
     auto* group = new QButtonGroup(this);
@@ -269,20 +269,18 @@ void RegisterAnalysisForms(CommandRegistry& commands, const FormHost& host,
                            AnalysisFormsContext context) {
     auto viewMode = std::make_shared<int>(0);  // the view chosen last, for the program's life
     commands.Add(kDriverAnalysisCommand, [&host, context, viewMode] {
-        SetCurrentFolder(context.programFolder);
         DriverAnalysisForm form(*viewMode, host.platform, host.window);
         form.Run();
     });
     commands.Add(kRunDetailsCommand, [&host, context] {
         RunEngine& e = context.engine;
-        SetCurrentFolder(context.programFolder);
-        WriteRunDetails(e.tables.cars, e.options.classification.View(), host.platform.messages);
-        RunDetailsForm form(host.platform.messages, host.window);
+        WriteRunDetails(e.tables.cars, e.options.classification.View(), host.platform.messages,
+                        *host.platform.disk);
+        RunDetailsForm form(host.platform.messages, *host.platform.disk, host.window);
         form.Run();
     });
     commands.Add(kAddCommentCommand, [&host, context] {
         RunTrailer& t = context.engine.trailer;
-        SetCurrentFolder(context.programFolder);
         if (!WriteRunComment(t.condition.View(), t.comment.View(), *host.platform.disk)) {
             host.platform.messages.Error(kCommentFileNotFound);
         }
@@ -293,7 +291,7 @@ void RegisterAnalysisForms(CommandRegistry& commands, const FormHost& host,
         // What the form confirmed is the run's own, stored with it when the run is recorded.
         t.condition.Clear();
         t.comment.Clear();
-        ReadRunComment(t.condition, t.comment);
+        ReadRunComment(t.condition, t.comment, *host.platform.disk);
     });
 }
 

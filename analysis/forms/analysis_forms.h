@@ -66,7 +66,7 @@ class DriverAnalysisForm final : public ModalForm {
 // "Run detailed results": the run's race and lap times per passing and the positions chart.
 class RunDetailsForm final : public ModalForm {
   public:
-    RunDetailsForm(Messages& messages, QWidget* parent = nullptr);
+    RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
     const RunDetails& Details() const { return details_; }
     CanvasView* View() const { return view_; }

@@ -15,8 +15,8 @@ namespace {
 
 template <typename Table>
 void Edit(const EditorKind<Table>& kind, const FormHost& host) {
-    EditorForm<Table> form(kind, host.platform.messages, host.platform.dialogs, host.window,
-                           *host.platform.disk);
+    EditorForm<Table> form(kind, host.platform.messages, host.platform.dialogs, *host.platform.disk,
+                           host.window);
     form.Run();
 }
 
@@ -38,7 +38,7 @@ void RegisterDatabaseForms(CommandRegistry& commands, const FormHost& host,
     commands.Add(kDriversCommand, [&host, context] { Edit(kDriversEditor, host); });
     commands.Add(kFrequenciesCommand, [&host, context] { Edit(kFrequenciesEditor, host); });
     commands.Add(kTranspondersCommand, [&host, context] {
-        TranspondersForm form(host.platform.messages, host.window, *host.platform.disk);
+        TranspondersForm form(host.platform.messages, *host.platform.disk, host.window);
         form.Run();
         TransponderSets& sets = context.transponderSets;
         sets = {};
@@ -61,7 +61,7 @@ void RegisterDatabaseForms(CommandRegistry& commands, const FormHost& host,
         // throw the bytes away, leaves the port alone meanwhile.
         engine.transpondersFormOpen = true;
         DriverDetailsForm form(node.category, node.slot, context.link, engine,
-                               host.platform.messages, host.window, *host.platform.disk);
+                               host.platform.messages, *host.platform.disk, host.window);
         form.Run();
         engine.transpondersFormOpen = false;
     });

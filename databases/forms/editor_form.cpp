@@ -86,7 +86,7 @@ const EditorKind<FrequencyTable> kFrequenciesEditor{"FREQUENCES",
 
 template <typename Table>
 EditorForm<Table>::EditorForm(const EditorKind<Table>& kind, Messages& messages, Dialogs& dialogs,
-                              QWidget* parent, Disk& disk)
+                              Disk& disk, QWidget* parent)
     : ModalForm(kind.objectName, kind.title, QSize(kind.widthDlu, kHeightDlu), messages, parent),
       kind_(kind),
       dialogs_(dialogs),

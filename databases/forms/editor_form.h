@@ -58,8 +58,8 @@ struct EditorKind {
 template <typename Table>
 class EditorForm final : public ModalForm {
   public:
-    EditorForm(const EditorKind<Table>& kind, Messages& messages, Dialogs& dialogs,
-               QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    EditorForm(const EditorKind<Table>& kind, Messages& messages, Dialogs& dialogs, Disk& disk,
+               QWidget* parent = nullptr);
 
     const Table& Records() const { return *table_; }
 

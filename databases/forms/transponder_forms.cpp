@@ -20,7 +20,7 @@ namespace velkaro {
 // ---------------------------------------------------------------------------------------------
 // Transponders Database.
 
-TranspondersForm::TranspondersForm(Messages& messages, QWidget* parent, Disk& disk)
+TranspondersForm::TranspondersForm(Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("TRANSPONDEURS", "Database : Transponders club", QSize(330, 250), messages, parent),
       disk_(disk) {
     QFont normal = ProgramFont(16);
@@ -97,8 +97,8 @@ bool RunHoldsPort(const RunEngine& e) {
 }  // namespace
 
 DriverDetailsForm::DriverDetailsForm(int category, int slot, DecoderLink& link,
-                                     const RunEngine& engine, Messages& messages, QWidget* parent,
-                                     Disk& disk)
+                                     const RunEngine& engine, Messages& messages, Disk& disk,
+                                     QWidget* parent)
     : ModalForm("DETAILSPILOTE", "Driver's details", QSize(220, 165), messages, parent),
       category_(category),
       slot_(slot),

@@ -33,7 +33,7 @@ inline constexpr int kFirstFrequencyListId = 4305;  // frequency k is 4304 + k
 // "Transponders Database": the 20 sets of the club, their names fixed, their numbers edited.
 class TranspondersForm final : public ModalForm {
   public:
-    TranspondersForm(Messages& messages, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    TranspondersForm(Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
   protected:
     bool Write() override;
@@ -56,7 +56,7 @@ class TranspondersForm final : public ModalForm {
 class DriverDetailsForm final : public ModalForm {
   public:
     DriverDetailsForm(int category, int slot, DecoderLink& link, const RunEngine& engine,
-                      Messages& messages, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+                      Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
     const ParticipantRecord& Participant() const {
         return (*participants_)[static_cast<std::size_t>(slot_)];

@@ -199,7 +199,7 @@ void LadderForm::Refresh() {
 // ---------------------------------------------------------------------------------------------
 
 FinalsArrangementForm::FinalsArrangementForm(int category, EventHeader& header, Messages& messages,
-                                             QWidget* parent, Disk& disk)
+                                             Disk& disk, QWidget* parent)
     : LadderForm("CATEGORIEREMONTEESREPARTITION", "Arrangement of the finals", 0, messages, parent),
       category_(category),
       header_(header),
@@ -243,7 +243,7 @@ bool FinalsArrangementForm::Write() {
 // ---------------------------------------------------------------------------------------------
 
 FinalsOptionsForm::FinalsOptionsForm(int category, const EventHeader& header, Messages& messages,
-                                     QWidget* parent, Disk& disk)
+                                     Disk& disk, QWidget* parent)
     : ModalForm("CATEGORIEREMONTEESPARAMETRES", "Options of finals", QSize(330, 200), messages,
                 parent),
       category_(category),
@@ -313,7 +313,7 @@ bool FinalsOptionsForm::Write() {
 // ---------------------------------------------------------------------------------------------
 
 ClosureReportForm::ClosureReportForm(int category, const TrackRecord& track, Dialogs& dialogs,
-                                     Clock& clock, Messages& messages, QWidget* parent, Disk& disk)
+                                     Clock& clock, Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("RAPPORTCLOTURE", "Closure report", QSize(430, 350), messages, parent),
       table_(std::make_unique<ClosureTable>()),
       texts_(std::make_unique<ClosureTexts>()),
@@ -455,18 +455,18 @@ void RegisterFinalsForms(CommandRegistry& commands, const FormHost& host,
                          FinalsFormsContext context) {
     commands.Add(kFinalsParametersCommand, [&host, context] {
         FinalsOptionsForm form(CategoryOf(context.header), context.header, host.platform.messages,
-                               host.window, *host.platform.disk);
+                               *host.platform.disk, host.window);
         form.Run();
     });
     commands.Add(kFinalsArrangementCommand, [&host, context] {
         FinalsArrangementForm form(CategoryOf(context.header), context.header,
-                                   host.platform.messages, host.window, *host.platform.disk);
+                                   host.platform.messages, *host.platform.disk, host.window);
         if (form.Run() == QDialog::Accepted && host.eventChanged) host.eventChanged();
     });
     commands.Add(kClosureReportCommand, [&host, context] {
         ClosureReportForm form(CategoryOf(context.header), context.track, host.platform.dialogs,
-                               host.platform.clock, host.platform.messages, host.window,
-                               *host.platform.disk);
+                               host.platform.clock, host.platform.messages, *host.platform.disk,
+                               host.window);
         form.Run();
     });
     // The calculators keep their values for the program's life, never in a file.

@@ -64,8 +64,8 @@ class LadderForm : public ModalForm {
 // runs, which the event tree shows.
 class FinalsArrangementForm final : public LadderForm {
   public:
-    FinalsArrangementForm(int category, EventHeader& header, Messages& messages,
-                          QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    FinalsArrangementForm(int category, EventHeader& header, Messages& messages, Disk& disk,
+                          QWidget* parent = nullptr);
 
   protected:
     bool Write() override;
@@ -81,8 +81,8 @@ class FinalsArrangementForm final : public LadderForm {
 // "Options of finals": start and end modes and the countdown of the category's finals.
 class FinalsOptionsForm final : public ModalForm {
   public:
-    FinalsOptionsForm(int category, const EventHeader& header, Messages& messages,
-                      QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    FinalsOptionsForm(int category, const EventHeader& header, Messages& messages, Disk& disk,
+                      QWidget* parent = nullptr);
 
   protected:
     bool Write() override;
@@ -101,7 +101,7 @@ class FinalsOptionsForm final : public ModalForm {
 class ClosureReportForm final : public ModalForm {
   public:
     ClosureReportForm(int category, const TrackRecord& track, Dialogs& dialogs, Clock& clock,
-                      Messages& messages, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+                      Messages& messages, Disk& disk, QWidget* parent = nullptr);
 
     const ClosureTable& Table() const { return *table_; }
     PrintOutcome Print();

@@ -26,7 +26,7 @@ constexpr QRect kScrollBarArea(704, 150, 16, 440);
 // Arrangement of qualifying heats.
 
 ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
-                                 SoundPlayer& sounds, QWidget* parent, Disk& disk)
+                                 SoundPlayer& sounds, Disk& disk, QWidget* parent)
     : ModalForm("REPARTITIONQUALIFS", "Arrangement of qualifying heats", QSize(430, 370), messages,
                 parent),
       dialogs_(dialogs),
@@ -128,7 +128,7 @@ bool ArrangementForm::Write() {
 // ---------------------------------------------------------------------------------------------
 // Starting grids.
 
-GridsForm::GridsForm(int category, Messages& messages, QWidget* parent, Disk& disk)
+GridsForm::GridsForm(int category, Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("GRILLESDEPART", "Starting grids for the qualification", QSize(230, 250), messages,
                 parent),
       category_(category),

@@ -54,7 +54,7 @@ std::string_view CategoryName(const EventHeader& header, int category) {
 // ---------------------------------------------------------------------------------------------
 // Track.
 
-TrackForm::TrackForm(Messages& messages, QWidget* parent, Disk& disk)
+TrackForm::TrackForm(Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("PISTE", "Track", QSize(290, 230), messages, parent),
       disk_(disk),
       choices_(std::make_unique<TrackChoices>()) {
@@ -146,7 +146,7 @@ bool TrackForm::Write() {
 // List of drivers.
 
 ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
-                                   QWidget* parent, Disk& disk)
+                                   Disk& disk, QWidget* parent)
     : ModalForm("LISTEPILOTES", "List of drivers", QSize(400, 300), messages, parent),
       category_(category),
       dialogs_(dialogs),
@@ -245,7 +245,7 @@ bool ParticipantsForm::Write() {
 // ---------------------------------------------------------------------------------------------
 // Options of qualifying heats.
 
-QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, QWidget* parent, Disk& disk)
+QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("CATEGORIEQUALIFSPARAMETRES", "Options of qualifying heats", QSize(380, 330),
                 messages, parent),
       category_(category),
@@ -418,7 +418,7 @@ void ReadHeaderBack(EventHeader& kept, Disk& disk) {
 void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
                                 QualificationFormsContext context) {
     commands.Add(kTrackCommand, [&host, context] {
-        TrackForm form(host.platform.messages, host.window, *host.platform.disk);
+        TrackForm form(host.platform.messages, *host.platform.disk, host.window);
         if (form.Run() != QDialog::Accepted) return;
         // The panel's next run takes the new minimum lap time and circuit.
         ReadTrack(context.track, *host.platform.disk);
@@ -430,7 +430,7 @@ void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
         const int category = SelectedCategory(context.event.header);
         if (category == 0) return;
         ParticipantsForm form(category, host.platform.messages, host.platform.dialogs,
-                              host.platform.clock, host.window, *host.platform.disk);
+                              host.platform.clock, *host.platform.disk, host.window);
         form.Run();
         ReadHeaderBack(context.event.header, *host.platform.disk);
         ParticipantNames& names = context.event.participantNames[std::size_t(category - 1)];
@@ -441,7 +441,7 @@ void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
     commands.Add(kQualifParametersCommand, [&host, context] {
         const int category = SelectedCategory(context.event.header);
         if (category == 0) return;
-        QualifOptionsForm form(category, host.platform.messages, host.window, *host.platform.disk);
+        QualifOptionsForm form(category, host.platform.messages, *host.platform.disk, host.window);
         form.Run();
     });
     commands.Add(kQualifArrangementCommand, [&host, context] {
@@ -449,13 +449,13 @@ void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
         if (category == 0) return;
         {
             ArrangementForm form(category, host.platform.messages, host.platform.dialogs,
-                                 host.platform.clock, host.platform.sounds, host.window,
-                                 *host.platform.disk);
+                                 host.platform.clock, host.platform.sounds, *host.platform.disk,
+                                 host.window);
             form.Run();
         }
         ReadHeaderBack(context.event.header, *host.platform.disk);
         if (context.event.header.categories[std::size_t(category - 1)].rounds >= 1) {
-            GridsForm grids(category, host.platform.messages, host.window, *host.platform.disk);
+            GridsForm grids(category, host.platform.messages, *host.platform.disk, host.window);
             grids.Run();
         }
         host.eventChanged();

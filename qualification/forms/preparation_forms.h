@@ -58,7 +58,7 @@ inline constexpr int kCancelButton = 2;
 // "Track": the event's name, club, circuit and minimum lap time.
 class TrackForm final : public ModalForm {
   public:
-    TrackForm(Messages& messages, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    TrackForm(Messages& messages, Disk& disk, QWidget* parent = nullptr);
     const TrackRecord& Track() const { return track_; }
 
   protected:
@@ -78,8 +78,8 @@ class TrackForm final : public ModalForm {
 // "List of drivers": the category's participants chosen from the drivers database.
 class ParticipantsForm final : public ModalForm {
   public:
-    ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
-                     QWidget* parent = nullptr, Disk& disk = SystemDisk());
+    ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock, Disk& disk,
+                     QWidget* parent = nullptr);
     const ParticipantsWork& Work() const { return *work_; }
 
   protected:
@@ -106,8 +106,7 @@ class ParticipantsForm final : public ModalForm {
 // "Options of qualifying heats".
 class QualifOptionsForm final : public ModalForm {
   public:
-    QualifOptionsForm(int category, Messages& messages, QWidget* parent = nullptr,
-                      Disk& disk = SystemDisk());
+    QualifOptionsForm(int category, Messages& messages, Disk& disk, QWidget* parent = nullptr);
     const QualifOptions& Options() const { return options_; }
 
   protected:
@@ -132,7 +131,7 @@ class QualifOptionsForm final : public ModalForm {
 class ArrangementForm final : public ModalForm {
   public:
     ArrangementForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
-                    SoundPlayer& sounds, QWidget* parent = nullptr, Disk& disk = SystemDisk());
+                    SoundPlayer& sounds, Disk& disk, QWidget* parent = nullptr);
     const Arrangement& Work() const { return *work_; }
     int Scroll() const { return scroll_; }
 
@@ -156,8 +155,7 @@ class ArrangementForm final : public ModalForm {
 // "Starting grids for the qualification": the start order of rounds 2 to 9 as letters.
 class GridsForm final : public ModalForm {
   public:
-    GridsForm(int category, Messages& messages, QWidget* parent = nullptr,
-              Disk& disk = SystemDisk());
+    GridsForm(int category, Messages& messages, Disk& disk, QWidget* parent = nullptr);
     const GridsWork& Work() const { return work_; }
 
   protected:

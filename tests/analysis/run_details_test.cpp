@@ -21,7 +21,7 @@ class RunDetailsTest : public ::testing::Test {
             out += (line.empty() ? "(NA)\t0\t" : line) + "\r\n";
         }
         test::WriteWholeFile(folder_.Path() / "DetailResultats.res", out.substr(0, cut));
-        ASSERT_TRUE(LoadRunDetails(details_));
+        ASSERT_TRUE(LoadRunDetails(details_, SystemDisk()));
     }
     std::string Drawn(DetailsView view) {
         RecordingCanvas canvas;
@@ -95,7 +95,7 @@ TEST_F(RunDetailsTest, LanesGridsAndWhenTheChartIsDrawn) {
     EXPECT_EQ(details_.lanes[1], 3);
     EXPECT_NE(Drawn(DetailsView::Positions).find("Position"), std::string::npos);
     std::filesystem::remove(folder_.Path() / "DetailResultats.res");
-    EXPECT_FALSE(LoadRunDetails(details_));
+    EXPECT_FALSE(LoadRunDetails(details_, SystemDisk()));
     EXPECT_EQ(details_.realCars, 0);
 }
 

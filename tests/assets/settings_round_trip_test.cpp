@@ -32,7 +32,7 @@ class ShippedSettings : public ::testing::Test {
 
 TEST_F(ShippedSettings, SoundsReadAndWriteBackByteForByte) {
     SoundSettings s;
-    ASSERT_TRUE(ReadSoundSettings(s));
+    ASSERT_TRUE(ReadSoundSettings(s, SystemDisk()));
     EXPECT_TRUE(s.language == kLanguageEnglish || s.language == kLanguageFrench);
     EXPECT_FALSE(s.carFinish.Empty());
     ASSERT_TRUE(WriteSoundSettings(s, SystemDisk()));
@@ -42,7 +42,7 @@ TEST_F(ShippedSettings, SoundsReadAndWriteBackByteForByte) {
 TEST_F(ShippedSettings, DisplayReadsWhole) {
     DisplaySettings d;
     CustomColours custom{};
-    ASSERT_TRUE(ReadDisplaySettings(kDisplaySettingsFile, d, custom));
+    ASSERT_TRUE(ReadDisplaySettings(kDisplaySettingsFile, d, custom, SystemDisk()));
     for (const TextStyleSetting& t : d.textStyles) {
         EXPECT_FALSE(t.faceName.Empty());
         EXPECT_GT(t.size, 0);

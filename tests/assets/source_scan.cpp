@@ -179,4 +179,75 @@ std::vector<NameUse> ShippedNamesInSources(const std::filesystem::path& root) {
     return uses;
 }
 
+std::string CodeOnly(std::string_view s) {
+    std::string out(s);
+    auto blank = [&out](std::size_t from, std::size_t to) {
+        for (std::size_t k = from; k < to && k < out.size(); ++k) {
+            if (out[k] != '\n') out[k] = ' ';
+        }
+    };
+    std::size_t i = 0;
+    while (i < s.size()) {
+        if (s.substr(i, 2) == "//") {
+            std::size_t end = std::min(s.find('\n', i), s.size());
+            blank(i, end);
+            i = end;
+        } else if (s.substr(i, 2) == "/*") {
+            std::size_t end = s.find("*/", i + 2);
+            end = end == std::string_view::npos ? s.size() : end + 2;
+            blank(i, end);
+            i = end;
+        } else if (s[i] == '\'' && i > 0 && IsHex(s[i - 1])) {
+            ++i;
+        } else if (s[i] == '"' && i > 0 && s[i - 1] == 'R') {
+            std::size_t open = std::min(s.find('(', i), s.size());
+            std::string close = ")" + std::string(s.substr(i + 1, open - i - 1)) + "\"";
+            std::size_t end = s.find(close, open);
+            end = end == std::string_view::npos ? s.size() : end + close.size();
+            blank(i + 1, end - 1);
+            i = end;
+        } else if (s[i] == '"' || s[i] == '\'') {
+            char quote = s[i];
+            std::size_t j = i + 1;
+            for (; j < s.size() && s[j] != quote && s[j] != '\n'; ++j) {
+                if (s[j] == '\\') ++j;
+            }
+            blank(i + 1, j);
+            i = j + 1;
+        } else {
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::vector<int> LinesMatching(std::string_view source, const std::regex& pattern) {
+    std::string code = CodeOnly(source);
+    std::vector<int> lines;
+    for (auto it = std::sregex_iterator(code.begin(), code.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
+        auto at = code.begin() + it->position();
+        lines.push_back(1 + static_cast<int>(std::count(code.begin(), at, '\n')));
+    }
+    return lines;
+}
+
+std::vector<std::filesystem::path> SourcesUnder(const std::filesystem::path& root,
+                                                const std::vector<std::string>& folders) {
+    namespace fs = std::filesystem;
+    std::vector<fs::path> files;
+    for (const std::string& folder : folders) {
+        if (!fs::is_directory(root / folder)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(root / folder)) {
+            const fs::path& p = entry.path();
+            if (entry.is_regular_file() &&
+                (p.extension() == ".h" || p.extension() == ".cpp" || p.extension() == ".hpp")) {
+                files.push_back(p);
+            }
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
 }  // namespace velkaro::test

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <regex>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -33,5 +34,17 @@ struct NameUse {
 // Every shipped name the program's sources under `root` ask for: the logic folders, shell/,
 // forms_kit/ and platform/ (its fakes excepted).
 std::vector<NameUse> ShippedNamesInSources(const std::filesystem::path& root);
+
+// The source with its comments and the insides of its string and character literals blanked;
+// lines stay where they were.
+std::string CodeOnly(std::string_view source);
+
+// The lines (from 1) where the code, comments and literals aside, matches `pattern`; a match may
+// span lines and counts at its first.
+std::vector<int> LinesMatching(std::string_view source, const std::regex& pattern);
+
+// Every .h/.cpp/.hpp file under root's `folders`, sorted.
+std::vector<std::filesystem::path> SourcesUnder(const std::filesystem::path& root,
+                                                const std::vector<std::string>& folders);
 
 }  // namespace velkaro::test

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
+
 namespace velkaro::test {
 namespace {
 
@@ -51,6 +54,73 @@ TEST(ShippedName, LeavesOutWhatTheProgramMakesAndWhatIsNoFile) {
     EXPECT_EQ(ShippedName(".scrn"), std::nullopt);
     EXPECT_EQ(ShippedName("sons/"), std::nullopt);
     EXPECT_EQ(ShippedName("Error: Sound settings file not found"), std::nullopt);
+}
+
+const std::regex kFolderChange(
+    R"(\b(?:f?chdir|SetCurrentFolder|setCurrent)\s*\(|\bcurrent_path\s*\(\s*[^)\s])");
+
+// A disk taken by default hides which one a call writes to; a tool's own local is no default.
+const std::regex kDefaultDisk(R"(=\s*SystemDisk\s*\(\s*\)\s*[,)])");
+
+TEST(LinesMatching, FindsCodeAndSkipsCommentsAndLiterals) {
+    struct Case {
+        const char* source;
+        std::vector<int> folderChanges;
+        std::vector<int> defaultDisks;
+    };
+    const Case cases[] = {
+        {"::chdir(folder.c_str());", {1}, {}},
+        {"int a;\nQDir::setCurrent(path);", {2}, {}},
+        {"x();\n\n  SetCurrentFolder (programFolder);", {3}, {}},
+        {"fs::current_path(before);", {1}, {}},
+        {"auto here = fs::current_path();", {}, {}},
+        {"std::string CurrentFolder();", {}, {}},
+        {"/* SetCurrentFolder(x) */ int y; // chdir(z)", {}, {}},
+        {"f(\"chdir(a)\", 'c'); g(R\"x(setCurrent(b))x\");", {}, {}},
+        {"bool Load(Table& t, Disk& disk = SystemDisk());", {}, {1}},
+        {"F(int a,\n  Disk& d =\n      SystemDisk(), int b = 0);", {}, {2}},
+        {"Disk& disk = SystemDisk();  // the tool's own", {}, {}},
+        {"// bool Load(Disk& disk = SystemDisk());\nint x;", {}, {}},
+        {"Say(\"Disk& d = SystemDisk())\");", {}, {}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(LinesMatching(c.source, kFolderChange), c.folderChanges) << c.source;
+        EXPECT_EQ(LinesMatching(c.source, kDefaultDisk), c.defaultDisks) << c.source;
+    }
+}
+
+std::vector<std::string> Matches(const std::vector<std::string>& folders, const std::regex& pattern,
+                                 std::string_view exempt = {}) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> where;
+    for (const fs::path& p : SourcesUnder(VELKARO_SOURCE_ROOT, folders)) {
+        std::string name = p.lexically_relative(VELKARO_SOURCE_ROOT).generic_string();
+        if (name == exempt) continue;
+        std::ifstream in(p, std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        for (int line : LinesMatching(text.str(), pattern)) {
+            where.push_back(name + ":" + std::to_string(line));
+        }
+    }
+    return where;
+}
+
+const std::vector<std::string> kProgramFolders{"common",        "event",  "timing",   "databases",
+                                               "qualification", "finals", "analysis", "platform",
+                                               "shell",         "tools"};
+
+// File names are built on the program folder; the process stays where start-up put it.
+TEST(SourceScan, OnlyStartUpMovesTheCurrentFolder) {
+    EXPECT_FALSE(SourcesUnder(VELKARO_SOURCE_ROOT, kProgramFolders).empty());
+    EXPECT_EQ(Matches(kProgramFolders, kFolderChange, "platform/program_folder.cpp"),
+              std::vector<std::string>{});
+}
+
+TEST(SourceScan, NoDiskIsTakenByDefault) {
+    std::vector<std::string> everywhere = kProgramFolders;
+    everywhere.insert(everywhere.end(), {"bench", "tests"});
+    EXPECT_EQ(Matches(everywhere, kDefaultDisk), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class CircuitsFileTest : public ::testing::Test {
 
 TEST_F(CircuitsFileTest, RecordsLoadInFileOrderWithTheirRecordSplit) {
     Put(Golden("circuits.bd"));
-    ASSERT_TRUE(LoadCircuits(table_));
+    ASSERT_TRUE(LoadCircuits(table_, SystemDisk()));
     const CircuitRecord& oval = table_[0];
     EXPECT_EQ(oval.name, "Oval");
     EXPECT_EQ(oval.length, "250");
@@ -53,12 +53,12 @@ TEST_F(CircuitsFileTest, RecordsLoadInFileOrderWithTheirRecordSplit) {
 
 TEST_F(CircuitsFileTest, ShortLongAndDamagedFilesLoadWhatTheyHold) {
     Put("");
-    ASSERT_TRUE(LoadCircuits(table_));
+    ASSERT_TRUE(LoadCircuits(table_, SystemDisk()));
     EXPECT_EQ(table_[0].name, "");
 
     // LF line ends, a name beyond its slot, a file that ends inside a record.
     Put(std::string(45, 'N') + "\t12\t\t0\t\t2\t\t\t\nHalf\t99\t9.9");
-    ASSERT_TRUE(LoadCircuits(table_));
+    ASSERT_TRUE(LoadCircuits(table_, SystemDisk()));
     EXPECT_EQ(table_[0].name, std::string(39, 'N'));
     EXPECT_EQ(table_[0].length, "12");
     EXPECT_EQ(table_[1].name, "Half");
@@ -70,27 +70,27 @@ TEST_F(CircuitsFileTest, ShortLongAndDamagedFilesLoadWhatTheyHold) {
     for (int i = 1; i <= 25; ++i) many += "C" + std::to_string(i) + "\t\t\t0\t\t\t\t\t\r\n";
     Put(many);
     CircuitTable table{};
-    ASSERT_TRUE(LoadCircuits(table));
+    ASSERT_TRUE(LoadCircuits(table, SystemDisk()));
     EXPECT_EQ(table[19].name, "C20");
     EXPECT_EQ(table[kNoCircuit].name, "");
 
     std::filesystem::remove(folder_.Path() / kOnDisk);
     table[0].name = "Kept";
-    EXPECT_FALSE(LoadCircuits(table));
+    EXPECT_FALSE(LoadCircuits(table, SystemDisk()));
     EXPECT_EQ(table[0].name, "Kept");
 }
 
 TEST_F(CircuitsFileTest, SavingWritesEveryNamedSlotInSlotOrder) {
     Put(Golden("circuits.bd"));
-    ASSERT_TRUE(LoadCircuits(table_));
+    ASSERT_TRUE(LoadCircuits(table_, SystemDisk()));
     table_[5].name = "Z\xFCrich Ring";  // no record: an empty text and 0
     table_[kNoCircuit].name = "never written";
-    ASSERT_TRUE(SaveCircuits(table_));
+    ASSERT_TRUE(SaveCircuits(table_, SystemDisk()));
     EXPECT_EQ(OnDisk(), Golden("circuits_saved.bd"));
 
     std::filesystem::remove(folder_.Path() / kOnDisk);
     std::filesystem::create_directory(folder_.Path() / kOnDisk);
-    EXPECT_FALSE(SaveCircuits(table_));
+    EXPECT_FALSE(SaveCircuits(table_, SystemDisk()));
 }
 
 }  // namespace

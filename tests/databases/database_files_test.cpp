@@ -55,7 +55,7 @@ TEST_F(DatabaseFiles, DamagedDriverFilesLoadWhatTheyHold) {
         SCOPED_TRACE(c.what);
         Put(kDrivers, c.bytes);
         auto table = std::make_unique<DriverTable>();
-        ASSERT_TRUE(LoadDrivers(*table));
+        ASSERT_TRUE(LoadDrivers(*table, SystemDisk()));
         EXPECT_EQ((*table)[0].name.View(), c.first);
         EXPECT_EQ((*table)[1].name.View(), c.second);
         EXPECT_EQ((*table)[1].club.View(), c.secondClub);
@@ -66,10 +66,10 @@ TEST_F(DatabaseFiles, DamagedDriverFilesLoadWhatTheyHold) {
 TEST_F(DatabaseFiles, ADriversTransponderTypedByHandIsSixDigitsOnceRead) {
     Put(kDrivers, "Anne" + Repeat("\t", 10) + "1001\t\t\t\r\n");
     auto table = std::make_unique<DriverTable>();
-    ASSERT_TRUE(LoadDrivers(*table));
+    ASSERT_TRUE(LoadDrivers(*table, SystemDisk()));
     EXPECT_EQ((*table)[0].transponder, "001001");
     (*table)[0].transponder = "42";
-    ASSERT_TRUE(SaveDrivers(*table, 1));
+    ASSERT_TRUE(SaveDrivers(*table, 1, SystemDisk()));
     EXPECT_EQ(Get(kDrivers), "Anne" + Repeat("\t", 10) + "000042\t\t\t\r\n");
 }
 
@@ -83,11 +83,11 @@ TEST_F(DatabaseFiles, LoadersStopAtCapacityAndMissingFilesFail) {
     auto frequencies = std::make_unique<FrequencyTable>();
     auto countries = std::make_unique<CountryChoices>();
     auto clubChoices = std::make_unique<ClubChoices>();
-    ASSERT_TRUE(LoadClubs(*clubs));
-    ASSERT_TRUE(LoadDrivers(*drivers));
-    ASSERT_TRUE(LoadFrequencies(*frequencies));
-    ASSERT_TRUE(FillCountryChoices(*countries));
-    ASSERT_TRUE(FillClubChoices(*clubChoices));
+    ASSERT_TRUE(LoadClubs(*clubs, SystemDisk()));
+    ASSERT_TRUE(LoadDrivers(*drivers, SystemDisk()));
+    ASSERT_TRUE(LoadFrequencies(*frequencies, SystemDisk()));
+    ASSERT_TRUE(FillCountryChoices(*countries, SystemDisk()));
+    ASSERT_TRUE(FillClubChoices(*clubChoices, SystemDisk()));
     EXPECT_EQ(clubs->back().name, "Club");
     EXPECT_EQ(drivers->back().name, "D");
     EXPECT_EQ(frequencies->back().name, "40.665");
@@ -98,11 +98,11 @@ TEST_F(DatabaseFiles, LoadersStopAtCapacityAndMissingFilesFail) {
     for (const std::string& f : {kClubs, kDrivers, kFrequencies, kCountries}) {
         std::filesystem::remove(folder.Path() / f);
     }
-    EXPECT_FALSE(LoadClubs(*clubs));
-    EXPECT_FALSE(LoadDrivers(*drivers));
-    EXPECT_FALSE(LoadFrequencies(*frequencies));
-    EXPECT_FALSE(FillCountryChoices(*countries));
-    EXPECT_FALSE(FillClubChoices(*clubChoices));
+    EXPECT_FALSE(LoadClubs(*clubs, SystemDisk()));
+    EXPECT_FALSE(LoadDrivers(*drivers, SystemDisk()));
+    EXPECT_FALSE(LoadFrequencies(*frequencies, SystemDisk()));
+    EXPECT_FALSE(FillCountryChoices(*countries, SystemDisk()));
+    EXPECT_FALSE(FillClubChoices(*clubChoices, SystemDisk()));
 }
 
 TEST_F(DatabaseFiles, SaversWriteTheListedRecordsEveryFieldEndedByATab) {
@@ -118,7 +118,7 @@ TEST_F(DatabaseFiles, SaversWriteTheListedRecordsEveryFieldEndedByATab) {
     alpha.email = "a@b.fr";
     (*clubs)[1].name = "beta";
     (*clubs)[2].name = "not listed";
-    ASSERT_TRUE(SaveClubs(*clubs, 2));
+    ASSERT_TRUE(SaveClubs(*clubs, 2, SystemDisk()));
     EXPECT_EQ(Get(kClubs),
               "Alpha\tA\t1 rue\t\t69000\tLyon\tFrance\t0102\ta@b.fr\t\r\n"
               "beta\t\t\t\t\t\t\t\t\t\r\n");
@@ -126,7 +126,7 @@ TEST_F(DatabaseFiles, SaversWriteTheListedRecordsEveryFieldEndedByATab) {
     auto frequencies = std::make_unique<FrequencyTable>();
     (*frequencies)[0].name = "27.045";
     (*frequencies)[1].name = "40.665";
-    ASSERT_TRUE(SaveFrequencies(*frequencies, 2));
+    ASSERT_TRUE(SaveFrequencies(*frequencies, 2, SystemDisk()));
     EXPECT_EQ(Get(kFrequencies), "27.045\r\n40.665\r\n");
 
     // An accented name goes to the file as the bytes it was and comes back the same.
@@ -136,19 +136,19 @@ TEST_F(DatabaseFiles, SaversWriteTheListedRecordsEveryFieldEndedByATab) {
         "c \xF8\x80\xFF";
     (*drivers)[0].image = "/home/l\xE9o/photo.bmp";
     (*drivers)[0].club = "Alpha";
-    ASSERT_TRUE(SaveDrivers(*drivers, 1));
+    ASSERT_TRUE(SaveDrivers(*drivers, 1, SystemDisk()));
     EXPECT_EQ(Get(kDrivers),
               "B\xC9RANGER Lo\xEF"
               "c \xF8\x80\xFF\t" +
                   Repeat("\t", 10) + "Alpha\t/home/l\xE9o/photo.bmp\t\r\n");
     auto back = std::make_unique<DriverTable>();
-    ASSERT_TRUE(LoadDrivers(*back));
+    ASSERT_TRUE(LoadDrivers(*back, SystemDisk()));
     EXPECT_EQ((*back)[0].name, (*drivers)[0].name);
     EXPECT_EQ((*back)[0].image, (*drivers)[0].image);
 
     std::filesystem::remove(folder.Path() / kDrivers);
     std::filesystem::create_directory(folder.Path() / kDrivers);
-    EXPECT_FALSE(SaveDrivers(*drivers, 1));
+    EXPECT_FALSE(SaveDrivers(*drivers, 1, SystemDisk()));
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ TEST_F(TransponderSetsFile, ShortLfOnlyAndOverlongFilesLoadWhatTheyHold) {
     // Two sets, LF line ends, a seven-digit number and a set of one transponder.
     Write("Red\t1001\t1234567\t\nBlue\t002002\t\n");  // hand-written: 1001 is chip 001001
     TransponderSets sets{};
-    ASSERT_TRUE(LoadTransponderSets(sets));
+    ASSERT_TRUE(LoadTransponderSets(sets, SystemDisk()));
     EXPECT_EQ(sets[0].name, "Red");
     EXPECT_EQ(sets[0].transponders[0], "001001");
     EXPECT_TRUE(sets[0].transponders[1].Empty());  // seven digits are no transponder
@@ -44,7 +44,7 @@ TEST_F(TransponderSetsFile, SavingWritesAllTwentyLinesWithEveryTab) {
     sets[0].transponders[0] = "001001";
     sets[0].transponders[19] = "001020";
     sets[19].name = "Last";
-    ASSERT_TRUE(SaveTransponderSets(sets));
+    ASSERT_TRUE(SaveTransponderSets(sets, SystemDisk()));
     std::string expected = "Red\t001001\t";
     for (int i = 1; i < 19; ++i) expected += "\t";
     expected += "001020\t\r\n";
@@ -53,14 +53,14 @@ TEST_F(TransponderSetsFile, SavingWritesAllTwentyLinesWithEveryTab) {
     EXPECT_EQ(File(), expected);
 
     TransponderSets back{};
-    ASSERT_TRUE(LoadTransponderSets(back));
+    ASSERT_TRUE(LoadTransponderSets(back, SystemDisk()));
     EXPECT_EQ(back[0].transponders[19], "001020");
     EXPECT_EQ(back[19].name, "Last");
 }
 
 TEST_F(TransponderSetsFile, AMissingFileFails) {
     TransponderSets sets{};
-    EXPECT_FALSE(LoadTransponderSets(sets));
+    EXPECT_FALSE(LoadTransponderSets(sets, SystemDisk()));
 }
 
 }  // namespace

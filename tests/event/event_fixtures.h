@@ -59,6 +59,6 @@ struct StoredRun {
     RunCars cars = EmptyRun();
     RunTrailer trailer;
 };
-StoredRun ReadRun(std::string_view title, Disk& disk = SystemDisk());
+StoredRun ReadRun(std::string_view title, Disk& disk);
 
 }  // namespace velkaro::test

@@ -289,15 +289,17 @@ TEST(Fuzz, ExchangeAndSettingsReadersSurviveDamagedFiles) {
         }
         RunCar car;
         DriverResultsHeading heading;
-        ASSERT_TRUE(ReadDriverResults(car, heading));
+        ASSERT_TRUE(ReadDriverResults(car, heading, SystemDisk()));
         ASSERT_LE(car.passingCount, kMaxPassings);
         auto cars = std::make_unique<RunCars>();
-        ASSERT_TRUE(ReadRunDetails(*cars, *std::make_unique<Keyword<Classification>>()));
+        ASSERT_TRUE(
+            ReadRunDetails(*cars, *std::make_unique<Keyword<Classification>>(), SystemDisk()));
         CheckCars(*cars);
-        ASSERT_TRUE(ReadRunComment(*std::make_unique<Text<6>>(), *std::make_unique<Text<100>>()));
-        ASSERT_TRUE(ReadSoundSettings(*std::make_unique<SoundSettings>()));
+        ASSERT_TRUE(ReadRunComment(*std::make_unique<Text<6>>(), *std::make_unique<Text<100>>(),
+                                   SystemDisk()));
+        ASSERT_TRUE(ReadSoundSettings(*std::make_unique<SoundSettings>(), SystemDisk()));
         ASSERT_TRUE(ReadDisplaySettings("screen.scrn", *std::make_unique<DisplaySettings>(),
-                                        *std::make_unique<CustomColours>()));
+                                        *std::make_unique<CustomColours>(), SystemDisk()));
     }
 }
 

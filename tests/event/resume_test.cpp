@@ -16,15 +16,15 @@ class Resume : public test::EventFolderTest {
     void SetUp() override {
         EventFolderTest::SetUp();
         std::filesystem::create_directories(folder_.Path() / "Private/Crash");
-        ASSERT_EQ(CreateNewEventFile("CATEGORY 1"), FileOutcome::Done);
+        ASSERT_EQ(CreateNewEventFile("CATEGORY 1", SystemDisk()), FileOutcome::Done);
         blank_ = WorkingCopy();
     }
     // An event that differs from every other made by this call.
     std::string Event(int k) {
         EventHeader h;
-        EXPECT_EQ(ReadEventHeader(h), FileOutcome::Done);
+        EXPECT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
         h.categories[0].participants = k;
-        EXPECT_EQ(WriteEventHeader(h), FileOutcome::Done);
+        EXPECT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
         return WorkingCopy();
     }
     LocalDateTime At(int second) { return {2026, 12, 6, 3, 12, second, 0, 0}; }
@@ -42,7 +42,7 @@ TEST_F(Resume, WhatHoldsAnEvent) {
     renamed.replace(renamed.find("CATEGORY 1"), 10, "TOURING 1 ");
     TrackRecord track;
     track.eventName = "Club day";
-    ASSERT_EQ(WriteTrack(track, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteTrack(track, messages_, SystemDisk()), FileOutcome::Done);
     const std::string withTrack = WorkingCopy();
     SetWorkingCopy(blank_);
     struct Case {

@@ -20,28 +20,29 @@ class FinalsRunTest : public test::EngineTest {
     void Prepare(bool withRanking = true) {
         test::PrepareEvent(20, 10, 1, messages_);
         EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
         h.categories[0].participants = 20;
         h.categories[0].finalsState = 1;
         h.categories[0].finalsRuns = 5;
-        ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
         if (withRanking) {
             OverallClassification overall;
             for (int i = 0; i < 20; ++i) Format(overall.names[std::size_t(i)], "Driver %d", i + 1);
-            ASSERT_EQ(WriteOverallClassification(1, 20, overall, messages_), FileOutcome::Done);
+            ASSERT_EQ(WriteOverallClassification(1, 20, overall, messages_, SystemDisk()),
+                      FileOutcome::Done);
         }
         FinalsLadder ladder = DefaultFinalsLadder(20);
         ladder.durations = {3, 2, 1, 1, 1};
         ladder.delays = {4, 3, 2, 2};
-        ASSERT_EQ(WriteFinalsLadder(1, ladder, messages_), FileOutcome::Done);
+        ASSERT_EQ(WriteFinalsLadder(1, ladder, messages_, SystemDisk()), FileOutcome::Done);
         FinalsOptions options;
         options.countdownSeconds = 0;
         options.start = StartMode::Staggered;
-        ASSERT_EQ(WriteFinalsOptions(1, options, messages_), FileOutcome::Done);
+        ASSERT_EQ(WriteFinalsOptions(1, options, messages_, SystemDisk()), FileOutcome::Done);
     }
     bool Load(int level, char letter) {
         EventForRun e{"CAT A", "Spring Cup", "Oval", 2, kNoCircuit, 1, true};
-        return LoadFinalsRun(engine_, 1, level, letter, e);
+        return LoadFinalsRun(engine_, 1, level, letter, e, SystemDisk());
     }
     std::string Names() {
         std::string names;
@@ -96,7 +97,7 @@ TEST_F(FinalsRunTest, MissingSectionsAreToldAndLoadWhatThereIs) {
     EXPECT_EQ(Names(), "");
     EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "Private/Course.race"), before);
 
-    ASSERT_EQ(CreateNewEventFile("CAT A"), FileOutcome::Done);
+    ASSERT_EQ(CreateNewEventFile("CAT A", SystemDisk()), FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_FALSE(Load(1, 'B'));
     EXPECT_EQ(messages_.shown.back().text, "Error: Title of participants list not found");

@@ -26,14 +26,14 @@ inline const std::vector<Car> kWorkedHeats{{"A", 10, 300000, 29100}, {"B", 10, 3
 // `participants` drivers over `rounds` rounds of two heats.
 inline void SetCategory(int started, int finalsState, int participants = 6, int rounds = 2) {
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     CategoryRecord& c = h.categories[0];
     c.participants = participants;
     c.qualificationStarted = started;
     c.finalsState = finalsState;
     c.rounds = rounds;
     c.heatsPerRound = 2;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
 }
 
 // A heat's result as the run control stores it.
@@ -46,14 +46,14 @@ inline void WriteHeat(int round, int heat, const std::vector<Car>& cars, Message
         run[i].bestLap = cars[i].best;
     }
     ASSERT_EQ(WriteHeatResult(run, int(cars.size()), HeatTitle(1, round, heat).View(), RunTrailer{},
-                              messages),
+                              messages, SystemDisk()),
               FileOutcome::Done);
 }
 
 // A new working copy: A to F on transponders 001001 to 001006, the track "Club day - Home", the
 // qualification not started; with `heats`, round 1's heats run as in the worked example.
 inline void PrepareCategory(Messages& messages, bool heats = true) {
-    ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
+    ASSERT_EQ(CreateNewEventFile("Touring", SystemDisk()), FileOutcome::Done);
     SetCategory(0, 0);
     Participants p{};
     HeatSlotList list = DefaultHeatSlotList();
@@ -67,9 +67,9 @@ inline void PrepareCategory(Messages& messages, bool heats = true) {
     track.eventName = "Club day";
     track.circuit = "Home";
     track.minLapTime = "1";
-    ASSERT_TRUE(WriteParticipants(1, p, messages) == FileOutcome::Done &&
-                WriteHeatSlotList(1, list, true, messages) == FileOutcome::Done &&
-                WriteTrack(track, messages) == FileOutcome::Done);
+    ASSERT_TRUE(WriteParticipants(1, p, messages, SystemDisk()) == FileOutcome::Done &&
+                WriteHeatSlotList(1, list, true, messages, SystemDisk()) == FileOutcome::Done &&
+                WriteTrack(track, messages, SystemDisk()) == FileOutcome::Done);
     if (!heats) return;
     WriteHeat(1, 1, {kWorkedHeats.begin(), kWorkedHeats.begin() + 3}, messages);
     WriteHeat(1, 2, {kWorkedHeats.begin() + 3, kWorkedHeats.end()}, messages);

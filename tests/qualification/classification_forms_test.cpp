@@ -117,7 +117,7 @@ TEST_F(ClassificationForms, RoundFormRecomputesAsTypedAndValidatesOnceStarted) {
 TEST_F(ClassificationForms, RoundScreenTellsOfDriversWhoDidNotRace) {
     test::SetCategory(0, 0, 9);
     RoundNotes notes;
-    RoundSheet s = OpenRoundSheet(1, 1, notes);
+    RoundSheet s = OpenRoundSheet(1, 1, notes, SystemDisk());
     RecordingCanvas c;
     DrawRoundScreen(c, s, 0);
     Op missing = Drawn(c, " Round not completed (3 drivers didn't race) ");
@@ -135,9 +135,11 @@ TEST_F(ClassificationForms, RoundScreenTellsOfDriversWhoDidNotRace) {
 TEST_F(ClassificationForms, OverallFormReranksOnNAndValidatesTheRanking) {
     test::SetCategory(1, 0);
     RoundNotes notes;
-    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes), messages_), FileOutcome::Done);
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes, SystemDisk()), messages_, SystemDisk()),
+              FileOutcome::Done);
     test::WriteHeat(2, 1, {{"F", 12, 300000, 25000}, {"C", 11, 300000, 26000}}, messages_);
-    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 2, notes), messages_), FileOutcome::Done);
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 2, notes, SystemDisk()), messages_, SystemDisk()),
+              FileOutcome::Done);
     std::string before = WorkingCopy();
     {
         OverallClassificationForm form(1, platform);
@@ -184,8 +186,8 @@ void PrepareEvent(Messages& messages, const fs::path& file) {
     o.runLaps = 3;
     o.countdownSeconds = 1;
     o.endAtLaps = LapsEnd::AtSignal;
-    ASSERT_TRUE(WriteStartingGrids(1, grids, messages) == FileOutcome::Done &&
-                WriteQualifOptions(1, o, messages) == FileOutcome::Done);
+    ASSERT_TRUE(WriteStartingGrids(1, grids, messages, SystemDisk()) == FileOutcome::Done &&
+                WriteQualifOptions(1, o, messages, SystemDisk()) == FileOutcome::Done);
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
 }
 
@@ -263,7 +265,8 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     for (int h = 1; h <= 2; ++h) {
         RunCars cars{};
         RunTrailer trailer;
-        ASSERT_EQ(ReadRunResult(HeatTitle(1, 1, h).View(), cars, trailer), FileOutcome::Done);
+        ASSERT_EQ(ReadRunResult(HeatTitle(1, 1, h).View(), cars, trailer, SystemDisk()),
+                  FileOutcome::Done);
         ran.insert(ran.end(), cars.begin(), cars.begin() + 3);
     }
     std::sort(ran.begin(), ran.end(), [](const RunCar& a, const RunCar& b) {
@@ -286,7 +289,7 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     EXPECT_EQ(test::Body(OverallClassificationTitle(1).View()),
               Region(OverallClassificationPairs(6), overall));
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(h.categories[0].qualificationStarted, 1);
     EXPECT_EQ(h.categories[0].finalsState, 1);
     EXPECT_EQ(w.State().event.header.categories[0].finalsState, 1);

@@ -308,9 +308,9 @@ TEST_F(ClassificationFile, MissingCutAndDamagedHeatsAreToldAndLeftWithoutResult)
     // A driver renamed after his heat ran keeps his place, and the user is told.
     SetWorkingCopy(original);
     Participants p{};
-    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    ASSERT_EQ(ReadParticipants(1, p, SystemDisk()), FileOutcome::Done);
     p[4].name = "Eve";
-    ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, p, messages_, SystemDisk()), FileOutcome::Done);
     RoundNotes notes;
     OpenRoundSheet(1, 1, notes, SystemDisk());
     EXPECT_EQ(notes.strangers, std::vector<std::string>{"E"});
@@ -324,19 +324,19 @@ TEST_F(ClassificationFile, MissingCutAndDamagedHeatsAreToldAndLeftWithoutResult)
 TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
     SetCategory(1, 0);
     RoundNotes notes;
-    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes, SystemDisk()), messages_),
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 1, notes, SystemDisk()), messages_, SystemDisk()),
               FileOutcome::Done);
     test::WriteHeat(2, 1,
                     {{"F", 12, 300000, 25000}, {"C", 11, 300000, 26000}, {"B", 1, 1000, 1000}},
                     messages_);
-    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 2, notes, SystemDisk()), messages_),
+    ASSERT_EQ(SaveRoundSheet(OpenRoundSheet(1, 2, notes, SystemDisk()), messages_, SystemDisk()),
               FileOutcome::Done);
     // A participant added since: the round sections hold six lines and are read no further.
     SetCategory(1, 0, 7);
     Participants p{};
-    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    ASSERT_EQ(ReadParticipants(1, p, SystemDisk()), FileOutcome::Done);
     p[6].name = "G";
-    ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, p, messages_, SystemDisk()), FileOutcome::Done);
 
     OverallNotes on;
     OverallSheet s = OpenOverallSheet(1, on, SystemDisk());
@@ -348,11 +348,11 @@ TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
     EXPECT_EQ(Ranked(s.ranked, 7), "B16 C15 F11 A11 D9 E8 G0 ");
 
     std::string before = WorkingCopy();
-    ASSERT_EQ(SaveOverallSheet(s, messages_), FileOutcome::Done);
+    ASSERT_EQ(SaveOverallSheet(s, messages_, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(test::Body(OverallClassificationTitle(1).View()).substr(0, 53),
               "CLASSEMENTToursTemps\t2\t\r\nB\t\r\nC\t\r\nF\t\r\nA\t\r\nD\t\r\nE\t\r\nG\t\r\n");
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(Fields(h.categories[0].finalsState, OverallSheetReadOnly(s)), "1|0");
 
     // A read-only working copy: told, and nothing changes.
@@ -367,7 +367,7 @@ TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
     SetCategory(1, 0, 0);
     before = WorkingCopy();
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_EQ(SaveOverallSheet(OpenOverallSheet(1, on, SystemDisk()), messages_),
+    EXPECT_EQ(SaveOverallSheet(OpenOverallSheet(1, on, SystemDisk()), messages_, SystemDisk()),
               FileOutcome::NoSection);
     EXPECT_EQ(WorkingCopy(), before);
     // A stored line with garbage for a number is left out, and the user told.

@@ -265,13 +265,13 @@ class PreparationFile : public test::EventFolderTest {
   protected:
     void SetUp() override {
         EventFolderTest::SetUp();
-        ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
+        ASSERT_EQ(CreateNewEventFile("Touring", SystemDisk()), FileOutcome::Done);
     }
     // The list-of-drivers form's "Validate" with these drivers placed in order.
     void Participate(int drivers, int perHeat = 10) {
         ParticipantsWork w;
         EventHeader h;
-        ASSERT_EQ(OpenParticipants(1, w, h), FileOutcome::NoSection);
+        ASSERT_EQ(OpenParticipants(1, w, h, SystemDisk()), FileOutcome::NoSection);
         for (int i = 0; i < drivers; ++i) {
             Text<40> n, t;
             Format(n, "Driver %02d", i + 1);
@@ -279,33 +279,33 @@ class PreparationFile : public test::EventFolderTest {
             AddParticipant(w, n.View(), t.View());
         }
         w.heatSlots.driversPerHeat = perHeat;
-        ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
-        ASSERT_TRUE(SaveParticipants(1, w, h, messages_));
+        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
+        ASSERT_TRUE(SaveParticipants(1, w, h, messages_, SystemDisk()));
     }
 };
 
 TEST_F(PreparationFile, GenerateRefusesOrRewritesHeaderAndSlotList) {
     Participate(21, 1);
     Arrangement a;
-    ASSERT_TRUE(OpenArrangement(1, a, messages_));
+    ASSERT_TRUE(OpenArrangement(1, a, messages_, SystemDisk()));
     EXPECT_EQ(Fields(a.heats, a.locked, a.heatSlots[20].transponder), "21|0|000120");
     const std::string before = WorkingCopy();
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_FALSE(Generate(a, messages_));
+    EXPECT_FALSE(Generate(a, messages_, SystemDisk()));
     EXPECT_EQ(messages_.shown.back().text, kTooManyHeats);
     EXPECT_TRUE(WorkingCopy() == before);
 
     SetDriversPerHeat(a, 8);
     SetRounds(a, 2);
     std::swap(a.heatSlots[0], a.heatSlots[20]);
-    ASSERT_TRUE(Generate(a, messages_));
+    ASSERT_TRUE(Generate(a, messages_, SystemDisk()));
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(
         Fields(h.categories[0].participants, h.categories[0].rounds, h.categories[0].heatsPerRound),
         "21|2|3");
     HeatSlotList list;
-    ASSERT_EQ(ReadHeatSlotList(1, list), FileOutcome::Done);
+    ASSERT_EQ(ReadHeatSlotList(1, list, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(
         Fields(list.driversPerHeat, list.rounds, list.places[0], list.places[20], list.places[21]),
         "8|2|Driver 21|Driver 01|(NA)");
@@ -313,26 +313,27 @@ TEST_F(PreparationFile, GenerateRefusesOrRewritesHeaderAndSlotList) {
     // Heat 1 of round 1 run and heat 2 not: locked. Then, all three run, the qualification has
     // started and the count of heats may no longer change.
     const RunCars cars = test::TwoCarHeat();
-    ASSERT_EQ(WriteHeatResult(cars, 2, HeatTitle(1, 1, 1).View(), test::HeatTrailer(), messages_),
+    ASSERT_EQ(WriteHeatResult(cars, 2, HeatTitle(1, 1, 1).View(), test::HeatTrailer(), messages_,
+                              SystemDisk()),
               FileOutcome::Done);
     h.categories[0].qualificationStarted = 1;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
-    ASSERT_TRUE(OpenArrangement(1, a, messages_));
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
+    ASSERT_TRUE(OpenArrangement(1, a, messages_, SystemDisk()));
     EXPECT_TRUE(a.locked);
     for (int heat : {2, 3}) {
-        ASSERT_EQ(
-            WriteHeatResult(cars, 2, HeatTitle(1, 1, heat).View(), test::HeatTrailer(), messages_),
-            FileOutcome::Done);
+        ASSERT_EQ(WriteHeatResult(cars, 2, HeatTitle(1, 1, heat).View(), test::HeatTrailer(),
+                                  messages_, SystemDisk()),
+                  FileOutcome::Done);
     }
-    ASSERT_TRUE(OpenArrangement(1, a, messages_));
+    ASSERT_TRUE(OpenArrangement(1, a, messages_, SystemDisk()));
     EXPECT_EQ(Fields(a.locked, a.requiredHeats), "0|3");
     ParticipantsWork frozen;
-    ASSERT_EQ(OpenParticipants(1, frozen, h), FileOutcome::Done);
+    ASSERT_EQ(OpenParticipants(1, frozen, h, SystemDisk()), FileOutcome::Done);
     EXPECT_TRUE(frozen.readOnly);  // the list of drivers can only be looked at and printed
     SetDriversPerHeat(a, 5);
     const std::string run = WorkingCopy();
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_FALSE(Generate(a, messages_));
+    EXPECT_FALSE(Generate(a, messages_, SystemDisk()));
     EXPECT_EQ(Fields(messages_.shown.back().title, messages_.shown.back().text),
               "Erreur|The number of heats generated must be equal to 3");
     EXPECT_TRUE(WorkingCopy() == run);
@@ -342,35 +343,35 @@ TEST_F(PreparationFile, GridsDefaultOnFirstCloseAndStoredAsLanes) {
     Participate(8, 4);
     QualifOptions o;
     o.startingOrder = StartingOrder::Editable;
-    ASSERT_EQ(WriteQualifOptions(1, o, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteQualifOptions(1, o, messages_, SystemDisk()), FileOutcome::Done);
     GridsWork w;
-    ASSERT_TRUE(OpenGrids(1, w, messages_));
+    ASSERT_TRUE(OpenGrids(1, w, messages_, SystemDisk()));
     EXPECT_EQ(Fields(w.storedExisted, w.readOnly, w.rounds), "0|0|1");
-    CloseGrids(1, w, messages_);
+    CloseGrids(1, w, messages_, SystemDisk());
     StartingGrids stored;
-    ASSERT_EQ(ReadStartingGrids(1, stored), FileOutcome::Done);
+    ASSERT_EQ(ReadStartingGrids(1, stored, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(Fields(stored.driversPerHeat, stored.rounds, stored.lanes[0][0], stored.lanes[0][3]),
               "4|1|1|4");
     // Two rounds now: the stored grids of one round are ignored until stored again.
     HeatSlotList list;
-    ASSERT_EQ(ReadHeatSlotList(1, list), FileOutcome::Done);
+    ASSERT_EQ(ReadHeatSlotList(1, list, SystemDisk()), FileOutcome::Done);
     list.rounds = 2;
-    ASSERT_EQ(WriteHeatSlotList(1, list, false, messages_), FileOutcome::Done);
-    ASSERT_TRUE(OpenGrids(1, w, messages_));
+    ASSERT_EQ(WriteHeatSlotList(1, list, false, messages_, SystemDisk()), FileOutcome::Done);
+    ASSERT_TRUE(OpenGrids(1, w, messages_, SystemDisk()));
     EXPECT_FALSE(w.storedExisted);
     TypeGrid(w.grids[1], "DCBA", 4);
-    ASSERT_TRUE(ConfirmGrids(1, w, messages_));
-    ASSERT_EQ(ReadStartingGrids(1, stored), FileOutcome::Done);
+    ASSERT_TRUE(ConfirmGrids(1, w, messages_, SystemDisk()));
+    ASSERT_EQ(ReadStartingGrids(1, stored, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(
         Fields(stored.lanes[1][0], stored.lanes[1][1], stored.lanes[1][2], stored.lanes[1][3]),
         "4|3|2|1");
-    ASSERT_TRUE(OpenGrids(1, w, messages_));
+    ASSERT_TRUE(OpenGrids(1, w, messages_, SystemDisk()));
     EXPECT_EQ(Fields(w.storedExisted, w.grids[1].letters), "1|DCBA");
     const std::string before = WorkingCopy();
     TypeGrid(w.grids[1], "ABCA", 4);
     messages_.Expect(MessageAnswer::Ok);
-    EXPECT_FALSE(ConfirmGrids(1, w, messages_));
-    CloseGrids(1, w, messages_);
+    EXPECT_FALSE(ConfirmGrids(1, w, messages_, SystemDisk()));
+    CloseGrids(1, w, messages_, SystemDisk());
     EXPECT_TRUE(WorkingCopy() == before);
 }
 
@@ -379,8 +380,8 @@ TEST_F(PreparationFile, GridsDefaultOnFirstCloseAndStoredAsLanes) {
 TEST_F(PreparationFile, AFileCutShortOpensWithWhatItHolds) {
     Participate(23, 8);
     GridsWork grids;
-    ASSERT_TRUE(OpenGrids(1, grids, messages_));
-    CloseGrids(1, grids, messages_);
+    ASSERT_TRUE(OpenGrids(1, grids, messages_, SystemDisk()));
+    CloseGrids(1, grids, messages_, SystemDisk());
     const std::string whole = WorkingCopy();
     const std::size_t first = whole.find("Cat\xE9gorie1ListeParticipants");
     messages_.allowAny = true;
@@ -388,10 +389,10 @@ TEST_F(PreparationFile, AFileCutShortOpensWithWhatItHolds) {
         SetWorkingCopy(whole.substr(0, cut));
         ParticipantsWork w;
         EventHeader h;
-        ASSERT_NE(OpenParticipants(1, w, h), FileOutcome::Unavailable);
+        ASSERT_NE(OpenParticipants(1, w, h, SystemDisk()), FileOutcome::Unavailable);
         Arrangement a;
-        ASSERT_TRUE(OpenArrangement(1, a, messages_));
-        ASSERT_TRUE(OpenGrids(1, grids, messages_));
+        ASSERT_TRUE(OpenArrangement(1, a, messages_, SystemDisk()));
+        ASSERT_TRUE(OpenGrids(1, grids, messages_, SystemDisk()));
         EXPECT_LE(w.count, 23) << cut;
         EXPECT_GE(a.heats, 1) << cut;
         EXPECT_LE(a.heats, (kHeatSlots - 1) / 8 + 1) << cut;  // a cut name still counts
@@ -401,8 +402,8 @@ TEST_F(PreparationFile, AFileCutShortOpensWithWhatItHolds) {
     SetWorkingCopy(whole.substr(0, first));
     messages_.shown.clear();
     Arrangement a;
-    ASSERT_TRUE(OpenArrangement(1, a, messages_));
-    EXPECT_TRUE(Generate(a, messages_));
+    ASSERT_TRUE(OpenArrangement(1, a, messages_, SystemDisk()));
+    EXPECT_TRUE(Generate(a, messages_, SystemDisk()));
     EXPECT_EQ(
         Fields(messages_.shown[0].text, messages_.shown[1].text, messages_.shown[2].text),
         Fields(kParticipantsTitleNotFound, kArrangementTitleNotFound, kArrangementTitleNotFound));
@@ -417,7 +418,7 @@ TEST_F(PreparationFile, PrintoutsPageTheirRowsAndColourClashes) {
     (*drivers)[0].club = "RC Nord";
     ParticipantsWork w;
     EventHeader h;
-    ASSERT_EQ(OpenParticipants(1, w, h), FileOutcome::Done);
+    ASSERT_EQ(OpenParticipants(1, w, h, SystemDisk()), FileOutcome::Done);
     auto report = std::make_unique<ParticipantsReport>();
     BuildParticipantsReport(*report, "Touring", TrackRecord{}, w, *drivers);
     FakeDialogs dialogs;
@@ -434,12 +435,12 @@ TEST_F(PreparationFile, PrintoutsPageTheirRowsAndColourClashes) {
     }
 
     Participants p;
-    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    ASSERT_EQ(ReadParticipants(1, p, SystemDisk()), FileOutcome::Done);
     p[0].frequencies[0] = p[2].frequencies[0] = "27.145";  // Driver 01 and 03 share heat 1
     p[3].frequencies[0] = "27.145";                        // Driver 04 is in heat 2
-    ASSERT_EQ(WriteParticipants(1, p, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, p, messages_, SystemDisk()), FileOutcome::Done);
     Arrangement a;
-    ASSERT_TRUE(OpenArrangement(1, a, messages_));
+    ASSERT_TRUE(OpenArrangement(1, a, messages_, SystemDisk()));
     ASSERT_EQ(PrintArrangement(a, dialogs, messages_, clock), PrintOutcome::Printed);
     ASSERT_EQ(dialogs.printed.size(), 2u);
     std::vector<RecordingCanvas> printed = dialogs.printed[1]->canvas.Pages();

@@ -40,13 +40,13 @@ class ResultsTool : public test::EventFolderTest {
         test::PrepareCategory(messages_);
         test::SetCategory(1, 0);
         EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
         h.categories[0].name = "Vitesse \xE9t\xE9";
-        ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
         RunDoneFlags flags;
         flags.flags[0][std::size_t(HeatFlagIndex(1, 1))] = 1;
         flags.flags[0][std::size_t(HeatFlagIndex(1, 2))] = 1;
-        ASSERT_EQ(WriteRunDoneFlags(flags, messages_), FileOutcome::Done);
+        ASSERT_EQ(WriteRunDoneFlags(flags, messages_, SystemDisk()), FileOutcome::Done);
         event_ = (folder_.Path() / "Private/Course.race").string();
     }
     std::string event_;
@@ -57,7 +57,7 @@ TEST_F(ResultsTool, TablesAgreeWithTheFormsLogic) {
     const std::string before = WorkingCopy();
     auto roundCsv = [](int round) {
         RoundNotes notes;
-        RoundSheet sheet = OpenRoundSheet(1, round, notes);
+        RoundSheet sheet = OpenRoundSheet(1, round, notes, SystemDisk());
         std::string csv = "Place,Driver,Laps,Racetime (ms),Best lap (ms),Points\r\n";
         for (int i = 0; i < ParticipantsOf(sheet); ++i) {
             const RoundResult& e = sheet.classification.entries[std::size_t(i)];
@@ -69,7 +69,7 @@ TEST_F(ResultsTool, TablesAgreeWithTheFormsLogic) {
     };
     auto overallCsv = [](int best) {
         OverallNotes notes;
-        OverallSheet sheet = OpenOverallSheet(1, notes);
+        OverallSheet sheet = OpenOverallSheet(1, notes, SystemDisk());
         SetBestRounds(sheet, best);
         std::string csv;
         for (int i = 0; i < ParticipantsOf(sheet); ++i) {
@@ -140,27 +140,27 @@ TEST_F(ResultsTool, TheClosureRanksTheQualificationAsItStandsNow) {
                     messages_);
     auto validateRound = [&](int round, std::int32_t winner, std::int32_t secondsGap) {
         RoundNotes notes;
-        RoundSheet sheet = OpenRoundSheet(1, round, notes);
+        RoundSheet sheet = OpenRoundSheet(1, round, notes, SystemDisk());
         SetScaleValue(sheet, 0, winner);
         SetScaleValue(sheet, 1, secondsGap);
-        ASSERT_EQ(SaveRoundSheet(sheet, messages_), FileOutcome::Done);
+        ASSERT_EQ(SaveRoundSheet(sheet, messages_, SystemDisk()), FileOutcome::Done);
     };
     validateRound(1, 11, 2);
     validateRound(2, 11, 2);
     OverallNotes notes;
-    auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
+    auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes, SystemDisk()));
     SetBestRounds(*overall, 2);
-    ASSERT_EQ(SaveOverallSheet(*overall, messages_), FileOutcome::Done);
+    ASSERT_EQ(SaveOverallSheet(*overall, messages_, SystemDisk()), FileOutcome::Done);
 
     // A Final of the first four of that ranking.
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0].finalsRuns = 1;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     FinalsLadder ladder;
     ladder.participants = 4;
     ladder.direct = {4, 4, 4, 4, 4};
-    ASSERT_EQ(WriteFinalsLadder(1, ladder, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteFinalsLadder(1, ladder, messages_, SystemDisk()), FileOutcome::Done);
     RunCars final = test::EmptyRun();
     for (std::size_t i = 0; i < 4; ++i) {
         final[i].driverName = overall->ranked[3 - i].name;
@@ -168,15 +168,15 @@ TEST_F(ResultsTool, TheClosureRanksTheQualificationAsItStandsNow) {
         final[i].totalTime = 300000 + 1000 * std::int32_t(i);
     }
     ASSERT_EQ(WriteFinalsRunResult(final, 4, FinalsRunTitle(1, 0, 'A').View(), 1, {}, RunTrailer{},
-                                   messages_),
+                                   messages_, SystemDisk()),
               FileOutcome::Done);
 
     auto closure = [&] {
         auto in = std::make_unique<ClosureInput>();
         auto table = std::make_unique<ClosureTable>();
         EventHeader header;
-        EXPECT_EQ(ReadEventHeader(header), FileOutcome::Done);
-        EXPECT_TRUE(ReadClosureInput(1, header, *in, messages_));
+        EXPECT_EQ(ReadEventHeader(header, SystemDisk()), FileOutcome::Done);
+        EXPECT_TRUE(ReadClosureInput(1, header, *in, messages_, SystemDisk()));
         BuildClosureTable(*in, *table);
         return table;
     };
@@ -195,9 +195,9 @@ TEST_F(ResultsTool, TheClosureRanksTheQualificationAsItStandsNow) {
     ASSERT_EQ(std::count(finalsBefore.begin(), finalsBefore.end(), ' '), 4) << finalsBefore;
 
     validateRound(2, 60, 20);
-    overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
+    overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes, SystemDisk()));
     OverallClassification stored;
-    ASSERT_EQ(ReadOverallClassification(1, 6, stored), FileOutcome::Done);
+    ASSERT_EQ(ReadOverallClassification(1, 6, stored, SystemDisk()), FileOutcome::Done);
     std::string storedOrder, order;
     for (std::size_t i = 0; i < 6; ++i) {
         storedOrder += std::string(stored.names[i].View());

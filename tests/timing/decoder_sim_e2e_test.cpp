@@ -307,12 +307,13 @@ TEST_F(DecoderOnAPty, ARunEngineHeatIsTimedFromTheDecoderAndRecorded) {
     engine.link = &link;
     engine.clockSource = &realClock;
     engine.sound = &sounds;
+    engine.disk = &SystemDisk();
     engine.messages = &messages;
     EventModel model;
-    ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(model.header, SystemDisk()), FileOutcome::Done);
     EventForRun event;
     event.categoryName = "CAT A";
-    ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event));
+    ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event, SystemDisk()));
 
     StartCommand(engine);
     for (test::Deadline end = test::In(20s); RunInProgress(engine.phase) && test::Before(end);) {
@@ -335,8 +336,8 @@ TEST_F(DecoderOnAPty, ARunEngineHeatIsTimedFromTheDecoderAndRecorded) {
                   "2200|2200|2200");
     }
 
-    ASSERT_TRUE(RecordLoadedRun(engine, model, messages));
-    const test::StoredRun stored = test::ReadRun("Cat\xE9gorie1M1S1");
+    ASSERT_TRUE(RecordLoadedRun(engine, model, messages, SystemDisk()));
+    const test::StoredRun stored = test::ReadRun("Cat\xE9gorie1M1S1", SystemDisk());
     EXPECT_EQ(test::Kept(stored.cars), test::Kept(engine.tables.cars));
     EXPECT_EQ(stored.trailer.description, engine.trailer.description);
 }
@@ -357,10 +358,11 @@ class HeatFromTheSimulator : public DecoderOnAPty {
         engine.link = &link;
         engine.clockSource = &realClock;
         engine.sound = &sounds;
+        engine.disk = &SystemDisk();
         engine.messages = &messages;
         EventForRun event;
         event.categoryName = "CAT A";
-        ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event));
+        ASSERT_TRUE(LoadHeat(engine, 1, 1, 1, event, SystemDisk()));
         StartCommand(engine);
         for (test::Deadline end = test::In(20s);
              RunInProgress(engine.phase) && test::Before(end);) {

@@ -19,6 +19,7 @@ EngineTest::EngineTest() {
     engine_.link = &link_;
     engine_.clockSource = &clock_;
     engine_.sound = &sounds_;
+    engine_.disk = &SystemDisk();
     engine_.messages = &messages_;
     engine_.soundSettings = {{kLanguageFrench}, {kCountdownOff}, {kStartOff},     {kPassingOff},
                              {kBestLapOff},     {kClockOff},     {kEndOfRaceOff}, {kCarFinishOff}};
@@ -132,8 +133,8 @@ Participants NumberedParticipants(int count) {
 }
 
 void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages) {
-    ASSERT_EQ(CreateNewEventFile("CAT A"), FileOutcome::Done);
-    ASSERT_EQ(WriteParticipants(1, NumberedParticipants(participants), messages),
+    ASSERT_EQ(CreateNewEventFile("CAT A", SystemDisk()), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, NumberedParticipants(participants), messages, SystemDisk()),
               FileOutcome::Done);
     HeatSlotList slots = DefaultHeatSlotList();
     slots.driversPerHeat = perHeat;
@@ -141,12 +142,12 @@ void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages)
     for (int i = 0; i < participants && i < kHeatSlots; ++i) {
         Format(slots.places[i], "Driver %d", i + 1);
     }
-    ASSERT_EQ(WriteHeatSlotList(1, slots, true, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteHeatSlotList(1, slots, true, messages, SystemDisk()), FileOutcome::Done);
     StartingGrids grids{0, perHeat, rounds, {}};
     for (auto& round : grids.lanes) {
         for (int k = 0; k < perHeat; ++k) round[k] = k + 1;
     }
-    ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteStartingGrids(1, grids, messages, SystemDisk()), FileOutcome::Done);
 }
 
 void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, LapsEnd end,
@@ -157,7 +158,7 @@ void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, LapsEn
     q.runLaps = laps;
     q.endAtLaps = end;
     q.countdownSeconds = countdownSeconds;
-    ASSERT_EQ(WriteQualifOptions(1, q, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteQualifOptions(1, q, messages, SystemDisk()), FileOutcome::Done);
 }
 
 }  // namespace velkaro::test

@@ -19,10 +19,10 @@ using RunEngineEndToEnd = test::EngineTest;
 TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
     test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
     EventModel model;
-    ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(model.header, SystemDisk()), FileOutcome::Done);
     EventForRun event;
     event.categoryName = "CAT A";
-    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
+    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event, SystemDisk()));
     ASSERT_EQ(PhaseName(engine_.phase), "armed");
 
     StartAndGo();
@@ -34,31 +34,31 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
                      engine_.tables.rows[0].driverName, engine_.tables.rows[2].driverName),
               "37000|4|4|3|33000|Driver 1|Driver 3");
 
-    ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_));
-    const test::StoredRun stored = test::ReadRun("Cat\xE9gorie1M2S1");
+    ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_, SystemDisk()));
+    const test::StoredRun stored = test::ReadRun("Cat\xE9gorie1M2S1", SystemDisk());
     EXPECT_EQ(Kept(stored.cars), Kept(engine_.tables.cars));
     EXPECT_EQ(
         stored.trailer.description,
         "Duration 4 laps - STARTSoundSignal - ENDCompleteCurrentLap - Start 05/12/2026 14:30");
     EventHeader header;
-    ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(header, SystemDisk()), FileOutcome::Done);
     RunDoneFlags flags;
-    ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+    ASSERT_EQ(ReadRunDoneFlags(flags, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(Fields(header.categories[0].qualificationStarted, flags.flags[0][HeatFlagIndex(2, 1)],
                      flags.flags[0][HeatFlagIndex(1, 1)]),
               "1|1|0");
 
     // Recording again rewrites the section in place.
     std::string before = test::ReadWholeFile(folder_.Path() / "Private/Course.race");
-    ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_));
+    ASSERT_TRUE(RecordLoadedRun(engine_, model, messages_, SystemDisk()));
     EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "Private/Course.race"), before);
     // Once the category's final is recorded, its heats are not.
     model.header.categories[0].finalsState = 2;
-    EXPECT_FALSE(RecordLoadedRun(engine_, model, messages_));
+    EXPECT_FALSE(RecordLoadedRun(engine_, model, messages_, SystemDisk()));
 
     // Selected again, the heat shows what was run.
     const RunCars run = engine_.tables.cars;
-    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event));
+    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event, SystemDisk()));
     EXPECT_EQ(Fields(PhaseName(engine_.phase), engine_.tables.rows[0].driverName), "over|Driver 1");
     EXPECT_EQ(Kept(engine_.tables.cars), Kept(run));
 }
@@ -68,18 +68,18 @@ TEST_F(RunEngineEndToEnd, AHeatIsRecordedTheMomentItEndsOrHeldUntilTheDiskTakesI
         SCOPED_TRACE(full ? "full disk" : "disk with room");
         test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
         EventModel model;
-        ASSERT_EQ(ReadEventHeader(model.header), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(model.header, SystemDisk()), FileOutcome::Done);
         FaultyDisk disk(SystemDisk());
         disk.full = full;
         engine_.runEnded = [&](RunEngine& e) { RecordEndedRun(e, model, disk); };
-        ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, EventForRun{}));
+        ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, EventForRun{}, SystemDisk()));
         const std::uint32_t notices = engine_.notices.posted;
         StartAndGo();
         Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
         ASSERT_EQ(PhaseName(engine_.phase), "over");  // ended by its rule, inside the tick
 
         RunDoneFlags flags;
-        ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+        ASSERT_EQ(ReadRunDoneFlags(flags, SystemDisk()), FileOutcome::Done);
         EXPECT_EQ(flags.flags[0][HeatFlagIndex(2, 1)], full ? 0 : 1);
         EXPECT_EQ(engine_.notices.posted - notices, full ? 1u : 0u);
         if (full) {
@@ -91,7 +91,8 @@ TEST_F(RunEngineEndToEnd, AHeatIsRecordedTheMomentItEndsOrHeldUntilTheDiskTakesI
             StopCommand(engine_);
             EXPECT_FALSE(engine_.resultHeld);
         }
-        EXPECT_EQ(Kept(test::ReadRun("Cat\xE9gorie1M2S1").cars), Kept(engine_.tables.cars));
+        EXPECT_EQ(Kept(test::ReadRun("Cat\xE9gorie1M2S1", SystemDisk()).cars),
+                  Kept(engine_.tables.cars));
         engine_.runEnded = nullptr;
     }
 }

@@ -17,7 +17,7 @@ class RunLoadingTest : public test::EngineTest {
   protected:
     bool Load(int round, int heat, std::int32_t finalsState = 0) {
         EventForRun e{"CAT A", "Spring Cup", "Oval", 3, 4, finalsState, true};
-        return LoadHeat(engine_, 1, round, heat, e);
+        return LoadHeat(engine_, 1, round, heat, e, SystemDisk());
     }
     std::string Names(int count) {
         std::string names;
@@ -30,10 +30,10 @@ class RunLoadingTest : public test::EngineTest {
 TEST_F(RunLoadingTest, TheGridPlacesTheHeatsDriversOnTheirCars) {
     test::PrepareEvent(24, 8, 3, messages_);
     StartingGrids grids;
-    ASSERT_EQ(ReadStartingGrids(1, grids), FileOutcome::Done);
+    ASSERT_EQ(ReadStartingGrids(1, grids, SystemDisk()), FileOutcome::Done);
     grids.lanes[2] = {3, 1, 2, 4, 5, 6, 7, 8};
     grids.lanes[0] = {1, 0, 9, 4, 5, 6, 7, 8};  // a place never stored, one beyond the heat
-    ASSERT_EQ(WriteStartingGrids(1, grids, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteStartingGrids(1, grids, messages_, SystemDisk()), FileOutcome::Done);
 
     ASSERT_TRUE(Load(3, 2));
     EXPECT_EQ(Names(9),
@@ -66,7 +66,7 @@ TEST_F(RunLoadingTest, TheCategorysQualifyingOptionsGovernTheHeat) {
     q.delayMinutes = 3;
     q.start = StartMode::Staggered;
     q.endAtTime = TimeEnd::AtSignal;
-    ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteQualifOptions(1, q, messages_, SystemDisk()), FileOutcome::Done);
     ASSERT_TRUE(Load(1, 1));
     const RunOptions& o = engine_.options;
     EXPECT_EQ(Fields(o.classification, o.durationHours, o.durationMinutes, o.delayMinutes,
@@ -75,7 +75,7 @@ TEST_F(RunLoadingTest, TheCategorysQualifyingOptionsGovernTheHeat) {
 
     q.durationKind = DurationKind::ByLaps;
     q.runLaps = 12;
-    ASSERT_EQ(WriteQualifOptions(1, q, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteQualifOptions(1, q, messages_, SystemDisk()), FileOutcome::Done);
     ASSERT_TRUE(Load(1, 1));
     EXPECT_EQ(Fields(engine_.clock.duration, engine_.clock.remaining, engine_.clock.elapsed),
               "12 laps||0:00:00");
@@ -86,9 +86,9 @@ TEST_F(RunLoadingTest, AStoredEmptyHeatLoadsArmedOneWithALapIsShownAndWaitsForCl
     RunCars cars = test::EmptyRun();  // only "(NA)" and no time: as if never run
     RunTrailer trailer = test::HeatTrailer();
     auto store = [&] {
-        ASSERT_EQ(
-            WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, 1, 1).View(), trailer, messages_),
-            FileOutcome::Done);
+        ASSERT_EQ(WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, 1, 1).View(), trailer,
+                                  messages_, SystemDisk()),
+                  FileOutcome::Done);
     };
     store();
     ASSERT_TRUE(Load(1, 1));
@@ -135,13 +135,14 @@ TEST_F(RunLoadingTest, OnceTheFinalIsRecordedAHeatCanOnlyBeLookedAt) {
 TEST_F(RunLoadingTest, MissingSectionsAreReported) {
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_FALSE(Load(1, 1));
-    ASSERT_EQ(CreateNewEventFile("CAT A"), FileOutcome::Done);
+    ASSERT_EQ(CreateNewEventFile("CAT A", SystemDisk()), FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_FALSE(Load(1, 1));
     StartCommand(engine_);
     EXPECT_EQ(PhaseName(engine_.phase), "no run");
 
-    ASSERT_EQ(WriteParticipants(1, test::NumberedParticipants(5), messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, test::NumberedParticipants(5), messages_, SystemDisk()),
+              FileOutcome::Done);
     messages_.Expect(MessageAnswer::Ok);
     messages_.Expect(MessageAnswer::Ok);
     EXPECT_TRUE(Load(1, 1));
@@ -185,7 +186,7 @@ TEST_F(RunLoadingTest, PersonalTranspondersAndRadioConflicts) {
     test::PrepareEvent(4, 4, 1, messages_);
     Participants shared = test::NumberedParticipants(4);
     shared[1].frequencies[0] = shared[3].frequencies[0] = "40.665";
-    ASSERT_EQ(WriteParticipants(1, shared, messages_), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, shared, messages_, SystemDisk()), FileOutcome::Done);
     ASSERT_TRUE(Load(1, 1));
     EXPECT_EQ(engine_.radioConflict, 1);
 }

@@ -32,9 +32,9 @@ class AnalysisForms : public ::testing::Test, protected test::FakeShell {
         ShowWindow(VELKARO_SHIPPED_DATA);
         test::PrepareEvent(2, 2, 1, messages);
         EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
         h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound = 1;
-        ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
         ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
         dialogs.openAnswers.push_back(folder / "club.race");
         messages.Expect(MessageAnswer::No);
@@ -137,7 +137,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
 
     // Leaving the heat records the comment, the condition and the corrections.
     w->Tree()->setCurrentItem(w->Tree()->topLevelItem(0));
-    test::StoredRun stored = test::ReadRun(HeatTitle(1, 1, 1).View());
+    test::StoredRun stored = test::ReadRun(HeatTitle(1, 1, 1).View(), SystemDisk());
     EXPECT_EQ(stored.trailer.condition, "Ice");
     EXPECT_EQ(stored.trailer.comment, std::string(98, 'c'));
     EXPECT_EQ(stored.cars[0].totalTime, 59 * 60000 + 40000);
@@ -181,7 +181,7 @@ TEST_F(AnalysisForms, ChartsOfATenCarRunAndOfADriver) {
         auto* pixels = reinterpret_cast<const QRgb*>(image.constBits());
         return std::count(pixels, pixels + image.width() * image.height(), colour);
     };
-    RunDetailsForm run(messages);
+    RunDetailsForm run(messages, SystemDisk());
     Find<QRadioButton>(run, kPositionsRadio)->click();
     EXPECT_GT(shot(run, "positions-10-cars.png", qRgb(230, 25, 75)), 200);  // lane 1's line
     DriverAnalysisForm analysis(mode, platform);

@@ -61,7 +61,7 @@ class DatabaseForms : public ::testing::Test {
 };
 
 TEST_F(DatabaseForms, AddsAreSortedAndRefusedAndOkWritesTheListWithItsAccents) {
-    DriversForm form(kDriversEditor, messages, dialogs);
+    DriversForm form(kDriversEditor, messages, dialogs, SystemDisk());
     messages.Expect(MessageAnswer::Ok);  // "alpha" is "Alpha" to the drivers list
     for (const char* name : {"zeta", "Alpha", "alpha", "(NA)", "\u00C9mile Z\u00F6e", " x"}) {
         Add(form, name);
@@ -82,7 +82,7 @@ TEST_F(DatabaseForms, DetailsFollowTheSelectionAndCancelWritesNothing) {
     const std::string before =
         "Oval\t250\t11.500\t11500\tAnne\t2\tLyon\t\t\r\nParc\t120\t\t0\t\t3\t\t\t\r\n";
     Put(kCircuits, before);
-    CircuitsForm form(kCircuitsEditor, messages, dialogs);
+    CircuitsForm form(kCircuitsEditor, messages, dialogs, SystemDisk());
     EXPECT_EQ(Listed(form), (QStringList{"Oval", "Parc"}));
     EXPECT_EQ(Id(form), "1");
     EXPECT_EQ(Control<QLineEdit>(form, kFirstDetailId + 2)->text(), "Anne");
@@ -102,7 +102,7 @@ TEST_F(DatabaseForms, TheCircuitsRecordIsClearedAndItsPictureChosenWithTheMouse)
     dialogs.openAnswers.push_back(
         "/pictures/ov\xE9"
         "al.bmp");
-    CircuitsForm form(kCircuitsEditor, messages, dialogs);
+    CircuitsForm form(kCircuitsEditor, messages, dialogs, SystemDisk());
     Control<QPushButton>(form, kClearRecordId)->click();
     EXPECT_EQ(Control<QLineEdit>(form, kFirstDetailId + 1)->text(), "");
     QTest::keyClicks(Control<QLineEdit>(form, kFirstDetailId + 4), " Nord");
@@ -113,7 +113,7 @@ TEST_F(DatabaseForms, TheCircuitsRecordIsClearedAndItsPictureChosenWithTheMouse)
               "al.bmp\t\r\n");
     ASSERT_EQ(dialogs.openStarts.size(), 1u);
 
-    CircuitsForm again(kCircuitsEditor, messages, dialogs);
+    CircuitsForm again(kCircuitsEditor, messages, dialogs, SystemDisk());
     QTest::mouseDClick(&again, Qt::RightButton, {}, QPoint(700, 190));
     QTest::mouseDClick(&again, Qt::LeftButton, {}, QPoint(530, 100));  // outside the picture
     Control<QPushButton>(again, kOkId)->click();
@@ -124,7 +124,7 @@ TEST_F(DatabaseForms, TheCircuitsRecordIsClearedAndItsPictureChosenWithTheMouse)
 TEST_F(DatabaseForms, CountriesAndClubsAreChosenFromTheirFiles) {
     Put(kClubs, "RC Nord\t\t\t\t\t\t\t\t\t\r\nAlpha\t\t\t\t\t\t\t\t\t\r\n");
     Put(kDrivers, "Anne\t\t\t\t\tBelgium\t\t\t\t\t\tRC Nord\t\t\r\n");
-    DriversForm form(kDriversEditor, messages, dialogs);
+    DriversForm form(kDriversEditor, messages, dialogs, SystemDisk());
     auto* country = Control<QComboBox>(form, kFirstDetailId + 4);
     auto* club = Control<QComboBox>(form, kFirstDetailId + 10);
     EXPECT_EQ(country->count(), 3);
@@ -140,7 +140,7 @@ TEST_F(DatabaseForms, CountriesAndClubsAreChosenFromTheirFiles) {
 TEST_F(DatabaseForms, MissingFilesAreReportedAndFrequenciesNeedSixCharacters) {
     fs::remove(folder.Path() / kFrequencies);
     messages.Expect(MessageAnswer::Ok);
-    FrequenciesForm form(kFrequenciesEditor, messages, dialogs);
+    FrequenciesForm form(kFrequenciesEditor, messages, dialogs, SystemDisk());
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Error: Frequencies database file not found");
     EXPECT_EQ(Id(form), "1");

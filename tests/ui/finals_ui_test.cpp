@@ -46,20 +46,20 @@ using test::WhileOpen;
 
 // 20 drivers with the simulator's transponders, two rounds of points, ranked by number.
 void PrepareCategory(Messages& messages, int drivers = 20) {
-    ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
+    ASSERT_EQ(CreateNewEventFile("Touring", SystemDisk()), FileOutcome::Done);
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0].participants = drivers;
     h.categories[0].rounds = 2;
     h.categories[0].heatsPerRound = 2;
     h.categories[0].qualificationStarted = 1;
     h.categories[0].finalsState = 1;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     TrackRecord track;
     track.eventName = "Club day";
     track.circuit = "Home";
     track.minLapTime = "1";
-    ASSERT_EQ(WriteTrack(track, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteTrack(track, messages, SystemDisk()), FileOutcome::Done);
     Participants p{};
     OverallClassification overall;
     overall.bestRounds = 2;
@@ -68,16 +68,18 @@ void PrepareCategory(Messages& messages, int drivers = 20) {
         Format(p[std::size_t(i)].transponder, "%06d", 1001 + i);
         overall.names[std::size_t(i)] = p[std::size_t(i)].name;
     }
-    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
     for (int r = 1; r <= 2; ++r) {
         RoundClassification round;
         for (int i = 0; i < drivers; ++i) {
             round.entries[std::size_t(i)].name = p[std::size_t(i)].name;
             round.entries[std::size_t(i)].points = drivers + 5 - i - (r == 2 && i == 0 ? 1 : 0);
         }
-        ASSERT_EQ(WriteRoundClassification(1, r, drivers, round, messages), FileOutcome::Done);
+        ASSERT_EQ(WriteRoundClassification(1, r, drivers, round, messages, SystemDisk()),
+                  FileOutcome::Done);
     }
-    ASSERT_EQ(WriteOverallClassification(1, drivers, overall, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteOverallClassification(1, drivers, overall, messages, SystemDisk()),
+              FileOutcome::Done);
 }
 
 template <typename W = QAbstractButton>
@@ -118,7 +120,7 @@ class FinalsForms : public ::testing::Test {
         fs::create_directories(folder.Path() / "Private");
         test::FailOnUnexpectedMessages(messages);
         PrepareCategory(messages);
-        ASSERT_EQ(ReadEventHeader(state.event.header), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(state.event.header, SystemDisk()), FileOutcome::Done);
     }
     std::string File() { return test::ReadWholeFile(folder.Path() / "Private/Course.race"); }
 
@@ -133,7 +135,7 @@ class FinalsForms : public ::testing::Test {
 TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
     const std::string before = File();
     {
-        FinalsArrangementForm form(1, state.event.header, messages);
+        FinalsArrangementForm form(1, state.event.header, messages, SystemDisk());
         EXPECT_EQ(Shown(form, {5001, 5002, 5022, 5023, 5024}), "Touring|20|1/4 final|5|2h30min|");
         Type(form, 5006, "200");
         Type(form, 5003, "9");
@@ -145,16 +147,16 @@ TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
     }
     EXPECT_EQ(File(), before);
 
-    FinalsArrangementForm form(1, state.event.header, messages);
+    FinalsArrangementForm form(1, state.event.header, messages, SystemDisk());
     Type(form, 5012, "4");
     EXPECT_EQ(Shown(form, {5009}), "12|");
     Type(form, 5007, "0");
     Find(form, 1)->click();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EventHeader header;
-    ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(header, SystemDisk()), FileOutcome::Done);
     FinalsLadder stored;
-    ASSERT_EQ(ReadFinalsLadder(1, stored), FileOutcome::Done);
+    ASSERT_EQ(ReadFinalsLadder(1, stored, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(state.event.header.categories[0].finalsRuns * 10 + header.categories[0].finalsRuns,
               55);
     EXPECT_EQ(stored.direct, (std::array<std::int32_t, 5>{0, 12, 14, 14, 14}));
@@ -162,39 +164,39 @@ TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
 
     // Once a finals result is stored the structure is locked, the times are not.
     state.event.header.categories[0].finalsState = 2;
-    ASSERT_EQ(WriteEventHeader(state.event.header), FileOutcome::Done);
-    FinalsArrangementForm locked(1, state.event.header, messages);
+    ASSERT_EQ(WriteEventHeader(state.event.header, SystemDisk()), FileOutcome::Done);
+    FinalsArrangementForm locked(1, state.event.header, messages, SystemDisk());
     EXPECT_EQ(Enabled(locked, {5003, 5020, 5018}), "001");
 }
 
 TEST_F(FinalsForms, OptionsAndTheClosureReportScroll) {
     const std::string before = File();
     {
-        FinalsOptionsForm form(1, state.event.header, messages);
+        FinalsOptionsForm form(1, state.event.header, messages, SystemDisk());
         Find(form, 4904)->click();
         EXPECT_EQ(Enabled(form, {4906}) + std::to_string(Find(form, 4907)->isChecked()), "01");
         Find(form, 2)->click();
     }
     EXPECT_EQ(File(), before);
-    FinalsOptionsForm form(1, state.event.header, messages);
+    FinalsOptionsForm form(1, state.event.header, messages, SystemDisk());
     Find(form, 4905)->click();
     Find(form, 4906)->click();
     Type(form, 4902, "9999");
     Find(form, 1)->click();
     FinalsOptions o;
-    ASSERT_EQ(ReadFinalsOptions(1, o), FileOutcome::Done);
+    ASSERT_EQ(ReadFinalsOptions(1, o, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(std::string(o.start.View()) + "|" + std::string(o.endAtTime.View()) + "|" +
                   std::to_string(o.countdownSeconds),
               "DEPARTPremiereVoiture|FINTEMPSSignalSonore|3600");
 
     // 20 drivers from the qualification alone fit the screen; 21 need the scroll bar.
-    ClosureReportForm twenty(1, state.track, dialogs, clock, messages);
+    ClosureReportForm twenty(1, state.track, dialogs, clock, messages, SystemDisk());
     EXPECT_EQ(twenty.Table().count, 20);
     EXPECT_FALSE(Find<QScrollBar>(twenty, 5102)->isVisibleTo(&twenty));
     EXPECT_EQ(twenty.Table().rows[0].qualifPoints, 49);  // 25 + 24 over the two best rounds
     PrepareCategory(messages, 41);
-    ASSERT_EQ(ReadEventHeader(state.event.header), FileOutcome::Done);
-    ClosureReportForm more(1, state.track, dialogs, clock, messages);
+    ASSERT_EQ(ReadEventHeader(state.event.header, SystemDisk()), FileOutcome::Done);
+    ClosureReportForm more(1, state.track, dialogs, clock, messages, SystemDisk());
     QScrollBar* bar = Find<QScrollBar>(more, 5102);
     EXPECT_TRUE(bar->isVisibleTo(&more));
     EXPECT_EQ(bar->maximum(), 21);
@@ -214,10 +216,10 @@ TEST_F(FinalsForms, TheClosureReportRanksByTheRoundsAsTheyStand) {
         Format(round.entries[i].name, "Driver %d", int(i) + 1);
         round.entries[i].points = 3 * std::int32_t(i);
     }
-    ASSERT_EQ(WriteRoundClassification(1, 2, 20, round, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteRoundClassification(1, 2, 20, round, messages, SystemDisk()), FileOutcome::Done);
     OverallNotes notes;
-    auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes));
-    ClosureReportForm form(1, state.track, dialogs, clock, messages);
+    auto overall = std::make_unique<OverallSheet>(OpenOverallSheet(1, notes, SystemDisk()));
+    ClosureReportForm form(1, state.track, dialogs, clock, messages, SystemDisk());
     ASSERT_EQ(form.Print(), PrintOutcome::Printed);
     std::string printed = "|";
     for (const auto& op : dialogs.printed[0]->canvas.ops) {
@@ -343,7 +345,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
 
     fs::path pdf = folder.Path() / "closure.pdf";
     PdfDialogs printer(pdf.string());
-    ClosureReportForm report(1, w.State().track, printer, clock, messages);
+    ClosureReportForm report(1, w.State().track, printer, clock, messages, SystemDisk());
     const ClosureTable& t = report.Table();
     // The Final in its own finishing order (who else ranks where the closure's own tests hold).
     for (std::size_t k = 0; k < finalOrder.size(); ++k) {

@@ -121,12 +121,11 @@ struct Case {
 TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
     using F = FullDisk;
     const Case cases[] = {
-        {"Track", 0, [](F& f) { return std::make_unique<TrackForm>(f.messages, nullptr, f.disk); },
+        {"Track", 0, [](F& f) { return std::make_unique<TrackForm>(f.messages, f.disk); },
          Text(kEventNameEdit, "Winter cup"), kConfirmButton, "Winter cup"},
         {"Participants", 0,
          [](F& f) {
-             return std::make_unique<ParticipantsForm>(1, f.messages, f.dialogs, f.clock, nullptr,
-                                                       f.disk);
+             return std::make_unique<ParticipantsForm>(1, f.messages, f.dialogs, f.clock, f.disk);
          },
          [](QWidget& form) {
              Control<QListWidget>(form, kParticipantsList)->setCurrentRow(0);
@@ -134,7 +133,7 @@ TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
          },
          kConfirmButton},
         {"Qualifying options", 0,
-         [](F& f) { return std::make_unique<QualifOptionsForm>(1, f.messages, nullptr, f.disk); },
+         [](F& f) { return std::make_unique<QualifOptionsForm>(1, f.messages, f.disk); },
          [](QWidget& form) {
              Control(form, 4403)->click();
              Control<QLineEdit>(form, kRunLapsEdit)->setText("12");
@@ -143,11 +142,10 @@ TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
         {"Arrangement", 0,
          [](F& f) {
              return std::make_unique<ArrangementForm>(1, f.messages, f.dialogs, f.clock, f.sounds,
-                                                      nullptr, f.disk);
+                                                      f.disk);
          },
          Text(kDriversPerHeatEdit, "2"), kConfirmButton},
-        {"Grids", 0,
-         [](F& f) { return std::make_unique<GridsForm>(1, f.messages, nullptr, f.disk); },
+        {"Grids", 0, [](F& f) { return std::make_unique<GridsForm>(1, f.messages, f.disk); },
          Text(kFirstGridEdit + 1, "CBA"), kConfirmButton},
         {"Round classification", 1,
          [](F& f) { return std::make_unique<RoundClassificationForm>(1, 1, f.platform); },
@@ -157,19 +155,15 @@ TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
          Text(kBestRoundsEdit, "1"), 1},
         {"Finals arrangement", 1,
          [](F& f) {
-             return std::make_unique<FinalsArrangementForm>(1, f.header, f.messages, nullptr,
-                                                            f.disk);
+             return std::make_unique<FinalsArrangementForm>(1, f.header, f.messages, f.disk);
          },
          [](QWidget&) {}, 1},
         {"Finals options", 1,
-         [](F& f) {
-             return std::make_unique<FinalsOptionsForm>(1, f.header, f.messages, nullptr, f.disk);
-         },
+         [](F& f) { return std::make_unique<FinalsOptionsForm>(1, f.header, f.messages, f.disk); },
          Click(4905), 1},
         {"Drivers", 0,
          [](F& f) {
-             return std::make_unique<DriversForm>(kDriversEditor, f.messages, f.dialogs, nullptr,
-                                                  f.disk);
+             return std::make_unique<DriversForm>(kDriversEditor, f.messages, f.dialogs, f.disk);
          },
          [](QWidget& form) {
              Control<QLineEdit>(form, kNewEditId)->setText("Zed Full");
@@ -177,12 +171,11 @@ TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
          },
          kOkId, "Zed Full"},
         {"Transponder sets", 0,
-         [](F& f) { return std::make_unique<TranspondersForm>(f.messages, nullptr, f.disk); },
+         [](F& f) { return std::make_unique<TranspondersForm>(f.messages, f.disk); },
          Text(kFirstSetTransponderId + 2, "004821"), kOkId, "004821"},
         {"Driver's details", 0,
          [](F& f) {
-             return std::make_unique<DriverDetailsForm>(1, 0, f.link, f.engine, f.messages, nullptr,
-                                                        f.disk);
+             return std::make_unique<DriverDetailsForm>(1, 0, f.link, f.engine, f.messages, f.disk);
          },
          Text(kDriverTransponderId, "004242"), kOkId, "004242"},
         {"Comment", 0, [](F& f) { return std::make_unique<CommentForm>(f.messages, f.disk); },
@@ -200,7 +193,7 @@ TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.form);
         test::SetCategory(c.started, 0);
-        ASSERT_EQ(ReadEventHeader(header), FileOutcome::Done);
+        ASSERT_EQ(ReadEventHeader(header, SystemDisk()), FileOutcome::Done);
         std::unique_ptr<QDialog> form = c.open(*this);
         c.typing(*form);
         const auto before = Files();

@@ -160,7 +160,7 @@ TEST(LiveScreenPainter, PaintsWhatAFullPaintPaintsAndKeepsTheBackdropUntilTheLoo
     test::ScopedCurrentFolder here{VELKARO_SHIPPED_DATA};  // the logo and the flag
     DisplaySettings look;
     CustomColours custom;
-    ASSERT_TRUE(ReadDisplaySettings(VELKARO_DOCS "/projector.scrn", look, custom));
+    ASSERT_TRUE(ReadDisplaySettings(VELKARO_DOCS "/projector.scrn", look, custom, SystemDisk()));
     std::array<std::int32_t, kColumns> widths = look.columnWidths;
     LiveRows rows{};
     for (int i = 0; i < 4; ++i) Format(rows[std::size_t(i)].driverName, "Driver %d", i + 1);

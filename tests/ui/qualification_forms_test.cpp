@@ -231,14 +231,14 @@ TEST_F(Preparation, Screenshot) {
         list.places[i] = p[i].name;
     }
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0] = {Text<56>("TOURING 1/10"), 23, 0, 0, 3, 4, 0};
     QualifOptions o;
     o.startingOrder = StartingOrder::Editable;
-    ASSERT_TRUE(WriteEventHeader(h) == FileOutcome::Done &&
-                WriteParticipants(1, p, messages) == FileOutcome::Done &&
-                WriteHeatSlotList(1, list, true, messages) == FileOutcome::Done &&
-                WriteQualifOptions(1, o, messages) == FileOutcome::Done);
+    ASSERT_TRUE(WriteEventHeader(h, SystemDisk()) == FileOutcome::Done &&
+                WriteParticipants(1, p, messages, SystemDisk()) == FileOutcome::Done &&
+                WriteHeatSlotList(1, list, true, messages, SystemDisk()) == FileOutcome::Done &&
+                WriteQualifOptions(1, o, messages, SystemDisk()) == FileOutcome::Done);
     // Loaded as the user's file, so that the tree shows the drivers, rounds and heats.
     const std::string cup = (folder.Path() / "cup.race").string();
     fs::copy_file(folder.Path() / "Private/Course.race", cup);
@@ -255,9 +255,9 @@ TEST_F(Preparation, Screenshot) {
         ASSERT_TRUE(shot.save(target + "/" + file));
         form.reject();
     };
-    ArrangementForm arrangement(1, messages, dialogs, clock, sounds, w.get());
+    ArrangementForm arrangement(1, messages, dialogs, clock, sounds, SystemDisk(), w.get());
     shoot(arrangement, "arrangement-1920x1080.png");
-    GridsForm grids(1, messages, w.get());
+    GridsForm grids(1, messages, SystemDisk(), w.get());
     Control<QLineEdit>(grids, kFirstGridEdit + 1)->setText("FEDCBA");
     Control<QLineEdit>(grids, kFirstGridEdit + 2)->setText("CAEBFD");
     shoot(grids, "grids-1920x1080.png");

@@ -59,11 +59,11 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     // A heat of four drivers whose own transponders are not the cars' ones.
     test::PrepareEvent(4, 4, 1, messages);
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0].participants = 4;
     h.categories[0].rounds = 1;
     h.categories[0].heatsPerRound = 1;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     std::string file = folder / "scan.race";
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file));
     dialogs.openAnswers.push_back(file);

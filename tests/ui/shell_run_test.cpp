@@ -55,18 +55,18 @@ using namespace test;
 // laps, a one-second minimum lap.
 void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int laps = 3,
                   int countdown = 1) {
-    ASSERT_EQ(CreateNewEventFile("Touring"), FileOutcome::Done);
+    ASSERT_EQ(CreateNewEventFile("Touring", SystemDisk()), FileOutcome::Done);
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0].participants = drivers;
     h.categories[0].rounds = 1;
     h.categories[0].heatsPerRound = 2;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     TrackRecord track;
     track.eventName = "Club day";
     track.circuit = "Home";
     track.minLapTime = "1";
-    ASSERT_EQ(WriteTrack(track, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteTrack(track, messages, SystemDisk()), FileOutcome::Done);
     Participants p{};
     const char* names[] = {"Alice Moreau", "Bruno Keller", "Chen Wei",    "Dana Novak",
                            "Emil Varga",   "Fatima Idris", "Greg Olsen",  "Hana Sato",
@@ -79,23 +79,23 @@ void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int
         }
         Format(p[std::size_t(i)].transponder, "%06d", 1001 + i);
     }
-    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
     HeatSlotList heatSlots = DefaultHeatSlotList();
     heatSlots.driversPerHeat = drivers;
     for (int i = 0; i < drivers; ++i) heatSlots.places[std::size_t(i)] = p[std::size_t(i)].name;
-    ASSERT_EQ(WriteHeatSlotList(1, heatSlots, true, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteHeatSlotList(1, heatSlots, true, messages, SystemDisk()), FileOutcome::Done);
     StartingGrids grids;
     grids.driversPerHeat = drivers;
     grids.rounds = 1;
     for (int k = 0; k < drivers; ++k) grids.lanes[0][std::size_t(k)] = k + 1;
     if (drivers == 3) grids.lanes[0] = {2, 1, 3};
-    ASSERT_EQ(WriteStartingGrids(1, grids, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteStartingGrids(1, grids, messages, SystemDisk()), FileOutcome::Done);
     QualifOptions o;
     o.durationKind = DurationKind::ByLaps;
     o.runLaps = laps;
     o.countdownSeconds = countdown;
     o.endAtLaps = LapsEnd::AtSignal;
-    ASSERT_EQ(WriteQualifOptions(1, o, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteQualifOptions(1, o, messages, SystemDisk()), FileOutcome::Done);
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
 }
 
@@ -239,7 +239,8 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 13102));
     RunCars stored{};
     RunTrailer trailer;
-    ASSERT_EQ(ReadRunResult(HeatTitle(1, 1, 1).View(), stored, trailer), FileOutcome::Done);
+    ASSERT_EQ(ReadRunResult(HeatTitle(1, 1, 1).View(), stored, trailer, SystemDisk()),
+              FileOutcome::Done);
     for (int slot = 0; slot < 3; ++slot) {
         EXPECT_EQ(stored[std::size_t(slot)].driverName, ran[std::size_t(slot)].driverName);
         EXPECT_EQ(stored[std::size_t(slot)].passingCount, ran[std::size_t(slot)].passingCount);
@@ -248,10 +249,10 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     EXPECT_NE(std::string(trailer.description.View()).find("Duration 3 laps"), std::string::npos)
         << trailer.description.View();
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(h.categories[0].qualificationStarted, 1);
     RunDoneFlags flags;
-    ASSERT_EQ(ReadRunDoneFlags(flags), FileOutcome::Done);
+    ASSERT_EQ(ReadRunDoneFlags(flags, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(flags.flags[0][std::size_t(HeatFlagIndex(1, 1))], 1);
     EXPECT_EQ(heat->data(0, Qt::UserRole + 1).toInt(), 8);  // the run-done picture
     EXPECT_EQ(w.State().event.runDone.flags[0][std::size_t(HeatFlagIndex(1, 1))], 1);
@@ -326,7 +327,7 @@ TEST_F(ShellRun, ChipsNoCarHasAreShownAndOneGivenToALaneCounts) {
                                         << e.tables.cars[0].passingCount;  // and on
     for (int k = 2; k <= car.passingCount; ++k) EXPECT_GT(car.lapTimes[std::size_t(k)], 2000);
     Participants p{};
-    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    ASSERT_EQ(ReadParticipants(1, p, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(p[2].transponder, "004001");
     messages.Expect(MessageAnswer::No);
     w.close();

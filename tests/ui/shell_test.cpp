@@ -207,7 +207,7 @@ TEST_F(Shell, NewCategoryStopsAtNine) {
     EXPECT_EQ(w->State().event.header.categoryCount, 9);
     EXPECT_EQ(w->Tree()->topLevelItemCount(), 10);
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(h.categoryCount, 9);
     EXPECT_EQ(h.categories[8].name, "CATEGORY 9");
     Quit(w);
@@ -227,7 +227,7 @@ TEST_F(Shell, RenamingACategoryKeepsFiftyThreeTypedCharacters) {
     QCoreApplication::processEvents();  // the view commits the edit in a queued call
     EXPECT_EQ(cat->text(0), QString(53, 'R'));
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(h.categories[0].name.View(), std::string(53, 'R'));
     Quit(w);
 }
@@ -301,7 +301,7 @@ TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
                                               "\" could not be read: the file does not exist.\n"
                                               "The race on screen stays as it was.");
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(test::Fields(w->windowTitle().toStdString(), w->State().eventPath,
                            w->Tree()->topLevelItemCount(), h.categoryCount),
               test::Fields("Velkaro:   " + club.string(), club.string(), 3, 2));
@@ -399,9 +399,9 @@ TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
     auto w = Start();
     test::PrepareEvent(2, 2, 1, messages);
     EventHeader h;
-    ASSERT_EQ(ReadEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound = 1;
-    ASSERT_EQ(WriteEventHeader(h), FileOutcome::Done);
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     const fs::path club = folder.Path() / "club.race";
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, club.string()));
     dialogs.openAnswers.push_back(club.string());
@@ -424,7 +424,7 @@ TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
 
     disk.full = false;
     w->RunCommand(1003);
-    EXPECT_EQ(test::ReadRun(HeatTitle(1, 1, 1).View()).cars[0].totalTime, 31000);
+    EXPECT_EQ(test::ReadRun(HeatTitle(1, 1, 1).View(), SystemDisk()).cars[0].totalTime, 31000);
     EXPECT_TRUE(test::ReadWholeFile(club) == Working());
     Quit(w);
 }
@@ -482,7 +482,7 @@ TEST_F(Shell, ADriversScanIsTheOnlyReaderOfThePort) {
     ASSERT_TRUE(OpenPort(port, "COM1"));
     Participants p{};
     p[0].name = "Anne";
-    ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+    ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
     w->State().event.header.selectedNode = 11001;
     WhileOpen(*w, kDriverDetailsCommand, [&](QWidget& form) {
         form.findChild<QPushButton*>(QString::number(kScanId))->click();
@@ -498,7 +498,7 @@ TEST_F(Shell, ADriversScanIsTheOnlyReaderOfThePort) {
     port.QueueRead({0x01, 0xE2});
     OnTimerTick(w->State().engine);  // idle again: the beat throws the bytes away
     EXPECT_FALSE(port.ReadsPending());
-    ASSERT_EQ(ReadParticipants(1, p), FileOutcome::Done);
+    ASSERT_EQ(ReadParticipants(1, p, SystemDisk()), FileOutcome::Done);
     EXPECT_EQ(p[0].transponder, "000482");
     Quit(w);
 }

@@ -54,30 +54,30 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     link.port = &port;
     link.clock = &clock;
     InterfaceForm interface(link, messages);
-    ClubsForm clubs(kClubsEditor, messages, dialogs);
-    CircuitsForm circuits(kCircuitsEditor, messages, dialogs);
-    DriversForm drivers(kDriversEditor, messages, dialogs);
-    FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs);
-    TranspondersForm sets(messages);
+    ClubsForm clubs(kClubsEditor, messages, dialogs, SystemDisk());
+    CircuitsForm circuits(kCircuitsEditor, messages, dialogs, SystemDisk());
+    DriversForm drivers(kDriversEditor, messages, dialogs, SystemDisk());
+    FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs, SystemDisk());
+    TranspondersForm sets(messages, SystemDisk());
     RunEngine engine;
-    DriverDetailsForm details(1, 0, link, engine, messages);
+    DriverDetailsForm details(1, 0, link, engine, messages, SystemDisk());
     AppState finalsState;
     finalsState.event.header.categoryCount = 1;
     finalsState.event.header.categories[0].name = std::string(53, 'W');
-    FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages);
-    FinalsOptionsForm finalsOptions(1, finalsState.event.header, messages);
-    ClosureReportForm closure(1, finalsState.track, dialogs, clock, messages);
+    FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages, SystemDisk());
+    FinalsOptionsForm finalsOptions(1, finalsState.event.header, messages, SystemDisk());
+    ClosureReportForm closure(1, finalsState.track, dialogs, clock, messages, SystemDisk());
     PlanningMemory planning;
     planning.qualification.category = std::string(53, 'W');
     QualifPlanningForm qualifPlanning(planning, messages);
     FinalsPlanningForm finalsPlanning(planning, messages);
     int analysisView = 0;
     DriverAnalysisForm analysis(analysisView, platform);
-    RunDetailsForm runDetails(messages);
+    RunDetailsForm runDetails(messages, SystemDisk());
     CommentForm comment(messages, SystemDisk());
     SoundOptionsForm soundOptions(messages, SystemDisk());
     DisplayOptionsForm displayOptions(dialogs, messages, SystemDisk(), folder.Path().string());
-    LiveOptionsForm liveOptions(messages, "http://255.255.255.255:65535/");
+    LiveOptionsForm liveOptions(messages, SystemDisk(), "http://255.255.255.255:65535/");
     for (const QWidget* form : std::initializer_list<const QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
              &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
@@ -109,13 +109,14 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
 }
 
 TEST_F(TextFit, QualificationForms) {
-    ASSERT_EQ(CreateNewEventFile("A CATEGORY NAME OF FIFTY-FOUR CHARACTERS AT MOST, LONG"),
-              FileOutcome::Done);
-    TrackForm track(messages);
-    ParticipantsForm participants(1, messages, dialogs, clock);
-    QualifOptionsForm options(1, messages);
-    ArrangementForm arrangement(1, messages, dialogs, clock, sounds);
-    GridsForm grids(1, messages);
+    ASSERT_EQ(
+        CreateNewEventFile("A CATEGORY NAME OF FIFTY-FOUR CHARACTERS AT MOST, LONG", SystemDisk()),
+        FileOutcome::Done);
+    TrackForm track(messages, SystemDisk());
+    ParticipantsForm participants(1, messages, dialogs, clock, SystemDisk());
+    QualifOptionsForm options(1, messages, SystemDisk());
+    ArrangementForm arrangement(1, messages, dialogs, clock, sounds, SystemDisk());
+    GridsForm grids(1, messages, SystemDisk());
     RoundClassificationForm round(1, 1, platform);
     OverallClassificationForm overall(1, platform);
     for (const QWidget* form : std::initializer_list<const QWidget*>{

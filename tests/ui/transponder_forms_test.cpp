@@ -47,13 +47,13 @@ class TransponderForms : public ::testing::Test {
         Put("R\u00E9glagesInterface2.rg", "COM7\t1\tVelkaro\r\n");
         Put("BaseDonn\u00E9esFr\u00E9quences.bd", "27.045\r\n40.665\r\n");
         fs::create_directories(folder.Path() / "Private");
-        ASSERT_EQ(CreateNewEventFile("CATEGORIE 1"), FileOutcome::Done);
+        ASSERT_EQ(CreateNewEventFile("CATEGORIE 1", SystemDisk()), FileOutcome::Done);
         Participants p{};
         p[0].name = "Anne";
         p[1].name = "B\xC9RANGER Luc";
         p[1].transponder = "001001";
         p[1].frequencies[2] = "40.665";
-        ASSERT_EQ(WriteParticipants(1, p, messages), FileOutcome::Done);
+        ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
         link.clock = &clock;
         engine.link = &link;
     }
@@ -63,7 +63,7 @@ class TransponderForms : public ::testing::Test {
     std::string Get(const std::string& name) { return test::ReadWholeFile(folder.Path() / name); }
     ParticipantRecord Stored(int slot) {
         auto p = std::make_unique<Participants>();
-        EXPECT_EQ(ReadParticipants(1, *p), FileOutcome::Done);
+        EXPECT_EQ(ReadParticipants(1, *p, SystemDisk()), FileOutcome::Done);
         return (*p)[static_cast<std::size_t>(slot)];
     }
 
@@ -78,7 +78,7 @@ class TransponderForms : public ::testing::Test {
 TEST_F(TransponderForms, TheSetsAreEditedAndOkAlwaysWritesTwentyLines) {
     const std::string before = Get(kSets);
     {
-        TranspondersForm form(messages);
+        TranspondersForm form(messages, SystemDisk());
         EXPECT_EQ(Control<QListWidget>(form, kSetListId)->count(), kTransponderSets);
         EXPECT_EQ(Control<QLineEdit>(form, kSetNameId)->text(), "Set1");
         Control<QListWidget>(form, kSetListId)->setCurrentRow(1);
@@ -88,7 +88,7 @@ TEST_F(TransponderForms, TheSetsAreEditedAndOkAlwaysWritesTwentyLines) {
     }
     EXPECT_EQ(Get(kSets), before);
     {
-        TranspondersForm form(messages);
+        TranspondersForm form(messages, SystemDisk());
         Control<QListWidget>(form, kSetListId)->setCurrentRow(1);
         // The letter is refused as it is typed; the number is kept as its six digits.
         QTest::keyClicks(Control<QLineEdit>(form, kFirstSetTransponderId + 2), "48x2");
@@ -101,7 +101,7 @@ TEST_F(TransponderForms, TheSetsAreEditedAndOkAlwaysWritesTwentyLines) {
 
     fs::remove(folder.Path() / kSets);
     messages.Expect(MessageAnswer::Ok);
-    TranspondersForm empty(messages);
+    TranspondersForm empty(messages, SystemDisk());
     Control<QPushButton>(empty, kOkId)->click();
     std::string twentyEmptyLines;
     for (int i = 0; i < kTransponderSets; ++i) twentyEmptyLines += std::string(21, '\t') + "\r\n";
@@ -111,7 +111,7 @@ TEST_F(TransponderForms, TheSetsAreEditedAndOkAlwaysWritesTwentyLines) {
 TEST_F(TransponderForms, DriversDetailsShowAndRewriteTheParticipant) {
     FakeSerialPort port;
     link.port = &port;
-    DriverDetailsForm form(1, 1, link, engine, messages);
+    DriverDetailsForm form(1, 1, link, engine, messages, SystemDisk());
     EXPECT_EQ(Control<QLineEdit>(form, kDriverNameId)->text(), "B\u00C9RANGER Luc");
     EXPECT_EQ(Control<QComboBox>(form, kFirstFrequencyListId + 2)->currentText(), "40.665");
     EXPECT_EQ(Control<QComboBox>(form, kFirstFrequencyListId)->currentIndex(), -1);
@@ -153,7 +153,7 @@ TEST_F(TransponderForms, TheScanDecodesMk1PairsAndMk2FramesAndLeavesARunsBytesAl
         ASSERT_TRUE(OpenPort(port, "COM7"));
         link.port = &port;
         link.settings.interfaceType = c.type;
-        DriverDetailsForm form(1, 0, link, engine, messages);
+        DriverDetailsForm form(1, 0, link, engine, messages, SystemDisk());
         auto* scan = Control<QPushButton>(form, kScanId);
         scan->click();
         EXPECT_EQ(Control<QLabel>(form, kScanStatusId)->text(), "On");
@@ -196,7 +196,7 @@ TEST_F(TransponderForms, TheScanReadsTheSimulatorOverAPseudoTerminal) {
         link.port = &port;
         link.settings.interfaceType = c.type;
         ASSERT_TRUE(OpenPort(port, "COM7"));
-        DriverDetailsForm form(1, 0, link, engine, messages);
+        DriverDetailsForm form(1, 0, link, engine, messages, SystemDisk());
         Control<QPushButton>(form, kScanId)->click();
         auto* field = Control<QLineEdit>(form, kDriverTransponderId);
         for (test::Deadline end = test::In(std::chrono::seconds(10));

@@ -245,6 +245,7 @@ ReplayOutcome Replay(const sim::Record& capture, const ReplaySetup& setup) {
     e.link = &link;
     e.clockSource = &clock;
     e.sound = &sound;
+    e.disk = &SystemDisk();
     e.messages = &messages;
     ApplyQualifOptions(e.options, setup.options);
     e.options.minimumLapSeconds = setup.minimumLapSeconds;
