@@ -774,7 +774,6 @@ void MainWindow::LoadEvent() {
 }
 
 void MainWindow::LoadEventFile(const std::string& chosen) {
-    SetCurrentFolder(state_.programFolder);
     if (EventChanged()) {
         MessageAnswer a =
             platform_.messages.Show("Be careful", "Do you want to save the current race?",

@@ -123,11 +123,11 @@ class HostileText : public ::testing::Test {
 };
 
 TEST_F(HostileText, EveryTextFieldOfEveryForm) {
-    ASSERT_EQ(CreateNewEventFile("TOURING"), FileOutcome::Done);
-    ClubsForm clubs(kClubsEditor, messages, dialogs);
-    CircuitsForm circuits(kCircuitsEditor, messages, dialogs);
-    DriversForm drivers(kDriversEditor, messages, dialogs);
-    FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs);
+    ASSERT_EQ(CreateNewEventFile("TOURING", SystemDisk()), FileOutcome::Done);
+    ClubsForm clubs(kClubsEditor, messages, dialogs, SystemDisk());
+    CircuitsForm circuits(kCircuitsEditor, messages, dialogs, SystemDisk());
+    DriversForm drivers(kDriversEditor, messages, dialogs, SystemDisk());
+    FrequenciesForm frequencies(kFrequenciesEditor, messages, dialogs, SystemDisk());
     PlanningMemory planning;
     QualifPlanningForm qualifPlanning(planning, messages);
     FinalsPlanningForm finalsPlanning(planning, messages);
@@ -140,7 +140,7 @@ TEST_F(HostileText, EveryTextFieldOfEveryForm) {
 }
 
 TEST_F(HostileText, ADuplicateIsToldNotSkipped) {
-    DriversForm drivers(kDriversEditor, messages, dialogs);
+    DriversForm drivers(kDriversEditor, messages, dialogs, SystemDisk());
     auto* name = drivers.findChild<QLineEdit*>(QString::number(kNewEditId));
     auto* add = drivers.findChild<QPushButton*>(QString::number(kAddButtonId));
     ASSERT_TRUE(name && add);
@@ -153,9 +153,9 @@ TEST_F(HostileText, ADuplicateIsToldNotSkipped) {
 
     auto table = std::make_unique<DriverTable>();
     (*table)[0].name = Text<40>("ZZYZX TESTER");
-    ASSERT_TRUE(SaveDrivers(*table, 1));
-    ASSERT_EQ(CreateNewEventFile("TOURING"), FileOutcome::Done);
-    ParticipantsForm participants(1, messages, dialogs, clock);
+    ASSERT_TRUE(SaveDrivers(*table, 1, SystemDisk()));
+    ASSERT_EQ(CreateNewEventFile("TOURING", SystemDisk()), FileOutcome::Done);
+    ParticipantsForm participants(1, messages, dialogs, clock, SystemDisk());
     auto* database = participants.findChild<QListWidget*>(QString::number(kDatabaseList));
     auto* enter = participants.findChild<QPushButton*>(QString::number(kAddParticipantButton));
     ASSERT_TRUE(database && enter);
