@@ -25,7 +25,7 @@ void BM_OpenRoundClassification(benchmark::State& state) {
     Event();
     for (auto _ : state) {
         RoundNotes notes;
-        RoundSheet sheet = OpenRoundSheet(9, 9, notes);
+        RoundSheet sheet = OpenRoundSheet(9, 9, notes, SystemDisk());
         if (sheet.raced != kParticipants || !notes.strangers.empty()) {
             state.SkipWithError("the round is not whole");
         }
@@ -38,7 +38,7 @@ void BM_OpenOverallClassification(benchmark::State& state) {
     Event();
     for (auto _ : state) {
         OverallNotes notes;
-        OverallSheet sheet = OpenOverallSheet(9, notes);
+        OverallSheet sheet = OpenOverallSheet(9, notes, SystemDisk());
         if (sheet.classified != kParticipants || !notes.strangers.empty()) {
             state.SkipWithError("the overall is not whole");
         }

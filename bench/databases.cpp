@@ -39,7 +39,7 @@ class Folder {
             d.image = "/home/user/photos/driver.bmp";
         }
         SortByName(*table);
-        SaveDrivers(*table, NameCount(*table));
+        SaveDrivers(*table, NameCount(*table), SystemDisk());
     }
     ~Folder() {
         fs::current_path(old_);
@@ -55,7 +55,7 @@ void BM_LoadDrivers(benchmark::State& state) {
     auto table = std::make_unique<DriverTable>();
     for (auto _ : state) {
         *table = {};
-        benchmark::DoNotOptimize(LoadDrivers(*table));
+        benchmark::DoNotOptimize(LoadDrivers(*table, SystemDisk()));
     }
 }
 BENCHMARK(BM_LoadDrivers)->Unit(benchmark::kMillisecond);
@@ -63,7 +63,7 @@ BENCHMARK(BM_LoadDrivers)->Unit(benchmark::kMillisecond);
 void BM_AddDriverToAFullTable(benchmark::State& state) {
     Folder folder;
     auto loaded = std::make_unique<DriverTable>();
-    LoadDrivers(*loaded);
+    LoadDrivers(*loaded, SystemDisk());
     auto table = std::make_unique<DriverTable>();
     for (auto _ : state) {
         state.PauseTiming();
@@ -77,9 +77,10 @@ BENCHMARK(BM_AddDriverToAFullTable)->Unit(benchmark::kMillisecond);
 void BM_SaveDrivers(benchmark::State& state) {
     Folder folder;
     auto table = std::make_unique<DriverTable>();
-    LoadDrivers(*table);
+    LoadDrivers(*table, SystemDisk());
     AddName(*table, "aaa New driver", kDriverRules);
-    for (auto _ : state) benchmark::DoNotOptimize(SaveDrivers(*table, NameCount(*table)));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(SaveDrivers(*table, NameCount(*table), SystemDisk()));
 }
 BENCHMARK(BM_SaveDrivers)->Unit(benchmark::kMillisecond);
 

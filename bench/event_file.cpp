@@ -118,10 +118,10 @@ struct HeatToRecord {
 void BM_RecordHeatResult(benchmark::State& state) {
     auto h = std::make_unique<HeatToRecord>();
     for (auto _ : state) {
-        if (WriteHeatResult(h->Next(), kCarSlots, h->title.View(), Trailer(), h->messages) !=
-                FileOutcome::Done ||
-            WriteEventHeader(h->header) != FileOutcome::Done ||
-            WriteRunDoneFlags(h->flags, h->messages) != FileOutcome::Done) {
+        if (WriteHeatResult(h->Next(), kCarSlots, h->title.View(), Trailer(), h->messages,
+                            SystemDisk()) != FileOutcome::Done ||
+            WriteEventHeader(h->header, SystemDisk()) != FileOutcome::Done ||
+            WriteRunDoneFlags(h->flags, h->messages, SystemDisk()) != FileOutcome::Done) {
             state.SkipWithError("recording failed");
         }
     }
@@ -153,7 +153,7 @@ void BM_ReadHeatResult(benchmark::State& state) {
     auto cars = std::make_unique<RunCars>();
     RunTrailer trailer;
     for (auto _ : state) {
-        if (ReadRunResult(title.View(), *cars, trailer) != FileOutcome::Done) {
+        if (ReadRunResult(title.View(), *cars, trailer, SystemDisk()) != FileOutcome::Done) {
             state.SkipWithError("heat not found");
         }
         benchmark::DoNotOptimize(cars->data());

@@ -23,7 +23,7 @@ struct Largest {
     EventHeader header;
 
     Largest() {
-        if (ReadEventHeader(header) != FileOutcome::Done) std::abort();
+        if (ReadEventHeader(header, SystemDisk()) != FileOutcome::Done) std::abort();
     }
 };
 
@@ -39,7 +39,7 @@ void BM_ClosureReportOfTheLargestCategory(benchmark::State& state) {
     auto input = std::make_unique<ClosureInput>();
     auto table = std::make_unique<ClosureTable>();
     for (auto _ : state) {
-        if (!ReadClosureInput(kCategories, header, *input, messages)) {
+        if (!ReadClosureInput(kCategories, header, *input, messages, SystemDisk())) {
             state.SkipWithError("event file not read");
         }
         BuildClosureTable(*input, *table);
@@ -57,7 +57,8 @@ void BM_ClosureTableOnly(benchmark::State& state) {
     FakeMessages messages;
     auto input = std::make_unique<ClosureInput>();
     auto table = std::make_unique<ClosureTable>();
-    if (!ReadClosureInput(kCategories, Event().header, *input, messages)) std::abort();
+    if (!ReadClosureInput(kCategories, Event().header, *input, messages, SystemDisk()))
+        std::abort();
     for (auto _ : state) {
         BuildClosureTable(*input, *table);
         benchmark::DoNotOptimize(table->count);

@@ -35,7 +35,7 @@ void BM_OpenArrangementAndPaint(benchmark::State& state) {
     FakeMessages messages;
     auto a = std::make_unique<Arrangement>();
     for (auto _ : state) {
-        if (!OpenArrangement(9, *a, messages) || a->heats != 20 || a->locked) {
+        if (!OpenArrangement(9, *a, messages, SystemDisk()) || a->heats != 20 || a->locked) {
             state.SkipWithError("the category did not open as built");
             return;
         }
@@ -67,10 +67,10 @@ void BM_Generate(benchmark::State& state) {
     Event();
     FakeMessages messages;
     auto a = std::make_unique<Arrangement>();
-    if (!OpenArrangement(9, *a, messages)) state.SkipWithError("not opened");
+    if (!OpenArrangement(9, *a, messages, SystemDisk())) state.SkipWithError("not opened");
     for (auto _ : state) {
         std::swap(a->heatSlots[0], a->heatSlots[1]);
-        if (!Generate(*a, messages) || !messages.shown.empty()) {
+        if (!Generate(*a, messages, SystemDisk()) || !messages.shown.empty()) {
             state.SkipWithError("Generate refused or failed");
             return;
         }

@@ -22,7 +22,8 @@ struct ExportedEvent {
     ExportedEvent() {
         char pattern[] = "/tmp/velkaro-bench-XXXXXX";
         folder = ::mkdtemp(pattern);
-        std::ofstream(folder / "EVENT.race", std::ios::binary) << bench::LargestEventBytes(kCarSlots);
+        std::ofstream(folder / "EVENT.race", std::ios::binary)
+            << bench::LargestEventBytes(kCarSlots);
     }
     ~ExportedEvent() {
         std::error_code ec;
