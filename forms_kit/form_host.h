@@ -25,7 +25,7 @@ struct AppPlatform {
     // Opens a document with its associated program; false when nothing could.
     std::function<bool(std::string_view)> openDocument;
     // Where loading, saving, recording a run and every form write.
-    Disk* disk = &SystemDisk();
+    Disk* disk;
 };
 
 // What a subsystem's forms get from the application when they register their commands: the

@@ -35,8 +35,13 @@ int main(int argc, char** argv) {
     velkaro::QtSoundPlayer sounds;
     velkaro::SystemClock clock;
     velkaro::QtSerialPort port(folder);
-    velkaro::AppPlatform platform{messages, dialogs, sounds,
-                                  clock,    port,    velkaro::OpenWithAssociatedProgram};
+    velkaro::AppPlatform platform{messages,
+                                  dialogs,
+                                  sounds,
+                                  clock,
+                                  port,
+                                  velkaro::OpenWithAssociatedProgram,
+                                  &velkaro::SystemDisk()};
 
     velkaro::MainWindow window(platform);
     messages.SetParent(&window);

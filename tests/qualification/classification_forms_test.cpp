@@ -65,7 +65,7 @@ class ClassificationForms : public test::EventFolderTest {
     FakeSoundPlayer sounds;
     FakeClock clock;
     FakeSerialPort port;
-    AppPlatform platform{messages_, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages_, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
 };
 
 TEST_F(ClassificationForms, RoundFormRecomputesAsTypedAndValidatesOnceStarted) {
@@ -228,7 +228,7 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     FakeSoundPlayer sounds;
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
     fs::path eventFile = folder.Path() / "club day.race";
     PrepareEvent(messages, eventFile);
     if (::testing::Test::HasFatalFailure()) return;

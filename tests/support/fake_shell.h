@@ -37,7 +37,7 @@ struct FakeShell {
     FakeSoundPlayer sounds;
     FakeClock clock;
     FakeSerialPort port;
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
     std::unique_ptr<MainWindow> w;
 };
 

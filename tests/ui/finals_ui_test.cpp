@@ -265,7 +265,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     FakeSoundPlayer sounds;
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
     test::FailOnUnexpectedMessages(messages);
     PrepareCategory(messages);
     fs::path eventFile = folder.Path() / "finals.race";

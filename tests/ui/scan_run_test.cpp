@@ -47,7 +47,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     FakeSoundPlayer sounds;
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
     test::SimProcess sim(VELKARO_DECODER_SIM,
                          {"--folder", folder.Path().string(), "--port", "1", "--model", c.model,
                           "--quiet", "--transponders", "4711,4712,4713,4714"});

@@ -164,7 +164,7 @@ class ShellRun : public ::testing::Test {
     StampedPlayer sounds{fakeSounds};
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
     std::unique_ptr<test::SimProcess> sim;
     std::unique_ptr<MainWindow> w;
 };

@@ -85,10 +85,16 @@ class Shell : public ::testing::Test {
     FakeClock clock;
     FakeSerialPort port;
     std::vector<std::string> opened;
-    AppPlatform platform{messages, dialogs, sounds, clock, port, [this](std::string_view f) {
+    AppPlatform platform{messages,
+                         dialogs,
+                         sounds,
+                         clock,
+                         port,
+                         [this](std::string_view f) {
                              opened.emplace_back(f);
                              return true;
-                         }};
+                         },
+                         &SystemDisk()};
 };
 
 // No box over the empty window: the race panel says there is no decoder and what to do.

@@ -46,7 +46,7 @@ class TextFit : public ::testing::Test {
     FakeSoundPlayer sounds;
     SystemClock clock;
     FakeSerialPort port;
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
 };
 
 TEST_F(TextFit, EveryFormAndTheRacePanel) {
