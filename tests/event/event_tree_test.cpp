@@ -99,15 +99,18 @@ TEST(EventTree, DriversUpToTheFirstEmptyNameAndCategoryCodes) {
 }
 
 TEST(EventTree, NodeKindsByNormalizedCode) {
-    EXPECT_EQ(KindOf(33102), NodeKind::Heat);
-    EXPECT_EQ(KindOf(13920), NodeKind::Heat);
-    EXPECT_EQ(KindOf(13200), NodeKind::Other);  // a round loads nothing
-    EXPECT_EQ(KindOf(24100), NodeKind::FinalsRun);
-    EXPECT_EQ(KindOf(14122), NodeKind::FinalsRun);
-    EXPECT_EQ(KindOf(91001), NodeKind::Driver);
-    EXPECT_EQ(KindOf(13955), NodeKind::RoundClassification);
-    EXPECT_EQ(KindOf(13990), NodeKind::Overall);
-    EXPECT_EQ(KindOf(1000), NodeKind::Other);  // the track
+    // A round loads nothing, nor does the track.
+    for (auto [code, kind] : {std::pair{33102, NodeKind::Heat},
+                              {13920, NodeKind::Heat},
+                              {13200, NodeKind::Other},
+                              {24100, NodeKind::FinalsRun},
+                              {14122, NodeKind::FinalsRun},
+                              {91001, NodeKind::Driver},
+                              {13955, NodeKind::RoundClassification},
+                              {13990, NodeKind::Overall},
+                              {1000, NodeKind::Other}}) {
+        EXPECT_EQ(KindOf(code), kind) << code;
+    }
 }
 
 TEST(EventTree, HeatNodesEncodeAndDecode) {
