@@ -48,17 +48,10 @@ TEST_F(Seeding, MissingFilesAreCopiedAndTheUsersFilesKept) {
     EXPECT_EQ(SeedProgramFolder(folder.string(), skeleton.string()).filesCopied, 0);
 }
 
-TEST_F(Seeding, AFolderThatCannotBeCreatedIsReportedByName) {
+// Prepared, the folder becomes current; one that cannot be created or written is reported by
+// name and the current folder stays.
+TEST_F(Seeding, PreparingMakesTheFolderCurrentOrSaysWhyNot) {
     WriteWholeFile(temp.Path() / "blocker", "a file where the folder's parent should be");
-    fs::path impossible = temp.Path() / "blocker" / "Velkaro Race Management";
-    FakeMessages messages;
-    EXPECT_FALSE(PrepareProgramFolder(impossible.string(), skeleton.string(), messages));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Error");
-    EXPECT_NE(messages.shown[0].text.find(impossible.string()), std::string::npos);
-}
-
-TEST_F(Seeding, AFolderThatCannotBeWrittenIsReportedAndLeftAlone) {
     // A read-only mount refuses even the superuser; a read-only mode only refuses the others.
     fs::path readOnly = "/proc/self";
     if (geteuid() != 0) {
@@ -66,21 +59,20 @@ TEST_F(Seeding, AFolderThatCannotBeWrittenIsReportedAndLeftAlone) {
         fs::create_directories(readOnly);
         fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
     }
-    FakeMessages messages;
-    fs::path before = fs::current_path();
-    EXPECT_FALSE(PrepareProgramFolder(readOnly.string(), skeleton.string(), messages));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find(readOnly.string()), std::string::npos);
-    EXPECT_EQ(fs::current_path(), before);
-}
-
-TEST_F(Seeding, PreparingMakesTheFolderCurrent) {
-    FakeMessages messages;
-    test::FailOnUnexpectedMessages(messages);
-    fs::path before = fs::current_path();
-    ASSERT_TRUE(PrepareProgramFolder(folder.string(), skeleton.string(), messages));
-    EXPECT_EQ(fs::current_path(), fs::canonical(folder));
-    fs::current_path(before);
+    for (auto [target, ok] : {std::pair{temp.Path() / "blocker" / "Velkaro Race Management", false},
+                              {readOnly, false},
+                              {folder, true}}) {
+        SCOPED_TRACE(target.string());
+        FakeMessages messages;
+        const fs::path before = fs::current_path();
+        EXPECT_EQ(PrepareProgramFolder(target.string(), skeleton.string(), messages), ok);
+        EXPECT_EQ(fs::current_path(), ok ? fs::canonical(target) : before);
+        fs::current_path(before);
+        ASSERT_EQ(messages.shown.size(), ok ? 0u : 1u);
+        if (ok) continue;
+        EXPECT_EQ(messages.shown[0].title, "Error");
+        EXPECT_NE(messages.shown[0].text.find(target.string()), std::string::npos);
+    }
 }
 
 // COM1 to COM49 map to the USB, ACM then serial devices; anything else is refused.
