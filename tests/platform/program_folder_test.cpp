@@ -77,22 +77,16 @@ TEST_F(Seeding, PreparingMakesTheFolderCurrentOrSaysWhyNot) {
 
 // COM1 to COM49 map to the USB, ACM then serial devices; anything else is refused.
 TEST(ComPorts, TheTableOfDevicesAndWhatItRefuses) {
-    for (auto [name, number, device] : {std::tuple{"COM1", 1, "/dev/ttyUSB0"},
-                                        {"COM8", 8, "/dev/ttyUSB7"},
-                                        {"COM9", 9, "/dev/ttyACM0"},
-                                        {"COM16", 16, "/dev/ttyACM7"},
-                                        {"COM17", 17, "/dev/ttyS0"},
-                                        {"COM49", 49, "/dev/ttyS32"},
-                                        {"COM0", 0, ""},
-                                        {"COM50", 0, ""},
-                                        {"COM", 0, ""},
-                                        {"com1", 0, ""},
-                                        {"COM01", 0, ""},
-                                        {"COM1x", 0, ""},
-                                        {"LPT1", 0, ""},
-                                        {"COM-1", 0, ""}}) {
+    // clang-format off
+    for (auto [name, number, device] :
+         {std::tuple{"COM1", 1, "/dev/ttyUSB0"}, {"COM8", 8, "/dev/ttyUSB7"},
+          {"COM9", 9, "/dev/ttyACM0"}, {"COM16", 16, "/dev/ttyACM7"}, {"COM17", 17, "/dev/ttyS0"},
+          {"COM49", 49, "/dev/ttyS32"},
+          {"COM0", 0, "-"}, {"COM50", 0, "-"}, {"COM", 0, "-"}, {"com1", 0, "-"}, {"COM01", 0, "-"},
+          {"COM1x", 0, "-"}, {"LPT1", 0, "-"}, {"COM-1", 0, "-"}}) {
+        // clang-format on
         EXPECT_EQ(ComPortNumber(name), number) << name;
-        EXPECT_EQ(ResolveComPort(name, "").value_or(""), device) << name;
+        EXPECT_EQ(ResolveComPort(name, "").value_or("-"), device) << name;
     }
 }
 
