@@ -967,7 +967,7 @@ void MainWindow::ShowEditControls() {
     if (editing_.editedRow - live_->ScrollPosition() >= live_->Measure().visibleRows) return;
     auto rectOf = [](const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); };
     if (c.list) {
-        auto* list = Name(new QComboBox(live_), kClubChipsList, kClubChipsListText);
+        auto* list = Name(new QComboBox(live_), kClubChipsList, "Club transponders");
         for (const Text<7>& t : c.choices) list->addItem(ToQString(t.View()));
         list->setCurrentIndex(c.selected);
         list->setGeometry(rectOf(c.listRect).adjusted(0, 0, 0, 4));
@@ -982,7 +982,8 @@ void MainWindow::ShowEditControls() {
     }
     for (int k = 0; k < c.count; ++k) {
         const EditField& f = c.fields[std::size_t(k)];
-        auto* field = Name(new QLineEdit(ToQString(f.text.View()), live_), f.id, "Result");
+        auto* field = Name(new QLineEdit(ToQString(f.text.View()), live_), f.id,
+                           ToQString(EditFieldLabel(f.id)));
         field->setMaxLength(f.limit);
         field->setAlignment(Qt::AlignRight);
         field->setValidator(new TextGuard(*field, platform_.messages, TextGuard::Takes::Digits));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractSpinBox>
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -65,12 +67,19 @@ class HostileText : public ::testing::Test {
     int Check(QWidget& form) {
         form.ensurePolished();
         const std::string name = form.objectName().toStdString();
+        // Every field is labelled: a name for the director's tools that is not its id.
+        for (QWidget* w : form.findChildren<QWidget*>()) {
+            if (!qobject_cast<QLineEdit*>(w) && !qobject_cast<QComboBox*>(w) &&
+                !qobject_cast<QAbstractSpinBox*>(w)) {
+                continue;
+            }
+            EXPECT_FALSE(w->accessibleName().trimmed().isEmpty())
+                << name << " " << w->objectName().toStdString();
+            EXPECT_NE(w->accessibleName(), w->objectName()) << name;
+        }
         int guarded = 0;
         for (QLineEdit* edit : form.findChildren<QLineEdit*>()) {
             const std::string id = name + " " + edit->objectName().toStdString();
-            // Labelled: a name for the director's tools that is not the control's id.
-            EXPECT_FALSE(edit->accessibleName().trimmed().isEmpty()) << id;
-            EXPECT_NE(edit->accessibleName(), edit->objectName()) << id;
             if (edit->isReadOnly()) continue;
             EXPECT_NE(edit->validator(), nullptr) << id;
             const auto* guard = dynamic_cast<const TextGuard*>(edit->validator());
