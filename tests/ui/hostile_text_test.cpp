@@ -32,6 +32,7 @@
 #include "qualification/forms/preparation_forms.h"
 #include "shell/live_options.h"
 #include "shell/main_window.h"
+#include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
 #include "tests/support/test_support.h"
 #include "timing/forms/interface_form.h"
@@ -196,8 +197,9 @@ TEST_F(HostileText, EveryTextFieldOfEveryForm) {
         {std::make_unique<GridsForm>(1, messages, disk), false},
         {std::make_unique<RoundClassificationForm>(1, 1, platform), false},
         {std::make_unique<OverallClassificationForm>(1, platform), false},
+        {std::make_unique<NoticeLogForm>(NoticeLog{}, clock, messages), false},
     };
-    EXPECT_EQ(Check(*window.Tree()), 1) << "the rename editor";
+    EXPECT_EQ(Check(window), 1) << "the race panel's fields, the rename editor";
     for (const Form& f : forms) {
         const int guarded = Check(*f.form);
         EXPECT_TRUE(!f.guards || guarded > 0) << f.form->objectName().toStdString();
