@@ -33,18 +33,18 @@ bool ExtraFieldsFlaw(FieldReader& rest, int line, LineFlaw& flaw) {
 }
 
 std::string FlawLine(const LineFlaw& flaw) {
-    std::string text = "line " + std::to_string(flaw.line) + ": ";
+    std::string text = "line " + std::to_string(flaw.line);
     switch (flaw.kind) {
         case FlawKind::ControlByte: {
             char code[8];
             std::snprintf(code, sizeof code, "0x%02X", flaw.byte);
-            return text + "the " + std::string(flaw.field) + " holds a control byte (" + code + ")";
+            return text + ", " + std::string(flaw.field) + ": holds a control byte (" + code + ")";
         }
         case FlawKind::TooLong:
-            return text + "the " + std::string(flaw.field) + " is longer than its " +
+            return text + ", " + std::string(flaw.field) + ": longer than " +
                    std::to_string(flaw.limit) + " characters";
         case FlawKind::ExtraFields:
-            return text + "more fields than a record has (a TAB inside a text?)";
+            return text + ": more fields than a record has (a TAB inside a text?)";
     }
     return text;
 }

@@ -37,7 +37,7 @@ bool FieldFlaw(std::string_view text, std::size_t capacity, int line, std::strin
 // After a record's last field: a field that is not empty is one more than the record has.
 bool ExtraFieldsFlaw(FieldReader& rest, int line, LineFlaw& flaw);
 
-// One line for the director: "line 12: the name holds a control byte (0x09)".
+// One line for the director: "line 12, name: holds a control byte (0x09)".
 std::string FlawLine(const LineFlaw& flaw);
 
 inline constexpr std::string_view kFlawedFileTitle = "Damaged database file";

@@ -51,11 +51,11 @@ TEST_F(DatabaseFiles, DamagedDriverFilesLoadWhatTheyHold) {
          "Anne", "Bob", "RC Nord", ""},
         {"a megabyte line",
          std::string(1 << 20, 'x') + "\r\nBob\t" + Repeat("\t", 10) + "C\t\r\nCid\r\n", "Bob",
-         "Cid", "", "\nline 1: the name is longer than its 39 characters"},
+         "Cid", "", "\nline 1, name: longer than 39 characters"},
         {"NUL bytes", "A\0nne\t\r\nBob\t\r\nCid\r\n"s, "Bob", "Cid", "",
-         "\nline 1: the name holds a control byte (0x00)"},
+         "\nline 1, name: holds a control byte (0x00)"},
         {"CR without LF", "Anne\rBob\t\r\nCid\tx\r\nDan\t", "Cid", "Dan", "",
-         "\nline 1: the name holds a control byte (0x0D)"},
+         "\nline 1, name: holds a control byte (0x0D)"},
         {"a TAB too many", "Anne" + Repeat("\t", 13) + "RC\t\r\nBob\r\nCid\r\n", "Bob", "Cid", "",
          "\nline 1: more fields than a record has (a TAB inside a text?)"},
         {"cut in a record", "Anne\t\t\t\t\t\t\t\t\t\t\t\tRC\t\t\r\nBob\t1 rue", "Anne", "Bob", "",
@@ -78,14 +78,20 @@ TEST_F(DatabaseFiles, DamagedDriverFilesLoadWhatTheyHold) {
     }
 }
 
+// Loads a table through `load` and lists its first three names.
+template <typename Table>
+std::function<bool(FileFlaws&, std::string&)> FirstNames(bool (*load)(Table&, Disk&, FileFlaws*)) {
+    return [load](FileFlaws& flaws, std::string& kept) {
+        auto table = std::make_unique<Table>();
+        bool ok = load(*table, SystemDisk(), &flaws);
+        for (std::size_t i = 0; i < 3; ++i) kept += std::string((*table)[i].name.View()) + ",";
+        return ok;
+    };
+}
+
 // Every database file: a line that no slot can hold whole is left out, the others load, and the
 // director reads which line and why.
 TEST_F(DatabaseFiles, EveryFileListsTheLinesItCannotHold) {
-    auto names = [](const auto& table, int n) {
-        std::string s;
-        for (int i = 0; i < n; ++i) s += std::string(table[std::size_t(i)].name.View()) + ",";
-        return s;
-    };
     struct Case {
         std::string file, bytes;
         std::function<bool(FileFlaws&, std::string&)> load;
@@ -93,21 +99,13 @@ TEST_F(DatabaseFiles, EveryFileListsTheLinesItCannotHold) {
     };
     const Case cases[] = {
         {kClubs, "RC\t" + std::string(15, 'I') + "\r\nAC\t\r\nBC\t\t\t\t\t\t\t\t\t\x80\r\n",
-         [&](FileFlaws& f, std::string& kept) {
-             auto t = std::make_unique<ClubTable>();
-             return LoadClubs(*t, SystemDisk(), &f) && !(kept = names(*t, 3)).empty();
-         },
-         "AC,,,",
-         "\nline 1: the initials is longer than its 14 characters"
+         FirstNames<ClubTable>(LoadClubs), "AC,,,",
+         "\nline 1, initials: longer than 14 characters"
          "\nline 3: more fields than a record has (a TAB inside a text?)"},
         {kFrequencies, "40.665\r\n27\t145\r\n1234567\r\n27.145\r\n",
-         [&](FileFlaws& f, std::string& kept) {
-             auto t = std::make_unique<FrequencyTable>();
-             return LoadFrequencies(*t, SystemDisk(), &f) && !(kept = names(*t, 3)).empty();
-         },
-         "40.665,27.145,,",
-         "\nline 2: the frequency holds a control byte (0x09)"
-         "\nline 3: the frequency is longer than its 6 characters"},
+         FirstNames<FrequencyTable>(LoadFrequencies), "40.665,27.145,,",
+         "\nline 2, frequency: holds a control byte (0x09)"
+         "\nline 3, frequency: longer than 6 characters"},
         {kCountries, "France\t\r\nFr\x7Fnce\t\r\nItalia\r\n",
          [](FileFlaws& f, std::string& kept) {
              CountryChoices c;
@@ -116,22 +114,15 @@ TEST_F(DatabaseFiles, EveryFileListsTheLinesItCannotHold) {
                  kept += std::string(c.items[std::size_t(i)].View()) + ",";
              return ok;
          },
-         "France,Italia,", "\nline 2: the country holds a control byte (0x7F)"},
+         "France,Italia,", "\nline 2, country: holds a control byte (0x7F)"},
         {"BaseDonn\u00E9esCircuits.bd", "Oval\t12345\t\t0\r\nRing\t\t\t0\t\t\t\t\x1B\r\nHill\r\n",
-         [&](FileFlaws& f, std::string& kept) {
-             CircuitTable t{};
-             return LoadCircuits(t, SystemDisk(), &f) && !(kept = names(t, 3)).empty();
-         },
-         "Hill,,,",
-         "\nline 1: the length is longer than its 4 characters"
-         "\nline 2: the picture holds a control byte (0x1B)"},
+         FirstNames<CircuitTable>(LoadCircuits), "Hill,,,",
+         "\nline 1, length: longer than 4 characters"
+         "\nline 2, picture: holds a control byte (0x1B)"},
         {"BaseDonn\u00E9esTranspondeurs.bd", "Red\t1001\t\r\nBlue\t00\f2\t\r\nGreen\r\n",
-         [&](FileFlaws& f, std::string& kept) {
-             TransponderSets t{};
-             return LoadTransponderSets(t, SystemDisk(), &f) && !(kept = names(t, 3)).empty();
-         },
+         FirstNames<TransponderSets>(LoadTransponderSets),
          "Red,,Green,",  // a set keeps its place in the list
-         "\nline 2: the transponder holds a control byte (0x0C)"},
+         "\nline 2, transponder: holds a control byte (0x0C)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);

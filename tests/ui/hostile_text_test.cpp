@@ -257,7 +257,7 @@ TEST_F(HostileText, AFlawedDatabaseLineIsToldBeforeTheFileIsRewritten) {
         EXPECT_EQ(declined.Run(), QDialog::Rejected);  // does not show
         ASSERT_EQ(messages.shown.size(), 1u);
         EXPECT_EQ(messages.shown[0].buttons, MessageButtons::YesNo);
-        EXPECT_NE(messages.shown[0].text.find("line 2: the name holds a control byte (0x01)"),
+        EXPECT_NE(messages.shown[0].text.find("line 2, name: holds a control byte (0x01)"),
                   std::string::npos);
         declined.findChild<QPushButton*>(QString::number(kOkId))->click();
     }
