@@ -1,9 +1,9 @@
 // The live page beside the race: a 20-car heat with a counted lap on every 10 ms tick, driven by
-// the program's own heartbeat under a modal dialog that the beat opened, with the live server
-// feeding N browsers' worth of clients on loopback from a thread of their own. Figures: from
-// the tick that counted a lap to each client's receipt of the order holding it, the tick's own
-// time and the beat's intervals (server off against on), and the memory at the start, after each
-// minute and at the end.
+// the program's own heartbeat under a modal dialog, with the live server feeding N browsers'
+// worth of clients on loopback from a thread of their own. Figures: from the tick that counted a
+// lap to each client's receipt of the order holding it, the tick's own time and the beat's
+// intervals (server off against on), and the memory at the start, after each minute and at the
+// end.
 
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -213,6 +213,7 @@ void PassingToPage(benchmark::State& state) {
         QDialog dialog;
         bool opened = false;
         int slot = 0;
+        int heats = 1;  // the lap times stand for the first: the clients' totals start again
         auto last = Clock::now();
         auto end = last + std::chrono::seconds(seconds);
         auto beat = [&] {
@@ -221,17 +222,18 @@ void PassingToPage(benchmark::State& state) {
                 intervalsMs.push_back(
                     std::chrono::duration<double, std::milli>(now - last).count());
             last = now;
-            if (!opened) {
-                opened = true;
-                dialog.exec();
-                QApplication::exit();
-                return;
-            }
+            if (!opened) return;
             if (now > end) {
                 dialog.accept();
                 return;
             }
             heat.clock.AdvanceMs(10);
+            // A run ends with its first car at the limit of passings: a new heat keeps the order
+            // moving.
+            if (heat.engine.phase != RunPhase::Running) {
+                heat.Start();
+                ++heats;
+            }
             auto t0 = Clock::now();
             CarButton(heat.engine, slot);
             OnTimerTick(heat.engine);
@@ -239,7 +241,7 @@ void PassingToPage(benchmark::State& state) {
             slot = (slot + 1) % kCarSlots;
             tickUs.push_back(std::chrono::duration<double, std::micro>(t1 - t0).count());
             std::size_t total = std::size_t(heat.TotalLaps());
-            if (total < lapAt.size() && lapAt[total].load() == 0) {
+            if (heats == 1 && total < lapAt.size() && lapAt[total].load() == 0) {
                 lapAt[total].store(Ns(t1), std::memory_order_release);
             }
             if (rssWarm < 0 && now > end - std::chrono::seconds(seconds - 10)) rssWarm = RssMb();
@@ -250,6 +252,12 @@ void PassingToPage(benchmark::State& state) {
         };
         Heartbeat pump(10, beat);
         pump.Start();
+        // The box is the user's, opened beside the beat: its loop delivers the beats.
+        QTimer::singleShot(0, [&] {
+            opened = true;
+            dialog.exec();
+            QApplication::exit();
+        });
         QApplication::exec();
         pump.Stop();
         double rssEnd = RssMb();
@@ -276,6 +284,7 @@ void PassingToPage(benchmark::State& state) {
         }
         state.counters["rss_mb_end"] = rssEnd;
         state.counters["feeds_at_end"] = feeds;
+        state.counters["heats"] = heats;
     }
 }
 // The soak's length in seconds: VELKARO_SOAK_SECONDS, or two minutes.
