@@ -17,10 +17,12 @@
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebSocket>
 #include <functional>
 #include <memory>
 
+#include "shell/live_qr.h"
 #include "tests/timing/engine_fixture.h"
 
 namespace velkaro {
@@ -200,6 +202,61 @@ TEST_F(LiveServerTest, TurningItOffClosesThePort) {
     EXPECT_FALSE(server_.Listening());
     auto s = Connect(port_);
     EXPECT_NE(s->state(), QAbstractSocket::ConnectedState);
+}
+
+// The finder pattern: dark rings at distances 0, 1 and 3 from its centre, a light ring at 2.
+bool FinderAt(const QrMatrix& m, int left, int top) {
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            if (m.Dark(left + x, top + y) != (std::max(std::abs(x - 3), std::abs(y - 3)) != 2))
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(LiveQrCode, EncodesTheAddressAndPaintsEachModuleInItsPlace) {
+    const QString url = QStringLiteral("http://192.168.1.20:8080/");
+    const QrMatrix m = EncodeQr(url.toUtf8());
+    // 25 bytes at level M need version 2 (version 1 holds 14): 17 + 4 x 2 modules a side.
+    ASSERT_EQ(m.width, 25);
+    ASSERT_EQ(m.dark.size(), 25u * 25u);
+    EXPECT_TRUE(FinderAt(m, 0, 0));
+    EXPECT_TRUE(FinderAt(m, m.width - 7, 0));
+    EXPECT_TRUE(FinderAt(m, 0, m.width - 7));
+    EXPECT_FALSE(FinderAt(m, m.width - 7, m.width - 7));
+    for (int k = 8; k < m.width - 8; ++k) {  // the timing rows between the finders
+        EXPECT_EQ(m.Dark(k, 6), k % 2 == 0) << k;
+        EXPECT_EQ(m.Dark(6, k), k % 2 == 0) << k;
+    }
+
+    // 33 modules with the margin, 10 pixels each: module (x, y) covers 40 + 10x, 40 + 10y.
+    LiveAddressLabel label;
+    label.Show(url, "Live page: " + url);
+    label.show();
+    QTest::mouseClick(&label, Qt::LeftButton);
+    auto* view = static_cast<QrCodeView*>(label.Popup());
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(view->objectName(), QString::number(kLiveQrCode));
+    view->setFixedSize(330, 330);
+    QImage shot = view->grab().toImage();
+    int wrong = 0;
+    for (int y = -4; y < m.width + 4; ++y) {
+        for (int x = -4; x < m.width + 4; ++x) {
+            bool dark = x >= 0 && y >= 0 && x < m.width && y < m.width && m.Dark(x, y);
+            for (QPoint p : {QPoint(41 + 10 * x, 41 + 10 * y), QPoint(48 + 10 * x, 48 + 10 * y)}) {
+                wrong += (qGray(shot.pixel(p)) < 128) != dark;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Off, the address is gone and so is its code.
+    label.Show({}, QStringLiteral("Live page: port 80 is taken"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(&label, Qt::LeftButton);
+    EXPECT_EQ(label.Popup(), nullptr);
 }
 
 // Chromium, headless, driven through its DevTools protocol over a WebSocket.
