@@ -716,7 +716,8 @@ void MainWindow::RegisterCommands() {
 void MainWindow::StartLivePage() {
     liveServer_ = new LiveServer(state_.engine, this);
     QWidget* sound = PanelControl(kSoundOffText);
-    liveAddress_ = Name(new QLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
+    liveAddress_ =
+        Name(new LiveAddressLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
     QRect r = sound->geometry();
     liveAddress_->setGeometry(r.translated(0, r.height() + 2));
     liveAddress_->setFont(sound->font());
