@@ -23,6 +23,17 @@ LiveScreenWidget::LiveScreenWidget(std::function<LiveScreenInput()> provider,
     connect(scrollBar_, &QScrollBar::actionTriggered, this, &LiveScreenWidget::OnScrollAction);
 }
 
+ScreenSize LiveScreenWidget::Screen() const {
+    ScreenSize screen{width(), height(), 0};
+    if (viewOnly_) {
+        int units = 0;
+        for (std::int32_t w : widths_) units += w;
+        // The table spans 15 units of margin, the columns and 110 units of "Pos" and "Fin".
+        screen.left = std::max(0, (width() - screen.X(units + 125)) / 2);
+    }
+    return screen;
+}
+
 LiveScreenInput LiveScreenWidget::Input() const {
     LiveScreenInput in = provider_();
     in.screen = Screen();

@@ -23,8 +23,9 @@ class LiveScreenWidget final : public QWidget {
     LiveScreenWidget(std::function<LiveScreenInput()> provider,
                      std::array<std::int32_t, kColumns>& widths, QWidget* parent = nullptr,
                      bool viewOnly = false);
-    // The widget is the race area: the table, the panel and the clocks scale with its size.
-    ScreenSize Screen() const { return {width(), height(), 0}; }
+    // The widget is the race area: the table, the panel and the clocks scale with its size. A
+    // view alone on its screen has its table in the middle.
+    ScreenSize Screen() const;
 
     // Measures the table again (fonts, widths or the run changed) and sets up the scroll bar.
     void Remeasure(int carsInRun);

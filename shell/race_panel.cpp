@@ -18,25 +18,26 @@ std::array<PanelControlDef, kPanelControls> RacePanelLayout(const ScreenSize& sc
     const int W = sc.w, H = sc.h, L = sc.left;
     // The classic places put the tree in the first 200 pixels; they are kept relative to the
     // race area's own left edge, and sizes once drawn in pixels follow the height.
-    const int A = L - 200 + (42 * W - 8400) / 100;
     const int C = (W - L) / 2 + L;
+    // Start, Stop and Clear a little left of the middle, where 1600 x 900 had them; from the
+    // middle rather than the width, so that the run's title beside them keeps its room.
+    const int start = C - sc.P(212);
     const int D = 720 * W / 1600 + L;
     const int half = 525 * W / 1600;
     auto P = [&sc](int pixels) { return sc.P(pixels); };
     auto clock = ClockFrame(sc), count = CountdownFrame(sc);
     std::array<PanelControlDef, kPanelControls> c{{
-        {kStartButton, ControlKind::BitmapButton, "Start",
-         At(A + 100, 40 * H / 900, P(80), H / 20)},
+        {kStartButton, ControlKind::BitmapButton, "Start", At(start, 40 * H / 900, P(80), H / 20)},
         {kStartCaption, ControlKind::CentredText, "Start",
-         At(A + 100 + P(5), 86 * H / 900, P(70), H / 45)},
+         At(start + P(5), 86 * H / 900, P(70), H / 45)},
         {kStopButton, ControlKind::BitmapButton, "Stop",
-         At(A + 100 + P(100), 40 * H / 900, P(80), H / 20)},
+         At(start + P(100), 40 * H / 900, P(80), H / 20)},
         {kStopCaption, ControlKind::CentredText, "Stop",
-         At(A + 100 + P(105), 86 * H / 900, P(70), H / 45)},
+         At(start + P(105), 86 * H / 900, P(70), H / 45)},
         {kClearButton, ControlKind::BitmapButton, "Clear",
-         At(A + 100 + P(200), 40 * H / 900, P(80), H / 20)},
+         At(start + P(200), 40 * H / 900, P(80), H / 20)},
         {kClearCaption, ControlKind::CentredText, "Clear",
-         At(A + 100 + P(205), 86 * H / 900, P(70), H / 45)},
+         At(start + P(205), 86 * H / 900, P(70), H / 45)},
         {kResultsButton, ControlKind::BitmapButton, "Results",
          At(W - P(120), H / 15, P(40), P(40))},
         {kPrintButton, ControlKind::BitmapButton, "Print", At(W - P(70), H / 15, P(40), P(40))},
