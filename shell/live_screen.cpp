@@ -324,7 +324,7 @@ void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in) {
         clock.font.height = clockFrame.Height() * 9 / 20;
         clock.font.weight = 900;
         // The three times side by side within the frame, at their widest.
-        const int wide = 3 * canvas.TextWidth("0:00:00", clock.font);
+        const int wide = 3 * canvas.TextWidth("00:00:00", clock.font);
         const int room = clockFrame.Width() - 4 * sc.P(10);
         if (wide > room && wide > 0) clock.font.height = clock.font.height * room / wide;
         int y = clockFrame.top + (clockFrame.Height() - clock.font.height) * 3 / 5;
