@@ -35,6 +35,7 @@ void RaceScreenOutput::ShowOn(const QString& screenName) {
         view_->setWindowFlag(Qt::FramelessWindowHint);
         view_->setWindowTitle("Race screen");
         view_->setAttribute(Qt::WA_DeleteOnClose);
+        view_->setAttribute(Qt::WA_QuitOnClose, false);  // closing the main window ends the program
     }
     on_ = target;
     view_->setScreen(target);
