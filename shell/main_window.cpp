@@ -70,6 +70,7 @@ namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;  // which of the ten pictures a node shows
+constexpr int kLogoWidth = 196;
 
 QIcon Picture(const char* file) {
     return QIcon(QString::fromStdString(FileSystemName(file)));
@@ -199,7 +200,8 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     auto* logo = new QLabel(treePane_);
     logo->setObjectName("logo");
     logo->setAccessibleName("Logo");
-    logo->setPixmap(QPixmap(QString::fromStdString(FileSystemName(kLogoFile))).copy(0, 0, 196, 50));
+    logo->setPixmap(
+        QPixmap(QString::fromStdString(FileSystemName(kLogoFile))).copy(0, 0, kLogoWidth, 50));
     paneLayout->addWidget(logo);
     live_ = new LiveScreenWidget([this] { return LiveInput(); }, state_.widths, splitter_);
     splitter_->setStretchFactor(0, 0);
@@ -280,7 +282,8 @@ void MainWindow::FitTree() {
     int needed = view->sizeHintForColumn(0) + 2 * tree_->frameWidth() +
                  tree_->verticalScrollBar()->sizeHint().width() + 8;
     if (width() > 0) needed = std::min(needed, width() * 2 / 5);
-    treePane_->setMinimumWidth(needed);
+    // The logo above it whole as well.
+    treePane_->setMinimumWidth(std::max(needed, kLogoWidth + 4));
 }
 
 void MainWindow::ApplyRaceScreen() {

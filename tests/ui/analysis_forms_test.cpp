@@ -108,8 +108,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
 
     // Corrected in the live table: car 1's minutes, then its club chip.
     w->LiveScreen()->Remeasure(Engine().tables.carsInUse);
-    QSize screen = w->screen()->geometry().size();
-    TableLayout l = ComputeLayout({screen.width(), screen.height()}, w->State().widths,
+    TableLayout l = ComputeLayout(w->LiveScreen()->Screen(), w->State().widths,
                                   w->LiveScreen()->Measure().rowHeight);
     auto click = [&](int column) {
         int x = (l.columnX[std::size_t(column)] + l.columnX[std::size_t(column + 1)]) / 2;
