@@ -465,6 +465,10 @@ void MainWindow::PlacePanel() {
         panel_[id]->setFont(ProgramFont(std::max(11, sc.P(15)), true));
     }
     unknownChips_->move(std::max(0, sc.w - 470), std::max(0, 600 * sc.h / 900 - 262));
+    // The newest notice cut again to its new width.
+    noticesSeen_ = state_.engine.notices.posted - 1;
+    ShowNewestNotice(*static_cast<QLabel*>(panel_[kNoticeLine]), state_.engine.notices,
+                     noticesSeen_, platform_.clock);
     if (liveAddress_ != nullptr) {
         QRect r = panel_[kSoundOffText]->geometry();
         liveAddress_->setGeometry(r.translated(0, r.height() + 2));
