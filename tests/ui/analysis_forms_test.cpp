@@ -31,14 +31,10 @@ class AnalysisForms : public ::testing::Test, protected test::FakeShell {
     void SetUp() override {
         ShowWindow(VELKARO_SHIPPED_DATA);
         test::PrepareEvent(2, 2, 1, messages);
-        EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
-        h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound = 1;
-        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
-        ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
-        dialogs.openAnswers.push_back(folder / "club.race");
-        messages.Expect(MessageAnswer::No);
-        w->RunCommand(kLoadEventCommand);
+        LoadPrepared([](EventHeader& h) {
+            h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound =
+                1;
+        });
         for (QTreeWidgetItemIterator it(w->Tree()); *it; ++it) {
             if ((*it)->data(0, Qt::UserRole).toInt() == 13101) w->Tree()->setCurrentItem(*it);
         }

@@ -39,17 +39,13 @@ class Screens : public ::testing::Test, protected test::FakeShell {
     void SetUp() override {
         ShowWindow(VELKARO_SHIPPED_DATA);
         test::PrepareEvent(20, 20, 2, messages);
-        EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
-        h.categories[0].name = "Touring 1:10 Electric Modified";
-        h.categories[0].participants = 20;
-        h.categories[0].rounds = 2;
-        h.categories[0].heatsPerRound = 1;
-        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
-        ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
-        dialogs.openAnswers.push_back(folder / "club.race");
-        messages.Expect(MessageAnswer::No);
-        w->RunCommand(kLoadEventCommand);
+        LoadPrepared([](EventHeader& h) {
+            h.categories[0].name = "Touring 1:10 Electric Modified";
+            h.categories[0].participants = 20;
+            h.categories[0].rounds = 2;
+            h.categories[0].heatsPerRound = 1;
+        });
+        if (HasFatalFailure()) return;
         w->Tree()->setCurrentItem(test::FindNode(w->Tree(), 13101));
         RunEngine& e = w->State().engine;
         ASSERT_EQ(e.tables.carsInUse, kCarSlots);
