@@ -21,6 +21,7 @@ inline constexpr int kWidthPlus = 3805;
 inline constexpr int kWidthMinus = 3806;
 inline constexpr int kLoadDisplayButton = 3807;
 inline constexpr int kSaveDisplayButton = 3808;
+inline constexpr int kRaceScreenList = 3827;  // where the race screen shows
 
 inline constexpr std::string_view kDisplayFileFilter = "Display file (.scrn)";
 inline constexpr std::string_view kDisplayFilePattern = "*.scrn";

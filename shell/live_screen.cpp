@@ -117,11 +117,13 @@ TableLayout ComputeLayout(const ScreenSize& screen,
     TableLayout l;
     int sum = 0;
     for (int w : widths) sum += w;
-    int left = 200 + screen.X(15);
-    l.table = {left, screen.Y(115), 200 + screen.X(sum + 110), screen.Y(610)};
+    int left = screen.left + screen.X(15);
+    l.table = {left, screen.Y(115), screen.left + screen.X(sum + 110), screen.Y(610)};
     l.headingBand = {left, screen.Y(123), l.table.right, screen.Y(145)};
     l.rowsTop = screen.Y(145);
-    l.rowPitch = rowHeight * screen.h / 900;
+    // The row height comes from fonts already scaled to the screen: scaling it again with the
+    // height left a 4K projector 9 rows of a 20-car field, so the pitch is the height itself.
+    l.rowPitch = rowHeight;
     int cumulative = 0;
     for (int j = 0; j < kColumns; ++j) {
         l.columnX[std::size_t(j)] = left + screen.X(cumulative);
@@ -184,8 +186,9 @@ std::array<Rect, 2> RunLayerAreas(const LiveScreenInput& in) {
     const ScreenSize& sc = in.screen;
     TableLayout l = ComputeLayout(sc, *in.widths, in.measure.rowHeight);
     // The conflict line ends at the table's right edge; the scroll bar lies right of the table.
-    Rect table{200, sc.Y(80), l.table.right + 1, l.table.bottom + 1};
-    Rect clocks{200, sc.Y(700), std::max(sc.X(45) + 200 + sc.w / 4, sc.X(440) + 320) + 1,
+    Rect table{sc.left, sc.Y(80), l.table.right + 1, l.table.bottom + 1};
+    Rect clock = ClockFrame(sc), count = CountdownFrame(sc);
+    Rect clocks{sc.left, sc.Y(700), std::max(clock.right, count.right) + 1,
                 sc.Y(718) + sc.h / 12 + sc.h / 18};
     return {table, clocks};
 }
@@ -195,8 +198,8 @@ void PaintLiveScreenBackdrop(Canvas& canvas, const LiveScreenInput& in) {
     const ScreenSize& sc = in.screen;
     TableLayout l = ComputeLayout(sc, *in.widths, in.measure.rowHeight);
 
-    // 1. The logo above the event tree.
-    canvas.DrawBitmap(kLogoFile, {4, 2, 4 + 196, 2 + 50});
+    // 1. The logo above the event tree, when the tree's column is part of the screen.
+    if (sc.left >= 200) canvas.DrawBitmap(kLogoFile, {4, 2, 4 + 196, 2 + 50});
 
     // 2. The table's background.
     Rgb tableBack = ColourOf(s.colours[kTableBackground]);
@@ -209,6 +212,11 @@ void PaintLiveScreenBackdrop(Canvas& canvas, const LiveScreenInput& in) {
     mark.font.weight = 900;
     mark.colour = Darker(tableBack);
     mark.align = Align::Centre;
+    // Whole within the table, whatever its width and the face's.
+    const int room = l.table.Width() - 2 * kCellPadding;
+    if (int wide = canvas.TextWidth(kWatermark, mark.font); wide > room && wide > 0) {
+        mark.font.height = mark.font.height * room / wide;
+    }
     int middle = (l.table.left + l.table.right) / 2;
     canvas.DrawText({middle, sc.Y(170)}, kWatermark, mark);
     canvas.DrawText({middle, sc.h / 3}, kVersionText, mark);
@@ -299,7 +307,7 @@ void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in) {
                              TextTop(top, l.rowPitch, cellHeights[0])},
                             row.position.View(), pos);
             if (row.finished) {
-                int flagW = sc.w / 64, flagH = 16;
+                int flagW = sc.w / 64, flagH = sc.P(16);
                 int x = (l.finishX + l.table.right - flagW) / 2;
                 int y = top + (l.rowPitch - flagH) / 2;
                 canvas.DrawBitmap(kChequeredFlagFile, {x, y, x + flagW, y + flagH});
@@ -310,22 +318,24 @@ void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in) {
     // 8. The clock, the countdown and the delay between runs.
     if (in.clock != nullptr) {
         const ClockTexts& c = *in.clock;
-        Rect clockFrame{sc.X(45) + 200, sc.Y(710), sc.X(45) + 200 + sc.w / 4,
-                        sc.Y(710) + sc.h / 12};
-        Rect countFrame{sc.X(440) + 220, sc.Y(710), sc.X(440) + 220 + 100, sc.Y(710) + sc.h / 12};
+        Rect clockFrame = ClockFrame(sc), countFrame = CountdownFrame(sc);
         TextStyle clock;
         clock.font.face = "Arial Black";
         clock.font.height = clockFrame.Height() * 9 / 20;
         clock.font.weight = 900;
+        // The three times side by side within the frame, at their widest.
+        const int wide = 3 * canvas.TextWidth("00:00:00", clock.font);
+        const int room = clockFrame.Width() - 4 * sc.P(10);
+        if (wide > room && wide > 0) clock.font.height = clock.font.height * room / wide;
         int y = clockFrame.top + (clockFrame.Height() - clock.font.height) * 3 / 5;
         clock.colour = {60, 60, 60};
-        canvas.DrawText({clockFrame.left + 10, y}, c.duration.View(), clock);
+        canvas.DrawText({clockFrame.left + sc.P(10), y}, c.duration.View(), clock);
         clock.colour = {0, 0, 0};
         clock.align = Align::Centre;
         canvas.DrawText({(clockFrame.left + clockFrame.right) / 2, y}, c.elapsed.View(), clock);
         clock.colour = {170, 0, 0};
         clock.align = Align::Right;
-        canvas.DrawText({clockFrame.right - 10, y}, c.remaining.View(), clock);
+        canvas.DrawText({clockFrame.right - sc.P(10), y}, c.remaining.View(), clock);
         clock.align = Align::Centre;
         canvas.DrawText({(countFrame.left + countFrame.right) / 2, y}, c.countdown.View(), clock);
         if (!c.delay.Empty()) {
@@ -344,6 +354,15 @@ void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in) {
         t.background = ColourOf(s.colours[kConflictBack]);
         canvas.DrawText({l.table.right, sc.Y(88)}, " Radio Conflict ", t);
     }
+}
+
+Rect ClockFrame(const ScreenSize& sc) {
+    return {sc.left + sc.X(45), sc.Y(710), sc.left + sc.X(45) + sc.w / 4, sc.Y(710) + sc.h / 12};
+}
+
+Rect CountdownFrame(const ScreenSize& sc) {
+    int left = sc.left + sc.X(440) + sc.P(20);
+    return {left, sc.Y(710), left + sc.P(100), sc.Y(710) + sc.h / 12};
 }
 
 int ColumnBorderAt(const TableLayout& layout, const ScreenSize& screen, int x, int y) {

@@ -20,7 +20,7 @@ inline constexpr std::array<std::string_view, kColumns> kColumnNames{
     "Lane",          "Driver",  "Laps",          "Total time", "- to leader",
     "- to previous", "Laptime", "Best lap time", "Transp."};
 inline constexpr const char* kChequeredFlagFile = "images/drapeauArrivee.bmp";
-inline constexpr const char* kWatermark = "Velkaro Race Managemt";
+inline constexpr const char* kWatermark = "Velkaro Race Management";
 inline constexpr const char* kVersionText = "v 1.1.b";
 
 // Where the table and its parts lie, from the screen size and the working column widths.
@@ -88,6 +88,10 @@ BackdropKey BackdropKeyOf(const LiveScreenInput& in);
 // Where the run layer draws: the table with the radio-conflict line above it, and the clocks.
 // After a passing only these need painting again.
 std::array<Rect, 2> RunLayerAreas(const LiveScreenInput& in);
+
+// The frames of the race clock and of the countdown, shared by the panel and the paint.
+Rect ClockFrame(const ScreenSize& screen);
+Rect CountdownFrame(const ScreenSize& screen);
 
 // The column whose right border lies within 2 pixels of x, when y is in the heading band; -1
 // elsewhere.

@@ -9,11 +9,12 @@
 namespace velkaro {
 
 LiveScreenWidget::LiveScreenWidget(std::function<LiveScreenInput()> provider,
-                                   std::array<std::int32_t, kColumns>& widths, QWidget* parent)
-    : QWidget(parent), provider_(std::move(provider)), widths_(widths) {
-    setObjectName("LiveScreen");
-    setAccessibleName("Live race screen");
-    setMouseTracking(true);
+                                   std::array<std::int32_t, kColumns>& widths, QWidget* parent,
+                                   bool viewOnly)
+    : QWidget(parent), provider_(std::move(provider)), widths_(widths), viewOnly_(viewOnly) {
+    setObjectName(viewOnly ? "RaceScreen" : "LiveScreen");
+    setAccessibleName(viewOnly ? "Race screen" : "Live race screen");
+    setMouseTracking(!viewOnly);
     scrollBar_ = new QScrollBar(Qt::Vertical, this);
     scrollBar_->setObjectName("201");
     scrollBar_->setAccessibleName("Scroll the results");
@@ -22,13 +23,33 @@ LiveScreenWidget::LiveScreenWidget(std::function<LiveScreenInput()> provider,
     connect(scrollBar_, &QScrollBar::actionTriggered, this, &LiveScreenWidget::OnScrollAction);
 }
 
-TableLayout LiveScreenWidget::Layout() const {
+ScreenSize LiveScreenWidget::Screen() const {
+    ScreenSize screen{width(), height(), 0};
+    if (viewOnly_) {
+        int units = 0;
+        for (std::int32_t w : widths_) units += w;
+        // The table spans 15 units of margin, the columns and 110 units of "Pos" and "Fin".
+        screen.left = std::max(0, (width() - screen.X(units + 125)) / 2);
+    }
+    return screen;
+}
+
+LiveScreenInput LiveScreenWidget::Input() const {
     LiveScreenInput in = provider_();
-    return ComputeLayout(in.screen, widths_, measure_.rowHeight);
+    in.screen = Screen();
+    in.widths = &widths_;
+    in.measure = measure_;
+    in.scrollPosition = scroll_.position;
+    return in;
+}
+
+TableLayout LiveScreenWidget::Layout() const {
+    return ComputeLayout(Screen(), widths_, measure_.rowHeight);
 }
 
 void LiveScreenWidget::Remeasure(int carsInRun) {
-    LiveScreenInput in = provider_();
+    carsInRun_ = carsInRun;
+    LiveScreenInput in = Input();
     // Metrics need a device; a one-pixel image measures fonts as the screen does.
     QImage probe(1, 1, QImage::Format_RGB32);
     QPainter probePainter(&probe);
@@ -38,7 +59,7 @@ void LiveScreenWidget::Remeasure(int carsInRun) {
     TableLayout l = Layout();
     scrollBar_->setRange(0, scroll_.maximum);
     scrollBar_->setValue(0);
-    scrollBar_->setGeometry(l.table.right, l.rowsTop, 18, l.table.bottom - l.rowsTop);
+    scrollBar_->setGeometry(l.table.right, l.rowsTop, Screen().P(18), l.table.bottom - l.rowsTop);
     scrollBar_->setVisible(scroll_.shown);
     update();
 }
@@ -71,10 +92,7 @@ void LiveScreenWidget::OnScrollAction(int action) {
 }
 
 void LiveScreenWidget::UpdateRun() {
-    LiveScreenInput in = provider_();
-    in.widths = &widths_;
-    in.measure = measure_;
-    in.scrollPosition = scroll_.position;
+    LiveScreenInput in = Input();
     // A new title or row count changes the backdrop: all of it then.
     if (!painter_.Holds(in)) {
         update();
@@ -85,14 +103,17 @@ void LiveScreenWidget::UpdateRun() {
 
 void LiveScreenWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    LiveScreenInput in = provider_();
-    in.widths = &widths_;
-    in.measure = measure_;
-    in.scrollPosition = scroll_.position;
-    painter_.Paint(painter, in, size());
+    painter_.Paint(painter, Input(), size());
+}
+
+void LiveScreenWidget::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Remeasure(carsInRun_);
+    emit Resized();
 }
 
 void LiveScreenWidget::mouseMoveEvent(QMouseEvent* event) {
+    if (viewOnly_) return;
     int x = event->position().toPoint().x(), y = event->position().toPoint().y();
     if (dragColumn_ >= 0) {
         DragColumnBorder(widths_, dragColumn_, x - dragLastX_);
@@ -100,17 +121,15 @@ void LiveScreenWidget::mouseMoveEvent(QMouseEvent* event) {
         update();
         return;
     }
-    LiveScreenInput in = provider_();
-    bool onBorder = ColumnBorderAt(Layout(), in.screen, x, y) >= 0;
+    bool onBorder = ColumnBorderAt(Layout(), Screen(), x, y) >= 0;
     setCursor(onBorder ? Qt::SizeHorCursor : Qt::ArrowCursor);
 }
 
 void LiveScreenWidget::mousePressEvent(QMouseEvent* event) {
-    if (event->button() != Qt::LeftButton) return;
+    if (event->button() != Qt::LeftButton || viewOnly_) return;
     int x = event->position().toPoint().x(), y = event->position().toPoint().y();
-    LiveScreenInput in = provider_();
     TableLayout l = Layout();
-    int border = ColumnBorderAt(l, in.screen, x, y);
+    int border = ColumnBorderAt(l, Screen(), x, y);
     if (border >= 0) {
         dragColumn_ = border;
         dragLastX_ = x;
@@ -126,8 +145,7 @@ void LiveScreenWidget::mousePressEvent(QMouseEvent* event) {
 void LiveScreenWidget::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() == Qt::LeftButton && dragColumn_ >= 0) {
         dragColumn_ = -1;
-        LiveScreenInput in = provider_();
-        Remeasure(in.rowCount);
+        Remeasure(provider_().rowCount);
     }
 }
 

@@ -19,8 +19,13 @@ class LiveScreenWidget final : public QWidget {
 
   public:
     // provider gives the paint's input; widths are the working column widths, changed by drags.
+    // A view only (the race screen on a projector) takes no clicks and no drags.
     LiveScreenWidget(std::function<LiveScreenInput()> provider,
-                     std::array<std::int32_t, kColumns>& widths, QWidget* parent = nullptr);
+                     std::array<std::int32_t, kColumns>& widths, QWidget* parent = nullptr,
+                     bool viewOnly = false);
+    // The widget is the race area: the table, the panel and the clocks scale with its size. A
+    // view alone on its screen has its table in the middle.
+    ScreenSize Screen() const;
 
     // Measures the table again (fonts, widths or the run changed) and sets up the scroll bar.
     void Remeasure(int carsInRun);
@@ -35,16 +40,20 @@ class LiveScreenWidget final : public QWidget {
     // A left click on visible row `standing` (scroll position included), with Ctrl or not.
     void RowClicked(int standing, int x, int y, bool ctrl);
     void ScrollChanged(int position);
+    // The size changed and the table was measured again: the panel follows.
+    void Resized();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void OnScrollAction(int action);
     TableLayout Layout() const;
+    LiveScreenInput Input() const;
 
     std::function<LiveScreenInput()> provider_;
     std::array<std::int32_t, kColumns>& widths_;
@@ -52,6 +61,8 @@ class LiveScreenWidget final : public QWidget {
     TableScroll scroll_;
     QScrollBar* scrollBar_;
     LiveScreenPainter painter_;
+    bool viewOnly_ = false;
+    int carsInRun_ = 0;
     int dragColumn_ = -1;
     int dragLastX_ = 0;
 };

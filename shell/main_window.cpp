@@ -19,9 +19,12 @@
 #include <QRadioButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSplitter>
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include "analysis/forms/analysis_forms.h"
 #include "databases/circuits_file.h"
@@ -33,6 +36,7 @@
 #include "event/fingerprint.h"
 #include "event/resume.h"
 #include "event/run_results_files.h"
+#include "event/window_settings.h"
 #include "finals/finals_run.h"
 #include "finals/forms/finals_forms.h"
 #include "forms_kit/form_kit.h"
@@ -50,6 +54,7 @@
 #include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
 #include "shell/race_panel.h"
+#include "shell/race_screen.h"
 #include "shell/unknown_chips_panel.h"
 #include "timing/classification.h"
 #include "timing/forms/interface_form.h"
@@ -64,6 +69,7 @@ namespace {
 
 constexpr int kCodeRole = Qt::UserRole;
 constexpr int kImageRole = Qt::UserRole + 1;  // which of the ten pictures a node shows
+constexpr int kLogoWidth = 196;
 
 QIcon Picture(const char* file) {
     return QIcon(QString::fromStdString(FileSystemName(file)));
@@ -109,10 +115,7 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
 
     // 3. The program folder is already the current directory.
     state_.programFolder = CurrentFolder();
-    if (QScreen* screen = this->screen()) {
-        screenW_ = screen->geometry().width();
-        screenH_ = screen->geometry().height();
-    }
+    window_ = ReadWindowSettings(*platform_.disk);
 
     // 4. The event worked on before this start survives in a dated crash copy and is reopened;
     // a blank one is neither kept nor resumed, so that a second start never loses the event.
@@ -197,16 +200,42 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     }
     state_.widths = state_.display.columnWidths;
 
-    // The live screen fills the client area; the tree and the panel lie on it.
-    live_ = new LiveScreenWidget([this] { return LiveInput(); }, state_.widths, this);
-    setCentralWidget(live_);
+    // The event tree in a pane of its own beside the race area, the live screen with the race
+    // panel on it; the director sets the pane's width, never below what the labels need.
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName("treeSplitter");
+    splitter_->setAccessibleName("Event tree and race area");
+    splitter_->setChildrenCollapsible(false);
+    treePane_ = new QWidget(splitter_);
+    treePane_->setObjectName("treePane");
+    auto* paneLayout = new QVBoxLayout(treePane_);
+    paneLayout->setContentsMargins(4, 2, 0, 6);
+    auto* logo = new QLabel(treePane_);
+    logo->setObjectName("logo");
+    logo->setAccessibleName("Logo");
+    logo->setPixmap(
+        QPixmap(QString::fromStdString(FileSystemName(kLogoFile))).copy(0, 0, kLogoWidth, 50));
+    paneLayout->addWidget(logo);
+    live_ = new LiveScreenWidget([this] { return LiveInput(); }, state_.widths, splitter_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    setCentralWidget(splitter_);
     connect(
         live_, &LiveScreenWidget::RowClicked, this,
         [this](int standing, int x, int y, bool ctrl) { OnTableClicked(standing, x, y, ctrl); });
     connect(live_, &LiveScreenWidget::ScrollChanged, this, [this](int) { ShowEditControls(); });
+    connect(live_, &LiveScreenWidget::Resized, this, [this] {
+        PlacePanel();
+        ShowEditControls();
+    });
+    raceScreen_ = new RaceScreenOutput([this] { return LiveInput(); }, state_.widths, this);
 
-    // 11. The event tree.
-    tree_ = new QTreeWidget(live_);
+    // 11. The event tree: its one column as wide as its longest label, so that none is cut.
+    tree_ = new QTreeWidget(treePane_);
+    paneLayout->addWidget(tree_, 1);
+    tree_->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tree_->header()->setStretchLastSection(false);
+    connect(tree_, &QTreeWidget::itemExpanded, this, [this] { FitTree(); });
     Name(tree_, kEventTreeControl, "Event tree");
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
@@ -253,6 +282,37 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     // Without a window manager (a kiosk, a virtual display) "maximized" means nothing: start
     // at the screen's size anyway.
     if (QScreen* screen = this->screen()) setGeometry(screen->availableGeometry());
+    FitTree();
+    const int treeWidth = std::max(window_.treeWidth, treePane_->minimumWidth());
+    splitter_->setSizes({treeWidth, std::max(1, width() - treeWidth)});
+    ApplyRaceScreen();
+}
+
+void MainWindow::FitTree() {
+    // The labels shown, the expand buttons and a vertical scroll bar; at most two fifths of the
+    // window, beyond which the tree scrolls sideways rather than cut a label.
+    const QAbstractItemView* view = tree_;  // the tree's own measure, public from here
+    int needed = view->sizeHintForColumn(0) + 2 * tree_->frameWidth() +
+                 tree_->verticalScrollBar()->sizeHint().width() + 8;
+    if (width() > 0) needed = std::min(needed, width() * 2 / 5);
+    // The logo above it whole as well.
+    treePane_->setMinimumWidth(std::max(needed, kLogoWidth + 4));
+}
+
+void MainWindow::ApplyRaceScreen() {
+    raceScreen_->ShowOn(ToQString(window_.raceScreen));
+    raceScreen_->Remeasure(state_.engine.tables.carsInUse);
+}
+
+void MainWindow::TakeWindowSettings(const WindowSettings& settings) {
+    window_.raceScreen = settings.raceScreen;
+    ApplyRaceScreen();
+}
+
+void MainWindow::RemeasureScreens(int carsInRun) {
+    live_->Remeasure(carsInRun);
+    live_->update();
+    raceScreen_->Remeasure(carsInRun);
 }
 
 MainWindow::~MainWindow() {
@@ -296,9 +356,8 @@ void MainWindow::BuildMenuBar() {
 
 void MainWindow::BuildPanel() {
     auto* chips = new QButtonGroup(this);
-    for (const PanelControlDef& c : RacePanelLayout(screenW_, screenH_)) {
+    for (const PanelControlDef& c : RacePanelLayout(live_->Screen())) {
         QString text = ToQString(c.text);
-        QRect r(c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height());
         QWidget* w = nullptr;
         switch (c.kind) {
             case ControlKind::BitmapButton: {
@@ -309,8 +368,6 @@ void MainWindow::BuildPanel() {
                                    : c.id == kResultsButton ? kResultsPicture
                                                             : kPrintPicture;
                 b->setIcon(Picture(face));
-                b->setIconSize(QSize(std::min(r.width(), r.height()) - 6,
-                                     std::min(r.width(), r.height()) - 6));
                 b->setToolTip(text);
                 w = b;
                 break;
@@ -337,7 +394,6 @@ void MainWindow::BuildPanel() {
             }
             case ControlKind::DropDown:
                 w = new QComboBox(live_);
-                r.setHeight(std::min(r.height(), 24));
                 break;
             case ControlKind::PushLikeCheck: {
                 auto* b = new QPushButton(text, live_);
@@ -353,10 +409,6 @@ void MainWindow::BuildPanel() {
             }
             case ControlKind::AlertText: {
                 auto* l = new QLabel(live_);
-                QFont f = l->font();
-                f.setPixelSize(15);
-                f.setBold(true);
-                l->setFont(f);
                 QPalette red = l->palette();
                 red.setColor(QPalette::WindowText, QColor(200, 0, 0));
                 l->setPalette(red);
@@ -378,7 +430,6 @@ void MainWindow::BuildPanel() {
         } else {
             Name(w, c.id, text);
         }
-        w->setGeometry(r);
         panel_[c.id] = w;
         if (auto* button = qobject_cast<QPushButton*>(w); button && c.id != 0) {
             connect(button, &QPushButton::clicked, this, [this, id = c.id] { RunCommand(id); });
@@ -404,7 +455,38 @@ void MainWindow::BuildPanel() {
             GiveUnknownChip(chip, slot, toParticipant);
         },
         live_);
-    unknownChips_->setGeometry(screenW_ - 470, 600 * screenH_ / 900 - 262, 450, 260);
+    unknownChips_->setFont(ProgramFont(13));  // its places are drawn for that size
+    PlacePanel();
+}
+
+// The panel over the race area as it is now: places, sizes and fonts follow its size.
+void MainWindow::PlacePanel() {
+    if (panel_.empty()) return;
+    const ScreenSize sc = live_->Screen();
+    live_->setFont(ProgramFont(std::max(10, sc.P(13))));
+    for (const PanelControlDef& c : RacePanelLayout(sc)) {
+        QWidget* w = panel_[c.id];
+        QRect r(c.rect.left, c.rect.top, c.rect.Width(), c.rect.Height());
+        if (auto* b = qobject_cast<QPushButton*>(w); b && !b->icon().isNull()) {
+            int side = std::min(r.width(), r.height()) - 6;
+            b->setIconSize(QSize(side, side));
+        }
+        if (qobject_cast<QComboBox*>(w)) r.setHeight(std::min(r.height(), sc.P(24)));
+        w->setGeometry(r);
+    }
+    for (int id : {kLinkDownText, kSoundOffText}) {
+        panel_[id]->setFont(ProgramFont(std::max(11, sc.P(15)), true));
+    }
+    unknownChips_->move(std::max(0, sc.w - 470), std::max(0, 600 * sc.h / 900 - 262));
+    // The newest notice cut again to its new width.
+    noticesSeen_ = state_.engine.notices.posted - 1;
+    ShowNewestNotice(*static_cast<QLabel*>(panel_[kNoticeLine]), state_.engine.notices,
+                     noticesSeen_, platform_.clock);
+    if (liveAddress_ != nullptr) {
+        QRect r = panel_[kSoundOffText]->geometry();
+        liveAddress_->setGeometry(r.translated(0, r.height() + 2));
+        liveAddress_->setFont(panel_[kSoundOffText]->font());
+    }
 }
 
 void MainWindow::GiveUnknownChip(int chip, int slot, bool toParticipant) {
@@ -432,7 +514,7 @@ LiveScreenInput MainWindow::LiveInput() {
     LiveScreenInput in;
     in.settings = &state_.display;
     in.widths = &state_.widths;
-    in.screen = {screenW_, screenH_};
+    in.screen = live_ ? live_->Screen() : ScreenSize{};
     in.measure = live_ ? live_->Measure() : TableMeasure{};
     const RunEngine& e = state_.engine;
     in.runTitle = e.runTitle.View();
@@ -472,6 +554,7 @@ void MainWindow::AfterRunChange() {
     if (e.repaints != repaintsSeen_) {
         repaintsSeen_ = e.repaints;
         live_->UpdateRun();
+        raceScreen_->UpdateRun();
     }
     if (unknownChips_) unknownChips_->Follow(e, platform_.clock.TickMs());
 }
@@ -501,10 +584,7 @@ void MainWindow::ClearRunPanel() {
     velkaro::UnloadRun(state_.engine);
     ClearUnknownChips(state_.engine.unknownChips);
     ApplyPanel(true);
-    if (live_) {
-        live_->Remeasure(0);
-        live_->update();
-    }
+    if (live_) RemeasureScreens(0);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -540,6 +620,7 @@ void MainWindow::RebuildTree() {
     tree_->clear();
     AddNodes(BuildEventTree(state_.event), nullptr);
     fillingTree_ = false;
+    if (treePane_ != nullptr) FitTree();
 }
 
 // The run in the panel goes into the event when its node is left or the event saved. False
@@ -577,9 +658,8 @@ void MainWindow::LoadRunOf(QTreeWidgetItem* node) {
     state_.engine.nodeCode = code;
     StopEditing(editing_);
     RemoveEditControls();
-    live_->Remeasure(state_.engine.tables.carsInUse);
+    RemeasureScreens(state_.engine.tables.carsInUse);
     ApplyPanel(true);
-    live_->update();
 }
 
 void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* previous) {
@@ -715,12 +795,8 @@ void MainWindow::RegisterCommands() {
 
 void MainWindow::StartLivePage() {
     liveServer_ = new LiveServer(state_.engine, this);
-    QWidget* sound = PanelControl(kSoundOffText);
-    liveAddress_ =
-        Name(new LiveAddressLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
-    QRect r = sound->geometry();
-    liveAddress_->setGeometry(r.translated(0, r.height() + 2));
-    liveAddress_->setFont(sound->font());
+    liveAddress_ = Name(new LiveAddressLabel(live_), kLiveAddressPanelText, "Live page");
+    PlacePanel();
     liveAddress_->show();
     RegisterLiveForms(commands_, host_, *liveServer_, *liveAddress_);
     ApplyLiveSettings(*liveServer_, ReadLiveSettings(*platform_.disk), *liveAddress_);
@@ -894,12 +970,6 @@ void MainWindow::OnTick() {
     AfterRunChange();
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    Rect r = EventTreeRect(live_->height());
-    tree_->setGeometry(r.left, r.top, r.Width(), r.Height());
-}
-
 // The results button's pop-up, at the mouse.
 void MainWindow::ShowRunPopup() {
     QMenu menu(this);
@@ -937,8 +1007,7 @@ const TransponderSet& ChosenSet(const AppState& state, QWidget* list) {
 // In an editing mode a click works on the cell; otherwise Ctrl and a click opens the analysis.
 void MainWindow::OnTableClicked(int standing, int x, int y, bool ctrl) {
     RunEngine& e = state_.engine;
-    TableLayout layout =
-        ComputeLayout({screenW_, screenH_}, state_.widths, live_->Measure().rowHeight);
+    TableLayout layout = ComputeLayout(live_->Screen(), state_.widths, live_->Measure().rowHeight);
     EditClickResult r =
         EditClick(editing_, e.tables, layout, live_->Measure(), live_->ScrollPosition(),
                   ChosenSet(state_, PanelControl(kTransponderSetList)), platform_.sounds, x, y);
@@ -961,8 +1030,7 @@ void MainWindow::RemoveEditControls() {
 void MainWindow::ShowEditControls() {
     RemoveEditControls();
     RunEngine& e = state_.engine;
-    TableLayout layout =
-        ComputeLayout({screenW_, screenH_}, state_.widths, live_->Measure().rowHeight);
+    TableLayout layout = ComputeLayout(live_->Screen(), state_.widths, live_->Measure().rowHeight);
     const TransponderSet& set = ChosenSet(state_, PanelControl(kTransponderSetList));
     EditControls c = EditControlsFor(editing_, e.tables, layout, live_->ScrollPosition(), set);
     if (editing_.editedRow - live_->ScrollPosition() >= live_->Measure().visibleRows) return;
@@ -1071,6 +1139,13 @@ void MainWindow::ShutDown() {
         platform_.messages.Error(CannotWrite(platform_.disk->LastFault(), kDisplaySettingsFile));
     }
     if (state_.link.port) ClosePort(*state_.link.port);
+    // The tree's width as the director left it, for the next start.
+    if (const int treeWidth = splitter_->sizes().value(0); treeWidth != window_.treeWidth) {
+        window_.treeWidth = treeWidth;
+        if (!WriteWindowSettings(window_, *platform_.disk)) {
+            platform_.messages.Error(CannotWrite(platform_.disk->LastFault(), kWindowSettingsFile));
+        }
+    }
 }
 
 }  // namespace velkaro

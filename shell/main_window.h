@@ -4,6 +4,7 @@
 #include <map>
 
 #include "event/resume.h"
+#include "event/window_settings.h"
 #include "forms_kit/form_host.h"
 #include "shell/app_state.h"
 #include "shell/heartbeat.h"
@@ -15,6 +16,7 @@ class QAction;
 class QMenu;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QSplitter;
 
 namespace velkaro {
 
@@ -22,6 +24,7 @@ class LiveScreenWidget;
 class UnknownChipsPanel;
 class LiveAddressLabel;
 class LiveServer;
+class RaceScreenOutput;
 
 // The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
 // start-up sequence as it is made; ConnectDecoder and StartTimer finish it once it is shown.
@@ -41,6 +44,13 @@ class MainWindow final : public QMainWindow {
     QTreeWidget* Tree() const { return tree_; }
     QWidget* PanelControl(int id) const;
     LiveScreenWidget* LiveScreen() const { return live_; }
+    QSplitter* Splitter() const { return splitter_; }
+    // The race screen on a screen of its own, when the director chose one.
+    RaceScreenOutput* RaceScreen() const { return raceScreen_; }
+    // After the Display options: the race screen goes where they say.
+    void TakeWindowSettings(const WindowSettings& settings);
+    // The run's table measured again where it is shown (its size, fonts or widths changed).
+    void RemeasureScreens(int carsInRun);
     AppState& State() { return state_; }
     Heartbeat& Beat() { return heartbeat_; }
 
@@ -52,11 +62,13 @@ class MainWindow final : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void BuildMenuBar();
     void BuildPanel();
+    void PlacePanel();
+    void FitTree();
+    void ApplyRaceScreen();
     void RegisterCommands();
     void StartLivePage();
     void RebuildTree();
@@ -99,8 +111,10 @@ class MainWindow final : public QMainWindow {
     AppPlatform& platform_;
     AppState state_;
     FormHost host_;
-    int screenW_ = 1600;
-    int screenH_ = 900;
+    WindowSettings window_;
+    QSplitter* splitter_ = nullptr;
+    QWidget* treePane_ = nullptr;
+    RaceScreenOutput* raceScreen_ = nullptr;
     LiveScreenWidget* live_ = nullptr;
     QTreeWidget* tree_ = nullptr;
     std::map<int, QAction*> actions_;

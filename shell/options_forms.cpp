@@ -4,12 +4,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeWidget>
 
 #include "forms_kit/form_host.h"
@@ -20,6 +22,7 @@
 #include "shell/live_screen.h"
 #include "shell/live_screen_widget.h"
 #include "shell/main_window.h"
+#include "shell/race_screen.h"
 #include "shell/sound_options.h"
 
 namespace velkaro {
@@ -115,7 +118,7 @@ bool SoundOptionsForm::Write() {
 
 DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Disk& disk,
                                        std::string programFolder, QWidget* parent)
-    : ModalForm("AFFICHAGE", "Display options", QSize(245, 370), messages, parent),
+    : ModalForm("AFFICHAGE", "Display options", QSize(245, 376), messages, parent),
       dialogs_(dialogs),
       disk_(disk),
       programFolder_(std::move(programFolder)) {
@@ -153,12 +156,34 @@ DisplayOptionsForm::DisplayOptionsForm(Dialogs& dialogs, Messages& messages, Dis
     auto* plus = Place(new QPushButton("+", this), kWidthPlus, "+", QRect(155, 527, 30, 26));
     auto* minus = Place(new QPushButton("-", this), kWidthMinus, "-", QRect(190, 527, 30, 26));
 
+    // Where the race screen shows: a projector or a TV full screen, never the main window's own
+    // screen; a chosen screen not connected now stays chosen.
+    window_ = ReadWindowSettings(disk_);
+    Place(new QLabel("Race screen", this), 3826, "Race screen", QRect(kCaptionX, 575, 96, 20));
+    raceScreen_ =
+        Place(new QComboBox(this), kRaceScreenList, "Race screen", QRect(120, 572, 295, 26));
+    raceScreen_->addItem("In the main window", QString());
+    QScreen* own = parent != nullptr ? parent->screen() : nullptr;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        if (screen == own) continue;
+        raceScreen_->addItem(QStringLiteral("%1 (%2 x %3)")
+                                 .arg(ScreenName(*screen))
+                                 .arg(screen->geometry().width())
+                                 .arg(screen->geometry().height()),
+                             ScreenName(*screen));
+    }
+    const QString chosen = ToQString(window_.raceScreen);
+    if (!chosen.isEmpty() && raceScreen_->findData(chosen) < 0) {
+        raceScreen_->addItem(chosen + " (not connected)", chosen);
+    }
+    raceScreen_->setCurrentIndex(std::max(0, raceScreen_->findData(chosen)));
+
     auto* load =
-        Place(new QPushButton("Load", this), kLoadDisplayButton, "Load", QRect(20, 590, 85, 30));
+        Place(new QPushButton("Load", this), kLoadDisplayButton, "Load", QRect(20, 615, 85, 30));
     auto* save =
-        Place(new QPushButton("Save", this), kSaveDisplayButton, "Save", QRect(115, 590, 85, 30));
-    auto* ok = Place(new QPushButton("Ok", this), 1, "Ok", QRect(235, 590, 85, 30));
-    auto* cancel = Place(new QPushButton("Cancel", this), 2, "Cancel", QRect(330, 590, 85, 30));
+        Place(new QPushButton("Save", this), kSaveDisplayButton, "Save", QRect(115, 615, 85, 30));
+    auto* ok = Place(new QPushButton("Ok", this), 1, "Ok", QRect(235, 615, 85, 30));
+    auto* cancel = Place(new QPushButton("Cancel", this), 2, "Cancel", QRect(330, 615, 85, 30));
     ok->setDefault(true);
 
     connect(columns_, &QComboBox::currentIndexChanged, this, [this] {
@@ -282,7 +307,13 @@ std::string DisplayOptionsForm::SettingsFile() const {
 bool DisplayOptionsForm::Write() {
     const std::string file = SettingsFile();
     WriteWatch watch(messages_, disk_, file, kDisplaySettingsFileNotFound);
-    return watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_));
+    if (!watch.Written(WriteDisplaySettings(file, settings_, custom_, disk_))) return false;
+    window_.raceScreen = FromQString(raceScreen_->currentData().toString());
+    if (!WriteWindowSettings(window_, disk_)) {
+        messages_.Error(CannotWrite(disk_.LastFault(), kWindowSettingsFile));
+        return false;
+    }
+    return true;
 }
 
 void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state) {
@@ -299,10 +330,12 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
     });
     commands.Add(kDisplayCommand, [&host, &state] {
         bool confirmed = false;
+        WindowSettings placement;
         {
             DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,
                                     *host.platform.disk, state.programFolder, host.window);
             confirmed = form.Run() == QDialog::Accepted;
+            placement = form.Window();
         }
         if (!confirmed) return;
         for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
@@ -316,8 +349,8 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
             QPalette tree = window->Tree()->palette();
             tree.setColor(QPalette::Base, ToQColor(ColourOf(state.display.colours[1])));
             window->Tree()->setPalette(tree);
-            window->LiveScreen()->Remeasure(state.engine.tables.carsInUse);
-            window->LiveScreen()->update();
+            window->TakeWindowSettings(placement);
+            window->RemeasureScreens(state.engine.tables.carsInUse);
         }
     });
 }

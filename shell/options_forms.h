@@ -4,6 +4,7 @@
 #include <string>
 
 #include "event/settings_files.h"
+#include "event/window_settings.h"
 #include "forms_kit/form_kit.h"
 #include "platform/dialogs.h"
 
@@ -37,6 +38,7 @@ class DisplayOptionsForm final : public ModalForm {
                        QWidget* parent = nullptr);
 
     const DisplaySettings& Settings() const { return settings_; }
+    const WindowSettings& Window() const { return window_; }
 
   protected:
     bool Write() override;
@@ -59,6 +61,8 @@ class DisplayOptionsForm final : public ModalForm {
     QLineEdit* width_;
     QRadioButton* relief_;
     QRadioButton* gradient_;
+    WindowSettings window_;
+    QComboBox* raceScreen_;
 };
 
 struct AppState;

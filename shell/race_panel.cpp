@@ -1,5 +1,7 @@
 #include "shell/race_panel.h"
 
+#include "shell/live_screen.h"
+
 namespace velkaro {
 
 namespace {
@@ -12,45 +14,64 @@ Rect At(int x, int y, int w, int h) {
 }
 }  // namespace
 
-std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
-    const int A = (42 * W - 8400) / 100;
-    const int C = (W - 200) / 2 + 200;
-    const int D = 720 * W / 1600;
+std::array<PanelControlDef, kPanelControls> RacePanelLayout(const ScreenSize& sc) {
+    const int W = sc.w, H = sc.h, L = sc.left;
+    // The classic places put the tree in the first 200 pixels; they are kept relative to the
+    // race area's own left edge, and sizes once drawn in pixels follow the height.
+    const int C = (W - L) / 2 + L;
+    // Start, Stop and Clear a little left of the middle, where 1600 x 900 had them; from the
+    // middle rather than the width, so that the run's title beside them keeps its room.
+    const int start = C - sc.P(212);
+    const int D = 720 * W / 1600 + L;
     const int half = 525 * W / 1600;
+    auto P = [&sc](int pixels) { return sc.P(pixels); };
+    auto clock = ClockFrame(sc), count = CountdownFrame(sc);
     std::array<PanelControlDef, kPanelControls> c{{
-        {kStartButton, ControlKind::BitmapButton, "Start", At(A + 100, 40 * H / 900, 80, H / 20)},
-        {kStartCaption, ControlKind::CentredText, "Start", At(A + 105, 86 * H / 900, 70, H / 45)},
-        {kStopButton, ControlKind::BitmapButton, "Stop", At(A + 200, 40 * H / 900, 80, H / 20)},
-        {kStopCaption, ControlKind::CentredText, "Stop", At(A + 205, 86 * H / 900, 70, H / 45)},
-        {kClearButton, ControlKind::BitmapButton, "Clear", At(A + 300, 40 * H / 900, 80, H / 20)},
-        {kClearCaption, ControlKind::CentredText, "Clear", At(A + 305, 86 * H / 900, 70, H / 45)},
-        {kResultsButton, ControlKind::BitmapButton, "Results", At(W - 120, H / 15, 40, 40)},
-        {kPrintButton, ControlKind::BitmapButton, "Print", At(W - 70, H / 15, 40, 40)},
+        {kStartButton, ControlKind::BitmapButton, "Start", At(start, 40 * H / 900, P(80), H / 20)},
+        {kStartCaption, ControlKind::CentredText, "Start",
+         At(start + P(5), 86 * H / 900, P(70), H / 45)},
+        {kStopButton, ControlKind::BitmapButton, "Stop",
+         At(start + P(100), 40 * H / 900, P(80), H / 20)},
+        {kStopCaption, ControlKind::CentredText, "Stop",
+         At(start + P(105), 86 * H / 900, P(70), H / 45)},
+        {kClearButton, ControlKind::BitmapButton, "Clear",
+         At(start + P(200), 40 * H / 900, P(80), H / 20)},
+        {kClearCaption, ControlKind::CentredText, "Clear",
+         At(start + P(205), 86 * H / 900, P(70), H / 45)},
+        {kResultsButton, ControlKind::BitmapButton, "Results",
+         At(W - P(120), H / 15, P(40), P(40))},
+        {kPrintButton, ControlKind::BitmapButton, "Print", At(W - P(70), H / 15, P(40), P(40))},
         {0, ControlKind::GroupFrame, "", At(C - half, 606 * H / 900, 2 * half, H / 18)},
-        {kClockFrame, ControlKind::GroupFrame, "Race duration / Clock",
-         At(45 * W / 1600 + 200, 710 * H / 900, W / 4, H / 12)},
-        {kCountdownFrame, ControlKind::GroupFrame, "Countdown",
-         At(440 * W / 1600 + 220, 710 * H / 900, 100, H / 12)},
+        {kClockFrame,
+         ControlKind::GroupFrame,
+         "Race duration / Clock",
+         {clock.left, clock.top, clock.right, clock.bottom}},
+        {kCountdownFrame,
+         ControlKind::GroupFrame,
+         "Countdown",
+         {count.left, count.top, count.right, count.bottom}},
         {kTranspondersModeFrame, ControlKind::GroupFrame, "Transponders mode",
-         At(D + 200, 700 * H / 900, 330, 85 * H / 900)},
+         At(D, 700 * H / 900, P(330), 85 * H / 900)},
         {kPersonalChipsRadio, ControlKind::RadioFirst, "Personal chips",
-         At(D + 205, 727 * H / 900, 118, H / 45)},
-        {kClubChipsRadio, ControlKind::Radio, "Club chips", At(D + 335, 727 * H / 900, 95, H / 45)},
+         At(D + P(5), 727 * H / 900, P(118), H / 45)},
+        {kClubChipsRadio, ControlKind::Radio, "Club chips",
+         At(D + P(135), 727 * H / 900, P(95), H / 45)},
         {kMixedScanRadio, ControlKind::Radio, "Mixed (scan)",
-         At(D + 205, 760 * H / 900, 105, H / 45)},
+         At(D + P(5), 760 * H / 900, P(105), H / 45)},
         {kTransponderSetList, ControlKind::DropDown, "SetTransponders",
-         At(D + 435, 725 * H / 900, 72, 600 * H / 900)},
+         At(D + P(235), 725 * H / 900, P(72), 600 * H / 900)},
         {kScanButton, ControlKind::PushLikeCheck, "Scan",
-         At(D + 320, 757 * H / 900, 60, 23 * H / 900)},
-        {kScanStatus, ControlKind::BorderedText, "", At(D + 390, 757 * H / 900, 125, 23 * H / 900)},
+         At(D + P(120), 757 * H / 900, P(60), 23 * H / 900)},
+        {kScanStatus, ControlKind::BorderedText, "",
+         At(D + P(190), 757 * H / 900, P(125), 23 * H / 900)},
         {kLinkDownText, ControlKind::AlertText, "Decoder link",
-         At(D + 550, 705 * H / 900, W - D - 570, 56 * H / 900)},
+         At(D + P(350), 705 * H / 900, W - D - P(370), 56 * H / 900)},
         {kSoundOffText, ControlKind::AlertText, "Sound",
-         At(D + 550, 763 * H / 900, W - D - 570, 22 * H / 900)},
+         At(D + P(350), 763 * H / 900, W - D - P(370), 22 * H / 900)},
         {kNoticeLine, ControlKind::NoticeLine, "Newest notice",
-         At(D + 200, 666 * H / 900, W - D - 310, 24 * H / 900)},
+         At(D, 666 * H / 900, W - D - P(110), 24 * H / 900)},
         {kNoticesButton, ControlKind::PushButton, "Notices",
-         At(W - 100, 665 * H / 900, 80, 26 * H / 900)},
+         At(W - P(100), 665 * H / 900, P(80), 26 * H / 900)},
     }};
     for (int k = 1; k <= 20; ++k) {
         c[std::size_t(kPanelControls - 21 + k)] = {

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "common/commands.h"
+#include "common/drawing.h"
 #include "platform/canvas.h"
 
 namespace velkaro {
@@ -35,12 +36,7 @@ struct PanelControlDef {
 
 inline constexpr int kPanelControls = 22 + 20;
 
-// The race panel's controls, placed from the screen size (w x h) as the window is created.
-std::array<PanelControlDef, kPanelControls> RacePanelLayout(int w, int h);
-
-// The event tree's rectangle in a client area of the given height.
-inline Rect EventTreeRect(int clientHeight) {
-    return {10, 54, 10 + 190, clientHeight - 80 + 54};
-}
+// The race panel's controls, placed over the race area: again whenever its size changes.
+std::array<PanelControlDef, kPanelControls> RacePanelLayout(const ScreenSize& screen);
 
 }  // namespace velkaro

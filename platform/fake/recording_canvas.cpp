@@ -61,7 +61,7 @@ void RecordingCanvas::DrawEdge(Rect r, bool raised) {
 
 FontMetrics RecordingCanvas::MeasureFont(const Font& font) {
     int h = font.height < 0 ? -font.height : font.height;
-    return {h, h * 4 / 5, h - h * 4 / 5, h / 2};
+    return {h, h * 4 / 5, h - h * 4 / 5, h * charWidthPercent / 100};
 }
 
 int RecordingCanvas::TextWidth(std::string_view text, const Font& font) {

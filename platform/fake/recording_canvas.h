@@ -54,6 +54,8 @@ class RecordingCanvas final : public Canvas {
 
     std::vector<Op> ops;
     Point bitmapSize{196, 50};
+    // A letter's width in hundredths of the font's height: raise it for a broad face.
+    int charWidthPercent = 50;
     // A printer that fails: NewPage refuses to start page number pageLimit (0: never).
     int pageLimit = 0;
     bool refusedPage = false;

@@ -6,6 +6,7 @@
 #include "event/event_model.h"
 #include "event/run_results_files.h"
 #include "event/settings_files.h"
+#include "event/window_settings.h"
 #include "tests/event/event_fixtures.h"
 
 namespace velkaro {
@@ -136,6 +137,31 @@ TEST_F(SettingsFilesTest, DisplaySettingsRoundTrip) {
     ASSERT_TRUE(WriteDisplaySettings("again.scrn", read, custom, SystemDisk()));
     EXPECT_EQ(File("again.scrn"), file);
     EXPECT_FALSE(ReadDisplaySettings("missing.scrn", read, custom, SystemDisk()));
+}
+
+TEST_F(SettingsFilesTest, WindowSettingsKeepWhatIsUnderstood) {
+    struct Case {
+        std::string_view text;
+        WindowSettings read;
+    };
+    const std::string damaged =
+        "tree -5\ntree 12a\ntree \nrace screen " + std::string(kMostScreenName + 1, 'N');
+    for (const Case& c : std::initializer_list<Case>{
+             {"tree 230\r\nrace screen HDMI-1\r\n", {230, "HDMI-1"}},
+             {"race screen DP 2\ntree 0\n", {0, "DP 2"}},
+             {"tree 4001\r\nrace screen \r\n", {}},
+             {damaged, {}},
+             {"race screen A\tB\nwidth 300\n", {}},
+         }) {
+        EXPECT_EQ(ParseWindowSettings(c.text), c.read) << c.text;
+    }
+    // Written through the disk and read back; the screen line only when there is one.
+    const WindowSettings both{275, "Projector \xE9"};
+    ASSERT_TRUE(WriteWindowSettings(both, SystemDisk()));
+    EXPECT_EQ(File(std::string(kWindowSettingsFile)), "tree 275\r\nrace screen Projector \xE9\r\n");
+    EXPECT_EQ(ReadWindowSettings(SystemDisk()), both);
+    ASSERT_TRUE(WriteWindowSettings({190, ""}, SystemDisk()));
+    EXPECT_EQ(File(std::string(kWindowSettingsFile)), "tree 190\r\n");
 }
 
 }  // namespace

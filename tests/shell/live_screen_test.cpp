@@ -138,6 +138,38 @@ TEST(LiveScreen, WatermarkIsTheTableColourTenUnitsDarker) {
     }
 }
 
+TEST(LiveScreen, WatermarkAndClocksStayWholeAtEverySize) {
+    for (ScreenSize size : {ScreenSize{1600, 900}, ScreenSize{1110, 746, 0},
+                            ScreenSize{3840, 2160, 0}, ScreenSize{900, 1000, 0}}) {
+        SCOPED_TRACE(testing::Message() << size.w << "x" << size.h);
+        Screen s;
+        s.clock.duration = "0:05:00";
+        s.clock.elapsed = "0:01:23";
+        s.clock.remaining = "0:03:37";
+        RecordingCanvas canvas;
+        canvas.charWidthPercent = 75;  // as broad as the heavy face of the watermark and clocks
+        LiveScreenInput in = s.Input(20);
+        in.screen = size;
+        in.measure = MeasureTable(canvas, s.settings, s.widths, size, 20);
+        PaintLiveScreen(canvas, in);
+        TableLayout l = ComputeLayout(size, s.widths, in.measure.rowHeight);
+        int clocks = 0, marks = 0;
+        for (const auto& op : canvas.OfKind(Kind::Text)) {
+            if (op.text == kWatermark) {
+                ++marks;
+                EXPECT_LE(canvas.TextWidth(op.text, op.style.font), l.table.Width());
+            }
+            if (op.text == s.clock.duration.View() || op.text == s.clock.elapsed.View() ||
+                op.text == s.clock.remaining.View()) {
+                clocks += canvas.TextWidth(op.text, op.style.font);
+            }
+        }
+        EXPECT_EQ(marks, 1);
+        EXPECT_GT(clocks, 0);
+        EXPECT_LE(clocks, ClockFrame(size).Width());
+    }
+}
+
 TEST(LiveScreen, EventMarksAndTheRadioConflict) {
     Screen s;
     s.rows[0].newPassing = 1;

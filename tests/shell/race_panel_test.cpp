@@ -17,8 +17,7 @@ const PanelControlDef& Find(const std::array<PanelControlDef, kPanelControls>& c
 }
 
 TEST(RacePanel, PlacesOnA1600By900Screen) {
-    auto c = RacePanelLayout(1600, 900);
-    // A = (42 x 1600 - 8400) / 100 = 588
+    auto c = RacePanelLayout({1600, 900});
     EXPECT_EQ(Find(c, 2001).rect, (Rect{688, 40, 768, 85}));
     EXPECT_EQ(Find(c, 2006).rect, (Rect{893, 86, 963, 106}));
     EXPECT_EQ(Find(c, 6101).rect, (Rect{1480, 60, 1520, 100}));
@@ -30,10 +29,10 @@ TEST(RacePanel, PlacesOnA1600By900Screen) {
 }
 
 TEST(RacePanel, ScalesWithTheScreenInIntegerSteps) {
-    auto c = RacePanelLayout(1920, 1080);
-    // A = (80640 - 8400) / 100 = 722; D = 720 x 1920 / 1600 = 864.
-    EXPECT_EQ(Find(c, 2002).rect, (Rect{922, 48, 1002, 102}));
-    EXPECT_EQ(Find(c, 2101).rect, (Rect{1069, 872, 1187, 896}));
+    auto c = RacePanelLayout({1920, 1080});
+    // Start at C - 212 x 1.2 = 806; D = 720 x 1920 / 1600 = 864; pixel sizes x 1.2.
+    EXPECT_EQ(Find(c, 2002).rect, (Rect{926, 48, 1022, 102}));
+    EXPECT_EQ(Find(c, 2101).rect, (Rect{1070, 872, 1211, 896}));
     EXPECT_EQ(Find(c, 2221).rect, (Rect{254, 852, 734, 942}));
     // Car buttons are W / 40 wide and 50 units apart: they never overlap.
     for (int k = 1; k < 20; ++k) {
@@ -42,7 +41,7 @@ TEST(RacePanel, ScalesWithTheScreenInIntegerSteps) {
 }
 
 TEST(RacePanel, EveryControlOnceWithItsText) {
-    auto c = RacePanelLayout(1600, 900);
+    auto c = RacePanelLayout({1600, 900});
     std::set<int> ids;
     for (const PanelControlDef& p : c) EXPECT_TRUE(ids.insert(p.id).second) << p.id;
     EXPECT_EQ(ids.size(), std::size_t(kPanelControls));

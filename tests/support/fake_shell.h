@@ -10,6 +10,9 @@
 #include <QTreeWidget>
 #include <memory>
 
+#include "common/commands.h"
+#include "event/event_file.h"
+#include "event/event_model.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
@@ -28,6 +31,20 @@ struct FakeShell {
         FailOnUnexpectedMessages(messages);
         w = std::make_unique<MainWindow>(platform);
         w->show();
+    }
+
+    // The working copy the test prepared, its header changed by `change`, loaded as the user's
+    // own event file, the question whether to save the one on screen answered No.
+    template <typename Change>
+    void LoadPrepared(Change change) {
+        EventHeader h;
+        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
+        change(h);
+        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
+        ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
+        dialogs.openAnswers.push_back(folder / "club.race");
+        messages.Expect(MessageAnswer::No);
+        w->RunCommand(kLoadEventCommand);
     }
 
     TempFolder folder;

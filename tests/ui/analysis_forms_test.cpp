@@ -31,14 +31,10 @@ class AnalysisForms : public ::testing::Test, protected test::FakeShell {
     void SetUp() override {
         ShowWindow(VELKARO_SHIPPED_DATA);
         test::PrepareEvent(2, 2, 1, messages);
-        EventHeader h;
-        ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
-        h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound = 1;
-        ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
-        ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
-        dialogs.openAnswers.push_back(folder / "club.race");
-        messages.Expect(MessageAnswer::No);
-        w->RunCommand(kLoadEventCommand);
+        LoadPrepared([](EventHeader& h) {
+            h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound =
+                1;
+        });
         for (QTreeWidgetItemIterator it(w->Tree()); *it; ++it) {
             if ((*it)->data(0, Qt::UserRole).toInt() == 13101) w->Tree()->setCurrentItem(*it);
         }
@@ -109,8 +105,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
 
     // Corrected in the live table: car 1's minutes, then its club chip.
     w->LiveScreen()->Remeasure(Engine().tables.carsInUse);
-    QSize screen = w->screen()->geometry().size();
-    TableLayout l = ComputeLayout({screen.width(), screen.height()}, w->State().widths,
+    TableLayout l = ComputeLayout(w->LiveScreen()->Screen(), w->State().widths,
                                   w->LiveScreen()->Measure().rowHeight);
     auto click = [&](int column) {
         int x = (l.columnX[std::size_t(column)] + l.columnX[std::size_t(column + 1)]) / 2;

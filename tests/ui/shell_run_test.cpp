@@ -217,8 +217,7 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     RunCars ran = e.tables.cars;
 
     // Ctrl and a click on the leader's row hands that driver's passings to the analysis.
-    QSize screen = w.screen()->geometry().size();
-    TableLayout layout = ComputeLayout({screen.width(), screen.height()}, w.State().widths,
+    TableLayout layout = ComputeLayout(w.LiveScreen()->Screen(), w.State().widths,
                                        w.LiveScreen()->Measure().rowHeight);
     // The analysis opens over the window; closing it goes back to the run.
     bool analysed = false;
