@@ -1,7 +1,5 @@
 #include "event/event_tree.h"
 
-#include "common/commands.h"
-
 #include "platform/text.h"
 
 namespace velkaro {
@@ -142,28 +140,27 @@ std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code) {
                                     : nullptr;
     bool drivers = cat && cat->participants > 0;
     bool finals = cat && cat->finalsState > 0;
-    if (code == node::kTrack) return {{kTrackCommand, "Track for the race"}};
+    if (code == node::kTrack) return {{CommandId::Track}};
     if (category < 1) return {};
     switch (n - 10000) {
         case 0:
-            return {{kNewCategoryCommand, "New category"},
-                    {kRenameCategoryCommand, "Rename category"}};
+            return {{CommandId::NewCategory}, {CommandId::RenameCategory}};
         case node::kDrivers:
-            return {{kParticipantsCommand, "List of participants"}};
+            return {{CommandId::Participants}};
         case node::kQualifParameters:
-            if (drivers) return {{kQualifParametersCommand, "Qualifying heats Parameters"}};
+            if (drivers) return {{CommandId::QualifParameters}};
             break;
         case node::kQualifArrangement:
-            if (drivers) return {{kQualifArrangementCommand, "Qualifying heats Arrangement"}};
+            if (drivers) return {{CommandId::QualifArrangement}};
             break;
         case node::kFinalsParameters:
-            if (finals) return {{kFinalsParametersCommand, "Finals runs Parameters"}};
+            if (finals) return {{CommandId::FinalsParameters}};
             break;
         case node::kFinalsArrangement:
-            if (finals) return {{kFinalsArrangementCommand, "Finals runs Arrangement"}};
+            if (finals) return {{CommandId::FinalsArrangement}};
             break;
         case node::kClosure:
-            if (finals) return {{kClosureReportCommand, "Show the report"}};
+            if (finals) return {{CommandId::ClosureReport}};
             break;
     }
     return {};

@@ -4,6 +4,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/commands.h"
 #include "event/event_model.h"
 
 namespace velkaro {
@@ -69,10 +70,10 @@ inline int HeatNode(int category, int round, int heat) {
 // The heat a node stands for. False for any other node, a round's own node included.
 bool HeatOfNode(int code, int& category, int& round, int& heat);
 
-// One entry of the tree's right-click menu.
+// One entry of the tree's right-click menu; its label is the command's own.
 struct PopupEntry {
-    int id;
-    std::string_view label;
+    CommandId id{};
+    bool enabled = true;
     friend bool operator==(const PopupEntry&, const PopupEntry&) = default;
 };
 // What a node's right-click menu offers: none for most nodes, and the forms of the

@@ -36,18 +36,18 @@ class MainWindow final : public QMainWindow {
     void ConnectDecoder();
     void StartTimer();
 
-    QAction* Command(int id) const;
+    QAction* Command(CommandId id) const;
     QTreeWidget* Tree() const { return tree_; }
     QWidget* PanelControl(int id) const;
+    QWidget* PanelControl(CommandId id) const { return PanelControl(ToInt(id)); }
     LiveScreenWidget* LiveScreen() const { return live_; }
     AppState& State() { return state_; }
     Heartbeat& Beat() { return heartbeat_; }
 
     // Runs a menu, pop-up or panel command by its id.
-    void RunCommand(int id);
-
-  signals:
-    void CommandTriggered(int id);
+    void RunCommand(CommandId id);
+    // Whether the run and the command's own condition allow it now.
+    bool CommandAllowed(CommandId id) const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -57,6 +57,8 @@ class MainWindow final : public QMainWindow {
     void BuildMenuBar();
     void BuildPanel();
     void RegisterCommands();
+    void CheckCommands();
+    QAction* AddCommandAction(QMenu* menu, CommandId id);
     void StartLivePage();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
@@ -102,7 +104,7 @@ class MainWindow final : public QMainWindow {
     int screenH_ = 900;
     LiveScreenWidget* live_ = nullptr;
     QTreeWidget* tree_ = nullptr;
-    std::map<int, QAction*> actions_;
+    std::map<CommandId, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     RecentEvents recent_;
     CommandRegistry commands_;

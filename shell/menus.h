@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -8,53 +9,33 @@
 
 namespace velkaro {
 
-// One line of a menu: a command with its id, or a separator (id 0).
-struct MenuEntry {
-    int id;
-    std::string_view label;
-    bool hasBitmap;
-};
+// The menu bar's layout: which command stands where, or a separator (no command). Labels,
+// pictures and shortcuts are the commands' own.
+using MenuEntry = std::optional<CommandId>;
 
 struct MenuDef {
     std::string_view title;
     std::span<const MenuEntry> entries;
 };
 
-inline constexpr MenuEntry kSeparator{0, {}, false};
+inline constexpr MenuEntry kSeparator{};
 
-inline constexpr std::array kFileMenu{
-    MenuEntry{kNewEventCommand, "New event", true},
-    MenuEntry{kLoadEventCommand, "Load event", false},
-    kSeparator,
-    MenuEntry{kSaveCommand, "Save", true},
-    MenuEntry{kSaveAsCommand, "Save as...", false},
-    kSeparator,
-    kSeparator,
-    MenuEntry{kQuitCommand, "Quit", true},
+inline constexpr std::array<MenuEntry, 8> kFileMenu{
+    CommandId::NewEvent, CommandId::LoadEvent, kSeparator, CommandId::Save,
+    CommandId::SaveAs,   kSeparator,           kSeparator, CommandId::Quit,
 };
-inline constexpr std::array kDatabaseMenu{
-    MenuEntry{kCircuitsCommand, "Circuits", true},
-    kSeparator,
-    MenuEntry{kClubsCommand, "Clubs", true},
-    kSeparator,
-    MenuEntry{kDriversCommand, "Drivers", true},
-    kSeparator,
-    MenuEntry{kTranspondersCommand, "Transponders", true},
-    kSeparator,
-    MenuEntry{kFrequenciesCommand, "Frequencies", true},
+inline constexpr std::array<MenuEntry, 9> kDatabaseMenu{
+    CommandId::Circuits,    kSeparator, CommandId::Clubs,        kSeparator,
+    CommandId::Drivers,     kSeparator, CommandId::Transponders, kSeparator,
+    CommandId::Frequencies,
 };
-inline constexpr std::array kPlanningMenu{
-    MenuEntry{kPlanningQualificationCommand, "Planning qualification", true},
-    kSeparator,
-    MenuEntry{kPlanningFinalsCommand, "Planning finals", false},
+inline constexpr std::array<MenuEntry, 3> kPlanningMenu{CommandId::PlanningQualification,
+                                                        kSeparator, CommandId::PlanningFinals};
+inline constexpr std::array<MenuEntry, 7> kSettingsMenu{
+    CommandId::Sounds,    kSeparator, CommandId::Display,  kSeparator,
+    CommandId::Interface, kSeparator, CommandId::LivePage,
 };
-inline constexpr std::array kSettingsMenu{
-    MenuEntry{kSoundsCommand, "Sounds", true},       kSeparator,
-    MenuEntry{kDisplayCommand, "Display", true},     kSeparator,
-    MenuEntry{kInterfaceCommand, "Interface", true}, kSeparator,
-    MenuEntry{kLivePageCommand, "Live page", false},
-};
-inline constexpr std::array kHelpMenu{MenuEntry{kHelpCommand, "Help", false}};
+inline constexpr std::array<MenuEntry, 1> kHelpMenu{CommandId::Help};
 
 inline constexpr std::array<MenuDef, 5> kMenuBar{{
     {"File", kFileMenu},
@@ -64,7 +45,8 @@ inline constexpr std::array<MenuDef, 5> kMenuBar{{
     {"?", kHelpMenu},
 }};
 
-// The small picture beside a menu entry, in the program folder.
-inline constexpr const char* kMenuBitmapFormat = "images/menu%d.bmp";
+// The results button's pop-up.
+inline constexpr std::array kRunPopup{CommandId::ModifyRunResults, CommandId::RunDetails,
+                                      CommandId::AddComment};
 
 }  // namespace velkaro

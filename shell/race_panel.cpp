@@ -18,14 +18,18 @@ std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
     const int D = 720 * W / 1600;
     const int half = 525 * W / 1600;
     std::array<PanelControlDef, kPanelControls> c{{
-        {kStartButton, ControlKind::BitmapButton, "Start", At(A + 100, 40 * H / 900, 80, H / 20)},
+        {ToInt(CommandId::Start), ControlKind::BitmapButton, "Start",
+         At(A + 100, 40 * H / 900, 80, H / 20)},
         {kStartCaption, ControlKind::CentredText, "Start", At(A + 105, 86 * H / 900, 70, H / 45)},
-        {kStopButton, ControlKind::BitmapButton, "Stop", At(A + 200, 40 * H / 900, 80, H / 20)},
+        {ToInt(CommandId::Stop), ControlKind::BitmapButton, "Stop",
+         At(A + 200, 40 * H / 900, 80, H / 20)},
         {kStopCaption, ControlKind::CentredText, "Stop", At(A + 205, 86 * H / 900, 70, H / 45)},
-        {kClearButton, ControlKind::BitmapButton, "Clear", At(A + 300, 40 * H / 900, 80, H / 20)},
+        {ToInt(CommandId::Clear), ControlKind::BitmapButton, "Clear",
+         At(A + 300, 40 * H / 900, 80, H / 20)},
         {kClearCaption, ControlKind::CentredText, "Clear", At(A + 305, 86 * H / 900, 70, H / 45)},
-        {kResultsButton, ControlKind::BitmapButton, "Results", At(W - 120, H / 15, 40, 40)},
-        {kPrintButton, ControlKind::BitmapButton, "Print", At(W - 70, H / 15, 40, 40)},
+        {ToInt(CommandId::Results), ControlKind::BitmapButton, "Results",
+         At(W - 120, H / 15, 40, 40)},
+        {ToInt(CommandId::Print), ControlKind::BitmapButton, "Print", At(W - 70, H / 15, 40, 40)},
         {0, ControlKind::GroupFrame, "", At(C - half, 606 * H / 900, 2 * half, H / 18)},
         {kClockFrame, ControlKind::GroupFrame, "Race duration / Clock",
          At(45 * W / 1600 + 200, 710 * H / 900, W / 4, H / 12)},
@@ -40,7 +44,7 @@ std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
          At(D + 205, 760 * H / 900, 105, H / 45)},
         {kTransponderSetList, ControlKind::DropDown, "SetTransponders",
          At(D + 435, 725 * H / 900, 72, 600 * H / 900)},
-        {kScanButton, ControlKind::PushLikeCheck, "Scan",
+        {ToInt(CommandId::Scan), ControlKind::PushLikeCheck, "Scan",
          At(D + 320, 757 * H / 900, 60, 23 * H / 900)},
         {kScanStatus, ControlKind::BorderedText, "", At(D + 390, 757 * H / 900, 125, 23 * H / 900)},
         {kLinkDownText, ControlKind::AlertText, "Decoder link",
@@ -49,7 +53,7 @@ std::array<PanelControlDef, kPanelControls> RacePanelLayout(int W, int H) {
          At(D + 550, 763 * H / 900, W - D - 570, 22 * H / 900)},
         {kNoticeLine, ControlKind::NoticeLine, "Newest notice",
          At(D + 200, 666 * H / 900, W - D - 310, 24 * H / 900)},
-        {kNoticesButton, ControlKind::PushButton, "Notices",
+        {ToInt(CommandId::Notices), ControlKind::PushButton, "Notices",
          At(W - 100, 665 * H / 900, 80, 26 * H / 900)},
     }};
     for (int k = 1; k <= 20; ++k) {

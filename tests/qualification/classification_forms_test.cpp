@@ -244,13 +244,13 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     w.StartTimer();
     dialogs.openAnswers.push_back(eventFile.string());
     messages.Expect(MessageAnswer::No);  // nothing to save first
-    w.RunCommand(kLoadEventCommand);
+    w.RunCommand(CommandId::LoadEvent);
 
     RunEngine& e = w.State().engine;
     for (int heat : {13101, 13102}) {
         w.Tree()->setCurrentItem(FindNode(w.Tree(), heat));
         ASSERT_EQ(PhaseName(e.phase), "armed") << heat;
-        static_cast<QPushButton*>(w.PanelControl(kStartButton))->click();
+        static_cast<QPushButton*>(w.PanelControl(CommandId::Start))->click();
         test::Deadline end = test::In(30s);
         while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
         while (e.phase == RunPhase::Running && test::Before(end)) QTest::qWait(20);

@@ -56,7 +56,7 @@ void WhileOpen(Open open, Inside inside) {
 }
 
 template <typename Inside>
-void WhileOpen(MainWindow& w, int command, Inside inside) {
+void WhileOpen(MainWindow& w, CommandId command, Inside inside) {
     WhileOpen([&] { w.RunCommand(command); }, inside);
 }
 

@@ -69,7 +69,7 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
     }
 
     // Runs each step in the modal loop of the form opened next, the first by `command`.
-    void WhileOpen(int command, std::vector<std::function<void(QWidget&)>> steps) {
+    void WhileOpen(CommandId command, std::vector<std::function<void(QWidget&)>> steps) {
         std::size_t ran = 0;
         std::function<void()> next = [&] {
             QTimer::singleShot(0, [&] {
@@ -90,7 +90,7 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
 // From an empty program folder: 30 drivers in the database, a new category, 23 of them taking
 // part, options, 3 heats of 8 over 2 rounds, grids; then heat 2 of each round in the panel.
 TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOptions) {
-    WhileOpen(kDriversCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::Drivers, {[](QWidget& form) {
                   for (int i = 1; i <= 30; ++i) {
                       Control<QLineEdit>(form, kNewEditId)
                           ->setText(QString("Driver %1").arg(i, 2, 10, QChar('0')));
@@ -101,9 +101,9 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                   Click(form, kOkId);
               }});
     Select(10000);
-    w->RunCommand(kNewCategoryCommand);
+    w->RunCommand(CommandId::NewCategory);
     Select(21000);
-    WhileOpen(kParticipantsCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::Participants, {[](QWidget& form) {
                   auto* database = Control<QListWidget>(form, kDatabaseList);
                   ASSERT_EQ(database->count(), 30);
                   for (int row = 0; row < 23; ++row) {
@@ -115,7 +115,7 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
               }});
     EXPECT_EQ(w->State().event.header.categories[1].participants, 23);
     Select(23010);
-    WhileOpen(kQualifParametersCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::QualifParameters, {[](QWidget& form) {
                   Click(form, 4403);
                   Control<QLineEdit>(form, kRunLapsEdit)->setText("12");
                   Control<QLineEdit>(form, kCountdownEdit)->setText("7");
@@ -125,7 +125,7 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                   Click(form, kConfirmButton);
               }});
     Select(23020);
-    WhileOpen(kQualifArrangementCommand,
+    WhileOpen(CommandId::QualifArrangement,
               {[this](QWidget& form) {
                    Control<QLineEdit>(form, kDriversPerHeatEdit)->setText("8");
                    Control<QLineEdit>(form, kRoundsEdit)->setText("2");
@@ -168,31 +168,31 @@ TEST_F(Preparation, CancelLeavesTheEventFileByteIdentical) {
     test::WriteWholeFile(folder.Path() / "BaseDonn\u00E9esPilotes.bd",
                          "Zo\xE9 Park\t" + std::string(12, '\t') + "\r\n");
     Select(11000);
-    WhileOpen(kParticipantsCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::Participants, {[](QWidget& form) {
                   Control<QListWidget>(form, kDatabaseList)->setCurrentRow(0);
                   Click(form, kAddParticipantButton);
                   Click(form, kConfirmButton);
               }});
     EXPECT_EQ(w->State().event.participantNames[0][0], "Zo\xE9 Park");
     // Selecting a node records it in the header: the file is taken once the node is selected.
-    auto unchanged = [this](int node, int command, std::function<void(QWidget&)> step) {
+    auto unchanged = [this](int node, CommandId command, std::function<void(QWidget&)> step) {
         Select(node);
         const std::string before = Working();
         WhileOpen(command, {step});
-        EXPECT_TRUE(Working() == before) << command;
+        EXPECT_TRUE(Working() == before) << ToInt(command);
     };
-    unchanged(1000, kTrackCommand, [](QWidget& form) {
+    unchanged(1000, CommandId::Track, [](QWidget& form) {
         Control<QLineEdit>(form, kEventNameEdit)->setText("Cup");
         Control<QLineEdit>(form, kMinimumLapEdit)->setText("1");
         Click(form, kCancelButton);
     });
-    unchanged(11000, kParticipantsCommand, [](QWidget& form) {
+    unchanged(11000, CommandId::Participants, [](QWidget& form) {
         EXPECT_EQ(Control<QListWidget>(form, kParticipantsList)->item(0)->text(), "Zo\u00E9 Park");
         Control<QListWidget>(form, kParticipantsList)->setCurrentRow(0);
         Click(form, kRemoveParticipantButton);
         Click(form, kCancelButton);
     });
-    unchanged(13010, kQualifParametersCommand, [](QWidget& form) {
+    unchanged(13010, CommandId::QualifParameters, [](QWidget& form) {
         auto* countdown = Control<QLineEdit>(form, kCountdownEdit);
         countdown->clear();
         QTest::keyClicks(countdown, "4x2");  // letters are not taken
@@ -201,7 +201,7 @@ TEST_F(Preparation, CancelLeavesTheEventFileByteIdentical) {
         Click(form, kCancelButton);
     });
     // No round yet: no grids form after the arrangement either.
-    unchanged(13020, kQualifArrangementCommand, [](QWidget& form) {
+    unchanged(13020, CommandId::QualifArrangement, [](QWidget& form) {
         Control<QLineEdit>(form, kDriversPerHeatEdit)->setText("25");
         EXPECT_EQ(Control<QLineEdit>(form, kDriversPerHeatEdit)->text(), "20");
         QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(375, 160));
@@ -244,7 +244,7 @@ TEST_F(Preparation, Screenshot) {
     fs::copy_file(folder.Path() / "Private/Course.race", cup);
     dialogs.openAnswers.push_back(cup);
     messages.Expect(MessageAnswer::No);
-    w->RunCommand(kLoadEventCommand);
+    w->RunCommand(CommandId::LoadEvent);
     w->Tree()->expandAll();
     w->setGeometry(0, 0, 1920, 1080);  // the whole screen, as maximized without a frame
     auto shoot = [&](ModalForm& form, const QString& file) {
