@@ -23,6 +23,7 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 #include <QTreeWidget>
+#include <tuple>
 
 #include "analysis/forms/analysis_forms.h"
 #include "databases/circuits_file.h"
@@ -208,6 +209,8 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     connect(tree_, &QTreeWidget::currentItemChanged, this, &MainWindow::OnSelectionChanged);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::OnItemEdited);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item, int) { OpenNode(item); });
     RebuildTree();
 
     // 12 to 14. The commands, the race panel, the hidden scroll bar, the run's defaults.
@@ -248,14 +251,20 @@ MainWindow::~MainWindow() {
     ShutDown();
 }
 
-QAction* MainWindow::AddCommandAction(QMenu* menu, CommandId id) {
+QAction* MainWindow::AddCommandAction(QMenu* menu, CommandId id, bool onNode) {
     const velkaro::Command* command = commands_.Find(id);
     if (command == nullptr) return nullptr;  // told by the check of the commands
     QAction* a = menu->addAction(ToQString(command->label));
     a->setObjectName(QString::number(ToInt(id)));
     if (!command->icon.empty()) a->setIcon(Picture(std::string(command->icon).c_str()));
     if (!command->shortcut.empty()) a->setShortcut(QKeySequence(ToQString(command->shortcut)));
-    connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
+    connect(a, &QAction::triggered, this, [this, id, onNode] {
+        if (onNode) {
+            RunOnNode(id);
+        } else {
+            RunCommand(id);
+        }
+    });
     actions_[id] = a;
     return a;
 }
@@ -267,7 +276,7 @@ void MainWindow::BuildMenuBar() {
         menu->setObjectName(title);
         for (const MenuEntry& e : def.entries) {
             if (e) {
-                AddCommandAction(menu, *e);
+                AddCommandAction(menu, *e, def.onNode);
             } else {
                 menu->addSeparator();
             }
@@ -533,11 +542,24 @@ QTreeWidgetItem* MainWindow::AddNodes(const std::vector<TreeNode>& nodes, QTreeW
     return first;
 }
 
+// What the director opened or closed, and the node worked on, stay as they were; nodes new to
+// the tree come as a new event's would.
 void MainWindow::RebuildTree() {
+    std::map<int, bool> expanded;
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        expanded[(*it)->data(0, kCodeRole).toInt()] = (*it)->isExpanded();
+    }
+    const int selected = SelectedCode();
     fillingTree_ = true;
     tree_->clear();
     AddNodes(BuildEventTree(state_.event), nullptr);
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        const int code = (*it)->data(0, kCodeRole).toInt();
+        if (auto was = expanded.find(code); was != expanded.end()) (*it)->setExpanded(was->second);
+        if (code == selected && selected != 0) tree_->setCurrentItem(*it);
+    }
     fillingTree_ = false;
+    ApplyPanel(true);
 }
 
 // The run in the panel goes into the event when its node is left or the event saved. False
@@ -596,23 +618,38 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
     if (WriteEventHeader(state_.event.header, *platform_.disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
-    switch (KindOf(code)) {
-        case NodeKind::Heat:
-        case NodeKind::FinalsRun:
-            LoadRunOf(current);
-            break;
-        case NodeKind::Driver:
-            RunCommand(CommandId::DriverDetails);
-            break;
-        case NodeKind::RoundClassification:
-            RunCommand(CommandId::RoundClassification);
-            break;
-        case NodeKind::Overall:
-            RunCommand(CommandId::OverallClassification);
-            break;
-        default:
-            break;
+    // A click selects and shows; forms open on a double-click or a command.
+    if (KindOf(code) == NodeKind::Heat || KindOf(code) == NodeKind::FinalsRun) LoadRunOf(current);
+    ApplyPanel(true);  // the commands that work on the selection follow it
+}
+
+int MainWindow::SelectedCode() const {
+    QTreeWidgetItem* item = tree_->currentItem();
+    return item ? item->data(0, kCodeRole).toInt() : 0;
+}
+
+// False when the node is not in the tree or the run in the panel keeps the selection.
+bool MainWindow::SelectNode(int code) {
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        if ((*it)->data(0, kCodeRole).toInt() != code) continue;
+        tree_->setCurrentItem(*it);
+        tree_->scrollToItem(*it);
+        return tree_->currentItem() == *it;
     }
+    return false;
+}
+
+void MainWindow::RunOnNode(CommandId id) {
+    const int at = EventCommandNode(id, SelectedCode());
+    if (at != 0 && at != SelectedCode() && !SelectNode(at)) return;
+    RunCommand(id);
+}
+
+void MainWindow::OpenNode(QTreeWidgetItem* item) {
+    if (item == nullptr || item != tree_->currentItem()) return;
+    std::optional<CommandId> id =
+        OpenCommand(state_.event.header, item->data(0, kCodeRole).toInt());
+    if (id && CommandAllowed(*id)) RunOnNode(*id);
 }
 
 void MainWindow::OnContextMenu(const QPoint& at) {
@@ -630,7 +667,7 @@ void MainWindow::OnContextMenu(const QPoint& at) {
         QAction* a = menu.addAction(ToQString(command->label));
         a->setObjectName(QString::number(ToInt(e.id)));
         a->setEnabled(e.enabled && CommandAllowed(e.id));
-        connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+        connect(a, &QAction::triggered, this, [this, id = e.id] { RunOnNode(id); });
     }
     menu.exec(tree_->viewport()->mapToGlobal(at));
 }
@@ -671,10 +708,18 @@ void MainWindow::RegisterCommands() {
            }});
     c.Add(
         {.id = CommandId::NewCategory, .label = "New category", .run = [this] { NewCategory(); }});
-    c.Add({.id = CommandId::RenameCategory, .label = "Rename category", .run = [this] {
-               if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
-           }});
-    c.Add({.id = CommandId::Start, .label = "Start", .icon = kStartPicture, .run = [this] {
+    c.Add({.id = CommandId::RenameCategory,
+           .label = "Rename category",
+           .run =
+               [this] {
+                   if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
+               },
+           .enabled = WhenTheTreeOffers(state_.event.header, CommandId::RenameCategory)});
+    c.Add({.id = CommandId::Start,
+           .label = "Start",
+           .icon = kStartPicture,
+           .shortcut = "F5",
+           .run = [this] {
                // Given by the director: a start that cannot be says why, once, in a box.
                std::string_view refusal = StartRefusal(state_.engine);
                if (!refusal.empty()) {
@@ -691,6 +736,20 @@ void MainWindow::RegisterCommands() {
                StopEditing(editing_);
                RemoveEditControls();
            }});
+    for (auto [id, label, key, step] :
+         {std::tuple{CommandId::NextHeat, "Next heat", "F8", 1},
+          std::tuple{CommandId::PreviousHeat, "Previous heat", "F7", -1}}) {
+        c.Add({.id = id,
+               .label = label,
+               .shortcut = key,
+               .run =
+                   [this, step] {
+                       if (int code = AdjacentRun(state_.event, SelectedCode(), step))
+                           SelectNode(code);
+                   },
+               .enabled = [this,
+                           step] { return AdjacentRun(state_.event, SelectedCode(), step) != 0; }});
+    }
     c.Add({.id = CommandId::ModifyRunResults, .label = "Modify run results", .run = [this] {
                StartResultEditing(editing_);
                RemoveEditControls();
@@ -908,8 +967,9 @@ void MainWindow::NewCategory() {
     if (WriteEventHeader(h, *platform_.disk) != FileOutcome::Done)
         platform_.messages.Error(kRaceFileNotFound);
     fillingTree_ = true;
-    AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
+    QTreeWidgetItem* added = AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
     fillingTree_ = false;
+    if (added) SelectNode(added->data(0, kCodeRole).toInt());
 }
 
 void MainWindow::ConnectDecoder() {

@@ -46,6 +46,10 @@ class MainWindow final : public QMainWindow {
 
     // Runs a menu, pop-up or panel command by its id.
     void RunCommand(CommandId id);
+    // Runs a tree command on the node it works on for the selection, selected first.
+    void RunOnNode(CommandId id);
+    // A double-click: the node's main form, if it has one.
+    void OpenNode(QTreeWidgetItem* item);
     // Whether the run and the command's own condition allow it now.
     bool CommandAllowed(CommandId id) const;
 
@@ -58,7 +62,9 @@ class MainWindow final : public QMainWindow {
     void BuildPanel();
     void RegisterCommands();
     void CheckCommands();
-    QAction* AddCommandAction(QMenu* menu, CommandId id);
+    QAction* AddCommandAction(QMenu* menu, CommandId id, bool onNode = false);
+    int SelectedCode() const;
+    bool SelectNode(int code);
     void StartLivePage();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);

@@ -16,6 +16,7 @@ using MenuEntry = std::optional<CommandId>;
 struct MenuDef {
     std::string_view title;
     std::span<const MenuEntry> entries;
+    bool onNode = false;  // the entries work on the tree's selection and its category
 };
 
 inline constexpr MenuEntry kSeparator{};
@@ -23,6 +24,29 @@ inline constexpr MenuEntry kSeparator{};
 inline constexpr std::array<MenuEntry, 8> kFileMenu{
     CommandId::NewEvent, CommandId::LoadEvent, kSeparator, CommandId::Save,
     CommandId::SaveAs,   kSeparator,           kSeparator, CommandId::Quit,
+};
+// What the tree's pop-ups offer, for the selected node and its category.
+inline constexpr std::array<MenuEntry, 16> kEventMenu{
+    CommandId::NewCategory,
+    CommandId::RenameCategory,
+    kSeparator,
+    CommandId::Track,
+    CommandId::Participants,
+    kSeparator,
+    CommandId::QualifParameters,
+    CommandId::QualifArrangement,
+    kSeparator,
+    CommandId::RoundClassification,
+    CommandId::OverallClassification,
+    kSeparator,
+    CommandId::FinalsParameters,
+    CommandId::FinalsArrangement,
+    kSeparator,
+    CommandId::ClosureReport,
+};
+inline constexpr std::array<MenuEntry, 6> kRaceMenu{
+    CommandId::Start, CommandId::Stop,     CommandId::Clear,
+    kSeparator,       CommandId::NextHeat, CommandId::PreviousHeat,
 };
 inline constexpr std::array<MenuEntry, 9> kDatabaseMenu{
     CommandId::Circuits,    kSeparator, CommandId::Clubs,        kSeparator,
@@ -37,8 +61,10 @@ inline constexpr std::array<MenuEntry, 7> kSettingsMenu{
 };
 inline constexpr std::array<MenuEntry, 1> kHelpMenu{CommandId::Help};
 
-inline constexpr std::array<MenuDef, 5> kMenuBar{{
+inline constexpr std::array<MenuDef, 7> kMenuBar{{
     {"File", kFileMenu},
+    {"Event", kEventMenu, true},
+    {"Race", kRaceMenu},
     {"Database", kDatabaseMenu},
     {"Planning of race", kPlanningMenu},
     {"Settings", kSettingsMenu},

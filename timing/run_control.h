@@ -64,6 +64,8 @@ inline constexpr std::array kRunLockedCommands{
     CommandId::DriverDetails,
     CommandId::RoundClassification,
     CommandId::OverallClassification,
+    CommandId::NextHeat,
+    CommandId::PreviousHeat,
 };
 inline constexpr std::array<int, 4> kRunLockedControls{kPersonalChipsRadio, kClubChipsRadio,
                                                        kMixedScanRadio, kTransponderSetList};

@@ -329,8 +329,8 @@ TEST_F(RunControlTest, TheRunGreysWhatCouldChangeTheEventUntilStop) {
 
     StartCommand(engine_);
     EXPECT_GT(engine_.panelChanges, changes);
-    EXPECT_EQ(enabled({1001, 1002, 1005, 1006, 1012, 1013, 1014, 6102, 6103, 6104, 1053}),
-              "00000000000");
+    EXPECT_EQ(enabled({1001, 1002, 1005, 1006, 1012, 1013, 1014, 6102, 6103, 6104, 1053, 1061}),
+              "000000000000");
     EXPECT_EQ(enabled({2001, 2003, 2105, 6000, kPersonalChipsRadio, kTransponderSetList, 1015, 1017,
                        2002, 2201}),
               "0000001111");

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -70,6 +71,9 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
 
     // Runs each step in the modal loop of the form opened next, the first by `command`.
     void WhileOpen(CommandId command, std::vector<std::function<void(QWidget&)>> steps) {
+        WhileOpen([&] { w->RunCommand(command); }, std::move(steps));
+    }
+    void WhileOpen(std::function<void()> open, std::vector<std::function<void(QWidget&)>> steps) {
         std::size_t ran = 0;
         std::function<void()> next = [&] {
             QTimer::singleShot(0, [&] {
@@ -80,7 +84,7 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
             });
         };
         next();
-        w->RunCommand(command);
+        open();
         EXPECT_EQ(ran, steps.size());
     }
 
@@ -103,7 +107,8 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
     Select(10000);
     w->RunCommand(CommandId::NewCategory);
     Select(21000);
-    WhileOpen(CommandId::Participants, {[](QWidget& form) {
+    QTreeWidgetItem* drivers = w->Tree()->currentItem();  // its main form opens on a double-click
+    WhileOpen([&] { emit w->Tree()->itemDoubleClicked(drivers, 0); }, {[](QWidget& form) {
                   auto* database = Control<QListWidget>(form, kDatabaseList);
                   ASSERT_EQ(database->count(), 30);
                   for (int row = 0; row < 23; ++row) {
@@ -124,8 +129,10 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                   Click(form, kEditableOrderBox);
                   Click(form, kConfirmButton);
               }});
-    Select(23020);
-    WhileOpen(CommandId::QualifArrangement,
+    // From the menu bar, for the category of the selection; the tree stays as the director left it.
+    test::FindNode(w->Tree(), 10000)->setExpanded(false);
+    test::FindNode(w->Tree(), 23000)->setExpanded(true);
+    WhileOpen([&] { w->Command(CommandId::QualifArrangement)->trigger(); },
               {[this](QWidget& form) {
                    Control<QLineEdit>(form, kDriversPerHeatEdit)->setText("8");
                    Control<QLineEdit>(form, kRoundsEdit)->setText("2");
@@ -141,11 +148,36 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                }});
     const CategoryRecord& cat = w->State().event.header.categories[1];
     EXPECT_EQ(std::tuple(cat.rounds, cat.heatsPerRound), std::tuple(2, 3));
+    EXPECT_EQ(std::tuple(test::FindNode(w->Tree(), 10000)->isExpanded(),
+                         test::FindNode(w->Tree(), 23000)->isExpanded(),
+                         w->Tree()->currentItem()->data(0, Qt::UserRole).toInt()),
+              std::tuple(false, true, 23020));
+
+    // Every pop-up command of every node is in the "Event" menu, enabled alike.
+    auto* eventMenu = w->findChild<QMenu*>("Event");
+    ASSERT_NE(eventMenu, nullptr);
+    int compared = 0;
+    std::vector<int> codes;
+    for (QTreeWidgetItemIterator it(w->Tree()); *it; ++it) {
+        codes.push_back((*it)->data(0, Qt::UserRole).toInt());
+    }
+    for (int code : codes) {
+        if (KindOf(code) == NodeKind::Heat) continue;  // a heat's selection loads it
+        Select(code);
+        for (const PopupEntry& p : PopupEntries(w->State().event.header, code)) {
+            QAction* a = w->Command(p.id);
+            ASSERT_TRUE(a && eventMenu->actions().contains(a)) << ToInt(p.id);
+            EXPECT_EQ(a->isEnabled(), p.enabled) << code << " " << ToInt(p.id);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 30);
 
     // Drivers 01 and 02 swapped, so heat 2 holds the drivers 09 to 16 in slot order.
     RunEngine& e = w->State().engine;
     for (int round : {1, 2}) {
-        Select(HeatNode(2, round, 2));
+        Select(HeatNode(2, round, 1));
+        w->Command(CommandId::NextHeat)->trigger();
         for (int lane = 1; lane <= 8; ++lane) {
             const int driver = round == 1 ? 8 + lane : 17 - lane;
             const RunCar& car = e.tables.cars[std::size_t(lane - 1)];
