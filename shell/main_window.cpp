@@ -728,9 +728,11 @@ void MainWindow::RegisterCommands() {
                }
                StartCommand(state_.engine);
            }});
-    c.Add({.id = CommandId::Stop, .label = "Stop", .icon = kStopPicture, .run = [this] {
-               StopCommand(state_.engine);
-           }});
+    c.Add({.id = CommandId::Stop,
+           .label = "Stop",
+           .icon = kStopPicture,
+           .shortcut = "F6",
+           .run = [this] { StopCommand(state_.engine); }});
     c.Add({.id = CommandId::Clear, .label = "Clear", .icon = kClearPicture, .run = [this] {
                ClearCommand(state_.engine);
                StopEditing(editing_);

@@ -128,20 +128,32 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
         menus << top->text();
         QStringList entries;
         for (QAction* a : top->menu()->actions()) {
-            entries << (a->isSeparator() ? QString("-") : a->objectName() + "=" + a->text());
+            QString key = a->shortcut().toString();
+            entries << (a->isSeparator() ? QString("-")
+                                         : a->objectName() + "=" + a->text() +
+                                               (key.isEmpty() ? "" : "[" + key + "]"));
         }
         lines << entries.join(' ');
     }
-    EXPECT_EQ(menus, (QStringList{"File", "Database", "Planning of race", "Settings", "?"}));
+    EXPECT_EQ(menus, (QStringList{"File", "Event", "Race", "Database", "Planning of race",
+                                  "Settings", "?"}));
     EXPECT_EQ(lines[0].toStdString(),
               "1001=New event 1002=Load event - 1003=Save 1004=Save as... - Recent events=Recent "
               "events - 1005=Quit");
     EXPECT_EQ(lines[1].toStdString(),
-              "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
-    EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
+              "1051=New category 1052=Rename category - 1053=Track for the race 1054=List of "
+              "participants - 1055=Qualifying heats Parameters 1056=Qualifying heats Arrangement "
+              "- 4301=Round classification 4302=Overall classification - 1057=Finals runs "
+              "Parameters 1058=Finals runs Arrangement - 1059=Show the report");
+    EXPECT_EQ(lines[2].toStdString(),
+              "2001=Start[F5] 2002=Stop[F6] 2003=Clear - 1061=Next heat[F8] 1062=Previous "
+              "heat[F7]");
     EXPECT_EQ(lines[3].toStdString(),
+              "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
+    EXPECT_EQ(lines[4].toStdString(), "1011=Planning qualification - 1012=Planning finals");
+    EXPECT_EQ(lines[5].toStdString(),
               "1013=Sounds - 1014=Display - 1015=Interface - 1018=Live page");
-    EXPECT_EQ(lines[4].toStdString(), "1017=Help");
+    EXPECT_EQ(lines[6].toStdString(), "1017=Help");
     // Entries with a picture have one, the others none.
     EXPECT_FALSE(w->Command(CommandId::NewEvent)->icon().isNull());
     EXPECT_TRUE(w->Command(CommandId::LoadEvent)->icon().isNull());
