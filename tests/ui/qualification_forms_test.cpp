@@ -108,16 +108,22 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
     w->RunCommand(CommandId::NewCategory);
     Select(21000);
     QTreeWidgetItem* drivers = w->Tree()->currentItem();  // its main form opens on a double-click
-    WhileOpen([&] { emit w->Tree()->itemDoubleClicked(drivers, 0); }, {[](QWidget& form) {
-                  auto* database = Control<QListWidget>(form, kDatabaseList);
-                  ASSERT_EQ(database->count(), 30);
-                  for (int row = 0; row < 23; ++row) {
-                      database->setCurrentRow(row);
-                      Click(form, kAddParticipantButton);
-                  }
-                  EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(23)");
-                  Click(form, kConfirmButton);
-              }});
+    const QPoint at = w->Tree()->visualItemRect(drivers).center();
+    WhileOpen(
+        [&] {
+            QTest::mouseClick(w->Tree()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(w->Tree()->viewport(), Qt::LeftButton, {}, at);
+        },
+        {[](QWidget& form) {
+            auto* database = Control<QListWidget>(form, kDatabaseList);
+            ASSERT_EQ(database->count(), 30);
+            for (int row = 0; row < 23; ++row) {
+                database->setCurrentRow(row);
+                Click(form, kAddParticipantButton);
+            }
+            EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(23)");
+            Click(form, kConfirmButton);
+        }});
     EXPECT_EQ(w->State().event.header.categories[1].participants, 23);
     Select(23010);
     WhileOpen(CommandId::QualifParameters, {[](QWidget& form) {
