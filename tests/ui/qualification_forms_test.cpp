@@ -181,9 +181,10 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
 
     // Drivers 01 and 02 swapped, so heat 2 holds the drivers 09 to 16 in slot order.
     RunEngine& e = w->State().engine;
+    QApplication::setActiveWindow(w.get());
     for (int round : {1, 2}) {
         Select(HeatNode(2, round, 1));
-        w->Command(CommandId::NextHeat)->trigger();
+        QTest::keyClick(w->Tree(), Qt::Key_F8);  // Race > Next heat
         for (int lane = 1; lane <= 8; ++lane) {
             const int driver = round == 1 ? 8 + lane : 17 - lane;
             const RunCar& car = e.tables.cars[std::size_t(lane - 1)];
