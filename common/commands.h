@@ -2,52 +2,109 @@
 
 #include <functional>
 #include <map>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // The ids of every command and control, one name each: menus, the tree's pop-ups, the race panel
-// and the enables the run computes all use these, and tests find controls by them.
+// and the enables the run computes all use these, and tests find controls by them. Controls
+// that are not commands keep plain numbers.
 
 namespace velkaro {
 
-// Menu bar.
-inline constexpr int kNewEventCommand = 1001;
-inline constexpr int kLoadEventCommand = 1002;
-inline constexpr int kSaveCommand = 1003;
-inline constexpr int kSaveAsCommand = 1004;
-inline constexpr int kQuitCommand = 1005;
-inline constexpr int kCircuitsCommand = 1006;
-inline constexpr int kClubsCommand = 1007;
-inline constexpr int kDriversCommand = 1008;
-inline constexpr int kTranspondersCommand = 1009;
-inline constexpr int kFrequenciesCommand = 1010;
-inline constexpr int kPlanningQualificationCommand = 1011;
-inline constexpr int kPlanningFinalsCommand = 1012;
-inline constexpr int kSoundsCommand = 1013;
-inline constexpr int kDisplayCommand = 1014;
-inline constexpr int kInterfaceCommand = 1015;
-inline constexpr int kHelpCommand = 1017;
-inline constexpr int kLivePageCommand = 1018;
+// Every command the director can give, from a menu, a pop-up, a button or a key. The values are
+// the object names of the menu entries and buttons, which tests and the guide find them by.
+enum class CommandId : int {
+    // Menu bar.
+    NewEvent = 1001,
+    LoadEvent = 1002,
+    Save = 1003,
+    SaveAs = 1004,
+    Quit = 1005,
+    Circuits = 1006,
+    Clubs = 1007,
+    Drivers = 1008,
+    Transponders = 1009,
+    Frequencies = 1010,
+    PlanningQualification = 1011,
+    PlanningFinals = 1012,
+    Sounds = 1013,
+    Display = 1014,
+    Interface = 1015,
+    Help = 1017,
+    LivePage = 1018,
+    // The event tree's pop-ups, and the "Event" menu.
+    NewCategory = 1051,
+    RenameCategory = 1052,
+    Track = 1053,
+    Participants = 1054,
+    QualifParameters = 1055,
+    QualifArrangement = 1056,
+    FinalsParameters = 1057,
+    FinalsArrangement = 1058,
+    ClosureReport = 1059,
+    // The "Race" menu's own.
+    NextHeat = 1061,
+    PreviousHeat = 1062,
+    // The race panel's buttons.
+    Start = 2001,
+    Stop = 2002,
+    Clear = 2003,
+    Scan = 2105,
+    Notices = 2233,
+    // What the tree's nodes open.
+    DriverDetails = 4300,
+    RoundClassification = 4301,
+    OverallClassification = 4302,
+    Print = 6000,
+    Results = 6101,
+    // The results button's pop-up.
+    ModifyRunResults = 6102,
+    RunDetails = 6103,
+    AddComment = 6104,
+    DriverAnalysis = 7000,  // Ctrl and a click on a driver's row
+};
 
-// The event tree's pop-ups.
-inline constexpr int kNewCategoryCommand = 1051;
-inline constexpr int kRenameCategoryCommand = 1052;
-inline constexpr int kTrackCommand = 1053;
-inline constexpr int kParticipantsCommand = 1054;
-inline constexpr int kQualifParametersCommand = 1055;
-inline constexpr int kQualifArrangementCommand = 1056;
-inline constexpr int kFinalsParametersCommand = 1057;
-inline constexpr int kFinalsArrangementCommand = 1058;
-inline constexpr int kClosureReportCommand = 1059;
+constexpr int ToInt(CommandId id) {
+    return static_cast<int>(id);
+}
+
+// A command declared once by the part that owns it: what the menus, pop-ups and buttons show, what
+// it does, and when it can be given.
+struct Command {
+    CommandId id{};
+    std::string_view label{};
+    std::string_view icon{};      // a picture in the program folder; empty for none
+    std::string_view shortcut{};  // as menus show it ("F5"); empty for none
+    std::function<void()> run{};
+    std::function<bool()> enabled{};  // empty: whenever the run allows
+};
+
+// Who handles which command: the shell and each subsystem's forms register theirs, so that a new
+// form adds its own entry and nothing central grows. Two owners of one id, or an id asked for
+// that nobody declared, is a mistake: kept in Problems() for the start-up check to fail on.
+class CommandRegistry {
+  public:
+    void Add(Command command);
+    const Command* Find(CommandId id) const;
+    // False, and a problem noted, when nobody declared the command.
+    bool Run(CommandId id);
+    // The command's own condition; false for an unknown id.
+    bool Enabled(CommandId id) const;
+    // Notes a problem for each id that nobody declared.
+    void Expect(std::span<const CommandId> ids);
+    const std::vector<std::string>& Problems() const { return problems_; }
+
+  private:
+    std::map<CommandId, Command> commands_;
+    std::vector<std::string> problems_;
+};
 
 // The event tree, and what its nodes open.
 inline constexpr int kEventTreeControl = 4000;
-inline constexpr int kDriverDetailsCommand = 4300;          // a driver node: that driver's details
-inline constexpr int kRoundClassificationCommand = 4301;    // a round's classification node
-inline constexpr int kOverallClassificationCommand = 4302;  // a category's overall node
 
 // The race panel.
-inline constexpr int kStartButton = 2001;
-inline constexpr int kStopButton = 2002;
-inline constexpr int kClearButton = 2003;
 inline constexpr int kStartCaption = 2004;
 inline constexpr int kStopCaption = 2005;
 inline constexpr int kClearCaption = 2006;
@@ -55,7 +112,6 @@ inline constexpr int kPersonalChipsRadio = 2101;
 inline constexpr int kClubChipsRadio = 2102;
 inline constexpr int kMixedScanRadio = 2103;
 inline constexpr int kTransponderSetList = 2104;
-inline constexpr int kScanButton = 2105;
 inline constexpr int kScanStatus = 2106;
 inline constexpr int kFirstCarButton = 2201;  // car k is 2200 + k
 inline constexpr int kClockFrame = 2221;
@@ -63,13 +119,6 @@ inline constexpr int kCountdownFrame = 2222;
 inline constexpr int kTranspondersModeFrame = 2223;
 inline constexpr int kLinkDownText = 2230;
 inline constexpr int kSoundOffText = 2231;
-inline constexpr int kPrintButton = 6000;
-inline constexpr int kResultsButton = 6101;
-
-// The results button's pop-up.
-inline constexpr int kModifyRunResultsCommand = 6102;
-inline constexpr int kRunDetailsCommand = 6103;
-inline constexpr int kAddCommentCommand = 6104;
 
 // The finals forms' own controls: the finals calculator repeats the arrangement's fields at
 // 5700 + (their id - 5000); the forms' captions are 5900 + k.
@@ -85,7 +134,6 @@ inline constexpr int kArrangementFormLabels = 5400;
 inline constexpr int kGridsFormLabels = 5450;
 
 // Run results and analysis: the forms' controls the ids above do not cover.
-inline constexpr int kDriverAnalysisCommand = 7000;  // Ctrl and a click on a driver's row
 inline constexpr int kRaceTimeRadio = 7001;
 inline constexpr int kLapTimeRadio = 7002;
 inline constexpr int kPositionsRadio = 7003;
@@ -108,28 +156,5 @@ inline constexpr int kRoundScaleFrame = 5501;
 inline constexpr int kFirstScaleLabel = 5502;  // to 5507
 inline constexpr int kOverallCriteriaFrame = 5510;
 inline constexpr int kFirstCriterionLabel = 5511;  // to 5515
-
-// Who handles which command: the shell and each subsystem's forms register theirs, so that a new
-// form adds its own entry and nothing central grows.
-class CommandRegistry {
-  public:
-    using Handler = std::function<void()>;
-
-    // False, and nothing changed, when the id already has a handler: two owners of one command
-    // is a mistake to find at start-up, not a silent override.
-    bool Add(int id, Handler handler) { return handlers_.emplace(id, std::move(handler)).second; }
-    bool Has(int id) const { return handlers_.count(id) != 0; }
-    // False when nobody handles the command (a command of a part not built yet).
-    bool Run(int id) const {
-        auto it = handlers_.find(id);
-        if (it == handlers_.end()) return false;
-        Handler handler = it->second;  // a handler may register or replace others while it runs
-        handler();
-        return true;
-    }
-
-  private:
-    std::map<int, Handler> handlers_;
-};
 
 }  // namespace velkaro

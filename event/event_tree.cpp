@@ -1,6 +1,6 @@
 #include "event/event_tree.h"
 
-#include "common/commands.h"
+#include <algorithm>
 
 #include "platform/text.h"
 
@@ -67,8 +67,10 @@ void AddCategory(std::vector<TreeNode>& nodes, const EventModel& event, int c) {
             kImageClassification, classifications);
     }
     if (rounds > 0) {
-        Add(nodes, base + node::kOverall, "Overall classific.", kImageClassification,
-            classifications);
+        // Validated: the finals were arranged from it.
+        Add(nodes, base + node::kOverall,
+            cat.finalsState > 0 ? "Overall classific. (validated)" : "Overall classific.",
+            kImageClassification, classifications);
     }
 
     int finals = Add(nodes, base + node::kFinals, "Finals", kImageFolder, self);
@@ -86,6 +88,11 @@ void AddCategory(std::vector<TreeNode>& nodes, const EventModel& event, int c) {
             finals);
     }
     Add(nodes, base + node::kClosure, "xClosure report", kImageClassification, self);
+}
+
+// A round's own node: 100 (r - 1) past the rounds' code, no heat.
+bool IsRoundFolder(int kind) {
+    return kind >= node::kRounds && kind < node::kRounds + 100 * kRounds && kind % 100 == 0;
 }
 
 }  // namespace
@@ -135,38 +142,117 @@ bool HeatOfNode(int code, int& category, int& round, int& heat) {
 }
 
 std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code) {
-    int n = NormalizedCode(code);
-    int category = code / 10000;
-    const CategoryRecord* cat = category >= 1 && category <= kCategories
-                                    ? &header.categories[std::size_t(category - 1)]
-                                    : nullptr;
-    bool drivers = cat && cat->participants > 0;
-    bool finals = cat && cat->finalsState > 0;
-    if (code == node::kTrack) return {{kTrackCommand, "Track for the race"}};
-    if (category < 1) return {};
-    switch (n - 10000) {
-        case 0:
-            return {{kNewCategoryCommand, "New category"},
-                    {kRenameCategoryCommand, "Rename category"}};
+    if (code == node::kTrack) return {{CommandId::Track}};
+    const int category = code / 10000;
+    if (category < 1 || category > kCategories) return {};
+    const CategoryRecord& cat = header.categories[std::size_t(category - 1)];
+    const bool drivers = cat.participants > 0;
+    const bool finals = cat.finalsState > 0;
+    const bool rounds = cat.rounds > 0;
+    const int kind = code % 10000;
+    if (kind == 0) {
+        return {{CommandId::NewCategory, header.categoryCount < kCategories},
+                {CommandId::RenameCategory}};
+    }
+    if (IsRoundFolder(kind)) return {{CommandId::RoundClassification}};
+    if (kind > node::kClassifications && kind <= node::kClassifications + kRounds) {
+        return {{CommandId::RoundClassification, kind - node::kClassifications <= cat.rounds}};
+    }
+    switch (kind) {
         case node::kDrivers:
-            return {{kParticipantsCommand, "List of participants"}};
+            return {{CommandId::Participants}};
+        case node::kQualification:
+            return {{CommandId::Participants},
+                    {CommandId::QualifParameters, drivers},
+                    {CommandId::QualifArrangement, drivers}};
         case node::kQualifParameters:
-            if (drivers) return {{kQualifParametersCommand, "Qualifying heats Parameters"}};
-            break;
+            return {{CommandId::QualifParameters, drivers}};
         case node::kQualifArrangement:
-            if (drivers) return {{kQualifArrangementCommand, "Qualifying heats Arrangement"}};
-            break;
+            return {{CommandId::QualifArrangement, drivers}};
+        case node::kClassifications:
+        case node::kOverall:
+            return {{CommandId::OverallClassification, rounds}};
+        case node::kFinals:
+            return {{CommandId::FinalsParameters, finals},
+                    {CommandId::FinalsArrangement, finals},
+                    {CommandId::ClosureReport, finals}};
         case node::kFinalsParameters:
-            if (finals) return {{kFinalsParametersCommand, "Finals runs Parameters"}};
-            break;
+            return {{CommandId::FinalsParameters, finals}};
         case node::kFinalsArrangement:
-            if (finals) return {{kFinalsArrangementCommand, "Finals runs Arrangement"}};
-            break;
+            return {{CommandId::FinalsArrangement, finals}};
         case node::kClosure:
-            if (finals) return {{kClosureReportCommand, "Show the report"}};
-            break;
+            return {{CommandId::ClosureReport, finals}};
     }
     return {};
+}
+
+int EventCommandNode(CommandId id, int selected) {
+    if (id == CommandId::Track) return node::kTrack;
+    const int base = selected / 10000 * 10000;
+    if (base < 10000 || base > kCategories * 10000) return 0;
+    const int kind = selected % 10000;
+    switch (id) {
+        case CommandId::NewCategory:
+        case CommandId::RenameCategory:
+            return base;
+        case CommandId::Participants:
+            return base + node::kDrivers;
+        case CommandId::QualifParameters:
+            return base + node::kQualifParameters;
+        case CommandId::QualifArrangement:
+            return base + node::kQualifArrangement;
+        case CommandId::RoundClassification:
+            if (IsRoundFolder(kind) || KindOf(selected) == NodeKind::Heat) {
+                return base + node::kClassifications + (kind - node::kRounds) / 100 + 1;
+            }
+            if (KindOf(selected) == NodeKind::RoundClassification) return selected;
+            return 0;
+        case CommandId::OverallClassification:
+            return base + node::kOverall;
+        case CommandId::FinalsParameters:
+            return base + node::kFinalsParameters;
+        case CommandId::FinalsArrangement:
+            return base + node::kFinalsArrangement;
+        case CommandId::ClosureReport:
+            return base + node::kClosure;
+        default:
+            return 0;
+    }
+}
+
+bool EventCommandEnabled(const EventHeader& header, int selected, CommandId id) {
+    const int at = EventCommandNode(id, selected);
+    if (at == 0 || at / 10000 > header.categoryCount) return false;
+    for (const PopupEntry& e : PopupEntries(header, at)) {
+        if (e.id == id) return e.enabled;
+    }
+    return false;
+}
+
+std::optional<CommandId> OpenCommand(const EventHeader& header, int code) {
+    if (KindOf(code) == NodeKind::Driver) return CommandId::DriverDetails;
+    const int kind = code % 10000;
+    const bool folder =
+        code >= 10000 && (kind == 0 || kind == node::kQualification || IsRoundFolder(kind) ||
+                          kind == node::kClassifications || kind == node::kFinals);
+    std::vector<PopupEntry> entries = PopupEntries(header, code);
+    if (folder || entries.size() != 1 || !entries[0].enabled) return std::nullopt;
+    return entries[0].id;
+}
+
+int AdjacentRun(const EventModel& event, int selected, int step) {
+    const int category = selected / 10000;
+    if (category < 1 || category > std::min(event.header.categoryCount, kCategories)) return 0;
+    std::vector<int> runs;
+    for (const TreeNode& n : BuildCategorySubtree(event, category)) {
+        if (KindOf(n.code) == NodeKind::Heat || KindOf(n.code) == NodeKind::FinalsRun) {
+            runs.push_back(n.code);
+        }
+    }
+    const auto at = std::find(runs.begin(), runs.end(), selected);
+    if (at == runs.end()) return step > 0 && !runs.empty() ? runs.front() : 0;
+    const auto index = at - runs.begin() + step;
+    return index >= 0 && index < std::ssize(runs) ? runs[std::size_t(index)] : 0;
 }
 
 bool AddCategory(EventHeader& header) {

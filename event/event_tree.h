@@ -1,9 +1,12 @@
 #pragma once
 
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "common/commands.h"
 #include "event/event_model.h"
 
 namespace velkaro {
@@ -69,15 +72,32 @@ inline int HeatNode(int category, int round, int heat) {
 // The heat a node stands for. False for any other node, a round's own node included.
 bool HeatOfNode(int code, int& category, int& round, int& heat);
 
-// One entry of the tree's right-click menu.
+// One entry of the tree's right-click menu; its label is the command's own.
 struct PopupEntry {
-    int id;
-    std::string_view label;
+    CommandId id{};
+    bool enabled = true;
     friend bool operator==(const PopupEntry&, const PopupEntry&) = default;
 };
-// What a node's right-click menu offers: none for most nodes, and the forms of the
-// qualification and of the finals only once the category has drivers or finals.
+// What a node's right-click menu offers, every folder included: each entry greyed until the
+// category is ready for it (drivers for the qualification's forms, finals for theirs).
 std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code);
+
+// The node an "Event" menu command works on when `selected` is the tree's selection: a node of
+// the selection's category (for a round's classification, the round the selection is in), or
+// 0 when there is none.
+int EventCommandNode(CommandId id, int selected);
+// Enabled exactly when that node's pop-up offers the command enabled.
+bool EventCommandEnabled(const EventHeader& header, int selected, CommandId id);
+// A tree command's enable, for its owner to declare: the header's selection is the tree's.
+inline std::function<bool()> WhenTheTreeOffers(const EventHeader& header, CommandId id) {
+    return [&header, id] { return EventCommandEnabled(header, header.selectedNode, id); };
+}
+// What a double-click on the node opens: a driver's details, a classification, a form node's
+// form; nothing for folders, runs and what the category is not ready for.
+std::optional<CommandId> OpenCommand(const EventHeader& header, int code);
+// The heat or finals run after (step 1) or before (step -1) the selected one in its category's
+// racing order; from another node of the category, "after" is its first run. 0 when none.
+int AdjacentRun(const EventModel& event, int selected, int step);
 
 // The most characters typed into a category's label, and the most a category's name keeps.
 inline constexpr int kRenameLimit = 53;

@@ -62,16 +62,16 @@ void ApplyLiveSettings(LiveServer& server, const LiveSettings& settings, LiveAdd
 
 void RegisterLiveForms(CommandRegistry& commands, FormHost& host, LiveServer& server,
                        LiveAddressLabel& shown) {
-    commands.Add(kLivePageCommand, [&host, &server, &shown] {
-        LiveSettings settings;
-        {
-            LiveOptionsForm form(host.platform.messages, *host.platform.disk, server.Address(),
-                                 host.window);
-            if (form.Run() != QDialog::Accepted) return;
-            settings = form.Settings();
-        }
-        ApplyLiveSettings(server, settings, shown);
-    });
+    commands.Add({.id = CommandId::LivePage, .label = "Live page", .run = [&host, &server, &shown] {
+                      LiveSettings settings;
+                      {
+                          LiveOptionsForm form(host.platform.messages, *host.platform.disk,
+                                               server.Address(), host.window);
+                          if (form.Run() != QDialog::Accepted) return;
+                          settings = form.Settings();
+                      }
+                      ApplyLiveSettings(server, settings, shown);
+                  }});
 }
 
 }  // namespace velkaro

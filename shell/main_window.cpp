@@ -25,6 +25,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <tuple>
 
 #include "analysis/forms/analysis_forms.h"
 #include "databases/circuits_file.h"
@@ -111,7 +112,6 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     p.setColor(QPalette::Window, QColor(200, 200, 200));
     setPalette(p);
     setAutoFillBackground(true);
-    BuildMenuBar();
 
     // 3. The program folder is already the current directory.
     state_.programFolder = CurrentFolder();
@@ -251,12 +251,17 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     connect(tree_, &QTreeWidget::currentItemChanged, this, &MainWindow::OnSelectionChanged);
     connect(tree_, &QTreeWidget::customContextMenuRequested, this, &MainWindow::OnContextMenu);
     connect(tree_, &QTreeWidget::itemChanged, this, &MainWindow::OnItemEdited);
+    connect(tree_, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item, int) { OpenNode(item); });
     RebuildTree();
 
-    // 12 to 14. The race panel, the hidden scroll bar, the run's defaults.
-    BuildPanel();
+    // 12 to 14. The commands, the race panel, the hidden scroll bar, the run's defaults.
     RegisterCommands();
+    BuildPanel();
     StartLivePage();
+    BuildMenuBar();
+    CheckCommands();
+    FillRecentMenu();
     ClearRunPanel();
     ShowAlerts();
     state_.minimumLapSeconds = kDefaultMinimumLapSeconds;
@@ -319,29 +324,38 @@ MainWindow::~MainWindow() {
     ShutDown();
 }
 
+QAction* MainWindow::AddCommandAction(QMenu* menu, CommandId id, bool onNode) {
+    const velkaro::Command* command = commands_.Find(id);
+    if (command == nullptr) return nullptr;  // told by the check of the commands
+    QAction* a = menu->addAction(ToQString(command->label));
+    a->setObjectName(QString::number(ToInt(id)));
+    if (!command->icon.empty()) a->setIcon(Picture(std::string(command->icon).c_str()));
+    if (!command->shortcut.empty()) a->setShortcut(QKeySequence(ToQString(command->shortcut)));
+    connect(a, &QAction::triggered, this, [this, id, onNode] {
+        if (onNode) {
+            RunOnNode(id);
+        } else {
+            RunCommand(id);
+        }
+    });
+    actions_[id] = a;
+    return a;
+}
+
 void MainWindow::BuildMenuBar() {
     for (const MenuDef& def : kMenuBar) {
         QString title = QString::fromUtf8(def.title.data(), qsizetype(def.title.size()));
         QMenu* menu = menuBar()->addMenu(title);
         menu->setObjectName(title);
         for (const MenuEntry& e : def.entries) {
-            if (e.id == 0) {
+            if (e) {
+                AddCommandAction(menu, *e, def.onNode);
+            } else {
                 menu->addSeparator();
-                continue;
             }
-            QAction* a =
-                menu->addAction(QString::fromUtf8(e.label.data(), qsizetype(e.label.size())));
-            a->setObjectName(QString::number(e.id));
-            if (e.hasBitmap) {
-                Text<32> file;
-                Format(file, kMenuBitmapFormat, e.id);
-                a->setIcon(Picture(file.CStr()));
-            }
-            connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
-            actions_[e.id] = a;
         }
         // The event files loaded or saved, between the two separators above "Quit".
-        if (auto quit = actions_.find(kQuitCommand); quit != actions_.end() && !recentMenu_) {
+        if (auto quit = actions_.find(CommandId::Quit); quit != actions_.end() && !recentMenu_) {
             QList<QAction*> entries = menu->actions();
             qsizetype at = entries.indexOf(quit->second);
             if (at >= 1) {
@@ -362,12 +376,9 @@ void MainWindow::BuildPanel() {
         switch (c.kind) {
             case ControlKind::BitmapButton: {
                 auto* b = new QPushButton(live_);
-                const char* face = c.id == kStartButton     ? kStartPicture
-                                   : c.id == kStopButton    ? kStopPicture
-                                   : c.id == kClearButton   ? kClearPicture
-                                   : c.id == kResultsButton ? kResultsPicture
-                                                            : kPrintPicture;
-                b->setIcon(Picture(face));
+                if (const velkaro::Command* command = commands_.Find(CommandId(c.id))) {
+                    b->setIcon(Picture(std::string(command->icon).c_str()));
+                }
                 b->setToolTip(text);
                 w = b;
                 break;
@@ -431,8 +442,16 @@ void MainWindow::BuildPanel() {
             Name(w, c.id, text);
         }
         panel_[c.id] = w;
-        if (auto* button = qobject_cast<QPushButton*>(w); button && c.id != 0) {
-            connect(button, &QPushButton::clicked, this, [this, id = c.id] { RunCommand(id); });
+        auto* button = qobject_cast<QPushButton*>(w);
+        if (button == nullptr || c.id == 0) continue;
+        if (commands_.Find(CommandId(c.id))) {
+            connect(button, &QPushButton::clicked, this,
+                    [this, id = CommandId(c.id)] { RunCommand(id); });
+        } else if (int k = c.id - kFirstCarButton; k >= 0 && k < kCarSlots) {
+            connect(button, &QPushButton::clicked, this, [this, k] {
+                CarButton(state_.engine, k);
+                AfterRunChange();
+            });
         }
     }
     // Group frames sit behind the controls they frame.
@@ -442,9 +461,9 @@ void MainWindow::BuildPanel() {
     static_cast<QRadioButton*>(panel_[kPersonalChipsRadio])->setChecked(true);
     for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
         connect(static_cast<QRadioButton*>(panel_[id]), &QRadioButton::clicked, this,
-                [this, id] { RunCommand(id); });
+                [this, id] { ShowTransponderMode(id); });
     }
-    for (int id : {kTransponderSetList, kScanButton, kScanStatus}) panel_[id]->hide();
+    for (int id : {kTransponderSetList, ToInt(CommandId::Scan), kScanStatus}) panel_[id]->hide();
     auto* sets = static_cast<QComboBox*>(panel_[kTransponderSetList]);
     for (const TransponderSet& set : state_.transponderSets)
         sets->addItem(ToQString(set.name.View()));
@@ -500,7 +519,7 @@ void MainWindow::GiveUnknownChip(int chip, int slot, bool toParticipant) {
     AfterRunChange();
 }
 
-QAction* MainWindow::Command(int id) const {
+QAction* MainWindow::Command(CommandId id) const {
     auto it = actions_.find(id);
     return it == actions_.end() ? nullptr : it->second;
 }
@@ -532,8 +551,9 @@ void MainWindow::ApplyPanel(bool force) {
     if (tree_ == nullptr || panel_.empty()) return;  // still being built
     if (!force && e.panelChanges == panelSeen_) return;
     panelSeen_ = e.panelChanges;
-    for (const IdEnabled& c : e.panel.commands) {
-        if (QAction* a = Command(c.id)) a->setEnabled(c.enabled);
+    for (auto& [id, action] : actions_) action->setEnabled(CommandAllowed(id));
+    for (const CommandEnabled& c : e.panel.commands) {
+        if (QWidget* w = PanelControl(c.id)) w->setEnabled(CommandAllowed(c.id));
     }
     for (const IdEnabled& c : e.panel.controls) {
         if (QWidget* w = PanelControl(c.id)) w->setEnabled(c.enabled);
@@ -542,7 +562,7 @@ void MainWindow::ApplyPanel(bool force) {
         PanelControl(kFirstCarButton + k)->setEnabled(e.panel.carButtons[std::size_t(k)]);
     }
     tree_->setEnabled(e.panel.eventTree);
-    static_cast<QPushButton*>(PanelControl(kScanButton))->setChecked(e.panel.scanChecked);
+    static_cast<QPushButton*>(PanelControl(CommandId::Scan))->setChecked(e.panel.scanChecked);
     static_cast<QLabel*>(PanelControl(kScanStatus))->setText(ToQString(e.panel.scanStatus));
 }
 
@@ -615,12 +635,25 @@ QTreeWidgetItem* MainWindow::AddNodes(const std::vector<TreeNode>& nodes, QTreeW
     return first;
 }
 
+// What the director opened or closed, and the node worked on, stay as they were; nodes new to
+// the tree come as a new event's would.
 void MainWindow::RebuildTree() {
+    std::map<int, bool> expanded;
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        expanded[(*it)->data(0, kCodeRole).toInt()] = (*it)->isExpanded();
+    }
+    const int selected = SelectedCode();
     fillingTree_ = true;
     tree_->clear();
     AddNodes(BuildEventTree(state_.event), nullptr);
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        const int code = (*it)->data(0, kCodeRole).toInt();
+        if (auto was = expanded.find(code); was != expanded.end()) (*it)->setExpanded(was->second);
+        if (code == selected && selected != 0) tree_->setCurrentItem(*it);
+    }
     fillingTree_ = false;
     if (treePane_ != nullptr) FitTree();
+    ApplyPanel(true);
 }
 
 // The run in the panel goes into the event when its node is left or the event saved. False
@@ -678,23 +711,38 @@ void MainWindow::OnSelectionChanged(QTreeWidgetItem* current, QTreeWidgetItem* p
     if (WriteEventHeader(state_.event.header, *platform_.disk) != FileOutcome::Done) {
         platform_.messages.Error(kRaceFileNotFound);
     }
-    switch (KindOf(code)) {
-        case NodeKind::Heat:
-        case NodeKind::FinalsRun:
-            LoadRunOf(current);
-            break;
-        case NodeKind::Driver:
-            RunCommand(kDriverDetailsCommand);
-            break;
-        case NodeKind::RoundClassification:
-            RunCommand(kRoundClassificationCommand);
-            break;
-        case NodeKind::Overall:
-            RunCommand(kOverallClassificationCommand);
-            break;
-        default:
-            break;
+    // A click selects and shows; forms open on a double-click or a command.
+    if (KindOf(code) == NodeKind::Heat || KindOf(code) == NodeKind::FinalsRun) LoadRunOf(current);
+    ApplyPanel(true);  // the commands that work on the selection follow it
+}
+
+int MainWindow::SelectedCode() const {
+    QTreeWidgetItem* item = tree_->currentItem();
+    return item ? item->data(0, kCodeRole).toInt() : 0;
+}
+
+// False when the node is not in the tree or the run in the panel keeps the selection.
+bool MainWindow::SelectNode(int code) {
+    for (QTreeWidgetItemIterator it(tree_); *it; ++it) {
+        if ((*it)->data(0, kCodeRole).toInt() != code) continue;
+        tree_->setCurrentItem(*it);
+        tree_->scrollToItem(*it);
+        return tree_->currentItem() == *it;
     }
+    return false;
+}
+
+void MainWindow::RunOnNode(CommandId id) {
+    const int at = EventCommandNode(id, SelectedCode());
+    if (at != 0 && at != SelectedCode() && !SelectNode(at)) return;
+    RunCommand(id);
+}
+
+void MainWindow::OpenNode(QTreeWidgetItem* item) {
+    if (item == nullptr || item != tree_->currentItem()) return;
+    std::optional<CommandId> id =
+        OpenCommand(state_.event.header, item->data(0, kCodeRole).toInt());
+    if (id && CommandAllowed(*id)) RunOnNode(*id);
 }
 
 void MainWindow::OnContextMenu(const QPoint& at) {
@@ -707,9 +755,12 @@ void MainWindow::OnContextMenu(const QPoint& at) {
     QMenu menu(this);
     menu.setObjectName("treePopup");
     for (const PopupEntry& e : entries) {
-        QAction* a = menu.addAction(ToQString(e.label));
-        a->setObjectName(QString::number(e.id));
-        connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+        const velkaro::Command* command = commands_.Find(e.id);
+        if (command == nullptr) continue;
+        QAction* a = menu.addAction(ToQString(command->label));
+        a->setObjectName(QString::number(ToInt(e.id)));
+        a->setEnabled(e.enabled && CommandAllowed(e.id));
+        connect(a, &QAction::triggered, this, [this, id = e.id] { RunOnNode(id); });
     }
     menu.exec(tree_->viewport()->mapToGlobal(at));
 }
@@ -731,55 +782,84 @@ void MainWindow::OnItemEdited(QTreeWidgetItem* item) {
 
 void MainWindow::RegisterCommands() {
     CommandRegistry& c = commands_;
-    c.Add(kNewEventCommand, [this] { NewEvent(); });
-    c.Add(kLoadEventCommand, [this] { LoadEvent(); });
-    c.Add(kSaveCommand, [this] {
-        if (!state_.eventPath.empty()) Save();
-    });
-    c.Add(kSaveAsCommand, [this] { SaveAs(); });
-    c.Add(kQuitCommand, [this] { close(); });
-    c.Add(kHelpCommand, [this] {
-        if (platform_.openDocument) {
-            platform_.openDocument(state_.programFolder + "/" + std::string(kHelpFile));
-        }
-    });
-    c.Add(kNewCategoryCommand, [this] { NewCategory(); });
-    c.Add(kRenameCategoryCommand, [this] {
-        if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
-    });
-    c.Add(kStartButton, [this] {
-        // Pressed by the director: a start that cannot be says why, once, in a box.
-        std::string_view refusal = StartRefusal(state_.engine);
-        if (!refusal.empty()) {
-            platform_.messages.Show(kStartRefusedTitle, refusal, MessageButtons::Ok,
-                                    MessageIcon::Information);
-        }
-        StartCommand(state_.engine);
-    });
-    c.Add(kStopButton, [this] { StopCommand(state_.engine); });
-    c.Add(kClearButton, [this] {
-        ClearCommand(state_.engine);
-        StopEditing(editing_);
-        RemoveEditControls();
-    });
-    c.Add(kModifyRunResultsCommand, [this] {
-        StartResultEditing(editing_);
-        RemoveEditControls();
-    });
-    c.Add(kResultsButton, [this] { ShowRunPopup(); });
-    c.Add(kNoticesButton, [this] {
-        NoticeLogForm(state_.engine.notices, platform_.clock, platform_.messages, this).Run();
-    });
-    c.Add(kScanButton, [this] {
-        ScanToggle(state_.engine,
-                   static_cast<QPushButton*>(PanelControl(kScanButton))->isChecked());
-    });
-    for (int id : {kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio}) {
-        c.Add(id, [this, id] { ShowTransponderMode(id); });
+    c.Add({.id = CommandId::NewEvent,
+           .label = "New event",
+           .icon = "images/menu1001.bmp",
+           .run = [this] { NewEvent(); }});
+    c.Add({.id = CommandId::LoadEvent, .label = "Load event", .run = [this] { LoadEvent(); }});
+    c.Add({.id = CommandId::Save, .label = "Save", .icon = "images/menu1003.bmp", .run = [this] {
+               if (!state_.eventPath.empty()) Save();
+           }});
+    c.Add({.id = CommandId::SaveAs, .label = "Save as...", .run = [this] { SaveAs(); }});
+    c.Add({.id = CommandId::Quit, .label = "Quit", .icon = "images/menu1005.bmp", .run = [this] {
+               close();
+           }});
+    c.Add({.id = CommandId::Help, .label = "Help", .run = [this] {
+               if (platform_.openDocument) {
+                   platform_.openDocument(state_.programFolder + "/" + std::string(kHelpFile));
+               }
+           }});
+    c.Add(
+        {.id = CommandId::NewCategory, .label = "New category", .run = [this] { NewCategory(); }});
+    c.Add({.id = CommandId::RenameCategory,
+           .label = "Rename category",
+           .run =
+               [this] {
+                   if (QTreeWidgetItem* item = tree_->currentItem()) tree_->editItem(item, 0);
+               },
+           .enabled = WhenTheTreeOffers(state_.event.header, CommandId::RenameCategory)});
+    c.Add({.id = CommandId::Start,
+           .label = "Start",
+           .icon = kStartPicture,
+           .shortcut = "F5",
+           .run = [this] {
+               // Given by the director: a start that cannot be says why, once, in a box.
+               std::string_view refusal = StartRefusal(state_.engine);
+               if (!refusal.empty()) {
+                   platform_.messages.Show(kStartRefusedTitle, refusal, MessageButtons::Ok,
+                                           MessageIcon::Information);
+               }
+               StartCommand(state_.engine);
+           }});
+    c.Add({.id = CommandId::Stop,
+           .label = "Stop",
+           .icon = kStopPicture,
+           .shortcut = "F6",
+           .run = [this] { StopCommand(state_.engine); }});
+    c.Add({.id = CommandId::Clear, .label = "Clear", .icon = kClearPicture, .run = [this] {
+               ClearCommand(state_.engine);
+               StopEditing(editing_);
+               RemoveEditControls();
+           }});
+    for (auto [id, label, key, step] :
+         {std::tuple{CommandId::NextHeat, "Next heat", "F8", 1},
+          std::tuple{CommandId::PreviousHeat, "Previous heat", "F7", -1}}) {
+        c.Add({.id = id,
+               .label = label,
+               .shortcut = key,
+               .run =
+                   [this, step] {
+                       if (int code = AdjacentRun(state_.event, SelectedCode(), step))
+                           SelectNode(code);
+                   },
+               .enabled = [this,
+                           step] { return AdjacentRun(state_.event, SelectedCode(), step) != 0; }});
     }
-    for (int k = 0; k < kCarSlots; ++k) {
-        c.Add(kFirstCarButton + k, [this, k] { CarButton(state_.engine, k); });
-    }
+    c.Add({.id = CommandId::ModifyRunResults, .label = "Modify run results", .run = [this] {
+               StartResultEditing(editing_);
+               RemoveEditControls();
+           }});
+    c.Add({.id = CommandId::Results, .label = "Results", .icon = kResultsPicture, .run = [this] {
+               ShowRunPopup();
+           }});
+    c.Add(
+        {.id = CommandId::Notices, .label = "Notices", .run = [this] {
+             NoticeLogForm(state_.engine.notices, platform_.clock, platform_.messages, this).Run();
+         }});
+    c.Add({.id = CommandId::Scan, .label = "Scan", .run = [this] {
+               ScanToggle(state_.engine,
+                          static_cast<QPushButton*>(PanelControl(CommandId::Scan))->isChecked());
+           }});
     // Each subsystem's forms see only the part of the state that is theirs.
     AppState& s = state_;
     RegisterTimingForms(c, host_, {s.link, s.engine});
@@ -802,10 +882,37 @@ void MainWindow::StartLivePage() {
     ApplyLiveSettings(*liveServer_, ReadLiveSettings(*platform_.disk), *liveAddress_);
 }
 
-void MainWindow::RunCommand(int id) {
-    commands_.Run(id);  // commands of parts not built yet do nothing
+void MainWindow::RunCommand(CommandId id) {
+    if (!commands_.Run(id)) CheckCommands();
     AfterRunChange();
-    emit CommandTriggered(id);
+    ApplyPanel(true);  // what the command changed may change what the others allow
+}
+
+bool MainWindow::CommandAllowed(CommandId id) const {
+    return IsEnabled(state_.engine.panel, id) && commands_.Enabled(id);
+}
+
+// Every command a menu, a pop-up or a button offers has one owner: a mistake here is found at
+// the first start of a test or debug build, not by the director.
+void MainWindow::CheckCommands() {
+    std::vector<CommandId> offered(kRunPopup.begin(), kRunPopup.end());
+    for (const MenuDef& def : kMenuBar) {
+        for (const MenuEntry& e : def.entries) {
+            if (e) offered.push_back(*e);
+        }
+    }
+    for (CommandId id : kRunLockedCommands) offered.push_back(id);
+    offered.push_back(CommandId::Results);
+    offered.push_back(CommandId::Notices);
+    offered.push_back(CommandId::DriverAnalysis);
+    commands_.Expect(offered);
+    for (const std::string& problem : commands_.Problems()) {
+#ifdef NDEBUG
+        qWarning("%s", problem.c_str());
+#else
+        qFatal("%s", problem.c_str());
+#endif
+    }
 }
 
 void MainWindow::ApplyTitle() {
@@ -952,8 +1059,9 @@ void MainWindow::NewCategory() {
     if (WriteEventHeader(h, *platform_.disk) != FileOutcome::Done)
         platform_.messages.Error(kRaceFileNotFound);
     fillingTree_ = true;
-    AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
+    QTreeWidgetItem* added = AddNodes(BuildCategorySubtree(state_.event, h.categoryCount), nullptr);
     fillingTree_ = false;
+    if (added) SelectNode(added->data(0, kCodeRole).toInt());
 }
 
 void MainWindow::ConnectDecoder() {
@@ -974,14 +1082,13 @@ void MainWindow::OnTick() {
 void MainWindow::ShowRunPopup() {
     QMenu menu(this);
     menu.setObjectName("runPopup");
-    const PopupEntry entries[] = {{kModifyRunResultsCommand, "Modify run results"},
-                                  {kRunDetailsCommand, "Run detailed results"},
-                                  {kAddCommentCommand, "Add a comment"}};
-    for (const PopupEntry& e : entries) {
-        QAction* a = menu.addAction(ToQString(e.label));
-        a->setObjectName(QString::number(e.id));
-        a->setEnabled(IsEnabled(state_.engine.panel, e.id));
-        connect(a, &QAction::triggered, this, [this, id = e.id] { RunCommand(id); });
+    for (CommandId id : kRunPopup) {
+        const velkaro::Command* command = commands_.Find(id);
+        if (command == nullptr) continue;
+        QAction* a = menu.addAction(ToQString(command->label));
+        a->setObjectName(QString::number(ToInt(id)));
+        a->setEnabled(CommandAllowed(id));
+        connect(a, &QAction::triggered, this, [this, id] { RunCommand(id); });
     }
     menu.exec(QCursor::pos());
 }
@@ -992,7 +1099,7 @@ void MainWindow::ShowTransponderMode(int radio) {
     TransponderModeChosen(editing_, radio);
     RemoveEditControls();
     PanelControl(kTransponderSetList)->setVisible(radio == kClubChipsRadio);
-    PanelControl(kScanButton)->setVisible(radio == kMixedScanRadio);
+    PanelControl(CommandId::Scan)->setVisible(radio == kMixedScanRadio);
     PanelControl(kScanStatus)->setVisible(radio == kMixedScanRadio);
 }
 
@@ -1091,7 +1198,7 @@ void MainWindow::OnRowClicked(int standing, bool ctrl) {
                                    : std::string_view{};
     WriteDriverResults(e.tables.cars, slot, e.runTitle.View(), circuit,
                        e.trailer.description.View(), platform_.messages, *platform_.disk);
-    RunCommand(kDriverAnalysisCommand);
+    RunCommand(CommandId::DriverAnalysis);
 }
 
 // ---------------------------------------------------------------------------------------------

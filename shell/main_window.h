@@ -40,9 +40,10 @@ class MainWindow final : public QMainWindow {
     void ConnectDecoder();
     void StartTimer();
 
-    QAction* Command(int id) const;
+    QAction* Command(CommandId id) const;
     QTreeWidget* Tree() const { return tree_; }
     QWidget* PanelControl(int id) const;
+    QWidget* PanelControl(CommandId id) const { return PanelControl(ToInt(id)); }
     LiveScreenWidget* LiveScreen() const { return live_; }
     QSplitter* Splitter() const { return splitter_; }
     // The race screen on a screen of its own, when the director chose one.
@@ -55,10 +56,13 @@ class MainWindow final : public QMainWindow {
     Heartbeat& Beat() { return heartbeat_; }
 
     // Runs a menu, pop-up or panel command by its id.
-    void RunCommand(int id);
-
-  signals:
-    void CommandTriggered(int id);
+    void RunCommand(CommandId id);
+    // Runs a tree command on the node it works on for the selection, selected first.
+    void RunOnNode(CommandId id);
+    // A double-click: the node's main form, if it has one.
+    void OpenNode(QTreeWidgetItem* item);
+    // Whether the run and the command's own condition allow it now.
+    bool CommandAllowed(CommandId id) const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,6 +74,10 @@ class MainWindow final : public QMainWindow {
     void FitTree();
     void ApplyRaceScreen();
     void RegisterCommands();
+    void CheckCommands();
+    QAction* AddCommandAction(QMenu* menu, CommandId id, bool onNode = false);
+    int SelectedCode() const;
+    bool SelectNode(int code);
     void StartLivePage();
     void RebuildTree();
     QTreeWidgetItem* AddNodes(const std::vector<struct TreeNode>& nodes, QTreeWidgetItem* under);
@@ -117,7 +125,7 @@ class MainWindow final : public QMainWindow {
     RaceScreenOutput* raceScreen_ = nullptr;
     LiveScreenWidget* live_ = nullptr;
     QTreeWidget* tree_ = nullptr;
-    std::map<int, QAction*> actions_;
+    std::map<CommandId, QAction*> actions_;
     QMenu* recentMenu_ = nullptr;
     RecentEvents recent_;
     CommandRegistry commands_;

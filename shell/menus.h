@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -8,63 +9,70 @@
 
 namespace velkaro {
 
-// One line of a menu: a command with its id, or a separator (id 0).
-struct MenuEntry {
-    int id;
-    std::string_view label;
-    bool hasBitmap;
-};
+// The menu bar's layout: which command stands where, or a separator (no command). Labels,
+// pictures and shortcuts are the commands' own.
+using MenuEntry = std::optional<CommandId>;
 
 struct MenuDef {
     std::string_view title;
     std::span<const MenuEntry> entries;
+    bool onNode = false;  // the entries work on the tree's selection and its category
 };
 
-inline constexpr MenuEntry kSeparator{0, {}, false};
+inline constexpr MenuEntry kSeparator{};
 
-inline constexpr std::array kFileMenu{
-    MenuEntry{kNewEventCommand, "New event", true},
-    MenuEntry{kLoadEventCommand, "Load event", false},
-    kSeparator,
-    MenuEntry{kSaveCommand, "Save", true},
-    MenuEntry{kSaveAsCommand, "Save as...", false},
-    kSeparator,
-    kSeparator,
-    MenuEntry{kQuitCommand, "Quit", true},
+inline constexpr std::array<MenuEntry, 8> kFileMenu{
+    CommandId::NewEvent, CommandId::LoadEvent, kSeparator, CommandId::Save,
+    CommandId::SaveAs,   kSeparator,           kSeparator, CommandId::Quit,
 };
-inline constexpr std::array kDatabaseMenu{
-    MenuEntry{kCircuitsCommand, "Circuits", true},
+// What the tree's pop-ups offer, for the selected node and its category.
+inline constexpr std::array<MenuEntry, 16> kEventMenu{
+    CommandId::NewCategory,
+    CommandId::RenameCategory,
     kSeparator,
-    MenuEntry{kClubsCommand, "Clubs", true},
+    CommandId::Track,
+    CommandId::Participants,
     kSeparator,
-    MenuEntry{kDriversCommand, "Drivers", true},
+    CommandId::QualifParameters,
+    CommandId::QualifArrangement,
     kSeparator,
-    MenuEntry{kTranspondersCommand, "Transponders", true},
+    CommandId::RoundClassification,
+    CommandId::OverallClassification,
     kSeparator,
-    MenuEntry{kFrequenciesCommand, "Frequencies", true},
+    CommandId::FinalsParameters,
+    CommandId::FinalsArrangement,
+    kSeparator,
+    CommandId::ClosureReport,
 };
-inline constexpr std::array kPlanningMenu{
-    MenuEntry{kPlanningQualificationCommand, "Planning qualification", true},
-    kSeparator,
-    MenuEntry{kPlanningFinalsCommand, "Planning finals", false},
+inline constexpr std::array<MenuEntry, 6> kRaceMenu{
+    CommandId::Start, CommandId::Stop,     CommandId::Clear,
+    kSeparator,       CommandId::NextHeat, CommandId::PreviousHeat,
 };
-inline constexpr std::array kSettingsMenu{
-    MenuEntry{kSoundsCommand, "Sounds", true},       kSeparator,
-    MenuEntry{kDisplayCommand, "Display", true},     kSeparator,
-    MenuEntry{kInterfaceCommand, "Interface", true}, kSeparator,
-    MenuEntry{kLivePageCommand, "Live page", false},
+inline constexpr std::array<MenuEntry, 9> kDatabaseMenu{
+    CommandId::Circuits,    kSeparator, CommandId::Clubs,        kSeparator,
+    CommandId::Drivers,     kSeparator, CommandId::Transponders, kSeparator,
+    CommandId::Frequencies,
 };
-inline constexpr std::array kHelpMenu{MenuEntry{kHelpCommand, "Help", false}};
+inline constexpr std::array<MenuEntry, 3> kPlanningMenu{CommandId::PlanningQualification,
+                                                        kSeparator, CommandId::PlanningFinals};
+inline constexpr std::array<MenuEntry, 7> kSettingsMenu{
+    CommandId::Sounds,    kSeparator, CommandId::Display,  kSeparator,
+    CommandId::Interface, kSeparator, CommandId::LivePage,
+};
+inline constexpr std::array<MenuEntry, 1> kHelpMenu{CommandId::Help};
 
-inline constexpr std::array<MenuDef, 5> kMenuBar{{
+inline constexpr std::array<MenuDef, 7> kMenuBar{{
     {"File", kFileMenu},
+    {"Event", kEventMenu, true},
+    {"Race", kRaceMenu},
     {"Database", kDatabaseMenu},
     {"Planning of race", kPlanningMenu},
     {"Settings", kSettingsMenu},
     {"?", kHelpMenu},
 }};
 
-// The small picture beside a menu entry, in the program folder.
-inline constexpr const char* kMenuBitmapFormat = "images/menu%d.bmp";
+// The results button's pop-up.
+inline constexpr std::array kRunPopup{CommandId::ModifyRunResults, CommandId::RunDetails,
+                                      CommandId::AddComment};
 
 }  // namespace velkaro

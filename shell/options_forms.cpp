@@ -317,42 +317,48 @@ bool DisplayOptionsForm::Write() {
 }
 
 void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppState& state) {
-    commands.Add(kSoundsCommand, [&host, &state] {
-        {
-            SoundOptionsForm form(host.platform.messages, *host.platform.disk, host.window);
-            form.Run();
-        }
-        state.sound = SoundSettings{};
-        if (!ReadSoundSettings(state.sound, *host.platform.disk))
-            host.platform.messages.Error(kSoundSettingsFileNotFound);
-        state.engine.soundSettings = state.sound;
-        host.platform.sounds.Reload();  // the calls of another language
-    });
-    commands.Add(kDisplayCommand, [&host, &state] {
-        bool confirmed = false;
-        WindowSettings placement;
-        {
-            DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,
-                                    *host.platform.disk, state.programFolder, host.window);
-            confirmed = form.Run() == QDialog::Accepted;
-            placement = form.Window();
-        }
-        if (!confirmed) return;
-        for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
-        if (!ReadDisplaySettings(state.programFolder + "/" + std::string(kDisplaySettingsFile),
-                                 state.display, state.customColours, *host.platform.disk)) {
-            host.platform.messages.Error(kDisplaySettingsFileNotFound);
-        }
-        state.widths = state.display.columnWidths;
-        // The new look at once, a run going on or not.
-        if (auto* window = qobject_cast<MainWindow*>(host.window)) {
-            QPalette tree = window->Tree()->palette();
-            tree.setColor(QPalette::Base, ToQColor(ColourOf(state.display.colours[1])));
-            window->Tree()->setPalette(tree);
-            window->TakeWindowSettings(placement);
-            window->RemeasureScreens(state.engine.tables.carsInUse);
-        }
-    });
+    commands.Add({.id = CommandId::Sounds,
+                  .label = "Sounds",
+                  .icon = "images/menu1013.bmp",
+                  .run = [&host, &state] {
+                      {
+                          SoundOptionsForm form(host.platform.messages, *host.platform.disk,
+                                                host.window);
+                          form.Run();
+                      }
+                      state.sound = SoundSettings{};
+                      if (!ReadSoundSettings(state.sound, *host.platform.disk))
+                          host.platform.messages.Error(kSoundSettingsFileNotFound);
+                      state.engine.soundSettings = state.sound;
+                      host.platform.sounds.Reload();  // the calls of another language
+                  }});
+    commands.Add(
+        {.id = CommandId::Display,
+         .label = "Display",
+         .icon = "images/menu1014.bmp",
+         .run = [&host, &state] {
+             bool confirmed = false;
+             {
+                 DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,
+                                         *host.platform.disk, state.programFolder, host.window);
+                 confirmed = form.Run() == QDialog::Accepted;
+             }
+             if (!confirmed) return;
+             for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
+             if (!ReadDisplaySettings(state.programFolder + "/" + std::string(kDisplaySettingsFile),
+                                      state.display, state.customColours, *host.platform.disk)) {
+                 host.platform.messages.Error(kDisplaySettingsFileNotFound);
+             }
+             state.widths = state.display.columnWidths;
+             // The new look at once, a run going on or not.
+             if (auto* window = qobject_cast<MainWindow*>(host.window)) {
+                 QPalette tree = window->Tree()->palette();
+                 tree.setColor(QPalette::Base, ToQColor(ColourOf(state.display.colours[1])));
+                 window->Tree()->setPalette(tree);
+                 window->LiveScreen()->Remeasure(state.engine.tables.carsInUse);
+                 window->LiveScreen()->update();
+             }
+         }});
 }
 
 }  // namespace velkaro

@@ -23,9 +23,8 @@ enum class ControlKind {
     NoticeLine,  // the newest notice, cut to its width; the log holds it whole
 };
 
-// The newest notice and the button that opens the log of the last ones.
+// The newest notice; the "Notices" button beside it opens the log of the last ones.
 inline constexpr int kNoticeLine = 2232;
-inline constexpr int kNoticesButton = 2233;
 
 struct PanelControlDef {
     int id;  // 0 for the unnamed frame around the car buttons

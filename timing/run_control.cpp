@@ -321,10 +321,14 @@ std::string_view PhaseName(RunPhase phase) {
     return "?";
 }
 
-bool IsEnabled(const PanelEnables& panel, int id) {
-    for (const IdEnabled& c : panel.commands) {
+bool IsEnabled(const PanelEnables& panel, CommandId id) {
+    for (const CommandEnabled& c : panel.commands) {
         if (c.id == id) return c.enabled;
     }
+    return true;
+}
+
+bool IsEnabled(const PanelEnables& panel, int id) {
     for (const IdEnabled& c : panel.controls) {
         if (c.id == id) return c.enabled;
     }
@@ -528,18 +532,17 @@ PanelEnables ComputePanelEnables(const RunEngine& e) {
     bool scanning = ScanOn(e.phase);
     bool free = !RunInProgress(e.phase) && !scanning;
     for (std::size_t i = 0; i < kRunLockedCommands.size(); ++i) {
-        int id = kRunLockedCommands[i];
-        bool enabled = free;
-        if (id == kSaveCommand) enabled = enabled && e.saveAllowed;
-        if (id == kModifyRunResultsCommand) enabled = enabled && e.modifyResultsAllowed;
+        CommandId id = kRunLockedCommands[i];
+        bool enabled = free || (id == CommandId::Stop && !scanning);
+        if (id == CommandId::Save) enabled = enabled && e.saveAllowed;
+        if (id == CommandId::ModifyRunResults) enabled = enabled && e.modifyResultsAllowed;
+        // The scan is driven by its button, in the mode that shows it.
+        if (scanning && id == CommandId::Scan) enabled = true;
         p.commands[i] = {id, enabled};
     }
     for (std::size_t i = 0; i < kRunLockedControls.size(); ++i) {
         int id = kRunLockedControls[i];
-        bool enabled = free || (id == kStopButton && !scanning);
-        // The scan is driven by its button, in the mode that shows it.
-        if (scanning && (id == kScanButton || id == kMixedScanRadio)) enabled = true;
-        p.controls[i] = {id, enabled};
+        p.controls[i] = {id, free || (scanning && id == kMixedScanRadio)};
     }
     p.carButtons = e.carButtons;
     p.eventTree = free;

@@ -27,31 +27,54 @@
 
 namespace velkaro {
 
-// Greyed from "Start" to "Stop": the event's files and the forms that could change them, and
-// the results of the run ("Interface" and "Help" stay available).
-inline constexpr std::array<int, 17> kRunLockedCommands{kNewEventCommand,
-                                                        kLoadEventCommand,
-                                                        kSaveCommand,
-                                                        kSaveAsCommand,
-                                                        kQuitCommand,
-                                                        kCircuitsCommand,
-                                                        kClubsCommand,
-                                                        kDriversCommand,
-                                                        kTranspondersCommand,
-                                                        kFrequenciesCommand,
-                                                        kPlanningQualificationCommand,
-                                                        kPlanningFinalsCommand,
-                                                        kSoundsCommand,
-                                                        kDisplayCommand,
-                                                        kModifyRunResultsCommand,
-                                                        kRunDetailsCommand,
-                                                        kAddCommentCommand};
-inline constexpr std::array<int, 9> kRunLockedControls{
-    kStartButton,        kClearButton,    kScanButton,     kPrintButton,
-    kPersonalChipsRadio, kClubChipsRadio, kMixedScanRadio, kTransponderSetList,
-    kStopButton,  // listed so that the shell finds it; the run never greys it
+// Greyed from "Start" to "Stop": the event's files and the forms that could change them, the
+// results of the run and the tree's commands ("Interface" and "Help" stay available).
+inline constexpr std::array kRunLockedCommands{
+    CommandId::NewEvent,
+    CommandId::LoadEvent,
+    CommandId::Save,
+    CommandId::SaveAs,
+    CommandId::Quit,
+    CommandId::Circuits,
+    CommandId::Clubs,
+    CommandId::Drivers,
+    CommandId::Transponders,
+    CommandId::Frequencies,
+    CommandId::PlanningQualification,
+    CommandId::PlanningFinals,
+    CommandId::Sounds,
+    CommandId::Display,
+    CommandId::ModifyRunResults,
+    CommandId::RunDetails,
+    CommandId::AddComment,
+    CommandId::Start,
+    CommandId::Clear,
+    CommandId::Scan,
+    CommandId::Print,
+    CommandId::Stop,  // listed so that the shell finds it; the run never greys it
+    CommandId::NewCategory,
+    CommandId::RenameCategory,
+    CommandId::Track,
+    CommandId::Participants,
+    CommandId::QualifParameters,
+    CommandId::QualifArrangement,
+    CommandId::FinalsParameters,
+    CommandId::FinalsArrangement,
+    CommandId::ClosureReport,
+    CommandId::DriverDetails,
+    CommandId::RoundClassification,
+    CommandId::OverallClassification,
+    CommandId::NextHeat,
+    CommandId::PreviousHeat,
 };
+inline constexpr std::array<int, 4> kRunLockedControls{kPersonalChipsRadio, kClubChipsRadio,
+                                                       kMixedScanRadio, kTransponderSetList};
 
+struct CommandEnabled {
+    CommandId id{};
+    bool enabled = true;
+    friend bool operator==(const CommandEnabled&, const CommandEnabled&) = default;
+};
 struct IdEnabled {
     int id = 0;
     bool enabled = true;
@@ -60,7 +83,7 @@ struct IdEnabled {
 
 // What the shell applies to its menus and controls after every command and tick.
 struct PanelEnables {
-    std::array<IdEnabled, kRunLockedCommands.size()> commands{};
+    std::array<CommandEnabled, kRunLockedCommands.size()> commands{};
     std::array<IdEnabled, kRunLockedControls.size()> controls{};
     std::array<bool, kCarSlots> carButtons{};  // "1" to "20", controls 2201 to 2220
     bool eventTree = true;
@@ -69,8 +92,9 @@ struct PanelEnables {
     friend bool operator==(const PanelEnables&, const PanelEnables&) = default;
 };
 
-// Whether the command or control with this id is enabled; ids the run does not govern are.
-bool IsEnabled(const PanelEnables& panel, int id);
+// Whether the command or control is enabled; those the run does not govern are.
+bool IsEnabled(const PanelEnables& panel, CommandId id);
+bool IsEnabled(const PanelEnables& panel, int control);
 
 enum class RunKind { None, Heat, FinalsRun };
 

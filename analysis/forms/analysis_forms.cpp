@@ -266,31 +266,35 @@ bool CommentForm::Write() {
 void RegisterAnalysisForms(CommandRegistry& commands, const FormHost& host,
                            AnalysisFormsContext context) {
     auto viewMode = std::make_shared<int>(0);  // the view chosen last, for the program's life
-    commands.Add(kDriverAnalysisCommand, [&host, context, viewMode] {
-        DriverAnalysisForm form(*viewMode, host.platform, host.window);
-        form.Run();
-    });
-    commands.Add(kRunDetailsCommand, [&host, context] {
-        RunEngine& e = context.engine;
-        WriteRunDetails(e.tables.cars, e.options.classification.View(), host.platform.messages,
-                        *host.platform.disk);
-        RunDetailsForm form(host.platform.messages, *host.platform.disk, host.window);
-        form.Run();
-    });
-    commands.Add(kAddCommentCommand, [&host, context] {
-        RunTrailer& t = context.engine.trailer;
-        if (!WriteRunComment(t.condition.View(), t.comment.View(), *host.platform.disk)) {
-            host.platform.messages.Error(kCommentFileNotFound);
-        }
-        {
-            CommentForm form(host.platform.messages, *host.platform.disk, host.window);
-            form.Run();
-        }
-        // What the form confirmed is the run's own, stored with it when the run is recorded.
-        t.condition.Clear();
-        t.comment.Clear();
-        ReadRunComment(t.condition, t.comment, *host.platform.disk);
-    });
+    commands.Add({.id = CommandId::DriverAnalysis,
+                  .label = "Driver analysis",
+                  .run = [&host, context, viewMode] {
+                      DriverAnalysisForm form(*viewMode, host.platform, host.window);
+                      form.Run();
+                  }});
+    commands.Add(
+        {.id = CommandId::RunDetails, .label = "Run detailed results", .run = [&host, context] {
+             RunEngine& e = context.engine;
+             WriteRunDetails(e.tables.cars, e.options.classification.View(), host.platform.messages,
+                             *host.platform.disk);
+             RunDetailsForm form(host.platform.messages, *host.platform.disk, host.window);
+             form.Run();
+         }});
+    commands.Add(
+        {.id = CommandId::AddComment, .label = "Add a comment", .run = [&host, context] {
+             RunTrailer& t = context.engine.trailer;
+             if (!WriteRunComment(t.condition.View(), t.comment.View(), *host.platform.disk)) {
+                 host.platform.messages.Error(kCommentFileNotFound);
+             }
+             {
+                 CommentForm form(host.platform.messages, *host.platform.disk, host.window);
+                 form.Run();
+             }
+             // What the form confirmed is the run's own, stored with it when the run is recorded.
+             t.condition.Clear();
+             t.comment.Clear();
+             ReadRunComment(t.condition, t.comment, *host.platform.disk);
+         }});
 }
 
 }  // namespace velkaro

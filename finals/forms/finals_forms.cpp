@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "event/event_file.h"
+#include "event/event_tree.h"
 #include "forms_kit/form_host.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
@@ -455,32 +456,52 @@ void FinalsPlanningForm::Refreshed() {
 
 void RegisterFinalsForms(CommandRegistry& commands, const FormHost& host,
                          FinalsFormsContext context) {
-    commands.Add(kFinalsParametersCommand, [&host, context] {
-        FinalsOptionsForm form(CategoryOf(context.header), context.header, host.platform.messages,
-                               *host.platform.disk, host.window);
-        form.Run();
-    });
-    commands.Add(kFinalsArrangementCommand, [&host, context] {
-        FinalsArrangementForm form(CategoryOf(context.header), context.header,
-                                   host.platform.messages, *host.platform.disk, host.window);
-        if (form.Run() == QDialog::Accepted && host.eventChanged) host.eventChanged();
-    });
-    commands.Add(kClosureReportCommand, [&host, context] {
-        ClosureReportForm form(CategoryOf(context.header), context.track, host.platform.dialogs,
-                               host.platform.clock, host.platform.messages, *host.platform.disk,
-                               host.window);
-        form.Run();
-    });
+    commands.Add({.id = CommandId::FinalsParameters,
+                  .label = "Finals runs Parameters",
+                  .run =
+                      [&host, context] {
+                          FinalsOptionsForm form(CategoryOf(context.header), context.header,
+                                                 host.platform.messages, *host.platform.disk,
+                                                 host.window);
+                          form.Run();
+                      },
+                  .enabled = WhenTheTreeOffers(context.header, CommandId::FinalsParameters)});
+    commands.Add({.id = CommandId::FinalsArrangement,
+                  .label = "Finals runs Arrangement",
+                  .run =
+                      [&host, context] {
+                          FinalsArrangementForm form(CategoryOf(context.header), context.header,
+                                                     host.platform.messages, *host.platform.disk,
+                                                     host.window);
+                          if (form.Run() == QDialog::Accepted && host.eventChanged)
+                              host.eventChanged();
+                      },
+                  .enabled = WhenTheTreeOffers(context.header, CommandId::FinalsArrangement)});
+    commands.Add({.id = CommandId::ClosureReport,
+                  .label = "Show the report",
+                  .run =
+                      [&host, context] {
+                          ClosureReportForm form(CategoryOf(context.header), context.track,
+                                                 host.platform.dialogs, host.platform.clock,
+                                                 host.platform.messages, *host.platform.disk,
+                                                 host.window);
+                          form.Run();
+                      },
+                  .enabled = WhenTheTreeOffers(context.header, CommandId::ClosureReport)});
     // The calculators keep their values for the program's life, never in a file.
     auto memory = std::make_shared<PlanningMemory>();
-    commands.Add(kPlanningQualificationCommand, [&host, memory] {
-        QualifPlanningForm form(*memory, host.platform.messages, host.window);
-        form.Run();
-    });
-    commands.Add(kPlanningFinalsCommand, [&host, memory] {
-        FinalsPlanningForm form(*memory, host.platform.messages, host.window);
-        form.Run();
-    });
+    commands.Add({.id = CommandId::PlanningQualification,
+                  .label = "Planning qualification",
+                  .icon = "images/menu1011.bmp",
+                  .run = [&host, memory] {
+                      QualifPlanningForm form(*memory, host.platform.messages, host.window);
+                      form.Run();
+                  }});
+    commands.Add(
+        {.id = CommandId::PlanningFinals, .label = "Planning finals", .run = [&host, memory] {
+             FinalsPlanningForm form(*memory, host.platform.messages, host.window);
+             form.Run();
+         }});
 }
 
 }  // namespace velkaro

@@ -233,27 +233,38 @@ bool OverallClassificationForm::Write() {
 
 void RegisterClassificationForms(CommandRegistry& commands, const FormHost& host,
                                  EventHeader& header) {
-    commands.Add(kRoundClassificationCommand, [&host, &header] {
-        int code = header.selectedNode;
-        int category = code / 10000, round = code - 10000 * category - node::kClassifications;
-        if (category < 1 || category > header.categoryCount) return;
-        if (round < 1 || round > kRounds) return;
-        RoundClassificationForm form(category, round, host.platform, host.window);
-        form.Run();
-    });
-    commands.Add(kOverallClassificationCommand, [&host, &header] {
-        int category = header.selectedNode / 10000;
-        if (category < 1 || category > header.categoryCount) return;
-        OverallClassificationForm form(category, host.platform, host.window);
-        if (form.Run() == QDialog::Accepted) {
-            // The finals state changed: the tree's pop-ups follow the header.
-            EventHeader read;
-            if (ReadEventHeader(read, *host.platform.disk) == FileOutcome::Done) {
-                read.selectedNode = header.selectedNode;
-                header = read;
-            }
-        }
-    });
+    commands.Add({.id = CommandId::RoundClassification,
+                  .label = "Round classification",
+                  .run =
+                      [&host, &header] {
+                          int code = header.selectedNode;
+                          int category = code / 10000,
+                              round = code - 10000 * category - node::kClassifications;
+                          if (category < 1 || category > header.categoryCount) return;
+                          if (round < 1 || round > kRounds) return;
+                          RoundClassificationForm form(category, round, host.platform, host.window);
+                          form.Run();
+                      },
+                  .enabled = WhenTheTreeOffers(header, CommandId::RoundClassification)});
+    commands.Add({.id = CommandId::OverallClassification,
+                  .label = "Overall classification",
+                  .run =
+                      [&host, &header] {
+                          int category = header.selectedNode / 10000;
+                          if (category < 1 || category > header.categoryCount) return;
+                          OverallClassificationForm form(category, host.platform, host.window);
+                          if (form.Run() == QDialog::Accepted) {
+                              // The finals state changed: the tree's pop-ups follow the header.
+                              EventHeader read;
+                              if (ReadEventHeader(read, *host.platform.disk) == FileOutcome::Done) {
+                                  read.selectedNode = header.selectedNode;
+                                  header = read;
+                              }
+                              // The tree marks it validated.
+                              if (host.eventChanged) host.eventChanged();
+                          }
+                      },
+                  .enabled = WhenTheTreeOffers(header, CommandId::OverallClassification)});
 }
 
 }  // namespace velkaro

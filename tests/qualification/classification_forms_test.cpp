@@ -198,7 +198,7 @@ QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
     return nullptr;
 }
 
-// Selects a classification node; the form it opens is validated as soon as it shows.
+// Opens a classification node; its form is validated as soon as it shows.
 bool SelectAndValidate(MainWindow& w, int code) {
     bool validated = false;
     QTimer::singleShot(0, [&] {
@@ -208,7 +208,9 @@ bool SelectAndValidate(MainWindow& w, int code) {
             ok->click();
         }
     });
-    w.Tree()->setCurrentItem(FindNode(w.Tree(), code));
+    QTreeWidgetItem* node = FindNode(w.Tree(), code);
+    w.Tree()->setCurrentItem(node);
+    emit w.Tree()->itemDoubleClicked(node, 0);
     return validated;
 }
 
@@ -244,13 +246,13 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     w.StartTimer();
     dialogs.openAnswers.push_back(eventFile.string());
     messages.Expect(MessageAnswer::No);  // nothing to save first
-    w.RunCommand(kLoadEventCommand);
+    w.RunCommand(CommandId::LoadEvent);
 
     RunEngine& e = w.State().engine;
     for (int heat : {13101, 13102}) {
         w.Tree()->setCurrentItem(FindNode(w.Tree(), heat));
         ASSERT_EQ(PhaseName(e.phase), "armed") << heat;
-        static_cast<QPushButton*>(w.PanelControl(kStartButton))->click();
+        static_cast<QPushButton*>(w.PanelControl(CommandId::Start))->click();
         test::Deadline end = test::In(30s);
         while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
         while (e.phase == RunPhase::Running && test::Before(end)) QTest::qWait(20);
@@ -259,6 +261,7 @@ TEST(ClassificationEndToEnd, TwoHeatsRunThenTheRoundAndTheOverallAreValidated) {
     // Leaving heat 2 for the round's node records it, then the form opens.
     ASSERT_TRUE(SelectAndValidate(w, 13951));
     ASSERT_TRUE(SelectAndValidate(w, 13990));
+    EXPECT_EQ(FindNode(w.Tree(), 13990)->text(0), "Overall classific. (validated)");
 
     // What the two stored heats say, ranked here by laps then time, with the default scale.
     std::vector<RunCar> ran;

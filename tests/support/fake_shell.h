@@ -44,7 +44,7 @@ struct FakeShell {
         ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
         dialogs.openAnswers.push_back(folder / "club.race");
         messages.Expect(MessageAnswer::No);
-        w->RunCommand(kLoadEventCommand);
+        w->RunCommand(CommandId::LoadEvent);
     }
 
     TempFolder folder;
@@ -73,7 +73,7 @@ void WhileOpen(Open open, Inside inside) {
 }
 
 template <typename Inside>
-void WhileOpen(MainWindow& w, int command, Inside inside) {
+void WhileOpen(MainWindow& w, CommandId command, Inside inside) {
     WhileOpen([&] { w.RunCommand(command); }, inside);
 }
 

@@ -80,4 +80,10 @@ void PrepareEvent(int participants, int perHeat, int rounds, Messages& messages)
 void PrepareLapHeats(int participants, int perHeat, int rounds, int laps, LapsEnd end,
                      int countdownSeconds, Messages& messages);
 
+// The run's enable of a command or a control named by its number: a number is one or the other,
+// and the run lets through whatever it does not govern.
+inline bool PanelAllows(const PanelEnables& panel, int id) {
+    return IsEnabled(panel, CommandId(id)) && IsEnabled(panel, id);
+}
+
 }  // namespace velkaro::test

@@ -119,13 +119,13 @@ TEST_F(RunLoadingTest, OnceTheFinalIsRecordedAHeatCanOnlyBeLookedAt) {
     test::PrepareEvent(10, 10, 1, messages_);
     ASSERT_TRUE(Load(1, 1, 2));
     EXPECT_EQ(
-        Fields(State(), IsEnabled(engine_.panel, kModifyRunResultsCommand), Car(0).driverName),
+        Fields(State(), IsEnabled(engine_.panel, CommandId::ModifyRunResults), Car(0).driverName),
         "no run|0|0|Driver 1");
     StartCommand(engine_);
     EXPECT_FALSE(RunInProgress(engine_.phase));
     ClearCommand(engine_);  // asks nothing
     ASSERT_TRUE(Load(1, 1));
-    EXPECT_TRUE(IsEnabled(engine_.panel, kModifyRunResultsCommand));
+    EXPECT_TRUE(IsEnabled(engine_.panel, CommandId::ModifyRunResults));
     // Unloaded, as after "New event": nothing left of the heat.
     UnloadRun(engine_);
     EXPECT_EQ(Fields(State(), engine_.runTitle, Car(0).driverName, engine_.tables.carsInUse),

@@ -30,10 +30,9 @@ class ScanCheckTest : public test::EngineTest {
     // 1 or 0 for the locked ids, then for the scan's own ones, and the tree.
     std::string Enabled() {
         std::string out;
-        for (int id : {kStartButton, kStopButton, kClearButton, kPrintButton, kPersonalChipsRadio,
-                       kClubChipsRadio, kTransponderSetList, kNewEventCommand, kSoundsCommand,
-                       kRunDetailsCommand, 0, kScanButton, kMixedScanRadio, kInterfaceCommand}) {
-            out += id == 0 ? ' ' : IsEnabled(engine_.panel, id) ? '1' : '0';
+        for (int id : {2001, 2002, 2003, 6000, kPersonalChipsRadio, kClubChipsRadio,
+                       kTransponderSetList, 1001, 1013, 6103, 0, 2105, kMixedScanRadio, 1015}) {
+            out += id == 0 ? ' ' : test::PanelAllows(engine_.panel, id) ? '1' : '0';
         }
         return out + (engine_.panel.eventTree ? " tree" : "");
     }

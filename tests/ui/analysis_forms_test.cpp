@@ -61,7 +61,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
     ASSERT_EQ(Engine().tables.standings[0].carNumber, 1);
     Engine().trailer.condition = "Wet";
     const std::string cut = "Ice\t" + std::string(98, 'c') + "\t\r\n";
-    WhileOpen([&] { w->RunCommand(kAddCommentCommand); },
+    WhileOpen([&] { w->RunCommand(CommandId::AddComment); },
               [&](QWidget& form) {
                   EXPECT_TRUE(Find<QRadioButton>(form, kWetRadio)->isChecked());
                   messages.Expect(MessageAnswer::Ok);  // the 99th character is refused
@@ -70,7 +70,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
                   Find<QPushButton>(form, 1)->click();
               });
     EXPECT_EQ(File("CommentaireSerie.res"), cut);
-    WhileOpen([&] { w->RunCommand(kAddCommentCommand); },
+    WhileOpen([&] { w->RunCommand(CommandId::AddComment); },
               [&](QWidget& form) {
                   messages.Expect(MessageAnswer::Ok);  // the comment is full: both refused
                   messages.Expect(MessageAnswer::Ok);
@@ -79,7 +79,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
                   Find<QPushButton>(form, 2)->click();  // Cancel: nothing written, nothing taken
               });
     EXPECT_EQ(File("CommentaireSerie.res"), cut);
-    WhileOpen([&] { w->RunCommand(kRunDetailsCommand); },
+    WhileOpen([&] { w->RunCommand(CommandId::RunDetails); },
               [](QWidget& form) {
                   EXPECT_EQ(static_cast<RunDetailsForm&>(form).Details().cars[0].lapTimes[1],
                             12400);
@@ -111,7 +111,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
         int x = (l.columnX[std::size_t(column)] + l.columnX[std::size_t(column + 1)]) / 2;
         emit w->LiveScreen()->RowClicked(0, x, l.rowsTop + l.rowPitch / 2, false);
     };
-    w->RunCommand(kModifyRunResultsCommand);
+    w->RunCommand(CommandId::ModifyRunResults);
     click(3);
     auto* minutes = Find<QLineEdit>(*w->LiveScreen(), kTotalTimeFields + 1);
     ASSERT_NE(minutes, nullptr);
@@ -121,7 +121,7 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
     EXPECT_EQ(minutes->text(), "59");
 
     w->State().transponderSets[0].transponders[3] = "004242";
-    w->RunCommand(kClubChipsRadio);
+    static_cast<QRadioButton*>(w->PanelControl(kClubChipsRadio))->click();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(Find(*w->LiveScreen(), kTotalTimeFields + 1), nullptr);
     click(8);

@@ -283,15 +283,15 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     w.StartTimer();
     dialogs.openAnswers.push_back(eventFile.string());
     messages.Expect(MessageAnswer::No);
-    w.RunCommand(kLoadEventCommand);
+    w.RunCommand(CommandId::LoadEvent);
 
     // The finals from the defaults: 20 drivers start in the 1/4; no delay between runs.
     w.Tree()->setCurrentItem(FindNode(w.Tree(), 14020));
-    WhileOpen(w, kFinalsParametersCommand, [](QWidget& form) {
+    WhileOpen(w, CommandId::FinalsParameters, [](QWidget& form) {
         Type(form, 4902, "1");
         Find(form, 1)->click();
     });
-    WhileOpen(w, kFinalsArrangementCommand, [](QWidget& form) {
+    WhileOpen(w, CommandId::FinalsArrangement, [](QWidget& form) {
         for (int id : {5007, 5011, 5015, 5019}) Type(form, id, "0");
         Find(form, 1)->click();
     });
@@ -312,7 +312,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
         for (int k = 0; k < 3 && (code == 14101 || code == 14102); ++k) {
             EXPECT_EQ(e.tables.cars[std::size_t(7 + k)].driverName.View(), order[code + 2][k]);
         }
-        static_cast<QPushButton*>(w.PanelControl(kStartButton))->click();
+        static_cast<QPushButton*>(w.PanelControl(CommandId::Start))->click();
         test::Deadline end = test::In(30s);
         while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
         ASSERT_EQ(PhaseName(e.phase), "running") << code << " never started";
@@ -324,7 +324,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
                 least = std::min(least, e.tables.cars[std::size_t(s)].laps);
             }
         }
-        static_cast<QPushButton*>(w.PanelControl(kStopButton))->click();
+        static_cast<QPushButton*>(w.PanelControl(CommandId::Stop))->click();
         ASSERT_EQ(PhaseName(e.phase), "over");
         ASSERT_GE(least, 2) << code;
         for (int k = 0; k < e.tables.carsInUse; ++k) {
@@ -358,7 +358,7 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     EXPECT_GT(fs::file_size(pdf), 1000u);
 
     // The calculators keep their values from one opening to the next.
-    WhileOpen(w, kPlanningQualificationCommand, [](QWidget& form) {
+    WhileOpen(w, CommandId::PlanningQualification, [](QWidget& form) {
         for (auto [id, value] :
              {std::pair{3502, "37"}, {3503, "8"}, {3504, "3"}, {3505, "5"}, {3506, "3"}}) {
             Type(form, id, value);
@@ -366,12 +366,12 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
         EXPECT_EQ(Shown(form, {3508, 3509}), "15|2h00min|");
         Find(form, 1)->click();
     });
-    WhileOpen(w, kPlanningQualificationCommand, [](QWidget& form) {
+    WhileOpen(w, CommandId::PlanningQualification, [](QWidget& form) {
         Type(form, 3503, "0");
         EXPECT_EQ(Shown(form, {3502, 3508, 3509}), "37|0|0h00min|");
         Find(form, 1)->click();
     });
-    WhileOpen(w, kPlanningFinalsCommand, [](QWidget& form) {
+    WhileOpen(w, CommandId::PlanningFinals, [](QWidget& form) {
         Type(form, 5702, "250");
         EXPECT_EQ(Shown(form, {5702}), "200|");
         Find(form, 1)->click();

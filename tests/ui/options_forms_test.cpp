@@ -41,7 +41,7 @@ class OptionsForms : public ::testing::Test, protected test::FakeShell {
         w->close();
     }
     template <typename Inside>
-    void WhileOpen(int command, Inside inside) {
+    void WhileOpen(CommandId command, Inside inside) {
         test::WhileOpen(*w, command, inside);
     }
     template <typename W = QAbstractButton>
@@ -64,12 +64,12 @@ TEST_F(OptionsForms, TheCountdownSwitchedOffIsNoLongerCalledAndCancelWritesNothi
     };
     EXPECT_EQ(calls(), 6u);
     std::string before = Sounds();
-    WhileOpen(kSoundsCommand, [](QWidget& form) {
+    WhileOpen(CommandId::Sounds, [](QWidget& form) {
         Control(form, 3705)->click();  // lap beep off, then "Cancel"
         Control(form, 2)->click();
     });
     EXPECT_EQ(Sounds(), before);
-    WhileOpen(kSoundsCommand, [](QWidget& form) {
+    WhileOpen(CommandId::Sounds, [](QWidget& form) {
         EXPECT_TRUE(Control(form, 3701)->isChecked());
         Control(form, 3703)->click();
         Control(form, 3702)->click();
@@ -83,7 +83,7 @@ TEST_F(OptionsForms, TheCountdownSwitchedOffIsNoLongerCalledAndCancelWritesNothi
 
     // Words this program never wrote show as off and French, and stay as they are unless touched.
     test::WriteWholeFile(folder.Path() / "R\u00E9glagesSons.rg", "SONLANGUEKlingon\nFOO\n");
-    WhileOpen(kSoundsCommand, [](QWidget& form) {
+    WhileOpen(CommandId::Sounds, [](QWidget& form) {
         EXPECT_TRUE(Control(form, 3702)->isChecked());
         EXPECT_FALSE(Control(form, 3703)->isChecked());
         Control(form, 3709)->click();
@@ -94,7 +94,7 @@ TEST_F(OptionsForms, TheCountdownSwitchedOffIsNoLongerCalledAndCancelWritesNothi
 
 TEST_F(OptionsForms, AColourAndAWidthChosenShowOnTheLiveScreenAtOnce) {
     dialogs.colourAnswers.push_back(Rgb{10, 20, 30});
-    WhileOpen(kDisplayCommand, [](QWidget& form) {
+    WhileOpen(CommandId::Display, [](QWidget& form) {
         QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(240, 155));  // on the frame: nothing
         QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(220, 155));  // the table's background
         Control<QComboBox>(form, kColumnList)->setCurrentIndex(1);
@@ -130,7 +130,7 @@ TEST_F(OptionsForms, ADisplayFileRoundTripsAndBadOnesAreRefusedKeepingTheLook) {
     dialogs.saveAnswers = {folder / "dark", folder / "again.scrn"};
     dialogs.openAnswers = {folder / "dark.scrn", folder / "long.scrn", folder / "cut.scrn",
                            folder / "other.scrn"};
-    WhileOpen(kDisplayCommand, [&](QWidget& form) {
+    WhileOpen(CommandId::Display, [&](QWidget& form) {
         Control(form, kGradientRadio)->click();
         Control(form, kSaveDisplayButton)->click();
         Control(form, kReliefRadio)->click();
@@ -189,7 +189,7 @@ TEST_F(OptionsForms, Screenshots) {
     QString into = qEnvironmentVariable("VELKARO_SCREENSHOTS");
     if (into.isEmpty()) GTEST_SKIP() << "VELKARO_SCREENSHOTS names no folder";
     dialogs.openAnswers.push_back(VELKARO_DOCS "/projector.scrn");
-    WhileOpen(kDisplayCommand, [&](QWidget& form) {
+    WhileOpen(CommandId::Display, [&](QWidget& form) {
         Control(form, kLoadDisplayButton)->click();
         Control<QComboBox>(form, kColumnList)->setCurrentIndex(1);
         EXPECT_TRUE(form.grab().save(into + "/display-options.png"));

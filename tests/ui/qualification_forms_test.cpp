@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,7 +70,10 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
     }
 
     // Runs each step in the modal loop of the form opened next, the first by `command`.
-    void WhileOpen(int command, std::vector<std::function<void(QWidget&)>> steps) {
+    void WhileOpen(CommandId command, std::vector<std::function<void(QWidget&)>> steps) {
+        WhileOpen([&] { w->RunCommand(command); }, std::move(steps));
+    }
+    void WhileOpen(std::function<void()> open, std::vector<std::function<void(QWidget&)>> steps) {
         std::size_t ran = 0;
         std::function<void()> next = [&] {
             QTimer::singleShot(0, [&] {
@@ -80,7 +84,7 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
             });
         };
         next();
-        w->RunCommand(command);
+        open();
         EXPECT_EQ(ran, steps.size());
     }
 
@@ -90,7 +94,7 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
 // From an empty program folder: 30 drivers in the database, a new category, 23 of them taking
 // part, options, 3 heats of 8 over 2 rounds, grids; then heat 2 of each round in the panel.
 TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOptions) {
-    WhileOpen(kDriversCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::Drivers, {[](QWidget& form) {
                   for (int i = 1; i <= 30; ++i) {
                       Control<QLineEdit>(form, kNewEditId)
                           ->setText(QString("Driver %1").arg(i, 2, 10, QChar('0')));
@@ -101,21 +105,28 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                   Click(form, kOkId);
               }});
     Select(10000);
-    w->RunCommand(kNewCategoryCommand);
+    w->RunCommand(CommandId::NewCategory);
     Select(21000);
-    WhileOpen(kParticipantsCommand, {[](QWidget& form) {
-                  auto* database = Control<QListWidget>(form, kDatabaseList);
-                  ASSERT_EQ(database->count(), 30);
-                  for (int row = 0; row < 23; ++row) {
-                      database->setCurrentRow(row);
-                      Click(form, kAddParticipantButton);
-                  }
-                  EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(23)");
-                  Click(form, kConfirmButton);
-              }});
+    QTreeWidgetItem* drivers = w->Tree()->currentItem();  // its main form opens on a double-click
+    const QPoint at = w->Tree()->visualItemRect(drivers).center();
+    WhileOpen(
+        [&] {
+            QTest::mouseClick(w->Tree()->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(w->Tree()->viewport(), Qt::LeftButton, {}, at);
+        },
+        {[](QWidget& form) {
+            auto* database = Control<QListWidget>(form, kDatabaseList);
+            ASSERT_EQ(database->count(), 30);
+            for (int row = 0; row < 23; ++row) {
+                database->setCurrentRow(row);
+                Click(form, kAddParticipantButton);
+            }
+            EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(23)");
+            Click(form, kConfirmButton);
+        }});
     EXPECT_EQ(w->State().event.header.categories[1].participants, 23);
     Select(23010);
-    WhileOpen(kQualifParametersCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::QualifParameters, {[](QWidget& form) {
                   Click(form, 4403);
                   Control<QLineEdit>(form, kRunLapsEdit)->setText("12");
                   Control<QLineEdit>(form, kCountdownEdit)->setText("7");
@@ -124,8 +135,10 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                   Click(form, kEditableOrderBox);
                   Click(form, kConfirmButton);
               }});
-    Select(23020);
-    WhileOpen(kQualifArrangementCommand,
+    // From the menu bar, for the category of the selection; the tree stays as the director left it.
+    test::FindNode(w->Tree(), 10000)->setExpanded(false);
+    test::FindNode(w->Tree(), 23000)->setExpanded(true);
+    WhileOpen([&] { w->Command(CommandId::QualifArrangement)->trigger(); },
               {[this](QWidget& form) {
                    Control<QLineEdit>(form, kDriversPerHeatEdit)->setText("8");
                    Control<QLineEdit>(form, kRoundsEdit)->setText("2");
@@ -141,11 +154,37 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                }});
     const CategoryRecord& cat = w->State().event.header.categories[1];
     EXPECT_EQ(std::tuple(cat.rounds, cat.heatsPerRound), std::tuple(2, 3));
+    EXPECT_EQ(std::tuple(test::FindNode(w->Tree(), 10000)->isExpanded(),
+                         test::FindNode(w->Tree(), 23000)->isExpanded(),
+                         w->Tree()->currentItem()->data(0, Qt::UserRole).toInt()),
+              std::tuple(false, true, 23020));
+
+    // Every pop-up command of every node is in the "Event" menu, enabled alike.
+    auto* eventMenu = w->findChild<QMenu*>("Event");
+    ASSERT_NE(eventMenu, nullptr);
+    int compared = 0;
+    std::vector<int> codes;
+    for (QTreeWidgetItemIterator it(w->Tree()); *it; ++it) {
+        codes.push_back((*it)->data(0, Qt::UserRole).toInt());
+    }
+    for (int code : codes) {
+        if (KindOf(code) == NodeKind::Heat) continue;  // a heat's selection loads it
+        Select(code);
+        for (const PopupEntry& p : PopupEntries(w->State().event.header, code)) {
+            QAction* a = w->Command(p.id);
+            ASSERT_TRUE(a && eventMenu->actions().contains(a)) << ToInt(p.id);
+            EXPECT_EQ(a->isEnabled(), p.enabled) << code << " " << ToInt(p.id);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 30);
 
     // Drivers 01 and 02 swapped, so heat 2 holds the drivers 09 to 16 in slot order.
     RunEngine& e = w->State().engine;
+    QApplication::setActiveWindow(w.get());
     for (int round : {1, 2}) {
-        Select(HeatNode(2, round, 2));
+        Select(HeatNode(2, round, 1));
+        QTest::keyClick(w->Tree(), Qt::Key_F8);  // Race > Next heat
         for (int lane = 1; lane <= 8; ++lane) {
             const int driver = round == 1 ? 8 + lane : 17 - lane;
             const RunCar& car = e.tables.cars[std::size_t(lane - 1)];
@@ -168,31 +207,31 @@ TEST_F(Preparation, CancelLeavesTheEventFileByteIdentical) {
     test::WriteWholeFile(folder.Path() / "BaseDonn\u00E9esPilotes.bd",
                          "Zo\xE9 Park\t" + std::string(12, '\t') + "\r\n");
     Select(11000);
-    WhileOpen(kParticipantsCommand, {[](QWidget& form) {
+    WhileOpen(CommandId::Participants, {[](QWidget& form) {
                   Control<QListWidget>(form, kDatabaseList)->setCurrentRow(0);
                   Click(form, kAddParticipantButton);
                   Click(form, kConfirmButton);
               }});
     EXPECT_EQ(w->State().event.participantNames[0][0], "Zo\xE9 Park");
     // Selecting a node records it in the header: the file is taken once the node is selected.
-    auto unchanged = [this](int node, int command, std::function<void(QWidget&)> step) {
+    auto unchanged = [this](int node, CommandId command, std::function<void(QWidget&)> step) {
         Select(node);
         const std::string before = Working();
         WhileOpen(command, {step});
-        EXPECT_TRUE(Working() == before) << command;
+        EXPECT_TRUE(Working() == before) << ToInt(command);
     };
-    unchanged(1000, kTrackCommand, [](QWidget& form) {
+    unchanged(1000, CommandId::Track, [](QWidget& form) {
         Control<QLineEdit>(form, kEventNameEdit)->setText("Cup");
         Control<QLineEdit>(form, kMinimumLapEdit)->setText("1");
         Click(form, kCancelButton);
     });
-    unchanged(11000, kParticipantsCommand, [](QWidget& form) {
+    unchanged(11000, CommandId::Participants, [](QWidget& form) {
         EXPECT_EQ(Control<QListWidget>(form, kParticipantsList)->item(0)->text(), "Zo\u00E9 Park");
         Control<QListWidget>(form, kParticipantsList)->setCurrentRow(0);
         Click(form, kRemoveParticipantButton);
         Click(form, kCancelButton);
     });
-    unchanged(13010, kQualifParametersCommand, [this](QWidget& form) {
+    unchanged(13010, CommandId::QualifParameters, [this](QWidget& form) {
         auto* countdown = Control<QLineEdit>(form, kCountdownEdit);
         countdown->clear();
         messages.Expect(MessageAnswer::Ok);  // letters are not taken, and the user is told
@@ -202,7 +241,7 @@ TEST_F(Preparation, CancelLeavesTheEventFileByteIdentical) {
         Click(form, kCancelButton);
     });
     // No round yet: no grids form after the arrangement either.
-    unchanged(13020, kQualifArrangementCommand, [](QWidget& form) {
+    unchanged(13020, CommandId::QualifArrangement, [](QWidget& form) {
         Control<QLineEdit>(form, kDriversPerHeatEdit)->setText("25");
         EXPECT_EQ(Control<QLineEdit>(form, kDriversPerHeatEdit)->text(), "20");
         QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(375, 160));
@@ -245,7 +284,7 @@ TEST_F(Preparation, Screenshot) {
     fs::copy_file(folder.Path() / "Private/Course.race", cup);
     dialogs.openAnswers.push_back(cup);
     messages.Expect(MessageAnswer::No);
-    w->RunCommand(kLoadEventCommand);
+    w->RunCommand(CommandId::LoadEvent);
     w->Tree()->expandAll();
     w->setGeometry(0, 0, 1920, 1080);  // the whole screen, as maximized without a frame
     auto shoot = [&](ModalForm& form, const QString& file) {

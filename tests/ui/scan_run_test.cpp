@@ -68,7 +68,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file));
     dialogs.openAnswers.push_back(file);
     messages.Expect(MessageAnswer::No);  // the event prepared above is not saved
-    w.RunCommand(kLoadEventCommand);
+    w.RunCommand(CommandId::LoadEvent);
 
     static_cast<QRadioButton*>(w.PanelControl(kMixedScanRadio))->click();
     QTreeWidgetItem* heat = nullptr;
@@ -82,7 +82,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
 
     // Each signal is heard over 30 ticks, which the beat polls without waiting.
     sounds.pollsPerSignal = 30;
-    auto* scan = static_cast<QPushButton*>(w.PanelControl(kScanButton));
+    auto* scan = static_cast<QPushButton*>(w.PanelControl(CommandId::Scan));
     scan->click();
     EXPECT_EQ(e.phase, RunPhase::ScanSignal);
     test::Deadline heard = test::In(5s);
@@ -90,8 +90,8 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     auto* status = static_cast<QLabel*>(w.PanelControl(kScanStatus));
     EXPECT_EQ(status->text(), QString(" Scan in progress"));
     EXPECT_TRUE(scan->isChecked() && !w.Tree()->isEnabled() &&
-                !w.PanelControl(kStartButton)->isEnabled() &&
-                !w.Command(kSaveAsCommand)->isEnabled());
+                !w.PanelControl(CommandId::Start)->isEnabled() &&
+                !w.Command(CommandId::SaveAs)->isEnabled());
 
     auto crossAndWait = [&](int car, auto done) {
         sim.Send("car " + std::to_string(car));
@@ -117,7 +117,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     while (ScanOn(e.phase) && test::Before(end)) QTest::qWait(10);
     EXPECT_EQ(status->text(), QString(" Check completed"));
     EXPECT_TRUE(!scan->isChecked() && w.Tree()->isEnabled() &&
-                w.PanelControl(kClearButton)->isEnabled());
+                w.PanelControl(CommandId::Clear)->isEnabled());
     ASSERT_FALSE(sounds.played.empty());  // the whole sequence is the scan's own tests'
     EXPECT_EQ(sounds.played.back().file, c.endSound);
     w.close();

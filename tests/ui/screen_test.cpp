@@ -89,7 +89,7 @@ TEST_F(Screens, TheWindowFillsEachScreenWithNothingCut) {
         TableLayout l = ComputeLayout(live.Screen(), w->State().widths, live.Measure().rowHeight);
         EXPECT_GE(l.table.right, live.width() * 4 / 5);
         EXPECT_LE(l.table.right + live.ScrollBar()->width(), live.width());
-        EXPECT_GE(w->PanelControl(kPrintButton)->geometry().right(), live.width() * 19 / 20);
+        EXPECT_GE(w->PanelControl(CommandId::Print)->geometry().right(), live.width() * 19 / 20);
         EXPECT_GE(w->PanelControl(kTranspondersModeFrame)->geometry().bottom(),
                   live.height() * 4 / 5);
         EXPECT_EQ(live.Measure().visibleRows, kCarSlots);
@@ -118,7 +118,7 @@ TEST_F(Screens, TheRaceScreenOnAProjectorAndBackWhenItGoes) {
     PutOn("laptop");
     for (const char* projector : {"projector-hd", "projector-4k"}) {
         SCOPED_TRACE(projector);
-        test::WhileOpen(*w, kDisplayCommand, [&](QWidget& form) {
+        test::WhileOpen(*w, CommandId::Display, [&](QWidget& form) {
             auto* list = form.findChild<QComboBox*>(QString::number(kRaceScreenList));
             ASSERT_NE(list, nullptr);
             // The laptop's own screen is not offered.

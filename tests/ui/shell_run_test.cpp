@@ -147,7 +147,7 @@ class ShellRun : public ::testing::Test {
         w->StartTimer();
         dialogs.openAnswers.push_back(eventFile.string());
         if (strict) messages.Expect(MessageAnswer::No);  // nothing to save first
-        w->RunCommand(1002);
+        w->RunCommand(CommandId::LoadEvent);
     }
 
     bool quietSimulator = true;  // false: it lists every passing it sends
@@ -186,8 +186,8 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
 
     static_cast<QPushButton*>(w.PanelControl(2001))->click();
     EXPECT_FALSE(w.Tree()->isEnabled());
-    EXPECT_FALSE(w.Command(1001)->isEnabled());
-    EXPECT_FALSE(w.PanelControl(kPrintButton)->isEnabled());
+    EXPECT_FALSE(w.Command(CommandId::NewEvent)->isEnabled());
+    EXPECT_FALSE(w.PanelControl(CommandId::Print)->isEnabled());
     // Closing is refused while the run is on.
     messages.Expect(MessageAnswer::Ok);
     w.close();
@@ -202,8 +202,8 @@ TEST_F(ShellRun, AHeatIsLoadedTimedStoppedByItsRuleAndRecordedWhenLeft) {
     ASSERT_EQ(PhaseName(e.phase), "over") << "the end rule never stopped the run";
     EXPECT_TRUE(w.Tree()->isEnabled());
     // "Print" sends the finished run's sheet, its leader on the first row.
-    ASSERT_TRUE(w.PanelControl(kPrintButton)->isEnabled());
-    static_cast<QPushButton*>(w.PanelControl(kPrintButton))->click();
+    ASSERT_TRUE(w.PanelControl(CommandId::Print)->isEnabled());
+    static_cast<QPushButton*>(w.PanelControl(CommandId::Print))->click();
     ASSERT_EQ(dialogs.printed.size(), 1u);
     EXPECT_EQ(dialogs.printed[0]->name, "Club day - Touring - Round1 - Heat1 results");
     bool leaderFirst = false;
@@ -406,7 +406,7 @@ TEST_F(ShellRun, ALinkLostAndRestoredDuringARunIsToldByNoticesNotBoxes) {
         form->close();
     });
     w.Beat().ResetGap();
-    static_cast<QPushButton*>(w.PanelControl(kNoticesButton))->click();
+    static_cast<QPushButton*>(w.PanelControl(CommandId::Notices))->click();
     ASSERT_GE(logged.size(), 2) << logged.join("\n").toStdString();
     EXPECT_TRUE(logged[0].contains(QRegularExpression(
         "^\\d\\d:\\d\\d:\\d\\d  Failure of .* / Connection of the decoder MK2 restored at")))

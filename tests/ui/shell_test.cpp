@@ -111,7 +111,7 @@ TEST_F(Shell, AFirstStartOnTheShippedFolderOpensNoBoxAndSaysThereIsNoDecoder) {
         << newest->toolTip().toStdString();
     EXPECT_LE(newest->fontMetrics().horizontalAdvance(newest->text()), newest->width());
     EXPECT_EQ(w->windowTitle(), "Velkaro");
-    EXPECT_FALSE(w->Command(1003)->isEnabled());
+    EXPECT_FALSE(w->Command(CommandId::Save)->isEnabled());
     // The new event: the track, one category named for a first start, its subtree.
     QStringList top;
     for (int i = 0; i < w->Tree()->topLevelItemCount(); ++i) {
@@ -128,23 +128,35 @@ TEST_F(Shell, TheMenuBarWithItsIdsAndSeparators) {
         menus << top->text();
         QStringList entries;
         for (QAction* a : top->menu()->actions()) {
-            entries << (a->isSeparator() ? QString("-") : a->objectName() + "=" + a->text());
+            QString key = a->shortcut().toString();
+            entries << (a->isSeparator() ? QString("-")
+                                         : a->objectName() + "=" + a->text() +
+                                               (key.isEmpty() ? "" : "[" + key + "]"));
         }
         lines << entries.join(' ');
     }
-    EXPECT_EQ(menus, (QStringList{"File", "Database", "Planning of race", "Settings", "?"}));
+    EXPECT_EQ(menus, (QStringList{"File", "Event", "Race", "Database", "Planning of race",
+                                  "Settings", "?"}));
     EXPECT_EQ(lines[0].toStdString(),
               "1001=New event 1002=Load event - 1003=Save 1004=Save as... - Recent events=Recent "
               "events - 1005=Quit");
     EXPECT_EQ(lines[1].toStdString(),
-              "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
-    EXPECT_EQ(lines[2].toStdString(), "1011=Planning qualification - 1012=Planning finals");
+              "1051=New category 1052=Rename category - 1053=Track for the race 1054=List of "
+              "participants - 1055=Qualifying heats Parameters 1056=Qualifying heats Arrangement "
+              "- 4301=Round classification 4302=Overall classification - 1057=Finals runs "
+              "Parameters 1058=Finals runs Arrangement - 1059=Show the report");
+    EXPECT_EQ(lines[2].toStdString(),
+              "2001=Start[F5] 2002=Stop[F6] 2003=Clear - 1061=Next heat[F8] 1062=Previous "
+              "heat[F7]");
     EXPECT_EQ(lines[3].toStdString(),
+              "1006=Circuits - 1007=Clubs - 1008=Drivers - 1009=Transponders - 1010=Frequencies");
+    EXPECT_EQ(lines[4].toStdString(), "1011=Planning qualification - 1012=Planning finals");
+    EXPECT_EQ(lines[5].toStdString(),
               "1013=Sounds - 1014=Display - 1015=Interface - 1018=Live page");
-    EXPECT_EQ(lines[4].toStdString(), "1017=Help");
+    EXPECT_EQ(lines[6].toStdString(), "1017=Help");
     // Entries with a picture have one, the others none.
-    EXPECT_FALSE(w->Command(1001)->icon().isNull());
-    EXPECT_TRUE(w->Command(1002)->icon().isNull());
+    EXPECT_FALSE(w->Command(CommandId::NewEvent)->icon().isNull());
+    EXPECT_TRUE(w->Command(CommandId::LoadEvent)->icon().isNull());
     Quit(w);
 }
 
@@ -155,9 +167,9 @@ TEST_F(Shell, ARestartResumesTheEventAndABlankNeverReplacesItsCopy) {
     auto w = Start();
     const fs::path saved = folder.Path() / "club day.race";
     dialogs.saveAnswers.push_back(saved.string());
-    w->RunCommand(1051);  // a second category, saved
-    w->RunCommand(1004);
-    w->RunCommand(1051);  // a third, not saved
+    w->RunCommand(CommandId::NewCategory);  // a second category, saved
+    w->RunCommand(CommandId::SaveAs);
+    w->RunCommand(CommandId::NewCategory);  // a third, not saved
     const std::string event = Working();
     Quit(w);
     auto copies = [&] {
@@ -188,7 +200,7 @@ TEST_F(Shell, ARestartResumesTheEventAndABlankNeverReplacesItsCopy) {
 
     w = Start();
     messages.Expect(MessageAnswer::No);  // "Be careful": do not save the current one
-    w->RunCommand(1001);
+    w->RunCommand(CommandId::NewEvent);
     Quit(w);
     w = Start();
     EXPECT_EQ(
@@ -209,7 +221,7 @@ TEST_F(Shell, ARestartResumesTheEventAndABlankNeverReplacesItsCopy) {
 
 TEST_F(Shell, NewCategoryStopsAtNine) {
     auto w = Start();
-    for (int i = 0; i < 10; ++i) w->RunCommand(1051);
+    for (int i = 0; i < 10; ++i) w->RunCommand(CommandId::NewCategory);
     EXPECT_EQ(w->State().event.header.categoryCount, 9);
     EXPECT_EQ(w->Tree()->topLevelItemCount(), 10);
     EventHeader h;
@@ -224,7 +236,7 @@ TEST_F(Shell, RenamingACategoryKeepsFiftyThreeTypedCharacters) {
     QTreeWidgetItem* cat = FindNode(*w, 10000);
     ASSERT_NE(cat, nullptr);
     w->Tree()->setCurrentItem(cat);
-    w->RunCommand(1052);
+    w->RunCommand(CommandId::RenameCategory);
     auto* editor = w->Tree()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
@@ -241,53 +253,53 @@ TEST_F(Shell, RenamingACategoryKeepsFiftyThreeTypedCharacters) {
 
 TEST_F(Shell, SaveWithoutAPathDoesNothingAndSaveAsAddsTheExtension) {
     auto w = Start();
-    w->RunCommand(1003);
+    w->RunCommand(CommandId::Save);
     EXPECT_TRUE(dialogs.saveInitialNames.empty());
 
     fs::path target = folder.Path() / "club day";
     dialogs.saveAnswers.push_back(target.string());
-    w->RunCommand(1004);
+    w->RunCommand(CommandId::SaveAs);
     ASSERT_EQ(dialogs.saveInitialNames.size(), 1u);
     EXPECT_EQ(dialogs.saveInitialNames[0], CurrentFolder() + "/*.race");
     EXPECT_EQ(test::ReadWholeFile(target.string() + ".race"), Working());
     EXPECT_FALSE(fs::exists(target));
     EXPECT_EQ(w->windowTitle().toStdString(), "Velkaro:   " + target.string() + ".race");
-    EXPECT_TRUE(w->Command(1003)->isEnabled());
+    EXPECT_TRUE(w->Command(CommandId::Save)->isEnabled());
     Quit(w);
 }
 
 TEST_F(Shell, LoadEventBringsTheFileInAndNewEventStartsAfresh) {
     auto w = Start();
-    for (int i = 0; i < 2; ++i) w->RunCommand(1051);
+    for (int i = 0; i < 2; ++i) w->RunCommand(CommandId::NewCategory);
     fs::path saved = folder.Path() / "three.race";
     dialogs.saveAnswers.push_back(saved.string());
-    w->RunCommand(1004);
+    w->RunCommand(CommandId::SaveAs);
 
     messages.Expect(MessageAnswer::No);  // "Be careful": do not save the current one
-    w->RunCommand(1001);
+    w->RunCommand(CommandId::NewEvent);
     EXPECT_EQ(w->State().event.header.categoryCount, 1);
     EXPECT_EQ(w->State().event.header.categories[0].name, "CATEGORIE 1");
     EXPECT_EQ(w->windowTitle(), "Velkaro");
 
     // The fresh event is changed by a second category: Cancel keeps it, No leaves it unsaved.
-    w->RunCommand(1051);
+    w->RunCommand(CommandId::NewCategory);
     const std::string changed = Working();
     dialogs.openAnswers.push_back(saved.string());
     messages.Expect(MessageAnswer::Cancel);
-    w->RunCommand(1002);
+    w->RunCommand(CommandId::LoadEvent);
     EXPECT_EQ(messages.shown.back().text, "Do you want to save the current race?");
     EXPECT_EQ(messages.shown.back().buttons, MessageButtons::YesNoCancel);
     EXPECT_EQ(Working(), changed);
     dialogs.openAnswers.push_back(saved.string());
     messages.Expect(MessageAnswer::No);
-    w->RunCommand(1002);
+    w->RunCommand(CommandId::LoadEvent);
     EXPECT_EQ(w->State().event.header.categoryCount, 3);
     EXPECT_EQ(w->Tree()->topLevelItemCount(), 4);
     EXPECT_EQ(Working(), test::ReadWholeFile(saved));
     // Loaded and not changed since: loading again asks nothing.
     const std::size_t boxes = messages.shown.size();
     dialogs.openAnswers.push_back(saved.string());
-    w->RunCommand(1002);
+    w->RunCommand(CommandId::LoadEvent);
     EXPECT_EQ(messages.shown.size(), boxes);
     Quit(w);
 }
@@ -301,8 +313,8 @@ TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
         // The first load leaves an unchanged event, the second one a changed one.
         if (chosen == gone) messages.Expect(MessageAnswer::No);
         if (chosen == gone) messages.Expect(MessageAnswer::Ok);
-        w->RunCommand(1002);
-        if (chosen == club) w->RunCommand(1051);  // a second category since
+        w->RunCommand(CommandId::LoadEvent);
+        if (chosen == club) w->RunCommand(CommandId::NewCategory);  // a second category since
     }
     EXPECT_EQ(messages.shown.back().text, "Error: \"" + gone.string() +
                                               "\" could not be read: the file does not exist.\n"
@@ -320,7 +332,7 @@ TEST_F(Shell, ALoadThatCannotReadItsFileSaysSoAndChangesNothing) {
 // loads what can be read.
 TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
     auto w = Start();
-    w->RunCommand(1051);  // the event on screen has two categories
+    w->RunCommand(CommandId::NewCategory);  // the event on screen has two categories
     const std::string before = Working();
     const std::string touring = "Category \"Touring\", ";
     struct Case {
@@ -344,7 +356,7 @@ TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
         dialogs.openAnswers.push_back(file.string());
         messages.Expect(MessageAnswer::No);  // nothing to save first
         messages.Expect(MessageAnswer::No);  // keep the event on screen
-        w->RunCommand(1002);
+        w->RunCommand(CommandId::LoadEvent);
         EXPECT_EQ(messages.shown.back().title, kDamagedTitle);
         if (heatBox.empty()) heatBox = messages.shown.back().text;
         EXPECT_NE(messages.shown.back().text.find(c.line), std::string::npos)
@@ -365,7 +377,7 @@ TEST_F(Shell, ADamagedFileIsToldBeforeItReplacesTheEvent) {
     dialogs.openAnswers.push_back(file.string());
     messages.Expect(MessageAnswer::No);
     messages.Expect(MessageAnswer::Yes);
-    w->RunCommand(1002);
+    w->RunCommand(CommandId::LoadEvent);
     EXPECT_EQ(Working(), cut);
     ASSERT_EQ(w->Tree()->topLevelItemCount(), 2);
     EXPECT_EQ(w->Tree()->topLevelItem(1)->text(0), "Touring");
@@ -413,7 +425,7 @@ TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, club.string()));
     dialogs.openAnswers.push_back(club.string());
     messages.Expect(MessageAnswer::No);
-    w->RunCommand(1002);
+    w->RunCommand(CommandId::LoadEvent);
     QTreeWidgetItem* heat = FindNode(*w, 13101);
     ASSERT_NE(heat, nullptr);
     w->Tree()->setCurrentItem(heat);
@@ -430,7 +442,7 @@ TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
     EXPECT_EQ(w->State().engine.tables.cars[0].totalTime, 31000);
 
     disk.full = false;
-    w->RunCommand(1003);
+    w->RunCommand(CommandId::Save);
     EXPECT_EQ(test::ReadRun(HeatTitle(1, 1, 1).View(), SystemDisk()).cars[0].totalTime, 31000);
     EXPECT_TRUE(test::ReadWholeFile(club) == Working());
     Quit(w);
@@ -457,7 +469,7 @@ TEST_F(Shell, TheTransponderModeShowsItsOwnControls) {
 
 TEST_F(Shell, HelpOpensTheGuide) {
     auto w = Start();
-    w->RunCommand(1017);
+    w->RunCommand(CommandId::Help);
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_TRUE(fs::exists(opened[0])) << opened[0];
     Quit(w);
@@ -466,7 +478,7 @@ TEST_F(Shell, HelpOpensTheGuide) {
 TEST_F(Shell, TheWindowTakesCircuitsAndSetsAfreshOnceTheirEditorsClose) {
     auto w = Start();
     w->State().track.circuit = "Oval";
-    WhileOpen(*w, kCircuitsCommand, [](QWidget& form) {
+    WhileOpen(*w, CommandId::Circuits, [](QWidget& form) {
         form.findChild<QLineEdit*>(QString::number(kNewEditId))->setText("Oval");
         form.findChild<QPushButton*>(QString::number(kAddButtonId))->click();
         form.findChild<QPushButton*>(QString::number(kOkId))->click();
@@ -474,7 +486,7 @@ TEST_F(Shell, TheWindowTakesCircuitsAndSetsAfreshOnceTheirEditorsClose) {
     EXPECT_EQ(w->State().engine.circuits[0].name, "Oval");
     EXPECT_EQ(w->State().circuitIndex, 0);
 
-    WhileOpen(*w, kTranspondersCommand, [this](QWidget& form) {
+    WhileOpen(*w, CommandId::Transponders, [this](QWidget& form) {
         test::WriteWholeFile(folder.Path() / "BaseDonn\u00E9esTranspondeurs.bd", "Red\t\r\n");
         form.findChild<QPushButton*>(QString::number(kCancelId))->click();
     });
@@ -491,7 +503,7 @@ TEST_F(Shell, ADriversScanIsTheOnlyReaderOfThePort) {
     p[0].name = "Anne";
     ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
     w->State().event.header.selectedNode = 11001;
-    WhileOpen(*w, kDriverDetailsCommand, [&](QWidget& form) {
+    WhileOpen(*w, CommandId::DriverDetails, [&](QWidget& form) {
         form.findChild<QPushButton*>(QString::number(kScanId))->click();
         port.QueueRead({0x01, 0xE2});
         OnTimerTick(w->State().engine);  // the main window's beat
@@ -545,7 +557,7 @@ TEST_F(Shell, TheLivePageIsOffUntilTurnedOnAndItsPortClosesWhenTurnedOff) {
     EXPECT_FALSE(PageServed(port));
 
     auto turn = [&](bool on, const QString& typedPort) {
-        WhileOpen(*w, kLivePageCommand, [&](QWidget& form) {
+        WhileOpen(*w, CommandId::LivePage, [&](QWidget& form) {
             form.findChild<QCheckBox*>(QString::number(kLiveOnCheck))->setChecked(on);
             auto* edit = form.findChild<QLineEdit*>(QString::number(kLivePortEdit));
             edit->setText("80");  // a port of the system's is refused, the form stays open

@@ -11,6 +11,7 @@
 
 #include "forms_kit/form_host.h"
 #include "forms_kit/form_kit.h"
+#include "forms_kit/pictures.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_text.h"
 #include "timing/interface_status.h"
@@ -97,15 +98,19 @@ void InterfaceForm::paintEvent(QPaintEvent* event) {
 
 void RegisterTimingForms(CommandRegistry& commands, const FormHost& host,
                          TimingFormsContext context) {
-    commands.Add(kInterfaceCommand, [&host, context] {
-        SuspendLinkSupervision(context.link);
-        InterfaceForm form(context.link, host.platform.messages, host.window);
-        form.Run();
-        ReloadLinkSettings(context.link);
-    });
-    commands.Add(kPrintButton, [&host, context] {
-        PrintRunResults(context.engine, host.platform.dialogs, host.platform.messages);
-    });
+    commands.Add({.id = CommandId::Interface,
+                  .label = "Interface",
+                  .icon = "images/menu1015.bmp",
+                  .run = [&host, context] {
+                      SuspendLinkSupervision(context.link);
+                      InterfaceForm form(context.link, host.platform.messages, host.window);
+                      form.Run();
+                      ReloadLinkSettings(context.link);
+                  }});
+    commands.Add(
+        {.id = CommandId::Print, .label = "Print", .icon = kPrintPicture, .run = [&host, context] {
+             PrintRunResults(context.engine, host.platform.dialogs, host.platform.messages);
+         }});
 }
 
 }  // namespace velkaro
