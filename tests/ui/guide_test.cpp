@@ -1,0 +1,367 @@
+// The race director's guide against the program: every menu path it names is in the window's menu
+// bar, every picture it shows exists, and the pictures themselves are taken from the real windows
+// over one worked meeting, timed from the decoder simulator.
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "databases/forms/editor_form.h"
+#include "event/event_tree.h"
+#include "platform/clock.h"
+#include "platform/program_folder.h"
+#include "platform/qt/qt_serial_port.h"
+#include "qualification/forms/preparation_forms.h"
+#include "shell/main_window.h"
+#include "tests/support/fake_shell.h"
+#include "tests/support/sim_process.h"
+#include "tests/support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace velkaro {
+namespace {
+
+using namespace std::chrono_literals;
+using test::FindNode;
+
+QString Guide() {
+    return QString::fromStdString(test::ReadWholeFile(fs::path(VELKARO_DOCS) / "guide.md"));
+}
+
+// A menu's or entry's text as the director reads it: no mnemonic, no shortcut.
+QString Plain(QString text) {
+    return text.remove('&').section('\t', 0, 0).trimmed();
+}
+
+// "Title > Entry" for every entry of the window's menu bar, sub-menus one level deeper.
+std::set<QString> MenuPaths(QMenuBar& bar) {
+    std::set<QString> paths;
+    std::function<void(QMenu*, const QString&)> walk = [&](QMenu* menu, const QString& path) {
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) continue;
+            QString here = path + " > " + Plain(a->text());
+            paths.insert(here);
+            if (a->menu()) walk(a->menu(), here);
+        }
+    };
+    for (QAction* a : bar.actions()) {
+        if (a->menu()) walk(a->menu(), Plain(a->text()));
+    }
+    return paths;
+}
+
+class GuideAgainstTheWindow : public ::testing::Test, protected test::FakeShell {
+  protected:
+    void SetUp() override {
+        port.failOpen = true;
+        ShowWindow(VELKARO_SHIPPED_DATA);
+    }
+    void TearDown() override {
+        messages.Expect(MessageAnswer::No);
+        w->close();
+    }
+};
+
+TEST_F(GuideAgainstTheWindow, EveryMenuPathItNamesIsInTheMenuBar) {
+    const std::set<QString> paths = MenuPaths(*w->menuBar());
+    ASSERT_TRUE(paths.count("File > Load event")) << "the menu bar was not read";
+    // A path is written in bold with " > " between its steps: **Settings > Interface**.
+    QRegularExpression bold(R"(\*\*([^*\n]+ > [^*\n]+)\*\*)");
+    std::set<QString> named, missing;
+    for (auto it = bold.globalMatch(Guide()); it.hasNext();) {
+        QString path = it.next().captured(1);
+        named.insert(path);
+        if (!paths.count(path)) missing.insert(path);
+    }
+    EXPECT_GE(named.size(), 20u) << "the guide names its menus in another markup";
+    QStringList list(missing.begin(), missing.end());
+    EXPECT_TRUE(missing.empty()) << "not in the menus: " << list.join(" | ").toStdString();
+}
+
+TEST(Guide, EveryPictureItShowsExists) {
+    QRegularExpression image(R"(!\[[^\]]*\]\(([^)]+)\))");
+    int count = 0;
+    for (auto it = image.globalMatch(Guide()); it.hasNext(); ++count) {
+        const std::string file = it.next().captured(1).toStdString();
+        EXPECT_TRUE(fs::is_regular_file(fs::path(VELKARO_DOCS) / file)) << file;
+    }
+    EXPECT_GE(count, 10);
+}
+
+// The worked meeting of the guide, through the window as a director clicks it: 12 drivers in the
+// database, one category, two rounds of two heats of six, the classifications, the 1/2 finals
+// and the Final, the closure report. Skipped unless VELKARO_GUIDE_PICTURES names the folder the
+// pictures go to.
+class GuidePictures : public ::testing::Test {
+  protected:
+    template <typename W = QWidget>
+    static W* Control(QWidget& form, int id) {
+        W* c = form.findChild<W*>(QString::number(id));
+        EXPECT_NE(c, nullptr) << id;
+        return c;
+    }
+    static void Click(QWidget& form, int id) { Control<QAbstractButton>(form, id)->click(); }
+    static void Type(QWidget& form, int id, const QString& text) {
+        QLineEdit* edit = Control<QLineEdit>(form, id);
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+
+    // The window, and over it in its middle the form open, if any.
+    // Events are not processed here: that would let the next form's step in.
+    void Shoot(const QString& file, QWidget* form = nullptr) {
+        QPixmap shot = w->grab();
+        if (form != nullptr) {
+            form->move((w->width() - form->width()) / 2, (w->height() - form->height()) / 2);
+            QPainter(&shot).drawPixmap(form->pos(), form->grab());
+        }
+        EXPECT_TRUE(shot.save(target + "/" + file)) << file.toStdString();
+    }
+
+    // Runs each step in the modal loop of the form opened next, the first by `open`.
+    void WhileOpen(const std::function<void()>& open,
+                   std::vector<std::function<void(QWidget&)>> steps) {
+        std::size_t ran = 0;
+        std::function<void()> next = [&] {
+            QTimer::singleShot(0, [&] {
+                QWidget* form = QApplication::activeModalWidget();
+                ASSERT_NE(form, nullptr) << "no form for step " << ran;
+                if (ran + 1 < steps.size()) next();
+                steps[ran++](*form);
+            });
+        };
+        next();
+        open();
+        EXPECT_EQ(ran, steps.size());
+    }
+    void WhileOpen(int command, std::vector<std::function<void(QWidget&)>> steps) {
+        WhileOpen([&] { w->RunCommand(command); }, std::move(steps));
+    }
+    // The form's picture, then Cancel.
+    void Picture(int command, const QString& file) {
+        WhileOpen(command, {[&](QWidget& form) {
+                      Shoot(file, &form);
+                      static_cast<QDialog&>(form).reject();
+                  }});
+    }
+    void Select(int code) {
+        QTreeWidgetItem* item = FindNode(w->Tree(), code);
+        ASSERT_NE(item, nullptr) << code;
+        w->Tree()->setCurrentItem(item);
+    }
+
+    // Start, every car a few laps, a picture half-way if asked, Stop; the finishing order.
+    std::vector<std::string> Run(int code, int laps, const QString& picture = {}) {
+        std::vector<std::string> order;
+        Select(code);
+        RunEngine& e = w->State().engine;
+        EXPECT_EQ(PhaseName(e.phase), "armed") << code;
+        static_cast<QPushButton*>(w->PanelControl(kStartButton))->click();
+        test::Deadline end = test::In(60s);
+        while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
+        EXPECT_EQ(PhaseName(e.phase), "running") << code << " never started";
+        auto least = [&] {
+            int n = 1000;
+            for (int s = 0; s < e.tables.carsInUse; ++s) {
+                n = std::min(n, e.tables.cars[std::size_t(s)].laps);
+            }
+            return n;
+        };
+        bool shot = picture.isEmpty();
+        while (least() < laps && test::Before(end)) {
+            QTest::qWait(50);
+            if (!shot && least() >= laps / 2) {
+                Shoot(picture);
+                shot = true;
+            }
+        }
+        static_cast<QPushButton*>(w->PanelControl(kStopButton))->click();
+        EXPECT_EQ(PhaseName(e.phase), "over") << code;
+        EXPECT_GE(least(), laps) << code;
+        for (int k = 0; k < e.tables.carsInUse; ++k) {
+            int car = e.tables.standings[std::size_t(k)].carNumber;
+            order.emplace_back(e.tables.cars[std::size_t(car - 1)].driverName.View());
+        }
+        return order;
+    }
+
+    QString target = qEnvironmentVariable("VELKARO_GUIDE_PICTURES");
+    test::TempFolder folder;
+    test::ScopedCurrentFolder here{folder.Path()};
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    SystemClock clock;
+    QtSerialPort port{folder.Path().string()};
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
+    std::unique_ptr<MainWindow> w;
+};
+
+TEST_F(GuidePictures, AWholeMeeting) {
+    if (target.isEmpty()) GTEST_SKIP() << "set VELKARO_GUIDE_PICTURES to take the pictures";
+    ASSERT_TRUE(fs::create_directories(target.toStdString()) ||
+                fs::is_directory(target.toStdString()));
+    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+    test::FailOnUnexpectedMessages(messages);
+    // Twelve cars whose chips are 1001 to 1012, a lap every 2.5 s or so.
+    test::SimProcess sim(
+        VELKARO_DECODER_SIM,
+        {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2", "--quiet", "--cars",
+         "12", "--lap-mean", "2.5", "--lap-spread", "0.2", "--pace-spread", "0.1", "--seed", "7"});
+    ASSERT_TRUE(sim.WaitFor("port entry"));
+    w = std::make_unique<MainWindow>(platform);
+    w->setGeometry(0, 0, 1920, 1080);  // the whole screen, as maximized without a frame
+    w->show();
+    messages.Expect(MessageAnswer::Ok);  // the decoder's status at start-up
+    w->ConnectDecoder();
+    w->StartTimer();
+    Shoot("window-empty.png");
+
+    // Set-up.
+    Picture(kInterfaceCommand, "settings-interface.png");
+    Picture(kSoundsCommand, "settings-sounds.png");
+    Picture(kDisplayCommand, "settings-display.png");
+    Picture(kLivePageCommand, "settings-live-page.png");
+
+    // The drivers database.
+    const char* names[] = {"Alice Moreau", "Bruno Keller", "Chen Wei",    "Dana Novak",
+                           "Emil Varga",   "Fatima Idris", "Greg Olsen",  "Hana Sato",
+                           "Ivo Petrov",   "Julia Lind",   "Kofi Mensah", "Lena Brandt"};
+    WhileOpen(
+        kDriversCommand, {[&](QWidget& form) {
+            for (int i = 0; i < 12; ++i) {
+                Control<QLineEdit>(form, kNewEditId)->setText(names[i]);
+                Click(form, kAddButtonId);
+                Control<QLineEdit>(form, kFirstDetailId + 9)->setText(QString::number(1001 + i));
+            }
+            Shoot("database-drivers.png", &form);
+            Click(form, kOkId);
+        }});
+
+    // The event: track, the category's name and drivers, the heats.
+    Select(node::kTrack);
+    WhileOpen(kTrackCommand, {[&](QWidget& form) {
+                  Type(form, kEventNameEdit, "Club Cup - Round 3");
+                  Type(form, kMinimumLapEdit, "1");
+                  Shoot("event-track.png", &form);
+                  Click(form, kConfirmButton);
+              }});
+    QTreeWidgetItem* category = FindNode(w->Tree(), 10000);
+    ASSERT_NE(category, nullptr);
+    category->setText(0, "Touring 1/10");
+    Select(11000);
+    WhileOpen(kParticipantsCommand, {[&](QWidget& form) {
+                  auto* database = Control<QListWidget>(form, kDatabaseList);
+                  ASSERT_EQ(database->count(), 12);
+                  for (int row = 0; row < 12; ++row) {
+                      database->setCurrentRow(row);
+                      Click(form, kAddParticipantButton);
+                  }
+                  EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(12)");
+                  Shoot("event-participants.png", &form);
+                  Click(form, kConfirmButton);
+              }});
+    ASSERT_EQ(w->State().event.header.categories[0].participants, 12);
+    Select(13010);
+    WhileOpen(kQualifParametersCommand, {[&](QWidget& form) {
+                  Type(form, kDelayEdit, "0");
+                  Type(form, kCountdownEdit, "0");
+                  Shoot("qualifying-parameters.png", &form);
+                  Click(form, kConfirmButton);
+              }});
+    Select(13020);
+    WhileOpen(kQualifArrangementCommand,
+              {[&](QWidget& form) {
+                   Control<QLineEdit>(form, kDriversPerHeatEdit)->setText("6");
+                   Control<QLineEdit>(form, kRoundsEdit)->setText("2");
+                   Shoot("qualifying-arrangement.png", &form);
+                   Click(form, kConfirmButton);
+               },
+               [&](QWidget& form) {
+                   Control<QLineEdit>(form, kFirstGridEdit + 1)->setText("FEDCBA");
+                   Shoot("qualifying-grids.png", &form);
+                   Click(form, kConfirmButton);
+               }});
+    const CategoryRecord& cat = w->State().event.header.categories[0];
+    ASSERT_EQ(std::tuple(cat.rounds, cat.heatsPerRound), std::tuple(2, 2));
+    w->Tree()->expandAll();
+    Shoot("event-tree.png");
+
+    // Qualifying: four heats, the first photographed while it runs and once it is over.
+    for (int round : {1, 2}) {
+        for (int heat : {1, 2}) {
+            const bool first = round == 1 && heat == 1;
+            auto order = Run(HeatNode(1, round, heat), 4, first ? "heat-running.png" : "");
+            EXPECT_EQ(order.size(), 6u);
+            if (first) Shoot("heat-over.png");
+        }
+    }
+    Select(node::kTrack);  // leaving the last heat records it
+    for (int round : {1, 2}) {
+        WhileOpen([&] { Select(10000 + node::kClassifications + round); }, {[&](QWidget& form) {
+                      if (round == 1) Shoot("classification-round.png", &form);
+                      Click(form, kConfirmButton);
+                  }});
+    }
+    WhileOpen([&] { Select(10000 + node::kOverall); }, {[&](QWidget& form) {
+                  Shoot("classification-overall.png", &form);
+                  Click(form, kConfirmButton);
+              }});
+    ASSERT_EQ(w->State().event.header.categories[0].finalsState, 1);
+
+    // Finals: one 1/2 for each half of the field, then the Final.
+    w->Tree()->expandAll();
+    Select(10000 + node::kFinalsParameters);
+    WhileOpen(kFinalsParametersCommand, {[&](QWidget& form) {
+                  Shoot("finals-parameters.png", &form);
+                  Click(form, kConfirmButton);
+              }});
+    Select(10000 + node::kFinalsArrangement);
+    WhileOpen(kFinalsArrangementCommand, {[&](QWidget& form) {
+                  for (int id : {5007, 5011, 5015, 5019}) Type(form, id, "0");
+                  Shoot("finals-arrangement.png", &form);
+                  Click(form, kConfirmButton);
+              }});
+    std::string labels;
+    QTreeWidgetItem* finals = FindNode(w->Tree(), 10000 + node::kFinals);
+    ASSERT_NE(finals, nullptr);
+    for (int i = 0; i < finals->childCount(); ++i)
+        labels += finals->child(i)->text(0).toStdString() + " ";
+    ASSERT_EQ(labels, "Parameters Arrangement 1/2A 1/2B Final ");
+    Run(10000 + node::kFinal + 2, 3);
+    Run(10000 + node::kFinal + 1, 3);
+    auto final = Run(10000 + node::kFinal, 4, "final-running.png");
+    Select(node::kTrack);  // leaving the Final records it
+    EXPECT_EQ(w->State().event.header.categories[0].finalsState, 2);
+    w->Tree()->expandAll();
+    Shoot("event-tree-finals.png");
+
+    Select(10000 + node::kClosure);
+    WhileOpen(kClosureReportCommand, {[&](QWidget& form) {
+                  Shoot("closure-report.png", &form);
+                  static_cast<QDialog&>(form).reject();
+              }});
+    messages.Expect(MessageAnswer::No);
+    w->close();
+}
+
+}  // namespace
+}  // namespace velkaro
