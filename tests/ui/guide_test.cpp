@@ -125,13 +125,15 @@ class GuidePictures : public ::testing::Test {
         QTest::keyClicks(edit, text);
     }
 
-    // The window, and over it in its middle the form open, if any.
-    // Events are not processed here: that would let the next form's step in.
+    // The whole window; or a form open over its middle, with a border of the window around it so
+    // that the picture stays readable on a printed page. Events are not processed here: that
+    // would let the next form's step in.
     void Shoot(const QString& file, QWidget* form = nullptr) {
         QPixmap shot = w->grab();
         if (form != nullptr) {
             form->move((w->width() - form->width()) / 2, (w->height() - form->height()) / 2);
             QPainter(&shot).drawPixmap(form->pos(), form->grab());
+            shot = shot.copy(form->geometry().adjusted(-24, -24, 24, 24));
         }
         EXPECT_TRUE(shot.save(target + "/" + file)) << file.toStdString();
     }
