@@ -30,6 +30,7 @@
 #include "platform/qt/qt_serial_port.h"
 #include "qualification/forms/preparation_forms.h"
 #include "shell/main_window.h"
+#include "shell/race_panel.h"
 #include "tests/support/fake_shell.h"
 #include "tests/support/sim_process.h"
 #include "tests/support/test_support.h"
@@ -170,14 +171,15 @@ class GuidePictures : public ::testing::Test {
         w->Tree()->setCurrentItem(item);
     }
 
-    // Start, every car a few laps, a picture half-way if asked, Stop; the finishing order.
-    std::vector<std::string> Run(int code, int laps, const QString& picture = {}) {
+    // Start, every car a few laps, `halfWay` once they have done half of them, Stop; the
+    // finishing order.
+    std::vector<std::string> Run(int code, int laps, const std::function<void()>& halfWay = {}) {
         std::vector<std::string> order;
         Select(code);
         RunEngine& e = w->State().engine;
         EXPECT_EQ(PhaseName(e.phase), "armed") << code;
         static_cast<QPushButton*>(w->PanelControl(kStartButton))->click();
-        test::Deadline end = test::In(60s);
+        test::Deadline end = test::In(120s);
         while (e.phase != RunPhase::Running && test::Before(end)) QTest::qWait(20);
         EXPECT_EQ(PhaseName(e.phase), "running") << code << " never started";
         auto least = [&] {
@@ -187,12 +189,12 @@ class GuidePictures : public ::testing::Test {
             }
             return n;
         };
-        bool shot = picture.isEmpty();
+        bool done = !halfWay;
         while (least() < laps && test::Before(end)) {
             QTest::qWait(50);
-            if (!shot && least() >= laps / 2) {
-                Shoot(picture);
-                shot = true;
+            if (!done && least() >= laps / 2) {
+                halfWay();
+                done = true;
             }
         }
         static_cast<QPushButton*>(w->PanelControl(kStopButton))->click();
@@ -262,6 +264,7 @@ TEST_F(GuidePictures, AWholeMeeting) {
     Select(node::kTrack);
     WhileOpen(kTrackCommand, {[&](QWidget& form) {
                   Type(form, kEventNameEdit, "Club Cup - Round 3");
+                  Type(form, kFirstCircuitField, "Riverside");
                   Type(form, kMinimumLapEdit, "1");
                   Shoot("event-track.png", &form);
                   Click(form, kConfirmButton);
@@ -269,6 +272,21 @@ TEST_F(GuidePictures, AWholeMeeting) {
     QTreeWidgetItem* category = FindNode(w->Tree(), 10000);
     ASSERT_NE(category, nullptr);
     category->setText(0, "Touring 1/10");
+    // The tree's right-click on the drivers of the category.
+    QTimer::singleShot(0, [&] {
+        QWidget* menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        QPixmap shot = w->grab();
+        QPoint at = w->mapFromGlobal(menu->pos());
+        QPainter(&shot).drawPixmap(at, menu->grab());
+        EXPECT_TRUE(
+            shot.copy(QRect(0, 0, at.x() + menu->width() + 40, at.y() + menu->height() + 40))
+                .save(target + "/tree-right-click.png"));
+        menu->close();
+    });
+    QTreeWidgetItem* drivers = FindNode(w->Tree(), 11000);
+    ASSERT_NE(drivers, nullptr);
+    emit w->Tree()->customContextMenuRequested(w->Tree()->visualItemRect(drivers).center());
     Select(11000);
     WhileOpen(kParticipantsCommand, {[&](QWidget& form) {
                   auto* database = Control<QListWidget>(form, kDatabaseList);
@@ -284,6 +302,7 @@ TEST_F(GuidePictures, AWholeMeeting) {
     ASSERT_EQ(w->State().event.header.categories[0].participants, 12);
     Select(13010);
     WhileOpen(kQualifParametersCommand, {[&](QWidget& form) {
+                  Type(form, kRunMinutesEdit, "5");
                   Type(form, kDelayEdit, "0");
                   Type(form, kCountdownEdit, "0");
                   Shoot("qualifying-parameters.png", &form);
@@ -308,12 +327,42 @@ TEST_F(GuidePictures, AWholeMeeting) {
     Shoot("event-tree.png");
 
     // Qualifying: four heats, the first photographed while it runs and once it is over.
+    // The decoder's cable pulled and plugged again half-way through round 1's second heat.
+    auto linkDown = [&] { return w->PanelControl(kLinkDownText)->isVisible(); };
+    auto pulled = [&] {
+        sim.Send("drop");
+        test::Deadline end = test::In(30s);
+        while (!linkDown() && test::Before(end)) QTest::qWait(50);
+        ASSERT_TRUE(linkDown()) << "the link was never seen lost";
+        QTest::qWait(1500);
+        Shoot("decoder-link-lost.png");
+        sim.Send("restore");
+        end = test::In(30s);
+        while (linkDown() && test::Before(end)) QTest::qWait(50);
+        ASSERT_FALSE(linkDown()) << "the link never came back";
+    };
     for (int round : {1, 2}) {
         for (int heat : {1, 2}) {
-            const bool first = round == 1 && heat == 1;
-            auto order = Run(HeatNode(1, round, heat), 4, first ? "heat-running.png" : "");
-            EXPECT_EQ(order.size(), 6u);
-            if (first) Shoot("heat-over.png");
+            std::function<void()> halfWay;
+            if (round == 1 && heat == 1) halfWay = [&] { Shoot("heat-running.png"); };
+            if (round == 1 && heat == 2) halfWay = pulled;
+            EXPECT_EQ(Run(HeatNode(1, round, heat), 4, halfWay).size(), 6u);
+            if (round == 1 && heat == 1) {
+                Shoot("heat-over.png");
+                WhileOpen(kRunDetailsCommand, {[&](QWidget& form) {
+                              Shoot("run-details.png", &form);
+                              static_cast<QDialog&>(form).reject();
+                          }});
+            }
+            if (round == 1 && heat == 2) {
+                WhileOpen(kNoticesButton, {[&](QWidget& form) {
+                              auto* list = form.findChild<QListWidget*>();
+                              ASSERT_NE(list, nullptr);
+                              EXPECT_GE(list->count(), 1) << "the link's loss was not kept";
+                              Shoot("notices.png", &form);
+                              static_cast<QDialog&>(form).reject();
+                          }});
+            }
         }
     }
     Select(node::kTrack);  // leaving the last heat records it
@@ -350,7 +399,7 @@ TEST_F(GuidePictures, AWholeMeeting) {
     ASSERT_EQ(labels, "Parameters Arrangement 1/2A 1/2B Final ");
     Run(10000 + node::kFinal + 2, 3);
     Run(10000 + node::kFinal + 1, 3);
-    auto final = Run(10000 + node::kFinal, 4, "final-running.png");
+    Run(10000 + node::kFinal, 4, [&] { Shoot("final-running.png"); });
     Select(node::kTrack);  // leaving the Final records it
     EXPECT_EQ(w->State().event.header.categories[0].finalsState, 2);
     w->Tree()->expandAll();

@@ -11,12 +11,17 @@
 #include <QTextDocument>
 #include <QTextImageFormat>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
-// Every picture of the document as wide as the text, its height following.
-void FitPictures(QTextDocument& doc, double width) {
+// A pixel of a picture in points: a form keeps the size of its text close to the guide's own,
+// and a whole window (1920 pixels) is brought down to the width of the text.
+constexpr double kPointsPerPixel = 0.6;
+
+// Every picture at that scale, at most as wide as the text, its height following.
+void FitPictures(QTextDocument& doc, double textWidth) {
     for (QTextBlock block = doc.begin(); block.isValid(); block = block.next()) {
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             QTextFragment fragment = it.fragment();
@@ -28,6 +33,7 @@ void FitPictures(QTextDocument& doc, double width) {
                 std::fprintf(stderr, "guide-pdf: no picture %s\n", qPrintable(image.name()));
                 continue;
             }
+            const double width = std::min(textWidth, kPointsPerPixel * picture.width());
             image.setWidth(width);
             image.setHeight(width * picture.height() / picture.width());
             QTextCursor cursor(&doc);
