@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
@@ -53,6 +55,24 @@ void WhileOpen(Open open, Inside inside) {
     });
     open();
     EXPECT_TRUE(ran);
+}
+
+// Runs each step in the modal loop of the form opened next, the first one's by `open`: a form
+// whose confirmation opens the next one (the arrangement, then the grids) is followed through.
+inline void WhileOpenSteps(const std::function<void()>& open,
+                           std::vector<std::function<void(QWidget&)>> steps) {
+    std::size_t ran = 0;
+    std::function<void()> next = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* form = QApplication::activeModalWidget();
+            ASSERT_NE(form, nullptr) << "no form for step " << ran;
+            if (ran + 1 < steps.size()) next();
+            steps[ran++](*form);
+        });
+    };
+    next();
+    open();
+    EXPECT_EQ(ran, steps.size());
 }
 
 template <typename Inside>

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Rebuilds the program folder's skeleton data/ from nothing: sounds, pictures, databases,
-# settings; the user guide (Guides/) is kept, tools/guide.sh makes it. Run by hand after changing a generator, then commit data/.
+# settings; the user guide (Guides/) is kept: tools/guide.sh makes it. Run by hand after changing
+# a generator, then commit data/.
 # Needs python3, espeak-ng, sox, ImageMagick and iso-codes (Debian packages of those names).
 set -euo pipefail
 
