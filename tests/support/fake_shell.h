@@ -57,6 +57,18 @@ void WhileOpen(Open open, Inside inside) {
     EXPECT_TRUE(ran);
 }
 
+template <typename Inside>
+void WhileOpen(MainWindow& w, int command, Inside inside) {
+    WhileOpen([&] { w.RunCommand(command); }, inside);
+}
+
+inline QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
+    }
+    return nullptr;
+}
+
 // Runs each step in the modal loop of the form opened next, the first one's by `open`: a form
 // whose confirmation opens the next one (the arrangement, then the grids) is followed through.
 inline void WhileOpenSteps(const std::function<void()>& open,
@@ -73,18 +85,6 @@ inline void WhileOpenSteps(const std::function<void()>& open,
     next();
     open();
     EXPECT_EQ(ran, steps.size());
-}
-
-template <typename Inside>
-void WhileOpen(MainWindow& w, int command, Inside inside) {
-    WhileOpen([&] { w.RunCommand(command); }, inside);
-}
-
-inline QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
-    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
-        if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
-    }
-    return nullptr;
 }
 
 }  // namespace velkaro::test

@@ -68,8 +68,20 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
         ADD_FAILURE() << "no node " << code;
     }
 
+    // Runs each step in the modal loop of the form opened next, the first by `command`.
     void WhileOpen(int command, std::vector<std::function<void(QWidget&)>> steps) {
-        test::WhileOpenSteps([&] { w->RunCommand(command); }, std::move(steps));
+        std::size_t ran = 0;
+        std::function<void()> next = [&] {
+            QTimer::singleShot(0, [&] {
+                QWidget* form = QApplication::activeModalWidget();
+                ASSERT_NE(form, nullptr) << "no form for step " << ran;
+                if (ran + 1 < steps.size()) next();
+                steps[ran++](*form);
+            });
+        };
+        next();
+        w->RunCommand(command);
+        EXPECT_EQ(ran, steps.size());
     }
 
     std::string Working() { return test::ReadWholeFile(folder.Path() / "Private/Course.race"); }
