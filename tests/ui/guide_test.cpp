@@ -75,11 +75,13 @@ TEST(Guide, EveryMenuPathItNamesIsInTheMenuBar) {
     shell.ShowWindow(VELKARO_SHIPPED_DATA);
     const std::set<QString> paths = MenuPaths(*shell.w->menuBar());
     ASSERT_TRUE(paths.count("File > Load event")) << "the menu bar was not read";
-    // A path is written in bold with " > " between its steps: **Settings > Interface**.
-    QRegularExpression bold(R"(\*\*([^*\n]+ > [^*\n]+)\*\*)");
+    // A path is written in bold with " > " between its steps: **Settings > Interface**; it may
+    // break across lines.
+    QRegularExpression bold(R"(\*\*([^*]+)\*\*)");
     std::set<QString> named, missing;
     for (auto it = bold.globalMatch(Guide()); it.hasNext();) {
-        QString path = it.next().captured(1);
+        QString path = it.next().captured(1).simplified();
+        if (!path.contains(" > ")) continue;
         named.insert(path);
         if (!paths.count(path)) missing.insert(path);
     }
@@ -276,6 +278,11 @@ TEST_F(GuidePictures, AWholeMeeting) {
                   Click(form, kConfirmButton);
               }});
     ASSERT_EQ(w->State().event.header.categories[0].participants, 12);
+    w->Tree()->expandAll();
+    WhileOpen([&] { Select(10000 + node::kDrivers + 1); }, {[&](QWidget& form) {
+                  Shoot("driver-details.png", &form);
+                  static_cast<QDialog&>(form).reject();
+              }});
     Select(13010);
     WhileOpen(kQualifParametersCommand, {[&](QWidget& form) {
                   Type(form, kRunMinutesEdit, "5");
