@@ -8,7 +8,9 @@
 #include <QApplication>
 #include <QTimer>
 #include <QTreeWidget>
+#include <functional>
 #include <memory>
+#include <vector>
 
 #include "common/commands.h"
 #include "event/event_file.h"
@@ -82,6 +84,24 @@ inline QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {
         if ((*it)->data(0, Qt::UserRole).toInt() == code) return *it;
     }
     return nullptr;
+}
+
+// Runs each step in the modal loop of the form opened next, the first one's by `open`: a form
+// whose confirmation opens the next one (the arrangement, then the grids) is followed through.
+inline void WhileOpenSteps(const std::function<void()>& open,
+                           std::vector<std::function<void(QWidget&)>> steps) {
+    std::size_t ran = 0;
+    std::function<void()> next = [&] {
+        QTimer::singleShot(0, [&] {
+            QWidget* form = QApplication::activeModalWidget();
+            ASSERT_NE(form, nullptr) << "no form for step " << ran;
+            if (ran + 1 < steps.size()) next();
+            steps[ran++](*form);
+        });
+    };
+    next();
+    open();
+    EXPECT_EQ(ran, steps.size());
 }
 
 }  // namespace velkaro::test

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Rebuilds the program folder's skeleton data/ from nothing: sounds, pictures, databases,
-# settings and the user guide. Run by hand after changing a generator, then commit data/.
+# settings; the user guide (Guides/) is kept: tools/guide.sh makes it. Run by hand after changing
+# a generator, then commit data/.
 # Needs python3, espeak-ng, sox, ImageMagick and iso-codes (Debian packages of those names).
 set -euo pipefail
 
@@ -12,12 +13,15 @@ for tool in python3 espeak-ng sox convert; do
 done
 [ -f /usr/share/iso-codes/json/iso_3166-1.json ] || { echo "missing: iso-codes" >&2; exit 1; }
 
+guides="$(mktemp -d)"
+trap 'rm -rf "$guides"' EXIT
+[ -d "$data/Guides" ] && cp -a "$data/Guides" "$guides/"
 rm -rf "$data"
 mkdir -p "$data"
+[ -d "$guides/Guides" ] && cp -a "$guides/Guides" "$data/"
 export PYTHONDONTWRITEBYTECODE=1
 python3 "$here/sounds.py" "$data/sons"
 python3 "$here/pictures.py" "$data/images"
 python3 "$here/databases.py" "$data"
 python3 "$here/settings.py" "$data"
-python3 "$here/guide.py" "$data"
 du -sh "$data"
