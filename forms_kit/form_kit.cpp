@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QWheelEvent>
 
 #include <string>
 
@@ -19,6 +22,71 @@ QFont ProgramFont(int pixels, bool bold) {
 
 void ApplyProgramFont(QApplication&) {
     QApplication::setFont(ProgramFont(13));
+}
+
+namespace {
+
+class ScrollFeed final : public QObject {
+  public:
+    ScrollFeed(QWidget& area, QScrollBar& bar) : QObject(&bar), area_(area), bar_(bar) {
+        area.installEventFilter(this);
+        if (area.window() != &area) area.window()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (bar_.isHidden() || !bar_.isEnabled()) return false;
+        const bool vertical = bar_.orientation() == Qt::Vertical;
+        if (e->type() == QEvent::Wheel && watched == &area_) {
+            auto* wheel = static_cast<QWheelEvent*>(e);
+            const QPoint turn = wheel->angleDelta();
+            if (vertical && std::abs(turn.x()) > std::abs(turn.y())) return false;
+            QCoreApplication::sendEvent(&bar_, wheel);
+            return true;
+        }
+        if (e->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        const QAbstractSlider::SliderAction action =
+            vertical ? VerticalAction(key) : HorizontalAction(key);
+        if (action == QAbstractSlider::SliderNoAction) return false;
+        bar_.triggerAction(action);
+        return true;
+    }
+
+  private:
+    static QAbstractSlider::SliderAction VerticalAction(int key) {
+        switch (key) {
+            case Qt::Key_Up:
+                return QAbstractSlider::SliderSingleStepSub;
+            case Qt::Key_Down:
+                return QAbstractSlider::SliderSingleStepAdd;
+            case Qt::Key_PageUp:
+                return QAbstractSlider::SliderPageStepSub;
+            case Qt::Key_PageDown:
+                return QAbstractSlider::SliderPageStepAdd;
+            case Qt::Key_Home:
+                return QAbstractSlider::SliderToMinimum;
+            case Qt::Key_End:
+                return QAbstractSlider::SliderToMaximum;
+            default:
+                return QAbstractSlider::SliderNoAction;
+        }
+    }
+    static QAbstractSlider::SliderAction HorizontalAction(int key) {
+        if (key == Qt::Key_Left) return QAbstractSlider::SliderSingleStepSub;
+        if (key == Qt::Key_Right) return QAbstractSlider::SliderSingleStepAdd;
+        return QAbstractSlider::SliderNoAction;
+    }
+
+    QWidget& area_;
+    QScrollBar& bar_;
+};
+
+}  // namespace
+
+void ScrollWithWheelAndKeys(QWidget& area, QScrollBar& bar, int shown) {
+    bar.setPageStep(shown);
+    bar.setFocusPolicy(Qt::StrongFocus);
+    new ScrollFeed(area, bar);
 }
 
 ModalForm::ModalForm(const char* objectName, const QString& title, QSize sizeDlu,

@@ -105,7 +105,8 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWi
     strip_->setGeometry(20, 562, 510, 42);
     stripScroll_ = Place(new QScrollBar(Qt::Horizontal, this), kLapStripScroll, "Detail lap by lap",
                          QRect(20, 606, 510, 18));
-    stripScroll_->setRange(0, std::max(0, car_.passingCount - 7));
+    stripScroll_->setRange(0, std::max(0, car_.passingCount - kLapStripShown));
+    ScrollWithWheelAndKeys(*strip_, *stripScroll_, kLapStripShown);
 
     auto* print = Place(new QPushButton("Print", this), kAnalysisPrintButton, "Print",
                         QRect(560, 575, 75, 40));
@@ -202,6 +203,8 @@ RunDetailsForm::RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent)
     laps_->setRange(0, scroll.lapMaximum);
     cars_ = Place(new QScrollBar(Qt::Horizontal, this), 6305, "Cars", QRect(320, 655, 710, 18));
     cars_->setRange(0, scroll.carMaximum);
+    ScrollWithWheelAndKeys(*view_, *cars_, kGridColumns);
+    ScrollWithWheelAndKeys(*view_, *laps_, kGridRows);
     auto* close = Place(new QPushButton("Close", this), kCloseId, "Close", QRect(960, 690, 80, 30));
     close->setFont(ProgramFont(15));
 

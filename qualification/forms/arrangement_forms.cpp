@@ -50,6 +50,7 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
     scrollBar_ =
         Place(new QScrollBar(Qt::Vertical, this), kArrangementScroll, "Heats", kScrollBarArea);
     scrollBar_->setTracking(false);
+    ScrollWithWheelAndKeys(*this, *scrollBar_, kVisibleRows);
     QPushButton* generate = FormButton(this, kConfirmButton, "Generate", Dlu(260, 348, 70, 16));
     QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(340, 348, 70, 16));
 
