@@ -184,6 +184,10 @@ void DriverAnalysisForm::Print() {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+constexpr int kDetailsViewTop = 40;
+}  // namespace
+
 RunDetailsForm::RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("DETAILRESULTATS", "Run detailed results", QSize(610, 420), messages, parent) {
     if (!LoadRunDetails(details_, disk)) messages_.Error(kRunDetailsFileNotFound);
@@ -193,11 +197,19 @@ RunDetailsForm::RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent)
     Radio(this, kPositionsRadio, "follow-up of the positions", QRect(530, 15, 240, 22), views);
 
     view_ = new CanvasView(
-        [this](Canvas& c) { PaintRunDetails(c, details_, shown_, laps_->value(), cars_->value()); },
+        [this](Canvas& c) {
+            // The view begins below the choice of view; what it draws moves up by as much.
+            const int up = kDetailsViewTop;
+            const DetailsLayout at;
+            PaintRunDetails(
+                c, details_, shown_, laps_->value(), cars_->value(),
+                {{at.legend.left, at.legend.top - up, at.legend.right, at.legend.bottom - up},
+                 {at.grid.left, at.grid.top - up, at.grid.right, at.grid.bottom - up},
+                 {at.chart.left, at.chart.top - up, at.chart.right, at.chart.bottom - up}});
+        },
         this);
     view_->setObjectName("detailsView");
-    view_->setGeometry(0, 0, 1030, 650);
-    view_->lower();
+    view_->setGeometry(0, kDetailsViewTop, 1030, 650 - kDetailsViewTop);
     GridScroll scroll = GridScrollOf(details_);
     laps_ = Place(new QScrollBar(Qt::Vertical, this), 6304, "Laps", QRect(1030, 60, 18, 590));
     laps_->setRange(0, scroll.lapMaximum);

@@ -130,7 +130,7 @@ bool ArrangementForm::Write() {
 // Starting grids.
 
 GridsForm::GridsForm(int category, Messages& messages, Disk& disk, QWidget* parent)
-    : ModalForm("GRILLESDEPART", "Starting grids for the qualification", QSize(230, 306), messages,
+    : ModalForm("GRILLESDEPART", "Starting grids for the qualification", QSize(230, 318), messages,
                 parent),
       category_(category),
       disk_(disk) {
@@ -159,13 +159,13 @@ GridsForm::GridsForm(int category, Messages& messages, Disk& disk, QWidget* pare
         });
     }
     auto* legend = FormLabel(this, kGridLegend, ToQString(GridLegend(work_.driversPerHeat).View()),
-                             Dlu(10, 220, 210, 32));
+                             Dlu(10, 220, 210, 42));
     legend->setWordWrap(true);
     const QString reason = ToQString(GridsReadOnlyReason(work_));
-    auto* why = FormLabel(this, kGridsReadOnlyReason, reason, Dlu(10, 254, 210, 22));
+    auto* why = FormLabel(this, kGridsReadOnlyReason, reason, Dlu(10, 264, 210, 22));
     why->setWordWrap(true);
     why->setVisible(!reason.isEmpty());
-    QPushButton* ok = FormButton(this, kConfirmButton, "OK", Dlu(90, 282, 50, 16));
+    QPushButton* ok = FormButton(this, kConfirmButton, "OK", Dlu(90, 294, 50, 16));
     connect(ok, &QPushButton::clicked, this, &GridsForm::Confirm);
 }
 

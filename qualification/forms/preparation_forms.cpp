@@ -372,7 +372,7 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, Disk& dis
     editable_ = editable;
 
     endGroups_ = {Group(this, 4421, "If run duration = time", Dlu(10, 215, 360, 40)),
-                  Group(this, 4422, "If run duration = nber laps", Dlu(10, 258, 360, 50))};
+                  Group(this, 4422, "If run duration = nber laps", Dlu(10, 258, 360, 52))};
     auto* timeEnd = new QButtonGroup(this);
     timeEnd_ = {
         Radio(this, timeEnd, 4414, "Overall end occurs at the sound signal", Dlu(20, 228, 200, 12)),
