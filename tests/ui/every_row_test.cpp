@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
@@ -12,6 +13,7 @@
 #include <memory>
 
 #include "analysis/forms/analysis_forms.h"
+#include "databases/forms/editor_form.h"
 #include "finals/forms/finals_forms.h"
 #include "forms_kit/form_host.h"
 #include "platform/clock.h"
@@ -29,7 +31,7 @@ namespace {
 constexpr int kDrivers = 41;
 
 // A category of 41 drivers, three heats of 14, two rounds of points and the overall, finals
-// started; a run of 12 cars over 30 laps; a driver of 20 passings.
+// started; a run of 12 cars over 30 laps; a driver of 20 passings; 60 drivers in the database.
 void WriteManyRows(const std::filesystem::path& folder, Messages& messages) {
     std::filesystem::create_directories(folder / "Private");
     ASSERT_EQ(CreateNewEventFile("Touring", SystemDisk()), FileOutcome::Done);
@@ -67,6 +69,10 @@ void WriteManyRows(const std::filesystem::path& folder, Messages& messages) {
             slot < 12 ? "Car " + std::to_string(slot) + "\t30\t" + times + "\r\n" : "(NA)\t0\t\r\n";
     }
     test::WriteWholeFile(folder / "DetailResultats.res", details);
+    std::string database;
+    for (int i = 1; i <= 60; ++i)
+        database += "Racer " + std::to_string(100 + i) + std::string(12, '\t') + "\r\n";
+    test::WriteWholeFile(folder / "BaseDonn\u00E9esPilotes.bd", database);
     test::WriteWholeFile(
         folder / "ResultatPilote.res",
         "Driver 01\t20\t0\t" + times + "\r\n CAT - Round1 - Heat1 \tHome\tLaps\t\r\n");
@@ -97,8 +103,11 @@ TEST_F(EveryRow, TheWheelAndTheKeysReachTheLastRowOfEveryScrollingTable) {
         const char* form;
         Make make;
         int bar;
-        const char* area;  // the painting child the wheel turns over; none: the form itself
-        int shown, maximum;
+        const char* area;    // the painting child the wheel turns over; none: the form itself
+        int shown, maximum;  // a list: -1 and its rows, as many shown as fit
+    };
+    auto participants = [&] {
+        return std::make_unique<ParticipantsForm>(1, messages, dialogs, clock, SystemDisk());
     };
     const Case cases[] = {
         {"closure report",
@@ -128,16 +137,33 @@ TEST_F(EveryRow, TheWheelAndTheKeysReachTheLastRowOfEveryScrollingTable) {
         {"driver analysis, laps",
          [&] { return std::make_unique<DriverAnalysisForm>(analysisView, platform); },
          kLapStripScroll, "lapStrip", 7, 13},
+        {"drivers database",
+         [&] {
+             return std::make_unique<DriversForm>(kDriversEditor, messages, dialogs, SystemDisk());
+         },
+         kNameListId, nullptr, -1, 60},
+        {"participants' database", participants, kDatabaseList, nullptr, -1, 60},
+        {"participants", participants, kParticipantsList, nullptr, -1, kDrivers},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.form);
         std::unique_ptr<QWidget> form = c.make();
         form->show();
-        auto* bar = form->findChild<QScrollBar*>(QString::number(c.bar));
+        auto* list = form->findChild<QAbstractScrollArea*>(QString::number(c.bar));
+        auto* bar =
+            list ? list->verticalScrollBar() : form->findChild<QScrollBar*>(QString::number(c.bar));
         ASSERT_NE(bar, nullptr);
         ASSERT_TRUE(bar->isVisible());
-        EXPECT_EQ(std::tuple(bar->pageStep(), bar->maximum()), std::tuple(c.shown, c.maximum));
-        QWidget* area = c.area ? form->findChild<QWidget*>(c.area) : form.get();
+        if (list) {
+            ASSERT_GT(bar->pageStep(), 1);
+            EXPECT_EQ(bar->maximum(), c.maximum - bar->pageStep());
+        } else {
+            EXPECT_EQ(std::tuple(bar->pageStep(), bar->maximum()), std::tuple(c.shown, c.maximum));
+        }
+        QWidget* keys = list ? static_cast<QWidget*>(list) : form.get();
+        QWidget* area = list     ? list->viewport()
+                        : c.area ? form->findChild<QWidget*>(c.area)
+                                 : form.get();
         ASSERT_NE(area, nullptr);
         const bool sideways = bar->orientation() == Qt::Horizontal && c.area != nullptr &&
                               std::string_view(c.area) == "detailsView";
@@ -148,19 +174,23 @@ TEST_F(EveryRow, TheWheelAndTheKeysReachTheLastRowOfEveryScrollingTable) {
                               Qt::NoModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(area, &wheel);
         }
-        EXPECT_EQ(bar->value(), c.maximum);
+        const int last = bar->maximum();
+        EXPECT_EQ(bar->value(), last);
         if (bar->orientation() == Qt::Vertical) {
-            QTest::keyClick(form.get(), Qt::Key_Home);
+            QTest::keyClick(keys, Qt::Key_End);  // a list's current row goes last first
+            QTest::keyClick(keys, Qt::Key_Home);
             EXPECT_EQ(bar->value(), 0);
-            QTest::keyClick(form.get(), Qt::Key_Down);
-            EXPECT_EQ(bar->value(), 1);
-            QTest::keyClick(form.get(), Qt::Key_End);
+            if (!list) {  // in a list the arrows move the current row first
+                QTest::keyClick(keys, Qt::Key_Down);
+                EXPECT_EQ(bar->value(), 1);
+            }
+            QTest::keyClick(keys, Qt::Key_End);
         } else {
-            QTest::keyClick(form.get(), Qt::Key_Left);
-            EXPECT_EQ(bar->value(), c.maximum - 1);
-            QTest::keyClick(form.get(), Qt::Key_Right);
+            QTest::keyClick(keys, Qt::Key_Left);
+            EXPECT_EQ(bar->value(), last - 1);
+            QTest::keyClick(keys, Qt::Key_Right);
         }
-        EXPECT_EQ(bar->value(), c.maximum);
+        EXPECT_EQ(bar->value(), last);
     }
 }
 
