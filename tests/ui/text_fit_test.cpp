@@ -151,6 +151,10 @@ TEST_F(TextFit, QualificationForms) {
                                                          &arrangement, &grids, &round, &overall}) {
         EXPECT_EQ(LayoutFaults(*form), "") << form->objectName().toStdString();
     }
+    // A new category's order is fixed: its grids say so and take no typing.
+    EXPECT_TRUE(
+        grids.findChild<QWidget*>(QString::number(kGridsReadOnlyReason))->isVisibleTo(&grids));
+    EXPECT_FALSE(grids.findChild<QWidget*>(QString::number(kFirstGridEdit + 1))->isEnabled());
     // Planted: the minimum lap time over the event's name, and a radio half out of its group.
     track.findChild<QWidget*>(QString::number(kMinimumLapEdit))->move(Dlu(92, 10, 0, 0).topLeft());
     options.findChild<QWidget*>("4418")->move(Dlu(300, 300, 0, 0).topLeft());
