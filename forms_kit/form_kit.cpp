@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QWheelEvent>
 
+#include <cstdlib>
+#include <span>
 #include <string>
 
 #include "platform/typed_text.h"
@@ -45,37 +47,31 @@ class ScrollFeed final : public QObject {
         }
         if (e->type() != QEvent::KeyPress) return false;
         const int key = static_cast<QKeyEvent*>(e)->key();
-        const QAbstractSlider::SliderAction action =
-            vertical ? VerticalAction(key) : HorizontalAction(key);
-        if (action == QAbstractSlider::SliderNoAction) return false;
-        bar_.triggerAction(action);
-        return true;
+        const std::span<const KeyAction> keys(vertical ? std::span<const KeyAction>(kVerticalKeys)
+                                                       : std::span<const KeyAction>(kSidewaysKeys));
+        for (const KeyAction& k : keys) {
+            if (k.key != key) continue;
+            bar_.triggerAction(k.action);
+            return true;
+        }
+        return false;
     }
 
   private:
-    static QAbstractSlider::SliderAction VerticalAction(int key) {
-        switch (key) {
-            case Qt::Key_Up:
-                return QAbstractSlider::SliderSingleStepSub;
-            case Qt::Key_Down:
-                return QAbstractSlider::SliderSingleStepAdd;
-            case Qt::Key_PageUp:
-                return QAbstractSlider::SliderPageStepSub;
-            case Qt::Key_PageDown:
-                return QAbstractSlider::SliderPageStepAdd;
-            case Qt::Key_Home:
-                return QAbstractSlider::SliderToMinimum;
-            case Qt::Key_End:
-                return QAbstractSlider::SliderToMaximum;
-            default:
-                return QAbstractSlider::SliderNoAction;
-        }
-    }
-    static QAbstractSlider::SliderAction HorizontalAction(int key) {
-        if (key == Qt::Key_Left) return QAbstractSlider::SliderSingleStepSub;
-        if (key == Qt::Key_Right) return QAbstractSlider::SliderSingleStepAdd;
-        return QAbstractSlider::SliderNoAction;
-    }
+    struct KeyAction {
+        int key;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr KeyAction kVerticalKeys[] = {
+        {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+    static constexpr KeyAction kSidewaysKeys[] = {
+        {Qt::Key_Left, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, QAbstractSlider::SliderSingleStepAdd}};
 
     QWidget& area_;
     QScrollBar& bar_;
