@@ -73,8 +73,8 @@ Text<200> GridLegend(int driversPerHeat) {
     const int lanes = std::clamp(driversPerHeat, 1, kCarSlots);
     Text<200> legend;
     Format(legend,
-           "A letter is a lane of the heat: A = lane 1, B = lane 2 ... %c = lane %d.\n"
-           "The first letter of a round names who starts first, the second who starts second...",
+           "Each letter is a lane of the heat:\nA = lane 1, B = lane 2 ... %c = lane %d.\n"
+           "A grid's first letter starts first, and so on.",
            char('A' + lanes - 1), lanes);
     return legend;
 }
