@@ -116,10 +116,7 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
              &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
              &analysis, &runDetails, &comment, &soundOptions, &displayOptions, &liveOptions}) {
-        // TODO(merge): the frequencies form's Remove under its Ok moves on a branch of its own;
-        // drop this exception once both are in.
-        const std::string known = form == &frequencies ? "3005 and 1 overlap at 105,395 17x7" : "";
-        EXPECT_EQ(LayoutFaults(*form), known) << form->objectName().toStdString();
+        EXPECT_EQ(LayoutFaults(*form), "") << form->objectName().toStdString();
     }
 
     sounds.status = "output does not open";  // the longest reason the player gives
