@@ -357,7 +357,7 @@ void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rec
 }
 
 void PaintLapStrip(Canvas& canvas, const RunCar& car, int scroll, Point at) {
-    for (int j = 0; j < 7; ++j) {
+    for (int j = 0; j < kLapStripShown; ++j) {
         int lap = scroll + j + 1;
         if (lap > car.passingCount) break;
         Text<8> head;

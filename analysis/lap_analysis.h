@@ -109,7 +109,8 @@ void PaintLapHistogram(Canvas& canvas, const LapHistogram& h, Rect area);
 void PaintLapCurve(Canvas& canvas, const RunCar& car, const LapCurve& curve, Rect area);
 void PaintLapStatistics(Canvas& canvas, const LapStatistics& s, Point at);
 
-// The lap-by-lap strip: 7 columns 70 pixels apart from lap first + 1.
+// The lap-by-lap strip: kLapStripShown columns 70 pixels apart from lap first + 1.
+inline constexpr int kLapStripShown = 7;
 void PaintLapStrip(Canvas& canvas, const RunCar& car, int scroll, Point at);
 
 // The printout of the view shown, on the common page frame.

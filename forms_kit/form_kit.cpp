@@ -2,8 +2,13 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
+#include <QScrollBar>
+#include <QWheelEvent>
 
+#include <cstdlib>
+#include <span>
 #include <string>
 
 #include "platform/typed_text.h"
@@ -19,6 +24,65 @@ QFont ProgramFont(int pixels, bool bold) {
 
 void ApplyProgramFont(QApplication&) {
     QApplication::setFont(ProgramFont(13));
+}
+
+namespace {
+
+class ScrollFeed final : public QObject {
+  public:
+    ScrollFeed(QWidget& area, QScrollBar& bar) : QObject(&bar), area_(area), bar_(bar) {
+        area.installEventFilter(this);
+        if (area.window() != &area) area.window()->installEventFilter(this);
+    }
+
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (bar_.isHidden() || !bar_.isEnabled()) return false;
+        const bool vertical = bar_.orientation() == Qt::Vertical;
+        if (e->type() == QEvent::Wheel && watched == &area_) {
+            auto* wheel = static_cast<QWheelEvent*>(e);
+            const QPoint turn = wheel->angleDelta();
+            if (vertical && std::abs(turn.x()) > std::abs(turn.y())) return false;
+            QCoreApplication::sendEvent(&bar_, wheel);
+            return true;
+        }
+        if (e->type() != QEvent::KeyPress) return false;
+        const int key = static_cast<QKeyEvent*>(e)->key();
+        const std::span<const KeyAction> keys(vertical ? std::span<const KeyAction>(kVerticalKeys)
+                                                       : std::span<const KeyAction>(kSidewaysKeys));
+        for (const KeyAction& k : keys) {
+            if (k.key != key) continue;
+            bar_.triggerAction(k.action);
+            return true;
+        }
+        return false;
+    }
+
+  private:
+    struct KeyAction {
+        int key;
+        QAbstractSlider::SliderAction action;
+    };
+    static constexpr KeyAction kVerticalKeys[] = {
+        {Qt::Key_Up, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Down, QAbstractSlider::SliderSingleStepAdd},
+        {Qt::Key_PageUp, QAbstractSlider::SliderPageStepSub},
+        {Qt::Key_PageDown, QAbstractSlider::SliderPageStepAdd},
+        {Qt::Key_Home, QAbstractSlider::SliderToMinimum},
+        {Qt::Key_End, QAbstractSlider::SliderToMaximum}};
+    static constexpr KeyAction kSidewaysKeys[] = {
+        {Qt::Key_Left, QAbstractSlider::SliderSingleStepSub},
+        {Qt::Key_Right, QAbstractSlider::SliderSingleStepAdd}};
+
+    QWidget& area_;
+    QScrollBar& bar_;
+};
+
+}  // namespace
+
+void ScrollWithWheelAndKeys(QWidget& area, QScrollBar& bar, int shown) {
+    bar.setPageStep(shown);
+    bar.setFocusPolicy(Qt::StrongFocus);
+    new ScrollFeed(area, bar);
 }
 
 ModalForm::ModalForm(const char* objectName, const QString& title, QSize sizeDlu,

@@ -13,6 +13,7 @@
 
 class QApplication;
 class QLineEdit;
+class QScrollBar;
 
 namespace velkaro {
 
@@ -42,6 +43,14 @@ W* Place(W* widget, int id, const QString& label, QRect where) {
     Name(widget, id, label)->setGeometry(where);
     return widget;
 }
+
+// A table painted by `area` and scrolled by `bar` follows the wheel over the area and, while its
+// window has the keyboard, the keys: arrows, Page Up and Down, Home and End for a vertical bar,
+// Left and Right for a horizontal one; each as the bar's own action, so that the bar's rules for
+// a page step hold. The handle shows the share in view: the bar's page step is `shown` rows.
+// Where one area has two bars, give it the horizontal one first: the vertical one then takes the
+// vertical turns of the wheel and leaves the sideways ones.
+void ScrollWithWheelAndKeys(QWidget& area, QScrollBar& bar, int shown);
 
 // The shape of every modal form: it reads its files as it opens (in the derived constructor),
 // keeps what the user changes in its own copy, and writes only when confirmed. Cancel, Escape

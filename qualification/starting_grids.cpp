@@ -64,9 +64,28 @@ bool OpenGrids(int category, GridsWork& work, Messages& messages, Disk& disk) {
         }
     }
     for (StartGrid& g : work.grids) LettersFromLanes(g, work.driversPerHeat);
-    work.readOnly =
-        work.qualificationStarted == 1 || !(options.startingOrder == StartingOrder::Editable);
+    work.orderFixed = !(options.startingOrder == StartingOrder::Editable);
+    work.readOnly = work.qualificationStarted == 1 || work.orderFixed;
     return true;
+}
+
+Text<200> GridLegend(int driversPerHeat) {
+    const int lanes = std::clamp(driversPerHeat, 1, kCarSlots);
+    Text<200> legend;
+    Format(legend,
+           "Each letter is a lane of the heat:\nA = lane 1, B = lane 2 ... %c = lane %d.\n"
+           "A grid's first letter starts first, and so on.",
+           char('A' + lanes - 1), lanes);
+    return legend;
+}
+
+std::string_view GridsReadOnlyReason(const GridsWork& work) {
+    if (work.qualificationStarted == 1) return "Read only: the qualification has started.";
+    if (work.orderFixed) {
+        return "Read only: tick \"Positions editable (ABC..)\" in the options of qualifying "
+               "heats to change the order.";
+    }
+    return {};
 }
 
 Text<256> CheckGrids(const GridsWork& work) {

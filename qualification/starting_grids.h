@@ -33,7 +33,13 @@ struct GridsWork {
     std::int32_t rounds = 0;
     bool storedExisted = false;
     bool readOnly = true;  // the order is fixed, or the qualification has started
+    bool orderFixed = true;
 };
+
+// What the letters mean, for the form to show beside the grids.
+Text<200> GridLegend(int driversPerHeat);
+// Why the grids cannot be changed; empty when they can.
+std::string_view GridsReadOnlyReason(const GridsWork& work);
 
 // A, B, C... for every round.
 void SetDefaultGrids(GridsWork& work);

@@ -94,6 +94,71 @@ AddOutcome AddParticipant(ParticipantsWork& work, std::string_view name,
     return AddOutcome::Added;
 }
 
+AddedMany AddParticipants(ParticipantsWork& work, const DriverTable& drivers, const int* rows,
+                          int rowCount) {
+    AddedMany many;
+    for (int i = 0; i < rowCount && !many.full; ++i) {
+        if (rows[i] < 0 || rows[i] >= kDriverRecords) continue;
+        const DriverRecord& d = drivers[static_cast<std::size_t>(rows[i])];
+        switch (AddParticipant(work, d.name.View(), d.transponder.View())) {
+            case AddOutcome::Added:
+                ++many.added;
+                break;
+            case AddOutcome::AlreadyIn:
+                ++many.alreadyIn;
+                break;
+            case AddOutcome::Full:
+                many.full = true;
+                break;
+            case AddOutcome::NoName:
+                break;
+        }
+    }
+    return many;
+}
+
+int DriversOfClub(const DriverTable& drivers, std::string_view club,
+                  std::array<int, kDriverRecords>& rows) {
+    int n = 0;
+    if (club.empty()) return 0;
+    for (int i = 0; i < kDriverRecords; ++i) {
+        const DriverRecord& d = drivers[static_cast<std::size_t>(i)];
+        if (d.name.Empty()) break;  // the list shows names up to the first empty one
+        if (d.club == club) rows[static_cast<std::size_t>(n++)] = i;
+    }
+    return n;
+}
+
+void ClubsOfDrivers(const DriverTable& drivers, ClubChoices& clubs) {
+    clubs = {};
+    for (const DriverRecord& d : drivers) {
+        if (d.name.Empty()) break;
+        if (d.club.Empty()) continue;
+        const Text<50> club(d.club.View());
+        auto end = clubs.items.begin() + clubs.count;
+        if (std::find(clubs.items.begin(), end, club) != end) continue;
+        if (clubs.count == static_cast<int>(clubs.items.size())) break;
+        clubs.items[static_cast<std::size_t>(clubs.count++)] = club;
+    }
+    std::sort(clubs.items.begin(), clubs.items.begin() + clubs.count,
+              [](const Text<50>& a, const Text<50>& b) {
+                  const Text<50> ka = SortKey(a), kb = SortKey(b);
+                  return ka.View() < kb.View();
+              });
+}
+
+bool SetParticipantFrequency(ParticipantsWork& work, std::string_view name, int which,
+                             std::string_view frequency) {
+    if (name.empty() || which < 0 || which >= 5) return false;
+    for (ParticipantRecord& p : work.table) {
+        if (p.name == name) {
+            p.frequencies[static_cast<std::size_t>(which)] = frequency;
+            return true;
+        }
+    }
+    return false;
+}
+
 bool RemoveParticipant(ParticipantsWork& work, std::string_view name) {
     if (name.empty()) return false;
     bool found = false;

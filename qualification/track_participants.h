@@ -69,6 +69,24 @@ enum class AddOutcome { Added, AlreadyIn, Full, NoName };
 // free, so nobody already arranged changes heat.
 AddOutcome AddParticipant(ParticipantsWork& work, std::string_view name,
                           std::string_view transponder);
+// Quick entry: the database drivers of `rows`, in that order, each as AddParticipant would;
+// those already in are passed over. Stops at the first that finds the list full.
+struct AddedMany {
+    int added = 0;
+    int alreadyIn = 0;
+    bool full = false;
+};
+AddedMany AddParticipants(ParticipantsWork& work, const DriverTable& drivers, const int* rows,
+                          int rowCount);
+// The database rows whose club is `club` (not empty), in database order; their number.
+int DriversOfClub(const DriverTable& drivers, std::string_view club,
+                  std::array<int, kDriverRecords>& rows);
+// The clubs of the database's drivers, each once, in case-insensitive order.
+void ClubsOfDrivers(const DriverTable& drivers, ClubChoices& clubs);
+// Frequency `which` (0 to 4) of the named participant; false when not listed.
+bool SetParticipantFrequency(ParticipantsWork& work, std::string_view name, int which,
+                             std::string_view frequency);
+
 // Every slot of that driver becomes a free place; nobody else moves. False when not listed.
 bool RemoveParticipant(ParticipantsWork& work, std::string_view name);
 

@@ -103,7 +103,8 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWi
     strip_->setGeometry(20, 562, 510, 42);
     stripScroll_ = Place(new QScrollBar(Qt::Horizontal, this), kLapStripScroll, "Detail lap by lap",
                          QRect(20, 606, 510, 18));
-    stripScroll_->setRange(0, std::max(0, car_.passingCount - 7));
+    stripScroll_->setRange(0, std::max(0, car_.passingCount - kLapStripShown));
+    ScrollWithWheelAndKeys(*strip_, *stripScroll_, kLapStripShown);
 
     auto* print = Place(new QPushButton("Print", this), kAnalysisPrintButton, "Print",
                         QRect(560, 575, 75, 40));
@@ -181,6 +182,10 @@ void DriverAnalysisForm::Print() {
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+constexpr int kDetailsViewTop = 40;
+}  // namespace
+
 RunDetailsForm::RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent)
     : ModalForm("DETAILRESULTATS", "Run detailed results", QSize(610, 420), messages, parent) {
     if (!LoadRunDetails(details_, disk)) messages_.Error(kRunDetailsFileNotFound);
@@ -190,16 +195,26 @@ RunDetailsForm::RunDetailsForm(Messages& messages, Disk& disk, QWidget* parent)
     Radio(this, kPositionsRadio, "follow-up of the positions", QRect(530, 15, 240, 22), views);
 
     view_ = new CanvasView(
-        [this](Canvas& c) { PaintRunDetails(c, details_, shown_, laps_->value(), cars_->value()); },
+        [this](Canvas& c) {
+            // The view begins below the choice of view; what it draws moves up by as much.
+            const int up = kDetailsViewTop;
+            const DetailsLayout at;
+            PaintRunDetails(
+                c, details_, shown_, laps_->value(), cars_->value(),
+                {{at.legend.left, at.legend.top - up, at.legend.right, at.legend.bottom - up},
+                 {at.grid.left, at.grid.top - up, at.grid.right, at.grid.bottom - up},
+                 {at.chart.left, at.chart.top - up, at.chart.right, at.chart.bottom - up}});
+        },
         this);
     view_->setObjectName("detailsView");
-    view_->setGeometry(0, 0, 1030, 650);
-    view_->lower();
+    view_->setGeometry(0, kDetailsViewTop, 1030, 650 - kDetailsViewTop);
     GridScroll scroll = GridScrollOf(details_);
     laps_ = Place(new QScrollBar(Qt::Vertical, this), 6304, "Laps", QRect(1030, 60, 18, 590));
     laps_->setRange(0, scroll.lapMaximum);
     cars_ = Place(new QScrollBar(Qt::Horizontal, this), 6305, "Cars", QRect(320, 655, 710, 18));
     cars_->setRange(0, scroll.carMaximum);
+    ScrollWithWheelAndKeys(*view_, *cars_, kGridColumns);
+    ScrollWithWheelAndKeys(*view_, *laps_, kGridRows);
     auto* close = Place(new QPushButton("Close", this), kCloseId, "Close", QRect(960, 690, 80, 30));
     close->setFont(ProgramFont(15));
 

@@ -339,7 +339,7 @@ ClosureReportForm::ClosureReportForm(int category, const TrackRecord& track, Dia
     scroll_ = Place(new QScrollBar(Qt::Vertical, this), 5102, "Rows",
                     QRect(720, 170, 18, 20 * kClosureScreenRows));
     scroll_->setRange(0, ClosureScrollRange(table_->count));
-    scroll_->setPageStep(kClosureScreenRows);
+    ScrollWithWheelAndKeys(*this, *scroll_, kClosureScreenRows);
     scroll_->setVisible(ClosureScrollShown(table_->count));
     connect(scroll_, &QScrollBar::valueChanged, this, [this](int value) {
         first_ = value;

@@ -50,6 +50,7 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
     scrollBar_ =
         Place(new QScrollBar(Qt::Vertical, this), kArrangementScroll, "Heats", kScrollBarArea);
     scrollBar_->setTracking(false);
+    ScrollWithWheelAndKeys(*this, *scrollBar_, kVisibleRows);
     QPushButton* generate = FormButton(this, kConfirmButton, "Generate", Dlu(260, 348, 70, 16));
     QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(340, 348, 70, 16));
 
@@ -129,7 +130,7 @@ bool ArrangementForm::Write() {
 // Starting grids.
 
 GridsForm::GridsForm(int category, Messages& messages, Disk& disk, QWidget* parent)
-    : ModalForm("GRILLESDEPART", "Starting grids for the qualification", QSize(230, 250), messages,
+    : ModalForm("GRILLESDEPART", "Starting grids for the qualification", QSize(230, 318), messages,
                 parent),
       category_(category),
       disk_(disk) {
@@ -145,7 +146,11 @@ GridsForm::GridsForm(int category, Messages& messages, Disk& disk, QWidget* pare
         auto* edit = Place(new QLineEdit(this), kFirstGridEdit + r - 1, label, Dlu(75, y, 130, 14));
         edit->setFont(ProgramFont(15));
         edit->setText(ToQString(work_.grids[std::size_t(r - 1)].letters.View()));
-        edit->setReadOnly(r == 1 || work_.readOnly);
+        const bool readOnly = r == 1 || work_.readOnly;
+        edit->setReadOnly(readOnly);
+        // A grid that cannot change looks it, and neither takes focus nor selects its text.
+        edit->setEnabled(!readOnly);
+        if (r == 1) edit->setToolTip("Round 1 always starts in the heat's order.");
         edit->setMaxLength(std::max(1, work_.driversPerHeat));
         caption->setVisible(r <= work_.rounds);
         edit->setVisible(r <= work_.rounds);
@@ -153,7 +158,14 @@ GridsForm::GridsForm(int category, Messages& messages, Disk& disk, QWidget* pare
             TypeGrid(work_.grids[std::size_t(r - 1)], FromQString(text), work_.driversPerHeat);
         });
     }
-    QPushButton* ok = FormButton(this, kConfirmButton, "OK", Dlu(90, 226, 50, 16));
+    auto* legend = FormLabel(this, kGridLegend, ToQString(GridLegend(work_.driversPerHeat).View()),
+                             Dlu(10, 220, 210, 42));
+    legend->setWordWrap(true);
+    const QString reason = ToQString(GridsReadOnlyReason(work_));
+    auto* why = FormLabel(this, kGridsReadOnlyReason, reason, Dlu(10, 264, 210, 22));
+    why->setWordWrap(true);
+    why->setVisible(!reason.isEmpty());
+    QPushButton* ok = FormButton(this, kConfirmButton, "OK", Dlu(90, 294, 50, 16));
     connect(ok, &QPushButton::clicked, this, &GridsForm::Confirm);
 }
 

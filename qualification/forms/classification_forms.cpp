@@ -42,6 +42,7 @@ QScrollBar* TableScrollBar(QWidget* parent, int id, const char* label, QRect whe
     bar->setSingleStep(1);
     bar->setTracking(false);
     bar->setVisible(rows > kScreenRows);
+    ScrollWithWheelAndKeys(*parent, *bar, kScreenRows);
     QObject::connect(bar, &QAbstractSlider::actionTriggered, bar, [bar](int action) {
         if (action == QAbstractSlider::SliderPageStepAdd) bar->setSliderPosition(bar->maximum());
         if (action == QAbstractSlider::SliderPageStepSub) bar->setSliderPosition(bar->minimum());

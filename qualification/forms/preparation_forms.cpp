@@ -12,8 +12,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <algorithm>
+#include <vector>
 
 #include "databases/circuits_file.h"
+#include "databases/editor.h"
 #include "event/event_tree.h"
 #include "forms_kit/form_host.h"
 #include "forms_kit/pictures.h"
@@ -43,6 +46,14 @@ QGroupBox* Group(QWidget* form, int id, const QString& text, QRect where) {
     auto* group = Place(new QGroupBox(text, form), id, text, where);
     group->setFont(ProgramFont(15, true));
     return group;
+}
+
+// A participant's name, and his first frequency when he has one, so that a frequency set for
+// several at once shows at once.
+QString ParticipantLine(const ParticipantRecord& p) {
+    const QString name = ToQString(p.name.View());
+    if (p.frequencies[0].Empty()) return name;
+    return QString("%1  (%2)").arg(name, ToQString(p.frequencies[0].View()));
 }
 
 std::string_view CategoryName(const EventHeader& header, int category) {
@@ -152,31 +163,44 @@ bool TrackForm::Write() {
 
 ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock,
                                    Disk& disk, QWidget* parent)
-    : ModalForm("LISTEPILOTES", "List of drivers", QSize(400, 300), messages, parent),
+    : ModalForm("LISTEPILOTES", "List of drivers", QSize(400, 322), messages, parent),
       category_(category),
       dialogs_(dialogs),
       clock_(clock),
       disk_(disk),
       drivers_(std::make_unique<DriverTable>()),
       work_(std::make_unique<ParticipantsWork>()) {
-    FormLabel(this, kParticipantsFormLabels + 1, "List of participants :", Dlu(10, 10, 90, 12));
+    const int L = kParticipantsFormLabels;
+    FormLabel(this, L + 1, "List of participants :", Dlu(10, 10, 90, 12));
     QLineEdit* name =
-        Shown(this, kParticipantsCategory, "List of participants :", Dlu(102, 8, 120, 14));
-    FormLabel(this, kParticipantsFormLabels + 2,
-              "Participants in the category :", Dlu(10, 28, 130, 12));
+        Shown(this, kParticipantsCategory, "List of participants :", Dlu(102, 8, 116, 14));
+    FormLabel(this, L + 2, "Participants in the category :", Dlu(10, 28, 130, 12));
     count_ =
         Shown(this, kParticipantsCount, "Participants in the category :", Dlu(142, 26, 40, 14));
     participants_ =
         Place(new QListWidget(this), kParticipantsList, "Participants", Dlu(10, 46, 165, 220));
-    FormLabel(this, kParticipantsFormLabels + 3, "DataBase :", Dlu(225, 30, 80, 12));
+    FormLabel(this, L + 4, "All of club :", Dlu(225, 10, 55, 12));
+    auto* club = Place(new QComboBox(this), kClubChoice, "All of club :", Dlu(282, 8, 108, 14));
+    FormLabel(this, L + 3, "DataBase :", Dlu(225, 30, 80, 12));
     database_ = Place(new QListWidget(this), kDatabaseList, "DataBase :", Dlu(225, 46, 165, 220));
-    participants_->setFont(ProgramFont(15));
-    database_->setFont(ProgramFont(15));
+    for (QListWidget* list : {participants_, database_}) {
+        list->setFont(ProgramFont(15));
+        list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    }
+    club->setFont(ProgramFont(15));
     QPushButton* add = FormButton(this, kAddParticipantButton, "<-", Dlu(182, 110, 36, 18));
     QPushButton* remove = FormButton(this, kRemoveParticipantButton, "->", Dlu(182, 140, 36, 18));
     QPushButton* print = PrintButton(this, kPrintParticipantsButton, Dlu(182, 200, 36, 30), 6);
-    QPushButton* validate = FormButton(this, kConfirmButton, "Validate", Dlu(250, 276, 65, 16));
-    QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(325, 276, 65, 16));
+    FormLabel(this, L + 5, "Selected participants :", Dlu(10, 276, 96, 12));
+    auto* slot =
+        Place(new QComboBox(this), kFrequencySlotChoice, "Frequency", Dlu(108, 274, 40, 14));
+    auto* frequency =
+        Place(new QComboBox(this), kFrequencyChoice, "Frequency value", Dlu(152, 274, 50, 14));
+    QPushButton* set = FormButton(this, kSetFrequencyButton, "Set", Dlu(206, 273, 36, 16));
+    for (int k = 1; k <= 5; ++k) slot->addItem(QString("Freq%1").arg(k));
+    for (QComboBox* box : {slot, frequency}) box->setFont(ProgramFont(15));
+    QPushButton* validate = FormButton(this, kConfirmButton, "Validate", Dlu(250, 298, 65, 16));
+    QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(325, 298, 65, 16));
 
     if (ReadEventHeader(header_, disk_) == FileOutcome::Unavailable) {
         fileMissing_ = true;
@@ -192,40 +216,95 @@ ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& di
         if (d.name.Empty()) break;
         database_->addItem(ToQString(d.name.View()));
     }
+    auto clubs = std::make_unique<ClubChoices>();
+    ClubsOfDrivers(*drivers_, *clubs);
+    club->setPlaceholderText("choose a club");
+    for (int i = 0; i < clubs->count; ++i) {
+        club->addItem(ToQString(clubs->items[std::size_t(i)].View()));
+    }
+    club->setCurrentIndex(-1);
+    // Any frequency the database offers, the one shared by design, or none.
+    auto frequencies = std::make_unique<FrequencyTable>();
+    LoadFrequencies(*frequencies, disk_);
+    frequency->addItem(QString());
+    for (int i = 0; i < NameCount(*frequencies); ++i) {
+        frequency->addItem(ToQString((*frequencies)[std::size_t(i)].name.View()));
+    }
+    if (frequency->findText(ToQString(kNoClashFrequency)) < 0) {
+        frequency->addItem(ToQString(kNoClashFrequency));
+    }
     Refill();
     if (work_->readOnly) {
-        for (QPushButton* b : {validate, add, remove}) b->setEnabled(false);
+        for (QPushButton* b : {validate, add, remove, set}) b->setEnabled(false);
     }
 
+    connect(club, &QComboBox::activated, this, [this, club] {
+        auto rows = std::make_unique<std::array<int, kDriverRecords>>();
+        const int n = DriversOfClub(*drivers_, FromQString(club->currentText()), *rows);
+        database_->clearSelection();
+        for (int i = 0; i < n; ++i) database_->item((*rows)[std::size_t(i)])->setSelected(true);
+        if (n > 0) database_->scrollToItem(database_->item((*rows)[0]));
+    });
     connect(add, &QPushButton::clicked, this, [this] {
-        const int row = database_->currentRow();
-        if (row < 0) return;
-        const DriverRecord& d = (*drivers_)[std::size_t(row)];
-        const AddOutcome added = AddParticipant(*work_, d.name.View(), d.transponder.View());
-        if (added == AddOutcome::Added) Refill();
-        if (added == AddOutcome::AlreadyIn) {
-            messages_.Show("Participants",
-                           "\"" + std::string(d.name.View()) + "\" is already a participant.",
-                           MessageButtons::Ok, MessageIcon::Information);
+        std::vector<int> rows;
+        for (const QModelIndex& index : database_->selectionModel()->selectedRows()) {
+            rows.push_back(index.row());
         }
-        if (added == AddOutcome::Full) {
-            messages_.Show("Participants", "The list of participants is full.", MessageButtons::Ok,
-                           MessageIcon::Information);
-        }
+        std::sort(rows.begin(), rows.end());
+        Add(rows.data(), int(rows.size()));
+    });
+    connect(database_, &QListWidget::itemDoubleClicked, this, [this, add](QListWidgetItem* item) {
+        const int row = database_->row(item);
+        if (add->isEnabled() && row >= 0) Add(&row, 1);
     });
     connect(remove, &QPushButton::clicked, this, [this] {
-        QListWidgetItem* item = participants_->currentItem();
-        if (item != nullptr && RemoveParticipant(*work_, FromQString(item->text()))) Refill();
+        bool removed = false;
+        for (QListWidgetItem* item : participants_->selectedItems()) {
+            removed = RemoveParticipant(*work_, FromQString(item->data(Qt::UserRole).toString())) ||
+                      removed;
+        }
+        if (removed) Refill();
+    });
+    connect(set, &QPushButton::clicked, this, [this, slot, frequency] {
+        SetFrequency(slot->currentIndex(), frequency->currentText());
     });
     connect(print, &QPushButton::clicked, this, &ParticipantsForm::Print);
     connect(validate, &QPushButton::clicked, this, &ParticipantsForm::Confirm);
     connect(cancel, &QPushButton::clicked, this, &ParticipantsForm::reject);
 }
 
+void ParticipantsForm::Add(const int* rows, int count) {
+    const AddedMany added = AddParticipants(*work_, *drivers_, rows, count);
+    if (added.added > 0) Refill();
+    if (count == 1 && added.alreadyIn == 1) {
+        const DriverRecord& d = (*drivers_)[std::size_t(rows[0])];
+        messages_.Show("Participants",
+                       "\"" + std::string(d.name.View()) + "\" is already a participant.",
+                       MessageButtons::Ok, MessageIcon::Information);
+    }
+    if (added.full) {
+        messages_.Show("Participants", "The list of participants is full.", MessageButtons::Ok,
+                       MessageIcon::Information);
+    }
+}
+
+void ParticipantsForm::SetFrequency(int which, const QString& frequency) {
+    const std::string value = FromQString(frequency);
+    for (QListWidgetItem* item : participants_->selectedItems()) {
+        const std::string name = FromQString(item->data(Qt::UserRole).toString());
+        if (!SetParticipantFrequency(*work_, name, which, value)) continue;
+        for (const ParticipantRecord& p : work_->table) {
+            if (p.name == name) item->setText(ParticipantLine(p));
+        }
+    }
+}
+
 void ParticipantsForm::Refill() {
     participants_->clear();
     for (int i = 0; i < work_->count; ++i) {
-        participants_->addItem(ToQString(work_->table[std::size_t(i)].name.View()));
+        const ParticipantRecord& p = work_->table[std::size_t(i)];
+        auto* item = new QListWidgetItem(ParticipantLine(p), participants_);
+        item->setData(Qt::UserRole, ToQString(p.name.View()));
     }
     count_->setText(QString("(%1)").arg(work_->count));
 }
@@ -301,7 +380,7 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, Disk& dis
     editable_ = editable;
 
     endGroups_ = {Group(this, 4421, "If run duration = time", Dlu(10, 215, 360, 40)),
-                  Group(this, 4422, "If run duration = number of laps", Dlu(10, 258, 360, 50))};
+                  Group(this, 4422, "If run duration = number of laps", Dlu(10, 258, 360, 52))};
     auto* timeEnd = new QButtonGroup(this);
     timeEnd_ = {
         Radio(this, timeEnd, 4414, "Overall end occurs at the sound signal", Dlu(20, 228, 200, 12)),

@@ -40,6 +40,10 @@ inline constexpr int kDatabaseList = 4204;
 inline constexpr int kAddParticipantButton = 4205;
 inline constexpr int kRemoveParticipantButton = 4206;
 inline constexpr int kPrintParticipantsButton = 4207;
+inline constexpr int kClubChoice = 4208;
+inline constexpr int kFrequencySlotChoice = 4209;
+inline constexpr int kFrequencyChoice = 4210;
+inline constexpr int kSetFrequencyButton = 4211;
 inline constexpr int kOptionsCategory = 4401;
 inline constexpr int kRunMinutesEdit = 4404;
 inline constexpr int kRunLapsEdit = 4405;
@@ -52,6 +56,8 @@ inline constexpr int kRoundsEdit = 4503;
 inline constexpr int kPrintArrangementButton = 4504;
 inline constexpr int kArrangementScroll = 4505;
 inline constexpr int kFirstGridEdit = 4601;  // round r is 4600 + r
+inline constexpr int kGridLegend = 4610;
+inline constexpr int kGridsReadOnlyReason = 4611;
 inline constexpr int kConfirmButton = 1;
 inline constexpr int kCancelButton = 2;
 
@@ -75,7 +81,8 @@ class TrackForm final : public ModalForm {
     std::array<QLineEdit*, 5> circuitFields_{};
 };
 
-// "List of drivers": the category's participants chosen from the drivers database.
+// "List of drivers": the category's participants chosen from the drivers database, several at
+// once (a selection, a whole club, a double-click), and a frequency set for several at once.
 class ParticipantsForm final : public ModalForm {
   public:
     ParticipantsForm(int category, Messages& messages, Dialogs& dialogs, Clock& clock, Disk& disk,
@@ -88,6 +95,8 @@ class ParticipantsForm final : public ModalForm {
   private:
     void Refill();
     void Print();
+    void Add(const int* rows, int count);
+    void SetFrequency(int which, const QString& frequency);
 
     int category_;
     Dialogs& dialogs_;

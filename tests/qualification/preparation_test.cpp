@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -90,6 +91,35 @@ TEST(ParticipantsRules, NewcomerGoesBehindTheLastPlacedAndRemovalLeavesAFreePlac
     for (int i = 0; i < kParticipants; ++i) Format(full.table[std::size_t(i)].name, "D%03d", i);
     full.count = kParticipants;
     EXPECT_EQ(AddParticipant(full, "New", ""), AddOutcome::Full);
+}
+
+TEST(ParticipantsRules, AWholeClubAtOnceAndAFrequencySet) {
+    auto drivers = std::make_unique<DriverTable>();
+    const char* rows[][2] = {{"Abel", "rc sud"}, {"Bea", "RC Nord"}, {"Cy", ""},
+                             {"Dan", "RC Nord"}, {"", "RC Nord"},    {"Eve", "RC Nord"}};
+    for (std::size_t i = 0; i < std::size(rows); ++i) {
+        (*drivers)[i].name = rows[i][0];
+        (*drivers)[i].club = rows[i][1];
+        Format((*drivers)[i].transponder, "%06d", int(i));
+    }
+    auto clubs = std::make_unique<ClubChoices>();
+    ClubsOfDrivers(*drivers, *clubs);
+    EXPECT_EQ(Joined(clubs->count, [&](std::size_t i) { return clubs->items[i]; }),
+              "RC Nord rc sud ");
+    auto found = std::make_unique<std::array<int, kDriverRecords>>();
+    ASSERT_EQ(DriversOfClub(*drivers, "RC Nord", *found), 2);  // none past the first empty name
+    EXPECT_EQ(DriversOfClub(*drivers, "", *found), 0);
+    ParticipantsWork w;
+    AddParticipant(w, "Dan", "");
+    const int picked[] = {1, 2, 3};
+    const AddedMany many = AddParticipants(w, *drivers, picked, 3);
+    EXPECT_EQ(Fields(many.added, many.alreadyIn, many.full, w.count, Names(w.heatSlots, 4)),
+              "2|1|0|3|Dan Bea Cy (NA) ");
+    EXPECT_TRUE(SetParticipantFrequency(w, "Cy", 4, "2.4Ghz") &&
+                w.table[1].frequencies[4] == "2.4Ghz");
+    ParticipantsWork full;
+    full.heatSlots.places[199] = "Z";
+    EXPECT_TRUE(AddParticipants(full, *drivers, picked, 3).full);
 }
 
 TEST(OptionsRules, ClampsAndEnables) {
@@ -252,6 +282,17 @@ TEST(GridRules, LettersLanesAndMessages) {
     EXPECT_EQ(Fields(LaneOfLetter('A', 1), LaneOfLetter('B', 1), LaneOfLetter('T', 20),
                      LaneOfLetter('a', 20)),
               "1|0|20|0");
+    EXPECT_NE(GridLegend(4).View().find("D = lane 4."), std::string_view::npos);
+    for (auto [started, fixed, reason] : {std::tuple{0, false, ""},
+                                          {0, true, "Read only: tick"},
+                                          {1, false, "Read only: the qualification has started."},
+                                          {1, true, "Read only: the qualification has started."}}) {
+        w.qualificationStarted = started;
+        w.orderFixed = fixed;
+        EXPECT_EQ(GridsReadOnlyReason(w).substr(0, std::strlen(reason)), reason)
+            << started << fixed;
+        EXPECT_EQ(GridsReadOnlyReason(w).empty(), *reason == 0);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -1,7 +1,7 @@
 #pragma once
 
-// Finds the texts of a window that do not fit their controls with the fonts the controls use:
-// every form and panel runs under this check.
+// Finds the texts of a window that do not fit their controls with the fonts the controls use,
+// and the controls that lie over one another: every form and panel runs under these checks.
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -85,15 +85,70 @@ inline QString Check(const QWidget* w) {
         return Misfit(w, box->title(), needs + QSize(16, 0), QSize(box->width(), needs.height()));
     }
     if (auto* label = qobject_cast<const QLabel*>(w)) {
-        if (label->text().isEmpty() || label->wordWrap()) return {};
+        if (label->text().isEmpty()) return {};
         QRect has = label->contentsRect().adjusted(label->margin(), label->margin(),
                                                    -label->margin(), -label->margin());
+        if (label->wordWrap()) {  // the lines it breaks into must all show
+            return Misfit(w, label->text(), QSize(w->width(), label->heightForWidth(w->width())),
+                          w->size());
+        }
         return Misfit(w, label->text(), TextSize(fm, label->text()), has.size());
     }
     return {};
 }
 
+// A frame drawn around controls: a group box, or a bare frame or caption-less framed label.
+inline bool IsFrame(const QWidget* w) {
+    if (qobject_cast<const QGroupBox*>(w)) return true;
+    if (auto* label = qobject_cast<const QLabel*>(w)) {
+        return label->text().isEmpty() && label->pixmap().isNull() &&
+               label->frameShape() != QFrame::NoFrame;
+    }
+    return w->metaObject() == &QFrame::staticMetaObject;
+}
+
+// The controls a user sees on root: what its frames and plain containers hold, not the parts
+// composite controls are built of (a combo's edit, a list's viewport).
+inline void CollectControls(const QWidget& root, const QWidget& under, QList<const QWidget*>& out) {
+    for (const QObject* o : under.children()) {
+        auto* w = qobject_cast<const QWidget*>(o);
+        if (w == nullptr || w->isWindow() || !w->isVisibleTo(&root)) continue;
+        out.push_back(w);
+        if (IsFrame(w) || w->metaObject() == &QWidget::staticMetaObject) {
+            CollectControls(root, *w, out);
+        }
+    }
+}
+
 }  // namespace text_fit
+
+// Every pair of visible controls of root that lie over one another, one line each; a frame
+// around a control is no overlap.
+inline QStringList OverlappingControls(const QWidget& root) {
+    QList<const QWidget*> controls;
+    text_fit::CollectControls(root, root, controls);
+    auto area = [&root](const QWidget* w) { return QRect(w->mapTo(&root, QPoint()), w->size()); };
+    QStringList found;
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        for (qsizetype j = i + 1; j < controls.size(); ++j) {
+            const QWidget* a = controls[i];
+            const QWidget* b = controls[j];
+            const QRect ra = area(a), rb = area(b);
+            if (!ra.intersects(rb) || a->isAncestorOf(b) || b->isAncestorOf(a)) continue;
+            if ((text_fit::IsFrame(a) && ra.contains(rb)) ||
+                (text_fit::IsFrame(b) && rb.contains(ra))) {
+                continue;
+            }
+            found.push_back(QString("%1 and %2 overlap at %3,%4 %5x%6")
+                                .arg(text_fit::Where(a), text_fit::Where(b))
+                                .arg((ra & rb).x())
+                                .arg((ra & rb).y())
+                                .arg((ra & rb).width())
+                                .arg((ra & rb).height()));
+        }
+    }
+    return found;
+}
 
 // Every text of root and its children that does not fit, one line each.
 inline QStringList ClippedTexts(const QWidget& root) {

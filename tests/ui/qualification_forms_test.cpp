@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -92,18 +94,26 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
 };
 
 // From an empty program folder: 30 drivers in the database, a new category, 23 of them taking
-// part, options, 3 heats of 8 over 2 rounds, grids; then heat 2 of each round in the panel.
+// part (a whole club at once, a range, a double-click), two sharing a frequency, options, 3
+// heats of 8 over 2 rounds, grids; then heat 2 of each round in the panel.
 TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOptions) {
-    WhileOpen(CommandId::Drivers, {[](QWidget& form) {
-                  for (int i = 1; i <= 30; ++i) {
-                      Control<QLineEdit>(form, kNewEditId)
-                          ->setText(QString("Driver %1").arg(i, 2, 10, QChar('0')));
-                      Click(form, kAddButtonId);
-                      Control<QLineEdit>(form, kFirstDetailId + 9)
-                          ->setText(QString("%1").arg(500 + i, 6, 10, QChar('0')));
-                  }
-                  Click(form, kOkId);
-              }});
+    test::WriteWholeFile(
+        folder.Path() / "BaseDonn\u00E9esClubs.bd",
+        "RC Nord" + std::string(8, '\t') + "\r\nRC Sud" + std::string(8, '\t') + "\r\n");
+    test::WriteWholeFile(folder.Path() / "BaseDonn\u00E9esFr\u00E9quences.bd", "40.665\r\n");
+    WhileOpen(
+        CommandId::Drivers, {[](QWidget& form) {
+            for (int i = 1; i <= 30; ++i) {
+                Control<QLineEdit>(form, kNewEditId)
+                    ->setText(QString("Driver %1").arg(i, 2, 10, QChar('0')));
+                Click(form, kAddButtonId);
+                Control<QLineEdit>(form, kFirstDetailId + 9)
+                    ->setText(QString("%1").arg(500 + i, 6, 10, QChar('0')));
+                // The first twelve race for the northern club.
+                Control<QComboBox>(form, kFirstDetailId + 10)->setCurrentIndex(i <= 12 ? 0 : 1);
+            }
+            Click(form, kOkId);
+        }});
     Select(10000);
     w->RunCommand(CommandId::NewCategory);
     Select(21000);
@@ -117,11 +127,31 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
         {[](QWidget& form) {
             auto* database = Control<QListWidget>(form, kDatabaseList);
             ASSERT_EQ(database->count(), 30);
-            for (int row = 0; row < 23; ++row) {
-                database->setCurrentRow(row);
-                Click(form, kAddParticipantButton);
-            }
+            auto* club = Control<QComboBox>(form, kClubChoice);
+            ASSERT_EQ(club->count(), 2);
+            club->setCurrentIndex(0);
+            emit club->activated(0);
+            EXPECT_EQ(database->selectedItems().size(), 12);
+            Click(form, kAddParticipantButton);
+            EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(12)");
+            // Drivers 13 to 22 by Shift and the arrows, 23 by a double-click.
+            database->setCurrentRow(12);
+            for (int k = 0; k < 9; ++k) QTest::keyClick(database, Qt::Key_Down, Qt::ShiftModifier);
+            Click(form, kAddParticipantButton);
+            QListWidgetItem* last = database->item(22);
+            database->scrollToItem(last);
+            // A widget's second press of a double-click comes as the double-click itself.
+            const QPoint at = database->visualItemRect(last).center();
+            QTest::mouseClick(database->viewport(), Qt::LeftButton, {}, at);
+            QTest::mouseDClick(database->viewport(), Qt::LeftButton, {}, at);
             EXPECT_EQ(Control<QLineEdit>(form, kParticipantsCount)->text(), "(23)");
+            // Drivers 09 and 10, both of heat 2, on one frequency.
+            auto* participants = Control<QListWidget>(form, kParticipantsList);
+            participants->setCurrentRow(8);
+            participants->setCurrentRow(9, QItemSelectionModel::Select);
+            Control<QComboBox>(form, kFrequencyChoice)->setCurrentText("40.665");
+            Click(form, kSetFrequencyButton);
+            EXPECT_EQ(participants->item(9)->text().toStdString(), "Driver 10  (40.665)");
             Click(form, kConfirmButton);
         }});
     EXPECT_EQ(w->State().event.header.categories[1].participants, 23);
@@ -147,7 +177,10 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
                    Click(form, kConfirmButton);
                },
                [](QWidget& form) {
-                   EXPECT_TRUE(Control<QLineEdit>(form, kFirstGridEdit)->isReadOnly());
+                   EXPECT_FALSE(Control<QLineEdit>(form, kFirstGridEdit)->isEnabled());
+                   EXPECT_TRUE(Control<QLineEdit>(form, kFirstGridEdit + 1)->isEnabled());
+                   EXPECT_TRUE(Control<QLabel>(form, kGridLegend)->text().contains("H = lane 8"));
+                   EXPECT_FALSE(Control(form, kGridsReadOnlyReason)->isVisibleTo(&form));
                    EXPECT_FALSE(Control(form, kFirstGridEdit + 2)->isVisible());
                    Control<QLineEdit>(form, kFirstGridEdit + 1)->setText("HGFEDCBA");
                    Click(form, kConfirmButton);
@@ -194,6 +227,7 @@ TEST_F(Preparation, AnEmptyEventBecomesHeatsThatLoadWithTheirDriversGridsAndOpti
             EXPECT_EQ(std::string(car.transponder.View()), "000" + std::to_string(500 + driver));
         }
         EXPECT_EQ(e.tables.cars[8].driverName, kEmptySlotName);
+        EXPECT_EQ(e.radioConflict, 1);
     }
     EXPECT_EQ(std::tuple(e.options.durationKind == DurationKind::ByLaps, e.options.laps,
                          e.options.countdownSeconds, e.options.startMode == StartMode::Staggered,
