@@ -1,9 +1,12 @@
 #include "shell/live_screen_widget.h"
 
+#include <algorithm>
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 
+#include "forms_kit/form_kit.h"
 #include "platform/qt/qt_canvas.h"
 
 namespace velkaro {
@@ -21,6 +24,7 @@ LiveScreenWidget::LiveScreenWidget(std::function<LiveScreenInput()> provider,
     scrollBar_->setRange(0, 0);
     scrollBar_->hide();
     connect(scrollBar_, &QScrollBar::actionTriggered, this, &LiveScreenWidget::OnScrollAction);
+    if (!viewOnly) ScrollWithWheelAndKeys(*this, *scrollBar_, 1);
 }
 
 ScreenSize LiveScreenWidget::Screen() const {
@@ -58,6 +62,7 @@ void LiveScreenWidget::Remeasure(int carsInRun) {
     scroll_ = ScrollFor(measure_, carsInRun);
     TableLayout l = Layout();
     scrollBar_->setRange(0, scroll_.maximum);
+    scrollBar_->setPageStep(std::max(1, measure_.rowsThatFit));
     scrollBar_->setValue(0);
     scrollBar_->setGeometry(l.table.right, l.rowsTop, Screen().P(18), l.table.bottom - l.rowsTop);
     scrollBar_->setVisible(scroll_.shown);

@@ -2,6 +2,8 @@
 // The offscreen platform gives three screens: "laptop" 1366 x 768, "projector-hd" 1920 x 1080
 // and "projector-4k" 3840 x 2160.
 
+#include <tuple>
+
 #include <gtest/gtest.h>
 
 #include <QComboBox>
@@ -10,7 +12,9 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTest>
 #include <QTreeWidgetItemIterator>
+#include <QWheelEvent>
 
 #include "event/event_file.h"
 #include "event/window_settings.h"
@@ -94,6 +98,27 @@ TEST_F(Screens, TheWindowFillsEachScreenWithNothingCut) {
                   live.height() * 4 / 5);
         EXPECT_EQ(live.Measure().visibleRows, kCarSlots);
     }
+}
+
+// A window too short for the field: the rows below are reached by the wheel and the keys.
+TEST_F(Screens, TheLiveTableScrollsToItsLastRowInAShortWindow) {
+    PutOn("laptop");
+    w->resize(w->width(), 480);
+    QApplication::processEvents();
+    LiveScreenWidget& live = *w->LiveScreen();
+    QScrollBar& bar = *live.ScrollBar();
+    ASSERT_TRUE(bar.isVisible());
+    EXPECT_EQ(bar.pageStep(), live.Measure().rowsThatFit);
+    const QPoint at = live.rect().center();
+    for (int turn = 0; turn < 30 && bar.value() < bar.maximum(); ++turn) {
+        QWheelEvent wheel(at, live.mapToGlobal(at), {}, QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&live, &wheel);
+    }
+    EXPECT_EQ(std::tuple(live.ScrollPosition(), bar.value()),
+              std::tuple(kCarSlots - live.Measure().rowsThatFit, bar.maximum()));
+    QTest::keyClick(&live, Qt::Key_Home);
+    EXPECT_EQ(live.ScrollPosition(), 0);
 }
 
 TEST_F(Screens, TheTreeWidthIsTheDirectorsFromOneStartToTheNext) {
