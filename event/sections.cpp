@@ -355,4 +355,24 @@ FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& mes
     return WriteAlone(disk, [&](Transaction& t) { PutFinalsLadder(t, category, l, messages); });
 }
 
+FileOutcome ReadFinalsGrids(int category, FinalsGrids& grids, Disk& disk) {
+    return ReadSection(FinalsGridsTitle(category).View(), disk, [&](LineReader& lines) {
+        for (LevelLanes& lanes : grids.levels) {
+            if (lines.AtEnd()) return;
+            FieldReader fields(lines.Next());
+            ReadInts(fields, lanes);
+        }
+    });
+}
+
+bool PutFinalsGrids(Transaction& t, int category, const FinalsGrids& grids, Messages& messages) {
+    std::string out;
+    for (const LevelLanes& lanes : grids.levels) {
+        AppendInts(out, lanes);
+        EndLine(out);
+    }
+    return t.PutSection(FinalsGridsTitle(category).View(), kFinalsGridsPairs, out,
+                        kFinalsGridsTitleNotFound, messages);
+}
+
 }  // namespace velkaro
