@@ -37,6 +37,7 @@ inline constexpr int kQualifArrangementCommand = 1056;
 inline constexpr int kFinalsParametersCommand = 1057;
 inline constexpr int kFinalsArrangementCommand = 1058;
 inline constexpr int kClosureReportCommand = 1059;
+inline constexpr int kSwapLanesCommand = 1060;  // a finals run's
 
 // The event tree, and what its nodes open.
 inline constexpr int kEventTreeControl = 4000;
@@ -75,6 +76,12 @@ inline constexpr int kAddCommentCommand = 6104;
 // 5700 + (their id - 5000); the forms' captions are 5900 + k.
 inline constexpr int kPlanningFinalsControlOffset = 700;
 inline constexpr int kFinalsCaptionBase = 5900;
+// "Swap lanes": the run, its two lane choices and the conflicts the swap would leave.
+inline constexpr int kSwapRunCaption = 5801;
+inline constexpr int kSwapFirstLane = 5802;
+inline constexpr int kSwapSecondLane = 5803;
+inline constexpr int kSwapConflicts = 5804;
+inline constexpr int kFinalsArrangementConflicts = 5805;
 
 // The labels, frames and groups of the qualification's preparation forms: base + n for the
 // form's n-th one.

@@ -144,6 +144,7 @@ std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code) {
     bool finals = cat && cat->finalsState > 0;
     if (code == node::kTrack) return {{kTrackCommand, "Track for the race"}};
     if (category < 1) return {};
+    if (KindOf(code) == NodeKind::FinalsRun) return {{kSwapLanesCommand, "Swap lanes"}};
     switch (n - 10000) {
         case 0:
             return {{kNewCategoryCommand, "New category"},

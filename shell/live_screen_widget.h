@@ -37,6 +37,8 @@ class LiveScreenWidget final : public QWidget {
     void ScrollChanged(int position);
 
   protected:
+    // The tooltip of the radio-conflict line names every conflict.
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -45,6 +47,8 @@ class LiveScreenWidget final : public QWidget {
   private:
     void OnScrollAction(int action);
     TableLayout Layout() const;
+    // Assistive tools read the run's radio conflicts from the screen's description.
+    void DescribeConflicts(const LiveScreenInput& in);
 
     std::function<LiveScreenInput()> provider_;
     std::array<std::int32_t, kColumns>& widths_;

@@ -14,6 +14,7 @@
 #include "event/journal.h"
 #include "event/section.h"
 #include "event/sections.h"
+#include "finals/finals_run.h"
 #include "finals/ladder.h"
 #include "qualification/heat_arrangement.h"
 #include "qualification/overall_classification.h"
@@ -133,6 +134,14 @@ Operation Ladder(int participants) {
         h.categories[0].finalsRuns = participants / 4;
         return SaveFinalsArrangement(1, h, DefaultFinalsLadder(participants), m, disk) ==
                FileOutcome::Done;
+    };
+}
+
+// Two lanes of the 1/4 finals change drivers: lane `lane` of the A run with the B run's first.
+Operation SwapQuarterFinalLanes(int lane) {
+    return [lane](Disk& disk, Messages& m) {
+        auto panel = std::make_unique<RunEngine>();
+        return SwapFinalsLanes(*panel, 1, 2, 'A', lane, 'B', 1, m, disk) == LaneSwap::Swapped;
     };
 }
 
@@ -269,6 +278,7 @@ TEST(CrashSafety, ValidatingGeneratingAndTheLadder) {
         {"validating", {Validate(3), Validate(9)}},
         {"generating", {GenerateHeats(2), GenerateHeats(5)}},
         {"the finals ladder", {Ladder(8), Ladder(40)}},
+        {"swapping finals lanes", {SwapQuarterFinalLanes(3), SwapQuarterFinalLanes(5)}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);

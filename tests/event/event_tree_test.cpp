@@ -133,16 +133,17 @@ TEST(EventTree, PopupEntriesFollowTheCategorysProgress) {
         }
         return text;
     };
-    const int nodes[] = {1000, 10000, 11000, 13010, 13020, 14010, 14020, 15000, 13101, 20000};
+    const int nodes[] = {1000,  10000, 11000, 13010, 13020, 14010,
+                         14020, 15000, 13101, 14103, 20000};
     auto all = [&] {
         std::string text;
         for (int code : nodes) text += "[" + ids(code) + "]";
         return text;
     };
-    EXPECT_EQ(all(), "[1053][1051,1052][1054][][][][][][][1051,1052]");
+    EXPECT_EQ(all(), "[1053][1051,1052][1054][][][][][][][1060][1051,1052]");
     e.header.categories[0].participants = 8;
     e.header.categories[0].finalsState = 1;
-    EXPECT_EQ(all(), "[1053][1051,1052][1054][1055][1056][1057][1058][1059][][1051,1052]");
+    EXPECT_EQ(all(), "[1053][1051,1052][1054][1055][1056][1057][1058][1059][][1060][1051,1052]");
     EXPECT_EQ(PopupEntries(e.header, 13010)[0].label, "Qualifying heats Parameters");
 }
 
