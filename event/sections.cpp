@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "common/transponder.h"
+#include "event/section_codec.h"
 
 namespace velkaro {
 
@@ -13,20 +13,122 @@ int Clamp(int v, int lo, int hi) {
     return std::min(std::max(v, lo), hi);
 }
 
-template <std::size_t N>
-void AppendInts(std::string& out, const std::array<std::int32_t, N>& values) {
-    for (std::int32_t v : values) AppendIntField(out, v);
+// A section read through its layout; the record is left as it was when the section is missing.
+template <typename Record, typename Layout>
+FileOutcome ReadLaid(std::string_view title, Record& record, Disk& disk, Layout lay) {
+    return ReadSection(title, disk, [&](LineReader& lines) {
+        SectionReader io(lines);
+        lay(io, record);
+    });
 }
 
-template <typename E>
-void NextKeyword(FieldReader& fields, Keyword<E>& option) {
-    option = Keyword<E>::Parse(fields.Next());
+template <typename Record, typename Layout>
+bool PutLaid(Transaction& t, std::string_view title, int pairs, std::string_view notFound,
+             Messages& messages, const Record& record, Layout lay, bool mayCreate = true) {
+    SectionWriter io(2 * std::size_t(pairs));
+    lay(io, record);
+    return t.PutSection(title, pairs, io.Content(), notFound, messages, mayCreate);
 }
 
-template <std::size_t N>
-void ReadInts(FieldReader& fields, std::array<std::int32_t, N>& values) {
-    for (std::int32_t& v : values) v = fields.NextInt();
-}
+// The layouts, one per section; the record is const when writing.
+
+constexpr auto LayTrack = [](auto& io, auto& track) {
+    io.Line();
+    io.Field(track.eventName);
+    io.Field(track.club);
+    io.Field(track.circuit);
+    io.Field(track.minLapTime);
+};
+
+constexpr auto LayParticipants = [](auto& io, auto& participants) {
+    for (auto& p : participants) {
+        if (!io.Line()) return;
+        io.Field(p.name);
+        io.Transponder(p.transponder);
+        for (auto& f : p.frequencies) io.Field(f);
+    }
+};
+
+constexpr auto LayHeatSlotList = [](auto& io, auto& list) {
+    io.Line();
+    io.Field(list.qualificationStarted);
+    io.Field(list.driversPerHeat);
+    io.Field(list.rounds);
+    for (auto& slot : list.places) {
+        if (!io.Line()) return;
+        io.Field(slot);
+    }
+};
+
+constexpr auto LayQualifOptions = [](auto& io, auto& o) {
+    io.Line();
+    io.Field(o.placing);
+    io.Field(o.durationKind);
+    io.Field(o.runMinutes);
+    io.Field(o.runLaps);
+    io.Field(o.countdownSeconds);
+    io.Field(o.delayMinutes);
+    io.Field(o.start);
+    io.Field(o.startingOrder);
+    io.Field(o.endAtTime);
+    io.Field(o.endAtLaps);
+};
+
+// One line per round of `driversPerHeat` lanes, both counts as the first line gives them.
+constexpr auto LayStartingGrids = [](auto& io, auto& grids) {
+    io.Line();
+    io.Field(grids.qualificationStarted);
+    io.Field(grids.driversPerHeat);
+    io.Field(grids.rounds);
+    auto rounds = std::size_t(Clamp(grids.rounds, 0, kRounds));
+    auto lanes = std::size_t(Clamp(grids.driversPerHeat, 0, kCarSlots));
+    for (std::size_t r = 0; r < rounds; ++r) {
+        if (!io.Line()) return;
+        for (std::size_t k = 0; k < lanes; ++k) io.Field(grids.lanes[r][k]);
+    }
+};
+
+constexpr auto LayRoundClassification = [](auto& io, auto& c, int participants) {
+    io.Line();
+    io.Field(c.keyword);
+    io.Field(c.scale);
+    for (int i = 0; i < Clamp(participants, 0, kParticipants); ++i) {
+        if (!io.Line()) return;
+        auto& e = c.entries[std::size_t(i)];
+        io.Field(e.name);
+        io.Field(e.laps);
+        io.Field(e.totalTime);
+        io.Field(e.bestLap);
+        io.Field(e.points);
+    }
+};
+
+constexpr auto LayOverallClassification = [](auto& io, auto& c, int participants) {
+    io.Line();
+    io.Field(c.keyword);
+    io.Field(c.bestRounds);
+    for (int i = 0; i < Clamp(participants, 0, kParticipants); ++i) {
+        if (!io.Line()) return;
+        io.Field(c.names[std::size_t(i)]);
+    }
+};
+
+constexpr auto LayFinalsOptions = [](auto& io, auto& o) {
+    io.Line();
+    io.Field(o.start);
+    io.Field(o.endAtTime);
+    io.Field(o.countdownSeconds);
+};
+
+constexpr auto LayFinalsLadder = [](auto& io, auto& l) {
+    io.Line();
+    io.Field(l.participants);
+    io.Field(l.driversPerRun);
+    io.Field(l.durations);
+    io.Field(l.delays);
+    io.Field(l.direct);
+    io.Field(l.goUp);
+};
 
 }  // namespace
 
@@ -39,23 +141,11 @@ int OverallClassificationPairs(int participants) {
 }
 
 FileOutcome ReadTrack(TrackRecord& track, Disk& disk) {
-    return ReadSection(kTrackTitle, disk, [&](LineReader& lines) {
-        FieldReader fields(lines.Next());
-        fields.NextText(track.eventName);
-        fields.NextText(track.club);
-        fields.NextText(track.circuit);
-        fields.NextText(track.minLapTime);
-    });
+    return ReadLaid(kTrackTitle, track, disk, LayTrack);
 }
 
 bool PutTrack(Transaction& t, const TrackRecord& track, Messages& messages) {
-    std::string out;
-    AppendField(out, track.eventName.View());
-    AppendField(out, track.club.View());
-    AppendField(out, track.circuit.View());
-    AppendField(out, track.minLapTime.View());
-    EndLine(out);
-    return t.PutSection(kTrackTitle, kTrackPairs, out, kTrackTitleNotFound, messages);
+    return PutLaid(t, kTrackTitle, kTrackPairs, kTrackTitleNotFound, messages, track, LayTrack);
 }
 
 FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk) {
@@ -63,29 +153,13 @@ FileOutcome WriteTrack(const TrackRecord& track, Messages& messages, Disk& disk)
 }
 
 FileOutcome ReadParticipants(int category, Participants& participants, Disk& disk) {
-    return ReadSection(ParticipantsTitle(category).View(), disk, [&](LineReader& lines) {
-        for (ParticipantRecord& p : participants) {
-            if (lines.AtEnd()) return;
-            FieldReader fields(lines.Next());
-            fields.NextText(p.name);
-            p.transponder = NormalTransponder(fields.Next());
-            for (Text<7>& f : p.frequencies) fields.NextText(f);
-        }
-    });
+    return ReadLaid(ParticipantsTitle(category).View(), participants, disk, LayParticipants);
 }
 
 bool PutParticipants(Transaction& t, int category, const Participants& participants,
                      Messages& messages) {
-    std::string out;
-    out.reserve(2 * kParticipantsPairs);
-    for (const ParticipantRecord& p : participants) {
-        AppendField(out, p.name.View());
-        AppendField(out, NormalTransponder(p.transponder.View()).View());
-        for (const Text<7>& f : p.frequencies) AppendField(out, f.View());
-        EndLine(out);
-    }
-    return t.PutSection(ParticipantsTitle(category).View(), kParticipantsPairs, out,
-                        kParticipantsTitleNotFound, messages);
+    return PutLaid(t, ParticipantsTitle(category).View(), kParticipantsPairs,
+                   kParticipantsTitleNotFound, messages, participants, LayParticipants);
 }
 
 FileOutcome WriteParticipants(int category, const Participants& participants, Messages& messages,
@@ -101,32 +175,13 @@ HeatSlotList DefaultHeatSlotList() {
 }
 
 FileOutcome ReadHeatSlotList(int category, HeatSlotList& list, Disk& disk) {
-    return ReadSection(HeatSlotListTitle(category).View(), disk, [&](LineReader& lines) {
-        FieldReader first(lines.Next());
-        list.qualificationStarted = first.NextInt();
-        list.driversPerHeat = first.NextInt();
-        list.rounds = first.NextInt();
-        for (Text<40>& slot : list.places) {
-            if (lines.AtEnd()) return;
-            FieldReader(lines.Next()).NextText(slot);
-        }
-    });
+    return ReadLaid(HeatSlotListTitle(category).View(), list, disk, LayHeatSlotList);
 }
 
 bool PutHeatSlotList(Transaction& t, int category, const HeatSlotList& list, bool mayCreate,
                      Messages& messages) {
-    std::string out;
-    out.reserve(2 * kHeatSlotListPairs);
-    AppendIntField(out, list.qualificationStarted);
-    AppendIntField(out, list.driversPerHeat);
-    AppendIntField(out, list.rounds);
-    EndLine(out);
-    for (const Text<40>& slot : list.places) {
-        AppendField(out, slot.View());
-        EndLine(out);
-    }
-    return t.PutSection(HeatSlotListTitle(category).View(), kHeatSlotListPairs, out,
-                        kArrangementTitleNotFound, messages, mayCreate);
+    return PutLaid(t, HeatSlotListTitle(category).View(), kHeatSlotListPairs,
+                   kArrangementTitleNotFound, messages, list, LayHeatSlotList, mayCreate);
 }
 
 FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCreate,
@@ -136,36 +191,12 @@ FileOutcome WriteHeatSlotList(int category, const HeatSlotList& list, bool mayCr
 }
 
 FileOutcome ReadQualifOptions(int category, QualifOptions& o, Disk& disk) {
-    return ReadSection(QualifOptionsTitle(category).View(), disk, [&](LineReader& lines) {
-        FieldReader fields(lines.Next());
-        NextKeyword(fields, o.placing);
-        NextKeyword(fields, o.durationKind);
-        o.runMinutes = fields.NextInt();
-        o.runLaps = fields.NextInt();
-        o.countdownSeconds = fields.NextInt();
-        o.delayMinutes = fields.NextInt();
-        NextKeyword(fields, o.start);
-        NextKeyword(fields, o.startingOrder);
-        NextKeyword(fields, o.endAtTime);
-        NextKeyword(fields, o.endAtLaps);
-    });
+    return ReadLaid(QualifOptionsTitle(category).View(), o, disk, LayQualifOptions);
 }
 
 bool PutQualifOptions(Transaction& t, int category, const QualifOptions& o, Messages& messages) {
-    std::string out;
-    AppendField(out, o.placing.View());
-    AppendField(out, o.durationKind.View());
-    AppendIntField(out, o.runMinutes);
-    AppendIntField(out, o.runLaps);
-    AppendIntField(out, o.countdownSeconds);
-    AppendIntField(out, o.delayMinutes);
-    AppendField(out, o.start.View());
-    AppendField(out, o.startingOrder.View());
-    AppendField(out, o.endAtTime.View());
-    AppendField(out, o.endAtLaps.View());
-    EndLine(out);
-    return t.PutSection(QualifOptionsTitle(category).View(), kQualifOptionsPairs, out,
-                        kQualifParametersTitleNotFound, messages);
+    return PutLaid(t, QualifOptionsTitle(category).View(), kQualifOptionsPairs,
+                   kQualifParametersTitleNotFound, messages, o, LayQualifOptions);
 }
 
 FileOutcome WriteQualifOptions(int category, const QualifOptions& o, Messages& messages,
@@ -174,41 +205,13 @@ FileOutcome WriteQualifOptions(int category, const QualifOptions& o, Messages& m
 }
 
 FileOutcome ReadStartingGrids(int category, StartingGrids& grids, Disk& disk) {
-    return ReadSection(StartingGridsTitle(category).View(), disk, [&](LineReader& lines) {
-        FieldReader first(lines.Next());
-        grids.qualificationStarted = first.NextInt();
-        grids.driversPerHeat = first.NextInt();
-        grids.rounds = first.NextInt();
-        int rounds = Clamp(grids.rounds, 0, kRounds);
-        int lanes = Clamp(grids.driversPerHeat, 0, kCarSlots);
-        for (int r = 0; r < rounds && !lines.AtEnd(); ++r) {
-            FieldReader fields(lines.Next());
-            for (int k = 0; k < lanes; ++k) {
-                grids.lanes[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)] =
-                    fields.NextInt();
-            }
-        }
-    });
+    return ReadLaid(StartingGridsTitle(category).View(), grids, disk, LayStartingGrids);
 }
 
 bool PutStartingGrids(Transaction& t, int category, const StartingGrids& grids,
                       Messages& messages) {
-    std::string out;
-    AppendIntField(out, grids.qualificationStarted);
-    AppendIntField(out, grids.driversPerHeat);
-    AppendIntField(out, grids.rounds);
-    EndLine(out);
-    int rounds = Clamp(grids.rounds, 0, kRounds);
-    int lanes = Clamp(grids.driversPerHeat, 0, kCarSlots);
-    for (int r = 0; r < rounds; ++r) {
-        for (int k = 0; k < lanes; ++k) {
-            AppendIntField(out,
-                           grids.lanes[static_cast<std::size_t>(r)][static_cast<std::size_t>(k)]);
-        }
-        EndLine(out);
-    }
-    return t.PutSection(StartingGridsTitle(category).View(), kStartingGridsPairs, out,
-                        kGridsTitleNotFound, messages);
+    return PutLaid(t, StartingGridsTitle(category).View(), kStartingGridsPairs, kGridsTitleNotFound,
+                   messages, grids, LayStartingGrids);
 }
 
 FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Messages& messages,
@@ -219,43 +222,16 @@ FileOutcome WriteStartingGrids(int category, const StartingGrids& grids, Message
 
 FileOutcome ReadRoundClassification(int category, int round, int participants,
                                     RoundClassification& c, Disk& disk) {
-    int lines = Clamp(participants, 0, kParticipants);
-    return ReadSection(RoundClassificationTitle(category, round).View(), disk,
-                       [&](LineReader& reader) {
-                           FieldReader first(reader.Next());
-                           NextKeyword(first, c.keyword);
-                           ReadInts(first, c.scale);
-                           for (int i = 0; i < lines && !reader.AtEnd(); ++i) {
-                               RoundResult& e = c.entries[static_cast<std::size_t>(i)];
-                               FieldReader fields(reader.Next());
-                               fields.NextText(e.name);
-                               e.laps = fields.NextInt();
-                               e.totalTime = fields.NextInt();
-                               e.bestLap = fields.NextInt();
-                               e.points = fields.NextInt();
-                           }
-                       });
+    return ReadLaid(RoundClassificationTitle(category, round).View(), c, disk,
+                    [=](auto& io, auto& r) { LayRoundClassification(io, r, participants); });
 }
 
 bool PutRoundClassification(Transaction& t, int category, int round, int participants,
                             const RoundClassification& c, Messages& messages) {
-    int lines = Clamp(participants, 0, kParticipants);
-    std::string out;
-    AppendField(out, c.keyword.View());
-    AppendInts(out, c.scale);
-    EndLine(out);
-    for (int i = 0; i < lines; ++i) {
-        const RoundResult& e = c.entries[static_cast<std::size_t>(i)];
-        AppendField(out, e.name.View());
-        AppendIntField(out, e.laps);
-        AppendIntField(out, e.totalTime);
-        AppendIntField(out, e.bestLap);
-        AppendIntField(out, e.points);
-        EndLine(out);
-    }
-    return t.PutSection(RoundClassificationTitle(category, round).View(),
-                        RoundClassificationPairs(participants), out,
-                        kRoundClassificationTitleNotFound, messages);
+    return PutLaid(t, RoundClassificationTitle(category, round).View(),
+                   RoundClassificationPairs(participants), kRoundClassificationTitleNotFound,
+                   messages, c,
+                   [=](auto& io, auto& r) { LayRoundClassification(io, r, participants); });
 }
 
 FileOutcome WriteRoundClassification(int category, int round, int participants,
@@ -267,31 +243,15 @@ FileOutcome WriteRoundClassification(int category, int round, int participants,
 
 FileOutcome ReadOverallClassification(int category, int participants, OverallClassification& c,
                                       Disk& disk) {
-    int lines = Clamp(participants, 0, kParticipants);
-    return ReadSection(OverallClassificationTitle(category).View(), disk, [&](LineReader& reader) {
-        FieldReader first(reader.Next());
-        NextKeyword(first, c.keyword);
-        c.bestRounds = first.NextInt();
-        for (int i = 0; i < lines && !reader.AtEnd(); ++i) {
-            FieldReader(reader.Next()).NextText(c.names[static_cast<std::size_t>(i)]);
-        }
-    });
+    return ReadLaid(OverallClassificationTitle(category).View(), c, disk,
+                    [=](auto& io, auto& r) { LayOverallClassification(io, r, participants); });
 }
 
 bool PutOverallClassification(Transaction& t, int category, int participants,
                               const OverallClassification& c, Messages& messages) {
-    int lines = Clamp(participants, 0, kParticipants);
-    std::string out;
-    AppendField(out, c.keyword.View());
-    AppendIntField(out, c.bestRounds);
-    EndLine(out);
-    for (int i = 0; i < lines; ++i) {
-        AppendField(out, c.names[static_cast<std::size_t>(i)].View());
-        EndLine(out);
-    }
-    return t.PutSection(OverallClassificationTitle(category).View(),
-                        OverallClassificationPairs(participants), out, kOverallTitleNotFound,
-                        messages);
+    return PutLaid(t, OverallClassificationTitle(category).View(),
+                   OverallClassificationPairs(participants), kOverallTitleNotFound, messages, c,
+                   [=](auto& io, auto& r) { LayOverallClassification(io, r, participants); });
 }
 
 FileOutcome WriteOverallClassification(int category, int participants,
@@ -303,22 +263,12 @@ FileOutcome WriteOverallClassification(int category, int participants,
 }
 
 FileOutcome ReadFinalsOptions(int category, FinalsOptions& o, Disk& disk) {
-    return ReadSection(FinalsOptionsTitle(category).View(), disk, [&](LineReader& lines) {
-        FieldReader fields(lines.Next());
-        NextKeyword(fields, o.start);
-        NextKeyword(fields, o.endAtTime);
-        o.countdownSeconds = fields.NextInt();
-    });
+    return ReadLaid(FinalsOptionsTitle(category).View(), o, disk, LayFinalsOptions);
 }
 
 bool PutFinalsOptions(Transaction& t, int category, const FinalsOptions& o, Messages& messages) {
-    std::string out;
-    AppendField(out, o.start.View());
-    AppendField(out, o.endAtTime.View());
-    AppendIntField(out, o.countdownSeconds);
-    EndLine(out);
-    return t.PutSection(FinalsOptionsTitle(category).View(), kFinalsOptionsPairs, out,
-                        kFinalsParametersTitleNotFound, messages);
+    return PutLaid(t, FinalsOptionsTitle(category).View(), kFinalsOptionsPairs,
+                   kFinalsParametersTitleNotFound, messages, o, LayFinalsOptions);
 }
 
 FileOutcome WriteFinalsOptions(int category, const FinalsOptions& o, Messages& messages,
@@ -327,28 +277,12 @@ FileOutcome WriteFinalsOptions(int category, const FinalsOptions& o, Messages& m
 }
 
 FileOutcome ReadFinalsLadder(int category, FinalsLadder& l, Disk& disk) {
-    return ReadSection(FinalsLadderTitle(category).View(), disk, [&](LineReader& lines) {
-        FieldReader fields(lines.Next());
-        l.participants = fields.NextInt();
-        l.driversPerRun = fields.NextInt();
-        ReadInts(fields, l.durations);
-        ReadInts(fields, l.delays);
-        ReadInts(fields, l.direct);
-        ReadInts(fields, l.goUp);
-    });
+    return ReadLaid(FinalsLadderTitle(category).View(), l, disk, LayFinalsLadder);
 }
 
 bool PutFinalsLadder(Transaction& t, int category, const FinalsLadder& l, Messages& messages) {
-    std::string out;
-    AppendIntField(out, l.participants);
-    AppendIntField(out, l.driversPerRun);
-    AppendInts(out, l.durations);
-    AppendInts(out, l.delays);
-    AppendInts(out, l.direct);
-    AppendInts(out, l.goUp);
-    EndLine(out);
-    return t.PutSection(FinalsLadderTitle(category).View(), kFinalsLadderPairs, out,
-                        kFinalsArrangementTitleNotFound, messages);
+    return PutLaid(t, FinalsLadderTitle(category).View(), kFinalsLadderPairs,
+                   kFinalsArrangementTitleNotFound, messages, l, LayFinalsLadder);
 }
 
 FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& messages, Disk& disk) {
