@@ -130,6 +130,14 @@ constexpr auto LayFinalsLadder = [](auto& io, auto& l) {
     io.Field(l.goUp);
 };
 
+// One line of lanes per level, the Final's first.
+constexpr auto LayFinalsGrids = [](auto& io, auto& grids) {
+    for (auto& lanes : grids.levels) {
+        if (!io.Line()) return;
+        io.Field(lanes);
+    }
+};
+
 }  // namespace
 
 int RoundClassificationPairs(int participants) {
@@ -290,23 +298,12 @@ FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& mes
 }
 
 FileOutcome ReadFinalsGrids(int category, FinalsGrids& grids, Disk& disk) {
-    return ReadSection(FinalsGridsTitle(category).View(), disk, [&](LineReader& lines) {
-        for (LevelLanes& lanes : grids.levels) {
-            if (lines.AtEnd()) return;
-            FieldReader fields(lines.Next());
-            ReadInts(fields, lanes);
-        }
-    });
+    return ReadLaid(FinalsGridsTitle(category).View(), grids, disk, LayFinalsGrids);
 }
 
 bool PutFinalsGrids(Transaction& t, int category, const FinalsGrids& grids, Messages& messages) {
-    std::string out;
-    for (const LevelLanes& lanes : grids.levels) {
-        AppendInts(out, lanes);
-        EndLine(out);
-    }
-    return t.PutSection(FinalsGridsTitle(category).View(), kFinalsGridsPairs, out,
-                        kFinalsGridsTitleNotFound, messages);
+    return PutLaid(t, FinalsGridsTitle(category).View(), kFinalsGridsPairs,
+                   kFinalsGridsTitleNotFound, messages, grids, LayFinalsGrids);
 }
 
 }  // namespace velkaro
