@@ -259,18 +259,26 @@ class PdfDialogs final : public Dialogs {
     std::string path_;
 };
 
-TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
+// The program's own folder, seeded, with the category ranked for its finals.
+class FinalsShell : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+        test::FailOnUnexpectedMessages(messages);
+        PrepareCategory(messages);
+    }
+
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
-    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
     FakeMessages messages;
     FakeDialogs dialogs;
     FakeSoundPlayer sounds;
+};
+
+TEST_F(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
     AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
-    test::FailOnUnexpectedMessages(messages);
-    PrepareCategory(messages);
     fs::path eventFile = folder.Path() / "finals.race";
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, eventFile.string()));
 
@@ -386,19 +394,11 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
 
 // Two drivers of a quarter final on one frequency: the arrangement and the race panel name them,
 // and "Swap lanes" on the run's node sends one of them to the run beside it.
-TEST(FinalsShell, ARadioConflictIsNamedAndSwappedAway) {
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here{folder.Path()};
-    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
+TEST_F(FinalsShell, ARadioConflictIsNamedAndSwappedAway) {
     FakeClock clock;
     FakeSerialPort port;
     port.failOpen = true;
     AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
-    test::FailOnUnexpectedMessages(messages);
-    PrepareCategory(messages);
     EventHeader h;
     ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
     h.categories[0].finalsRuns = 5;  // from the 1/4
@@ -422,8 +422,13 @@ TEST(FinalsShell, ARadioConflictIsNamedAndSwappedAway) {
     auto* screen = w.findChild<QWidget*>("LiveScreen");
     w.Tree()->setCurrentItem(test::FindNode(w.Tree(), 14103));
     EXPECT_EQ(screen->accessibleDescription(), "Radio Conflict\nDriver 15 / Driver 19 on 40.665");
+    // VELKARO_SCREENSHOTS=folder keeps the window and the swap form as pictures.
+    const QString shots = qEnvironmentVariable("VELKARO_SCREENSHOTS");
+    if (!shots.isEmpty()) {
+        EXPECT_TRUE(w.grab().save(shots + "/conflict-panel.png"));
+    }
 
-    WhileOpen(w, kSwapLanesCommand, [](QWidget& form) {
+    WhileOpen(w, kSwapLanesCommand, [&shots](QWidget& form) {
         auto* first = Find<QComboBox>(form, kSwapFirstLane);
         auto* second = Find<QComboBox>(form, kSwapSecondLane);
         EXPECT_EQ(first->count(), 20);
@@ -434,6 +439,9 @@ TEST(FinalsShell, ARadioConflictIsNamedAndSwappedAway) {
         EXPECT_EQ((first->currentText() + " / " + second->currentText()).toStdString(),
                   "1/4A lane 3: Driver 19 (40.665) / 1/4B lane 1: Driver 16");
         EXPECT_EQ(Shown(form, {kSwapConflicts}), "No radio conflict after the swap|");
+        if (!shots.isEmpty()) {
+            EXPECT_TRUE(form.grab().save(shots + "/swap-lanes.png"));
+        }
         Find(form, 1)->click();
     });
     const RunEngine& e = w.State().engine;
