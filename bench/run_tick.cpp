@@ -4,40 +4,16 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
-#include <cstring>
-
-#include "bench/burst.h"
-#include "platform/fake/fake_clock.h"
-#include "timing/classification.h"
-#include "timing/run_control.h"
+#include "bench/heat.h"
 
 namespace velkaro {
 namespace {
 
-class Silent final : public SoundPlayer, public Messages {
-  public:
-    void PlayAsync(std::string_view) override {}
-    void PlayAndWait(std::string_view) override {}
-    MessageAnswer Show(std::string_view, std::string_view, MessageButtons, MessageIcon) override {
-        return MessageAnswer::Ok;
-    }
-};
-
 constexpr int kTicksPerRun = 70;  // three cars pass twice a tick: none reaches 150 passings
 
-struct Heat {
+// Every sound on, on a named circuit.
+struct Heat : bench::Heat {
     Heat() {
-        link.port = &port;
-        link.clock = &clock;
-        link.settings.interfaceType = kMk2Type;
-        link.settings.ready = 1;
-        link.state.settingsLoaded = 1;
-        engine.link = &link;
-        engine.clockSource = &clock;
-        engine.sound = &silent;
-        engine.disk = &SystemDisk();
-        engine.messages = &silent;
         SoundSettings& s = engine.soundSettings;
         s.language = kLanguageFrench;
         s.countdown = kCountdownOn;
@@ -47,33 +23,13 @@ struct Heat {
         s.clock = kClockOn;
         s.endOfRace = kEndOfRaceOn;
         s.carFinish = kCarFinishOn;
-        engine.options.durationHours = 24;
-        engine.options.durationMinutes = 0;
-        engine.options.durationTotalMinutes = 24 * 60;
-        engine.options.countdownSeconds = 0;
         engine.circuits[0].name = "Oval";
         engine.options.circuitIndex = 0;
     }
-
-    // A fresh run, started: the race clock runs.
     void Start() {
-        engine.phase = RunPhase::Armed;  // not "Stop": it would write the circuits file
-        RunTables& t = engine.tables;
-        bench::TwentyCars(t);
-        int size = port.size;
-        port.size = 0;
-        StartCommand(engine);
-        clock.AdvanceMs(10);
-        OnTimerTick(engine);
-        port.size = size;
+        bench::Heat::Start();
         ticks = 0;
     }
-
-    bench::BurstPort port;
-    FakeClock clock;
-    DecoderLink link;
-    Silent silent;
-    RunEngine engine;
     int ticks = 0;
 };
 

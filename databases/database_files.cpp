@@ -1,5 +1,6 @@
 #include "databases/database_files.h"
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -24,18 +25,61 @@ void Fields(Record& r, F f) {
     }
 }
 
+// The fields as the director knows them, in file order.
+constexpr std::array<std::string_view, 9> kClubFieldNames{"name",           "initials", "address",
+                                                          "second address", "zip code", "location",
+                                                          "country",        "phone",    "email"};
+constexpr std::array<std::string_view, 13> kDriverFieldNames{
+    "name",  "address",  "second address", "zip code",    "location", "country", "phone",
+    "email", "birthday", "licence",        "transponder", "club",     "picture"};
+
+template <typename Record>
+constexpr std::string_view FieldName(std::size_t i) {
+    if constexpr (requires(Record r) { r.initials; }) {
+        return kClubFieldNames[i];
+    } else if constexpr (requires(Record r) { r.birthday; }) {
+        return kDriverFieldNames[i];
+    } else {
+        return "frequency";
+    }
+}
+
+template <typename Record>
+bool ReadRecord(std::string_view line, int number, Record& record, LineFlaw& flaw) {
+    FieldReader fields(line);
+    Record read{};
+    std::size_t i = 0;
+    bool flawed = false;
+    Fields(read, [&](auto& slot) {
+        std::string_view text = fields.Next();
+        flawed = flawed || FieldFlaw(text, slot.kCapacity, number, FieldName<Record>(i), flaw);
+        slot.Assign(text);
+        ++i;
+    });
+    if (flawed || ExtraFieldsFlaw(fields, number, flaw)) return false;
+    record = read;
+    return true;
+}
+
+// A flawed line takes no slot: the records are found by name, and a gap would end the list.
 template <typename Table>
-bool LoadRecords(Table& table, std::string_view name, Disk& disk) {
+bool LoadRecords(Table& table, std::string_view name, Disk& disk, FileFlaws* flaws) {
     std::optional<std::string> bytes = ReadTextFile(name, disk);
     if (!bytes) return false;
+    if (flaws) flaws->file = name;
     LineReader lines(*bytes);
-    for (auto& record : table) {
-        if (lines.AtEnd()) break;
-        FieldReader fields(lines.Next());
-        Fields(record, [&](auto& slot) { fields.NextText(slot); });
+    int number = 0;
+    for (std::size_t slot = 0; slot < table.size() && !lines.AtEnd();) {
+        auto& record = table[slot];
+        LineFlaw flaw;
+        if (!ReadRecord(lines.Next(), ++number, record, flaw)) {
+            if (flaws) flaws->lines.push_back(flaw);
+            continue;
+        }
         if constexpr (requires { record.transponder; }) {
             record.transponder = NormalTransponder(record.transponder.View());
         }
+        ++slot;
     }
     return true;
 }
@@ -55,43 +99,61 @@ bool SaveRecords(const Table& table, int count, std::string_view name, Disk& dis
 }
 
 template <typename C>
-bool FillFirstFields(C& choices, std::string_view name, Disk& disk) {
+bool FillFirstFields(C& choices, std::string_view name, std::string_view field, Disk& disk,
+                     FileFlaws* flaws) {
     std::optional<std::string> bytes = ReadTextFile(name, disk);
     if (!bytes) return false;
+    if (flaws) flaws->file = name;
     LineReader lines(*bytes);
+    int number = 0;
     while (!lines.AtEnd() && choices.count < static_cast<int>(choices.items.size())) {
         FieldReader fields(lines.Next());
-        fields.NextText(choices.items[static_cast<std::size_t>(choices.count++)]);
+        std::string_view text = fields.Next();
+        auto& item = choices.items[static_cast<std::size_t>(choices.count)];
+        LineFlaw flaw;
+        if (FieldFlaw(text, item.kCapacity, ++number, field, flaw)) {
+            if (flaws) flaws->lines.push_back(flaw);
+            continue;
+        }
+        item = text;
+        ++choices.count;
     }
     return true;
 }
 
 }  // namespace
 
-bool LoadClubs(ClubTable& table, Disk& disk) {
-    return LoadRecords(table, kClubsFile, disk);
+bool LoadClubs(ClubTable& table, Disk& disk, FileFlaws* flaws) {
+    return LoadRecords(table, kClubsFile, disk, flaws);
 }
-bool LoadDrivers(DriverTable& table, Disk& disk) {
-    return LoadRecords(table, kDriversFile, disk);
+bool LoadDrivers(DriverTable& table, Disk& disk, FileFlaws* flaws) {
+    return LoadRecords(table, kDriversFile, disk, flaws);
 }
 
-// A frequency line holds no TAB: the whole line is the frequency.
-bool LoadFrequencies(FrequencyTable& table, Disk& disk) {
+// A frequency line holds no TAB: the whole line is the frequency, and a TAB in it a flaw.
+bool LoadFrequencies(FrequencyTable& table, Disk& disk, FileFlaws* flaws) {
     std::optional<std::string> bytes = ReadTextFile(kFrequenciesFile, disk);
     if (!bytes) return false;
+    if (flaws) flaws->file = kFrequenciesFile;
     LineReader lines(*bytes);
-    for (FrequencyRecord& f : table) {
-        if (lines.AtEnd()) break;
-        f.name.Assign(lines.Next());
+    int number = 0;
+    for (std::size_t slot = 0; slot < table.size() && !lines.AtEnd();) {
+        std::string_view line = lines.Next();
+        LineFlaw flaw;
+        if (FieldFlaw(line, table[slot].name.kCapacity, ++number, "frequency", flaw)) {
+            if (flaws) flaws->lines.push_back(flaw);
+            continue;
+        }
+        table[slot++].name = line;
     }
     return true;
 }
 
-bool FillCountryChoices(CountryChoices& choices, Disk& disk) {
-    return FillFirstFields(choices, kCountriesFile, disk);
+bool FillCountryChoices(CountryChoices& choices, Disk& disk, FileFlaws* flaws) {
+    return FillFirstFields(choices, kCountriesFile, "country", disk, flaws);
 }
-bool FillClubChoices(ClubChoices& choices, Disk& disk) {
-    return FillFirstFields(choices, kClubsFile, disk);
+bool FillClubChoices(ClubChoices& choices, Disk& disk, FileFlaws* flaws) {
+    return FillFirstFields(choices, kClubsFile, "name", disk, flaws);
 }
 
 bool SaveClubs(const ClubTable& table, int count, Disk& disk) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "databases/file_flaws.h"
 #include "platform/disk.h"
 #include "platform/text.h"
 
@@ -84,14 +85,15 @@ using CountryChoices = Choices<35, kCountryLines>;
 using ClubChoices = Choices<50, kClubRecords>;
 
 // Loaders read records in file order into slots 0, 1, ... of a table the caller has cleared,
-// never past its capacity nor a slot's width; a record with an empty name keeps its slot. False
-// when the file cannot be opened.
-bool LoadClubs(ClubTable& table, Disk& disk);
-bool LoadDrivers(DriverTable& table, Disk& disk);
-bool LoadFrequencies(FrequencyTable& table, Disk& disk);
+// never past its capacity; a record with an empty name keeps its slot. A line that a slot could
+// not hold whole (see file_flaws.h) is left out and listed in `flaws`, which the caller tells.
+// False when the file cannot be opened.
+bool LoadClubs(ClubTable& table, Disk& disk, FileFlaws* flaws = nullptr);
+bool LoadDrivers(DriverTable& table, Disk& disk, FileFlaws* flaws = nullptr);
+bool LoadFrequencies(FrequencyTable& table, Disk& disk, FileFlaws* flaws = nullptr);
 // The first field of every line (the countries file), of every record (the clubs file).
-bool FillCountryChoices(CountryChoices& choices, Disk& disk);
-bool FillClubChoices(ClubChoices& choices, Disk& disk);
+bool FillCountryChoices(CountryChoices& choices, Disk& disk, FileFlaws* flaws = nullptr);
+bool FillClubChoices(ClubChoices& choices, Disk& disk, FileFlaws* flaws = nullptr);
 
 // Savers replace the file whole with the first `count` records (the names the form lists). A
 // crash leaves the old file or the new one. False when the file cannot be written.

@@ -172,7 +172,7 @@ struct DetailField {
 };
 
 inline constexpr std::array<DetailField<CircuitRecord>, 5> kCircuitFields{{
-    {"Lenght :", 4, FieldKind::Edit, "m", [](CircuitRecord& r) { return RefOf(r.length); }},
+    {"Length :", 4, FieldKind::Edit, "m", [](CircuitRecord& r) { return RefOf(r.length); }},
     {"Record Laptime :", 14, FieldKind::ReadOnly, "",
      [](CircuitRecord& r) { return RefOf(r.recordLapText); }},
     {"by", 39, FieldKind::ReadOnly, "", [](CircuitRecord& r) { return RefOf(r.recordHolder); }},

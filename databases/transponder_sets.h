@@ -3,6 +3,7 @@
 #include <array>
 #include <string_view>
 
+#include "databases/file_flaws.h"
 #include "platform/disk.h"
 #include "platform/text.h"
 
@@ -23,9 +24,9 @@ struct TransponderSet {
 };
 using TransponderSets = std::array<TransponderSet, kTransponderSets>;
 
-// Reads the sets in file order over a table the caller has cleared. False when the file cannot
-// be opened.
-bool LoadTransponderSets(TransponderSets& sets, Disk& disk);
+// Reads the sets in file order over a table the caller has cleared; a line a set could not hold
+// whole leaves its set empty and is listed in `flaws`. False when the file cannot be opened.
+bool LoadTransponderSets(TransponderSets& sets, Disk& disk, FileFlaws* flaws = nullptr);
 // Replaces the file with all 20 sets, empty fields included; a crash leaves the old file or
 // the new one. False when the file cannot be written.
 bool SaveTransponderSets(const TransponderSets& sets, Disk& disk);

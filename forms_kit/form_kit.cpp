@@ -33,7 +33,11 @@ ModalForm::ModalForm(const char* objectName, const QString& title, QSize sizeDlu
 }
 
 void ModalForm::Confirm() {
-    if (Write()) accept();
+    if (declined_) {
+        reject();
+    } else if (Write()) {
+        accept();
+    }
 }
 
 bool ModalForm::event(QEvent* e) {
@@ -46,25 +50,38 @@ namespace {
 constexpr int kUnlimited = 32767;
 }  // namespace
 
-TextGuard::TextGuard(QLineEdit& edit, Messages& messages)
+TextGuard::TextGuard(QLineEdit& edit, Messages& messages, Takes takes)
     : QValidator(&edit),
       messages_(messages),
-      limit_(edit.maxLength() == kUnlimited ? 0 : edit.maxLength()) {
+      limit_(edit.maxLength() == kUnlimited ? 0 : edit.maxLength()),
+      takes_(takes) {
     edit.setMaxLength(kUnlimited);
 }
 
 QValidator::State TextGuard::validate(QString& input, int&) const {
     const std::u32string text = input.toStdU32String();
-    const std::string why = RefusalOfTypedText(text, static_cast<std::size_t>(limit_));
+    const auto limit = static_cast<std::size_t>(limit_);
+    const std::string why = takes_ == Takes::Digits ? RefusalOfTypedDigits(text, limit)
+                                                    : RefusalOfTypedText(text, limit);
     if (why.empty()) return Acceptable;
     messages_.Show("Text not accepted", why, MessageButtons::Ok, MessageIcon::Warning);
     return Invalid;
 }
 
+namespace {
+constexpr const char* kDigitsProperty = "takesDigits";
+}  // namespace
+
+void TakeDigits(QLineEdit& edit) {
+    edit.setProperty(kDigitsProperty, true);
+}
+
 void GuardTextFields(QWidget& form, Messages& messages) {
     for (QLineEdit* edit : form.findChildren<QLineEdit*>()) {
         if (edit->validator() == nullptr && !edit->isReadOnly()) {
-            edit->setValidator(new TextGuard(*edit, messages));
+            const bool digits = edit->property(kDigitsProperty).toBool();
+            edit->setValidator(new TextGuard(
+                *edit, messages, digits ? TextGuard::Takes::Digits : TextGuard::Takes::Text));
         }
     }
 }

@@ -51,7 +51,9 @@ W* Place(W* widget, int id, const QString& label, QRect where) {
 // and the close box write nothing, so every file stays byte for byte as it was.
 class ModalForm : public QDialog {
   public:
-    int Run() { return exec(); }
+    // A form the user declined as it opened (see Decline) does not show.
+    int Run() { return declined_ ? QDialog::Rejected : exec(); }
+    bool Declined() const { return declined_; }
 
   protected:
     // sizeDlu: the form's client size in dialog units.
@@ -65,8 +67,14 @@ class ModalForm : public QDialog {
     bool event(QEvent* e) override;
     // For the confirming button: writes, then closes on success.
     void Confirm();
+    // Asked while opening (a damaged file, the user chose not to go on): the form closes
+    // without showing and writes nothing.
+    void Decline() { declined_ = true; }
 
     Messages& messages_;
+
+  private:
+    bool declined_ = false;
 };
 
 // A text field takes only what its file can hold: a character without a Windows-1252 byte, a tab
@@ -75,20 +83,27 @@ class ModalForm : public QDialog {
 // is cut or changed when it is written. The slot's length is the edit's maximum length when the
 // guard is installed; the guard takes that limit over so that an over-long paste is told rather
 // than silently cut.
+// A field of digits only is guarded the same way, refusing anything but digits.
 class TextGuard final : public QValidator {
   public:
-    TextGuard(QLineEdit& edit, Messages& messages);
+    enum class Takes { Text, Digits };
+    TextGuard(QLineEdit& edit, Messages& messages, Takes takes = Takes::Text);
 
     int Limit() const { return limit_; }
+    Takes Kind() const { return takes_; }
     State validate(QString& input, int& pos) const override;
 
   private:
     Messages& messages_;
     int limit_;
+    Takes takes_;
 };
 
-// Guards every editable text field under `form` that has no validator of its own (numbers have
-// theirs).
+// Marks a field of a form as taking digits only: its guard refuses anything else, and says so.
+void TakeDigits(QLineEdit& edit);
+
+// Guards every editable text field under `form` that has no validator of its own (some numbers
+// have theirs), as digits only where TakeDigits marked it.
 void GuardTextFields(QWidget& form, Messages& messages);
 
 // The radio conflicts of a form's runs on `label`, in red: the heading, the first conflict and

@@ -26,6 +26,13 @@ bool Storable(char32_t cp) {
     return cp == U'?' || Cp1252FromCodePoint(cp) != '?';
 }
 
+std::string RefusalOfLength(std::u32string_view text, std::size_t limit) {
+    if (limit != 0 && text.size() > limit) {
+        return "This field holds at most " + std::to_string(limit) + " characters.";
+    }
+    return {};
+}
+
 }  // namespace
 
 char NearestCp1252Letter(char32_t cp) {
@@ -50,10 +57,14 @@ std::string RefusalOfTypedText(std::u32string_view text, std::size_t limit) {
         }
         return why;
     }
-    if (limit != 0 && text.size() > limit) {
-        return "This field holds at most " + std::to_string(limit) + " characters.";
+    return RefusalOfLength(text, limit);
+}
+
+std::string RefusalOfTypedDigits(std::u32string_view text, std::size_t limit) {
+    for (char32_t cp : text) {
+        if (cp < U'0' || cp > U'9') return "This field takes digits only.";
     }
-    return {};
+    return RefusalOfLength(text, limit);
 }
 
 }  // namespace velkaro

@@ -17,5 +17,7 @@ char NearestCp1252Letter(char32_t cp);
 // Empty when the field may hold `text` (`limit` characters at most, 0 for no limit); otherwise
 // why not, in Windows-1252, naming the first character at fault.
 std::string RefusalOfTypedText(std::u32string_view text, std::size_t limit);
+// The same for a field of digits only (a time's parts, a lap count).
+std::string RefusalOfTypedDigits(std::u32string_view text, std::size_t limit);
 
 }  // namespace velkaro

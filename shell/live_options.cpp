@@ -47,21 +47,21 @@ bool LiveOptionsForm::Write() {
     return true;
 }
 
-void ApplyLiveSettings(LiveServer& server, const LiveSettings& settings, QLabel& shown) {
+void ApplyLiveSettings(LiveServer& server, const LiveSettings& settings, LiveAddressLabel& shown) {
     server.Stop();
     if (!settings.on) {
-        shown.clear();
+        shown.Show({}, {});
         return;
     }
     if (server.Start(quint16(settings.port))) {
-        shown.setText("Live page: " + server.Address());
+        shown.Show(server.Address(), "Live page: " + server.Address());
     } else {
-        shown.setText(QStringLiteral("Live page: port %1 is taken").arg(settings.port));
+        shown.Show({}, QStringLiteral("Live page: port %1 is taken").arg(settings.port));
     }
 }
 
 void RegisterLiveForms(CommandRegistry& commands, FormHost& host, LiveServer& server,
-                       QLabel& shown) {
+                       LiveAddressLabel& shown) {
     commands.Add(kLivePageCommand, [&host, &server, &shown] {
         LiveSettings settings;
         {

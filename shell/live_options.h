@@ -5,11 +5,11 @@
 #include "common/commands.h"
 #include "forms_kit/form_host.h"
 #include "forms_kit/form_kit.h"
+#include "shell/live_qr.h"
 #include "shell/live_server.h"
 
 class QCheckBox;
 class QLineEdit;
-class QLabel;
 
 namespace velkaro {
 
@@ -35,10 +35,10 @@ class LiveOptionsForm final : public ModalForm {
 };
 
 // The server follows the settings: on at start-up when the director left it on, and again
-// after the form; the address (or why the port could not be had) goes to `shown`.
-void ApplyLiveSettings(LiveServer& server, const LiveSettings& settings, QLabel& shown);
+// after the form; the address and its QR code (or why the port could not be had) go to `shown`.
+void ApplyLiveSettings(LiveServer& server, const LiveSettings& settings, LiveAddressLabel& shown);
 
 void RegisterLiveForms(CommandRegistry& commands, FormHost& host, LiveServer& server,
-                       QLabel& shown);
+                       LiveAddressLabel& shown);
 
 }  // namespace velkaro

@@ -60,6 +60,15 @@ void ClearControls(LiveTableEditing& e) {
 
 }  // namespace
 
+std::string EditFieldLabel(int id) {
+    constexpr std::array<std::string_view, 3> kTimes{"Total time", "Last lap", "Best lap"};
+    constexpr std::array<std::string_view, 4> kParts{"hours", "minutes", "seconds", "milliseconds"};
+    if (id == kLapsField) return "Laps";
+    const int k = id - kTotalTimeFields;
+    if (k < 0 || k >= 12) return {};
+    return std::string(kTimes[std::size_t(k / 4)]) + ": " + std::string(kParts[std::size_t(k % 4)]);
+}
+
 void StartResultEditing(LiveTableEditing& editing) {
     editing.resultEditing = true;
     editing.clubChipsEditing = false;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "databases/transponder_sets.h"
@@ -22,7 +23,6 @@ inline constexpr int kTotalTimeFields = 6202;  // hours, minutes, seconds, milli
 inline constexpr int kLastLapFields = 6206;
 inline constexpr int kBestLapFields = 6210;
 inline constexpr int kClubChipsList = 2107;
-inline constexpr const char* kClubChipsListText = "PucesClubs";
 inline constexpr const char* kEditBeep = "sons/beep1.wav";
 
 enum class EditMode { None, Results, ClubChips };
@@ -50,6 +50,9 @@ struct EditControls {
     std::array<Text<7>, kTranspondersPerSet> choices{};
     int selected = -1;  // the car's transponder among the choices, -1 when absent
 };
+
+// What a field holds, for the director's tools: "Laps", "Total time: minutes"...
+std::string EditFieldLabel(int id);
 
 // "Modify run results": result editing on, club-chips editing off, controls removed.
 void StartResultEditing(LiveTableEditing& editing);

@@ -17,7 +17,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QResizeEvent>
 #include <QScreen>
 #include <QStyledItemDelegate>
@@ -70,16 +69,26 @@ QIcon Picture(const char* file) {
     return QIcon(QString::fromStdString(FileSystemName(file)));
 }
 
-// Category labels are edited in a field that takes no more than the limit.
+// Category labels are edited in a field guarded as every text field of the forms: no more than
+// the limit, nothing the event file cannot hold, and each refusal told.
 class LimitedEditDelegate final : public QStyledItemDelegate {
   public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    LimitedEditDelegate(Messages& messages, QObject* parent)
+        : QStyledItemDelegate(parent), messages_(messages) {}
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                           const QModelIndex& index) const override {
         QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
-        if (auto* line = qobject_cast<QLineEdit*>(editor)) line->setMaxLength(kRenameLimit);
+        if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+            line->setObjectName("renameCategory");
+            line->setAccessibleName("Category name");
+            line->setMaxLength(kRenameLimit);
+            line->setValidator(new TextGuard(*line, messages_));
+        }
         return editor;
     }
+
+  private:
+    Messages& messages_;
 };
 
 }  // namespace
@@ -167,11 +176,15 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     };
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
-    if (!LoadCircuits(engine.circuits, *platform_.disk))
+    FileFlaws flaws;
+    if (!LoadCircuits(engine.circuits, *platform_.disk, &flaws))
         platform_.messages.Error(kCircuitsFileNotFound);
-    if (!LoadTransponderSets(state_.transponderSets, *platform_.disk)) {
+    TellFlaws(flaws, platform_.messages);
+    flaws = {};
+    if (!LoadTransponderSets(state_.transponderSets, *platform_.disk, &flaws)) {
         platform_.messages.Error(kTransponderSetsFileNotFound);
     }
+    TellFlaws(flaws, platform_.messages);
     // 9. Sounds.
     if (!ReadSoundSettings(state_.sound, *platform_.disk))
         platform_.messages.Error(kSoundSettingsFileNotFound);
@@ -198,7 +211,7 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     tree_->setHeaderHidden(true);
     tree_->setRootIsDecorated(true);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    tree_->setItemDelegate(new LimitedEditDelegate(tree_));
+    tree_->setItemDelegate(new LimitedEditDelegate(platform_.messages, tree_));
     tree_->setContextMenuPolicy(Qt::CustomContextMenu);
     tree_->setFrameShape(QFrame::StyledPanel);
     tree_->setFrameShadow(QFrame::Sunken);
@@ -707,7 +720,8 @@ void MainWindow::RegisterCommands() {
 void MainWindow::StartLivePage() {
     liveServer_ = new LiveServer(state_.engine, this);
     QWidget* sound = PanelControl(kSoundOffText);
-    liveAddress_ = Name(new QLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
+    liveAddress_ =
+        Name(new LiveAddressLabel(sound->parentWidget()), kLiveAddressPanelText, "Live page");
     QRect r = sound->geometry();
     liveAddress_->setGeometry(r.translated(0, r.height() + 2));
     liveAddress_->setFont(sound->font());
@@ -958,7 +972,7 @@ void MainWindow::ShowEditControls() {
     if (editing_.editedRow - live_->ScrollPosition() >= live_->Measure().visibleRows) return;
     auto rectOf = [](const Rect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); };
     if (c.list) {
-        auto* list = Name(new QComboBox(live_), kClubChipsList, kClubChipsListText);
+        auto* list = Name(new QComboBox(live_), kClubChipsList, "Club transponders");
         for (const Text<7>& t : c.choices) list->addItem(ToQString(t.View()));
         list->setCurrentIndex(c.selected);
         list->setGeometry(rectOf(c.listRect).adjusted(0, 0, 0, 4));
@@ -973,10 +987,11 @@ void MainWindow::ShowEditControls() {
     }
     for (int k = 0; k < c.count; ++k) {
         const EditField& f = c.fields[std::size_t(k)];
-        auto* field = Name(new QLineEdit(ToQString(f.text.View()), live_), f.id, "Result");
+        auto* field = Name(new QLineEdit(ToQString(f.text.View()), live_), f.id,
+                           ToQString(EditFieldLabel(f.id)));
         field->setMaxLength(f.limit);
         field->setAlignment(Qt::AlignRight);
-        field->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), field));
+        field->setValidator(new TextGuard(*field, platform_.messages, TextGuard::Takes::Digits));
         field->setGeometry(rectOf(f.rect));
         connect(field, &QLineEdit::textEdited, this, [this, field, id = f.id](const QString& text) {
             int row = editing_.editedRow;

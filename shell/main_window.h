@@ -20,6 +20,7 @@ namespace velkaro {
 
 class LiveScreenWidget;
 class UnknownChipsPanel;
+class LiveAddressLabel;
 class LiveServer;
 
 // The one top-level window: menu bar, event tree, race panel and live race screen. It runs the
@@ -110,7 +111,7 @@ class MainWindow final : public QMainWindow {
     UnknownChipsPanel* unknownChips_ = nullptr;
     Heartbeat heartbeat_;
     LiveServer* liveServer_ = nullptr;  // off unless the director turned it on
-    QLabel* liveAddress_ = nullptr;
+    LiveAddressLabel* liveAddress_ = nullptr;
     bool shutDown_ = false;
     bool fillingTree_ = false;
     std::string linkDownShown_;

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-serialport-dev qt6-multimedia-dev libqt6opengl6-dev
-  qt6-httpserver-dev qt6-websockets-dev chromium
+  qt6-httpserver-dev qt6-websockets-dev chromium libqrencode-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation qt6-qpa-plugins
   xvfb xauth

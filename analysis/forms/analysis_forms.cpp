@@ -7,7 +7,6 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QScrollBar>
 #include <memory>
 
@@ -69,12 +68,11 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWi
 
     auto* views = new QButtonGroup(this);
     Radio(this, 6501, "Data", QRect(10, 60, 80, 22), views);
-    Radio(this, 6502, "Histo", QRect(95, 60, 80, 22), views);
-    Radio(this, 6503, "Curve", QRect(180, 60, 80, 22), views);
+    Radio(this, 6502, "Histogram", QRect(95, 60, 100, 22), views);
+    Radio(this, 6503, "Curve", QRect(200, 60, 80, 22), views);
     if (viewMode_ < 0 || viewMode_ > 2) viewMode_ = 0;
     views->button(6501 + viewMode_)->setChecked(true);
 
-    auto* digits = new QRegularExpressionValidator(QRegularExpression("[0-9]{0,3}"), this);
     QLineEdit* fields[2];
     const char* labels[2] = {" From lap ", "     to lap "};
     for (int k = 0; k < 2; ++k) {
@@ -85,7 +83,7 @@ DriverAnalysisForm::DriverAnalysisForm(int& viewMode, AppPlatform& platform, QWi
                           labels[k], QRect(385 + 170 * k, 60, 50, 22));
         fields[k]->setMaxLength(kLapFieldDigits);
         fields[k]->setAlignment(Qt::AlignRight);
-        fields[k]->setValidator(digits);
+        TakeDigits(*fields[k]);
         fields[k]->setFont(ProgramFont(15));
     }
 

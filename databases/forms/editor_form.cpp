@@ -29,8 +29,8 @@ void FillChoices(QComboBox* box, const C& choices) {
     box->model()->sort(0);
 }
 
-bool LoadCircuitsFrom(CircuitTable& t, Disk& d) {
-    return LoadCircuits(t, d);
+bool LoadCircuitsFrom(CircuitTable& t, Disk& d, FileFlaws* flaws) {
+    return LoadCircuits(t, d, flaws);
 }
 // The circuits saver writes every named slot: the same file the run engine writes at a record.
 bool SaveCircuitsTo(const CircuitTable& t, int, Disk& d) {
@@ -105,8 +105,9 @@ EditorForm<Table>::EditorForm(const EditorKind<Table>& kind, Messages& messages,
     Place(new QLabel("ID", this), kIdBoxId + 100, "ID", Dlu(124, 42, 14, 12))->setFont(normal);
     id_ = Place(new QLineEdit(this), kIdBoxId, "ID", Dlu(140, 40, 26, 14));
     id_->setReadOnly(true);
+    // Beside the list it acts on, clear of Ok and Cancel however narrow the form.
     auto* remove =
-        Place(new QPushButton("Remove", this), kRemoveButtonId, "Remove", Dlu(10, 214, 60, 16));
+        Place(new QPushButton("Remove", this), kRemoveButtonId, "Remove", Dlu(124, 58, 46, 16));
     auto* ok = Place(new QPushButton("Ok", this), kOkId, "Ok",
                      Dlu(kind.widthDlu - 120, kHeightDlu - 24, 50, 16));
     auto* cancel = Place(new QPushButton("Cancel", this), kCancelId, "Cancel",
@@ -180,12 +181,21 @@ EditorForm<Table>::EditorForm(const EditorKind<Table>& kind, Messages& messages,
         });
     }
 
-    // Opening: the file, else its message and an empty table.
-    if (!kind.load(*table_, disk_)) messages_.Error(kind.notFound);
-    if (needCountries && !FillCountryChoices(countries_, disk_)) {
+    // Opening: the file, else its message and an empty table. Lines the file holds but a record
+    // cannot are told; Ok would write the file without them, so the director may decline.
+    FileFlaws flaws;
+    if (!kind.load(*table_, disk_, &flaws)) messages_.Error(kind.notFound);
+    if (!AcceptFlawedFile(flaws, messages_)) Decline();
+    FileFlaws choiceFlaws;
+    if (needCountries && !FillCountryChoices(countries_, disk_, &choiceFlaws)) {
         messages_.Error(kCountriesFileNotFound);
     }
-    if (needClubs && !FillClubChoices(clubs_, disk_)) messages_.Error(kClubsFileNotFound);
+    TellFlaws(choiceFlaws, messages_);
+    choiceFlaws = {};
+    if (needClubs && !FillClubChoices(clubs_, disk_, &choiceFlaws)) {
+        messages_.Error(kClubsFileNotFound);
+    }
+    TellFlaws(choiceFlaws, messages_);
     showing_ = true;  // the lists take their first entry as they fill: no choice of the user
     for (std::size_t i = 0; i < kind.fields.size(); ++i) {
         if (kind.fields[i].kind == FieldKind::Country) {

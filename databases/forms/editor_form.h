@@ -48,7 +48,7 @@ struct EditorKind {
     bool clearRecord;  // circuits: "Clear" erases the track record
     std::string_view file;
     std::string_view notFound;  // told when the file is missing
-    bool (*load)(Table&, Disk&);
+    bool (*load)(Table&, Disk&, FileFlaws*);
     bool (*save)(const Table&, int count, Disk&);
 };
 

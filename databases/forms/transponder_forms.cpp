@@ -56,7 +56,9 @@ TranspondersForm::TranspondersForm(Messages& messages, Disk& disk, QWidget* pare
     ok->setFont(normal);
     cancel->setFont(normal);
 
-    if (!LoadTransponderSets(sets_, disk_)) messages_.Error(kTransponderSetsFileNotFound);
+    FileFlaws flaws;
+    if (!LoadTransponderSets(sets_, disk_, &flaws)) messages_.Error(kTransponderSetsFileNotFound);
+    if (!AcceptFlawedFile(flaws, messages_)) Decline();
     for (const TransponderSet& set : sets_) list_->addItem(ToQString(set.name.View()));
     ShowSet(0);
 
@@ -115,7 +117,7 @@ DriverDetailsForm::DriverDetailsForm(int category, int slot, DecoderLink& link,
     name->setReadOnly(true);
     label("Transpd.", kDriverTransponderId, 30);
     transponder_ =
-        Place(new QLineEdit(this), kDriverTransponderId, "Transpd.", Dlu(57, 30, 50, 14));
+        Place(new QLineEdit(this), kDriverTransponderId, "Transponder", Dlu(57, 30, 50, 14));
     MakeTransponderField(transponder_);
     scan_ = Place(new QPushButton("Scan", this), kScanId, "Scan", Dlu(112, 30, 45, 14));
     scan_->setCheckable(true);
@@ -142,7 +144,9 @@ DriverDetailsForm::DriverDetailsForm(int category, int slot, DecoderLink& link,
     InterfaceSettings settings;
     if (!ReadInterfaceSettings(settings)) messages_.Error("Error: Interface file not found");
     auto table = std::make_unique<FrequencyTable>();
-    if (!LoadFrequencies(*table, disk_)) messages_.Error(kFrequenciesFileNotFound);
+    FileFlaws flaws;
+    if (!LoadFrequencies(*table, disk_, &flaws)) messages_.Error(kFrequenciesFileNotFound);
+    TellFlaws(flaws, messages_);
     FileOutcome read = ReadParticipants(category_, *participants_, disk_);
     if (read == FileOutcome::NoSection) messages_.Error(kParticipantsTitleNotFound);
     ReportUnavailable(read, messages_);

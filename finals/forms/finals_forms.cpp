@@ -38,8 +38,8 @@ struct FieldPlace {
 constexpr int kRowY[5] = {88, 106, 124, 142, 160};
 constexpr int kDurationX = 92, kDelayX = 140, kGoUpX = 186, kDirectX = 312;
 constexpr std::array<FieldPlace, kLadderFieldCount> kFields{{
-    {LadderField::Participants, 5002, 3, "Participants :   The best", 112, 30, 26},
-    {LadderField::PerRun, 5003, 2, "Nber drivers per run :", 112, 48, 26},
+    {LadderField::Participants, 5002, 3, "Participants : the best", 112, 30, 26},
+    {LadderField::PerRun, 5003, 2, "Drivers per run :", 112, 48, 26},
     {LadderField::DurationFinal, 5004, 3, "Duration of the Final", kDurationX, kRowY[0], 24},
     {LadderField::DurationHalf, 5006, 3, "Duration of a 1/2 final", kDurationX, kRowY[1], 24},
     {LadderField::DurationQuarter, 5010, 3, "Duration of a 1/4 final", kDurationX, kRowY[2], 24},
@@ -144,6 +144,8 @@ LadderForm::LadderForm(const char* objectName, const QString& title, int idOffse
                 [this, i](const QString& text) { Typed(int(i), text); });
         if (f.field >= LadderField::GoUpFinal) {
             Label(this, Caption(40 + int(i)), f.label, Dlu(f.x + 23, f.y + 2, 100, 12));
+        } else if (f.field <= LadderField::PerRun) {
+            Label(this, Caption(5 + int(i)), f.label, Dlu(10, f.y + 2, 100, 12));
         }
     }
     for (std::size_t k = 0; k < 5; ++k) {
@@ -219,7 +221,7 @@ FinalsArrangementForm::FinalsArrangementForm(int category, EventHeader& header, 
         messages_.Error(kRaceFileNotFound);
     }
     generate_ = Button(this, 1, "Generate", Dlu(262, 196, 78, 18));
-    auto* escape = Button(this, 2, "Echap", Dlu(262, 222, 78, 18));
+    auto* escape = Button(this, 2, "Cancel", Dlu(262, 222, 78, 18));
     ShowLadder(ladder, cat.participants, false);
     if (LadderStructureLocked(cat.finalsState)) LockStructure();
     // The runs to come whose drivers share a frequency, below the ladder.
@@ -498,9 +500,9 @@ QualifPlanningForm::QualifPlanningForm(PlanningMemory& memory, Messages& message
         std::int32_t* value;
     };
     const Row rows[5] = {
-        {PlanningField::Participants, 3502, 3, "Nber participants :", "", &q.participants},
-        {PlanningField::PerHeat, 3503, 2, "Nber drivers per heat :", "", &q.perHeat},
-        {PlanningField::Rounds, 3504, 1, "Nber of Rounds :", "", &q.rounds},
+        {PlanningField::Participants, 3502, 3, "Participants :", "", &q.participants},
+        {PlanningField::PerHeat, 3503, 2, "Drivers per heat :", "", &q.perHeat},
+        {PlanningField::Rounds, 3504, 1, "Number of rounds :", "", &q.rounds},
         {PlanningField::RunMinutes, 3505, 3, "Run duration :", "min", &q.runMinutes},
         {PlanningField::DelayMinutes, 3506, 2, "+ Delay between 2 runs :", "min", &q.delayMinutes},
     };
@@ -520,8 +522,8 @@ QualifPlanningForm::QualifPlanningForm(PlanningMemory& memory, Messages& message
     Label(this, Caption(82), " Category :", Dlu(10, 146, 90, 12));
     category_ = Value(this, 3507, " Category :", Dlu(10, 160, 310, 14));
     category_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    Label(this, Caption(83), "Overall nber of runs :", Dlu(10, 184, 90, 12));
-    runs_ = Value(this, 3508, "Overall nber of runs :", Dlu(102, 182, 40, 14));
+    Label(this, Caption(83), "Overall number of runs :", Dlu(10, 184, 90, 12));
+    runs_ = Value(this, 3508, "Overall number of runs :", Dlu(102, 182, 40, 14));
     Label(this, Caption(84), "Overall duration :", Dlu(10, 202, 90, 12));
     duration_ = Value(this, 3509, "Overall duration :", Dlu(102, 200, 60, 14));
     auto* ok = Button(this, 1, "Ok", Dlu(135, 226, 60, 18));

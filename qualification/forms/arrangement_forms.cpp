@@ -40,12 +40,12 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
         Place(new QLineEdit(this), kArrangementCategory, "Category :", Dlu(80, 8, 200, 14));
     name->setReadOnly(true);
     name->setFont(ProgramFont(15));
-    FormLabel(this, L + 2, "Nber drivers per heat", Dlu(28, 32, 110, 12));
+    FormLabel(this, L + 2, "Drivers per heat", Dlu(28, 32, 110, 12));
     QLineEdit* perHeat =
-        FormEdit(this, kDriversPerHeatEdit, "Nber drivers per heat", Dlu(140, 30, 25, 14), 2, true);
-    FormLabel(this, L + 3, "Nber of rounds", Dlu(180, 32, 75, 12));
+        FormEdit(this, kDriversPerHeatEdit, "Drivers per heat", Dlu(140, 30, 25, 14), 2, true);
+    FormLabel(this, L + 3, "Number of rounds", Dlu(180, 32, 75, 12));
     QLineEdit* rounds =
-        FormEdit(this, kRoundsEdit, "Nber of rounds", Dlu(258, 30, 20, 14), 1, true);
+        FormEdit(this, kRoundsEdit, "Number of rounds", Dlu(258, 30, 20, 14), 1, true);
     QPushButton* print = PrintButton(this, kPrintArrangementButton, Dlu(340, 10, 40, 40), 8);
     scrollBar_ =
         Place(new QScrollBar(Qt::Vertical, this), kArrangementScroll, "Heats", kScrollBarArea);

@@ -73,8 +73,8 @@ RoundClassificationForm::RoundClassificationForm(int category, int round, AppPla
 
     Place(new QGroupBox("Drivers classification", this), kRoundSortFrame, "Drivers classification",
           Dlu(17, 306, 171, 52));
-    byLaps_ = Place(new QRadioButton("according to nber laps+time", this), kRoundByLapsRadio,
-                    "according to nber laps+time", Dlu(24, 320, 160, 13));
+    byLaps_ = Place(new QRadioButton("according to number of laps + time", this), kRoundByLapsRadio,
+                    "according to number of laps + time", Dlu(24, 320, 160, 13));
     byBestLap_ = Place(new QRadioButton("according to best lap", this), kRoundByBestLapRadio,
                        "according to best lap", Dlu(24, 338, 160, 13));
     auto* group = new QButtonGroup(this);
@@ -100,6 +100,7 @@ RoundClassificationForm::RoundClassificationForm(int category, int round, AppPla
                                 Dlu(x + 10, 333, 28, 15));
         int maxDigits = i == 0 ? 3 : 2;
         edit->setMaxLength(maxDigits);
+        TakeDigits(*edit);
         edit->setText(QString::number(sheet_.classification.scale[std::size_t(i)]));
         connect(edit, &QLineEdit::textEdited, this, [this, edit, i, maxDigits] {
             SetScaleValue(sheet_, i, Digits(edit, maxDigits));
@@ -173,13 +174,14 @@ OverallClassificationForm::OverallClassificationForm(int category, AppPlatform& 
     bestRounds_ = Place(new QLineEdit(this), kBestRoundsEdit, "sum of points of the best",
                         Dlu(204, 362, 14, 15));
     bestRounds_->setMaxLength(1);
+    TakeDigits(*bestRounds_);
     bestRounds_->setText(QString::number(sheet_.bestRounds));
     connect(bestRounds_, &QLineEdit::textEdited, this, [this] {
         SetBestRounds(sheet_, Digits(bestRounds_, 1));
         update();
     });
-    byLaps_ = Place(new QRadioButton("best nber laps+time", this), kOverallByLapsRadio,
-                    "best nber laps+time", Dlu(175, 405, 115, 13));
+    byLaps_ = Place(new QRadioButton("best number of laps + time", this), kOverallByLapsRadio,
+                    "best number of laps + time", Dlu(175, 405, 115, 13));
     byBestLap_ = Place(new QRadioButton("best laptime", this), kOverallByBestLapRadio,
                        "best laptime", Dlu(295, 405, 90, 13));
     auto* group = new QButtonGroup(this);

@@ -1,7 +1,6 @@
 #include "qualification/forms/form_parts.h"
 
 #include <QIcon>
-#include <QRegularExpressionValidator>
 
 #include "forms_kit/form_kit.h"
 #include "forms_kit/pictures.h"
@@ -20,9 +19,7 @@ QLineEdit* FormEdit(QWidget* form, int id, const QString& label, QRect where, in
     auto* edit = Place(new QLineEdit(form), id, label, where);
     edit->setFont(ProgramFont(15));
     edit->setMaxLength(limit);
-    if (digits) {
-        edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
-    }
+    if (digits) TakeDigits(*edit);
     return edit;
 }
 

@@ -59,7 +59,7 @@ TrackForm::TrackForm(Messages& messages, Disk& disk, QWidget* parent)
       disk_(disk),
       choices_(std::make_unique<TrackChoices>()) {
     const char* labels[] = {"Event name :",   "Organizing Club :", "Circuit :", "Circuit name :",
-                            "Lenght :",       "Record Laptime :",  "by",        "Location :",
+                            "Length :",       "Record Laptime :",  "by",        "Location :",
                             "Min. lap time :"};
     for (int i = 0; i < 9; ++i) {
         FormLabel(this, kTrackFormLabels + i + 1, labels[i], Dlu(10, 12 + 20 * i, 80, 12));
@@ -91,8 +91,12 @@ TrackForm::TrackForm(Messages& messages, Disk& disk, QWidget* parent)
     } else if (read == FileOutcome::Done) {
         track_ = stored;
     }
-    if (!FillClubChoices(choices_->clubs, disk_)) messages_.Error(kClubsFileNotFound);
-    if (!LoadCircuits(choices_->circuits, disk_)) messages_.Error(kCircuitsFileNotFound);
+    FileFlaws flaws;
+    if (!FillClubChoices(choices_->clubs, disk_, &flaws)) messages_.Error(kClubsFileNotFound);
+    TellFlaws(flaws, messages_);
+    flaws = {};
+    if (!LoadCircuits(choices_->circuits, disk_, &flaws)) messages_.Error(kCircuitsFileNotFound);
+    TellFlaws(flaws, messages_);
     MatchTrackChoices(track_, *choices_);
     for (int i = 0; i < choices_->clubs.count; ++i) {
         clubs->addItem(ToQString(choices_->clubs.items[std::size_t(i)].View()));
@@ -177,7 +181,9 @@ ParticipantsForm::ParticipantsForm(int category, Messages& messages, Dialogs& di
         fileMissing_ = true;
         messages_.Error(kRaceFileNotFound);
     }
-    if (!LoadDrivers(*drivers_, disk_)) messages_.Error(kDriversFileNotFound);
+    FileFlaws flaws;
+    if (!LoadDrivers(*drivers_, disk_, &flaws)) messages_.Error(kDriversFileNotFound);
+    TellFlaws(flaws, messages_);
     ReadTrack(track_, disk_);
     OpenParticipants(category_, *work_, header_, disk_);
     name->setText(ToQString(CategoryName(header_, category_)));
@@ -257,13 +263,14 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, Disk& dis
 
     Group(this, L + 2, "Drivers placing", Dlu(10, 30, 360, 45));
     auto* placing = new QButtonGroup(this);
-    placing_ = {Radio(this, placing, 4409, "according to number laps+time", Dlu(20, 43, 170, 12)),
-                Radio(this, placing, 4410, "according to best lap time", Dlu(20, 58, 170, 12))};
+    placing_ = {
+        Radio(this, placing, 4409, "according to number of laps + time", Dlu(20, 43, 170, 12)),
+        Radio(this, placing, 4410, "according to best lap time", Dlu(20, 58, 170, 12))};
 
     Group(this, L + 3, "Run duration", Dlu(10, 80, 175, 50));
     auto* duration = new QButtonGroup(this);
     duration_ = {Radio(this, duration, 4402, "Time", Dlu(20, 95, 60, 12)),
-                 Radio(this, duration, 4403, "Nber laps", Dlu(20, 110, 60, 12))};
+                 Radio(this, duration, 4403, "Laps", Dlu(20, 110, 60, 12))};
     QLineEdit* minutes =
         FormEdit(this, kRunMinutesEdit, "Run time", Dlu(90, 94, 30, 14), kRunMinutesDigits, true);
     QLineEdit* laps =
@@ -293,7 +300,7 @@ QualifOptionsForm::QualifOptionsForm(int category, Messages& messages, Disk& dis
     editable_ = editable;
 
     endGroups_ = {Group(this, 4421, "If run duration = time", Dlu(10, 215, 360, 40)),
-                  Group(this, 4422, "If run duration = nber laps", Dlu(10, 258, 360, 50))};
+                  Group(this, 4422, "If run duration = number of laps", Dlu(10, 258, 360, 50))};
     auto* timeEnd = new QButtonGroup(this);
     timeEnd_ = {
         Radio(this, timeEnd, 4414, "Overall end occurs at the sound signal", Dlu(20, 228, 200, 12)),

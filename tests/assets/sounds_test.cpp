@@ -181,21 +181,11 @@ TEST_F(Sounds, EveryCallHasItsEnglishCounterpart) {
     }
 }
 
-std::string Le(std::uint32_t v, int bytes) {
-    std::string out;
-    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
-    return out;
-}
-
 // A WAV file of the given format holding the given 16-bit samples.
 std::string MakeWav(int channels, int bits, const std::vector<std::int16_t>& samples) {
     std::string data;
-    for (std::int16_t s : samples) data += Le(std::uint16_t(s), 2);
-    std::string fmt = Le(1, 2) + Le(std::uint32_t(channels), 2) + Le(22050, 4) + Le(22050 * 2, 4) +
-                      Le(2, 2) + Le(std::uint32_t(bits), 2);
-    std::string body =
-        "WAVEfmt " + Le(16, 4) + fmt + "data" + Le(std::uint32_t(data.size()), 4) + data;
-    return "RIFF" + Le(std::uint32_t(body.size()), 4) + body;
+    for (std::int16_t s : samples) data += LittleEndian(std::uint16_t(s), 2);
+    return WavFile(1, channels, 22050, bits, data);
 }
 
 TEST(WavParser, RefusesWhatAPlayerWouldRefuse) {
@@ -210,7 +200,7 @@ TEST(WavParser, RefusesWhatAPlayerWouldRefuse) {
     std::string cut = MakeWav(1, 16, {1, -1, 2});
     cut.resize(cut.size() - 2);
     EXPECT_FALSE(ParseWav(cut).valid);  // RIFF size no longer matches
-    cut.replace(4, 4, Le(std::uint32_t(cut.size() - 8), 4));
+    cut.replace(4, 4, LittleEndian(std::uint32_t(cut.size() - 8), 4));
     EXPECT_FALSE(ParseWav(cut).valid);  // data chunk runs past the end
     EXPECT_FALSE(ParseWav("RIFX" + MakeWav(1, 16, {0}).substr(4)).valid);
 }

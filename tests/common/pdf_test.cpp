@@ -267,19 +267,26 @@ fs::path PdfPath(const test::TempFolder& folder, const std::string& name) {
     return keep ? fs::path(keep) / name : folder.Path() / name;
 }
 
+// What `draw` prints to a PDF file, read back; and what it draws on a recording canvas.
+template <typename Draw>
+PdfText PrintedToPdf(const fs::path& pdf, PageOrientation orientation, Draw draw,
+                     RecordingCanvas& recorded) {
+    auto job = PrintToPdfFile("Printing...", orientation, pdf.string());
+    draw(job->Page());
+    EXPECT_TRUE(job->Finish());
+    draw(recorded);
+    return ReadPdf(pdf);
+}
+
 TEST(PdfFile, A41RowReportPrintsEveryTextWhereItsCoordinatesMap) {
     test::TempFolder folder;
-    fs::path pdf = PdfPath(folder, "report-41.pdf");
     Report r(41);
-    auto job =
-        PrintToPdfFile("LIST OF DRIVERS : Printing...", PageOrientation::Portrait, pdf.string());
-    ASSERT_TRUE(DrawReport(job->Page(), r.header, r.table));
-    ASSERT_TRUE(job->Finish());
-    PdfText t = ReadPdf(pdf);
+    RecordingCanvas doc;
+    PdfText t = PrintedToPdf(
+        PdfPath(folder, "report-41.pdf"), PageOrientation::Portrait,
+        [&r](Canvas& c) { ASSERT_TRUE(DrawReport(c, r.header, r.table)); }, doc);
     ASSERT_EQ(t.pages, 2) << "is poppler-utils installed?";
     Mapping m = MappingOf(PageOrientation::Portrait, kReportWidth, kReportHeight);
-    RecordingCanvas doc;
-    ASSERT_TRUE(DrawReport(doc, r.header, r.table));
     auto pages = doc.Pages();
     ASSERT_EQ(pages.size(), 2u);
     for (int p = 0; p < 2; ++p) {
@@ -326,17 +333,14 @@ LiveRows FieldOf(int cars) {
 
 TEST(PdfFile, ARunOfTwentyCarsPrintsEveryTextWhereItsCoordinatesMap) {
     test::TempFolder folder;
-    fs::path pdf = PdfPath(folder, "run-20.pdf");
     LiveRows rows = FieldOf(20);
-    auto job = PrintToPdfFile("Run results", PageOrientation::Landscape, pdf.string());
-    DrawRunPrintout(job->Page(), RunOf(rows, 20));
-    ASSERT_TRUE(job->Finish());
-    PdfText t = ReadPdf(pdf);
+    RecordingCanvas page;
+    PdfText t = PrintedToPdf(
+        PdfPath(folder, "run-20.pdf"), PageOrientation::Landscape,
+        [&rows](Canvas& c) { DrawRunPrintout(c, RunOf(rows, 20)); }, page);
     ASSERT_EQ(t.pages, 1) << "is poppler-utils installed?";
     EXPECT_GT(t.width, t.height);
     Mapping m = MappingOf(PageOrientation::Landscape, kRunPageWidth, kRunPageHeight);
-    RecordingCanvas page;
-    DrawRunPrintout(page, RunOf(rows, 20));
     CheckPage(t, 0, m, Drawn(page, 286, 335), {20, 20, 1580, 1095});
 }
 
@@ -448,12 +452,10 @@ TEST(Cups, AReportPageReachesThePdfPrinterWhole) {
     // there whose end lies within a unit of where its logical coordinates map on that printer, its
     // middle height within four (the re-made fonts are taller).
     test::TempFolder folder;
-    fs::path direct = folder.Path() / "direct.pdf";
-    auto file =
-        PrintToPdfFile("LIST OF DRIVERS : Printing...", PageOrientation::Portrait, direct.string());
-    ASSERT_TRUE(DrawReport(file->Page(), r.header, r.table));
-    ASSERT_TRUE(file->Finish());
-    PdfText d = ReadPdf(direct);
+    RecordingCanvas unused;
+    PdfText d = PrintedToPdf(
+        folder.Path() / "direct.pdf", PageOrientation::Portrait,
+        [&r](Canvas& c) { ASSERT_TRUE(DrawReport(c, r.header, r.table)); }, unused);
     ASSERT_EQ(t.words.size(), d.words.size());
     Mapping md = MappingOf(PageOrientation::Portrait, kReportWidth, kReportHeight);
     Mapping mc = MappingOf(PageOrientation::Portrait, kReportWidth, kReportHeight,

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
+#include "databases/circuits_file.h"
+#include "databases/transponder_sets.h"
 #include "tests/support/test_support.h"
 
 namespace velkaro {
@@ -40,27 +43,101 @@ TEST_F(DatabaseFiles, DamagedDriverFilesLoadWhatTheyHold) {
         const char* what;
         std::string bytes;
         std::string first, second, secondClub;
+        std::string told;  // the flawed lines, as the director reads them
     };
     const Case cases[] = {
-        {"empty", "", "", "", ""},
+        {"empty", "", "", "", "", ""},
         {"LF only", "Anne" + Repeat("\t", 13) + "\nBob" + Repeat("\t", 11) + "RC Nord\t\t\n",
-         "Anne", "Bob", "RC Nord"},
-        {"a megabyte line", std::string(1 << 20, 'x') + "\r\nBob\t" + Repeat("\t", 10) + "C\t\r\n",
-         std::string(39, 'x'), "Bob", "C"},
-        {"NUL bytes", "A\0nne\t\r\nBob\t\r\n"s, "A", "Bob", ""},
-        {"CR without LF", "Anne\rBob\t\r\nCid\t", "Anne\rBob", "Cid", ""},
-        {"cut in a record", "Anne\t\t\t\t\t\t\t\t\t\t\t\tRC\t\t\r\nBob\t1 rue", "Anne", "Bob", ""},
+         "Anne", "Bob", "RC Nord", ""},
+        {"a megabyte line",
+         std::string(1 << 20, 'x') + "\r\nBob\t" + Repeat("\t", 10) + "C\t\r\nCid\r\n", "Bob",
+         "Cid", "", "\nline 1, name: longer than 39 characters"},
+        {"NUL bytes", "A\0nne\t\r\nBob\t\r\nCid\r\n"s, "Bob", "Cid", "",
+         "\nline 1, name: holds a control byte (0x00)"},
+        {"CR without LF", "Anne\rBob\t\r\nCid\tx\r\nDan\t", "Cid", "Dan", "",
+         "\nline 1, name: holds a control byte (0x0D)"},
+        {"a TAB too many", "Anne" + Repeat("\t", 13) + "RC\t\r\nBob\r\nCid\r\n", "Bob", "Cid", "",
+         "\nline 1: more fields than a record has (a TAB inside a text?)"},
+        {"cut in a record", "Anne\t\t\t\t\t\t\t\t\t\t\t\tRC\t\t\r\nBob\t1 rue", "Anne", "Bob", "",
+         ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Put(kDrivers, c.bytes);
         auto table = std::make_unique<DriverTable>();
-        ASSERT_TRUE(LoadDrivers(*table, SystemDisk()));
+        FileFlaws flaws;
+        ASSERT_TRUE(LoadDrivers(*table, SystemDisk(), &flaws));
         EXPECT_EQ((*table)[0].name.View(), c.first);
         EXPECT_EQ((*table)[1].name.View(), c.second);
         EXPECT_EQ((*table)[1].club.View(), c.secondClub);
         EXPECT_TRUE((*table)[2].name.Empty());
+        EXPECT_EQ(FlawReport(flaws),
+                  "\"BaseDonn\xE9"
+                  "esPilotes.bd\" holds lines the program cannot take:" +
+                      c.told);
     }
+}
+
+// Loads a table through `load` and lists its first three names.
+template <typename Table>
+std::function<bool(FileFlaws&, std::string&)> FirstNames(bool (*load)(Table&, Disk&, FileFlaws*)) {
+    return [load](FileFlaws& flaws, std::string& kept) {
+        auto table = std::make_unique<Table>();
+        bool ok = load(*table, SystemDisk(), &flaws);
+        for (std::size_t i = 0; i < 3; ++i) kept += std::string((*table)[i].name.View()) + ",";
+        return ok;
+    };
+}
+
+// Every database file: a line that no slot can hold whole is left out, the others load, and the
+// director reads which line and why.
+TEST_F(DatabaseFiles, EveryFileListsTheLinesItCannotHold) {
+    struct Case {
+        std::string file, bytes;
+        std::function<bool(FileFlaws&, std::string&)> load;
+        std::string kept, told;
+    };
+    const Case cases[] = {
+        {kClubs, "RC\t" + std::string(15, 'I') + "\r\nAC\t\r\nBC\t\t\t\t\t\t\t\t\t\x80\r\n",
+         FirstNames<ClubTable>(LoadClubs), "AC,,,",
+         "\nline 1, initials: longer than 14 characters"
+         "\nline 3: more fields than a record has (a TAB inside a text?)"},
+        {kFrequencies, "40.665\r\n27\t145\r\n1234567\r\n27.145\r\n",
+         FirstNames<FrequencyTable>(LoadFrequencies), "40.665,27.145,,",
+         "\nline 2, frequency: holds a control byte (0x09)"
+         "\nline 3, frequency: longer than 6 characters"},
+        {kCountries, "France\t\r\nFr\x7Fnce\t\r\nItalia\r\n",
+         [](FileFlaws& f, std::string& kept) {
+             CountryChoices c;
+             bool ok = FillCountryChoices(c, SystemDisk(), &f);
+             for (int i = 0; i < c.count; ++i)
+                 kept += std::string(c.items[std::size_t(i)].View()) + ",";
+             return ok;
+         },
+         "France,Italia,", "\nline 2, country: holds a control byte (0x7F)"},
+        {"BaseDonn\u00E9esCircuits.bd", "Oval\t12345\t\t0\r\nRing\t\t\t0\t\t\t\t\x1B\r\nHill\r\n",
+         FirstNames<CircuitTable>(LoadCircuits), "Hill,,,",
+         "\nline 1, length: longer than 4 characters"
+         "\nline 2, picture: holds a control byte (0x1B)"},
+        {"BaseDonn\u00E9esTranspondeurs.bd", "Red\t1001\t\r\nBlue\t00\f2\t\r\nGreen\r\n",
+         FirstNames<TransponderSets>(LoadTransponderSets),
+         "Red,,Green,",  // a set keeps its place in the list
+         "\nline 2, transponder: holds a control byte (0x0C)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        Put(c.file, c.bytes);
+        FileFlaws flaws;
+        std::string kept;
+        ASSERT_TRUE(c.load(flaws, kept));
+        EXPECT_EQ(kept, c.kept);
+        const std::string report = FlawReport(flaws);
+        EXPECT_EQ(report.substr(report.find(':') + 1), c.told);
+    }
+
+    // A long list shows its first lines and counts the rest.
+    FileFlaws many{kFrequenciesFile, std::vector<LineFlaw>(13, LineFlaw{})};
+    EXPECT_EQ(FlawReport(many).substr(FlawReport(many).rfind('\n')), "\nand 3 more lines");
 }
 
 TEST_F(DatabaseFiles, ADriversTransponderTypedByHandIsSixDigitsOnceRead) {

@@ -32,20 +32,26 @@ const std::string kCopy(kWorkingCopy);
 // One write to the working copy, as the program makes it; false when it failed.
 using Operation = std::function<bool(Disk&, Messages&)>;
 
-Operation Heat(int heat, RunCars cars) {
-    return [heat, cars](Disk& disk, Messages& m) {
-        return WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, 1, heat).View(),
-                               test::HeatTrailer(), m, disk) == FileOutcome::Done;
-    };
+EventHeader OneCategory(int heatsPerRound) {
+    EventHeader h;
+    h.selectedNode = 13100 + heatsPerRound;
+    h.categoryCount = 1;
+    h.categories[0] = {Text<56>("CATEGORY 1"), 120, 0, 0, 1, heatsPerRound, 0};
+    return h;
 }
 
 Operation Header(int heatsPerRound) {
     return [heatsPerRound](Disk& disk, Messages&) {
-        EventHeader h;
-        h.selectedNode = 13100 + heatsPerRound;
-        h.categoryCount = 1;
-        h.categories[0] = {Text<56>("CATEGORY 1"), 120, 1, 0, 1, heatsPerRound, 0};
+        EventHeader h = OneCategory(heatsPerRound);
+        h.categories[0].qualificationStarted = 1;
         return WriteEventHeader(h, disk) == FileOutcome::Done;
+    };
+}
+
+Operation Heat(int heat, RunCars cars) {
+    return [heat, cars](Disk& disk, Messages& m) {
+        return WriteHeatResult(cars, CarsInUse(cars), HeatTitle(1, 1, heat).View(),
+                               test::HeatTrailer(), m, disk) == FileOutcome::Done;
     };
 }
 
@@ -63,14 +69,6 @@ Operation FinalsRun(int level, char letter, RunCars cars, std::array<RelatedRun,
         return WriteFinalsRunResult(cars, CarsInUse(cars), title.View(), 1, related,
                                     test::HeatTrailer(), m, disk) == FileOutcome::Done;
     };
-}
-
-EventHeader OneCategory(int heatsPerRound) {
-    EventHeader h;
-    h.selectedNode = 13100 + heatsPerRound;
-    h.categoryCount = 1;
-    h.categories[0] = {Text<56>("CATEGORY 1"), 120, 0, 0, 1, heatsPerRound, 0};
-    return h;
 }
 
 // The run engine's recording of a heat: its section, the header and its run-done flag.
@@ -233,86 +231,64 @@ int CheckEveryCrash(const std::string& start, const std::vector<Operation>& ops,
     return trials;
 }
 
-TEST(CrashSafety, RecordingAHeat) {
-    // The run, the header and the flag are one change: a crash leaves all three or none.
+// Each change as the program makes it. Recording a heat writes the run, the header and the flag
+// as one change: a crash leaves all three or none; a final marks its related runs with it. Each
+// journal is written over the previous one with exactly its length: a new one cut short must
+// never let the old one pass for complete.
+TEST(CrashSafety, EveryChangeOfTheWorkingCopy) {
     using test::BusyRun;
-    const struct {
-        const char* how;
-        std::vector<Operation> before;
-        Operation heat;
-    } cases[] = {
-        {"for the first time", {Heat(1, BusyRun(6, 40, 1))}, RecordHeat(2, BusyRun(5, 40, 2))},
-        {"again in place",
-         {Heat(1, BusyRun(6, 40, 1)), Heat(2, BusyRun(4, 30, 2))},
-         RecordHeat(1, BusyRun(6, 41, 3))},
-        {"moving the rest of the file",
-         {Heat(1, test::TwoCarHeat()), Heat(2, BusyRun(4, 30, 2))},
-         RecordHeat(1, BusyRun(7, 40, 3))},
-    };
-    int trials = 0;
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.how);
-        trials += CheckEveryCrash(Prepare(c.before), {c.heat, Heat(2, BusyRun(3, 12, 4))});
-    }
-    std::cout << "recording a heat: " << trials << " power cuts tried\n";
-}
-
-TEST(CrashSafety, RecordingAFinalWithItsRelatedRuns) {
-    const std::string start = Prepare({FinalsRun(1, 'A', test::BusyRun(3, 30, 1), {}),
-                                       FinalsRun(1, 'B', test::BusyRun(3, 30, 2), {})});
-    const SectionTitle a = FinalsRunTitle(1, 1, 'A'), b = FinalsRunTitle(1, 1, 'B');
-    int trials = CheckEveryCrash(
-        start,
-        {RecordFinal(test::BusyRun(4, 40, 3), {RelatedRun{a.View(), 2}, RelatedRun{b.View(), 2}})});
-    std::cout << "recording a final: " << trials << " power cuts tried\n";
-}
-
-TEST(CrashSafety, ValidatingGeneratingAndTheLadder) {
     auto slots = [](Disk& disk, Messages& m) {
         return WriteHeatSlotList(1, DefaultHeatSlotList(), true, m, disk) == FileOutcome::Done;
     };
+    const SectionTitle a = FinalsRunTitle(1, 1, 'A'), b = FinalsRunTitle(1, 1, 'B');
+    const std::string loaded = Prepare({Heat(2, BusyRun(3, 10, 2))});
+    auto load = [&loaded](Disk& disk, Messages& m) {
+        // The user's file comes with the disk the operation is given.
+        std::unique_ptr<DiskFile> user = disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
+        return user && user->Write(0, loaded) && user->Sync() &&
+               CopyIntoWorkingCopy("Races/Spring.race", m, disk) == FileOutcome::Done;
+    };
+    auto create = [](Disk& disk, Messages&) {
+        return CreateNewEventFile("CATEGORIE 1", disk) == FileOutcome::Done;
+    };
     const struct {
         const char* what;
-        std::vector<Operation> ops;
+        std::vector<Operation> before, ops;
     } cases[] = {
-        {"validating", {Validate(3), Validate(9)}},
-        {"generating", {GenerateHeats(2), GenerateHeats(5)}},
-        {"the finals ladder", {Ladder(8), Ladder(40)}},
-        {"swapping finals lanes", {SwapQuarterFinalLanes(3), SwapQuarterFinalLanes(5)}},
+        {"a heat recorded for the first time",
+         {Heat(1, BusyRun(6, 40, 1))},
+         {RecordHeat(2, BusyRun(5, 40, 2)), Heat(2, BusyRun(3, 12, 4))}},
+        {"a heat recorded again in place",
+         {Heat(1, BusyRun(6, 40, 1)), Heat(2, BusyRun(4, 30, 2))},
+         {RecordHeat(1, BusyRun(6, 41, 3)), Heat(2, BusyRun(3, 12, 4))}},
+        {"a heat recorded moving the rest of the file",
+         {Heat(1, test::TwoCarHeat()), Heat(2, BusyRun(4, 30, 2))},
+         {RecordHeat(1, BusyRun(7, 40, 3)), Heat(2, BusyRun(3, 12, 4))}},
+        {"a final recorded with its related runs",
+         {FinalsRun(1, 'A', BusyRun(3, 30, 1), {}), FinalsRun(1, 'B', BusyRun(3, 30, 2), {})},
+         {RecordFinal(BusyRun(4, 40, 3), {RelatedRun{a.View(), 2}, RelatedRun{b.View(), 2}})}},
+        {"validating", {slots, Heat(1, BusyRun(5, 20, 1))}, {Validate(3), Validate(9)}},
+        {"generating", {slots, Heat(1, BusyRun(5, 20, 1))}, {GenerateHeats(2), GenerateHeats(5)}},
+        {"the finals ladder", {slots, Heat(1, BusyRun(5, 20, 1))}, {Ladder(8), Ladder(40)}},
+        {"swapping finals lanes",
+         {slots, Heat(1, BusyRun(5, 20, 1))},
+         {SwapQuarterFinalLanes(3), SwapQuarterFinalLanes(5)}},
+        {"journals of the same length",
+         {Heat(1, BusyRun(3, 10, 1))},
+         {Header(2), Header(3), Flags(2), Flags(3)}},
+        {"a loaded event, then a new one", {Heat(1, BusyRun(6, 40, 1))}, {load, create}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        int trials = CheckEveryCrash(Prepare({slots, Heat(1, test::BusyRun(5, 20, 1))}), c.ops);
+        const int trials = CheckEveryCrash(Prepare(c.before), c.ops);
         std::cout << c.what << ": " << trials << " power cuts tried\n";
     }
 }
 
-TEST(CrashSafety, JournalsOfTheSameLengthOneAfterTheOther) {
-    // Each journal is written over the previous one, with exactly its length: a new journal
-    // cut short must never let the old one pass for complete.
-    const std::string start = Prepare({Heat(1, test::BusyRun(3, 10, 1))});
-    CheckEveryCrash(start, {Header(2), Header(3), Flags(2), Flags(3)});
-}
-
-TEST(CrashSafety, ReplacingTheWorkingCopyByALoadedEventThenANewOne) {
-    const std::string start = Prepare({Heat(1, test::BusyRun(6, 40, 1))});
-    const std::string loaded = Prepare({Heat(2, test::BusyRun(3, 10, 2))});
-    CheckEveryCrash(start, {[&](Disk& disk, Messages& m) {
-                                // The user's file comes with the disk the operation is given.
-                                std::unique_ptr<DiskFile> user =
-                                    disk.Open("Races/Spring.race", OpenMode::CreateEmpty);
-                                return user && user->Write(0, loaded) && user->Sync() &&
-                                       CopyIntoWorkingCopy("Races/Spring.race", m, disk) ==
-                                           FileOutcome::Done;
-                            },
-                            [](Disk& disk, Messages&) {
-                                return CreateNewEventFile("CATEGORIE 1", disk) == FileOutcome::Done;
-                            }});
-}
-
-TEST(CrashSafety, SavingTheCircuitsDatabaseAtAStop) {
-    // The whole database goes back to the disk with the track record the run may have broken.
-    auto save = [](std::int32_t recordMs) -> Operation {
+// The whole database goes back to the disk: the circuits with the track record a run may have
+// broken at its stop, the drivers grown and shrunk.
+TEST(CrashSafety, SavingTheDatabases) {
+    auto circuits = [](std::int32_t recordMs) -> Operation {
         return [recordMs](Disk& disk, Messages&) {
             CircuitTable table{};
             for (int i = 0; i < 12; ++i) Format(table[i].name, "Track %d", i + 1);
@@ -320,26 +296,25 @@ TEST(CrashSafety, SavingTheCircuitsDatabaseAtAStop) {
             return SaveCircuits(table, disk);
         };
     };
-    CrashDisk disk;
-    FakeMessages m;
-    ASSERT_TRUE(save(15000)(disk, m));
-    const std::string file(kCircuitsFile);
-    CheckEveryCrash(disk.Files()[file], {save(14800), save(14650)}, file);
-}
-
-TEST(CrashSafety, SavingTheDriversDatabase) {
-    auto save = [](int count) -> Operation {
+    auto drivers = [](int count) -> Operation {
         return [count](Disk& disk, Messages&) {
             auto table = std::make_unique<DriverTable>();
             for (int i = 0; i < count; ++i) Format((*table)[i].name, "Driver %d", i + 1);
             return SaveDrivers(*table, count, disk);
         };
     };
-    CrashDisk disk;
-    FakeMessages m;
-    ASSERT_TRUE(save(6)(disk, m));
-    const std::string file(kDriversFile);
-    CheckEveryCrash(disk.Files()[file], {save(7), save(3)}, file);
+    const struct {
+        std::string file;
+        std::vector<Operation> saves;  // the first makes the file the crashes start from
+    } cases[] = {{std::string(kCircuitsFile), {circuits(15000), circuits(14800), circuits(14650)}},
+                 {std::string(kDriversFile), {drivers(6), drivers(7), drivers(3)}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        CrashDisk disk;
+        FakeMessages m;
+        ASSERT_TRUE(c.saves[0](disk, m));
+        CheckEveryCrash(disk.Files()[c.file], {c.saves[1], c.saves[2]}, c.file);
+    }
 }
 
 TEST(CrashSafety, AWriteThatFailsWithoutACrashIsUndoneAtOnce) {

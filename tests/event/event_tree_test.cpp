@@ -30,6 +30,15 @@ std::vector<std::string> ChildrenOf(const std::vector<TreeNode>& nodes, int pare
 
 using Labels = std::vector<std::string>;
 
+// The node of that code; a test fails without one.
+TreeNode Node(const std::vector<TreeNode>& nodes, int code) {
+    for (const TreeNode& n : nodes) {
+        if (n.code == code) return n;
+    }
+    ADD_FAILURE() << "no node " << code;
+    return {};
+}
+
 TEST(EventTree, NoRoundsShowsClassificationsButNoOverall) {
     auto nodes = BuildEventTree(OneCategory(0, 4, 0));
     EXPECT_EQ(nodes[0].label, "Track");
@@ -50,14 +59,8 @@ TEST(EventTree, RoundsHeatsAndTheirCodes) {
     EXPECT_EQ(ChildrenOf(nodes, 13200), (Labels{"Heat1", "Heat2", "Heat3"}));
     EXPECT_EQ(ChildrenOf(nodes, 13950),
               (Labels{"Classification R1", "Classification R2", "Overall classific."}));
-    for (const TreeNode& n : nodes) {
-        if (n.code == 13203) {
-            EXPECT_EQ(n.image, kImageRunDone);
-        }
-        if (n.code == 13202) {
-            EXPECT_EQ(n.image, kImageRunToDo);
-        }
-    }
+    EXPECT_EQ(Node(nodes, 13203).image, kImageRunDone);
+    EXPECT_EQ(Node(nodes, 13202).image, kImageRunToDo);
 }
 
 TEST(EventTree, FinalsLadderLargestFractionFirstAndTheFinalLast) {
@@ -85,29 +88,24 @@ TEST(EventTree, DriversUpToTheFirstEmptyNameAndCategoryCodes) {
     e.participantNames[1][3] = "after a gap";
     auto nodes = BuildEventTree(e);
     EXPECT_EQ(ChildrenOf(nodes, 21000), (Labels{"Ann", "Bob"}));
-    for (const TreeNode& n : nodes) {
-        if (n.code == 21000) {
-            EXPECT_EQ(n.label, "Drivers (3)");
-        }
-        if (n.code == 21002) {
-            EXPECT_EQ(n.label, "Bob");
-        }
-        if (n.code == 20000) {
-            EXPECT_TRUE(n.bold);
-        }
-    }
+    EXPECT_EQ(Node(nodes, 21000).label, "Drivers (3)");
+    EXPECT_EQ(Node(nodes, 21002).label, "Bob");
+    EXPECT_TRUE(Node(nodes, 20000).bold);
 }
 
 TEST(EventTree, NodeKindsByNormalizedCode) {
-    EXPECT_EQ(KindOf(33102), NodeKind::Heat);
-    EXPECT_EQ(KindOf(13920), NodeKind::Heat);
-    EXPECT_EQ(KindOf(13200), NodeKind::Other);  // a round loads nothing
-    EXPECT_EQ(KindOf(24100), NodeKind::FinalsRun);
-    EXPECT_EQ(KindOf(14122), NodeKind::FinalsRun);
-    EXPECT_EQ(KindOf(91001), NodeKind::Driver);
-    EXPECT_EQ(KindOf(13955), NodeKind::RoundClassification);
-    EXPECT_EQ(KindOf(13990), NodeKind::Overall);
-    EXPECT_EQ(KindOf(1000), NodeKind::Other);  // the track
+    // A round loads nothing, nor does the track.
+    for (auto [code, kind] : {std::pair{33102, NodeKind::Heat},
+                              {13920, NodeKind::Heat},
+                              {13200, NodeKind::Other},
+                              {24100, NodeKind::FinalsRun},
+                              {14122, NodeKind::FinalsRun},
+                              {91001, NodeKind::Driver},
+                              {13955, NodeKind::RoundClassification},
+                              {13990, NodeKind::Overall},
+                              {1000, NodeKind::Other}}) {
+        EXPECT_EQ(KindOf(code), kind) << code;
+    }
 }
 
 TEST(EventTree, HeatNodesEncodeAndDecode) {

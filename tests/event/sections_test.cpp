@@ -88,28 +88,26 @@ TEST_F(SectionsTest, HeatSlotListIsOnlyRewrittenWhenPresentIfAsked) {
     EXPECT_EQ(Fields(read.qualificationStarted, read.places[1]), "1|NEW");
 }
 
+// Known option words read as their values; words that are no keywords are kept byte for byte.
 TEST_F(SectionsTest, QualifOptionsAndTheirDefaults) {
     QualifOptions o;
     EXPECT_EQ(ReadQualifOptions(2, o, SystemDisk()), FileOutcome::NoSection);
     EXPECT_EQ(Fields(o.placing, o.countdownSeconds, o.endAtLaps),
               "CLASSEMENTToursTemps|5|FINTOURFinirTour");
-    o = RoundTrip(
-        "Cat\xE9gorie2QualifsParam\xE8tres", 80,
-        "CLASSEMENTMeilleurTour\tDUREESERIETours\t60\t150\t3600\t99\tDEPARTDecale\t"
-        "ORDREDEPARTModifiable\tFINTEMPSFinirTour\tFINTOURFaireTousLesTours\t\r\n",
-        o, [](QualifOptions& r) { return ReadQualifOptions(2, r, SystemDisk()); },
-        [&](const QualifOptions& r) { return WriteQualifOptions(2, r, messages_, SystemDisk()); });
+    auto read = [](QualifOptions& r) { return ReadQualifOptions(2, r, SystemDisk()); };
+    auto write = [&](const QualifOptions& r) {
+        return WriteQualifOptions(2, r, messages_, SystemDisk());
+    };
+    o = RoundTrip("Cat\xE9gorie2QualifsParam\xE8tres", 80,
+                  "CLASSEMENTMeilleurTour\tDUREESERIETours\t60\t150\t3600\t99\tDEPARTDecale\t"
+                  "ORDREDEPARTModifiable\tFINTEMPSFinirTour\tFINTOURFaireTousLesTours\t\r\n",
+                  o, read, write);
     EXPECT_EQ(Fields(o.durationKind, o.runLaps, o.delayMinutes, o.startingOrder),
               "DUREESERIETours|150|99|ORDREDEPARTModifiable");
-}
-
-TEST_F(SectionsTest, OptionWordsThatAreNoKeywordsAreKeptByteForByte) {
-    const QualifOptions o = RoundTrip(
-        "Cat\xE9gorie2QualifsParam\xE8tres", 80,
-        "classementtourstemps\t\t1\t1\t5\t0\tDEPART\xC9\tORDREDEPARTFixe \tFINTOURFinirTour\t"
-        "FINTOURFaireTousLesTour\t\r\n",
-        QualifOptions{}, [](QualifOptions& r) { return ReadQualifOptions(2, r, SystemDisk()); },
-        [&](const QualifOptions& r) { return WriteQualifOptions(2, r, messages_, SystemDisk()); });
+    o = RoundTrip("Cat\xE9gorie2QualifsParam\xE8tres", 80,
+                  "classementtourstemps\t\t1\t1\t5\t0\tDEPART\xC9\tORDREDEPARTFixe \t"
+                  "FINTOURFinirTour\tFINTOURFaireTousLesTour\t\r\n",
+                  QualifOptions{}, read, write);
     EXPECT_EQ(Fields(o.placing == Classification::Unknown, o.durationKind == DurationKind::Unknown,
                      o.start == StartMode::Unknown, o.startingOrder == StartingOrder::Unknown,
                      o.endAtTime == TimeEnd::Unknown, o.endAtLaps == LapsEnd::Unknown),

@@ -5,23 +5,23 @@
 namespace velkaro {
 namespace {
 
-TEST(Cp1252, AccentedLettersAndTheEuroBlock) {
+TEST(Cp1252, TheEuroBlockAndUndefinedBytesAsTheirC1Controls) {
     EXPECT_EQ(Utf8FromCp1252("Donn\xE9"
-                             "es"),
+                             "es R\xE8gle"),
               "Donn\u00E9"
-              "es");
-    EXPECT_EQ(Utf8FromCp1252("R\xE8gle"), "R\u00E8gle");
-    EXPECT_EQ(Cp1252ToCodePoint(0x80), U'\u20AC');  // euro
-    EXPECT_EQ(Cp1252ToCodePoint(0x8C), U'\u0152');  // OE ligature
-    EXPECT_EQ(Cp1252ToCodePoint(0x99), U'\u2122');  // trade mark
-    EXPECT_EQ(Cp1252ToCodePoint(0x9F), U'\u0178');  // Y diaeresis
-    EXPECT_EQ(Cp1252ToCodePoint(0xA0), U'\u00A0');
-    EXPECT_EQ(Cp1252ToCodePoint(0xFF), U'\u00FF');
-}
-
-TEST(Cp1252, UndefinedBytesMapToTheirC1Controls) {
-    for (unsigned char b : {0x81, 0x8D, 0x8F, 0x90, 0x9D}) {
-        EXPECT_EQ(Cp1252ToCodePoint(b), char32_t(b)) << int(b);
+              "es R\u00E8gle");
+    for (auto [byte, code] : {std::pair{0x80, U'\u20AC'},
+                              {0x8C, U'\u0152'},
+                              {0x99, U'\u2122'},
+                              {0x9F, U'\u0178'},
+                              {0xA0, U'\u00A0'},
+                              {0xFF, U'\u00FF'},
+                              {0x81, U'\x81'},
+                              {0x8D, U'\x8D'},
+                              {0x8F, U'\x8F'},
+                              {0x90, U'\x90'},
+                              {0x9D, U'\x9D'}}) {
+        EXPECT_EQ(Cp1252ToCodePoint(static_cast<unsigned char>(byte)), code) << byte;
     }
 }
 

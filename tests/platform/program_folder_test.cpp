@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <tuple>
 
 #include "platform/fake/fake_messages.h"
 #include "tests/support/test_support.h"
@@ -29,36 +30,28 @@ class Seeding : public ::testing::Test {
     fs::path folder = temp.Path() / "home" / "Velkaro Race Management";
 };
 
-TEST_F(Seeding, AFreshFolderReceivesTheWholeSkeleton) {
+// A fresh folder receives the whole skeleton; a second start copies nothing and keeps the user's
+// own version of a shipped file.
+TEST_F(Seeding, MissingFilesAreCopiedAndTheUsersFilesKept) {
     SeedResult r = SeedProgramFolder(folder.string(), skeleton.string());
     ASSERT_TRUE(r.ok);
     EXPECT_EQ(r.filesCopied, 3);
     EXPECT_EQ(ReadWholeFile(folder / "Private" / "R\u00E9glagesAffichage.rgsc"), "shipped");
     EXPECT_EQ(ReadWholeFile(folder / "sons" / "bip.wav"), "RIFF");
-}
 
-TEST_F(Seeding, APartialFolderGetsWhatIsMissingAndKeepsTheUsersFiles) {
     WriteWholeFile(folder / "Private" / "R\u00E9glagesAffichage.rgsc", "user's own");
-    SeedResult r = SeedProgramFolder(folder.string(), skeleton.string());
+    fs::remove(folder / "sons" / "bip.wav");
+    r = SeedProgramFolder(folder.string(), skeleton.string());
     ASSERT_TRUE(r.ok);
-    EXPECT_EQ(r.filesCopied, 2);
+    EXPECT_EQ(r.filesCopied, 1);
     EXPECT_EQ(ReadWholeFile(folder / "Private" / "R\u00E9glagesAffichage.rgsc"), "user's own");
-
-    // A second start copies nothing at all.
     EXPECT_EQ(SeedProgramFolder(folder.string(), skeleton.string()).filesCopied, 0);
 }
 
-TEST_F(Seeding, AFolderThatCannotBeCreatedIsReportedByName) {
+// Prepared, the folder becomes current; one that cannot be created or written is reported by
+// name and the current folder stays.
+TEST_F(Seeding, PreparingMakesTheFolderCurrentOrSaysWhyNot) {
     WriteWholeFile(temp.Path() / "blocker", "a file where the folder's parent should be");
-    fs::path impossible = temp.Path() / "blocker" / "Velkaro Race Management";
-    FakeMessages messages;
-    EXPECT_FALSE(PrepareProgramFolder(impossible.string(), skeleton.string(), messages));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_EQ(messages.shown[0].title, "Error");
-    EXPECT_NE(messages.shown[0].text.find(impossible.string()), std::string::npos);
-}
-
-TEST_F(Seeding, AFolderThatCannotBeWrittenIsReportedAndLeftAlone) {
     // A read-only mount refuses even the superuser; a read-only mode only refuses the others.
     fs::path readOnly = "/proc/self";
     if (geteuid() != 0) {
@@ -66,39 +59,35 @@ TEST_F(Seeding, AFolderThatCannotBeWrittenIsReportedAndLeftAlone) {
         fs::create_directories(readOnly);
         fs::permissions(readOnly, fs::perms::owner_read | fs::perms::owner_exec);
     }
-    FakeMessages messages;
-    fs::path before = fs::current_path();
-    EXPECT_FALSE(PrepareProgramFolder(readOnly.string(), skeleton.string(), messages));
-    ASSERT_EQ(messages.shown.size(), 1u);
-    EXPECT_NE(messages.shown[0].text.find(readOnly.string()), std::string::npos);
-    EXPECT_EQ(fs::current_path(), before);
-}
-
-TEST_F(Seeding, PreparingMakesTheFolderCurrent) {
-    FakeMessages messages;
-    test::FailOnUnexpectedMessages(messages);
-    fs::path before = fs::current_path();
-    ASSERT_TRUE(PrepareProgramFolder(folder.string(), skeleton.string(), messages));
-    EXPECT_EQ(fs::current_path(), fs::canonical(folder));
-    fs::current_path(before);
-}
-
-TEST(ComPorts, NumbersOutsideOneToFortyNineAreRefused) {
-    EXPECT_EQ(ComPortNumber("COM1"), 1);
-    EXPECT_EQ(ComPortNumber("COM49"), 49);
-    for (const char* bad : {"COM0", "COM50", "COM", "com1", "COM01", "COM1x", "LPT1", "COM-1"}) {
-        EXPECT_EQ(ComPortNumber(bad), 0) << bad;
-        EXPECT_FALSE(ResolveComPort(bad, "").has_value()) << bad;
+    for (auto [target, ok] : {std::pair{temp.Path() / "blocker" / "Velkaro Race Management", false},
+                              {readOnly, false},
+                              {folder, true}}) {
+        SCOPED_TRACE(target.string());
+        FakeMessages messages;
+        const fs::path before = fs::current_path();
+        EXPECT_EQ(PrepareProgramFolder(target.string(), skeleton.string(), messages), ok);
+        EXPECT_EQ(fs::current_path(), ok ? fs::canonical(target) : before);
+        fs::current_path(before);
+        ASSERT_EQ(messages.shown.size(), ok ? 0u : 1u);
+        if (ok) continue;
+        EXPECT_EQ(messages.shown[0].title, "Error");
+        EXPECT_NE(messages.shown[0].text.find(target.string()), std::string::npos);
     }
 }
 
-TEST(ComPorts, TheTableOfDevices) {
-    EXPECT_EQ(ResolveComPort("COM1", ""), "/dev/ttyUSB0");
-    EXPECT_EQ(ResolveComPort("COM8", ""), "/dev/ttyUSB7");
-    EXPECT_EQ(ResolveComPort("COM9", ""), "/dev/ttyACM0");
-    EXPECT_EQ(ResolveComPort("COM16", ""), "/dev/ttyACM7");
-    EXPECT_EQ(ResolveComPort("COM17", ""), "/dev/ttyS0");
-    EXPECT_EQ(ResolveComPort("COM49", ""), "/dev/ttyS32");
+// COM1 to COM49 map to the USB, ACM then serial devices; anything else is refused.
+TEST(ComPorts, TheTableOfDevicesAndWhatItRefuses) {
+    // clang-format off
+    for (auto [name, number, device] :
+         {std::tuple{"COM1", 1, "/dev/ttyUSB0"}, {"COM8", 8, "/dev/ttyUSB7"},
+          {"COM9", 9, "/dev/ttyACM0"}, {"COM16", 16, "/dev/ttyACM7"}, {"COM17", 17, "/dev/ttyS0"},
+          {"COM49", 49, "/dev/ttyS32"},
+          {"COM0", 0, "-"}, {"COM50", 0, "-"}, {"COM", 0, "-"}, {"com1", 0, "-"}, {"COM01", 0, "-"},
+          {"COM1x", 0, "-"}, {"LPT1", 0, "-"}, {"COM-1", 0, "-"}}) {
+        // clang-format on
+        EXPECT_EQ(ComPortNumber(name), number) << name;
+        EXPECT_EQ(ResolveComPort(name, "").value_or("-"), device) << name;
+    }
 }
 
 TEST(ComPorts, TheProgramFoldersOwnLinkComesFirst) {

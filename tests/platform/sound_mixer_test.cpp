@@ -5,23 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_support.h"
+
 namespace velkaro {
 namespace {
 
-std::string Le(std::uint32_t v, int bytes) {
-    std::string s;
-    for (int i = 0; i < bytes; ++i) s += char(v >> (8 * i) & 0xFF);
-    return s;
-}
-
-std::string Wav(int tag, int channels, int rate, int bits, const std::string& data) {
-    int frameBytes = channels * bits / 8;
-    std::string fmt = Le(tag, 2) + Le(channels, 2) + Le(rate, 4) + Le(rate * frameBytes, 4) +
-                      Le(frameBytes, 2) + Le(bits, 2);
-    std::string body = "WAVEfmt " + Le(16, 4) + fmt + "LIST" + Le(3, 4) + "abc" + '\0' + "data" +
-                       Le(std::uint32_t(data.size()), 4) + data;
-    return "RIFF" + Le(std::uint32_t(body.size()), 4) + body;
-}
+using test::WavFile;
+const auto Le = test::LittleEndian;
 
 std::string S16(std::vector<int> v) {
     std::string s;
@@ -38,21 +28,24 @@ TEST(DecodeWav, ConvertsIntegerPcmToTheOutputFormat) {
         std::string why;
     };
     const Case cases[] = {
-        {Wav(1, 1, 22050, 16, S16({0, 1000, -1000})),
+        {WavFile(1, 1, 22050, 16, S16({0, 1000, -1000})),
          {44100, 2},  // interpolated, both channels
          {0, 0, 500, 500, 1000, 1000, 0, 0, -1000, -1000, -1000, -1000},
          ""},
-        {Wav(1, 1, 8000, 8, std::string{'\x80', '\xC0', '\x00'}),
+        {WavFile(1, 1, 8000, 8, std::string{'\x80', '\xC0', '\x00'}),
          {8000, 1},
          {0, 16384, -32768},
          ""},
-        {Wav(1, 2, 8000, 16, S16({1000, 3000, -200, 0})), {8000, 1}, {2000, -100}, ""},
-        {Wav(1, 1, 8000, 24, Le(0x400000, 3) + Le(0xC00000, 3)), {8000, 1}, {16384, -16384}, ""},
-        {Wav(0xFFFE, 1, 16000, 16, S16({10, 20, 30, 40})), {8000, 1}, {10, 30}, ""},
-        {"RIFX" + Wav(1, 1, 8000, 16, S16({1})).substr(4), {}, {}, "not a RIFF/WAVE file"},
-        {Wav(3, 1, 8000, 32, Le(0, 4)), {}, {}, "not integer PCM"},
-        {Wav(1, 1, 8000, 12, S16({1})), {}, {}, "no usable format chunk"},
-        {Wav(1, 1, 8000, 16, "").substr(0, 36), {}, {}, "no data chunk"},
+        {WavFile(1, 2, 8000, 16, S16({1000, 3000, -200, 0})), {8000, 1}, {2000, -100}, ""},
+        {WavFile(1, 1, 8000, 24, Le(0x400000, 3) + Le(0xC00000, 3)),
+         {8000, 1},
+         {16384, -16384},
+         ""},
+        {WavFile(0xFFFE, 1, 16000, 16, S16({10, 20, 30, 40})), {8000, 1}, {10, 30}, ""},
+        {"RIFX" + WavFile(1, 1, 8000, 16, S16({1})).substr(4), {}, {}, "not a RIFF/WAVE file"},
+        {WavFile(3, 1, 8000, 32, Le(0, 4)), {}, {}, "not integer PCM"},
+        {WavFile(1, 1, 8000, 12, S16({1})), {}, {}, "no usable format chunk"},
+        {WavFile(1, 1, 8000, 16, "").substr(0, 36), {}, {}, "no data chunk"},
     };
     for (const Case& c : cases) {
         PcmSound sound{"", {1}};

@@ -7,45 +7,40 @@
 #include <type_traits>
 #include <utility>
 
+#include "tests/event/fields.h"
+
 namespace velkaro {
 namespace {
 
-TEST(Text, HoldsOneLessThanItsWidthAndZeroFillsTheRest) {
+using test::Fields;
+
+// Assigning, appending and formatting keep one byte for the terminator, refuse what would not
+// fit (a formatted text is cut), and leave nothing of a longer text behind a shorter one.
+TEST(Text, NeverWritesPastTheSlot) {
     Text<6> slot;
     EXPECT_TRUE(slot.Assign("COM12"));
-    EXPECT_EQ(slot.View(), "COM12");
     EXPECT_FALSE(slot.Assign("COM123"));
     EXPECT_EQ(slot.View(), "COM12");
-    EXPECT_EQ(slot.bytes[5], '\0');
-
-    // A shorter text after a longer one leaves no trace of the first.
     slot.Assign("AB");
     for (std::size_t i = 2; i < slot.bytes.size(); ++i) EXPECT_EQ(slot.bytes[i], '\0') << i;
     EXPECT_EQ(slot.Length(), 2u);
-}
+    EXPECT_TRUE(Format(slot, "COM%d", 49));
+    EXPECT_EQ(slot, "COM49");
+    EXPECT_FALSE(Format(slot, "COM%d", 123456));
+    EXPECT_EQ(slot, "COM12");
+    EXPECT_EQ(slot.bytes[5], '\0');
 
-TEST(Text, FortyByteNameKeepsThirtyNineCharacters) {
     Text<40> name(std::string(60, 'x'));
-    EXPECT_EQ(name.Length(), 39u);
-    EXPECT_EQ(name.bytes[39], '\0');
-}
-
-TEST(Text, AppendStopsAtTheEnd) {
+    EXPECT_EQ(Fields(name.Length(), name.bytes[39] == '\0'), "39|1");
     Text<8> t("abc");
     EXPECT_TRUE(t.Append("de"));
     EXPECT_FALSE(t.Append("fghij"));
-    EXPECT_EQ(t.View(), "abcdefg");
     EXPECT_FALSE(t.Append("x"));
     EXPECT_EQ(t.View(), "abcdefg");
-}
-
-TEST(Text, FormatNeverWritesPastTheSlot) {
-    Text<6> port;
-    EXPECT_TRUE(Format(port, "COM%d", 49));
-    EXPECT_EQ(port, "COM49");
-    EXPECT_FALSE(Format(port, "COM%d", 123456));
-    EXPECT_EQ(port, "COM12");
-    EXPECT_EQ(port.bytes[5], '\0');
+    // Bytes above seven bits are kept as they are.
+    Text<16> accented("Cat\xE9gorie");
+    EXPECT_EQ(Fields(accented.Length(), static_cast<unsigned char>(accented.bytes[3])), "9|233");
+    EXPECT_TRUE(accented == std::string_view("Cat\xE9gorie"));
 }
 
 // Prints through the checked format into a slot wide enough for every case.
@@ -77,13 +72,6 @@ TEST(Text, FormatAcceptsEveryConversionWithItsOwnArgumentType) {
         {Printed("Cat\xE9gorie%dM%dS%d", 1, 2, 3), "Cat\xE9gorie1M2S3"},
     };
     for (const auto& [printed, expected] : cases) EXPECT_EQ(printed, expected);
-}
-
-TEST(Text, BytesAboveSevenBitsAreKeptAsTheyAre) {
-    Text<16> t("Cat\xE9gorie");
-    EXPECT_EQ(t.Length(), 9u);
-    EXPECT_EQ(static_cast<unsigned char>(t.bytes[3]), 0xE9);
-    EXPECT_TRUE(t == std::string_view("Cat\xE9gorie"));
 }
 
 }  // namespace

@@ -385,12 +385,6 @@ TEST_F(ClassificationFile, TheOverallSumsTheStoredRoundsAndStoresTheRanking) {
               "out:\nRound1: 1 line(s)");
 }
 
-}  // namespace
-}  // namespace velkaro
-
-namespace velkaro {
-namespace {
-
 // The screen and the sheet head one round column per round of the category, as far as they have
 // room, and leave the others out rather than fill them with zeros.
 TEST(OverallClassification, RoundColumnsFollowTheCategorysRounds) {

@@ -8,6 +8,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,10 +19,12 @@
 #include <QStandardPaths>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWebSocket>
 #include <functional>
 #include <memory>
 
+#include "shell/live_qr.h"
 #include "tests/timing/engine_fixture.h"
 
 namespace velkaro {
@@ -89,6 +93,15 @@ class LiveServerTest : public test::EngineTest {
             }
         }
         return names;
+    }
+
+    // The first heat of "CAT A", armed beforehand, under way.
+    void StartHeatOne() {
+        engine_.kind = RunKind::Heat;
+        engine_.category = engine_.round = engine_.heat = 1;
+        engine_.nodeCode = 1;
+        engine_.runTitle = " CAT A - Round1 - Heat1 ";
+        StartAndGo();
     }
 
     LiveServer server_{engine_};
@@ -202,6 +215,61 @@ TEST_F(LiveServerTest, TurningItOffClosesThePort) {
     EXPECT_NE(s->state(), QAbstractSocket::ConnectedState);
 }
 
+// The finder pattern: dark rings at distances 0, 1 and 3 from its centre, a light ring at 2.
+bool FinderAt(const QrMatrix& m, int left, int top) {
+    for (int y = 0; y < 7; ++y) {
+        for (int x = 0; x < 7; ++x) {
+            if (m.Dark(left + x, top + y) != (std::max(std::abs(x - 3), std::abs(y - 3)) != 2))
+                return false;
+        }
+    }
+    return true;
+}
+
+TEST(LiveQrCode, EncodesTheAddressAndPaintsEachModuleInItsPlace) {
+    const QString url = QStringLiteral("http://192.168.1.20:8080/");
+    const QrMatrix m = EncodeQr(url.toUtf8());
+    // 25 bytes at level M need version 2 (version 1 holds 14): 17 + 4 x 2 modules a side.
+    ASSERT_EQ(m.width, 25);
+    ASSERT_EQ(m.dark.size(), 25u * 25u);
+    EXPECT_TRUE(FinderAt(m, 0, 0));
+    EXPECT_TRUE(FinderAt(m, m.width - 7, 0));
+    EXPECT_TRUE(FinderAt(m, 0, m.width - 7));
+    EXPECT_FALSE(FinderAt(m, m.width - 7, m.width - 7));
+    for (int k = 8; k < m.width - 8; ++k) {  // the timing rows between the finders
+        EXPECT_EQ(m.Dark(k, 6), k % 2 == 0) << k;
+        EXPECT_EQ(m.Dark(6, k), k % 2 == 0) << k;
+    }
+
+    // 33 modules with the margin, 10 pixels each: module (x, y) covers 40 + 10x, 40 + 10y.
+    LiveAddressLabel label;
+    label.Show(url, "Live page: " + url);
+    label.show();
+    QTest::mouseClick(&label, Qt::LeftButton);
+    auto* view = static_cast<QrCodeView*>(label.Popup());
+    ASSERT_NE(view, nullptr);
+    EXPECT_TRUE(view->isVisible());
+    EXPECT_EQ(view->objectName(), QString::number(kLiveQrCode));
+    view->setFixedSize(330, 330);
+    QImage shot = view->grab().toImage();
+    int wrong = 0;
+    for (int y = -4; y < m.width + 4; ++y) {
+        for (int x = -4; x < m.width + 4; ++x) {
+            bool dark = x >= 0 && y >= 0 && x < m.width && y < m.width && m.Dark(x, y);
+            for (QPoint p : {QPoint(41 + 10 * x, 41 + 10 * y), QPoint(48 + 10 * x, 48 + 10 * y)}) {
+                wrong += (qGray(shot.pixel(p)) < 128) != dark;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+
+    // Off, the address is gone and so is its code.
+    label.Show({}, QStringLiteral("Live page: port 80 is taken"));
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QTest::mouseClick(&label, Qt::LeftButton);
+    EXPECT_EQ(label.Popup(), nullptr);
+}
+
 // Chromium, headless, driven through its DevTools protocol over a WebSocket.
 class Browser {
   public:
@@ -308,35 +376,33 @@ class Browser {
     int next_ = 1;
 };
 
+// Whether the page comes to show these drivers in this order.
+bool PageShows(Browser& browser, const QStringList& names) {
+    const QString pageOrder = QStringLiteral(
+        "JSON.stringify([...document.querySelectorAll('#order tbody tr')].map(r => "
+        "r.cells[1].textContent))");
+    QString last;
+    bool same = PumpUntil(
+        [&] {
+            last = browser.Evaluate(pageOrder).toString();
+            return QJsonDocument::fromJson(last.toUtf8()).array().toVariantList() ==
+                   QVariant(names).toList();
+        },
+        10000);
+    EXPECT_TRUE(same) << "page " << last.toStdString() << " screen "
+                      << names.join(',').toStdString();
+    return same;
+}
+
 TEST_F(LiveServerTest, TheOrderInARealBrowserFollowsThePassings) {
     test::PrepareEvent(9, 3, 1, messages_);
     Arm({0, 1, 2});
-    engine_.kind = RunKind::Heat;
-    engine_.category = engine_.round = engine_.heat = 1;
-    engine_.nodeCode = 1;
-    engine_.runTitle = " CAT A - Round1 - Heat1 ";
-    StartAndGo();
+    StartHeatOne();
 
     Browser browser;
     QString why = browser.Start(QStringLiteral("http://127.0.0.1:%1/").arg(port_));
     if (!why.isEmpty()) GTEST_SKIP() << why.toStdString();
 
-    const QString pageOrder = QStringLiteral(
-        "JSON.stringify([...document.querySelectorAll('#order tbody tr')].map(r => "
-        "r.cells[1].textContent))");
-    auto pageShows = [&](const QStringList& names) {
-        QString last;
-        bool same = PumpUntil(
-            [&] {
-                last = browser.Evaluate(pageOrder).toString();
-                return QJsonDocument::fromJson(last.toUtf8()).array().toVariantList() ==
-                       QVariant(names).toList();
-            },
-            10000);
-        EXPECT_TRUE(same) << "page " << last.toStdString() << " screen "
-                          << names.join(',').toStdString();
-        return same;
-    };
     // Each step puts another car in front; the page must follow every one.
     QStringList orders;
     const std::vector<std::vector<int>> steps = {{2}, {0}, {1}, {1}, {0}, {0}, {2}, {2}, {2}};
@@ -345,7 +411,7 @@ TEST_F(LiveServerTest, TheOrderInARealBrowserFollowsThePassings) {
         for (int slot : step) PassAt(at += 2500, {slot});
         Pump(30);
         QStringList now = ScreenOrder();
-        if (!pageShows(now)) break;
+        if (!PageShows(browser, now)) break;
         orders << now.join(',');
     }
     orders.removeDuplicates();
@@ -353,11 +419,37 @@ TEST_F(LiveServerTest, TheOrderInARealBrowserFollowsThePassings) {
     EXPECT_TRUE(browser.Evaluate("document.getElementById('deck').textContent")
                     .toString()
                     .contains("Round 1 - Heat 2"));
+}
 
-    QString shots = qEnvironmentVariable("VELKARO_SCREENSHOTS");
-    if (!shots.isEmpty()) {
-        browser.Screenshot(390, 844, true, true, shots + "/live-phone.png");
-        browser.Screenshot(1280, 800, false, false, shots + "/live-desktop.png");
+// The page on a phone (dark) and a desktop browser (light), six cars a few laps in, saved in the
+// folder VELKARO_SCREENSHOTS names (docs/screenshots for the README).
+TEST_F(LiveServerTest, Screenshots) {
+    const QString folder = qEnvironmentVariable("VELKARO_SCREENSHOTS");
+    if (folder.isEmpty()) GTEST_SKIP() << "VELKARO_SCREENSHOTS names no folder";
+    test::PrepareEvent(18, 6, 1, messages_);
+    Arm({0, 1, 2, 3, 4, 5});
+    StartHeatOne();
+    std::uint32_t at = 1000;
+    for (int lap = 0; lap < 4; ++lap) {
+        for (int slot : {3, 0, 5, 1, 4, 2}) {
+            PassAt(at += 1300 + std::uint32_t((slot * 131 + lap * 71) % 400), {slot});
+        }
+    }
+    Browser browser;
+    QString why = browser.Start(QStringLiteral("http://127.0.0.1:%1/").arg(port_));
+    ASSERT_TRUE(why.isEmpty()) << why.toStdString();
+    ASSERT_TRUE(PageShows(browser, ScreenOrder()));
+    struct Shot {
+        const char* file;
+        int width, height;
+        bool phone;
+    };
+    for (const Shot& shot :
+         {Shot{"live-phone.png", 390, 844, true}, Shot{"live-desktop.png", 1280, 800, false}}) {
+        const QString file = folder + "/" + shot.file;
+        QFile::remove(file);
+        browser.Screenshot(shot.width, shot.height, shot.phone, shot.phone, file);
+        EXPECT_EQ(QImage(file).size(), QSize(shot.width, shot.height)) << shot.file;
     }
 }
 

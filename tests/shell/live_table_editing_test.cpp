@@ -58,6 +58,8 @@ TEST_F(LiveTableEditingTest, ClicksPutTheRightControlsOverTheCell) {
     EXPECT_EQ(shown,
               "///6201:2 /6202:0 6203:05 6204:10 6205:000 /6206:0 6207:02 6208:30 6209:000 "
               "/6210:0 6211:00 6212:00 6213:000 //");
+    EXPECT_EQ(EditFieldLabel(6201) + ", " + EditFieldLabel(6203) + ", " + EditFieldLabel(6213),
+              "Laps, Total time: minutes, Best lap: milliseconds");
     EXPECT_EQ(sounds_.played.size(), 4u);
     // Club chips end result editing; result editing, then loading a run, end club chips.
     TransponderModeChosen(editing_, kClubChipsRadio);

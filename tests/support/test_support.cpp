@@ -63,4 +63,21 @@ ScopedCurrentFolder::~ScopedCurrentFolder() {
     fs::current_path(previous_, ec);
 }
 
+std::string LittleEndian(std::uint32_t v, int bytes) {
+    std::string s;
+    for (int i = 0; i < bytes; ++i) s += char(v >> (8 * i) & 0xFF);
+    return s;
+}
+
+std::string WavFile(int tag, int channels, int rate, int bits, const std::string& data) {
+    const int frameBytes = channels * bits / 8;
+    const std::string fmt = LittleEndian(tag, 2) + LittleEndian(channels, 2) +
+                            LittleEndian(rate, 4) + LittleEndian(rate * frameBytes, 4) +
+                            LittleEndian(frameBytes, 2) + LittleEndian(bits, 2);
+    const std::string body = "WAVEfmt " + LittleEndian(16, 4) + fmt + "LIST" + LittleEndian(3, 4) +
+                             "abc" + '\0' + "data" + LittleEndian(std::uint32_t(data.size()), 4) +
+                             data;
+    return "RIFF" + LittleEndian(std::uint32_t(body.size()), 4) + body;
+}
+
 }  // namespace velkaro::test

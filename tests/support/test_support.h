@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -31,6 +32,11 @@ void WriteWholeFile(const std::filesystem::path& file, const std::string& bytes)
 // Copies an end-to-end run's event file to the absolute path VELKARO_KEEP_EVENT names, when it is
 // set: the golden inputs of the results tool come from such runs.
 void KeepEventFile(const std::filesystem::path& file);
+
+// `bytes` little-endian bytes of v.
+std::string LittleEndian(std::uint32_t v, int bytes);
+// A RIFF/WAVE file of that format tag and layout holding `data`, an unknown chunk before it.
+std::string WavFile(int tag, int channels, int rate, int bits, const std::string& data);
 
 // Runs the rest of a test with the given folder as current directory.
 class ScopedCurrentFolder {

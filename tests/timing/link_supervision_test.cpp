@@ -94,7 +94,7 @@ class Supervision : public ::testing::Test {
 const Bytes kKept1001{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xE9, 0x00, 0x01, 0x05, 0x49, 0xE5};
 const Bytes kKept1002{0xFF, 0xFF, 0xFF, 0xF0, 0x03, 0xEA, 0x00, 0x01, 0x07, 0x48, 0xE5};
 
-TEST_F(Supervision, AnMk1IsNeverSupervisedAnMk2GetsAKeepAliveEvery400Ms) {
+TEST_F(Supervision, AnMk2GetsAKeepAliveEvery400MsUnlessAnMk1OrSuspended) {
     Settings("COM3\t1\tVelkaro\r\n");
     for (int i = 0; i < 30; ++i) Tick(500);
     EXPECT_EQ(Fields(port.writes.size(), link.state.watchdogOn), "0|0");
@@ -110,6 +110,19 @@ TEST_F(Supervision, AnMk1IsNeverSupervisedAnMk2GetsAKeepAliveEvery400Ms) {
     Tick(401);
     Tick(401);
     EXPECT_EQ(Fields(KeepAlives(), port.writes.size()), "3|3");
+
+    // The interface form suspends it; it resumes from the file.
+    SuspendLinkSupervision(link);
+    Tick(1000);
+    Settings("COM3\t1\tVelkaro\r\n");  // an MK1 now
+    ReloadLinkSettings(link);
+    Tick(1000);
+    EXPECT_EQ(KeepAlives(), 3);
+    Settings("COM3\t1\tVelkaroMK2\r\n");
+    ReloadLinkSettings(link);
+    Tick(0);
+    Tick(401);
+    EXPECT_EQ(KeepAlives(), 4);
 }
 
 TEST_F(Supervision, OneFailedKeepAliveIsToleratedTwoInARowAreALoss) {
@@ -187,22 +200,6 @@ TEST_F(Supervision, OutsideARunOnlyFailuresAreShownAndKeptPassingsAreDropped) {
     SuperviseLink(link, notices, false, PassingSink{});
     EXPECT_EQ(Fields(notices.posted, link.settings.ready, Settings()),
               "1|1|COM3\t1\tVelkaroMK2\r\n");
-}
-
-TEST_F(Supervision, TheInterfaceFormSuspendsItAndItResumesFromTheFile) {
-    Tick(0);
-    SuspendLinkSupervision(link);
-    Tick(1000);
-    EXPECT_EQ(KeepAlives(), 0);
-    Settings("COM3\t1\tVelkaro\r\n");  // an MK1 now
-    ReloadLinkSettings(link);
-    Tick(1000);
-    EXPECT_EQ(KeepAlives(), 0);
-    Settings("COM3\t1\tVelkaroMK2\r\n");
-    ReloadLinkSettings(link);
-    Tick(0);
-    Tick(401);
-    EXPECT_EQ(KeepAlives(), 1);
 }
 
 TEST_F(Supervision, StartUpDetectsOnTheFilesPortRewritesItAndSaysWhatItFound) {

@@ -398,12 +398,6 @@ TEST_F(RunControlTest, EachCommandMovesEachPhaseOnlyWhereItMay) {
     }
 }
 
-}  // namespace
-}  // namespace velkaro
-
-namespace velkaro {
-namespace {
-
 // Start that does nothing says why only where the panel does not already show it.
 TEST_F(RunControlTest, StartSaysWhyItDoesNotStartAFinishedRunOrNoRun) {
     EXPECT_EQ(StartRefusal(engine_), kNoRunToStart);

@@ -14,22 +14,30 @@ namespace {
 
 using test::Fields;
 using test::Kept;
-using RunEngineEndToEnd = test::EngineTest;
+
+class RunEngineEndToEnd : public test::EngineTest {
+  protected:
+    // Heat 1 of round 2, four laps ended by the first car home, loaded armed: `ready` before
+    // its start.
+    template <typename Ready>
+    void RunHeat(Ready ready) {
+        test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
+        ASSERT_EQ(ReadEventHeader(model.header, SystemDisk()), FileOutcome::Done);
+        ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event, SystemDisk()));
+        ASSERT_EQ(PhaseName(engine_.phase), "armed");
+        ready();
+        StartAndGo();
+        // Cars 1 and 3 cross together at 33 s: car 1 finishes its fourth lap first, so car 3
+        // finishes with its third.
+        Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
+        ASSERT_EQ(PhaseName(engine_.phase), "over");  // ended by its rule, inside the tick
+    }
+    EventModel model;
+    EventForRun event{"CAT A", {}, {}};
+};
 
 TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
-    test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
-    EventModel model;
-    ASSERT_EQ(ReadEventHeader(model.header, SystemDisk()), FileOutcome::Done);
-    EventForRun event;
-    event.categoryName = "CAT A";
-    ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, event, SystemDisk()));
-    ASSERT_EQ(PhaseName(engine_.phase), "armed");
-
-    StartAndGo();
-    // Cars 1 and 3 cross together at 33 s: car 1 finishes its fourth lap first, so car 3
-    // finishes with its third.
-    Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
-    ASSERT_EQ(PhaseName(engine_.phase), "over");
+    RunHeat([] {});
     EXPECT_EQ(Fields(RaceMs(), Car(0).laps, Car(1).laps, Car(2).laps, Car(2).totalTime,
                      engine_.tables.rows[0].driverName, engine_.tables.rows[2].driverName),
               "37000|4|4|3|33000|Driver 1|Driver 3");
@@ -66,17 +74,13 @@ TEST_F(RunEngineEndToEnd, AHeatIsLoadedTimedEndedRecordedAndReadBack) {
 TEST_F(RunEngineEndToEnd, AHeatIsRecordedTheMomentItEndsOrHeldUntilTheDiskTakesIt) {
     for (bool full : {false, true}) {
         SCOPED_TRACE(full ? "full disk" : "disk with room");
-        test::PrepareLapHeats(6, 3, 2, 4, LapsEnd::FinishLap, 3, messages_);
-        EventModel model;
-        ASSERT_EQ(ReadEventHeader(model.header, SystemDisk()), FileOutcome::Done);
         FaultyDisk disk(SystemDisk());
         disk.full = full;
-        engine_.runEnded = [&](RunEngine& e) { RecordEndedRun(e, model, disk); };
-        ASSERT_TRUE(LoadHeat(engine_, 1, 2, 1, EventForRun{}, SystemDisk()));
-        const std::uint32_t notices = engine_.notices.posted;
-        StartAndGo();
-        Laps({{0, 3000, 10000}, {1, 4000, 11000}, {2, 5000, 14000}}, 100000);
-        ASSERT_EQ(PhaseName(engine_.phase), "over");  // ended by its rule, inside the tick
+        std::uint32_t notices = 0;
+        RunHeat([&] {
+            engine_.runEnded = [&](RunEngine& e) { RecordEndedRun(e, model, disk); };
+            notices = engine_.notices.posted;
+        });
 
         RunDoneFlags flags;
         ASSERT_EQ(ReadRunDoneFlags(flags, SystemDisk()), FileOutcome::Done);

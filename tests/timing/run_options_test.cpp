@@ -49,13 +49,10 @@ TEST(RunOptions, KeywordsAndValuesRoundTrip) {
     ExpectReadAs<StartingOrder>({{"ORDREDEPARTFixe", StartingOrder::Fixed},
                                  {"ORDREDEPARTModifiable", StartingOrder::Editable},
                                  {"ORDREDEPART", StartingOrder::Unknown}});
-}
-
-TEST(RunOptions, AWordIsCutToItsSlotBeforeItIsRecognised) {
+    // A word is cut to its slot before it is recognised.
     Keyword<StartMode> cut =
         Keyword<StartMode>::Parse(std::string(kStartStaggered) + "0123456789X");
-    EXPECT_EQ(cut.View(), "DEPARTDecale0123456789");
-    EXPECT_EQ(cut.Value(), StartMode::Unknown);
+    EXPECT_EQ(Fields(cut.View(), cut.Value() == StartMode::Unknown), "DEPARTDecale0123456789|1");
 }
 
 TEST(RunOptions, EveryRecordStartsFromTheOptionsOfACategoryWithoutAny) {

@@ -93,12 +93,13 @@ TEST_F(AnalysisForms, FormsOverTheRunInThePanelAndWhatLeavingTheHeatRecords) {
 
     // Ctrl and a click on car 1's row: its laps, from a range typed with a letter and above them.
     WhileOpen([&] { emit w->LiveScreen()->RowClicked(0, 0, 0, true); },
-              [](QWidget& f) {
+              [&](QWidget& f) {
                   auto& form = static_cast<DriverAnalysisForm&>(f);
                   Find<QRadioButton>(form, 6501)->click();
                   EXPECT_EQ(form.Statistics().best, 12345);
                   auto* last = Find<QLineEdit>(form, 6505);
                   last->clear();
+                  messages.Expect(MessageAnswer::Ok);  // the letter is refused, and told
                   QTest::keyClicks(last, "x99");
                   EXPECT_EQ(last->text(), "3");
                   Find<QRadioButton>(form, 6503)->click();

@@ -146,7 +146,7 @@ TEST_F(FinalsForms, TheArrangementKeepsItsLimitsAndGeneratesTheLadder) {
         Type(form, 5003, "3");
         Type(form, 5002, "20");
         EXPECT_EQ(Shown(form, {5022}) + Enabled(form, {1}), "Error: >1/2048th f|0");
-        Find(form, 2)->click();  // "Echap"
+        Find(form, 2)->click();  // "Cancel"
     }
     EXPECT_EQ(File(), before);
 

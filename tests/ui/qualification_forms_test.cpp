@@ -192,10 +192,11 @@ TEST_F(Preparation, CancelLeavesTheEventFileByteIdentical) {
         Click(form, kRemoveParticipantButton);
         Click(form, kCancelButton);
     });
-    unchanged(13010, kQualifParametersCommand, [](QWidget& form) {
+    unchanged(13010, kQualifParametersCommand, [this](QWidget& form) {
         auto* countdown = Control<QLineEdit>(form, kCountdownEdit);
         countdown->clear();
-        QTest::keyClicks(countdown, "4x2");  // letters are not taken
+        messages.Expect(MessageAnswer::Ok);  // letters are not taken, and the user is told
+        QTest::keyClicks(countdown, "4x2");
         EXPECT_EQ(countdown->text(), "42");
         Click(form, 4413);
         Click(form, kCancelButton);

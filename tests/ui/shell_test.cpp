@@ -228,6 +228,7 @@ TEST_F(Shell, RenamingACategoryKeepsFiftyThreeTypedCharacters) {
     auto* editor = w->Tree()->findChild<QLineEdit*>();
     ASSERT_NE(editor, nullptr);
     editor->selectAll();
+    for (int k = 53; k < 60; ++k) messages.Expect(MessageAnswer::Ok);  // each refused key is told
     QTest::keyClicks(editor, QString(60, 'R'));
     QTest::keyClick(editor, Qt::Key_Return);
     QCoreApplication::processEvents();  // the view commits the edit in a queued call
