@@ -44,6 +44,7 @@ enum class CommandId : int {
     FinalsParameters = 1057,
     FinalsArrangement = 1058,
     ClosureReport = 1059,
+    SwapLanes = 1060,  // a finals run's
     // The "Race" menu's own.
     NextHeat = 1061,
     PreviousHeat = 1062,
@@ -124,6 +125,12 @@ inline constexpr int kSoundOffText = 2231;
 // 5700 + (their id - 5000); the forms' captions are 5900 + k.
 inline constexpr int kPlanningFinalsControlOffset = 700;
 inline constexpr int kFinalsCaptionBase = 5900;
+// "Swap lanes": the run, its two lane choices and the conflicts the swap would leave.
+inline constexpr int kSwapRunCaption = 5801;
+inline constexpr int kSwapFirstLane = 5802;
+inline constexpr int kSwapSecondLane = 5803;
+inline constexpr int kSwapConflicts = 5804;
+inline constexpr int kFinalsArrangementConflicts = 5805;
 
 // The labels, frames and groups of the qualification's preparation forms: base + n for the
 // form's n-th one.

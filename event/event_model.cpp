@@ -81,6 +81,13 @@ SectionTitle FinalsLadderTitle(int category) {
         category);
 }
 
+SectionTitle FinalsGridsTitle(int category) {
+    return Title(
+        "Cat\xE9gorie%dGrilleD\xE9partRemont\xE9"
+        "es",
+        category);
+}
+
 SectionTitle FinalsRunTitle(int category, int level, char letter) {
     SectionTitle t;
     if (level == 0) {

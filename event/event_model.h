@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "platform/text.h"
 #include "common/run_car.h"
 #include "common/run_options.h"  // the run option keywords
+#include "platform/text.h"
 
 namespace velkaro {
 
@@ -97,6 +97,7 @@ SectionTitle OverallClassificationTitle(int category);
 SectionTitle FinalsOptionsTitle(int category);
 SectionTitle FinalsLadderTitle(int category);
 SectionTitle FinalsRunTitle(int category, int level, char letter);  // level 0: the Final
+SectionTitle FinalsGridsTitle(int category);
 
 // Messages, each shown with the title "Error".
 inline constexpr std::string_view kRaceFileNotFound = "Error: Race file not found";
@@ -123,5 +124,7 @@ inline constexpr std::string_view kFinalsParametersTitleNotFound =
     "Error: Title of finals parameters not found";
 inline constexpr std::string_view kFinalsArrangementTitleNotFound =
     "Error: Title of finals arrangement not found";
+inline constexpr std::string_view kFinalsGridsTitleNotFound =
+    "Error: Title of finals starting grids not found";
 
 }  // namespace velkaro

@@ -145,6 +145,7 @@ std::vector<PopupEntry> PopupEntries(const EventHeader& header, int code) {
     if (code == node::kTrack) return {{CommandId::Track}};
     const int category = code / 10000;
     if (category < 1 || category > kCategories) return {};
+    if (KindOf(code) == NodeKind::FinalsRun) return {{CommandId::SwapLanes}};
     const CategoryRecord& cat = header.categories[std::size_t(category - 1)];
     const bool drivers = cat.participants > 0;
     const bool finals = cat.finalsState > 0;

@@ -130,6 +130,14 @@ constexpr auto LayFinalsLadder = [](auto& io, auto& l) {
     io.Field(l.goUp);
 };
 
+// One line of lanes per level, the Final's first.
+constexpr auto LayFinalsGrids = [](auto& io, auto& grids) {
+    for (auto& lanes : grids.levels) {
+        if (!io.Line()) return;
+        io.Field(lanes);
+    }
+};
+
 }  // namespace
 
 int RoundClassificationPairs(int participants) {
@@ -287,6 +295,15 @@ bool PutFinalsLadder(Transaction& t, int category, const FinalsLadder& l, Messag
 
 FileOutcome WriteFinalsLadder(int category, const FinalsLadder& l, Messages& messages, Disk& disk) {
     return WriteAlone(disk, [&](Transaction& t) { PutFinalsLadder(t, category, l, messages); });
+}
+
+FileOutcome ReadFinalsGrids(int category, FinalsGrids& grids, Disk& disk) {
+    return ReadLaid(FinalsGridsTitle(category).View(), grids, disk, LayFinalsGrids);
+}
+
+bool PutFinalsGrids(Transaction& t, int category, const FinalsGrids& grids, Messages& messages) {
+    return PutLaid(t, FinalsGridsTitle(category).View(), kFinalsGridsPairs,
+                   kFinalsGridsTitleNotFound, messages, grids, LayFinalsGrids);
 }
 
 }  // namespace velkaro

@@ -145,6 +145,18 @@ bool PutFinalsLadder(Transaction& t, int category, const FinalsLadder& l, Messag
 FileOutcome WriteFinalsLadder(int category, const FinalsLadder& ladder, Messages& messages,
                               Disk& disk);
 
+// "Cat\xE9gorie%dGrilleD\xE9partRemont\xE9es": the lanes of the finals runs as the director
+// swapped them. One line per level (0 the Final): the A run's 20 lanes, then the B run's, each
+// holding the place of the level's field it takes (1 to 20 the A run's places as the ladder
+// fills them, 21 to 40 the B run's). A level never swapped keeps zeros: the ladder's order.
+inline constexpr int kLevelLanes = 2 * kCarSlots;
+using LevelLanes = std::array<std::int32_t, kLevelLanes>;
+struct FinalsGrids {
+    std::array<LevelLanes, kFinalsLevels + 1> levels{};
+};
+FileOutcome ReadFinalsGrids(int category, FinalsGrids& grids, Disk& disk);
+bool PutFinalsGrids(Transaction& t, int category, const FinalsGrids& grids, Messages& messages);
+
 // Reservation sizes, in pairs.
 inline constexpr int kTrackPairs = 75;
 inline constexpr int kParticipantsPairs = 9000;
@@ -153,6 +165,7 @@ inline constexpr int kQualifOptionsPairs = 80;
 inline constexpr int kStartingGridsPairs = 250;
 inline constexpr int kFinalsOptionsPairs = 28;
 inline constexpr int kFinalsLadderPairs = 40;
+inline constexpr int kFinalsGridsPairs = 740;  // 12 lines of 40 values up to "40" TAB
 int RoundClassificationPairs(int participants);
 int OverallClassificationPairs(int participants);
 

@@ -9,6 +9,7 @@
 #include "event/sections.h"
 #include "finals/arrangement.h"
 #include "finals/ladder.h"
+#include "finals/lanes.h"
 #include "timing/classification.h"
 
 namespace velkaro {
@@ -29,25 +30,47 @@ bool FinalsRunOfNode(int code, int& category, int& level, char& letter) {
     return true;
 }
 
-FinalsField PlaceStoredFinalsRun(int c, const CategoryRecord& cat, int level, char letter,
-                                 Disk& disk) {
-    FinalsField field;
-    if (level == 0) letter = 'A';
+LevelPlaces PlaceStoredLevel(int c, const CategoryRecord& cat, int level, char only, Disk& disk) {
+    LevelPlaces places;
+    level = std::clamp(level, 0, kFinalsLevels);
     OverallClassification overall;
-    field.overall = ReadOverallClassification(c, cat.participants, overall, disk);
+    places.overall = ReadOverallClassification(c, cat.participants, overall, disk);
     FinalsLadder ladder = DefaultFinalsLadder(cat.participants);
     ReadFinalsLadder(c, ladder, disk);
-    field.levels = LevelsOf(ladder, cat.finalsRuns);
-    std::array<SectionTitle, 2> sourceTitles =
-        SourceTitles(c, level, letter, field.levels.startLevel);
-    std::array<FinalsSource, 2> sources{};
-    for (std::size_t i = 0; i < 2; ++i) {
-        if (!sourceTitles[i].Empty()) ReadFinalsSource(sourceTitles[i].View(), sources[i], disk);
-        sources[i] = OrderSourceResult(sources[i]);
+    places.levels = LevelsOf(ladder, cat.finalsRuns);
+    for (char run : {'A', 'B'}) {
+        if ((level == 0 && run == 'B') || (only != 0 && only != run)) continue;
+        std::array<SectionTitle, 2> sourceTitles =
+            SourceTitles(c, level, run, places.levels.startLevel);
+        std::array<FinalsSource, 2> sources{};
+        for (std::size_t i = 0; i < 2; ++i) {
+            if (!sourceTitles[i].Empty())
+                ReadFinalsSource(sourceTitles[i].View(), sources[i], disk);
+            sources[i] = OrderSourceResult(sources[i]);
+        }
+        // The Final's sources are the two 1/2 runs; a run's own source is the run below it.
+        const FinalsSource& orderedB = level == 0 ? sources[1] : sources[0];
+        (run == 'A' ? places.a : places.b) =
+            PlaceFinalsRun(level, run, places.levels, overall.names, sources[0], orderedB);
     }
-    // The Final's sources are the two 1/2 runs; a run's own source is the run below it.
-    const FinalsSource& orderedB = level == 0 ? sources[1] : sources[0];
-    field.names = PlaceFinalsRun(level, letter, field.levels, overall.names, sources[0], orderedB);
+    ReadFinalsGrids(c, places.grids, disk);
+    places.lanes = places.grids.levels[std::size_t(level)];
+    return places;
+}
+
+FinalsField PlaceStoredFinalsRun(int c, const CategoryRecord& cat, int level, char letter,
+                                 Disk& disk) {
+    if (level == 0) letter = 'A';
+    level = std::clamp(level, 0, kFinalsLevels);
+    // Until the director swaps lanes, a run is its own ladder's places.
+    LevelPlaces places = PlaceStoredLevel(c, cat, level, letter, disk);
+    if (LanesInForce(places.lanes, level) != LanesInForce({}, level)) {
+        places = PlaceStoredLevel(c, cat, level, 0, disk);
+    }
+    FinalsField field;
+    field.overall = places.overall;
+    field.levels = places.levels;
+    field.names = NamesOnLanes(places.lanes, level, letter, places.a, places.b);
     return field;
 }
 
@@ -166,6 +189,64 @@ bool RecordEndedRun(RunEngine& e, EventModel& model, Disk& disk) {
 bool RecordLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& messages, Disk& disk) {
     if (!FinalsRunToRecord(e)) return false;
     return RunWritten(StoreLoadedFinalsRun(e, model, messages, disk), messages, disk);
+}
+
+std::string LanesLockedReason(const RunEngine* panel, int c, int level, char letter, Disk& disk) {
+    if (level == 0) letter = 'A';
+    const std::string run = FinalsRunName(level, letter);
+    const bool inPanel = panel != nullptr && panel->kind == RunKind::FinalsRun &&
+                         panel->category == c && panel->finalsLevel == level &&
+                         (level == 0 || panel->finalsLetter == letter);
+    if (inPanel && RunInProgress(panel->phase)) {
+        return run + " is being run: its lanes can no longer be swapped.";
+    }
+    auto cars = std::make_unique<RunCars>();
+    std::int32_t status = 0;
+    RunTrailer trailer;
+    ReadFinalsRunResult(FinalsRunTitle(c, level, letter).View(), *cars, status, trailer, disk);
+    if (status != 0 || RunHoldsResult(*cars) || (inPanel && RunHoldsResult(panel->tables.cars))) {
+        return run + " has already been run: its lanes can no longer be swapped.";
+    }
+    return {};
+}
+
+LaneSwap SwapFinalsLanes(const RunEngine& e, int c, int level, char letterA, int laneA,
+                         char letterB, int laneB, Messages& messages, Disk& disk) {
+    if (c < 1 || c > kCategories || level < 0 || level > kFinalsLevels) return LaneSwap::Refused;
+    for (char run : {letterA, letterB}) {
+        std::string why = LanesLockedReason(&e, c, level, run, disk);
+        if (!why.empty()) {
+            messages.Show(kSwapLanesTitle, why, MessageButtons::Ok, MessageIcon::Information);
+            return LaneSwap::Refused;
+        }
+    }
+    FinalsGrids grids;
+    if (ReadFinalsGrids(c, grids, disk) == FileOutcome::Unavailable) return LaneSwap::Unwritten;
+    LevelLanes& lanes = grids.levels[std::size_t(level)];
+    if (!SwapLanes(lanes, level, letterA, laneA, letterB, laneB)) return LaneSwap::Refused;
+    Transaction t{EventStore{disk}};
+    PutFinalsGrids(t, c, GridsToStore(grids), messages);
+    return t.Commit() == FileOutcome::Done ? LaneSwap::Swapped : LaneSwap::Unwritten;
+}
+
+std::vector<std::string> FinalsConflictLines(int c, const CategoryRecord& cat,
+                                             const Participants& participants, Disk& disk) {
+    std::vector<std::string> lines;
+    if (cat.finalsRuns < 1) return lines;
+    for (int level = std::min(StartLevelOf(cat.finalsRuns), kFinalsLevels); level >= 0; --level) {
+        LevelPlaces places = PlaceStoredLevel(c, cat, level, 0, disk);
+        for (char run : {'A', 'B'}) {
+            if (level == 0 && run == 'B') continue;
+            if (!LanesLockedReason(nullptr, c, level, run, disk).empty()) continue;
+            RadioGrid grid = RadioGridOf(NamesOnLanes(places.lanes, level, run, places.a, places.b),
+                                         participants);
+            for (std::string& line : ConflictLines(grid, FindRadioConflicts(grid),
+                                                   FinalsLevelText(level, run).View())) {
+                lines.push_back(std::move(line));
+            }
+        }
+    }
+    return lines;
 }
 
 }  // namespace velkaro

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "event/event_model.h"
+#include "event/sections.h"
 #include "finals/arrangement.h"
 #include "platform/disk.h"
 #include "platform/messages.h"
@@ -27,6 +32,35 @@ struct FinalsField {
 };
 FinalsField PlaceStoredFinalsRun(int category, const CategoryRecord& record, int level, char letter,
                                  Disk& disk);
+
+// A level's places as the ladder fills its A and B runs (only the run `only` when not 0; the
+// Final has no B run), and the lanes the director stored.
+struct LevelPlaces {
+    FileOutcome overall = FileOutcome::Unavailable;
+    LevelValues levels;
+    RunNames a{}, b{};
+    FinalsGrids grids;
+    LevelLanes lanes{};  // the level's own, as stored
+};
+LevelPlaces PlaceStoredLevel(int category, const CategoryRecord& record, int level, char only,
+                             Disk& disk);
+
+// Why the lanes of a finals run can no longer change, empty when they can: its result is
+// stored, or it is the panel's run (when one is given) and is being run or holds passings.
+std::string LanesLockedReason(const RunEngine* panel, int category, int level, char letter,
+                              Disk& disk);
+inline constexpr std::string_view kSwapLanesTitle = "Swap lanes";
+
+// Exchanges two lanes of a level's runs and stores the level's lanes in one change of the event
+// file. Refused, with its reason told and nothing written, when either run's lanes are locked.
+enum class LaneSwap { Swapped, Refused, Unwritten };
+LaneSwap SwapFinalsLanes(const RunEngine& engine, int category, int level, char letterA, int laneA,
+                         char letterB, int laneB, Messages& messages, Disk& disk);
+
+// The radio conflicts of the category's finals runs not yet run, "1/4A: Evans / King on 40.665";
+// a run already run can no longer change.
+std::vector<std::string> FinalsConflictLines(int category, const CategoryRecord& record,
+                                             const Participants& participants, Disk& disk);
 
 // Loads the run of `level` (0 the Final) and `letter` of category c: its drivers placed by the
 // ladder and matched to their transponders, the finals options, the level's duration and delay,

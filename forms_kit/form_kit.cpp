@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -11,6 +12,8 @@
 #include <span>
 #include <string>
 
+#include "common/radio_conflicts.h"
+#include "platform/qt/qt_text.h"
 #include "platform/typed_text.h"
 
 namespace velkaro {
@@ -167,6 +170,22 @@ MessageAnswer WriteWatch::Show(std::string_view title, std::string_view text,
 bool WriteWatch::Written(bool ok) {
     if (!ok) Error(notFound_);
     return ok && !failed_;
+}
+
+void ShowRadioConflicts(QLabel& label, const std::vector<std::string>& lines) {
+    QPalette red = label.palette();
+    red.setColor(QPalette::WindowText, QColor(200, 0, 0));
+    label.setPalette(red);
+    const QString all = ToQString(AllLines(lines));
+    label.setToolTip(all);
+    label.setAccessibleDescription(all);
+    if (lines.empty()) {
+        label.clear();
+        return;
+    }
+    const QString text = ToQString(std::string(kConflictHeading) + ": " + FirstAndMore(lines));
+    label.setText(
+        label.fontMetrics().elidedText(text, Qt::ElideMiddle, label.contentsRect().width()));
 }
 
 }  // namespace velkaro

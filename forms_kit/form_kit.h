@@ -6,12 +6,15 @@
 #include <QString>
 #include <QValidator>
 
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/disk.h"
 #include "platform/messages.h"
 
 class QApplication;
+class QLabel;
 class QLineEdit;
 class QScrollBar;
 
@@ -111,6 +114,11 @@ void TakeDigits(QLineEdit& edit);
 // Guards every editable text field under `form` that has no validator of its own (some numbers
 // have theirs), as digits only where TakeDigits marked it.
 void GuardTextFields(QWidget& form, Messages& messages);
+
+// The radio conflicts of a form's runs on `label`, in red: the heading, the first conflict and
+// how many more, cut in the middle where the label is too narrow; every conflict in its tooltip
+// and accessible description. Blank when there is none.
+void ShowRadioConflicts(QLabel& label, const std::vector<std::string>& lines);
 
 // The messages of one confirmed write, standing in for the form's own. The writers tell any
 // failure with the file's "not found" text; unless the file or its folder is indeed missing, the

@@ -54,23 +54,54 @@ TakenCount TakeRounds(std::string_view typed) {
     return TakeCount(typed, kMostRounds);
 }
 
+namespace {
+
+// The lanes of the heat whose first slot is `first`, as the radio sees them.
+RadioGrid HeatGrid(const ArrangedSlots& heatSlots, int first, int lanes) {
+    RadioGrid grid{};
+    for (int k = 0; k < lanes; ++k) {
+        const ParticipantRecord& p = heatSlots[static_cast<std::size_t>(first + k)];
+        grid[static_cast<std::size_t>(k)] = {p.name, p.frequencies[0]};
+    }
+    return grid;
+}
+
+int LanesFrom(int first, int driversPerHeat) {
+    return std::min({driversPerHeat, kCarSlots, kHeatSlots - first});
+}
+
+}  // namespace
+
 std::array<bool, kHeatSlots> ClashingSlots(const ArrangedSlots& heatSlots, int driversPerHeat) {
     std::array<bool, kHeatSlots> red{};
     if (driversPerHeat < 1) return red;
     for (int first = 0; first < kHeatSlots; first += driversPerHeat) {
-        const int end = std::min(first + driversPerHeat, kHeatSlots);
-        for (int i = first; i < end; ++i) {
-            const Text<7>& f = heatSlots[static_cast<std::size_t>(i)].frequencies[0];
-            if (f.Empty() || f == kNoClashFrequency) continue;
-            for (int j = first; j < end; ++j) {
-                if (j != i && heatSlots[static_cast<std::size_t>(j)].frequencies[0] == f) {
-                    red[static_cast<std::size_t>(i)] = true;
-                    break;
-                }
+        const int lanes = LanesFrom(first, driversPerHeat);
+        const RadioConflicts found = FindRadioConflicts(HeatGrid(heatSlots, first, lanes), lanes);
+        for (int k = 0; k < found.count; ++k) {
+            const RadioConflict& c = found.list[static_cast<std::size_t>(k)];
+            for (int i = 0; i < c.count; ++i) {
+                red[static_cast<std::size_t>(first + c.lanes[static_cast<std::size_t>(i)])] = true;
             }
         }
     }
     return red;
+}
+
+std::vector<std::string> HeatConflictLines(const Arrangement& a) {
+    std::vector<std::string> lines;
+    if (a.driversPerHeat < 1) return lines;
+    for (int h = 1; h <= a.heats; ++h) {
+        const int first = (h - 1) * a.driversPerHeat;
+        if (first >= kHeatSlots) break;
+        const int lanes = LanesFrom(first, a.driversPerHeat);
+        const RadioGrid grid = HeatGrid(a.heatSlots, first, lanes);
+        for (std::string& line :
+             ConflictLines(grid, FindRadioConflicts(grid, lanes), "Heat " + std::to_string(h))) {
+            lines.push_back(std::move(line));
+        }
+    }
+    return lines;
 }
 
 void Recount(Arrangement& a) {

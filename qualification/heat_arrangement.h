@@ -2,8 +2,11 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
+#include "common/radio_conflicts.h"
 #include "common/report_frame.h"
 #include "event/sections.h"
 #include "platform/canvas.h"
@@ -17,7 +20,6 @@ namespace velkaro {
 inline constexpr int kMostDriversPerHeat = 20;
 inline constexpr int kMostRounds = 9;
 inline constexpr int kMostHeats = 20;
-inline constexpr std::string_view kNoClashFrequency = "2.4Ghz";
 inline constexpr std::string_view kBeepSound = "sons/beep1.wav";
 inline constexpr std::string_view kTooManyHeats =
     "The number of heats generated must be 20 maximum";
@@ -65,6 +67,9 @@ struct Arrangement {
     int participants = 0;
     EventHeader header;  // as read on opening; "Generate" writes it back with the new counts
 };
+
+// The radio conflicts of every heat, "Heat 2: Evans / King on 40.665".
+std::vector<std::string> HeatConflictLines(const Arrangement& a);
 
 // After drivers per heat or a move: heats again, and the header's heats per round.
 void Recount(Arrangement& a);

@@ -1,6 +1,9 @@
 #include "shell/live_screen.h"
 
 #include <algorithm>
+#include <cstdlib>
+
+#include "common/radio_conflicts.h"
 
 namespace velkaro {
 
@@ -352,7 +355,7 @@ void PaintLiveScreenRun(Canvas& canvas, const LiveScreenInput& in) {
         TextStyle t = StyleFor(s, kConflictStyle, sc, Align::Right);
         t.opaque = true;
         t.background = ColourOf(s.colours[kConflictBack]);
-        canvas.DrawText({l.table.right, sc.Y(88)}, " Radio Conflict ", t);
+        canvas.DrawText({l.table.right, sc.Y(88)}, RadioConflictLine(canvas, in), t);
     }
 }
 
@@ -363,6 +366,38 @@ Rect ClockFrame(const ScreenSize& sc) {
 Rect CountdownFrame(const ScreenSize& sc) {
     int left = sc.left + sc.X(440) + sc.P(20);
     return {left, sc.Y(710), left + sc.P(100), sc.Y(710) + sc.h / 12};
+}
+
+std::string RadioConflictLine(Canvas& canvas, const LiveScreenInput& in) {
+    const std::string heading = " " + std::string(kConflictHeading) + " ";
+    if (in.radioConflicts == nullptr || in.radioConflicts->empty()) return heading;
+    const std::string named =
+        " " + std::string(kConflictHeading) + ": " + FirstAndMore(*in.radioConflicts) + " ";
+    const DisplaySettings& s = *in.settings;
+    TableLayout l = ComputeLayout(in.screen, *in.widths, in.measure.rowHeight);
+    int titleEnd = l.table.left;
+    if (!in.runTitle.empty()) {
+        titleEnd += canvas.TextWidth(in.runTitle, StyleFont(s, kRunTitleStyle, in.screen));
+    }
+    const int room = l.table.right - titleEnd - in.screen.X(10);
+    return canvas.TextWidth(named, StyleFont(s, kConflictStyle, in.screen)) <= room ? named
+                                                                                    : heading;
+}
+
+Rect RadioConflictArea(const LiveScreenInput& in) {
+    TableLayout l = ComputeLayout(in.screen, *in.widths, in.measure.rowHeight);
+    const int top = in.screen.Y(88);
+    const int height = std::abs(StyleFont(*in.settings, kConflictStyle, in.screen).height);
+    return {(l.table.left + l.table.right) / 2, top, l.table.right, top + std::max(height, 1)};
+}
+
+std::string RadioConflictDetails(const LiveScreenInput& in) {
+    if (!in.radioConflict) return {};
+    std::string details(kConflictHeading);
+    if (in.radioConflicts != nullptr && !in.radioConflicts->empty()) {
+        details += '\n' + AllLines(*in.radioConflicts);
+    }
+    return details;
 }
 
 int ColumnBorderAt(const TableLayout& layout, const ScreenSize& screen, int x, int y) {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/drawing.h"
 #include "common/run_car.h"
@@ -54,6 +55,7 @@ struct LiveScreenInput {
     int scrollPosition = 0;
     const ClockTexts* clock = nullptr;
     bool radioConflict = false;
+    const std::vector<std::string>* radioConflicts = nullptr;  // who shares which frequency
 };
 
 TableLayout ComputeLayout(const ScreenSize& screen,
@@ -85,6 +87,13 @@ struct BackdropKey {
     friend bool operator==(const BackdropKey&, const BackdropKey&) = default;
 };
 BackdropKey BackdropKeyOf(const LiveScreenInput& in);
+// The radio-conflict line as drawn above the table: the heading, then the first conflict and
+// how many more while that leaves the run's title room, the heading alone otherwise.
+std::string RadioConflictLine(Canvas& canvas, const LiveScreenInput& in);
+// The band of that line, and what its tooltip tells: every conflict, one a line.
+Rect RadioConflictArea(const LiveScreenInput& in);
+std::string RadioConflictDetails(const LiveScreenInput& in);
+
 // Where the run layer draws: the table with the radio-conflict line above it, and the clocks.
 // After a passing only these need painting again.
 std::array<Rect, 2> RunLayerAreas(const LiveScreenInput& in);

@@ -5,9 +5,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 
 #include "forms_kit/form_kit.h"
 #include "platform/qt/qt_canvas.h"
+#include "platform/qt/qt_text.h"
 
 namespace velkaro {
 
@@ -66,7 +68,29 @@ void LiveScreenWidget::Remeasure(int carsInRun) {
     scrollBar_->setValue(0);
     scrollBar_->setGeometry(l.table.right, l.rowsTop, Screen().P(18), l.table.bottom - l.rowsTop);
     scrollBar_->setVisible(scroll_.shown);
+    DescribeConflicts(in);
     update();
+}
+
+void LiveScreenWidget::DescribeConflicts(const LiveScreenInput& in) {
+    const QString details = ToQString(RadioConflictDetails(in));
+    if (accessibleDescription() != details) setAccessibleDescription(details);
+}
+
+bool LiveScreenWidget::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    LiveScreenInput in = Input();
+    const Rect area = RadioConflictArea(in);
+    const QPoint at = help->pos();
+    if (in.radioConflict && at.x() >= area.left && at.x() < area.right && at.y() >= area.top &&
+        at.y() < area.bottom) {
+        QToolTip::showText(help->globalPos(), ToQString(RadioConflictDetails(in)), this);
+    } else {
+        QToolTip::hideText();
+        event->ignore();
+    }
+    return true;
 }
 
 void LiveScreenWidget::OnScrollAction(int action) {
@@ -98,6 +122,7 @@ void LiveScreenWidget::OnScrollAction(int action) {
 
 void LiveScreenWidget::UpdateRun() {
     LiveScreenInput in = Input();
+    DescribeConflicts(in);
     // A new title or row count changes the backdrop: all of it then.
     if (!painter_.Holds(in)) {
         update();

@@ -44,6 +44,8 @@ class LiveScreenWidget final : public QWidget {
     void Resized();
 
   protected:
+    // The tooltip of the radio-conflict line names every conflict.
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -54,6 +56,8 @@ class LiveScreenWidget final : public QWidget {
     void OnScrollAction(int action);
     TableLayout Layout() const;
     LiveScreenInput Input() const;
+    // Assistive tools read the run's radio conflicts from the screen's description.
+    void DescribeConflicts(const LiveScreenInput& in);
 
     std::function<LiveScreenInput()> provider_;
     std::array<std::int32_t, kColumns>& widths_;

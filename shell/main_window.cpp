@@ -542,6 +542,7 @@ LiveScreenInput MainWindow::LiveInput() {
     in.scrollPosition = live_ ? live_->ScrollPosition() : 0;
     in.clock = &e.clock;
     in.radioConflict = e.radioConflict != 0;
+    in.radioConflicts = &e.radioConflicts;
     return in;
 }
 
@@ -865,7 +866,10 @@ void MainWindow::RegisterCommands() {
     RegisterTimingForms(c, host_, {s.link, s.engine});
     RegisterDatabaseForms(
         c, host_, {s.engine, s.circuitIndex, s.track, s.transponderSets, s.event.header, s.link});
-    RegisterFinalsForms(c, host_, {s.event.header, s.track});
+    RegisterFinalsForms(c, host_, {s.event.header, s.track, s.engine, [this] {
+                                       if (QTreeWidgetItem* node = tree_->currentItem())
+                                           LoadRunOf(node);
+                                   }});
     RegisterQualificationForms(
         c, host_, {s.event, s.track, s.minimumLapSeconds, s.circuitIndex, s.engine.circuits});
     RegisterAnalysisForms(c, host_, {s.programFolder, s.engine});

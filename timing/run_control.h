@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/circuits.h"
 #include "common/commands.h"
@@ -151,6 +153,7 @@ struct RunEngine {
     std::int32_t delayActive = 0;   // the delay between two runs counts down
     std::int32_t holdsResults = 0;  // the loaded run's results are on file
     std::int32_t radioConflict = 0;
+    std::vector<std::string> radioConflicts;  // one line a frequency shared in the loaded run
     std::int32_t timeUpSignalled = 0;
 
     // The transponder scan and check (timing/scan_check.h).

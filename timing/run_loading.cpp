@@ -54,6 +54,7 @@ bool BeginLoading(RunEngine& e) {
     e.trailer = RunTrailer{};
     e.holdsResults = 0;
     e.radioConflict = 0;
+    e.radioConflicts.clear();
     return true;
 }
 
@@ -82,7 +83,9 @@ void FinishLoading(RunEngine& e, const Participants& participants, const EventFo
                    bool locked) {
     RunTables& t = e.tables;
     if (event.personalChips) AssignPersonalTransponders(t.cars, participants);
-    e.radioConflict = CheckRadioConflict(t.cars, participants);
+    const RadioGrid radio = RadioGridOf(t.cars, participants);
+    e.radioConflicts = ConflictLines(radio, FindRadioConflicts(radio));
+    e.radioConflict = e.radioConflicts.empty() ? 0 : 1;
     RebuildLiveOrder(t, e.options);
 
     e.holdsResults = RunHoldsResult(t.cars) ? 1 : 0;
@@ -179,23 +182,26 @@ void AssignPersonalTransponders(RunCars& cars, const Participants& participants)
     }
 }
 
-int CheckRadioConflict(const RunCars& cars, const Participants& participants) {
-    int result = 0;
-    Text<7> frequency;  // keeps the last car's when a car has no participant
-    for (const RunCar& car : cars) {
+RadioGrid RadioGridOf(const std::array<Text<40>, kCarSlots>& names,
+                      const Participants& participants) {
+    RadioGrid grid{};
+    for (std::size_t k = 0; k < grid.size(); ++k) {
+        grid[k].name = names[k];
         for (const ParticipantRecord& p : participants) {
-            if (p.name == car.driverName) frequency = p.frequencies[0];
+            if (p.name == names[k]) grid[k].frequency = p.frequencies[0];
         }
-        if (frequency.Empty() || frequency == "2.4Ghz") continue;  // shared by design
-        int count = 0;
-        for (const RunCar& other : cars) {
-            for (const ParticipantRecord& p : participants) {
-                if (p.name == other.driverName && p.frequencies[0] == frequency) ++count;
-            }
-        }
-        if (count > 1) result = 1;
     }
-    return result;
+    return grid;
+}
+
+RadioGrid RadioGridOf(const RunCars& cars, const Participants& participants) {
+    std::array<Text<40>, kCarSlots> names;
+    for (std::size_t k = 0; k < names.size(); ++k) names[k] = cars[k].driverName;
+    return RadioGridOf(names, participants);
+}
+
+int CheckRadioConflict(const RunCars& cars, const Participants& participants) {
+    return FindRadioConflicts(RadioGridOf(cars, participants)).count > 0 ? 1 : 0;
 }
 
 bool RunToRecord(const RunEngine& e, const EventModel& model) {
@@ -278,6 +284,7 @@ void UnloadRun(RunEngine& e) {
     e.kind = RunKind::None;
     e.phase = RunPhase::NoRun;
     e.holdsResults = e.radioConflict = 0;
+    e.radioConflicts.clear();
     e.resultHeld = false;
     e.carButtons.fill(false);
     e.runTitle.Clear();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "common/radio_conflicts.h"
 #include "event/event_model.h"
 #include "event/sections.h"
 #include "platform/disk.h"
@@ -60,6 +61,10 @@ void AssignPersonalTransponders(RunCars& cars, const Participants& participants)
 
 // 1 when two cars of the run share a first frequency, "2.4Ghz" and empty frequencies aside.
 int CheckRadioConflict(const RunCars& cars, const Participants& participants);
+// The drivers on lanes and the first frequency of each one's participant (the last listed).
+RadioGrid RadioGridOf(const std::array<Text<40>, kCarSlots>& names,
+                      const Participants& participants);
+RadioGrid RadioGridOf(const RunCars& cars, const Participants& participants);
 
 // Whether the run in the panel is one to store when its node is left or the event saved: a
 // heat with a timed car, of a category whose final is not yet recorded, and not being run.

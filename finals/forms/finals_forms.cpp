@@ -1,6 +1,7 @@
 #include "finals/forms/finals_forms.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
@@ -13,6 +14,7 @@
 
 #include "event/event_file.h"
 #include "event/event_tree.h"
+#include "finals/lanes.h"
 #include "forms_kit/form_host.h"
 #include "platform/cp1252.h"
 #include "platform/qt/qt_canvas.h"
@@ -223,6 +225,16 @@ FinalsArrangementForm::FinalsArrangementForm(int category, EventHeader& header, 
     auto* escape = Button(this, 2, "Cancel", Dlu(262, 222, 78, 18));
     ShowLadder(ladder, cat.participants, false);
     if (LadderStructureLocked(cat.finalsState)) LockStructure();
+    // The runs to come whose drivers share a frequency, below the ladder.
+    setFixedSize(Dlu(0, 0, 350, 266).size());
+    auto* conflicts =
+        Label(this, kFinalsArrangementConflicts, "Radio conflicts", Dlu(10, 246, 330, 14));
+    auto participants = std::make_unique<Participants>();
+    std::vector<std::string> lines;
+    if (ReadParticipants(category_, *participants, disk_) == FileOutcome::Done) {
+        lines = FinalsConflictLines(category_, cat, *participants, disk_);
+    }
+    ShowRadioConflicts(*conflicts, lines);
     connect(generate_, &QPushButton::clicked, this, &FinalsArrangementForm::Confirm);
     connect(escape, &QPushButton::clicked, this, &QDialog::reject);
 }
@@ -241,6 +253,108 @@ bool FinalsArrangementForm::Write() {
     if (written == FileOutcome::Done) header_ = header;
     if (written == FileOutcome::Unavailable) watch.Error(kRaceFileNotFound);
     return !watch.Failed();
+}
+
+// ---------------------------------------------------------------------------------------------
+
+SwapLanesForm::SwapLanesForm(int category, int level, char letter, const EventHeader& header,
+                             const RunEngine& panel, Messages& messages, Disk& disk,
+                             QWidget* parent)
+    : ModalForm("PERMUTERCOULOIRS", "Swap lanes", QSize(300, 150), messages, parent),
+      category_(category),
+      level_(level),
+      letter_(level == 0 ? 'A' : letter),
+      panel_(panel),
+      disk_(disk),
+      participants_(std::make_unique<Participants>()) {
+    const CategoryRecord& cat = header.categories[std::size_t(category_ - 1)];
+    places_ = PlaceStoredLevel(category_, cat, level_, 0, disk_);
+    ReadParticipants(category_, *participants_, disk_);
+    const std::string run = FinalsRunName(level_, letter_);
+    FitName(Label(this, kSwapRunCaption, ToQString(std::string(cat.name.View()) + " - " + run),
+                  Dlu(10, 8, 280, 14), true));
+    Label(this, Caption(95), "Lane", Dlu(10, 32, 60, 12));
+    first_ = Place(new QComboBox(this), kSwapFirstLane, "Lane", Dlu(75, 30, 215, 14));
+    Label(this, Caption(96), "with", Dlu(10, 52, 60, 12));
+    second_ = Place(new QComboBox(this), kSwapSecondLane, "with", Dlu(75, 50, 215, 14));
+    conflicts_ =
+        Label(this, kSwapConflicts, "Radio conflicts after the swap", Dlu(10, 74, 280, 40));
+    conflicts_->setWordWrap(true);
+    for (QComboBox* box : {first_, second_}) box->setFont(ProgramFont(kFontPx));
+
+    // The run's own lanes first; the lanes of the run beside it while that one has not run.
+    std::vector<char> runs{letter_};
+    const char other = letter_ == 'A' ? 'B' : 'A';
+    if (level_ > 0 && LanesLockedReason(&panel_, category_, level_, other, disk_).empty()) {
+        runs.push_back(other);
+    }
+    for (char r : runs) {
+        const RadioGrid grid = RadioGridOf(
+            NamesOnLanes(places_.lanes, level_, r, places_.a, places_.b), *participants_);
+        for (int lane = 1; lane <= kCarSlots; ++lane) {
+            const RadioLane& l = grid[std::size_t(lane - 1)];
+            std::string text = std::string(FinalsLevelText(level_, r).View()) + " lane " +
+                               std::to_string(lane) + ": ";
+            text += l.name == kEmptySlotName ? std::string("free") : std::string(l.name.View());
+            if (!l.frequency.Empty()) text += " (" + std::string(l.frequency.View()) + ")";
+            const int data = LaneIndex(r, lane);
+            if (r == letter_) first_->addItem(ToQString(text), data);
+            second_->addItem(ToQString(text), data);
+        }
+    }
+    second_->setCurrentIndex(1);
+    swap_ = Button(this, 1, "Swap", Dlu(150, 124, 65, 18));
+    auto* cancel = Button(this, 2, "Cancel", Dlu(225, 124, 65, 18));
+    connect(first_, &QComboBox::currentIndexChanged, this, &SwapLanesForm::ShowOutcome);
+    connect(second_, &QComboBox::currentIndexChanged, this, &SwapLanesForm::ShowOutcome);
+    connect(swap_, &QPushButton::clicked, this, &SwapLanesForm::Confirm);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    ShowOutcome();
+}
+
+std::pair<char, int> SwapLanesForm::Chosen(const QComboBox& box) const {
+    const int index = box.currentData().toInt();
+    return {index >= kCarSlots ? 'B' : 'A', index % kCarSlots + 1};
+}
+
+void SwapLanesForm::ShowOutcome() {
+    const auto [letterA, laneA] = Chosen(*first_);
+    const auto [letterB, laneB] = Chosen(*second_);
+    LevelLanes lanes = places_.lanes;
+    const bool swapped = SwapLanes(lanes, level_, letterA, laneA, letterB, laneB);
+    swap_->setEnabled(swapped);
+    std::vector<std::string> lines;
+    for (char r : {'A', 'B'}) {
+        if (level_ == 0 && r == 'B') continue;
+        const RadioGrid grid =
+            RadioGridOf(NamesOnLanes(lanes, level_, r, places_.a, places_.b), *participants_);
+        for (std::string& line :
+             ConflictLines(grid, FindRadioConflicts(grid), FinalsLevelText(level_, r).View())) {
+            lines.push_back(std::move(line));
+        }
+    }
+    ShowRadioConflicts(*conflicts_, lines);
+    if (lines.empty()) {
+        conflicts_->setPalette(palette());
+        conflicts_->setText("No radio conflict after the swap");
+    }
+}
+
+bool SwapLanesForm::Write() {
+    const auto [letterA, laneA] = Chosen(*first_);
+    const auto [letterB, laneB] = Chosen(*second_);
+    for (char r : {letterA, letterB}) {
+        const std::string why = LanesLockedReason(&panel_, category_, level_, r, disk_);
+        if (!why.empty()) {
+            messages_.Show(kSwapLanesTitle, why, MessageButtons::Ok, MessageIcon::Information);
+            return false;
+        }
+    }
+    WriteWatch watch(messages_, disk_, kWorkingCopy, kRaceFileNotFound);
+    const LaneSwap done =
+        SwapFinalsLanes(panel_, category_, level_, letterA, laneA, letterB, laneB, watch, disk_);
+    if (done == LaneSwap::Unwritten && !watch.Failed()) watch.Error(kRaceFileNotFound);
+    return done == LaneSwap::Swapped;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -488,6 +602,28 @@ void RegisterFinalsForms(CommandRegistry& commands, const FormHost& host,
                           form.Run();
                       },
                   .enabled = WhenTheTreeOffers(context.header, CommandId::ClosureReport)});
+    commands.Add({.id = CommandId::SwapLanes,
+                  .label = "Swap lanes",
+                  .run =
+                      [&host, context] {
+                          int c = 0, level = 0;
+                          char letter = 'A';
+                          if (!FinalsRunOfNode(context.header.selectedNode, c, level, letter))
+                              return;
+                          Messages& messages = host.platform.messages;
+                          const std::string why = LanesLockedReason(&context.panel, c, level,
+                                                                    letter, *host.platform.disk);
+                          if (!why.empty()) {
+                              messages.Show(kSwapLanesTitle, why, MessageButtons::Ok,
+                                            MessageIcon::Information);
+                              return;
+                          }
+                          SwapLanesForm form(c, level, letter, context.header, context.panel,
+                                             messages, *host.platform.disk, host.window);
+                          if (form.Run() == QDialog::Accepted && context.reloadRun)
+                              context.reloadRun();
+                      },
+                  .enabled = WhenTheTreeOffers(context.header, CommandId::SwapLanes)});
     // The calculators keep their values for the program's life, never in a file.
     auto memory = std::make_shared<PlanningMemory>();
     commands.Add({.id = CommandId::PlanningQualification,

@@ -1,11 +1,14 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <memory>
 
 #include "event/event_model.h"
 #include "event/sections.h"
 #include "finals/closure.h"
 #include "finals/closure_report.h"
+#include "finals/finals_run.h"
 #include "finals/ladder.h"
 #include "forms_kit/form_kit.h"
 #include "platform/clock.h"
@@ -13,6 +16,7 @@
 #include "platform/disk.h"
 #include "platform/messages.h"
 
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -25,10 +29,13 @@ struct FormHost;
 class CommandRegistry;
 
 // What the finals forms read and change of the application: the event's header (the selected
-// node, the categories) and its track.
+// node, the categories), its track, the run in the panel (a run being timed keeps its lanes)
+// and a way to load that run again once its lanes changed.
 struct FinalsFormsContext {
     EventHeader& header;
     const TrackRecord& track;
+    const RunEngine& panel;
+    std::function<void()> reloadRun;
 };
 
 inline constexpr int kLadderFieldCount = 15;
@@ -76,6 +83,36 @@ class FinalsArrangementForm final : public LadderForm {
     EventHeader& header_;
     Disk& disk_;
     QPushButton* generate_ = nullptr;
+};
+
+// "Swap lanes": two lanes of a finals run not yet run change drivers, within the run or with a
+// lane of the run beside it (the A and B runs of a level), to part two drivers on one radio
+// frequency. The conflicts the swap would leave show before it is made.
+class SwapLanesForm final : public ModalForm {
+  public:
+    SwapLanesForm(int category, int level, char letter, const EventHeader& header,
+                  const RunEngine& panel, Messages& messages, Disk& disk,
+                  QWidget* parent = nullptr);
+
+  protected:
+    bool Write() override;
+
+  private:
+    // The lanes chosen: the run's letter and its lane from 1.
+    std::pair<char, int> Chosen(const QComboBox& box) const;
+    void ShowOutcome();
+
+    int category_;
+    int level_;
+    char letter_;
+    const RunEngine& panel_;
+    Disk& disk_;
+    LevelPlaces places_;
+    std::unique_ptr<Participants> participants_;
+    QComboBox* first_;
+    QComboBox* second_;
+    QLabel* conflicts_;
+    QPushButton* swap_;
 };
 
 // "Options of finals": start and end modes and the countdown of the category's finals.

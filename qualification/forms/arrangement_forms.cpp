@@ -51,6 +51,7 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
         Place(new QScrollBar(Qt::Vertical, this), kArrangementScroll, "Heats", kScrollBarArea);
     scrollBar_->setTracking(false);
     ScrollWithWheelAndKeys(*this, *scrollBar_, kVisibleRows);
+    conflicts_ = FormLabel(this, kArrangementConflicts, "Radio conflicts", Dlu(10, 348, 245, 16));
     QPushButton* generate = FormButton(this, kConfirmButton, "Generate", Dlu(260, 348, 70, 16));
     QPushButton* cancel = FormButton(this, kCancelButton, "Cancel", Dlu(340, 348, 70, 16));
 
@@ -59,6 +60,7 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
     perHeat->setText(QString::number(work_->driversPerHeat));
     rounds->setText(QString::number(work_->rounds));
     ResetScroll(true);
+    ShowConflicts();
     generate->setEnabled(!work_->locked);
     if (work_->qualificationStarted == 1) {
         perHeat->setEnabled(false);
@@ -70,6 +72,7 @@ ArrangementForm::ArrangementForm(int category, Messages& messages, Dialogs& dial
         SetDriversPerHeat(*work_, t.value);
         if (t.rewrite) perHeat->setText(QString::number(t.value));
         ResetScroll(true);
+        ShowConflicts();
         update();
     });
     connect(rounds, &QLineEdit::textChanged, this, [this, rounds](const QString& text) {
@@ -118,7 +121,12 @@ void ArrangementForm::mousePressEvent(QMouseEvent* event) {
     if (!ClickTable(*work_, scroll_, at.x(), at.y())) return;
     sounds_.PlayAsync(kBeepSound);
     ResetScroll(false);
+    ShowConflicts();
     update();
+}
+
+void ArrangementForm::ShowConflicts() {
+    ShowRadioConflicts(*conflicts_, HeatConflictLines(*work_));
 }
 
 bool ArrangementForm::Write() {

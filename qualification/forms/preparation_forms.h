@@ -55,6 +55,7 @@ inline constexpr int kDriversPerHeatEdit = 4502;
 inline constexpr int kRoundsEdit = 4503;
 inline constexpr int kPrintArrangementButton = 4504;
 inline constexpr int kArrangementScroll = 4505;
+inline constexpr int kArrangementConflicts = 4506;
 inline constexpr int kFirstGridEdit = 4601;  // round r is 4600 + r
 inline constexpr int kGridLegend = 4610;
 inline constexpr int kGridsReadOnlyReason = 4611;
@@ -151,6 +152,7 @@ class ArrangementForm final : public ModalForm {
 
   private:
     void ResetScroll(bool toTop);
+    void ShowConflicts();
 
     Dialogs& dialogs_;
     Clock& clock_;
@@ -159,6 +161,7 @@ class ArrangementForm final : public ModalForm {
     std::unique_ptr<Arrangement> work_;
     int scroll_ = 0;
     QScrollBar* scrollBar_;
+    QLabel* conflicts_;
 };
 
 // "Starting grids for the qualification": the start order of rounds 2 to 9 as letters.

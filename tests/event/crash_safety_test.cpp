@@ -14,6 +14,7 @@
 #include "event/journal.h"
 #include "event/section.h"
 #include "event/sections.h"
+#include "finals/finals_run.h"
 #include "finals/ladder.h"
 #include "qualification/heat_arrangement.h"
 #include "qualification/overall_classification.h"
@@ -131,6 +132,14 @@ Operation Ladder(int participants) {
         h.categories[0].finalsRuns = participants / 4;
         return SaveFinalsArrangement(1, h, DefaultFinalsLadder(participants), m, disk) ==
                FileOutcome::Done;
+    };
+}
+
+// Two lanes of the 1/4 finals change drivers: lane `lane` of the A run with the B run's first.
+Operation SwapQuarterFinalLanes(int lane) {
+    return [lane](Disk& disk, Messages& m) {
+        auto panel = std::make_unique<RunEngine>();
+        return SwapFinalsLanes(*panel, 1, 2, 'A', lane, 'B', 1, m, disk) == LaneSwap::Swapped;
     };
 }
 
@@ -261,6 +270,9 @@ TEST(CrashSafety, EveryChangeOfTheWorkingCopy) {
         {"validating", {slots, Heat(1, BusyRun(5, 20, 1))}, {Validate(3), Validate(9)}},
         {"generating", {slots, Heat(1, BusyRun(5, 20, 1))}, {GenerateHeats(2), GenerateHeats(5)}},
         {"the finals ladder", {slots, Heat(1, BusyRun(5, 20, 1))}, {Ladder(8), Ladder(40)}},
+        {"swapping finals lanes",
+         {slots, Heat(1, BusyRun(5, 20, 1))},
+         {SwapQuarterFinalLanes(3), SwapQuarterFinalLanes(5)}},
         {"journals of the same length",
          {Heat(1, BusyRun(3, 10, 1))},
          {Header(2), Header(3), Flags(2), Flags(3)}},

@@ -133,8 +133,8 @@ TEST(EventTree, PopupsFollowTheCategorysProgressAndTheEventMenuFollowsThem) {
         }
         return text;
     };
-    const int nodes[] = {1000,  10000, 11000, 13000, 13010, 13020, 13100, 13950,
-                         13951, 13990, 14000, 14010, 15000, 13101, 11001, 20000};
+    const int nodes[] = {1000,  10000, 11000, 13000, 13010, 13020, 13100, 13950, 13951,
+                         13990, 14000, 14010, 15000, 13101, 11001, 14103, 20000};
     auto all = [&] {
         std::string text;
         for (int code : nodes) text += "[" + ids(code) + "]";
@@ -142,13 +142,13 @@ TEST(EventTree, PopupsFollowTheCategorysProgressAndTheEventMenuFollowsThem) {
     };
     EXPECT_EQ(all(),
               "[1053][1051,1052][1054][1054,1055-,1056-][1055-][1056-][4301][4302-][4301-][4302-]"
-              "[1057-,1058-,1059-][1057-][1059-][][][1051,1052]");
+              "[1057-,1058-,1059-][1057-][1059-][][][1060][1051,1052]");
     e.header.categories[0].participants = 8;
     e.header.categories[0].rounds = 2;
     e.header.categories[0].finalsState = 1;
     EXPECT_EQ(all(),
               "[1053][1051,1052][1054][1054,1055,1056][1055][1056][4301][4302][4301][4302]"
-              "[1057,1058,1059][1057][1059][][][1051,1052]");
+              "[1057,1058,1059][1057][1059][][][1060][1051,1052]");
     // From heat 1 of round 2, and from another category that does not exist.
     EXPECT_EQ(EventCommandNode(CommandId::RoundClassification, 13201), 13952);
     EXPECT_EQ(EventCommandNode(CommandId::Participants, 13201), 11000);

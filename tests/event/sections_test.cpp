@@ -167,6 +167,28 @@ TEST_F(SectionsTest, FinalsOptionsAndLadder) {
         [&](const FinalsLadder& r) { return WriteFinalsLadder(5, r, messages_, SystemDisk()); });
     EXPECT_EQ(Fields(l.participants, l.durations[4], l.delays[0], l.direct[1], l.goUp[0]),
               "14|10|15|14|5");
+
+    // The lanes of the 1/4 finals with the A run's third and the B run's first swapped; every
+    // other level in the ladder's order.
+    std::string lanes;
+    for (int level = 0; level <= kFinalsLevels; ++level) {
+        for (int i = 1; i <= 40; ++i) {
+            const int place = level != 2 ? 0 : i == 3 ? 21 : i == 21 ? 3 : i;
+            lanes += std::to_string(place) + "\t";
+        }
+        lanes += "\r\n";
+    }
+    const FinalsGrids g = RoundTrip(
+        "Cat\xE9gorie5GrilleD\xE9partRemont\xE9"
+        "es",
+        740, lanes, FinalsGrids{},
+        [](FinalsGrids& r) { return ReadFinalsGrids(5, r, SystemDisk()); },
+        [&](const FinalsGrids& r) {
+            return WriteAlone(SystemDisk(),
+                              [&](Transaction& t) { PutFinalsGrids(t, 5, r, messages_); });
+        });
+    EXPECT_EQ(Fields(g.levels[2][2], g.levels[2][20], g.levels[2][39], g.levels[1][0]),
+              "21|3|40|0");
 }
 
 TEST_F(SectionsTest, FieldsBeyondTheirSlotsAreCutAndNonNumbersReadAsZero) {

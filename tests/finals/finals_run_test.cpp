@@ -7,6 +7,7 @@
 
 #include "event/event_file.h"
 #include "finals/ladder.h"
+#include "finals/lanes.h"
 #include "tests/timing/engine_fixture.h"
 
 namespace velkaro {
@@ -103,6 +104,47 @@ TEST_F(FinalsRunTest, MissingSectionsAreToldAndLoadWhatThereIs) {
     EXPECT_EQ(messages_.shown.back().text, "Error: Title of participants list not found");
     EXPECT_EQ(PhaseName(engine_.phase), "no run");
     EXPECT_FALSE(Load(12, 'A'));
+}
+
+TEST_F(FinalsRunTest, SwappedLanesAreStoredAndResolveARadioConflict) {
+    Prepare();
+    Participants p = test::NumberedParticipants(20);
+    p[14].frequencies[0] = p[18].frequencies[0] = "40.665";  // Driver 15 and Driver 19
+    ASSERT_EQ(WriteParticipants(1, p, messages_, SystemDisk()), FileOutcome::Done);
+    ASSERT_TRUE(Load(2, 'A'));
+    EXPECT_EQ(Fields(engine_.radioConflict, engine_.radioConflicts.at(0)),
+              "1|Driver 15 / Driver 19 on 40.665");
+
+    // Driver 19 (1/4A, lane 3) trades places with Driver 16 (1/4B, lane 1).
+    EXPECT_EQ(SwapFinalsLanes(engine_, 1, 2, 'A', 3, 'B', 1, messages_, SystemDisk()),
+              LaneSwap::Swapped);
+    FinalsGrids grids;
+    ASSERT_EQ(ReadFinalsGrids(1, grids, SystemDisk()), FileOutcome::Done);
+    EXPECT_EQ(
+        Fields(grids.levels[2][2], grids.levels[2][20], grids.levels[2][0], grids.levels[1][0]),
+        "21|3|1|0");
+    ASSERT_TRUE(Load(2, 'A'));
+    EXPECT_EQ(Fields(Names(), engine_.radioConflict, engine_.radioConflicts.size()),
+              "Driver 15,Driver 17,Driver 16,|0|0");
+    ASSERT_TRUE(Load(2, 'B'));
+    EXPECT_EQ(Names(), "Driver 19,Driver 18,Driver 20,");
+
+    // A run already run keeps its lanes, and so does the run beside it; nothing is written.
+    ASSERT_EQ(WriteSection(FinalsRunTitle(1, 2, 'B').View(), FinalsRunPairs(1), "1\t\r\n",
+                           kFinalsRunTitleNotFound, messages_, SystemDisk()),
+              FileOutcome::Done);
+    const std::string before = test::ReadWholeFile(folder_.Path() / "Private/Course.race");
+    messages_.Expect(MessageAnswer::Ok);
+    EXPECT_EQ(SwapFinalsLanes(engine_, 1, 2, 'A', 1, 'B', 2, messages_, SystemDisk()),
+              LaneSwap::Refused);
+    EXPECT_EQ(messages_.shown.back().text,
+              "Finals 1/4B has already been run: its lanes can no longer be swapped.");
+    EXPECT_EQ(test::ReadWholeFile(folder_.Path() / "Private/Course.race"), before);
+    // The Final has no B run; a damaged line of lanes is the ladder's order.
+    EXPECT_EQ(SwapFinalsLanes(engine_, 1, 0, 'A', 1, 'B', 1, messages_, SystemDisk()),
+              LaneSwap::Refused);
+    grids.levels[1] = LevelLanes{2, 2};
+    EXPECT_EQ(LanesInForce(grids.levels[1], 1), LanesInForce({}, 1));
 }
 
 }  // namespace

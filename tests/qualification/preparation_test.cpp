@@ -194,22 +194,26 @@ TEST(ArrangementRules, HeatsLanesAndCounts) {
     EXPECT_EQ(ArrangementPageCount(single), 2);
 }
 
-TEST(ArrangementRules, OnlyARealClashWithinAHeatIsRed) {
+TEST(ArrangementRules, OnlyARealClashWithinAHeatIsRedAndNamed) {
     struct Case {
         std::vector<std::string> freq;
         int perHeat;
         std::string red;
+        std::string named;
     };
     for (const Case& c :
-         {Case{{"27.145", "27.145", "40.665"}, 3, "110"}, Case{{"2.4Ghz", "2.4Ghz", ""}, 3, "000"},
-          Case{{"27.145", "27.145", "27.145"}, 1, "000"},
-          Case{{"", "", "40.665", "40.665"}, 2, "0011"},
-          Case{{"27.145", "27.155", "27.145"}, 3, "101"}}) {
+         {Case{{"27.145", "27.145", "40.665"}, 3, "110", "Heat 1: Driver 1 / Driver 2 on 27.145"},
+          Case{{"2.4Ghz", "2.4Ghz", ""}, 3, "000", ""},
+          Case{{"27.145", "27.145", "27.145"}, 1, "000", ""},
+          Case{{"", "", "40.665", "40.665"}, 2, "0011", "Heat 2: Driver 3 / Driver 4 on 40.665"},
+          Case{
+              {"27.145", "27.155", "27.145"}, 3, "101", "Heat 1: Driver 1 / Driver 3 on 27.145"}}) {
         Arrangement a = Placed(int(c.freq.size()), c.perHeat, c.freq);
         std::array<bool, kHeatSlots> red = ClashingSlots(a.heatSlots, c.perHeat);
         std::string got;
         for (std::size_t i = 0; i < c.freq.size(); ++i) got += red[i] ? "1" : "0";
         EXPECT_EQ(got, c.red) << c.freq[0] << " " << c.perHeat;
+        EXPECT_EQ(AllLines(HeatConflictLines(a)), c.named) << c.freq[0] << " " << c.perHeat;
     }
 }
 

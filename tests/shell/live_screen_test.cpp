@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/fake/recording_canvas.h"
 
@@ -196,6 +198,21 @@ TEST(LiveScreen, EventMarksAndTheRadioConflict) {
     EXPECT_EQ(bitmaps[1].text, kChequeredFlagFile);
     EXPECT_EQ(bitmaps[1].r.Width(), 1600 / 64);
     EXPECT_TRUE(Drew(s.canvas, " Radio Conflict "));
+
+    // The conflict names who clashes on which frequency; a title that leaves no room keeps the
+    // heading alone, and the tooltip over the line still tells them all.
+    const std::vector<std::string> conflicts{"Evans / King on 40.665", "Irwin / Clark on 27.145"};
+    in.radioConflicts = &conflicts;
+    s.canvas.ops.clear();
+    PaintLiveScreen(s.canvas, in);
+    EXPECT_TRUE(Drew(s.canvas, " Radio Conflict: Evans / King on 40.665 +1 more "));
+    const std::string title(120, 'W');
+    in.runTitle = title;
+    EXPECT_EQ(RadioConflictLine(s.canvas, in), " Radio Conflict ");
+    EXPECT_EQ(RadioConflictDetails(in),
+              "Radio Conflict\nEvans / King on 40.665\nIrwin / Clark on 27.145");
+    const Rect area = RadioConflictArea(in);
+    EXPECT_TRUE(area.left < area.right && area.top == 88 && area.bottom > 88);
 }
 
 TEST(LiveScreen, ColumnBordersAreFoundInTheHeadingBandAndDragsStayInRange) {

@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -23,8 +24,10 @@
 #include "event/sections.h"
 #include "finals/forms/finals_forms.h"
 #include "platform/clock.h"
+#include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
+#include "platform/fake/fake_serial_port.h"
 #include "platform/fake/fake_sound_player.h"
 #include "platform/program_folder.h"
 #include "platform/qt/qt_dialogs.h"
@@ -256,18 +259,26 @@ class PdfDialogs final : public Dialogs {
     std::string path_;
 };
 
-TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
+// The program's own folder, seeded, with the category ranked for its finals.
+class FinalsShell : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
+        test::FailOnUnexpectedMessages(messages);
+        PrepareCategory(messages);
+    }
+
     test::TempFolder folder;
     test::ScopedCurrentFolder here{folder.Path()};
-    ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
     FakeMessages messages;
     FakeDialogs dialogs;
     FakeSoundPlayer sounds;
+};
+
+TEST_F(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     SystemClock clock;
     QtSerialPort port{folder.Path().string()};
     AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
-    test::FailOnUnexpectedMessages(messages);
-    PrepareCategory(messages);
     fs::path eventFile = folder.Path() / "finals.race";
     ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, eventFile.string()));
 
@@ -377,6 +388,75 @@ TEST(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
         Find(form, 1)->click();
     });
     test::KeepEventFile(kWorkingCopy);
+    messages.Expect(MessageAnswer::No);
+    w.close();
+}
+
+// Two drivers of a quarter final on one frequency: the arrangement and the race panel name them,
+// and "Swap lanes" on the run's node sends one of them to the run beside it.
+TEST_F(FinalsShell, ARadioConflictIsNamedAndSwappedAway) {
+    FakeClock clock;
+    FakeSerialPort port;
+    port.failOpen = true;
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
+    EventHeader h;
+    ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
+    h.categories[0].finalsRuns = 5;  // from the 1/4
+    ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
+    ASSERT_EQ(WriteFinalsLadder(1, DefaultFinalsLadder(20), messages, SystemDisk()),
+              FileOutcome::Done);
+    Participants p{};
+    ASSERT_EQ(ReadParticipants(1, p, SystemDisk()), FileOutcome::Done);
+    p[14].frequencies[0] = p[18].frequencies[0] = "40.665";  // Driver 15 and 19, in 1/4A
+    ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
+
+    MainWindow w(platform);
+    w.show();
+    w.ConnectDecoder();
+    WhileOpen(w, CommandId::FinalsArrangement, [](QWidget& form) {
+        auto* conflicts = Find<QLabel>(form, kFinalsArrangementConflicts);
+        EXPECT_EQ(conflicts->toolTip(), "1/4A: Driver 15 / Driver 19 on 40.665");
+        EXPECT_EQ(conflicts->text(), "Radio Conflict: 1/4A: Driver 15 / Driver 19 on 40.665");
+        Find(form, 2)->click();
+    });
+    auto* screen = w.findChild<QWidget*>("LiveScreen");
+    w.Tree()->setCurrentItem(test::FindNode(w.Tree(), 14103));
+    EXPECT_EQ(screen->accessibleDescription(), "Radio Conflict\nDriver 15 / Driver 19 on 40.665");
+    // VELKARO_SCREENSHOTS=folder keeps the window and the swap form as pictures.
+    const QString shots = qEnvironmentVariable("VELKARO_SCREENSHOTS");
+    if (!shots.isEmpty()) {
+        EXPECT_TRUE(w.grab().save(shots + "/conflict-panel.png"));
+    }
+
+    WhileOpen(w, CommandId::SwapLanes, [&shots](QWidget& form) {
+        auto* first = Find<QComboBox>(form, kSwapFirstLane);
+        auto* second = Find<QComboBox>(form, kSwapSecondLane);
+        EXPECT_EQ(first->count(), 20);
+        first->setCurrentIndex(2);
+        EXPECT_EQ(Shown(form, {kSwapConflicts}),
+                  "Radio Conflict: 1/4A: Driver 15 / Driver 19 on 40.665|");
+        second->setCurrentIndex(20);
+        EXPECT_EQ((first->currentText() + " / " + second->currentText()).toStdString(),
+                  "1/4A lane 3: Driver 19 (40.665) / 1/4B lane 1: Driver 16");
+        EXPECT_EQ(Shown(form, {kSwapConflicts}), "No radio conflict after the swap|");
+        if (!shots.isEmpty()) {
+            EXPECT_TRUE(form.grab().save(shots + "/swap-lanes.png"));
+        }
+        Find(form, 1)->click();
+    });
+    const RunEngine& e = w.State().engine;
+    EXPECT_EQ(std::string(e.tables.cars[2].driverName.View()) + "|" +
+                  screen->accessibleDescription().toStdString(),
+              "Driver 16|");
+
+    // Once its result is stored, the run's lanes move no more.
+    ASSERT_EQ(WriteSection(FinalsRunTitle(1, 2, 'A').View(), FinalsRunPairs(1), "1\t\r\n",
+                           kFinalsRunTitleNotFound, messages, SystemDisk()),
+              FileOutcome::Done);
+    messages.Expect(MessageAnswer::Ok);
+    w.RunCommand(CommandId::SwapLanes);
+    EXPECT_EQ(messages.shown.back().text,
+              "Finals 1/4A has already been run: its lanes can no longer be swapped.");
     messages.Expect(MessageAnswer::No);
     w.close();
 }

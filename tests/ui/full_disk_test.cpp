@@ -161,6 +161,12 @@ TEST_F(FullDisk, EveryFormStaysOpenWithWhatWasTypedAndWritesOnceSpaceIsFreed) {
         {"Finals options", 1,
          [](F& f) { return std::make_unique<FinalsOptionsForm>(1, f.header, f.messages, f.disk); },
          Click(4905), 1},
+        {"Swap lanes", 1,
+         [](F& f) {
+             return std::make_unique<SwapLanesForm>(1, 1, 'A', f.header, f.engine, f.messages,
+                                                    f.disk);
+         },
+         [](QWidget&) {}, 1},
         {"Drivers", 0,
          [](F& f) {
              return std::make_unique<DriversForm>(kDriversEditor, f.messages, f.dialogs, f.disk);

@@ -101,6 +101,7 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     FinalsArrangementForm finalsArrangement(1, finalsState.event.header, messages, SystemDisk());
     FinalsOptionsForm finalsOptions(1, finalsState.event.header, messages, SystemDisk());
     ClosureReportForm closure(1, finalsState.track, dialogs, clock, messages, SystemDisk());
+    SwapLanesForm swapLanes(1, 1, 'B', finalsState.event.header, engine, messages, SystemDisk());
     PlanningMemory planning;
     planning.qualification.category = std::string(53, 'W');
     QualifPlanningForm qualifPlanning(planning, messages);
@@ -114,8 +115,9 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     LiveOptionsForm liveOptions(messages, SystemDisk(), "http://255.255.255.255:65535/");
     for (QWidget* form : std::initializer_list<QWidget*>{
              &interface, &clubs, &circuits, &drivers, &frequencies, &sets, &details,
-             &finalsArrangement, &finalsOptions, &closure, &qualifPlanning, &finalsPlanning,
-             &analysis, &runDetails, &comment, &soundOptions, &displayOptions, &liveOptions}) {
+             &finalsArrangement, &finalsOptions, &closure, &swapLanes, &qualifPlanning,
+             &finalsPlanning, &analysis, &runDetails, &comment, &soundOptions, &displayOptions,
+             &liveOptions}) {
         EXPECT_EQ(LayoutFaults(*form), "") << form->objectName().toStdString();
     }
 
