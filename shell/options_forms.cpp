@@ -338,10 +338,12 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
          .icon = "images/menu1014.bmp",
          .run = [&host, &state] {
              bool confirmed = false;
+             WindowSettings placement;
              {
                  DisplayOptionsForm form(host.platform.dialogs, host.platform.messages,
                                          *host.platform.disk, state.programFolder, host.window);
                  confirmed = form.Run() == QDialog::Accepted;
+                 placement = form.Window();
              }
              if (!confirmed) return;
              for (TextStyleSetting& t : state.display.textStyles) t.faceName.Clear();
@@ -355,8 +357,8 @@ void RegisterShellForms(CommandRegistry& commands, const FormHost& host, AppStat
                  QPalette tree = window->Tree()->palette();
                  tree.setColor(QPalette::Base, ToQColor(ColourOf(state.display.colours[1])));
                  window->Tree()->setPalette(tree);
-                 window->LiveScreen()->Remeasure(state.engine.tables.carsInUse);
-                 window->LiveScreen()->update();
+                 window->TakeWindowSettings(placement);
+                 window->RemeasureScreens(state.engine.tables.carsInUse);
              }
          }});
 }
