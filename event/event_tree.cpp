@@ -87,7 +87,7 @@ void AddCategory(std::vector<TreeNode>& nodes, const EventModel& event, int c) {
         Add(nodes, base + node::kFinal, "Final", RunImage(event, c, FinalsFlagIndex(0, 'A')),
             finals);
     }
-    Add(nodes, base + node::kClosure, "xClosure report", kImageClassification, self);
+    Add(nodes, base + node::kClosure, "Closure report", kImageClassification, self);
 }
 
 // A round's own node: 100 (r - 1) past the rounds' code, no heat.

@@ -44,7 +44,7 @@ TEST(EventTree, NoRoundsShowsClassificationsButNoOverall) {
     EXPECT_EQ(nodes[0].label, "Track");
     EXPECT_EQ(nodes[0].code, 1000);
     EXPECT_EQ(ChildrenOf(nodes, 10000),
-              (Labels{"Drivers (0)", "Qualif", "Finals", "xClosure report"}));
+              (Labels{"Drivers (0)", "Qualif", "Finals", "Closure report"}));
     EXPECT_EQ(ChildrenOf(nodes, 13000), (Labels{"Parameters", "Arrangement", "Classifications"}));
     EXPECT_TRUE(ChildrenOf(nodes, 13950).empty());
     EXPECT_EQ(ChildrenOf(nodes, 14000), (Labels{"Parameters", "Arrangement"}));
