@@ -26,6 +26,7 @@ struct Heat {
     Heat() {
         link.port = &port;
         link.clock = &clock;
+        link.disk = &SystemDisk();
         link.settings.interfaceType = kMk2Type;
         link.settings.ready = 1;
         link.state.settingsLoaded = 1;

@@ -30,6 +30,7 @@ void TimingTick(benchmark::State& state, Classification classification) {
     DecoderLink link;
     link.port = &port;
     link.clock = &clock;
+    link.disk = &SystemDisk();
     link.settings.interfaceType = kMk2Type;
     link.settings.ready = 1;
 

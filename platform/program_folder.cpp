@@ -114,9 +114,9 @@ std::optional<std::string> ResolveComPort(std::string_view comName,
     return "/dev/ttyS" + std::to_string(n - 17);
 }
 
-bool CopyFileReplacing(std::string_view from, std::string_view to) {
-    std::optional<std::string> bytes = ReadWholeFile(SystemDisk(), from);
-    return bytes && ReplaceWholeFile(SystemDisk(), to, *bytes);
+bool CopyFileReplacing(std::string_view from, std::string_view to, Disk& disk) {
+    std::optional<std::string> bytes = ReadWholeFile(disk, from);
+    return bytes && ReplaceWholeFile(disk, to, *bytes);
 }
 
 std::string CurrentFolder() {

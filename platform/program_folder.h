@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/disk.h"
 #include "platform/messages.h"
 
 namespace velkaro {
@@ -40,7 +41,7 @@ int ComPortNumber(std::string_view comName);
 
 // Copies a file over another in one step (Windows-1252 names, relative to the current directory
 // or absolute); false when the source cannot be read or the target written.
-bool CopyFileReplacing(std::string_view from, std::string_view to);
+bool CopyFileReplacing(std::string_view from, std::string_view to, Disk& disk);
 
 // The current directory in Windows-1252. It is the program folder from start-up on.
 std::string CurrentFolder();

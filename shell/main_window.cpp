@@ -140,8 +140,8 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
             platform_.messages.Error(
                 CannotWrite(disk.LastFault(), CrashCopyName(platform_.clock.Now())));
         }
-        if (!CopyFileReplacing(kWorkingCopy, kCrashCopy)) {
-            platform_.messages.Error(CannotWrite(SystemDisk().LastFault(), kCrashCopy));
+        if (!CopyFileReplacing(kWorkingCopy, kCrashCopy, disk)) {
+            platform_.messages.Error(CannotWrite(disk.LastFault(), kCrashCopy));
         }
     }
     // A copy that a fault left damaged is told first: the director may go on with what can be
@@ -179,6 +179,7 @@ MainWindow::MainWindow(AppPlatform& platform, QWidget* parent)
     };
     state_.link.port = &platform_.port;
     state_.link.clock = &platform_.clock;
+    state_.link.disk = platform_.disk;
     FileFlaws flaws;
     if (!LoadCircuits(engine.circuits, *platform_.disk, &flaws))
         platform_.messages.Error(kCircuitsFileNotFound);

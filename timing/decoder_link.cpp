@@ -136,7 +136,7 @@ void DeclareLoss(DecoderLink& link, NoticeLog& notices, bool runRunning, std::ui
     st.downSinceTick = now;
     LocalDateTime at = link.clock->Now();
     Format(st.downSinceTime, "%02d:%02d:%02d", at.hour, at.minute, at.second);
-    bool saved = WriteInterfaceSettings(link.settings);
+    bool saved = WriteInterfaceSettings(link.settings, *link.disk);
     st.watchdogOn = 0;
     st.restoring = 1;
     // Outside a run nobody is told of the loss; a failed restoration then shows its own line.
@@ -193,7 +193,7 @@ void TryRestore(DecoderLink& link, NoticeLog& notices, bool runRunning,
     });
 
     if (link.settings.ready == 1 && st.settingsLoaded == 0) {
-        bool saved = WriteInterfaceSettings(link.settings);
+        bool saved = WriteInterfaceSettings(link.settings, *link.disk);
         if (runRunning) {
             std::string line = "Connection of the decoder MK2 restored at ";
             line += ReportTime(link, now).View();
@@ -255,11 +255,11 @@ DetectResult DetectDecoder(DecoderLink& link, std::string_view port) {
 }
 
 DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages, NoticeLog& notices) {
-    bool found = ReadInterfaceSettings(link.settings);
+    bool found = ReadInterfaceSettings(link.settings, *link.disk);
     if (!found) messages.Error(kSettingsFileMissing);
     Text<6> port = link.settings.port;
     DetectResult result = DetectDecoder(link, port.View());
-    if (!WriteInterfaceSettings(link.settings) && found) messages.Error(kSettingsFileMissing);
+    if (!WriteInterfaceSettings(link.settings, *link.disk) && found) messages.Error(kSettingsFileMissing);
     std::string_view text = result == DetectResult::Mk1
                                 ? "COM port opened correctly, OK !\n Interface Velkaro MK1 ready "
                                   "to operate"
@@ -375,7 +375,7 @@ void SuperviseLink(DecoderLink& link, NoticeLog& notices, bool runRunning,
     Clock& clock = *link.clock;
     if (st.settingsLoaded == 0) {
         st.settingsLoaded = 1;
-        bool found = ReadInterfaceSettings(link.settings);
+        bool found = ReadInterfaceSettings(link.settings, *link.disk);
         if (IsMk2(link.settings) && link.settings.ready == 1) {
             st.watchdogOn = 1;
             st.missedWrites = 0;

@@ -6,6 +6,7 @@
 
 #include "common/notices.h"
 #include "platform/clock.h"
+#include "platform/disk.h"
 #include "platform/messages.h"
 #include "platform/serial_port.h"
 #include "platform/text.h"
@@ -52,6 +53,7 @@ struct DecoderLinkState {
 struct DecoderLink {
     SerialPort* port = nullptr;
     Clock* clock = nullptr;
+    Disk* disk = nullptr;  // where the settings file is kept
     InterfaceSettings settings;
     DecoderLinkState state;
     RunTimeBase timeBase;

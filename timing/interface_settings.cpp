@@ -7,10 +7,10 @@
 
 namespace velkaro {
 
-bool ReadInterfaceSettings(InterfaceSettings& settings) {
+bool ReadInterfaceSettings(InterfaceSettings& settings, Disk& disk) {
     settings.port.Clear();
     settings.interfaceType.Clear();
-    std::optional<std::string> bytes = ReadTextFile(kInterfaceSettingsFile, SystemDisk());
+    std::optional<std::string> bytes = ReadTextFile(kInterfaceSettingsFile, disk);
     if (!bytes) return false;
     WordReader words(*bytes);
     std::string_view word;
@@ -22,13 +22,13 @@ bool ReadInterfaceSettings(InterfaceSettings& settings) {
     return true;
 }
 
-bool WriteInterfaceSettings(const InterfaceSettings& settings) {
+bool WriteInterfaceSettings(const InterfaceSettings& settings, Disk& disk) {
     std::string out;
     AppendField(out, settings.port.View());
     AppendIntField(out, settings.ready);
     out.append(settings.ready == 0 ? kMk1Type : settings.interfaceType.View());  // no TAB after it
     EndLine(out);
-    return WriteTextFile(kInterfaceSettingsFile, out, SystemDisk());
+    return WriteTextFile(kInterfaceSettingsFile, out, disk);
 }
 
 }  // namespace velkaro

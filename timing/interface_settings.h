@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/disk.h"
 #include "platform/text.h"
 
 namespace velkaro {
@@ -22,13 +23,13 @@ inline bool IsMk2(const InterfaceSettings& s) {
     return s.interfaceType == kMk2Type;
 }
 
-// Reads the settings file of the current folder: three whitespace-separated items. Port and type
+// Reads the settings file of the program folder: three whitespace-separated items. Port and type
 // are emptied first, even when the file cannot be opened (false); an item missing from the file
 // leaves its field empty (port, type) or as it was (ready).
-bool ReadInterfaceSettings(InterfaceSettings& settings);
+bool ReadInterfaceSettings(InterfaceSettings& settings, Disk& disk);
 
 // Rewrites the settings file whole. A decoder that is not ready is always written as an MK1, so
 // that the next start detects the model afresh. False when the file cannot be written.
-bool WriteInterfaceSettings(const InterfaceSettings& settings);
+bool WriteInterfaceSettings(const InterfaceSettings& settings, Disk& disk);
 
 }  // namespace velkaro

@@ -55,11 +55,11 @@ TEST_F(ShippedSettings, DisplayReadsWhole) {
 
 TEST_F(ShippedSettings, InterfaceReadsAsAnUnconnectedMk1) {
     InterfaceSettings s;
-    ASSERT_TRUE(ReadInterfaceSettings(s));
+    ASSERT_TRUE(ReadInterfaceSettings(s, SystemDisk()));
     EXPECT_EQ(s.port, "COM1");
     EXPECT_EQ(s.ready, 0);
     EXPECT_EQ(s.interfaceType, kMk1Type);
-    ASSERT_TRUE(WriteInterfaceSettings(s));
+    ASSERT_TRUE(WriteInterfaceSettings(s, SystemDisk()));
     EXPECT_EQ(Written("R\u00E9glagesInterface2.rg"), Shipped("R\u00E9glagesInterface2.rg"));
 }
 

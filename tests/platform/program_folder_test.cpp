@@ -105,12 +105,12 @@ TEST(Files, CopyReplacesAndReportsAMissingSource) {
     test::ScopedCurrentFolder here(temp.Path());
     WriteWholeFile(temp.Path() / "Private" / "Course.race", "new");
     WriteWholeFile(temp.Path() / "PcCrashRace.race", "old and longer");
-    EXPECT_TRUE(CopyFileReplacing("Private/Course.race", "PcCrashRace.race"));
+    EXPECT_TRUE(CopyFileReplacing("Private/Course.race", "PcCrashRace.race", SystemDisk()));
     EXPECT_EQ(ReadWholeFile(temp.Path() / "PcCrashRace.race"), "new");
-    EXPECT_FALSE(CopyFileReplacing("missing.race", "PcCrashRace.race"));
+    EXPECT_FALSE(CopyFileReplacing("missing.race", "PcCrashRace.race", SystemDisk()));
     EXPECT_EQ(ReadWholeFile(temp.Path() / "PcCrashRace.race"), "new");
     // Windows-1252 names reach the file system in its own spelling.
-    EXPECT_TRUE(CopyFileReplacing("PcCrashRace.race", "Cat\xE9gorie.race"));
+    EXPECT_TRUE(CopyFileReplacing("PcCrashRace.race", "Cat\xE9gorie.race", SystemDisk()));
     EXPECT_EQ(ReadWholeFile(temp.Path() / "Cat\u00E9gorie.race"), "new");
 }
 

@@ -188,7 +188,7 @@ void PrepareEvent(Messages& messages, const fs::path& file) {
     o.endAtLaps = LapsEnd::AtSignal;
     ASSERT_TRUE(WriteStartingGrids(1, grids, messages, SystemDisk()) == FileOutcome::Done &&
                 WriteQualifOptions(1, o, messages, SystemDisk()) == FileOutcome::Done);
-    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string(), SystemDisk()));
 }
 
 QTreeWidgetItem* FindNode(QTreeWidget* tree, int code) {

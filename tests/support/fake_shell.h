@@ -43,7 +43,7 @@ struct FakeShell {
         ASSERT_EQ(ReadEventHeader(h, SystemDisk()), FileOutcome::Done);
         change(h);
         ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
-        ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race"));
+        ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, folder / "club.race", SystemDisk()));
         dialogs.openAnswers.push_back(folder / "club.race");
         messages.Expect(MessageAnswer::No);
         w->RunCommand(CommandId::LoadEvent);

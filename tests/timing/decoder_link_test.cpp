@@ -48,6 +48,7 @@ class Link : public ::testing::Test {
         clock.counterStepPerRead = 1000;  // waits on the counter end under test
         link.port = &port;
         link.clock = &clock;
+        link.disk = &SystemDisk();
     }
     // Each write of the presence query or clock reset is answered with these reads.
     void AnswerWith(std::vector<Bytes> reads) {

@@ -74,6 +74,7 @@ class DecoderOnAPty : public ::testing::Test {
         App();
         link.port = &port;
         link.clock = &clock;
+        link.disk = &SystemDisk();
     }
     // The simulator on port COM<port>, lapping without spread, ready for commands.
     std::unique_ptr<SimProcess> Simulator(int comPort, std::vector<std::string> options) {
@@ -171,7 +172,7 @@ TEST_F(DecoderOnAPty, ADroppedLinkIsLostThenRestoredWithTheKeptPassings) {
     const auto settingsFile = folder.Path() / "R\xC3\xA9glagesInterface2.rg";
     auto sim = Simulator(6, {"--cars", "2", "--lap-mean", "0.3"});
     ASSERT_EQ(DetectDecoder(link, "COM6"), DetectResult::Mk2);
-    ASSERT_TRUE(WriteInterfaceSettings(link.settings));
+    ASSERT_TRUE(WriteInterfaceSettings(link.settings, SystemDisk()));
     ASSERT_TRUE(ZeroClock());
 
     Tick(0);
@@ -224,7 +225,7 @@ TEST_F(DecoderOnAPty, AtLineSpeedInAdapterPiecesNoPassingIsLostLiveOrInARestorat
         Simulator(10, {"--line-speed", "9600", "--chunk", "1-24", "--cars", "20", "--lap-mean",
                        "0.4", "--stagger", "0.02", "--laps", "6", "--seed", "11"});
     ASSERT_EQ(DetectDecoder(link, "COM10"), DetectResult::Mk2);
-    ASSERT_TRUE(WriteInterfaceSettings(link.settings));
+    ASSERT_TRUE(WriteInterfaceSettings(link.settings, SystemDisk()));
     ASSERT_TRUE(ZeroClock());  // the cars leave the grid
     PollUntil([this] { return passings.size() >= 120; }, 30s, 10ms);
     EXPECT_EQ(Decoded(), LoggedBy(*sim, "sent"));
@@ -294,8 +295,9 @@ class HeatFromTheSimulator : public DecoderOnAPty {
         simOptions.insert(simOptions.begin(), {"--cars", "3", "--lap-mean", "2.2"});
         sim = Simulator(comPort, simOptions);
         link.clock = &realClock;
+        link.disk = &SystemDisk();
         ASSERT_EQ(DetectDecoder(link, "COM" + std::to_string(comPort)), DetectResult::Mk2);
-        ASSERT_TRUE(WriteInterfaceSettings(link.settings));
+        ASSERT_TRUE(WriteInterfaceSettings(link.settings, SystemDisk()));
         engine.link = &link;
         engine.clockSource = &realClock;
         engine.sound = &sounds;

@@ -14,6 +14,7 @@ EngineTest::EngineTest() {
     port_.Open("COM1", LineSettings{});
     link_.port = &port_;
     link_.clock = &clock_;
+    link_.disk = &SystemDisk();
     link_.settings = {Text<6>("COM1"), 1, Text<16>(kMk1Type)};
     link_.state.settingsLoaded = 1;  // no settings file to read
     engine_.link = &link_;

@@ -17,7 +17,7 @@ class InterfaceSettingsFile : public ::testing::Test {
     // What reading `bytes` over `s` leaves: "port|ready|type".
     std::string Read(const std::string& bytes, InterfaceSettings s) {
         test::WriteWholeFile(OnDisk(), bytes);
-        EXPECT_TRUE(ReadInterfaceSettings(s));
+        EXPECT_TRUE(ReadInterfaceSettings(s, SystemDisk()));
         return Fields(s.port, s.ready, s.interfaceType);
     }
 
@@ -27,15 +27,15 @@ class InterfaceSettingsFile : public ::testing::Test {
 
 TEST_F(InterfaceSettingsFile, IsOneTabSeparatedLineEndingInCrLf) {
     InterfaceSettings s{Text<6>("COM12"), 1, Text<16>(kMk2Type)};
-    ASSERT_TRUE(WriteInterfaceSettings(s));
+    ASSERT_TRUE(WriteInterfaceSettings(s, SystemDisk()));
     EXPECT_EQ(test::ReadWholeFile(OnDisk()), "COM12\t1\tVelkaroMK2\r\n");
     s.ready = 0;  // a decoder that is not ready is written as an MK1
-    ASSERT_TRUE(WriteInterfaceSettings(s));
+    ASSERT_TRUE(WriteInterfaceSettings(s, SystemDisk()));
     EXPECT_EQ(test::ReadWholeFile(OnDisk()), "COM12\t0\tVelkaro\r\n");
 
     std::filesystem::remove(OnDisk());
     std::filesystem::create_directory(OnDisk());  // the name is taken: writing fails
-    EXPECT_FALSE(WriteInterfaceSettings(s));
+    EXPECT_FALSE(WriteInterfaceSettings(s, SystemDisk()));
 }
 
 TEST_F(InterfaceSettingsFile, ReadsEitherLineEndAndAnyWhitespaceAndCutsLongWords) {
@@ -50,7 +50,7 @@ TEST_F(InterfaceSettingsFile, ReadsEitherLineEndAndAnyWhitespaceAndCutsLongWords
     // No file: empty slots.
     std::filesystem::remove(OnDisk());
     InterfaceSettings s = stale;
-    EXPECT_FALSE(ReadInterfaceSettings(s));
+    EXPECT_FALSE(ReadInterfaceSettings(s, SystemDisk()));
     EXPECT_EQ(Fields(s.port, s.interfaceType), "|");
 }
 

@@ -33,6 +33,7 @@ class Supervision : public ::testing::Test {
         clock.counterStepPerRead = 1000;
         link.port = &port;
         link.clock = &clock;
+        link.disk = &SystemDisk();
         ASSERT_TRUE(OpenPort(port, "COM3"));  // as the start-up left it
     }
     void Settings(const std::string& bytes) {

@@ -280,7 +280,7 @@ TEST_F(FinalsShell, FromTheQuarterFinalsToTheClosureReport) {
     QtSerialPort port{folder.Path().string()};
     AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
     fs::path eventFile = folder.Path() / "finals.race";
-    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, eventFile.string()));
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, eventFile.string(), SystemDisk()));
 
     test::SimProcess sim(VELKARO_DECODER_SIM,
                          {"--folder", folder.Path().string(), "--port", "1", "--model", "mk2",

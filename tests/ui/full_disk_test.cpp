@@ -63,6 +63,7 @@ class FullDisk : public ::testing::Test {
         test::PrepareCategory(messages);
         link.port = &port;
         link.clock = &clock;
+        link.disk = &SystemDisk();
         engine.link = &link;
     }
 

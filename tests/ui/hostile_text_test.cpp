@@ -152,6 +152,7 @@ TEST_F(HostileText, EveryTextFieldOfEveryForm) {
     DecoderLink link;
     link.port = &port;
     link.clock = &clock;
+    link.disk = &SystemDisk();
     RunEngine engine;
     AppState state;
     state.event.header.categoryCount = 1;

@@ -24,6 +24,7 @@ class InterfaceFormTest : public ::testing::Test {
         test::FailOnUnexpectedMessages(messages);
         link.port = &port;
         link.clock = &clock;
+        link.disk = &SystemDisk();
         test::WriteWholeFile(folder.Path() / "R\u00E9glagesInterface2.rg", "COM1\t0\tVelkaro\r\n");
     }
 

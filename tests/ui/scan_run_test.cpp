@@ -65,7 +65,7 @@ TEST_P(ScanRun, FourCarsAreScannedThenCheckedThroughTheWindow) {
     h.categories[0].heatsPerRound = 1;
     ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     std::string file = folder / "scan.race";
-    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file));
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file, SystemDisk()));
     dialogs.openAnswers.push_back(file);
     messages.Expect(MessageAnswer::No);  // the event prepared above is not saved
     w.RunCommand(CommandId::LoadEvent);

@@ -96,7 +96,7 @@ void PrepareEvent(const fs::path& file, Messages& messages, int drivers = 3, int
     o.countdownSeconds = countdown;
     o.endAtLaps = LapsEnd::AtSignal;
     ASSERT_EQ(WriteQualifOptions(1, o, messages, SystemDisk()), FileOutcome::Done);
-    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string()));
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, file.string(), SystemDisk()));
 }
 
 // Every sound the program asks for, stamped, passed on to the fake or to a real player.

@@ -422,7 +422,7 @@ TEST_F(Shell, ARunTheDiskRefusesStaysInThePanelUntilASaveRecordsIt) {
     h.categories[0].participants = h.categories[0].rounds = h.categories[0].heatsPerRound = 1;
     ASSERT_EQ(WriteEventHeader(h, SystemDisk()), FileOutcome::Done);
     const fs::path club = folder.Path() / "club.race";
-    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, club.string()));
+    ASSERT_TRUE(CopyFileReplacing(kWorkingCopy, club.string(), SystemDisk()));
     dialogs.openAnswers.push_back(club.string());
     messages.Expect(MessageAnswer::No);
     w->RunCommand(CommandId::LoadEvent);

@@ -87,6 +87,7 @@ TEST_F(TextFit, EveryFormAndTheRacePanel) {
     DecoderLink link;
     link.port = &port;
     link.clock = &clock;
+    link.disk = &SystemDisk();
     InterfaceForm interface(link, messages);
     ClubsForm clubs(kClubsEditor, messages, dialogs, SystemDisk());
     CircuitsForm circuits(kCircuitsEditor, messages, dialogs, SystemDisk());

@@ -55,6 +55,7 @@ class TransponderForms : public ::testing::Test {
         p[1].frequencies[2] = "40.665";
         ASSERT_EQ(WriteParticipants(1, p, messages, SystemDisk()), FileOutcome::Done);
         link.clock = &clock;
+        link.disk = &SystemDisk();
         engine.link = &link;
     }
     void Put(const std::string& name, const std::string& bytes) {

@@ -60,7 +60,8 @@ InterfaceForm::InterfaceForm(DecoderLink& link, Messages& messages, QWidget* par
 
     for (int n = 1; n <= 49; ++n) ports_->addItem(QString("COM%1").arg(n));
 
-    if (!ReadInterfaceSettings(settings_)) messages_.Error("Error: Interface file not found");
+    if (!ReadInterfaceSettings(settings_, *link_.disk))
+        messages_.Error("Error: Interface file not found");
     ShowType();
     status_->setPlainText(StatusText(InterfaceStatusOnOpen(settings_)));
     ports_->setCurrentIndex(ports_->findText(ToQString(settings_.port.View()), Qt::MatchExactly));
@@ -85,7 +86,10 @@ void InterfaceForm::Connect() {
     settings_ = link_.settings;
     status_->setPlainText(StatusText(ConnectStatus(result)));
     if (result != DetectResult::PortNotOpened) ShowType();
-    if (!WriteInterfaceSettings(settings_)) messages_.Error("Error: Interface file not found");
+    // Told in words: a full disk or a read-only file is not a missing one.
+    WriteWatch watch(messages_, *link_.disk, kInterfaceSettingsFile,
+                     "Error: Interface file not found");
+    watch.Written(WriteInterfaceSettings(settings_, *link_.disk));
     update(280, 370, 40, 40);
 }
 
