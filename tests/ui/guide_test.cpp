@@ -148,6 +148,11 @@ class GuidePictures : public ::testing::Test {
                       static_cast<QDialog&>(form).reject();
                   }});
     }
+    // A double-click: the node's main form.
+    void Open(int code) {
+        Select(code);
+        w->OpenNode(w->Tree()->currentItem());
+    }
     void Select(int code) {
         QTreeWidgetItem* item = FindNode(w->Tree(), code);
         ASSERT_NE(item, nullptr) << code;
@@ -279,7 +284,7 @@ TEST_F(GuidePictures, AWholeMeeting) {
               }});
     ASSERT_EQ(w->State().event.header.categories[0].participants, 12);
     w->Tree()->expandAll();
-    WhileOpen([&] { Select(10000 + node::kDrivers + 1); }, {[&](QWidget& form) {
+    WhileOpen([&] { Open(10000 + node::kDrivers + 1); }, {[&](QWidget& form) {
                   Shoot("driver-details.png", &form);
                   static_cast<QDialog&>(form).reject();
               }});
@@ -350,12 +355,12 @@ TEST_F(GuidePictures, AWholeMeeting) {
     }
     Select(node::kTrack);  // leaving the last heat records it
     for (int round : {1, 2}) {
-        WhileOpen([&] { Select(10000 + node::kClassifications + round); }, {[&](QWidget& form) {
+        WhileOpen([&] { Open(10000 + node::kClassifications + round); }, {[&](QWidget& form) {
                       if (round == 1) Shoot("classification-round.png", &form);
                       Click(form, kConfirmButton);
                   }});
     }
-    WhileOpen([&] { Select(10000 + node::kOverall); }, {[&](QWidget& form) {
+    WhileOpen([&] { Open(10000 + node::kOverall); }, {[&](QWidget& form) {
                   Shoot("classification-overall.png", &form);
                   Click(form, kConfirmButton);
               }});
