@@ -159,7 +159,7 @@ struct Figures {
 };
 
 // A screen of a known size when the caller chose none: 1920 x 1080, as at the race director's
-// table.
+// table. QT_QPA_PLATFORM=offscreen:configfile=<file> gives another (a 4K projector).
 void ChooseScreen(const QString& folder) {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;  // offscreen unless chosen
     const QString file = folder + "/screen.json";
@@ -227,6 +227,7 @@ void WireToPixel(benchmark::State& state) {
             QApplication::processEvents(QEventLoop::AllEvents, 5);
         if (e.phase != RunPhase::Running) {
             state.SkipWithError("the run never started");
+            QDir::setCurrent(was);
             return;
         }
 
