@@ -259,7 +259,8 @@ DetectResult ConnectDecoderAtStartUp(DecoderLink& link, Messages& messages, Noti
     if (!found) messages.Error(kSettingsFileMissing);
     Text<6> port = link.settings.port;
     DetectResult result = DetectDecoder(link, port.View());
-    if (!WriteInterfaceSettings(link.settings, *link.disk) && found) messages.Error(kSettingsFileMissing);
+    if (!WriteInterfaceSettings(link.settings, *link.disk) && found)
+        messages.Error(kSettingsFileMissing);
     std::string_view text = result == DetectResult::Mk1
                                 ? "COM port opened correctly, OK !\n Interface Velkaro MK1 ready "
                                   "to operate"

@@ -76,18 +76,7 @@ class Preparation : public ::testing::Test, protected test::FakeShell {
         WhileOpen([&] { w->RunCommand(command); }, std::move(steps));
     }
     void WhileOpen(std::function<void()> open, std::vector<std::function<void(QWidget&)>> steps) {
-        std::size_t ran = 0;
-        std::function<void()> next = [&] {
-            QTimer::singleShot(0, [&] {
-                QWidget* form = QApplication::activeModalWidget();
-                ASSERT_NE(form, nullptr) << "no form for step " << ran;
-                if (ran + 1 < steps.size()) next();
-                steps[ran++](*form);
-            });
-        };
-        next();
-        open();
-        EXPECT_EQ(ran, steps.size());
+        test::WhileOpenSteps(open, std::move(steps));
     }
 
     std::string Working() { return test::ReadWholeFile(folder.Path() / "Private/Course.race"); }
