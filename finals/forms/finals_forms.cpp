@@ -64,6 +64,8 @@ constexpr std::array<const char*, 5> kRowNames{"Final", "1/2 final", "1/4 final"
 int Caption(int k) {
     return kFinalsCaptionBase + k;
 }
+// The go-up labels, one per row: clear of 50 to 52, the totals' labels below the table.
+constexpr int kGoUpCaptions = 64;
 
 QLabel* Label(QWidget* form, int id, const QString& text, QRect where, bool bold = false) {
     auto* label = Place(new QLabel(text, form), id, text, where);
@@ -144,7 +146,8 @@ LadderForm::LadderForm(const char* objectName, const QString& title, int idOffse
         connect(edits_[i], &QLineEdit::textEdited, this,
                 [this, i](const QString& text) { Typed(int(i), text); });
         if (f.field >= LadderField::GoUpFinal) {
-            Label(this, Caption(40 + int(i)), f.label, Dlu(f.x + 23, f.y + 2, 100, 12));
+            Label(this, Caption(kGoUpCaptions + int(f.field) - int(LadderField::GoUpFinal)),
+                  f.label, Dlu(f.x + 23, f.y + 2, 100, 12));
         } else if (f.field <= LadderField::PerRun) {
             Label(this, Caption(5 + int(i)), f.label, Dlu(10, f.y + 2, 100, 12));
         }

@@ -7,6 +7,7 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QMap>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -42,7 +43,7 @@ namespace velkaro {
 namespace {
 
 // What is wrong with a form on each screen but the race PC's: texts clipped, controls over one
-// another, a form larger than the screen.
+// another, a form larger than the screen, two controls with one id.
 std::string LayoutFaults(QWidget& form) {
     QStringList faults;
     for (QScreen* screen : QGuiApplication::screens()) {
@@ -59,6 +60,13 @@ std::string LayoutFaults(QWidget& form) {
         }
         faults << test::ClippedTexts(form) << test::OverlappingControls(form);
         form.hide();
+    }
+    // Tests and assistive tools find a control by its id: one id, one control.
+    QMap<QString, int> ids;
+    for (const QWidget* c : form.findChildren<QWidget*>()) {
+        bool number = false;
+        c->objectName().toInt(&number);
+        if (number && ++ids[c->objectName()] == 2) faults << "id " + c->objectName() + " twice";
     }
     faults.removeDuplicates();
     return faults.join("\n").toStdString();
