@@ -164,15 +164,8 @@ FileOutcome StoreLoadedFinalsRun(RunEngine& e, EventModel& model, Messages& mess
     Transaction t{EventStore{disk}};
     PutFinalsRunResult(t, e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), 1, related,
                        e.trailer, messages);
-    PutRunDoneFlags(t, *flags, messages);
-    PutEventHeader(t, header);
-    FileOutcome out = t.Commit();
-    if (out != FileOutcome::Done) return out;
-    model.header = header;
-    model.runDone = *flags;
-    e.holdsResults = 1;
-    e.finalsStatus = 1;
-    e.resultHeld = false;
+    FileOutcome out = CommitRunResult(t, e, model, header, *flags, messages);
+    if (out == FileOutcome::Done) e.finalsStatus = 1;
     return out;
 }
 

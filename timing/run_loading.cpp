@@ -232,12 +232,18 @@ FileOutcome StoreLoadedRun(RunEngine& e, EventModel& model, Messages& messages, 
     // A heat whose result is stored is run and its category started, or none of it is.
     Transaction t{EventStore{disk}};
     PutHeatResult(t, e.tables.cars, e.tables.carsInUse, e.sectionTitle.View(), e.trailer, messages);
-    PutRunDoneFlags(t, *flags, messages);
+    return CommitRunResult(t, e, model, header, *flags, messages);
+}
+
+FileOutcome CommitRunResult(Transaction& t, RunEngine& e, EventModel& model,
+                            const EventHeader& header, const RunDoneFlags& flags,
+                            Messages& messages) {
+    PutRunDoneFlags(t, flags, messages);
     PutEventHeader(t, header);
     FileOutcome out = t.Commit();
     if (out != FileOutcome::Done) return out;
     model.header = header;
-    model.runDone = *flags;
+    model.runDone = flags;
     e.holdsResults = 1;
     e.resultHeld = false;
     return out;

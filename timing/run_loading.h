@@ -86,6 +86,11 @@ bool RunWritten(FileOutcome outcome, Messages& messages, const Disk& disk);
 bool RecordLoadedRun(RunEngine& engine, EventModel& model, Messages& messages, Disk& disk);
 // The same change for a run RunToRecord accepts, the failure left to the caller to tell.
 FileOutcome StoreLoadedRun(RunEngine& engine, EventModel& model, Messages& messages, Disk& disk);
+// Commits a run's result, already put on `t`, with the flags and header that go with it; once
+// done, the model takes them and the engine holds a recorded result.
+FileOutcome CommitRunResult(Transaction& t, RunEngine& engine, EventModel& model,
+                            const EventHeader& header, const RunDoneFlags& flags,
+                            Messages& messages);
 
 // What a write made inside the tick has to say, posted as a notice of the engine, never a box.
 class NoticeMessages final : public Messages {
