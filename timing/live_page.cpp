@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "platform/cp1252.h"
 
@@ -61,20 +62,16 @@ std::string LiveOrderJson(const RunEngine& engine, std::uint32_t sequence) {
         if (!first) out += ',';
         first = false;
         out += '{';
-        AppendField(out, "position", row.position.View());
-        out += ',';
-        AppendField(out, "driver", row.driverName.View());
-        out += ',';
-        AppendField(out, "car", row.carNumber.View());
-        out += ',';
-        AppendField(out, "laps", row.laps.View());
-        out += ',';
-        AppendField(out, "lastLap", row.lastLap.View());
-        out += ',';
-        AppendField(out, "bestLap", row.bestLap.View());
-        out += ',';
-        AppendField(out, "gap", row.toLeader.View());
-        out += ",\"finished\":";
+        const std::pair<std::string_view, std::string_view> fields[] = {
+            {"position", row.position.View()}, {"driver", row.driverName.View()},
+            {"car", row.carNumber.View()},     {"laps", row.laps.View()},
+            {"lastLap", row.lastLap.View()},   {"bestLap", row.bestLap.View()},
+            {"gap", row.toLeader.View()}};
+        for (const auto& [name, value] : fields) {
+            AppendField(out, name, value);
+            out += ',';
+        }
+        out += "\"finished\":";
         out += row.finished ? "true" : "false";
         out += '}';
     }
