@@ -148,11 +148,11 @@ class HostileText : public ::testing::Test {
 
 TEST_F(HostileText, EveryTextFieldOfEveryForm) {
     ASSERT_EQ(CreateNewEventFile("TOURING", SystemDisk()), FileOutcome::Done);
-    Disk& disk = SystemDisk();
+    Disk& disk = *platform.disk;
     DecoderLink link;
     link.port = &port;
     link.clock = &clock;
-    link.disk = &SystemDisk();
+    link.disk = platform.disk;
     RunEngine engine;
     AppState state;
     state.event.header.categoryCount = 1;
