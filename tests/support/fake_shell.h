@@ -15,6 +15,7 @@
 #include "common/commands.h"
 #include "event/event_file.h"
 #include "event/event_model.h"
+#include "platform/clock.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_dialogs.h"
 #include "platform/fake/fake_messages.h"
@@ -25,6 +26,19 @@
 #include "tests/support/test_support.h"
 
 namespace velkaro::test {
+
+// What a test of forms without the main window gives them: a program folder of its own, fakes
+// for the user and the devices, the real clock, the system disk.
+struct FormsDesk {
+    TempFolder folder;
+    ScopedCurrentFolder here{folder.Path()};
+    FakeMessages messages;
+    FakeDialogs dialogs;
+    FakeSoundPlayer sounds;
+    SystemClock clock;
+    FakeSerialPort port;
+    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
+};
 
 struct FakeShell {
     // The shipped program folder seeded, any message box not expected a failure, the window up.

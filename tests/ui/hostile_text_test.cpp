@@ -34,6 +34,7 @@
 #include "shell/main_window.h"
 #include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_support.h"
 #include "timing/forms/interface_form.h"
 
@@ -55,7 +56,7 @@ bool Storable(const QString& text) {
            !text.contains('\r');
 }
 
-class HostileText : public ::testing::Test {
+class HostileText : public ::testing::Test, public test::FormsDesk {
   protected:
     void SetUp() override {
         ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
@@ -135,15 +136,6 @@ class HostileText : public ::testing::Test {
         }
         return guarded;
     }
-
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here{folder.Path()};
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
-    SystemClock clock;
-    FakeSerialPort port;
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
 };
 
 TEST_F(HostileText, EveryTextFieldOfEveryForm) {

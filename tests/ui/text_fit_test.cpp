@@ -34,6 +34,7 @@
 #include "shell/main_window.h"
 #include "shell/notice_log_form.h"
 #include "shell/options_forms.h"
+#include "tests/support/fake_shell.h"
 #include "tests/support/test_support.h"
 #include "tests/support/text_fit.h"
 #include "timing/forms/interface_form.h"
@@ -72,7 +73,7 @@ std::string LayoutFaults(QWidget& form) {
     return faults.join("\n").toStdString();
 }
 
-class TextFit : public ::testing::Test {
+class TextFit : public ::testing::Test, public test::FormsDesk {
   protected:
     void SetUp() override {
         ASSERT_EQ(QApplication::primaryScreen()->geometry().size(), QSize(1600, 900));
@@ -80,15 +81,6 @@ class TextFit : public ::testing::Test {
         ASSERT_TRUE(SeedProgramFolder(folder.Path().string(), VELKARO_SHIPPED_DATA).ok);
         messages.allowAny = true;
     }
-
-    test::TempFolder folder;
-    test::ScopedCurrentFolder here{folder.Path()};
-    FakeMessages messages;
-    FakeDialogs dialogs;
-    FakeSoundPlayer sounds;
-    SystemClock clock;
-    FakeSerialPort port;
-    AppPlatform platform{messages, dialogs, sounds, clock, port, nullptr, &SystemDisk()};
 };
 
 TEST_F(TextFit, EveryFormAndTheRacePanel) {
