@@ -9,6 +9,8 @@
 namespace velkaro {
 
 inline constexpr std::string_view kInterfaceSettingsFile = "R\xE9glagesInterface2.rg";
+// Told when the settings file cannot be read or written.
+inline constexpr std::string_view kInterfaceFileNotFound = "Error: Interface file not found";
 inline constexpr std::string_view kMk1Type = "Velkaro";
 inline constexpr std::string_view kMk2Type = "VelkaroMK2";
 

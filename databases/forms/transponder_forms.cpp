@@ -142,7 +142,7 @@ DriverDetailsForm::DriverDetailsForm(int category, int slot, DecoderLink& link,
     cancel->setAutoDefault(false);
 
     InterfaceSettings settings;
-    if (!ReadInterfaceSettings(settings, disk_)) messages_.Error("Error: Interface file not found");
+    if (!ReadInterfaceSettings(settings, disk_)) messages_.Error(kInterfaceFileNotFound);
     auto table = std::make_unique<FrequencyTable>();
     FileFlaws flaws;
     if (!LoadFrequencies(*table, disk_, &flaws)) messages_.Error(kFrequenciesFileNotFound);

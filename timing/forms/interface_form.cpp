@@ -60,8 +60,7 @@ InterfaceForm::InterfaceForm(DecoderLink& link, Messages& messages, QWidget* par
 
     for (int n = 1; n <= 49; ++n) ports_->addItem(QString("COM%1").arg(n));
 
-    if (!ReadInterfaceSettings(settings_, *link_.disk))
-        messages_.Error("Error: Interface file not found");
+    if (!ReadInterfaceSettings(settings_, *link_.disk)) messages_.Error(kInterfaceFileNotFound);
     ShowType();
     status_->setPlainText(StatusText(InterfaceStatusOnOpen(settings_)));
     ports_->setCurrentIndex(ports_->findText(ToQString(settings_.port.View()), Qt::MatchExactly));
@@ -87,8 +86,7 @@ void InterfaceForm::Connect() {
     status_->setPlainText(StatusText(ConnectStatus(result)));
     if (result != DetectResult::PortNotOpened) ShowType();
     // Told in words: a full disk or a read-only file is not a missing one.
-    WriteWatch watch(messages_, *link_.disk, kInterfaceSettingsFile,
-                     "Error: Interface file not found");
+    WriteWatch watch(messages_, *link_.disk, kInterfaceSettingsFile, kInterfaceFileNotFound);
     watch.Written(WriteInterfaceSettings(settings_, *link_.disk));
     update(280, 370, 40, 40);
 }
