@@ -1,6 +1,10 @@
 #include "event/window_settings.h"
 
 #include <algorithm>
+#include <charconv>
+#include <system_error>
+
+#include "event/text_lines.h"
 
 namespace velkaro {
 
@@ -21,20 +25,18 @@ bool Printable(std::string_view name) {
 
 WindowSettings ParseWindowSettings(std::string_view text) {
     WindowSettings s;
-    while (!text.empty()) {
-        std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        text = end == std::string_view::npos ? std::string_view{} : text.substr(end + 1);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    LineReader lines(text);
+    while (!lines.AtEnd()) {
+        std::string_view line = lines.Next();
         if (line.starts_with(kTreeKey)) {
             std::string_view digits = line.substr(kTreeKey.size());
-            int width = 0;
-            bool ok = !digits.empty() && digits.size() <= 4;
-            for (char c : digits) {
-                ok = ok && c >= '0' && c <= '9';
-                width = width * 10 + (c - '0');
+            unsigned width = 0;
+            auto [end, fault] =
+                std::from_chars(digits.data(), digits.data() + digits.size(), width);
+            if (fault == std::errc{} && end == digits.data() + digits.size() &&
+                digits.size() <= 4 && width <= unsigned(kMostTreeWidth)) {
+                s.treeWidth = int(width);
             }
-            if (ok && width <= kMostTreeWidth) s.treeWidth = width;
         } else if (line.starts_with(kScreenKey)) {
             std::string_view name = line.substr(kScreenKey.size());
             if (Printable(name)) s.raceScreen = name;
